@@ -1,0 +1,28 @@
+#pragma once
+// Conversions between the program's UTF-8 text and the encodings it meets outside:
+// UTF-8 reply bodies that may hold invalid sequences, and GB18030 files (a superset of
+// GBK, so files written by earlier versions read unchanged).
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vamu::net {
+
+// A reply body as program text: valid UTF-8 passes unchanged, every invalid sequence
+// becomes U+FFFD. Text is cut at the first zero byte, as the body of a text reply ends there.
+[[nodiscard]] std::string replyBodyToText(std::string_view body);
+
+// GB18030 bytes to UTF-8 and back. Undecodable bytes become U+FFFD; GB18030 encodes
+// every Unicode character, so the way out loses nothing.
+[[nodiscard]] std::string gb18030ToUtf8(std::string_view bytes);
+[[nodiscard]] std::string utf8ToGb18030(std::string_view text);
+
+// Length of UTF-8 text counted the way GBK counts bytes: ASCII 1, any other character 2.
+[[nodiscard]] std::size_t gbkByteLength(std::string_view text);
+
+// The longest prefix of `text` whose GBK byte length is at most `maxBytes`, never
+// splitting a character.
+[[nodiscard]] std::string_view gbkPrefix(std::string_view text, std::size_t maxBytes);
+
+}  // namespace vamu::net
