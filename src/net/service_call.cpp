@@ -168,14 +168,15 @@ ServiceReply callService(const ServiceEndpoint& endpoint, std::initializer_list<
                          ServiceSession& session, const MessageSink& messages, std::stop_token stop) {
     const HttpReply reply =
         httpRequest(requestFor(endpoint, serviceParameters(endpoint, values), session, std::move(stop)));
-    updateCookies(endpoint, reply, session);
-
     ServiceReply result;
     result.httpStatus = reply.status;
     if (reply.outcome == HttpOutcome::Cancelled) {
+        // A superseded call changes nothing, not even the cookies: the call that replaced
+        // it may already have stored newer ones.
         result.outcome = ServiceOutcome::Cancelled;
         return result;
     }
+    updateCookies(endpoint, reply, session);
     if (reply.outcome != HttpOutcome::Completed) {
         result.outcome = ServiceOutcome::TransportFailed;
         return result;

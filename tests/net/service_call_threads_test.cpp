@@ -26,17 +26,23 @@ protected:
     ServiceSession m_session;
 };
 
-TEST_F(ServiceCallThreadsTest, StopRequestEndsAWaitingCall) {
-    m_service.answer("/sound/hot", {.delay = std::chrono::seconds(20)});
+TEST_F(ServiceCallThreadsTest, StopRequestEndsAWaitingCallAndChangesNothing) {
+    m_session.setSessionCookies("sid=keep");
+    m_service.answer("/index/login", {.setCookies = {"sid=late"}, .delay = std::chrono::seconds(20)});
     std::stop_source stop;
     std::jthread stopper([&stop] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         stop.request_stop();
     });
+    int messages = 0;
     const auto start = std::chrono::steady_clock::now();
-    const ServiceReply reply = callService(endpoint::kHotList, {ParamValue::number(1)}, m_session, {}, stop.get_token());
+    const ServiceReply reply =
+        callService(endpoint::kLogin, {ParamValue::text("pw"), ParamValue::text("user")}, m_session,
+                    [&messages](std::string_view, std::string_view) { ++messages; }, stop.get_token());
     EXPECT_EQ(reply.outcome, ServiceOutcome::Cancelled);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(m_session.sessionCookies(), "sid=keep");  // a superseded login leaves the session alone
+    EXPECT_EQ(messages, 0);
 }
 
 TEST_F(ServiceCallThreadsTest, ConcurrentCallsShareTheSessionSafely) {
