@@ -173,27 +173,30 @@ TEST(HttpFailure, AServerThatHangsUpEarlyYieldsNoBodyButItsHeaders) {
 }
 
 TEST(HttpCookieStore, CallsWithoutCookieTextShareOneStoreThatSuppliedTextBypasses) {
-    RawHttpServer server([](const std::string& request, std::size_t) {
-        if (request.starts_with("GET /store/set ")) {
-            return reply("set", "Set-Cookie: sid=abc; Path=/store\r\n");
+    // The store lives as long as the process: every run scopes its cookies to a fresh path.
+    static std::atomic<int> runs{0};
+    const std::string scope = "/store" + std::to_string(runs++);
+    RawHttpServer server([scope](const std::string& request, std::size_t) {
+        if (request.starts_with("GET " + scope + "/set ")) {
+            return reply("set", "Set-Cookie: sid=abc; Path=" + scope + "\r\n");
         }
-        if (request.starts_with("GET /store/private ")) {
-            return reply("set", "Set-Cookie: private=1; Path=/store\r\n");
+        if (request.starts_with("GET " + scope + "/private ")) {
+            return reply("set", "Set-Cookie: private=1; Path=" + scope + "\r\n");
         }
         return reply("ok");
     });
     const auto call = [&](const std::string& path, std::optional<std::string> cookies) {
-        auto args = argsFor(server.url(path));
+        auto args = argsFor(server.url(scope + path));
         args.cookies = std::move(cookies);
         return httpRequest(args);
     };
 
-    EXPECT_EQ(call("/store/set", std::nullopt).outcome, HttpOutcome::Completed);
+    EXPECT_EQ(call("/set", std::nullopt).outcome, HttpOutcome::Completed);
     // Cookies set in reply to a call with its own text stay out of the store.
-    EXPECT_EQ(call("/store/private", std::string()).responseCookies, "private=1");
-    EXPECT_EQ(call("/store/check", std::nullopt).outcome, HttpOutcome::Completed);
-    EXPECT_EQ(call("/store/check", std::string()).outcome, HttpOutcome::Completed);
-    EXPECT_EQ(call("/store/check", std::string("k=v")).outcome, HttpOutcome::Completed);
+    EXPECT_EQ(call("/private", std::string()).responseCookies, "private=1");
+    EXPECT_EQ(call("/check", std::nullopt).outcome, HttpOutcome::Completed);
+    EXPECT_EQ(call("/check", std::string()).outcome, HttpOutcome::Completed);
+    EXPECT_EQ(call("/check", std::string("k=v")).outcome, HttpOutcome::Completed);
 
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 5u);
