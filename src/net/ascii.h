@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vamu::net {
 
@@ -48,6 +49,20 @@ constexpr std::string_view trimSpaces(std::string_view text) {
         return {};
     }
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The non-empty pieces of `text` between any of the `delimiters`.
+inline std::vector<std::string_view> splitNonEmpty(std::string_view text, std::string_view delimiters) {
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto end = std::min(text.find_first_of(delimiters, start), text.size());
+        if (end > start) {
+            pieces.push_back(text.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return pieces;
 }
 
 }  // namespace vamu::net

@@ -29,25 +29,6 @@ std::string withoutSpaces(std::string_view text) {
     return out;
 }
 
-// The pairs of a cookie text split at ";". Empty pieces (";;", a trailing ";") are no
-// cookies and are dropped.
-std::vector<std::string_view> splitPairs(std::string_view text) {
-    std::vector<std::string_view> pairs;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const auto end = text.find(';', start);
-        const auto pair = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (!pair.empty()) {
-            pairs.push_back(pair);
-        }
-        if (end == std::string_view::npos) {
-            break;
-        }
-        start = end + 1;
-    }
-    return pairs;
-}
-
 std::string_view cookieName(std::string_view pair) {
     return trimSpaces(pair.substr(0, pair.find('=')));
 }
@@ -84,8 +65,9 @@ std::string collectResponseCookies(std::string_view headerBlock) {
 std::string mergeCookies(const std::string& oldCookies, const std::string& newCookies) {
     const std::string oldText = withoutSpaces(oldCookies);
     const std::string newText = withoutSpaces(newCookies);
-    const auto newPairs = splitPairs(newText);
-    const auto oldPairs = splitPairs(oldText);
+    // Empty pieces (";;", a trailing ";") are no cookies and are dropped.
+    const auto newPairs = splitNonEmpty(newText, ";");
+    const auto oldPairs = splitNonEmpty(oldText, ";");
 
     std::unordered_set<std::string_view> newNames;
     for (const auto pair : newPairs) {

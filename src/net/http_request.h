@@ -28,7 +28,10 @@ struct HttpRequestArgs {
     // Not supplied: the process-wide cookie store sends and stores cookies itself.
     std::optional<std::string> cookies;
     std::string extraHeaders;  // header lines joined by CR LF, no final CR LF
-    bool noRedirect = false;   // true: a redirect is returned as it is, not followed
+    // true: a redirect is returned as it is, not followed. Otherwise redirects are followed
+    // (at most 10; a POST continues as GET after 301, 302 and 303; HTTPS never continues
+    // over plain HTTP), except for a HEAD that carries a body, whose redirect is returned.
+    bool noRedirect = false;
     std::string bodyBytes;     // when non-empty, sent instead of `body` (POST and HEAD)
     std::string proxy;         // "host:port"; empty means a direct connection
     std::stop_token stop;      // a stop request aborts the transfer promptly

@@ -43,20 +43,8 @@ std::string completeHeaderBlock(std::string_view extraHeaders, std::string_view 
 }
 
 std::vector<std::string> headerLines(std::string_view block) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start <= block.size()) {
-        const auto end = block.find_first_of("\r\n", start);
-        const auto line = block.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (!line.empty()) {
-            lines.emplace_back(line);
-        }
-        if (end == std::string_view::npos) {
-            break;
-        }
-        start = end + 1;
-    }
-    return lines;
+    const auto pieces = splitNonEmpty(block, "\r\n");
+    return {pieces.begin(), pieces.end()};
 }
 
 }  // namespace vamu::net

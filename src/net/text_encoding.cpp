@@ -111,6 +111,36 @@ std::string gb18030Supplementary(char32_t codePoint) {
     return out;
 }
 
+// Private-use code points that older GB18030 tables (and GBK) gave these two-byte codes.
+// The converter knows the codes only as the standard characters that later took their
+// place (U+FE10 and on, U+9FB4 and on, some beyond the BMP) and refuses the private-use
+// ones, so they go out in the codes that files of earlier versions use for them.
+struct LegacyCode {
+    char32_t codePoint;
+    const char* bytes;
+};
+constexpr LegacyCode kLegacyPrivateUse[] = {
+    {0xE78D, "\xA6\xD9"}, {0xE78E, "\xA6\xDA"}, {0xE78F, "\xA6\xDB"}, {0xE790, "\xA6\xDC"},
+    {0xE791, "\xA6\xDD"}, {0xE792, "\xA6\xDE"}, {0xE793, "\xA6\xDF"}, {0xE794, "\xA6\xEC"},
+    {0xE795, "\xA6\xED"}, {0xE796, "\xA6\xF3"}, {0xE816, "\xFE\x51"}, {0xE817, "\xFE\x52"},
+    {0xE818, "\xFE\x53"}, {0xE81E, "\xFE\x59"}, {0xE826, "\xFE\x61"}, {0xE82B, "\xFE\x66"},
+    {0xE82C, "\xFE\x67"}, {0xE831, "\xFE\x6C"}, {0xE832, "\xFE\x6D"}, {0xE83B, "\xFE\x76"},
+    {0xE843, "\xFE\x7E"}, {0xE854, "\xFE\x90"}, {0xE855, "\xFE\x91"}, {0xE864, "\xFE\xA0"},
+};
+
+// GB18030 for a character the converter refused.
+std::string gb18030Fallback(char32_t codePoint) {
+    if (codePoint >= 0x10000) {
+        return gb18030Supplementary(codePoint);
+    }
+    for (const auto& legacy : kLegacyPrivateUse) {
+        if (legacy.codePoint == codePoint) {
+            return legacy.bytes;
+        }
+    }
+    return std::string(kGb18030Replacement);
+}
+
 }  // namespace
 
 std::string replyBodyToText(std::string_view body) {
@@ -133,11 +163,10 @@ std::string utf8ToGb18030(std::string_view text) {
     const std::string valid = sanitizeUtf8(text);
     const auto cd = openIconv("GB18030", "UTF-8");
     // The input is valid UTF-8 now, and GB18030 encodes every character, so the fallback
-    // only runs for a converter that lacks a mapping (or when there is no converter).
+    // only runs where the converter lacks a mapping (or there is no converter).
     return convert(static_cast<iconv_t>(cd.get()), valid, [](std::string_view rest) {
         const auto step = readUtf8(rest, 0);
-        return Fallback{step.length, step.valid && step.codePoint >= 0x10000 ? gb18030Supplementary(step.codePoint)
-                                                                            : std::string(kGb18030Replacement)};
+        return Fallback{step.length, gb18030Fallback(step.codePoint)};
     });
 }
 

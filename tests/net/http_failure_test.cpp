@@ -25,10 +25,6 @@ RawHttpServer::Response silent() {
     return {RawHttpServer::Action::Silent, ""};
 }
 
-RawHttpServer::Response reply(std::string_view body, std::string_view headerLines = "") {
-    return {RawHttpServer::Action::Reply, RawHttpServer::response(200, headerLines, body)};
-}
-
 HttpRequestArgs argsFor(std::string url) {
     HttpRequestArgs args;
     args.url = std::move(url);
@@ -119,7 +115,7 @@ TEST(HttpFailure, AStopRequestEndsAWaitingExchangePromptly) {
 }
 
 TEST(HttpFailure, AStopRequestedBeforehandOpensNothing) {
-    RawHttpServer server([](const std::string&, std::size_t) { return reply("ok"); });
+    RawHttpServer server([](const std::string&, std::size_t) { return RawHttpServer::reply("ok"); });
     std::stop_source stop;
     stop.request_stop();
     auto args = argsFor(server.url("/never"));
@@ -133,7 +129,7 @@ TEST(HttpFailure, AStopRequestedBeforehandOpensNothing) {
 
 TEST(HttpFailure, RepliesBeyondTheCapFailAndRepliesAtTheCapPass) {
     RawHttpServer server([](const std::string& request, std::size_t) {
-        return reply(std::string(request.starts_with("GET /big ") ? 300'000 : 1000, 'x'));
+        return RawHttpServer::reply(std::string(request.starts_with("GET /big ") ? 300'000 : 1000, 'x'));
     });
     auto args = argsFor(server.url("/big"));
     args.maxBodyBytes = 100'000;
@@ -178,12 +174,12 @@ TEST(HttpCookieStore, CallsWithoutCookieTextShareOneStoreThatSuppliedTextBypasse
     const std::string scope = "/store" + std::to_string(runs++);
     RawHttpServer server([scope](const std::string& request, std::size_t) {
         if (request.starts_with("GET " + scope + "/set ")) {
-            return reply("set", "Set-Cookie: sid=abc; Path=" + scope + "\r\n");
+            return RawHttpServer::reply("set", "Set-Cookie: sid=abc; Path=" + scope + "\r\n");
         }
         if (request.starts_with("GET " + scope + "/private ")) {
-            return reply("set", "Set-Cookie: private=1; Path=" + scope + "\r\n");
+            return RawHttpServer::reply("set", "Set-Cookie: private=1; Path=" + scope + "\r\n");
         }
-        return reply("ok");
+        return RawHttpServer::reply("ok");
     });
     const auto call = [&](const std::string& path, std::optional<std::string> cookies) {
         auto args = argsFor(server.url(scope + path));
@@ -213,7 +209,7 @@ TEST(HttpConcurrency, ManyThreadsExchangeAtOnceAndEachGetsItsOwnReply) {
         const auto pathStart = request.find(' ') + 1;
         const std::string path = request.substr(pathStart, request.find(' ', pathStart) - pathStart);
         // Every reply sets a cookie; the calls without a text all write to the shared store.
-        return reply(path, "Set-Cookie: " + path.substr(8, path.find('/', 8) - 8) + "=1; Path=/shared\r\n");
+        return RawHttpServer::reply(path, "Set-Cookie: " + path.substr(8, path.find('/', 8) - 8) + "=1; Path=/shared\r\n");
     });
     constexpr int kThreads = 8;
     constexpr int kCalls = 20;

@@ -15,13 +15,9 @@ using test::RawHttpServer;
 
 constexpr const char* kDefaultAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 
-RawHttpServer::Response reply(std::string_view body, std::string_view headerLines = "", int status = 200) {
-    return {RawHttpServer::Action::Reply, RawHttpServer::response(status, headerLines, body)};
-}
-
 RawHttpServer::Handler always(std::string_view body, std::string_view headerLines = "") {
     return [body = std::string(body), lines = std::string(headerLines)](const std::string&, std::size_t) {
-        return reply(body, lines);
+        return RawHttpServer::reply(body, lines);
     };
 }
 
@@ -230,9 +226,9 @@ TEST(HttpRequest, CookiesOfAHeaderBlockFarBeyondFiveThousandBytesAreCollected) {
 TEST(HttpRequest, RedirectsAreFollowedUnlessTheCallerSaysNo) {
     RawHttpServer server([](const std::string& request, std::size_t) {
         if (request.starts_with("POST /start ") || request.starts_with("GET /start ")) {
-            return reply("moved", "Location: /end\r\nSet-Cookie: hop=1\r\n", 302);
+            return RawHttpServer::reply("moved", "Location: /end\r\nSet-Cookie: hop=1\r\n", 302);
         }
-        return reply("final", "Set-Cookie: end=2\r\n");
+        return RawHttpServer::reply("final", "Set-Cookie: end=2\r\n");
     });
     auto args = argsFor(server.url("/start"));
     args.method = 1;
@@ -263,7 +259,7 @@ TEST(HttpRequest, RedirectsAreFollowedUnlessTheCallerSaysNo) {
 }
 
 TEST(HttpRequest, ErrorStatusesStillReturnTheirBody) {
-    RawHttpServer server([](const std::string&, std::size_t) { return reply("<html>gone</html>", "", 404); });
+    RawHttpServer server([](const std::string&, std::size_t) { return RawHttpServer::reply("<html>gone</html>", "", 404); });
     const HttpReply result = httpRequest(argsFor(server.url("/missing")));
     EXPECT_EQ(result.outcome, HttpOutcome::Completed);
     EXPECT_EQ(result.status, 404);

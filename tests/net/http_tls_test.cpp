@@ -15,10 +15,6 @@ namespace {
 
 using test::RawHttpServer;
 
-RawHttpServer::Response reply(std::string_view body, std::string_view headerLines = "", int status = 200) {
-    return {RawHttpServer::Action::Reply, RawHttpServer::response(status, headerLines, body)};
-}
-
 class HttpsTest : public testing::Test {
 protected:
     HttpRequestArgs argsFor(std::string url, bool trusted = true) const {
@@ -36,7 +32,7 @@ protected:
 };
 
 TEST_F(HttpsTest, ATrustedServerGetsTheSameRequestAsOverPlainHttp) {
-    RawHttpServer server([](const std::string&, std::size_t) { return reply("secret", "Set-Cookie: s=1; Secure\r\n"); },
+    RawHttpServer server([](const std::string&, std::size_t) { return RawHttpServer::reply("secret", "Set-Cookie: s=1; Secure\r\n"); },
                          m_identity.serverContext());
     const auto args = argsFor(server.url("/secure?x=1"));
     ASSERT_TRUE(args.url.starts_with("https://"));
@@ -57,7 +53,7 @@ TEST_F(HttpsTest, ATrustedServerGetsTheSameRequestAsOverPlainHttp) {
 }
 
 TEST_F(HttpsTest, AnUntrustedCertificateOrAnotherHostNameFails) {
-    RawHttpServer server([](const std::string&, std::size_t) { return reply("secret"); }, m_identity.serverContext());
+    RawHttpServer server([](const std::string&, std::size_t) { return RawHttpServer::reply("secret"); }, m_identity.serverContext());
 
     const HttpReply untrusted = httpRequest(argsFor(server.url("/"), false));
     EXPECT_EQ(untrusted.outcome, HttpOutcome::TransportFailed);
@@ -71,16 +67,16 @@ TEST_F(HttpsTest, AnUntrustedCertificateOrAnotherHostNameFails) {
 
     // The same name passes once the certificate carries it.
     test::TlsIdentity named("IP:127.0.0.1,DNS:localhost");
-    RawHttpServer namedServer([](const std::string&, std::size_t) { return reply("named"); }, named.serverContext());
+    RawHttpServer namedServer([](const std::string&, std::size_t) { return RawHttpServer::reply("named"); }, named.serverContext());
     auto args = argsFor("https://localhost:" + std::to_string(namedServer.port()) + "/");
     args.caFile = named.certificateFile();
     EXPECT_EQ(httpRequest(args).body, "named");
 }
 
 TEST_F(HttpsTest, ASecureRequestNeverContinuesOverPlainHttp) {
-    RawHttpServer plain([](const std::string&, std::size_t) { return reply("leaked"); });
+    RawHttpServer plain([](const std::string&, std::size_t) { return RawHttpServer::reply("leaked"); });
     const std::string plainUrl = plain.url("/landing");
-    RawHttpServer secure([&](const std::string&, std::size_t) { return reply("", "Location: " + plainUrl + "\r\n", 302); },
+    RawHttpServer secure([&](const std::string&, std::size_t) { return RawHttpServer::reply("", "Location: " + plainUrl + "\r\n", 302); },
                          m_identity.serverContext());
 
     const HttpReply result = httpRequest(argsFor(secure.url("/start")));
@@ -92,9 +88,9 @@ TEST_F(HttpsTest, ASecureRequestNeverContinuesOverPlainHttp) {
 }
 
 TEST_F(HttpsTest, APlainRequestMayBeRedirectedToHttps) {
-    RawHttpServer secure([](const std::string&, std::size_t) { return reply("upgraded"); }, m_identity.serverContext());
+    RawHttpServer secure([](const std::string&, std::size_t) { return RawHttpServer::reply("upgraded"); }, m_identity.serverContext());
     const std::string secureUrl = secure.url("/landing");
-    RawHttpServer plain([&](const std::string&, std::size_t) { return reply("", "Location: " + secureUrl + "\r\n", 302); });
+    RawHttpServer plain([&](const std::string&, std::size_t) { return RawHttpServer::reply("", "Location: " + secureUrl + "\r\n", 302); });
 
     const HttpReply result = httpRequest(argsFor(plain.url("/start")));
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 namespace vamu::net {
 namespace {
@@ -67,6 +68,73 @@ TEST(Gb18030, LongMixedTextSurvivesTheRoundTrip) {
         text += "\xE6\xAD\x8C" "a\xF0\x9F\x8E\xB5\xC3\xA9";  // 歌 a 🎵 é
     }
     EXPECT_EQ(gb18030ToUtf8(utf8ToGb18030(text)), text);
+}
+
+std::string utf8Of(char32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// Private-use code points whose GB18030 codes read back as standard characters.
+bool isLegacyPrivateUse(char32_t c) {
+    return (c >= 0xE78D && c <= 0xE796) ||
+           (c >= 0xE816 && c <= 0xE864 &&
+            std::u32string_view(U"\uE816\uE817\uE818\uE81E\uE826\uE82B\uE82C\uE831\uE832\uE83B\uE843\uE854"
+                                U"\uE855\uE864")
+                    .find(c) != std::u32string_view::npos);
+}
+
+TEST(Gb18030, EveryUnicodeCharacterSurvivesTheRoundTrip) {
+    // Every scalar value from U+0001 to U+10FFFF, surrogates excepted.
+    std::string text;
+    for (char32_t c = 1; c <= 0x10FFFF; ++c) {
+        if ((c < 0xD800 || c > 0xDFFF) && !isLegacyPrivateUse(c)) {
+            text += utf8Of(c);
+        }
+    }
+    // A character that the way out could not encode would come back as U+FFFD.
+    EXPECT_TRUE(gb18030ToUtf8(utf8ToGb18030(text)) == text);
+}
+
+TEST(Gb18030, OldPrivateUseCodePointsLeaveInTheirOldCodes) {
+    const struct {
+        char32_t codePoint;
+        std::string gb;
+        char32_t readBack;
+    } cases[] = {
+        {0xE78D, "\xA6\xD9", 0xFE10},  // vertical comma
+        {0xE796, "\xA6\xF3", 0xFE19},
+        {0xE81E, "\xFE\x59", 0x9FB4},
+        {0xE816, "\xFE\x51", 0x20087},
+        {0xE864, "\xFE\xA0", 0x9FBB},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(utf8ToGb18030("a" + utf8Of(c.codePoint) + "b"), "a" + c.gb + "b");
+        EXPECT_EQ(gb18030ToUtf8(c.gb), utf8Of(c.readBack));
+    }
+    std::size_t legacy = 0;
+    for (char32_t c = 0xE000; c <= 0xF8FF; ++c) {
+        if (isLegacyPrivateUse(c)) {
+            ++legacy;
+            EXPECT_NE(utf8ToGb18030(utf8Of(c)), "\x84\x31\xA4\x37") << std::hex << static_cast<unsigned>(c);
+        }
+    }
+    EXPECT_EQ(legacy, 24u);
 }
 
 TEST(Gb18030, InvalidInputIsReplacedWithoutLosingWhatFollows) {

@@ -181,6 +181,10 @@ std::string RawHttpServer::response(int status, std::string_view headerLines, st
     return out;
 }
 
+RawHttpServer::Response RawHttpServer::reply(std::string_view body, std::string_view headerLines, int status) {
+    return {Action::Reply, response(status, headerLines, body)};
+}
+
 void RawHttpServer::acceptLoop() {
     for (;;) {
         const int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);

@@ -52,6 +52,8 @@ public:
     // A complete response: status line, `headerLines` (each ended by CR LF), a
     // Content-Length for `body`, the empty line and the body.
     [[nodiscard]] static std::string response(int status, std::string_view headerLines, std::string_view body);
+    // That response as a Reply action.
+    [[nodiscard]] static Response reply(std::string_view body, std::string_view headerLines = "", int status = 200);
 
 private:
     void acceptLoop();
