@@ -1,9 +1,5 @@
 #include "net/service_call.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +10,7 @@
 #include "app/settings_fixture.h"
 #include "fake_service.h"
 #include "net/text_encoding.h"
+#include "support/raw_http_server.h"
 
 namespace vamu::net {
 namespace {
@@ -179,15 +176,8 @@ TEST_F(ServiceCallTest, CookieTextsGoOnlyToTheirEndpoints) {
 }
 
 TEST_F(ServiceCallTest, UnreachableServiceIsSilent) {
-    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    ::close(probe);  // nothing listens on this port now
-    ASSERT_TRUE(app::writeSetting(app::setting::kServer, "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port))));
+    const test::RefusingPort refusing;
+    ASSERT_TRUE(app::writeSetting(app::setting::kServer, "http://127.0.0.1:" + std::to_string(refusing.port())));
 
     m_session.setSessionCookies("sid=1");
     const ServiceReply reply = call(endpoint::kSearch, {ParamValue::keyword("a"), ParamValue::number(1)});
