@@ -28,7 +28,7 @@ protected:
 
 TEST_F(ServiceCallThreadsTest, StopRequestEndsAWaitingCallAndChangesNothing) {
     m_session.setSessionCookies("sid=keep");
-    m_service.answer("/index/login", {.setCookies = {"sid=late"}, .delay = std::chrono::seconds(20)});
+    m_service.answer("/index/login", {.setCookies = {"sid=late"}, .silent = true});
     std::stop_source stop;
     std::jthread stopper([&stop] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
