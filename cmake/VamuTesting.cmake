@@ -13,8 +13,11 @@ function(vamu_add_test)
   if(T_DISPLAY)
     list(APPEND _env "QT_QPA_PLATFORM=offscreen")
   endif()
+  # The environment is set by running each test through `cmake -E env`: a list handed
+  # to gtest_discover_tests as the ENVIRONMENT property keeps only its first entry.
+  set_property(TARGET ${T_NAME} PROPERTY CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env ${_env})
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}" ENVIRONMENT "${_env}")
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
 endfunction()
