@@ -4,9 +4,9 @@
 #include "atlas_paint.h"
 #include "theme_table.h"
 
-#include <cmath>
+#include <QTransform>
+
 #include <functional>
-#include <numbers>
 #include <string>
 
 namespace vamu::tools {
@@ -99,28 +99,22 @@ void reportGlyph(QPainter& p, QPointF c, const QColor& colour)
 
 void settingGlyph(QPainter& p, QPointF c, const QColor& colour)
 {
-    constexpr int kTeeth = 8;
-    constexpr qreal kOuter = 5.0, kInner = 3.7;
+    // A ring with six square teeth; the open hub keeps it a gear at 11 px.
+    constexpr int kTeeth = 6;
     QPainterPath gear;
+    gear.addEllipse(c, 3.9, 3.9);
     for (int i = 0; i < kTeeth; ++i) {
-        const qreal base = i * 2 * std::numbers::pi / kTeeth;
-        const qreal offsets[] = {-0.36, -0.2, 0.2, 0.36};
-        const qreal radii[] = {kInner, kOuter, kOuter, kInner};
-        for (int k = 0; k < 4; ++k) {
-            const QPointF point(c.x() + radii[k] * std::cos(base + offsets[k]),
-                                c.y() + radii[k] * std::sin(base + offsets[k]));
-            if (i == 0 && k == 0)
-                gear.moveTo(point);
-            else
-                gear.lineTo(point);
-        }
+        QTransform turn;
+        turn.translate(c.x(), c.y());
+        turn.rotate(i * 360.0 / kTeeth);
+        gear.addPolygon(turn.map(QPolygonF(QRectF(-1.25, -5.4, 2.5, 2.6))));
     }
-    gear.closeSubpath();
-    gear.addEllipse(c, 1.7, 1.7);
-    gear.setFillRule(Qt::OddEvenFill);
+    gear = gear.simplified();
+    QPainterPath hub;
+    hub.addEllipse(c, 1.7, 1.7);
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
-    p.drawPath(gear);
+    p.drawPath(gear.subtracted(hub));
 }
 
 void paintCaptionButton(QImage& atlas, std::string_view element, const Glyph& glyph, bool danger)

@@ -1,13 +1,15 @@
 // make_theme: draws the built-in theme atlas, writes its description and packs both in
 // the stored form.
 //
-//   make_theme --out DIR [--preview FILE]
+//   make_theme --out DIR [--preview FILE] [--mockup FILE]
 //
 // Writes DIR/default_theme.png, DIR/default_theme.xml (GB2312, as stored in the pack)
 // and DIR/default_theme.pack, then loads the pack back and checks every region. With
 // --preview it also writes the atlas enlarged four times, once over a checkerboard and
-// once over a coloured backdrop, for looking at.
+// once over a coloured backdrop, for looking at; with --mockup a picture of the parts
+// in use.
 #include "atlas.h"
+#include "mockup.h"
 #include "theme_table.h"
 
 #include "toolkit/legacy_text.h"
@@ -104,8 +106,10 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     const qsizetype outAt = args.indexOf("--out");
     const qsizetype previewAt = args.indexOf("--preview");
-    if (outAt < 0 || outAt + 1 >= args.size() || (previewAt >= 0 && previewAt + 1 >= args.size())) {
-        std::fprintf(stderr, "usage: make_theme --out DIR [--preview FILE]\n");
+    const qsizetype mockupAt = args.indexOf("--mockup");
+    if (outAt < 0 || outAt + 1 >= args.size() || (previewAt >= 0 && previewAt + 1 >= args.size()) ||
+        (mockupAt >= 0 && mockupAt + 1 >= args.size())) {
+        std::fprintf(stderr, "usage: make_theme --out DIR [--preview FILE] [--mockup FILE]\n");
         return 2;
     }
     const QString dir = args[outAt + 1];
@@ -127,6 +131,10 @@ int main(int argc, char** argv)
         return 1;
     if (previewAt >= 0 && !preview(atlas).save(args[previewAt + 1], "PNG")) {
         std::fprintf(stderr, "make_theme: cannot write the preview\n");
+        return 1;
+    }
+    if (mockupAt >= 0 && !tools::paintMockup(*toolkit::ThemePack::load(pack)).save(args[mockupAt + 1], "PNG")) {
+        std::fprintf(stderr, "make_theme: cannot write the mockup\n");
         return 1;
     }
     std::printf("make_theme: atlas %dx%d, PNG %lld bytes, pack %zu bytes\n", atlas.width(), atlas.height(),
