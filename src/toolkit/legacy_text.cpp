@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <type_traits>
 
 namespace vamu::toolkit {
 

@@ -2,6 +2,7 @@
 
 #include "toolkit/key_atoms.h"
 #include "toolkit/legacy_text.h"
+#include "toolkit/theme_names.h"
 
 #include <pugixml.hpp>
 
@@ -12,7 +13,6 @@ namespace vamu::toolkit {
 
 namespace {
 
-constexpr char kRootElement[] = "Qd_DirectUI_MapData";
 constexpr std::size_t kMaxStoredSize = 1u << 20;
 constexpr std::size_t kMaxClasses = 256;
 constexpr std::size_t kMaxMethodsPerClass = 1024;
@@ -103,7 +103,7 @@ std::optional<MethodMap> MethodMap::parse(std::span<const std::byte> stored)
     pugi::xml_document document;
     const auto parsed = document.load_buffer(text->data(), text->size(), pugi::parse_default, pugi::encoding_utf8);
     const pugi::xml_node root = document.document_element();
-    if (!parsed || std::string_view(root.name()) != kRootElement)
+    if (!parsed || std::string_view(root.name()) != theme::kMethodMapRoot)
         return std::nullopt;
 
     MethodMap map;

@@ -3,6 +3,7 @@
 #include "toolkit/key_atoms.h"
 #include "toolkit/legacy_text.h"
 #include "toolkit/pack_format.h"
+#include "toolkit/theme_names.h"
 #include "toolkit/theme_values.h"
 
 #include <pugixml.hpp>
@@ -20,25 +21,12 @@ namespace vamu::toolkit {
 
 namespace {
 
-constexpr char kRootElement[] = "Qd_DirectUI_ThemesPack";
-constexpr char kElementTag[] = "common";
 constexpr std::size_t kMaxElements = 4096;
 constexpr std::size_t kMaxAttributesPerElement = 256;
 constexpr int kMaxAtlasSide = 4096;
 
 using AttributeMap = std::unordered_map<std::string, std::string, CaseInsensitiveHash, CaseInsensitiveEqual>;
 using ElementMap = std::unordered_map<std::string, AttributeMap, CaseInsensitiveHash, CaseInsensitiveEqual>;
-
-// Four-number attributes name an atlas region unless they are sizes, nine-grid
-// centres or edge adjustments ("size", "iconsize", "gird", "bg_gird", "margin_btn").
-bool isAtlasRegion(std::string_view attribute)
-{
-    std::string lower(attribute);
-    for (char& c : lower)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    const std::string_view name(lower);
-    return !(name.ends_with("size") || name.find("gird") != std::string_view::npos || name.starts_with("margin"));
-}
 
 class LoadedThemePack final : public ThemePack {
 public:
@@ -163,7 +151,7 @@ std::optional<ElementMap> parseDescription(const pugi::xml_node& root)
     ElementMap elements;
     // "A" + "b_c" and "A_b" + "c" would share one cache key; such a pack is refused.
     std::unordered_set<std::string, CaseInsensitiveHash, CaseInsensitiveEqual> joinedKeys;
-    for (const pugi::xml_node& node : root.children(kElementTag)) {
+    for (const pugi::xml_node& node : root.children(theme::kPackElementTag.data())) {
         const std::string name = node.attribute("name").value();
         if (name.empty() || elements.size() >= kMaxElements || elements.contains(name))
             return std::nullopt;
@@ -188,7 +176,7 @@ bool regionsInsideAtlas(const ElementMap& elements, const QImage& atlas)
     for (const auto& [element, attributes] : elements) {
         for (const auto& [attribute, value] : attributes) {
             const auto parts = parseRealList(value);
-            if (!parts || parts->size() != 4 || !isAtlasRegion(attribute))
+            if (!parts || parts->size() != 4 || !isAtlasRegionAttribute(attribute))
                 continue;
             const QRectF region((*parts)[0], (*parts)[1], (*parts)[2], (*parts)[3]);
             if (!(region.width() > 0 && region.height() > 0) || !bounds.contains(region))
@@ -228,7 +216,7 @@ std::unique_ptr<ThemePack> ThemePack::load(std::span<const std::byte> stored, st
     const auto parsed = document.load_buffer(description->data(), description->size(), pugi::parse_default,
                                              pugi::encoding_utf8);
     const pugi::xml_node root = document.document_element();
-    if (!parsed || std::string_view(root.name()) != kRootElement)
+    if (!parsed || std::string_view(root.name()) != theme::kPackRoot)
         return nullptr;
     std::optional<ElementMap> elements = parseDescription(root);
     if (!elements)

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <string>
 
 namespace vamu::toolkit {
 
@@ -64,6 +65,16 @@ std::optional<std::vector<double>> parseRealList(std::string_view text)
         const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), value);
         return error == std::errc{} && end == item.data() + item.size() && std::isfinite(value);
     });
+}
+
+bool isAtlasRegionAttribute(std::string_view attribute)
+{
+    std::string name(attribute);
+    for (char& c : name)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    const std::string_view lower(name);
+    return !(lower.ends_with("size") || lower.find("gird") != std::string_view::npos || lower.starts_with("margin") ||
+             lower.starts_with("cr"));
 }
 
 }  // namespace vamu::toolkit

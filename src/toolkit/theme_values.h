@@ -15,4 +15,9 @@ namespace vamu::toolkit {
 // Finite decimal numbers ("1", "-2.5", "3e1").
 [[nodiscard]] std::optional<std::vector<double>> parseRealList(std::string_view text);
 
+// Whether a four-number attribute names a region of the atlas. Everything does except
+// sizes ("size", "iconsize", "blocksize"), nine-grid centres ("gird", "bg_gird",
+// "gird_btn"), edge adjustments ("margin", "margin_btn") and colours ("crborder").
+[[nodiscard]] bool isAtlasRegionAttribute(std::string_view attribute);
+
 }  // namespace vamu::toolkit

@@ -10,6 +10,7 @@
 #include <QImage>
 
 #include <atomic>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -382,6 +383,12 @@ TEST_F(BrokenPacks, AnUnchangedCopyLoads)
     EXPECT_EQ(pack->rect("SysButton.Close", "normal"), QRect(0, 1, 39, 19));
     // A region may touch the atlas's far edges.
     EXPECT_TRUE(ThemePack::load(packWith(replaced("75,95,30,18", "365,142,30,18"), m_picture)));
+    // Four colours are not a region, however far outside the atlas they would lie.
+    const auto fourColours =
+        ThemePack::load(packWith(replaced("1358954496,872415231", "1358954496,872415231,-1,16777215"), m_picture));
+    ASSERT_TRUE(fourColours);
+    EXPECT_EQ(fourColours->colours("SysShadow.HostWnd", "crborder"),
+              (std::vector<std::uint32_t>{0x51000000u, 0x33FFFFFFu, 0xFFFFFFFFu, 0x00FFFFFFu}));
 }
 
 TEST_F(BrokenPacks, GiveNoTheme)
@@ -418,6 +425,50 @@ TEST_F(BrokenPacks, GiveNoTheme)
     };
     for (const auto& c : cases)
         EXPECT_EQ(ThemePack::load(c.stored), nullptr) << c.name;
+}
+
+TEST_F(BrokenPacks, MutatedPacksLoadSafelyOrNotAtAll)
+{
+    // A deterministic mini-fuzzer: damage the description, the picture or the stored
+    // bytes at random and check that what loads is sound. Under the sanitizers this
+    // also proves that nothing reads out of bounds.
+    std::mt19937 random(5);
+    const std::string description = *utf8ToGb2312(m_description);
+    const std::vector<std::byte> stored(builtinThemePackBytes().begin(), builtinThemePackBytes().end());
+    auto mutate = [&random](auto bytes) {
+        const int edits = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < edits && !bytes.empty(); ++i) {
+            const std::size_t at = random() % bytes.size();
+            switch (random() % 4) {
+            case 0: bytes[at] = static_cast<typename decltype(bytes)::value_type>(random()); break;
+            case 1: bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(at)); break;
+            case 2: bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes[random() % bytes.size()]); break;
+            case 3: bytes.resize(at); break;
+            }
+        }
+        return bytes;
+    };
+    int loaded = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::byte> pack;
+        switch (round % 3) {
+        case 0: pack = writePack(mutate(description), m_picture); break;
+        case 1: pack = writePack(description, mutate(m_picture)); break;
+        case 2: pack = mutate(stored); break;
+        }
+        const auto theme = ThemePack::load(pack);
+        if (!theme)
+            continue;
+        ++loaded;
+        for (const Expected& e : kBuiltinValues) {
+            const auto rect = theme->rect(e.element, e.attribute);
+            if (rect && isRegion(e.attribute)) {
+                ASSERT_TRUE(theme->atlas().rect().contains(*rect)) << round << " " << e.element << "." << e.attribute;
+            }
+        }
+    }
+    // Some damage (inside a value, a changed pixel) leaves a usable pack.
+    EXPECT_GT(loaded, 0);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "toolkit/legacy_text.h"
 #include "toolkit/pack_format.h"
 #include "toolkit/theme_pack.h"
+#include "toolkit/theme_values.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -61,9 +62,7 @@ bool verify(std::span<const std::byte> pack)
     for (const tools::ThemeElement& element : tools::themeElements()) {
         for (const tools::ThemeAttribute& attribute : element.attributes) {
             const auto region = theme->rect(element.name, attribute.name);
-            const bool isRegion = region && attribute.name.find("gird") == std::string_view::npos &&
-                                  !attribute.name.starts_with("margin") && !attribute.name.ends_with("size");
-            if (!isRegion)
+            if (!region || !toolkit::isAtlasRegionAttribute(attribute.name))
                 continue;
             bool drawn = false;
             for (int y = region->top(); y <= region->bottom() && !drawn; ++y)
