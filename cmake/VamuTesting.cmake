@@ -13,8 +13,17 @@ function(vamu_add_test)
   if(T_DISPLAY)
     list(APPEND _env "QT_QPA_PLATFORM=offscreen")
   endif()
+  # The environment rides on the test launcher: list-valued test properties do not
+  # survive the discovery script of this CMake, and an empty label list would shift
+  # the properties after it.
+  set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${_env}")
+  set(_props TIMEOUT ${T_TIMEOUT})
+  if(T_LABELS)
+    list(JOIN T_LABELS "," _labels)
+    list(APPEND _props LABELS ${_labels})
+  endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}" ENVIRONMENT "${_env}")
+    PROPERTIES ${_props})
 endfunction()
