@@ -1,5 +1,7 @@
 #include "toolkit/engine.h"
 
+#include "toolkit/easing.h"
+#include "toolkit/theme_engine.h"
 #include "toolkit/theme_pack.h"
 
 #include <algorithm>
@@ -31,23 +33,25 @@ std::string upper(std::string_view text) {
 }  // namespace
 
 void selectResourcePack(const ThemePack* pack) { state().current = pack; }
-const ThemePack* currentResourcePack() { return state().current; }
+
+const ThemePack* currentResourcePack() {
+    if (state().current) return state().current;
+    // A pack selected through the theme engine stays alive while it is selected.
+    return toolkit::currentResourcePack().get();
+}
 
 std::optional<std::string> getPackText(const ThemePack* pack, std::string_view element, std::string_view key) {
-    if (!pack) return std::nullopt;
-    return pack->text(element, key);
+    return toolkit::getPackText(pack, element, key);
 }
 
 std::optional<QRect> getPackRect(const ThemePack* pack, std::string_view element, std::string_view key) {
-    if (!pack) return std::nullopt;
-    return pack->rect(element, key);
+    return toolkit::getPackRect(pack, element, key);
 }
 
 std::optional<PackImageRect> getPackImageRect(const ThemePack* pack, std::string_view element, std::string_view key) {
-    if (!pack) return std::nullopt;
-    const std::optional<QRectF> rect = pack->rectF(element, key);
-    if (!rect) return std::nullopt;
-    return PackImageRect{*rect, 0};
+    const auto found = toolkit::getPackImageRect(pack, element, key);
+    if (!found) return std::nullopt;
+    return PackImageRect{found->source, found->imageIndex};
 }
 
 std::optional<long long> getPackNumber(const ThemePack* pack, std::string_view element, std::string_view key) {
@@ -56,8 +60,8 @@ std::optional<long long> getPackNumber(const ThemePack* pack, std::string_view e
 }
 
 const QImage* getPackImage(const ThemePack* pack, int index) {
-    if (!pack || index != 0 || pack->atlas().isNull()) return nullptr;
-    return &pack->atlas();
+    const QImage* image = toolkit::getPackImage(pack, index);
+    return image && !image->isNull() ? image : nullptr;
 }
 
 void registerClass(std::string_view name, int kind) { state().classes[upper(name)] = kind; }
@@ -88,8 +92,9 @@ std::optional<std::string> controlAttribute(ControlHandle control, std::string_v
 void forgetControlAttributes(ControlHandle control) { state().attributes.erase(control.value); }
 
 double easeProgress(int curve, double t) {
-    (void)curve;
-    return std::clamp(t, 0.0, 1.0);
+    // Curves outside the table run linearly; results outside 0..1 are clamped.
+    const double eased = easeValue(curve, 0.0, 1.0, t).value_or(t);
+    return std::clamp(eased, 0.0, 1.0);
 }
 
 }  // namespace vamu::toolkit::engine

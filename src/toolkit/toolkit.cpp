@@ -3,6 +3,8 @@
 #include "platform/system.h"
 #include "toolkit/controls/control_messages.h"
 #include "toolkit/engine.h"
+#include "toolkit/theme_pack.h"
+#include "toolkit/toolkit_fonts.h"
 
 #include <array>
 #include <utility>
@@ -11,7 +13,7 @@ namespace vamu::toolkit {
 namespace {
 
 QFont& fontSlot() {
-    static QFont font = makeFont(QStringLiteral("宋体"), 12);
+    static QFont font = defaultFont();
     return font;
 }
 
@@ -53,6 +55,7 @@ void toolkitStartup(const StartupOptions& options) {
     platform::initialize();
     registerClasses();
     if (options.theme) engine::selectResourcePack(options.theme);
+    else if (!engine::currentResourcePack()) engine::selectResourcePack(builtinThemePack());
     if (options.fontName || options.fontSize || options.fontStyle) {
         const QFont& current = fontSlot();
         fontSlot() = makeFont(options.fontName.value_or(current.family()), options.fontSize.value_or(current.pixelSize()),
@@ -60,6 +63,6 @@ void toolkitStartup(const StartupOptions& options) {
     }
 }
 
-const QFont& defaultFont() { return fontSlot(); }
+const QFont& toolkitFont() { return fontSlot(); }
 
 }  // namespace vamu::toolkit

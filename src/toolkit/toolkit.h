@@ -22,7 +22,7 @@ inline constexpr int kStrikeOut = 8;
 }  // namespace font_style
 
 struct StartupOptions {
-    const ThemePack* theme = nullptr;  // the current theme; none keeps the current one
+    const ThemePack* theme = nullptr;  // the current theme; none: the built-in pack
     std::optional<QString> fontName;   // missing parts come from the default font
     std::optional<int> fontSize;       // pixels
     std::optional<int> fontStyle;
@@ -30,8 +30,9 @@ struct StartupOptions {
 
 void toolkitStartup(const StartupOptions& options = {});
 
-// The toolkit's default font ("宋体" 12 px where fontconfig finds it or a substitute).
-[[nodiscard]] const QFont& defaultFont();
+// The font controls start with: the default font of toolkit_fonts.h ("宋体" 12 px or
+// its substitute), unless start-up options replaced it.
+[[nodiscard]] const QFont& toolkitFont();
 [[nodiscard]] QFont makeFont(const QString& family, int pixelSize, int style = 0);
 [[nodiscard]] int fontStyleOf(const QFont& font);
 

@@ -57,7 +57,7 @@ void TooltipWindow::hideTip() {
 }
 
 QImage TooltipWindow::render() const {
-    const QFont font = defaultFont();
+    const QFont font = toolkitFont();
     QFont bold = font;
     bold.setBold(true);
     paint::TextFormat format;

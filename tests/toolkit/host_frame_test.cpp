@@ -69,9 +69,14 @@ TEST(HostFrame, CaptionButtonsRunRightToLeftFromTheTheme) {
     }
     EXPECT_EQ(t.host().captionControl(caption::kTitle)->left(), 22);
     // The close button shows its normal skin, and its highlight under the mouse.
-    EXPECT_EQ(t.pixel(4 + 360, 3 + 10), kButtonNormal);
-    t.move({4 + 360, 3 + 10});
-    ASSERT_TRUE(pumpUntil([&] { return t.pixel(4 + 360, 3 + 10) == kButtonHighlight; }));
+    const QPoint probe(8, 10);
+    const QRgb white = qRgba(255, 255, 255, 255);
+    const QRgb normal = skinPixel("SysButton.Close", 0, {39, 19}, probe, white);
+    const QRgb highlight = skinPixel("SysButton.Close", state::kHot, {39, 19}, probe, white);
+    ASSERT_NE(normal, highlight);
+    EXPECT_EQ(t.pixel(4 + 352 + probe.x(), 3 + probe.y()), normal);
+    t.move({4 + 352 + probe.x(), 3 + probe.y()});
+    ASSERT_TRUE(pumpUntil([&] { return t.pixel(4 + 352 + probe.x(), 3 + probe.y()) == highlight; }));
 }
 
 TEST(HostFrame, AutomaticCaptionFollowsTheWindowStyleAndSettingsButtonIsAbsent) {
@@ -116,7 +121,7 @@ TEST(HostFrame, OwnedWindowReadsTheSubWindowShadow) {
     TestHost owner;
     theme().set("SysShadow.SubWnd", "margin", "6,6,-6,-6");
     TestHost owned({.owner = owner.host().windowHandle()});
-    theme().set("SysShadow.SubWnd", "margin", "4,3,-4,-5");
+    theme().reset();
     EXPECT_EQ(owned.host().frame().contentRect.topLeft(), QPoint(6, 6));
 }
 

@@ -103,7 +103,8 @@ TEST(Paint, SkinLookupDrawsTheStateImageOrReportsAMissingKey) {
     EXPECT_FALSE(paint::drawSkinImage(painter, &theme(), "SysButton.Close", QRectF(0, 0, 39, 19), "focus"));
     EXPECT_FALSE(paint::drawSkinImage(painter, nullptr, "SysButton.Close", QRectF(0, 0, 39, 19), "normal"));
     painter.end();
-    EXPECT_EQ(at(target, 20, 10), kButtonHighlight);
+    EXPECT_EQ(at(target, 20, 10), skinPixel("SysButton.Close", state::kHot, {39, 19}, {20, 10}, 0));
+    EXPECT_NE(at(target, 20, 10), skinPixel("SysButton.Close", 0, {39, 19}, {20, 10}, 0));
 }
 
 TEST(Paint, OpaqueTextIsDrawnWithAlpha254AndTranslucentTextKeepsItsAlpha) {
@@ -112,7 +113,7 @@ TEST(Paint, OpaqueTextIsDrawnWithAlpha254AndTranslucentTextKeepsItsAlpha) {
     QImage target = surface(60, 30);
     {
         QPainter painter(&target);
-        QFont font = defaultFont();
+        QFont font = toolkitFont();
         font.setPixelSize(24);
         paint::drawText(painter, QRectF(0, 0, 60, 30), QStringLiteral("███"), font, 0xFF000000);
     }
@@ -132,7 +133,7 @@ TEST(Paint, AutomaticEffectColourDependsOnTheTextColour) {
 TEST(Paint, GlowPaintsAroundTheText) {
     QImage plain = surface(80, 30);
     QImage glow = surface(80, 30);
-    QFont font = defaultFont();
+    QFont font = toolkitFont();
     {
         QPainter p(&plain);
         paint::drawText(p, QRectF(10, 5, 60, 20), QStringLiteral("vamu"), font, 0xFF000000);

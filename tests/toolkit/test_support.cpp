@@ -2,6 +2,7 @@
 
 #include "platform/system.h"
 #include "platform/ui_thread.h"
+#include "toolkit/controls/paint.h"
 #include "toolkit/engine.h"
 #include "toolkit/toolkit.h"
 
@@ -43,7 +44,7 @@ const bool kRegistered = [] {
     return true;
 }();
 
-std::vector<long long> numbers(std::string_view text) {
+std::vector<long long> numberList(std::string_view text) {
     std::vector<long long> values;
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -56,82 +57,75 @@ std::vector<long long> numbers(std::string_view text) {
     return values;
 }
 
-void fill(QImage& atlas, const QRect& rect, QRgb colour) {
-    QPainter painter(&atlas);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect, QColor::fromRgba(colour));
-}
-
 }  // namespace
 
-TestTheme::TestTheme() : m_atlas(395, 160, QImage::Format_ARGB32_Premultiplied) {
-    const std::map<std::string, std::map<std::string, std::string, std::less<>>> table{
-        {"SysShadow.HostWnd", {{"rect", "75,95,30,18"}, {"gird", "9,8,12,2"}, {"margin", "4,3,-4,-5"},
-                               {"rectround", "3"}, {"crborder", "1358954496,872415231"}, {"cycaption", "26"}}},
-        {"SysShadow.SubWnd", {{"rect", "75,95,30,18"}, {"gird", "9,8,12,2"}, {"margin", "4,3,-4,-5"},
-                              {"rectround", "3"}, {"crborder", "1358954496,872415231"}, {"cycaption", "26"}}},
-        {"SysButton", {{"top", "0"}, {"offsetright", "-1"}}},
-        {"SysButton.Close", {{"size", "0,0,39,19"}, {"normal", "0,1,39,19"}, {"highlight", "40,1,39,19"}, {"down", "80,1,39,19"}}},
-        {"SysButton.Max", {{"size", "0,0,28,19"}, {"normal", "120,1,28,19"}, {"highlight", "149,1,28,19"}, {"down", "178,1,28,19"}}},
-        {"SysButton.Restore", {{"size", "0,0,28,19"}, {"normal", "207,1,28,19"}, {"highlight", "236,1,28,19"}, {"down", "265,1,28,19"}}},
-        {"SysButton.Min", {{"size", "0,0,28,19"}, {"normal", "294,1,28,19"}, {"highlight", "323,1,28,19"}, {"down", "352,1,28,19"}}},
-        {"SysButton.Menu", {{"size", "0,0,28,19"}, {"normal", "0,21,28,19"}, {"highlight", "29,21,28,19"}, {"down", "58,21,28,19"}}},
-        {"SysButton.Skn", {{"size", "0,0,28,19"}, {"normal", "87,21,28,19"}, {"highlight", "116,21,28,19"}, {"down", "145,21,28,19"}}},
-        {"SysButton.Report", {{"size", "0,0,28,19"}, {"normal", "174,21,28,19"}, {"highlight", "203,21,28,19"}, {"down", "232,21,28,19"}}},
-        {"SysButton.Setting", {{"size", "0,0,28,19"}, {"normal", "261,21,28,19"}, {"highlight", "290,21,28,19"}, {"down", "319,21,28,19"}}},
-        {"Button", {{"normal", "0,42,69,24"}, {"highlight", "69,42,69,24"}, {"down", "138,42,69,24"},
-                    {"focus", "207,42,69,24"}, {"gird", "4,3,61,16"}, {"margin", "3,3,-3,-5"}}},
-        {"CheckButton", {{"size", "0,0,17,17"}, {"normal", "0,70,17,17"}, {"normal_ck", "54,70,17,17"}, {"filltype", "2"}}},
-    };
-    for (const auto& [element, attributes] : table) {
-        for (const auto& [attribute, value] : attributes) m_values[element][attribute] = value;
-    }
-    m_atlas.fill(Qt::transparent);
-    for (const auto& [element, attributes] : table) {
-        if (element.rfind("SysButton.", 0) != 0) continue;
-        const auto& a = attributes;
-        const auto region = [&](const char* key) {
-            const auto v = numbers(a.at(key));
-            return QRect(static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]));
-        };
-        fill(m_atlas, region("normal"), kButtonNormal);
-        fill(m_atlas, region("highlight"), kButtonHighlight);
-        fill(m_atlas, region("down"), kButtonDown);
-    }
-    fill(m_atlas, QRect(75, 95, 30, 18), kShadow);
-    fill(m_atlas, QRect(0, 42, 69, 24), 0xFFC0C0C0);
-    fill(m_atlas, QRect(69, 42, 69, 24), 0xFFD0E0F0);
-    fill(m_atlas, QRect(138, 42, 69, 24), 0xFF90A0B0);
+const std::string* TestTheme::overridden(std::string_view element, std::string_view attribute) const {
+    const auto it = m_overrides.find(std::string(element) + "." + std::string(attribute));
+    return it == m_overrides.end() ? nullptr : &it->second;
 }
 
 std::optional<std::string> TestTheme::text(std::string_view element, std::string_view attribute) const {
-    const auto e = m_values.find(element);
-    if (e == m_values.end()) return std::nullopt;
-    const auto a = e->second.find(attribute);
-    if (a == e->second.end()) return std::nullopt;
-    return a->second;
+    if (const std::string* value = overridden(element, attribute)) return *value;
+    return builtinThemePack()->text(element, attribute);
 }
 
 std::optional<QRect> TestTheme::rect(std::string_view element, std::string_view attribute) const {
-    const auto value = text(element, attribute);
-    if (!value) return std::nullopt;
-    const auto v = numbers(*value);
-    if (v.size() != 4) return std::nullopt;
-    return QRect(static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]));
+    if (const std::string* value = overridden(element, attribute)) {
+        const auto v = numberList(*value);
+        if (v.size() != 4) return std::nullopt;
+        return QRect(static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]));
+    }
+    return builtinThemePack()->rect(element, attribute);
 }
 
 std::optional<QRectF> TestTheme::rectF(std::string_view element, std::string_view attribute) const {
-    const auto r = rect(element, attribute);
-    if (!r) return std::nullopt;
-    return QRectF(r->x(), r->y(), r->width(), r->height());
+    if (overridden(element, attribute)) {
+        const auto r = rect(element, attribute);
+        if (!r) return std::nullopt;
+        return QRectF(r->x(), r->y(), r->width(), r->height());
+    }
+    return builtinThemePack()->rectF(element, attribute);
 }
 
 std::optional<long long> TestTheme::number(std::string_view element, std::string_view attribute) const {
-    const auto value = text(element, attribute);
-    if (!value) return std::nullopt;
-    const auto v = numbers(*value);
-    if (v.size() != 1) return std::nullopt;
-    return v[0];
+    if (const std::string* value = overridden(element, attribute)) {
+        const auto v = numberList(*value);
+        if (v.size() != 1) return std::nullopt;
+        return v[0];
+    }
+    return builtinThemePack()->number(element, attribute);
+}
+
+std::optional<std::vector<long long>> TestTheme::numbers(std::string_view element, std::string_view attribute) const {
+    if (const std::string* value = overridden(element, attribute)) {
+        auto v = numberList(*value);
+        if (v.empty()) return std::nullopt;
+        return v;
+    }
+    return builtinThemePack()->numbers(element, attribute);
+}
+
+std::optional<std::vector<std::uint32_t>> TestTheme::colours(std::string_view element,
+                                                             std::string_view attribute) const {
+    if (overridden(element, attribute)) {
+        const auto v = numbers(element, attribute);
+        if (!v) return std::nullopt;
+        std::vector<std::uint32_t> result;
+        for (long long n : *v) result.push_back(static_cast<std::uint32_t>(n));
+        return result;
+    }
+    return builtinThemePack()->colours(element, attribute);
+}
+
+QRgb skinPixel(std::string_view section, std::uint32_t state, QSize size, QPoint at, QRgb background) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor::fromRgba(background));
+    {
+        QPainter painter(&image);
+        paint::drawSkinState(painter, &theme(), section, QRectF(QPointF(0, 0), QSizeF(size)), state, "gird",
+                             paint::fill::kStretch);
+    }
+    return image.pixelColor(at).rgba();
 }
 
 TestTheme& theme() {

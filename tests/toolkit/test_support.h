@@ -1,7 +1,7 @@
 #pragma once
 // Shared set-up of the toolkit tests: the application object on the offscreen
-// platform, an in-memory theme with the built-in pack's values and a picture atlas
-// whose regions have known colours, and small helpers to drive host windows.
+// platform, the built-in theme with room for a test's own values, and small helpers
+// to drive host windows.
 
 #include "platform/native_window.h"
 #include "toolkit/host_window.h"
@@ -16,29 +16,30 @@
 
 namespace vamu::toolkit::test {
 
-// Colours of the test atlas: caption button states and the shadow picture.
-inline constexpr QRgb kButtonNormal = 0xFF808080;
-inline constexpr QRgb kButtonHighlight = 0xFF3080F0;
-inline constexpr QRgb kButtonDown = 0xFF103070;
-inline constexpr QRgb kShadow = 0x40000000;  // unpremultiplied
-
+// The built-in pack, with values a test may override.
 class TestTheme final : public ThemePack {
 public:
-    TestTheme();
     std::optional<std::string> text(std::string_view element, std::string_view attribute) const override;
     std::optional<QRect> rect(std::string_view element, std::string_view attribute) const override;
     std::optional<QRectF> rectF(std::string_view element, std::string_view attribute) const override;
     std::optional<long long> number(std::string_view element, std::string_view attribute) const override;
-    const QImage& atlas() const override { return m_atlas; }
+    std::optional<std::vector<long long>> numbers(std::string_view element, std::string_view attribute) const override;
+    std::optional<std::vector<std::uint32_t>> colours(std::string_view element,
+                                                      std::string_view attribute) const override;
+    const QImage& atlas() const override { return builtinThemePack()->atlas(); }
     std::string_view name() const override { return "test"; }
     void set(const std::string& element, const std::string& attribute, const std::string& value) {
-        m_values[element][attribute] = value;
+        m_overrides[element + "." + attribute] = value;
     }
+    void reset() { m_overrides.clear(); }
 
 private:
-    std::map<std::string, std::map<std::string, std::string, std::less<>>, std::less<>> m_values;
-    QImage m_atlas;
+    const std::string* overridden(std::string_view element, std::string_view attribute) const;
+    std::map<std::string, std::string> m_overrides;
 };
+
+// What a skin state looks like drawn over an opaque background colour.
+QRgb skinPixel(std::string_view section, std::uint32_t state, QSize size, QPoint at, QRgb background);
 
 // The theme every test host uses (made current on first use).
 TestTheme& theme();

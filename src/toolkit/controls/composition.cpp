@@ -95,7 +95,7 @@ private:
 
 void Composer::animate(BaseControl& control, const QRect& target, const QRect& source, double opacity) {
     const QImage& snapshot = control.m_snapshot;
-    AnimationFrame frame{&m_painter, &control.surface(), &snapshot, QRect(target.topLeft() - source.topLeft(), control.rect().size()),
+    AnimationFrameContext frame{&m_painter, &control.surface(), &snapshot, QRect(target.topLeft() - source.topLeft(), control.rect().size()),
                          target, control.animationFrame(), control.animationFrames(), control.animationProgress(),
                          control.alpha()};
     if (control.dispatch(tkm::kDrawAnimationFrame, 0, reinterpret_cast<std::intptr_t>(&frame)) != 0) return;

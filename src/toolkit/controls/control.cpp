@@ -94,7 +94,7 @@ bool BaseControl::createBase(std::unique_ptr<BaseControl> control, ControlParent
     c.m_animationFrames = options.animationFrames;
     c.m_animationType = options.animationType;
     c.m_createData = options.createData;
-    c.m_font = defaultFont();
+    c.m_font = toolkitFont();
     c.m_alpha = 255;
     Registry& reg = registry();
     c.m_handle = ControlHandle{reg.nextId++};

@@ -223,7 +223,7 @@ std::intptr_t BaseControl::classProc(const Message& message) {
     case tkm::kAnimationStart: onAnimationStart(); return 0;
     case tkm::kAnimationEnd: onAnimationEnd(); return 0;
     case tkm::kDrawAnimationFrame:
-        return onDrawAnimationFrame(*reinterpret_cast<AnimationFrame*>(message.lParam)) ? 1 : 0;
+        return onDrawAnimationFrame(*reinterpret_cast<AnimationFrameContext*>(message.lParam)) ? 1 : 0;
     case tkm::kThemeChanged: onThemeChanged(); return 0;
     default: return 0;
     }

@@ -55,7 +55,7 @@ protected:
     virtual void onFontChanged() {}
     virtual void onAnimationStart() {}
     virtual void onAnimationEnd() {}
-    virtual bool onDrawAnimationFrame(AnimationFrame&) { return false; }
+    virtual bool onDrawAnimationFrame(AnimationFrameContext&) { return false; }
     virtual void onThemeChanged() {}
 };
 

@@ -25,7 +25,7 @@ inline constexpr MessageId kPaintState = 20109;        // button family: paint t
 inline constexpr MessageId kCreated = 20110;           // after creation from attributes
 inline constexpr MessageId kAnimationStart = 20111;
 inline constexpr MessageId kAnimationEnd = 20112;
-inline constexpr MessageId kDrawAnimationFrame = 20113;  // lParam: AnimationFrame*; nonzero = drawn
+inline constexpr MessageId kDrawAnimationFrame = 20113;  // lParam: AnimationFrameContext*; nonzero = drawn
 inline constexpr MessageId kSetMnemonic = 20116;       // host: wParam key, lParam control handle
 inline constexpr MessageId kEnableChanged = 20117;     // lParam 1 disabled, 0 enabled
 inline constexpr MessageId kRadioUncheck = 20118;      // wParam CheckIndex, lParam sender

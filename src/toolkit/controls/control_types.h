@@ -63,7 +63,7 @@ struct PaintContext {
 
 // Offered to a control with TKM_DRAW_ANIMATION_FRAME; a control that draws the frame
 // itself onto `target` answers nonzero and the default cross-fade is skipped.
-struct AnimationFrame {
+struct AnimationFrameContext {
     QPainter* target = nullptr;     // the back buffer, clipped to the area
     const QImage* surface = nullptr;
     const QImage* snapshot = nullptr;
