@@ -4,6 +4,7 @@
 #include "platform/system.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QCursor>
 #include <QIcon>
 #include <QPainter>
@@ -227,6 +228,7 @@ void NativeWindow::setTopmost(bool on) {
 void NativeWindow::raise() { m_window->raise(); }
 void NativeWindow::activate() { m_window->requestActivate(); }
 bool NativeWindow::isActive() const { return m_window->isActive(); }
+bool NativeWindow::hasFocus() const { return QGuiApplication::focusWindow() == m_window.get(); }
 
 void NativeWindow::setOpacity(double opacity) {
     m_opacity = std::clamp(opacity, 0.0, 1.0);

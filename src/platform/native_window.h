@@ -118,6 +118,9 @@ public:
     void raise();
     void activate();
     [[nodiscard]] bool isActive() const;
+    // This very window has the keyboard focus (isActive() also answers true while a
+    // window it owns has it).
+    [[nodiscard]] bool hasFocus() const;
     // Whole-window opacity for fades, 0..1.
     void setOpacity(double opacity);
     [[nodiscard]] double opacity() const { return m_opacity; }
