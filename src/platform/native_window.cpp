@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QCursor>
 #include <QIcon>
+#include <QInputMethod>
 #include <QPainter>
 #include <QPixmap>
 
@@ -321,6 +322,14 @@ QWindow* NativeWindow::qtWindow() const { return m_window.get(); }
 bool NativeWindow::inManualDrag() const { return m_window->inManualDrag(); }
 void NativeWindow::setInputMethodEnabled(bool on) { m_window->setInputMethodEnabled(on); }
 void NativeWindow::setInputMethodRect(const QRect& rect) { m_window->setInputMethodRect(rect); }
+
+void NativeWindow::updateInputMethod() {
+    if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
+}
+
+void NativeWindow::commitInputMethod() {
+    if (hasFocus()) QGuiApplication::inputMethod()->commit();
+}
 
 void shutdown() {
     std::vector<WindowHandle> handles;

@@ -159,8 +159,15 @@ public:
     // The Qt window behind this one, for platform glue and tests that feed it events.
     [[nodiscard]] QWindow* qtWindow() const;
 
+    // The input method's state when the handler does not answer kImeRequest
+    // (platform/input_method.h).
     void setInputMethodEnabled(bool on);
     void setInputMethodRect(const QRect& rect);
+    // While this window has the focus: asks the handler for the input method's state
+    // again (after focus, caret or text changes), or ends a composition by
+    // committing what has been composed.
+    void updateInputMethod();
+    void commitInputMethod();
 
 private:
     friend class detail::QtWindow;

@@ -58,6 +58,7 @@ private:
     bool keyEvent(QEvent* event);
     bool dragEvent(QEvent* event);
     void inputMethodEvent(QEvent* event);
+    void inputMethodQuery(QEvent* event);
     void deliver(MessageId id, std::uintptr_t wParam, std::intptr_t lParam);
 
     NativeWindow& m_native;
