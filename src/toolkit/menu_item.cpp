@@ -77,7 +77,8 @@ void MenuItem::onPaint(QPainter& painter, const PaintContext& context) {
     format.prefix = paint::HotkeyPrefix::Show;
     paint::drawText(painter, QRectF(textX, 0, std::max(0, whole.width() - textX), whole.height()), entry.text,
                     m_window.font(), textColour, format);
-    if (entry.kind == MenuItemKind::Submenu) paintArrow(painter, hot ? 0xFFFFFFFF : kArrowColour);
+    // On a light highlight a white arrow would vanish: it takes the text's colour.
+    if (entry.kind == MenuItemKind::Submenu) paintArrow(painter, hot ? textColour : kArrowColour);
 }
 
 void MenuItem::paintArrow(QPainter& painter, QRgb colour) const {
