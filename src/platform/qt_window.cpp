@@ -1,6 +1,5 @@
 #include "platform/qt_window.h"
 
-#include "platform/input_method.h"
 #include "platform/keys.h"
 #include "platform/system.h"
 
@@ -210,45 +209,8 @@ bool QtWindow::keyEvent(QEvent* event) {
 
 void QtWindow::inputMethodEvent(QEvent* event) {
     auto* input = static_cast<QInputMethodEvent*>(event);
-    InputMethodEvent composition;
-    composition.commit = input->commitString();
-    composition.preedit = input->preeditString();
-    composition.replaceStart = input->replacementStart();
-    composition.replaceLength = input->replacementLength();
-    composition.preeditCursor = composition.preedit.size();
-    for (const QInputMethodEvent::Attribute& attribute : input->attributes()) {
-        if (attribute.type == QInputMethodEvent::Cursor) {
-            composition.preeditCursor = attribute.length > 0 ? attribute.start : -1;
-        }
-    }
-    const std::intptr_t taken = m_native.deliver(
-        Message{msg::kImeComposition, 0, reinterpret_cast<std::intptr_t>(&composition)});
-    if (taken == 0) {
-        for (const QChar unit : input->commitString()) deliver(msg::kChar, unit.unicode(), 1);
-    }
+    for (const QChar unit : input->commitString()) deliver(msg::kChar, unit.unicode(), 1);
     event->accept();
-}
-
-void QtWindow::inputMethodQuery(QEvent* event) {
-    auto* query = static_cast<QInputMethodQueryEvent*>(event);
-    InputMethodState state;
-    const bool answered =
-        m_native.deliver(Message{msg::kImeRequest, 0, reinterpret_cast<std::intptr_t>(&state)}) != 0;
-    if (!answered) {
-        state.enabled = m_inputMethodEnabled;
-        state.cursorRect = m_inputMethodRect;
-    }
-    const Qt::InputMethodQueries queries = query->queries();
-    if (queries & Qt::ImEnabled) query->setValue(Qt::ImEnabled, state.enabled);
-    if (queries & Qt::ImCursorRectangle) query->setValue(Qt::ImCursorRectangle, state.cursorRect);
-    if (queries & Qt::ImHints) query->setValue(Qt::ImHints, static_cast<int>(state.hints));
-    if (answered) {
-        if (queries & Qt::ImSurroundingText) query->setValue(Qt::ImSurroundingText, state.surroundingText);
-        if (queries & Qt::ImCursorPosition) query->setValue(Qt::ImCursorPosition, state.cursorPosition);
-        if (queries & Qt::ImAnchorPosition) query->setValue(Qt::ImAnchorPosition, state.anchorPosition);
-        if (queries & Qt::ImAnchorRectangle) query->setValue(Qt::ImAnchorRectangle, state.cursorRect);
-    }
-    query->accept();
 }
 
 bool QtWindow::event(QEvent* event) {
@@ -275,9 +237,13 @@ bool QtWindow::event(QEvent* event) {
     case QEvent::InputMethod:
         inputMethodEvent(event);
         return true;
-    case QEvent::InputMethodQuery:
-        inputMethodQuery(event);
+    case QEvent::InputMethodQuery: {
+        auto* query = static_cast<QInputMethodQueryEvent*>(event);
+        query->setValue(Qt::ImEnabled, m_inputMethodEnabled);
+        query->setValue(Qt::ImCursorRectangle, m_inputMethodRect);
+        query->accept();
         return true;
+    }
     case QEvent::FocusIn:
         deliver(msg::kActivate, 1, 0);
         return true;

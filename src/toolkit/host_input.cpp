@@ -3,7 +3,6 @@
 // changes and the close request.
 #include "toolkit/host_window.h"
 
-#include "platform/input_method.h"
 #include "platform/keys.h"
 #include "platform/system.h"
 #include "platform/ui_thread.h"
@@ -214,9 +213,6 @@ std::intptr_t HostWindow::windowProc(const Message& message) {
     }
     case msg::kSysChar:
         return input.sysChar(message) ? 0 : 1;
-    case msg::kImeComposition:
-    case msg::kImeRequest:
-        return m_root->deliverToFocused(message);
     case msg::kMouseLeave:
         m_root->mouseLeftWindow();
         if (m_tooltip) m_tooltip->hideTip();
