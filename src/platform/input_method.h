@@ -1,9 +1,10 @@
 #pragma once
-// Input methods as messages of a native window. Composition arrives as
-// kImeComposition; a handler that does not take it (answer 0) gets the committed
-// text as kChar messages instead. The window asks its handler about the text being
-// edited with kImeRequest whenever the input method wants to know; a handler that
-// does not answer leaves the input method off.
+// What the input method asks of a window: whether it may compose there, where the
+// caret is, the text around it and what kind of text it is. The window asks its
+// handler with kImeRequest whenever the input method wants to know; a handler that
+// does not answer (0) leaves the state set with NativeWindow::setInputMethodEnabled
+// and setInputMethodRect. Composition itself arrives as kImeComposition
+// (platform/messages.h).
 
 #include "platform/messages.h"
 
@@ -14,17 +15,8 @@
 namespace vamu::platform {
 
 namespace msg {
-inline constexpr MessageId kImeComposition = 271;  // lParam: const InputMethodEvent*; nonzero = taken
-inline constexpr MessageId kImeRequest = 648;      // lParam: InputMethodState* to fill; nonzero = filled
+inline constexpr MessageId kImeRequest = 648;  // lParam: InputMethodState* to fill; nonzero = filled
 }  // namespace msg
-
-struct InputMethodEvent {
-    QString commit;            // text to insert (replacing the range below first)
-    QString preedit;           // text being composed, shown at the caret; empty ends composition
-    int preeditCursor = 0;     // caret inside the pre-edit text; negative: hidden
-    int replaceStart = 0;      // relative to the caret
-    int replaceLength = 0;
-};
 
 struct InputMethodState {
     bool enabled = false;

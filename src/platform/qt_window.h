@@ -6,6 +6,7 @@
 #include "platform/native_window.h"
 
 #include <QBackingStore>
+#include <QInputMethodQueryEvent>
 #include <QPointF>
 #include <QWindow>
 
@@ -58,7 +59,7 @@ private:
     bool keyEvent(QEvent* event);
     bool dragEvent(QEvent* event);
     void inputMethodEvent(QEvent* event);
-    void inputMethodQuery(QEvent* event);
+    void inputMethodQuery(QInputMethodQueryEvent* query);
     void deliver(MessageId id, std::uintptr_t wParam, std::intptr_t lParam);
 
     NativeWindow& m_native;
