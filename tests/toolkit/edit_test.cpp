@@ -43,12 +43,17 @@ void keyWith(TestHost& t, int key, int modifiers) {
     platform::noteKeyModifiers(0);
 }
 
-void compose(TestHost& t, const QString& commit, const QString& preedit, int cursor = -2) {
-    platform::InputMethodEvent event;
-    event.commit = commit;
-    event.preedit = preedit;
-    event.preeditCursor = cursor == -2 ? static_cast<int>(preedit.size()) : cursor;
-    t.send(msg::kImeComposition, 0, reinterpret_cast<std::intptr_t>(&event));
+// As the window passes an input method's event on: the composition, then the
+// committed text as characters.
+void compose(TestHost& t, const QString& commit, const QString& preedit) {
+    platform::InputMethodText text;
+    text.preedit = reinterpret_cast<const char16_t*>(preedit.utf16());
+    text.preeditLength = static_cast<int>(preedit.size());
+    text.cursor = text.preeditLength;
+    text.commit = reinterpret_cast<const char16_t*>(commit.utf16());
+    text.commitLength = static_cast<int>(commit.size());
+    t.send(msg::kImeComposition, 0, reinterpret_cast<std::intptr_t>(&text));
+    type(t, commit);
 }
 
 platform::InputMethodState askInputMethod(TestHost& t) {
@@ -308,7 +313,7 @@ TEST(Edit, CompositionShowsInPlaceAndTheCommitIsInserted) {
     compose(t, QStringLiteral("音乐"), QString());
     EXPECT_EQ(edit->text(), QStringLiteral("音乐"));
     EXPECT_TRUE(edit->engine().preedit().isEmpty());
-    EXPECT_EQ(log.changed, 1);
+    EXPECT_EQ(log.changed, 2);  // one per committed character
     const platform::InputMethodState after = askInputMethod(t);
     EXPECT_EQ(after.surroundingText, QStringLiteral("音乐"));
     EXPECT_EQ(after.cursorPosition, 2);

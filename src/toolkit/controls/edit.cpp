@@ -84,6 +84,15 @@ void Edit::onCreate(int) {
     layout();
 }
 
+void Edit::onCreated() {
+    // Built from a layout description: the look and manners of a plain edit box.
+    setFocusable(true);
+    setDrawTabStop(true);
+    setCursors(platform::CursorShape::IBeam, platform::CursorShape::IBeam);
+    setColours(0xF0000000);
+    setBorderColours(0, m_options.crBackgroundSel);
+}
+
 void Edit::onDestroy() {
     killTimer();
     m_vertical.reset();
@@ -529,17 +538,20 @@ void Edit::updateInputMethod() {
 }
 
 std::intptr_t Edit::composition(const Message& message) {
-    const auto* event = reinterpret_cast<const platform::InputMethodEvent*>(message.lParam);
-    if (!event || isReadOnly()) return 1;
-    userAction([&] {
-        if (event->replaceLength > 0 && !isPassword()) {
-            const int at = m_engine.cursorPosition() + event->replaceStart;
-            m_engine.select(std::max(at, 0), std::max(at, 0) + event->replaceLength);
-        }
-        if (!event->commit.isEmpty()) m_engine.insert(filtered(event->commit));
-        // Digits-only and password boxes show no composition: nothing of it may stay.
-        if (m_options.inputType == input_type::kNormal) m_engine.setPreedit(event->preedit, event->preeditCursor);
-    });
+    // Only the text being composed comes here; what the method commits follows as
+    // characters, which pass the same filters and limit as typed ones.
+    const auto* text = reinterpret_cast<const platform::InputMethodText*>(message.lParam);
+    if (!text) return 0;
+    // Read-only, password and digits-only boxes show no composition.
+    if (m_options.inputType != input_type::kNormal) return 1;
+    const QString preedit =
+        text->preedit ? QString::fromUtf16(text->preedit, text->preeditLength) : QString();
+    m_engine.setPreedit(preedit, text->cursor);
+    m_engine.ensureCaretVisible();
+    syncScrollBars();
+    if (isFocused()) startBlink();
+    redraw();
+    updateInputMethod();
     return 1;
 }
 

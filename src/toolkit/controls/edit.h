@@ -112,8 +112,10 @@ public:
 
 protected:
     std::intptr_t classProc(const Message& message) override;
-    QRect adjustFocusRect(const QRect&) const override { return {}; }  // the caret shows the focus
+    // Around the text, inside the box's own border.
+    QRect adjustFocusRect(const QRect&) const override { return m_textArea.adjusted(-1, -1, 1, 1); }
     void onCreate(int createData) override;
+    void onCreated() override;
     void onDestroy() override;
     void onPaint(QPainter& painter, const PaintContext& context) override;
     void onMouseMove(QPoint local, int modifiers) override;

@@ -216,29 +216,21 @@ bool TextEngine::newLine() {
     return insert(QStringLiteral("\n"));
 }
 
-bool TextEngine::deleteBackward(bool word) {
-    if (m_readOnly) return false;
-    QTextCursor& cursor = m_viewState->cursor;
-    if (!cursor.hasSelection()) {
-        if (cursor.atStart()) return false;
-        if (word && !m_password) cursor.movePosition(QTextCursor::PreviousWord, QTextCursor::KeepAnchor);
-        else if (word) cursor.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
-        else cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
-    }
-    cursor.removeSelectedText();
-    afterContentChange();
-    return true;
-}
+bool TextEngine::deleteBackward(bool word) { return erase(false, word); }
+bool TextEngine::deleteForward(bool word) { return erase(true, word); }
 
-bool TextEngine::deleteForward(bool word) {
+bool TextEngine::erase(bool forward, bool word) {
+    using Move = QTextCursor::MoveOperation;
     if (m_readOnly) return false;
     QTextCursor& cursor = m_viewState->cursor;
     if (!cursor.hasSelection()) {
-        if (cursor.atEnd()) return false;
-        if (word && !m_password) cursor.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
-        else if (word) cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        else cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+        if (forward ? cursor.atEnd() : cursor.atStart()) return false;
+        // A password has no words to show: a word step takes all of it on that side.
+        Move move = forward ? Move::NextCharacter : Move::PreviousCharacter;
+        if (word) move = m_password ? (forward ? Move::End : Move::Start) : (forward ? Move::NextWord : Move::PreviousWord);
+        cursor.movePosition(move, QTextCursor::KeepAnchor);
     }
+    clearPreedit();
     cursor.removeSelectedText();
     afterContentChange();
     return true;

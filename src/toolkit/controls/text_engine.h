@@ -139,6 +139,7 @@ private:
     // What is laid out and drawn: the text, or its mask in password mode.
     [[nodiscard]] QTextDocument* viewDocument() const;
     void clearPreedit();
+    bool erase(bool forward, bool word);
 
     std::unique_ptr<QTextDocument> m_document;
     std::unique_ptr<View> m_viewState;
