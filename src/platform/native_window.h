@@ -121,6 +121,12 @@ public:
     // This very window has the keyboard focus (isActive() also answers true while a
     // window it owns has it).
     [[nodiscard]] bool hasFocus() const;
+    // While this window has the focus: asks the handler for the input method's state
+    // again (kImeRequest, platform/input_method.h) after focus, caret or text
+    // changes; or ends a composition by committing what has been composed. Without
+    // an answer to kImeRequest, setInputMethodEnabled and setInputMethodRect hold.
+    void updateInputMethod();
+    void commitInputMethod();
     // Whole-window opacity for fades, 0..1.
     void setOpacity(double opacity);
     [[nodiscard]] double opacity() const { return m_opacity; }
@@ -159,15 +165,8 @@ public:
     // The Qt window behind this one, for platform glue and tests that feed it events.
     [[nodiscard]] QWindow* qtWindow() const;
 
-    // The input method's state when the handler does not answer kImeRequest
-    // (platform/input_method.h).
     void setInputMethodEnabled(bool on);
     void setInputMethodRect(const QRect& rect);
-    // While this window has the focus: asks the handler for the input method's state
-    // again (after focus, caret or text changes), or ends a composition by
-    // committing what has been composed.
-    void updateInputMethod();
-    void commitInputMethod();
 
 private:
     friend class detail::QtWindow;

@@ -55,11 +55,11 @@ private:
         bool wasDouble = false;
     };
 
+    void inputMethodQuery(QInputMethodQueryEvent* query);
     bool mouseEvent(QEvent* event);
     bool keyEvent(QEvent* event);
     bool dragEvent(QEvent* event);
     void inputMethodEvent(QEvent* event);
-    void inputMethodQuery(QInputMethodQueryEvent* query);
     void deliver(MessageId id, std::uintptr_t wParam, std::intptr_t lParam);
 
     NativeWindow& m_native;
