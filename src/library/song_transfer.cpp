@@ -7,22 +7,16 @@
 #include <functional>
 #include <memory>
 
+#include "net/curl_support.h"
+
 namespace vamu::library {
 namespace {
 
 constexpr auto kMonitorInterval = std::chrono::milliseconds(1000);
 
-struct CurlDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
-
-bool curlReady() {
-    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return ready;
-}
 
 // What the libcurl callbacks of one transfer share; lives on the transfer thread.
 struct Exchange {
@@ -107,7 +101,7 @@ void SongTransfer::stop() {
 }
 
 void SongTransfer::transferLoop(std::stop_token stop, std::string url, std::string partialPath) {
-    std::unique_ptr<CURL, CurlDeleter> easy(curlReady() ? curl_easy_init() : nullptr);
+    const net::CurlEasy easy(net::curlReady() ? curl_easy_init() : nullptr);
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(partialPath.c_str(), "wb"));
     if (!easy || !file) {
         file.reset();

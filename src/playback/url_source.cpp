@@ -7,14 +7,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "playback/curl_global.h"
+#include "net/curl_support.h"
 
 namespace vamu::playback {
 namespace {
-
-struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
 
 // `prefix` is in lower case.
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -80,7 +76,10 @@ struct UrlSource::Transfer {
 
 UrlSource::UrlSource(std::string url, std::int64_t offset, UrlSourceLimits limits)
     : m_url(std::move(url)), m_startOffset(std::max<std::int64_t>(offset, 0)), m_limits(limits) {
-    if (!ensureCurlGlobalInit() || (m_multi = curl_multi_init()) == nullptr) {
+    if (net::curlReady()) {
+        m_multi.reset(curl_multi_init());
+    }
+    if (!m_multi) {
         m_phase = Phase::Failed;
         m_failure = SourceFailure::Transport;
         return;
@@ -89,10 +88,7 @@ UrlSource::UrlSource(std::string url, std::int64_t offset, UrlSourceLimits limit
 }
 
 UrlSource::~UrlSource() {
-    close();
-    if (m_multi != nullptr) {
-        curl_multi_cleanup(static_cast<CURLM*>(m_multi));
-    }
+    close();  // joins the reader before m_multi goes
 }
 
 // Stops the reader promptly, even mid-transfer: the stop wakes libcurl's poll and any wait.
@@ -185,13 +181,13 @@ void UrlSource::trimLocked() {
 }
 
 void UrlSource::wakeReader() {
-    if (m_multi != nullptr) {
-        curl_multi_wakeup(static_cast<CURLM*>(m_multi));  // thread-safe by libcurl's contract
+    if (m_multi) {
+        curl_multi_wakeup(m_multi.get());  // thread-safe by libcurl's contract
     }
 }
 
 void UrlSource::readerLoop(std::stop_token stop) {
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    const net::CurlEasy easy(curl_easy_init());
     std::stop_callback wake(stop, [this] { wakeReader(); });
     int failures = 0;
     while (!stop.stop_requested()) {
@@ -273,10 +269,9 @@ void UrlSource::settleTransfer(TransferEnd end, std::int64_t received, int& fail
     m_changed.notify_all();
 }
 
-UrlSource::TransferEnd UrlSource::runTransfer(void* easyHandle, std::int64_t from, std::uint64_t generation,
+UrlSource::TransferEnd UrlSource::runTransfer(CURL* easy, std::int64_t from, std::uint64_t generation,
                                               std::stop_token stop, std::int64_t& received) {
-    auto* easy = static_cast<CURL*>(easyHandle);
-    auto* multi = static_cast<CURLM*>(m_multi);
+    CURLM* multi = m_multi.get();
     Transfer transfer{this, easy, generation, m_startOffset + from, stop};
     const std::string range = transfer.fileFrom > 0 ? std::to_string(transfer.fileFrom) + "-" : std::string();
 

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "net/curl_support.h"
 #include "playback/byte_source.h"
 
 namespace vamu::playback {
@@ -57,7 +58,7 @@ private:
     struct Transfer;
 
     void readerLoop(std::stop_token stop);
-    TransferEnd runTransfer(void* easy, std::int64_t from, std::uint64_t generation, std::stop_token stop,
+    TransferEnd runTransfer(CURL* easy, std::int64_t from, std::uint64_t generation, std::stop_token stop,
                             std::int64_t& received);
     bool acceptResponse(Transfer& transfer);
     bool append(const std::byte* data, std::size_t size, Transfer& transfer);
@@ -72,7 +73,7 @@ private:
     const std::string m_url;
     const std::int64_t m_startOffset;  // file offset of stream byte 0
     const UrlSourceLimits m_limits;
-    void* m_multi = nullptr;  // CURLM*, made before and freed after the reader thread
+    net::CurlMulti m_multi;  // made before and freed after the reader thread
 
     mutable std::mutex m_mutex;  // guards every field below
     std::condition_variable_any m_changed;  // data arrived, space freed, phase or generation changed
