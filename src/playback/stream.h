@@ -69,6 +69,7 @@ private:
     enum class Open { Pending, Ready, Failed };
     struct Work {
         std::optional<std::int64_t> seekFrame;
+        bool canDecode = false;  // the ring has room and the decoder has not ended
         std::uint64_t generation = 0;
     };
 
@@ -76,7 +77,7 @@ private:
     void decodeLoop(std::stop_token stop);
     std::unique_ptr<PcmDecoder> openDecoder(std::stop_token stop, std::span<std::byte> pcm, std::size_t& pcmBytes);
     bool feedDecoder(PcmDecoder& decoder, std::span<std::byte> buffer, std::stop_token stop);
-    bool waitForWork(std::stop_token stop, Work& work);
+    bool waitForWork(std::stop_token stop, Work& work, bool lengthKnown);
     void push(std::span<const std::byte> pcm, std::uint64_t generation);
     void publishOpen(bool ready, std::optional<std::int64_t> lengthFrames);
     void publishLength(std::int64_t frames, std::uint64_t generation);

@@ -15,6 +15,7 @@ constexpr std::size_t kDecodeChunkBytes = 16 * 1024;  // PCM decoded per step (~
 constexpr std::size_t kInputChunkBytes = 16 * 1024;   // encoded bytes read per step
 // Input allowed before the first audio frame: enough for a large tag with a cover picture.
 constexpr std::int64_t kMaxProbeBytes = 8 << 20;
+constexpr auto kLengthPoll = std::chrono::milliseconds(250);
 
 }  // namespace
 
@@ -28,12 +29,30 @@ void Stream::decodeLoop(std::stop_token stop) {
     }
     publishOpen(true, decoder->lengthFrames());
     bool lengthKnown = decoder->lengthFrames().has_value();
+    // The download may finish without a length header while the ring is full and nothing
+    // plays: learn the size then too, not only when decoding goes on.
+    const auto refreshLength = [&](std::uint64_t generation) {
+        if (lengthKnown) {
+            return;
+        }
+        if (const auto total = m_source->totalSize()) {
+            decoder->setInputSize(*total);
+            if (const auto length = decoder->lengthFrames()) {
+                publishLength(*length, generation);
+                lengthKnown = true;
+            }
+        }
+    };
     Work work;  // generation 0 until the first seek
     push(std::span(pcm).first(firstBytes), work.generation);
     std::int64_t frame = static_cast<std::int64_t>(firstBytes) / kBytesPerFrame;  // frame of the next PCM byte
 
     std::vector<std::byte> input(kInputChunkBytes);
-    while (waitForWork(stop, work)) {
+    while (waitForWork(stop, work, lengthKnown)) {
+        if (!work.seekFrame && !work.canDecode) {
+            refreshLength(work.generation);
+            continue;
+        }
         if (work.seekFrame) {
             const auto plan = decoder->seek(*work.seekFrame);
             if (!plan) {
@@ -55,16 +74,7 @@ void Stream::decodeLoop(std::stop_token stop) {
                 if (!feedDecoder(*decoder, input, stop)) {
                     return;
                 }
-                if (!lengthKnown) {
-                    // The size may have become known: the download finished without a length header.
-                    if (const auto total = m_source->totalSize()) {
-                        decoder->setInputSize(*total);
-                        if (const auto length = decoder->lengthFrames()) {
-                            publishLength(*length, work.generation);
-                            lengthKnown = true;
-                        }
-                    }
-                }
+                refreshLength(work.generation);
                 break;
             case DecodeStatus::Finished:
             case DecodeStatus::Failed:
@@ -151,16 +161,21 @@ bool Stream::feedDecoder(PcmDecoder& decoder, std::span<std::byte> buffer, std::
     return false;
 }
 
-// Waits until there is room to decode into or a seek to carry out; false on stop.
-bool Stream::waitForWork(std::stop_token stop, Work& work) {
+// Waits until there is room to decode into or a seek to carry out; false on stop. While
+// the length is unknown it also returns now and then with neither, to look for the size.
+bool Stream::waitForWork(std::stop_token stop, Work& work, bool lengthKnown) {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, stop, [&] {
-        return m_seekFrame.has_value() || (!m_decodeEnded && m_ring.freeSpace() >= kDecodeChunkBytes);
-    });
+    const auto ready = [&] { return m_seekFrame.has_value() || (!m_decodeEnded && m_ring.freeSpace() >= kDecodeChunkBytes); };
+    if (lengthKnown) {
+        m_changed.wait(lock, stop, ready);
+    } else {
+        m_changed.wait_for(lock, stop, kLengthPoll, ready);
+    }
     if (stop.stop_requested()) {
         return false;
     }
     work.seekFrame = std::exchange(m_seekFrame, std::nullopt);
+    work.canDecode = !m_decodeEnded && m_ring.freeSpace() >= kDecodeChunkBytes;
     work.generation = m_generation;
     return true;
 }
