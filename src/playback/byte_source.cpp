@@ -12,7 +12,6 @@ namespace {
 class LocalSource : public ByteSource {
 public:
     void interrupt() override { m_interrupted.store(true); }
-    [[nodiscard]] bool complete() const override { return true; }
 
 protected:
     // True when the caller must return Interrupted or Stopped instead of reading.

@@ -27,9 +27,6 @@ struct ReadResult {
     std::size_t bytes = 0;
 };
 
-// Why a source could not deliver its first bytes; kept for diagnostics and tests.
-enum class SourceFailure { None, Transport, HttpStatus, NotAudio, Io };
-
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
@@ -43,9 +40,6 @@ public:
     virtual void interrupt() = 0;
     // Size of the whole stream in bytes, when known.
     [[nodiscard]] virtual std::optional<std::int64_t> totalSize() const = 0;
-    // True when every byte of the stream is held locally.
-    [[nodiscard]] virtual bool complete() const = 0;
-    [[nodiscard]] virtual SourceFailure failure() const { return SourceFailure::None; }
     // Stops any background fetching for good and waits for it; called once, before
     // destruction, while other threads may still call `interrupt`.
     virtual void close() {}

@@ -152,6 +152,7 @@ ActivityState Stream::activity() const {
 
 Stream::Pulled Stream::pull(std::span<std::byte> out) {
     Pulled pulled;
+    bool roomForDecoder = false;
     {
         std::lock_guard lock(m_mutex);
         if (m_phase != Phase::Playing) {
@@ -165,8 +166,11 @@ Stream::Pulled Stream::pull(std::span<std::byte> out) {
             // Ran dry: the song ended, or the network fell behind and we refill first.
             m_phase = m_decodeEnded ? Phase::Ended : Phase::Buffering;
         }
+        roomForDecoder = m_ring.freeSpace() >= kDecodeChunkBytes;
     }
-    m_changed.notify_all();  // room for the decoder
+    if (roomForDecoder) {
+        m_changed.notify_all();  // the decoder waits for a chunk's worth of room, not every period
+    }
     return pulled;
 }
 

@@ -30,6 +30,8 @@ class PcmDecoder;
 inline constexpr std::int64_t kStartBufferBytes = 2 * kBytesPerSecond;
 // Decoded audio held ahead of the output.
 inline constexpr std::int64_t kRingBytes = 4 * kBytesPerSecond;
+// PCM decoded per step (~93 ms): the decoder waits until the ring has this much room.
+inline constexpr std::size_t kDecodeChunkBytes = 16 * 1024;
 
 class Stream {
 public:

@@ -11,7 +11,6 @@
 namespace vamu::playback {
 namespace {
 
-constexpr std::size_t kDecodeChunkBytes = 16 * 1024;  // PCM decoded per step (~93 ms)
 constexpr std::size_t kInputChunkBytes = 16 * 1024;   // encoded bytes read per step
 // Input allowed before the first audio frame: enough for a large tag with a cover picture.
 constexpr std::int64_t kMaxProbeBytes = 8 << 20;

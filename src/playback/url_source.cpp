@@ -81,7 +81,6 @@ UrlSource::UrlSource(std::string url, std::int64_t offset, UrlSourceLimits limit
     }
     if (!m_multi) {
         m_phase = Phase::Failed;
-        m_failure = SourceFailure::Transport;
         return;
     }
     m_reader = std::jthread([this](std::stop_token stop) { readerLoop(stop); });
@@ -155,16 +154,6 @@ std::optional<std::int64_t> UrlSource::totalSize() const {
     return m_total;
 }
 
-bool UrlSource::complete() const {
-    std::lock_guard lock(m_mutex);
-    return m_phase == Phase::Complete && m_base == 0;
-}
-
-SourceFailure UrlSource::failure() const {
-    std::lock_guard lock(m_mutex);
-    return m_failure;
-}
-
 bool UrlSource::availableLocked() const {
     return m_readOffset < m_base + std::ssize(m_data);
 }
@@ -197,7 +186,6 @@ void UrlSource::readerLoop(std::stop_token stop) {
             std::unique_lock lock(m_mutex);
             if (!easy) {
                 m_phase = Phase::Failed;
-                m_failure = SourceFailure::Transport;
             }
             m_changed.wait(lock, stop, [&] { return m_phase == Phase::Fetching; });
             if (stop.stop_requested()) {
@@ -255,9 +243,6 @@ void UrlSource::settleTransfer(TransferEnd end, std::int64_t received, int& fail
                 failures = received > 0 ? 1 : failures + 1;
                 if (!m_opened || failures > m_limits.maxRetries) {
                     m_phase = Phase::Failed;
-                    if (m_failure == SourceFailure::None) {
-                        m_failure = SourceFailure::Transport;
-                    }
                     failures = 0;
                 }
                 break;
@@ -353,18 +338,18 @@ bool UrlSource::acceptResponse(Transfer& transfer) {
     curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_TYPE, &type);
 
-    SourceFailure failure = SourceFailure::None;
+    bool refuse = false;
     std::optional<std::int64_t> fileTotal;
     if (status == 416 && transfer.fileFrom > 0) {
         transfer.pastEnd = true;
     } else if (status < 200 || status >= 300) {
-        failure = SourceFailure::HttpStatus;
+        refuse = true;
     } else if (type != nullptr && startsWithNoCase(type, "text/html")) {
-        failure = SourceFailure::NotAudio;  // an error or login page served with status 200
+        refuse = true;  // an error or login page served with status 200
     } else if (status == 206 || transfer.range) {
         // Some servers label a part 200 yet say which part they sent; believe the Content-Range.
         if (!transfer.range || transfer.range->start != transfer.fileFrom) {
-            failure = SourceFailure::Transport;  // not the part we asked for
+            refuse = true;  // not the part we asked for
         } else {
             fileTotal = transfer.range->total;
         }
@@ -380,11 +365,8 @@ bool UrlSource::acceptResponse(Transfer& transfer) {
         m_total = transfer.fileFrom - m_startOffset;
         return false;
     }
-    if (failure != SourceFailure::None) {
+    if (refuse) {
         transfer.refused = true;
-        if (m_failure == SourceFailure::None) {
-            m_failure = failure;
-        }
         return false;
     }
     transfer.accepted = true;

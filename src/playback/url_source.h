@@ -48,8 +48,6 @@ public:
     void seek(std::int64_t offset) override;
     void interrupt() override;
     [[nodiscard]] std::optional<std::int64_t> totalSize() const override;
-    [[nodiscard]] bool complete() const override;
-    [[nodiscard]] SourceFailure failure() const override;
     void close() override;
 
 private:
@@ -82,7 +80,6 @@ private:
     std::int64_t m_readOffset = 0;
     std::optional<std::int64_t> m_total;    // stream bytes, from the response or the end
     Phase m_phase = Phase::Fetching;
-    SourceFailure m_failure = SourceFailure::None;
     std::uint64_t m_generation = 0;         // bumped by each seek outside the window
     bool m_opened = false;                  // a response was accepted once
     bool m_interrupted = false;
