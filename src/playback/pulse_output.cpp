@@ -15,7 +15,7 @@ constexpr std::uint32_t kTargetLatencyBytes = kBytesPerSecond / 10;
 }  // namespace
 
 std::unique_ptr<PulseOutput> PulseOutput::open() {
-    const pa_sample_spec spec{PA_SAMPLE_S16NE, kSampleRate, kChannels};
+    const pa_sample_spec format{PA_SAMPLE_S16NE, kSampleRate, kChannels};
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<std::uint32_t>(-1);
     attributes.tlength = kTargetLatencyBytes;
@@ -24,7 +24,7 @@ std::unique_ptr<PulseOutput> PulseOutput::open() {
     attributes.fragsize = static_cast<std::uint32_t>(-1);
     int error = 0;
     pa_simple* connection =
-        pa_simple_new(nullptr, "vamu", PA_STREAM_PLAYBACK, nullptr, "music", &spec, nullptr, &attributes, &error);
+        pa_simple_new(nullptr, "vamu", PA_STREAM_PLAYBACK, nullptr, "music", &format, nullptr, &attributes, &error);
     if (connection == nullptr) {
         return nullptr;
     }

@@ -22,7 +22,7 @@ using playback::Restart;
 
 struct LengthCase {
     const char* name;
-    Mp3Spec spec;
+    Mp3Sound sound;
     std::int64_t expectedFrames;
     std::int64_t toleranceFrames;  // resampling from another rate may round the end
 };
@@ -32,7 +32,7 @@ class DecodedLength : public EngineTest, public ::testing::WithParamInterface<Le
 TEST_P(DecodedLength, HeaderLengthMatchesEncodedSamplesAndThePlayedEnd) {
     startEngine(16.0);
     const LengthCase& c = GetParam();
-    const auto mp3 = encodeMp3(c.spec);
+    const auto mp3 = encodeMp3(c.sound);
     const auto handle = fromMemory(mp3);
     ASSERT_NE(handle, 0u);
 
@@ -171,7 +171,7 @@ TEST_F(EngineTest, VolumeScalesOnlyItsOwnStream) {
 
 struct WaveCase {
     const char* name;
-    WaveSpec spec;
+    WaveSound sound;
     std::int64_t expectedFrames;
 };
 
@@ -179,7 +179,7 @@ class MemoryWave : public EngineTest, public ::testing::WithParamInterface<WaveC
 
 TEST_P(MemoryWave, PlaysToTheEndWithTheRightLengthAndLevel) {
     startEngine(8.0);
-    const auto wave = makeWave(GetParam().spec);
+    const auto wave = makeWave(GetParam().sound);
     const auto handle = fromMemory(wave);
     ASSERT_NE(handle, 0u);
     EXPECT_EQ(m_engine.getLength(handle), GetParam().expectedFrames * 4);

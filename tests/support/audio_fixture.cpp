@@ -57,28 +57,28 @@ double leftRms(std::span<const std::int16_t> stereo) {
     return count == 0 ? 0.0 : std::sqrt(sum / static_cast<double>(count));
 }
 
-std::vector<std::byte> encodeMp3(const Mp3Spec& spec) {
+std::vector<std::byte> encodeMp3(const Mp3Sound& sound) {
     lame_global_flags* lame = lame_init();
-    lame_set_in_samplerate(lame, spec.sampleRate);
-    lame_set_out_samplerate(lame, spec.sampleRate);
-    lame_set_num_channels(lame, spec.channels);
-    lame_set_mode(lame, spec.channels == 1 ? MONO : JOINT_STEREO);
-    lame_set_brate(lame, spec.kbps);
+    lame_set_in_samplerate(lame, sound.sampleRate);
+    lame_set_out_samplerate(lame, sound.sampleRate);
+    lame_set_num_channels(lame, sound.channels);
+    lame_set_mode(lame, sound.channels == 1 ? MONO : JOINT_STEREO);
+    lame_set_brate(lame, sound.kbps);
     lame_set_quality(lame, 7);
-    lame_set_bWriteVbrTag(lame, spec.infoTag ? 1 : 0);
+    lame_set_bWriteVbrTag(lame, sound.infoTag ? 1 : 0);
     if (lame_init_params(lame) < 0) {
         lame_close(lame);
         throw std::runtime_error("lame_init_params failed");
     }
-    std::vector<short> left(static_cast<std::size_t>(spec.frames));
-    for (std::int64_t i = 0; i < spec.frames; ++i) {
-        left[static_cast<std::size_t>(i)] = toneSample(i, spec.sampleRate);
+    std::vector<short> left(static_cast<std::size_t>(sound.frames));
+    for (std::int64_t i = 0; i < sound.frames; ++i) {
+        left[static_cast<std::size_t>(i)] = toneSample(i, sound.sampleRate);
     }
-    std::vector<unsigned char> out(static_cast<std::size_t>(spec.frames) * 5 / 4 + 7200 + 65536);
-    int size = lame_encode_buffer(lame, left.data(), left.data(), static_cast<int>(spec.frames), out.data(),
+    std::vector<unsigned char> out(static_cast<std::size_t>(sound.frames) * 5 / 4 + 7200 + 65536);
+    int size = lame_encode_buffer(lame, left.data(), left.data(), static_cast<int>(sound.frames), out.data(),
                                   static_cast<int>(out.size()));
     size += lame_encode_flush(lame, out.data() + size, static_cast<int>(out.size()) - size);
-    if (spec.infoTag) {
+    if (sound.infoTag) {
         // The encoder reserved the first frame; fill it now that the totals are known.
         unsigned char tag[2880];
         const std::size_t tagSize = lame_get_lametag_frame(lame, tag, sizeof tag);
@@ -89,13 +89,13 @@ std::vector<std::byte> encodeMp3(const Mp3Spec& spec) {
     return std::vector<std::byte>(bytes, bytes + size);
 }
 
-std::vector<std::byte> makeWave(const WaveSpec& spec) {
-    const int bits = spec.format == WaveSampleFormat::Unsigned8   ? 8
-                     : spec.format == WaveSampleFormat::Signed16 ? 16
-                     : spec.format == WaveSampleFormat::Signed24 ? 24
+std::vector<std::byte> makeWave(const WaveSound& sound) {
+    const int bits = sound.format == WaveSampleFormat::Unsigned8   ? 8
+                     : sound.format == WaveSampleFormat::Signed16 ? 16
+                     : sound.format == WaveSampleFormat::Signed24 ? 24
                                                                  : 32;
-    const std::uint32_t blockAlign = static_cast<std::uint32_t>(spec.channels * bits / 8);
-    const auto dataSize = static_cast<std::uint32_t>(spec.frames * blockAlign);
+    const std::uint32_t blockAlign = static_cast<std::uint32_t>(sound.channels * bits / 8);
+    const auto dataSize = static_cast<std::uint32_t>(sound.frames * blockAlign);
     std::vector<std::byte> out;
     putTag(out, "RIFF");
     putLe(out, 36 + 8 + 4 + dataSize, 4);
@@ -105,18 +105,18 @@ std::vector<std::byte> makeWave(const WaveSpec& spec) {
     putTag(out, "INFO");
     putTag(out, "fmt ");
     putLe(out, 16, 4);
-    putLe(out, spec.format == WaveSampleFormat::Float32 ? 3 : 1, 2);
-    putLe(out, static_cast<std::uint32_t>(spec.channels), 2);
-    putLe(out, static_cast<std::uint32_t>(spec.sampleRate), 4);
-    putLe(out, static_cast<std::uint32_t>(spec.sampleRate) * blockAlign, 4);
+    putLe(out, sound.format == WaveSampleFormat::Float32 ? 3 : 1, 2);
+    putLe(out, static_cast<std::uint32_t>(sound.channels), 2);
+    putLe(out, static_cast<std::uint32_t>(sound.sampleRate), 4);
+    putLe(out, static_cast<std::uint32_t>(sound.sampleRate) * blockAlign, 4);
     putLe(out, blockAlign, 2);
     putLe(out, static_cast<std::uint32_t>(bits), 2);
     putTag(out, "data");
     putLe(out, dataSize, 4);
-    for (std::int64_t i = 0; i < spec.frames; ++i) {
-        const int value = spec.constant ? spec.constantLevel : toneSample(i, spec.sampleRate);
-        for (int c = 0; c < spec.channels; ++c) {
-            switch (spec.format) {
+    for (std::int64_t i = 0; i < sound.frames; ++i) {
+        const int value = sound.constant ? sound.constantLevel : toneSample(i, sound.sampleRate);
+        for (int c = 0; c < sound.channels; ++c) {
+            switch (sound.format) {
                 case WaveSampleFormat::Unsigned8:
                     putLe(out, static_cast<std::uint32_t>(std::lround(value / 256.0) + 128), 1);
                     break;

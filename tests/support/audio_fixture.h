@@ -19,18 +19,18 @@ namespace vamu::test {
 // RMS of the left channel of interleaved stereo samples.
 [[nodiscard]] double leftRms(std::span<const std::int16_t> stereo);
 
-struct Mp3Spec {
+struct Mp3Sound {
     int sampleRate = 44100;
     int channels = 2;
     std::int64_t frames = 44100;  // samples per channel
     int kbps = 128;
     bool infoTag = true;  // the Info/Xing frame with the exact length (encoder delay and padding)
 };
-[[nodiscard]] std::vector<std::byte> encodeMp3(const Mp3Spec& spec);
+[[nodiscard]] std::vector<std::byte> encodeMp3(const Mp3Sound& sound);
 
 enum class WaveSampleFormat { Unsigned8, Signed16, Signed24, Float32 };
 
-struct WaveSpec {
+struct WaveSound {
     int sampleRate = 44100;
     int channels = 2;
     std::int64_t frames = 44100;
@@ -38,7 +38,7 @@ struct WaveSpec {
     bool constant = false;      // every sample at `constantLevel` instead of the tone
     int constantLevel = 16000;
 };
-[[nodiscard]] std::vector<std::byte> makeWave(const WaveSpec& spec);
+[[nodiscard]] std::vector<std::byte> makeWave(const WaveSound& sound);
 
 // Writes the bytes to a new file under /tmp; returns its path (the caller removes it).
 [[nodiscard]] std::string writeTempFile(std::span<const std::byte> bytes, const char* suffix);
