@@ -28,6 +28,6 @@ include(GoogleTest)
 find_package(benchmark REQUIRED)
 
 if(VAMU_BUILD_GUI)
-  find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets)
+  find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Test)
   set(CMAKE_AUTOMOC OFF)
 endif()
