@@ -1,18 +1,26 @@
-// vamu-cli download URL FILE
-// Downloads one song with SongTransfer and prints its progress every half second, the
-// way the download button shows it. Exit status 0 when the file is complete.
+// vamu-cli download URL FILE: downloads one song with SongTransfer and prints its progress
+// every half second, the way the download button shows it.
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <thread>
 
+#include "cli_command.h"
 #include "library/song_transfer.h"
 
-using vamu::library::SongTransfer;
-using vamu::library::TransferState;
-using vamu::library::TransferStatus;
-
+namespace vamu::cli {
 namespace {
+
+using library::SongTransfer;
+using library::TransferState;
+using library::TransferStatus;
+
+int runDownload(std::span<const std::string_view> arguments);
+
+constexpr Command kDownload{"download", "URL FILE",
+                            "downloads a song into FILE, printing the progress; fails when it is incomplete",
+                            runDownload};
 
 void printProgress(const TransferStatus& status) {
     // Whole per cent, truncated; nothing to divide by until the size is known.
@@ -23,21 +31,27 @@ void printProgress(const TransferStatus& status) {
     std::fflush(stdout);
 }
 
-}  // namespace
-
-int runDownloadCommand(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: download URL FILE\n");
-        return 2;
+int runDownload(std::span<const std::string_view> arguments) {
+    if (arguments.size() != 2) {
+        return usageOf(kDownload);
     }
     SongTransfer transfer;
-    transfer.start(argv[1], argv[2]);
+    transfer.start(std::string(arguments[0]), std::string(arguments[1]));
     for (;;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         const TransferStatus status = transfer.status();
         printProgress(status);
-        if (status.state == TransferState::Finished || status.state == TransferState::Failed) {
-            return status.state == TransferState::Finished ? 0 : 1;
+        if (status.state == TransferState::Finished) {
+            return kExitOk;
+        }
+        if (status.state == TransferState::Failed) {
+            return kExitFailure;
         }
     }
 }
+
+}  // namespace
+
+const Command& downloadCommand() { return kDownload; }
+
+}  // namespace vamu::cli

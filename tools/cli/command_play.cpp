@@ -1,7 +1,7 @@
-// vamu-cli play URL-or-FILE [--seconds N] [--volume V] [--silent]
-// Plays through the audio engine and prints, once a second, the activity state, the
-// position and length texts and the byte position, so the engine can be checked by ear
-// and by script. Ends with the song, after N seconds, or never.
+// vamu-cli play URL-or-FILE [--seconds N] [--volume V] [--silent]: plays through the audio
+// engine and prints, once a second, the activity state, the position and length texts and
+// the byte position, so the engine can be checked by ear and by script. Ends with the
+// song or after N seconds. --silent uses the silent output even when a server answers.
 
 #include <charconv>
 #include <chrono>
@@ -12,9 +12,11 @@
 #include <string_view>
 #include <thread>
 
+#include "cli_command.h"
 #include "playback/audio_engine.h"
 #include "playback/stream_time.h"
 
+namespace vamu::cli {
 namespace {
 
 using vamu::playback::ActivityState;
@@ -37,18 +39,18 @@ std::optional<double> parseNumber(std::string_view text) {
     return value;
 }
 
-std::optional<PlayOptions> parsePlayOptions(int argc, char** argv) {
+std::optional<PlayOptions> parsePlayOptions(std::span<const std::string_view> arguments) {
     PlayOptions options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const bool hasValue = i + 1 < argc;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view arg = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
         if (arg == "--seconds" && hasValue) {
-            options.seconds = parseNumber(argv[++i]);
+            options.seconds = parseNumber(arguments[++i]);
             if (!options.seconds || *options.seconds < 0) {
                 return std::nullopt;
             }
         } else if (arg == "--volume" && hasValue) {
-            const auto volume = parseNumber(argv[++i]);
+            const auto volume = parseNumber(arguments[++i]);
             if (!volume || *volume < 0 || *volume > 1) {
                 return std::nullopt;
             }
@@ -85,13 +87,15 @@ void printStatus(const AudioEngine& engine, vamu::playback::StreamHandle handle)
     std::fflush(stdout);
 }
 
-}  // namespace
+int runPlay(std::span<const std::string_view> arguments);
 
-int runPlayCommand(int argc, char** argv) {
-    const auto options = parsePlayOptions(argc, argv);
+constexpr Command kPlay{"play", "URL-or-FILE [--seconds N] [--volume 0..1] [--silent]",
+                       "plays a song, printing state, time texts and byte position once a second", runPlay};
+
+int runPlay(std::span<const std::string_view> arguments) {
+    const auto options = parsePlayOptions(arguments);
     if (!options) {
-        std::fprintf(stderr, "usage: play URL-or-FILE [--seconds N] [--volume 0..1] [--silent]\n");
-        return 2;
+        return usageOf(kPlay);
     }
     AudioEngine engine;
     const OutputKind output =
@@ -104,7 +108,7 @@ int runPlayCommand(int argc, char** argv) {
                                                    : vamu::playback::StreamSource{.url = options->source});
     if (handle == 0) {
         std::fprintf(stderr, "cannot play %s\n", options->source.c_str());
-        return 1;
+        return kExitFailure;
     }
     engine.setAttribute(handle, options->volume);
     engine.play(handle, vamu::playback::Restart::No);
@@ -125,5 +129,11 @@ int runPlayCommand(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     engine.freeStream(handle);
-    return 0;
+    return kExitOk;
 }
+
+}  // namespace
+
+const Command& playCommand() { return kPlay; }
+
+}  // namespace vamu::cli
