@@ -3,6 +3,8 @@
 //   MpvFirstFrame       the same song and server through `mpv --no-video --ao=null`, for reference
 //   CpuPerMinute        process CPU time per minute of audio, paced in real time and flat out
 //   MemoryPerStream     resident memory per open, fully downloaded stream of a 4-minute song
+//                       (run it alone, --benchmark_filter=MemoryPerStream: memory freed by the
+//                       earlier benchmarks is reused and would hide part of the growth)
 
 #include <benchmark/benchmark.h>
 
@@ -12,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "playback/audio_engine.h"
 #include "playback/capturing_output.h"
@@ -143,15 +146,23 @@ BENCHMARK(CpuPerMinute)->Args({1, 20})->Args({30, 60})->Iterations(1)->Unit(benc
 void MemoryPerStream(benchmark::State& state) {
     constexpr int kStreams = 8;
     for (auto _ : state) {
+        const std::string url = server().url("/song.mp3");  // the songs are encoded before measuring
         playback::AudioEngine engine;
         engine.init(std::make_unique<playback::SilentOutput>());
         const long before = residentKilobytes();
         std::vector<playback::StreamHandle> handles;
         for (int i = 0; i < kStreams; ++i) {
-            handles.push_back(engine.createStream({.url = server().url("/song.mp3")}));
+            handles.push_back(engine.createStream({.url = url}));
         }
-        test::waitUntil([] { return server().activeBodies() == 0; }, std::chrono::seconds(30));
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // decoders fill their rings
+        // Downloads done and rings full: resident memory stops growing.
+        long previous = -1;
+        test::waitUntil(
+            [&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                const long now = residentKilobytes();
+                return std::exchange(previous, now) == now;
+            },
+            std::chrono::seconds(60));
         state.counters["rss_kb_per_stream"] = static_cast<double>(residentKilobytes() - before) / kStreams;
         for (const auto handle : handles) {
             engine.freeStream(handle);

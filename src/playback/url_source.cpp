@@ -373,6 +373,11 @@ bool UrlSource::acceptResponse(Transfer& transfer) {
     m_opened = true;
     if (fileTotal) {
         m_total = std::max<std::int64_t>(*fileTotal - m_startOffset, 0);
+        // One allocation for the whole song, instead of a doubling trail of freed blocks.
+        const std::int64_t coming = *m_total - (m_base + std::ssize(m_data));
+        if (coming > 0 && coming <= m_limits.maxAhead) {
+            m_data.reserve(m_data.size() + static_cast<std::size_t>(coming));
+        }
     }
     return true;
 }
