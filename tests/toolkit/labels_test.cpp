@@ -4,6 +4,7 @@
 
 #include "platform/desktop.h"
 #include "platform/keys.h"
+#include "toolkit/controls/button.h"
 #include "toolkit/controls/label.h"
 #include "toolkit/controls/link.h"
 
@@ -126,6 +127,25 @@ TEST(Label, TakesNeitherFocusNorTheMouseSoAPressDragsTheWindow) {
     EXPECT_FALSE(label->isFocused());
     EXPECT_EQ(t.host().controls().captured(), ControlHandle{});
     EXPECT_EQ(presses, 0);
+}
+
+TEST(Label, AmpersandsInALabelClaimNoAccessKeyButALinkHasOne) {
+    OpenedAddresses opener;
+    TestHost t;
+    Label* title = Label::create(t.host(), QRect(10, 10, 100, 20), {.text = QStringLiteral("R&B")});
+    ButtonSpec spec;
+    spec.text = QStringLiteral("&Back");
+    Button* back = Button::create(t.host(), QRect(10, 40, 69, 24), spec);
+    Link* mail = Link::create(t.host(), QRect(10, 70, 100, 20),
+                              {.label = {.text = QStringLiteral("&Mail")}, .address = QStringLiteral("a@b.cn")});
+    int clicks = 0;
+    back->bindClick([&](const Event&) { return ++clicks, false; });
+    t.send(platform::msg::kSysChar, 'b');
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(title->textFormat().prefix, paint::HotkeyPrefix::None);
+    t.send(platform::msg::kSysChar, 'm');
+    EXPECT_EQ(opener.opened(), (std::vector<QString>{QStringLiteral("mailto:a@b.cn")}));
+    EXPECT_TRUE(mail->visited());
 }
 
 TEST(Link, HandsItsAddressToTheDesktopWithTheMailRule) {

@@ -1,7 +1,6 @@
 #include "toolkit/controls/group_box.h"
 
 #include "toolkit/controls/class_names.h"
-#include "toolkit/controls/control_text.h"
 
 namespace vamu::toolkit {
 namespace {
@@ -31,15 +30,12 @@ GroupBox* GroupBox::create(ControlParent parent, const QRect& rect, const GroupB
     options.focusable = false;
     options.tabStop = false;
     options.drawTabStop = false;
-    GroupBox* created = BaseControl::create(std::move(box), parent, rect, kind::kGroupBox, names::kGroupBox, options);
-    if (created) registerMnemonic(*created, created->m_text);
-    return created;
+    return BaseControl::create(std::move(box), parent, rect, kind::kGroupBox, names::kGroupBox, options);
 }
 
 void GroupBox::setText(const QString& text) {
     if (text == m_text) return;
     m_text = text;
-    registerMnemonic(*this, m_text);
     redraw();
 }
 

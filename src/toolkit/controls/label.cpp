@@ -49,7 +49,9 @@ void Label::takeSpec(const LabelSpec& spec) {
     m_createFont = requestedFont(spec.fontName, spec.fontSize, spec.fontStyle);
 }
 
-void Label::registerText() { registerMnemonic(*this, m_text); }
+void Label::registerText() {
+    if (m_accessKeys) registerMnemonic(*this, m_text);
+}
 
 void Label::onCreate(int) {
     if (m_createFont) setFont(*m_createFont, false);
@@ -133,6 +135,7 @@ paint::TextFormat Label::textFormat() const {
     }
     format.alignment = horizontal | vertical;
     format.ellipsis = m_trimming >= 3;
+    format.prefix = m_accessKeys ? paint::HotkeyPrefix::Show : paint::HotkeyPrefix::None;
     return format;
 }
 

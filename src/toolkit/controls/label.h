@@ -5,7 +5,8 @@
 // white over a dark part of the window's background picture and black elsewhere.
 //
 // A label takes neither the focus nor the mouse: a press on it acts on the window
-// below (a movable window is dragged by it).
+// below (a movable window is dragged by it). Its text is shown as it is, ampersands
+// included, and gives it no access key.
 
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/control_properties.h"
@@ -69,6 +70,9 @@ protected:
     }
     void takeSpec(const LabelSpec& spec);
     void registerText();
+    // Links show and register their "&" access key; a plain label shows its text as
+    // it is (song titles hold ampersands) and never claims an access key.
+    void setAccessKeys(bool on) { m_accessKeys = on; }
 
     std::intptr_t classProc(const Message& message) override;
     void onCreate(int createData) override;
@@ -93,6 +97,7 @@ private:
     bool m_autoSetColour = false;
     std::optional<QRgb> m_effectColour;
     std::optional<QFont> m_createFont;
+    bool m_accessKeys = false;
 };
 
 }  // namespace vamu::toolkit

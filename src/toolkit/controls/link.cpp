@@ -28,6 +28,7 @@ Link* Link::create(ControlParent parent, const QRect& rect, const LinkSpec& spec
     link->m_address = spec.address;
     link->m_linkType = spec.linkType;
     link->m_normal = label.textColour;
+    link->setAccessKeys(true);
     return createAs(std::move(link), parent, rect, label, kind::kLink, names::kLink, options);
 }
 
