@@ -255,14 +255,7 @@ void Button::onAnimationEnd() { setAnimationFramesAndTimer(0, animationInterval(
 
 std::optional<PropertyValues> Button::property(std::string_view name, const PropertyValues* set) {
     const auto colour = [](const PropertyValues& v) { return static_cast<QRgb>(intArgument(v, 0)); };
-    if (name == "Text") {
-        if (set) setText(textArgument(*set, 0));
-        return PropertyValues{m_text};
-    }
-    if (name == "TextW") {
-        if (set) setText(fromUtf16Bytes(bytesArgument(*set, 0)));
-        return PropertyValues{utf16Bytes(m_text)};
-    }
+    if (auto text = textProperty(name, set, m_text, [this](const QString& t) { setText(t); })) return text;
     if (name == "crText") {
         if (set) setTextColour(colour(*set));
         return PropertyValues{static_cast<long long>(m_textColour)};

@@ -234,6 +234,15 @@ PropertyValues gridValues(const std::optional<QRectF>& grid) {
             static_cast<long long>(r.height())};
 }
 
+std::optional<PropertyValues> textProperty(std::string_view name, const PropertyValues* set, const QString& current,
+                                           const std::function<void(const QString&)>& apply) {
+    const bool wide = name == "TextW";
+    if (!wide && name != "Text") return std::nullopt;
+    if (set) apply(wide ? fromUtf16Bytes(bytesArgument(*set, 0)) : textArgument(*set, 0));
+    if (wide) return PropertyValues{utf16Bytes(current)};
+    return PropertyValues{current};
+}
+
 QByteArray utf16Bytes(const QString& text) {
     QByteArray bytes;
     bytes.reserve(text.size() * 2);

@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <variant>
@@ -57,6 +58,13 @@ bool setPropertyFromText(BaseControl& control, std::string_view name, std::strin
 // none when empty.
 [[nodiscard]] std::optional<QRectF> gridArgument(const PropertyValues& values);
 [[nodiscard]] PropertyValues gridValues(const std::optional<QRectF>& grid);
+
+// The "Text" (text) and "TextW" (UTF-16 bytes) pair of a control's text: applies a
+// set through `apply` and answers `current` (a reference to the stored text);
+// nullopt for any other name.
+[[nodiscard]] std::optional<PropertyValues> textProperty(std::string_view name, const PropertyValues* set,
+                                                         const QString& current,
+                                                         const std::function<void(const QString&)>& apply);
 
 // UTF-16 (little-endian) bytes, the form of the "...W" text properties.
 [[nodiscard]] QByteArray utf16Bytes(const QString& text);

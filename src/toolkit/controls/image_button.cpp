@@ -7,6 +7,25 @@
 
 namespace vamu::toolkit {
 
+namespace {
+
+// The fill type (under the class's own spelling) and "Gird" of the picture buttons;
+// nullopt for other names.
+std::optional<PropertyValues> fillProperty(std::string_view name, std::string_view fillName,
+                                           const PropertyValues* set, int& fillType, std::optional<QRectF>& grid) {
+    if (name == fillName) {
+        if (set) fillType = static_cast<int>(intArgument(*set, 0));
+        return PropertyValues{static_cast<long long>(fillType)};
+    }
+    if (name == "Gird") {
+        if (set) grid = gridArgument(*set);
+        return gridValues(grid);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 void PictureBytes::set(const QByteArray& data) {
     image = QImage::fromData(data);
     bytes = image.isNull() ? QByteArray() : data;
@@ -62,13 +81,9 @@ std::optional<PropertyValues> ImageButton::property(std::string_view name, const
         }
         return PropertyValues{m_images[i].bytes};
     }
-    if (name == "FiilType") {
-        if (set) setFill(static_cast<int>(intArgument(*set, 0)), m_grid);
-        return PropertyValues{static_cast<long long>(m_fillType)};
-    }
-    if (name == "Gird") {
-        if (set) setFill(m_fillType, gridArgument(*set));
-        return gridValues(m_grid);
+    if (auto fill = fillProperty(name, "FiilType", set, m_fillType, m_grid)) {
+        if (set) redraw();
+        return fill;
     }
     return Button::property(name, set);
 }
@@ -144,13 +159,9 @@ std::optional<PropertyValues> ImageListButton::property(std::string_view name, c
         }
         return PropertyValues{static_cast<long long>(m_blockSize), static_cast<long long>(m_blockSizeY)};
     }
-    if (name == "FillType") {
-        if (set) setFill(static_cast<int>(intArgument(*set, 0)), m_grid);
-        return PropertyValues{static_cast<long long>(m_fillType)};
-    }
-    if (name == "Gird") {
-        if (set) setFill(m_fillType, gridArgument(*set));
-        return gridValues(m_grid);
+    if (auto fill = fillProperty(name, "FillType", set, m_fillType, m_grid)) {
+        if (set) redraw();
+        return fill;
     }
     return Button::property(name, set);
 }

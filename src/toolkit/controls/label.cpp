@@ -190,14 +190,7 @@ std::intptr_t Label::classProc(const Message& message) {
 std::optional<PropertyValues> Label::property(std::string_view name, const PropertyValues* set) {
     const auto number = [&](long long value) { return PropertyValues{value}; };
     const auto argument = [&] { return intArgument(*set, 0); };
-    if (name == "Text") {
-        if (set) setText(textArgument(*set, 0));
-        return PropertyValues{m_text};
-    }
-    if (name == "TextW") {
-        if (set) setText(fromUtf16Bytes(bytesArgument(*set, 0)));
-        return PropertyValues{utf16Bytes(m_text)};
-    }
+    if (auto text = textProperty(name, set, m_text, [this](const QString& t) { setText(t); })) return text;
     if (name == "crText") {
         if (set) setTextColour(static_cast<QRgb>(argument()));
         return number(m_textColour);
