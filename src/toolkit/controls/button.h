@@ -80,7 +80,7 @@ public:
 
 protected:
     Button() = default;
-    // Creation shared by the family: fills the spec, creates with the kind and the
+    // Creation shared by the family: takes the creation values, creates with the kind and the
     // button options (focusable, mouse tracking, 25 ms animation frames).
     template <class T>
     static T* createAs(std::unique_ptr<T> button, ControlParent parent, const QRect& rect, const ButtonSpec& spec,
