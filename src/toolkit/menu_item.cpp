@@ -1,4 +1,5 @@
 // One line of a popup menu: a command, a submenu opener or a separator.
+#include "toolkit/controls/control_text.h"
 #include "toolkit/controls/paint.h"
 #include "toolkit/controls/text_paint.h"
 #include "toolkit/engine.h"
@@ -20,27 +21,12 @@ QRgb withAlpha(QRgb colour, int alpha) { return (colour & 0x00FFFFFFu) | (static
 
 bool isDark(QRgb colour) { return 0.299 * qRed(colour) + 0.587 * qGreen(colour) + 0.114 * qBlue(colour) < 192; }
 
-// The character after a single "&" ("&&" is a plain "&"); 0 when there is none.
-int accessCharacter(const QString& text) {
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != QLatin1Char('&')) continue;
-        if (text[i + 1] == QLatin1Char('&')) {
-            ++i;
-            continue;
-        }
-        return text[i + 1].toUpper().unicode();
-    }
-    return 0;
-}
-
 }  // namespace
 
 void MenuItem::onCreate(int) {
     const MenuEntry& entry = m_window.entry(m_entryIndex);
     if (entry.kind == MenuItemKind::Separator) return;
-    if (const int key = accessCharacter(entry.text)) {
-        m_window.host().send(Message{tkm::kSetMnemonic, static_cast<std::uintptr_t>(key), handle().value});
-    }
+    if (mnemonicKey(entry.text) != 0) registerMnemonic(*this, entry.text);
 }
 
 void MenuItem::onPaint(QPainter& painter, const PaintContext& context) {

@@ -8,6 +8,8 @@
 #include "platform/keys.h"
 #include "platform/system.h"
 #include "platform/ui_thread.h"
+#include "toolkit/controls/button.h"
+#include "toolkit/controls/control_properties.h"
 #include "toolkit/controls/edit.h"
 #include "toolkit/menu_window.h"
 #include "toolkit/popup_menu.h"
@@ -324,11 +326,10 @@ TEST(Edit, CompositionShowsInPlaceAndTheCommitIsInserted) {
     EXPECT_FALSE(askInputMethod(t).enabled);
 }
 
-TEST(Edit, TabMovesTheFocusThroughEditsAndOtherControls) {
-    Log log;  // outlives the window, whose controls write to it when destroyed
+TEST(Edit, TabMovesTheFocusThroughEditsAndButtons) {
     TestHost t;
     Edit* first = makeEdit(t, QRect(10, 10, 100, 25));
-    RecordingControl* button = RecordingControl::make(t.host(), QRect(120, 10, 60, 25), "button", &log);
+    Button* button = Button::create(t.host(), QRect(120, 10, 60, 25), ButtonSpec{.text = QStringLiteral("登陆")});
     EditOptions password;
     password.inputType = input_type::kPassword;
     Edit* second = makeEdit(t, QRect(10, 50, 100, 25), password);
@@ -424,6 +425,37 @@ TEST(Edit, TheWheelScrollsAMultilineBox) {
     EXPECT_GT(edit->engine().scrollOffset().y(), 0);
     t.send(msg::kMouseWheel, static_cast<std::uintptr_t>(120) << 16, 0);
     EXPECT_EQ(edit->engine().scrollOffset().y(), 0);
+}
+
+TEST(Edit, PropertiesByNameReachTheBox) {
+    TestHost t;
+    Edit* edit = makeEdit(t, QRect(10, 10, 150, 25));
+    struct Case {
+        const char* name;
+        const char* text;
+        PropertyValue expected;
+    };
+    const Case cases[] = {
+        {"InputType", "8192", 8192LL}, {"LimitLen", "4", 4LL},     {"HideSel", "0", 0LL},
+        {"PasswordChar", "42", 42LL},  {"crText", "-16777216", static_cast<long long>(0xFF000000u)},
+        {"Text", "12", QStringLiteral("12")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(setPropertyFromText(*edit, c.name, c.text)) << c.name;
+        const auto value = getProperty(*edit, c.name);
+        ASSERT_TRUE(value.has_value()) << c.name;
+        EXPECT_EQ(value->front(), c.expected) << c.name;
+    }
+    edit->setFocus();
+    edit->setSelection(-1, -1);
+    type(t, QStringLiteral("a345"));  // digits only, four at most
+    EXPECT_EQ(edit->text(), QStringLiteral("1234"));
+    EXPECT_TRUE(setPropertyFromText(*edit, "SelText", "1,3"));
+    EXPECT_EQ(edit->selectedText(), QStringLiteral("23"));
+    EXPECT_EQ(getProperty(*edit, "SelText")->front(), PropertyValue(QStringLiteral("1,3")));
+    EXPECT_TRUE(setPropertyFromText(*edit, "Caret", "-65536,2"));
+    EXPECT_EQ(getProperty(*edit, "Caret"), (PropertyValues{static_cast<long long>(0xFFFF0000u), 2LL}));
+    EXPECT_FALSE(getProperty(*edit, "NoSuchProperty").has_value());
 }
 
 TEST(Edit, AHandlerMayDestroyTheBoxThatRaisedTheEvent) {

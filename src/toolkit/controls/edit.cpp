@@ -3,6 +3,7 @@
 #include "platform/input_method.h"
 #include "platform/keys.h"
 #include "platform/system.h"
+#include "toolkit/controls/control_text.h"
 #include "toolkit/controls/edit_scroll.h"
 #include "toolkit/controls/paint.h"
 #include "toolkit/controls/text_paint.h"
@@ -73,12 +74,8 @@ Edit::~Edit() = default;
 // ---- creation and settings ------------------------------------------------------
 
 void Edit::onCreate(int) {
-    if (!m_options.fontName.isEmpty() || m_options.fontSize > 0 || m_options.fontStyle != 0) {
-        const QFont& base = font();
-        setFont(makeFont(m_options.fontName.isEmpty() ? base.family() : m_options.fontName,
-                         m_options.fontSize > 0 ? m_options.fontSize : base.pixelSize(), m_options.fontStyle),
-                false);
-    }
+    const int size = m_options.fontSize > 0 ? m_options.fontSize : font().pixelSize();
+    if (const auto asked = requestedFont(m_options.fontName, size, m_options.fontStyle)) setFont(*asked, false);
     configureEngine();
     m_engine.setText(m_options.text);
     layout();
@@ -569,6 +566,71 @@ std::intptr_t Edit::inputMethodState(const Message& message) {
     if (m_options.multiline) hints |= Qt::ImhMultiLine;
     state->hints = hints;
     return 1;
+}
+
+std::optional<PropertyValues> Edit::property(std::string_view name, const PropertyValues* set) {
+    const auto number = [](long long value) { return PropertyValues{value}; };
+    const auto argument = [&](std::size_t index = 0, long long fallback = 0) { return intArgument(*set, index, fallback); };
+    const auto colour = [&](QRgb current, const std::function<void(QRgb)>& apply) {
+        if (set) apply(static_cast<QRgb>(argument()));
+        return number(static_cast<long long>(current));
+    };
+    if (auto text = textProperty(name, set, m_engine.text(), [this](const QString& t) { setText(t); })) return text;
+    if (name == "Scroll") {
+        if (set) setScroll(static_cast<int>(argument()));
+        return number(m_options.scroll);
+    }
+    if (name == "HideSel") {
+        if (set) setHideSel(argument() != 0);
+        return number(m_options.hideSel ? 1 : 0);
+    }
+    if (name == "Align") {
+        if (set) setAlign(static_cast<int>(argument()));
+        return number(m_options.align);
+    }
+    if (name == "InputType") {
+        if (set) setInputType(static_cast<int>(argument()));
+        return number(m_options.inputType);
+    }
+    if (name == "PasswordChar") {
+        if (set) setPasswordChar(QChar(static_cast<char16_t>(argument())));
+        return number(m_options.passwordChar.unicode());
+    }
+    if (name == "Multiline") {
+        if (set) setMultiline(argument() != 0);
+        return number(m_options.multiline ? 1 : 0);
+    }
+    if (name == "LimitLen") {
+        if (set) setLimitLen(static_cast<int>(argument()));
+        return number(m_options.limitLen);
+    }
+    if (name == "Caret") {
+        if (set) setCaret(static_cast<QRgb>(argument()), static_cast<int>(argument(1, m_caretWidth)));
+        return PropertyValues{static_cast<long long>(m_caretColour), static_cast<long long>(m_caretWidth)};
+    }
+    if (name == "SelText") {
+        if (set) {
+            const QStringList parts = textArgument(*set, 0).split(QLatin1Char(','));
+            if (parts.size() == 2) setSelection(parts[0].trimmed().toInt(), parts[1].trimmed().toInt());
+        }
+        const int start = std::min(m_engine.cursorPosition(), m_engine.anchorPosition());
+        const int end = std::max(m_engine.cursorPosition(), m_engine.anchorPosition());
+        return PropertyValues{QStringLiteral("%1,%2").arg(start).arg(end)};
+    }
+    if (name == "crText") return colour(m_options.crText, [this](QRgb c) { setColours(c); });
+    if (name == "crTextSel") return colour(m_crTextSel, [this](QRgb c) { setColours(std::nullopt, c); });
+    if (name == "crBackground") return colour(m_crBackground, [this](QRgb c) { setColours(std::nullopt, std::nullopt, c); });
+    if (name == "crBorder") {
+        return colour(m_options.crBorder, [this](QRgb c) { setBorderColours(c, m_options.crBackgroundSel); });
+    }
+    if (name == "crBackgroundSel") {
+        return colour(m_options.crBackgroundSel, [this](QRgb c) { setBorderColours(m_options.crBorder, c); });
+    }
+    if (name == "bRich") {
+        if (set) setRich(argument() != 0);
+        return number(m_options.rich ? 1 : 0);
+    }
+    return std::nullopt;
 }
 
 std::intptr_t Edit::classProc(const Message& message) {

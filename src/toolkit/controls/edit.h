@@ -16,6 +16,7 @@
 // UI thread only.
 
 #include "toolkit/controls/control.h"
+#include "toolkit/controls/control_properties.h"
 #include "toolkit/controls/text_engine.h"
 
 #include <memory>
@@ -66,7 +67,7 @@ struct EditOptions {
     bool visible = true;
 };
 
-class Edit : public BaseControl {
+class Edit : public BaseControl, public PropertyHolder {
 public:
     static constexpr int kBlinkMs = 500;
 
@@ -109,6 +110,11 @@ public:
     [[nodiscard]] bool caretShown() const { return m_caretOn && isFocused(); }
     [[nodiscard]] EditScrollBar* verticalBar() const { return m_vertical.get(); }
     [[nodiscard]] EditScrollBar* horizontalBar() const { return m_horizontal.get(); }
+
+    // The properties by name: Scroll, HideSel, Align, InputType, PasswordChar,
+    // Multiline, LimitLen, Caret (colour, width), Text, TextW, SelText ("start,end"),
+    // crText, crTextSel, crBorder, crBackground, crBackgroundSel, bRich.
+    std::optional<PropertyValues> property(std::string_view name, const PropertyValues* set) override;
 
 protected:
     std::intptr_t classProc(const Message& message) override;
