@@ -2,12 +2,13 @@
 // password box, a digits-only box of eight, a wrapping multi-line box with its
 // scroll bar, a read-only rich box like the song details, and a button that opens a
 // menu with check marks, a disabled item, separators and a submenu.
-#include "page_edit.h"
-
+//
+//   void vamu::gallery::buildEditPage(toolkit::HostWindow& window);
+#include "toolkit/controls/button.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/edit.h"
-#include "toolkit/controls/paint.h"
-#include "toolkit/controls/text_paint.h"
+#include "toolkit/controls/label.h"
+#include "toolkit/controls/page.h"
 #include "toolkit/host_window.h"
 #include "toolkit/popup_menu.h"
 
@@ -22,67 +23,14 @@ constexpr QRgb kHintColour = 0xFF808080;  // red, green and blue 128
 constexpr QRgb kTextColour = 0xF0000000;
 constexpr QRgb kLabelColour = 0xFF2B3A4A;
 
-// A line of text; presses fall through to the window.
-class PageLabel final : public BaseControl {
-public:
-    static PageLabel* make(ControlParent parent, QRect rect, QString text) {
-        CreateOptions options;
-        options.mouseTrack = false;
-        options.focusable = false;
-        return BaseControl::create(std::make_unique<PageLabel>(std::move(text)), parent, rect, kind::kLabel, "Label",
-                                   options);
-    }
-    explicit PageLabel(QString text) : m_text(std::move(text)) {}
-    void setText(const QString& text) {
-        m_text = text;
-        redraw();
-    }
-
-protected:
-    void onPaint(QPainter& painter, const PaintContext& context) override {
-        paint::TextFormat format;
-        format.alignment = Qt::AlignLeft | Qt::AlignVCenter;
-        paint::drawText(painter, QRectF(context.whole), m_text, font(), kLabelColour, format);
-    }
-
-private:
-    QString m_text;
-};
-
-// A push button in the theme's "Button" skin.
-class PageButton final : public BaseControl {
-public:
-    static PageButton* make(ControlParent parent, QRect rect, QString text, std::function<void(PageButton&)> clicked) {
-        return BaseControl::create(std::make_unique<PageButton>(std::move(text), std::move(clicked)), parent, rect,
-                                   kind::kButton, "Button");
-    }
-    PageButton(QString text, std::function<void(PageButton&)> clicked)
-        : m_text(std::move(text)), m_clicked(std::move(clicked)) {}
-
-protected:
-    void onPaint(QPainter& painter, const PaintContext& context) override {
-        const ThemePack* theme = host() ? host()->theme() : nullptr;
-        paint::drawSkinState(painter, theme, "Button", QRectF(context.whole), context.state);
-        paint::TextFormat format;
-        format.alignment = Qt::AlignCenter;
-        format.prefix = paint::HotkeyPrefix::Show;
-        paint::drawText(painter, QRectF(context.whole.adjusted(0, 0, 0, -2)), m_text, font(), 0xFF000000, format);
-    }
-    void onMouseEnter(ControlHandle) override { redraw(); }
-    void onMouseLeave(ControlHandle) override { redraw(); }
-    void onLeftDown(QPoint, int) override { redraw(); }
-    void onLeftUp(QPoint, int) override { redraw(); }
-    void onFocusIn(ControlHandle, bool) override { redraw(); }
-    void onFocusOut(ControlHandle) override { redraw(); }
-    void onClick(QPoint, int) override {
-        if (m_clicked) m_clicked(*this);
-    }
-    QRect adjustFocusRect(const QRect& rect) const override { return rect.adjusted(3, 3, -3, -5); }
-
-private:
-    QString m_text;
-    std::function<void(PageButton&)> m_clicked;
-};
+Label* label(ControlParent parent, QRect rect, const QString& text) {
+    LabelSpec spec;
+    spec.text = text;
+    spec.textColour = kLabelColour;
+    Label* made = Label::create(parent, rect, spec);
+    if (made) made->setVertAlignMode(1);
+    return made;
+}
 
 // A grey hint that goes when the box gets the focus and comes back when it is left
 // empty.
@@ -105,7 +53,7 @@ void addHint(Edit& edit, const QString& hint) {
     });
 }
 
-std::shared_ptr<PopupMenu> makeMenu(PageLabel* status) {
+std::shared_ptr<PopupMenu> makeMenu(Label* status) {
     auto say = [status](QString text) {
         return [status, text = std::move(text)] { status->setText(QStringLiteral("选择了: ") + text); };
     };
@@ -114,6 +62,10 @@ std::shared_ptr<PopupMenu> makeMenu(PageLabel* status) {
     mode->addAction(QStringLiteral("单曲循环(&R)"), say(QStringLiteral("单曲循环")));
     mode->addAction(QStringLiteral("随机播放"), say(QStringLiteral("随机播放")), menu_state::kDisabled);
     auto menu = std::make_shared<PopupMenu>();
+    // Its own colour (a Windows colour value, red in the low byte): a blue highlight
+    // with white text, where the edit box's menu takes the window's light colour.
+    menu->setBackgroundColour(0xD37C2B);
+    mode->setBackgroundColour(0xD37C2B);
     menu->addAction(QStringLiteral("播放(&P)"), say(QStringLiteral("播放")));
     menu->addAction(QStringLiteral("收藏(&F)"), say(QStringLiteral("收藏")), menu_state::kChecked);
     menu->addAction(QStringLiteral("删除(&D)"), say(QStringLiteral("删除")), menu_state::kDisabled);
@@ -126,27 +78,33 @@ std::shared_ptr<PopupMenu> makeMenu(PageLabel* status) {
 
 }  // namespace
 
-void buildEditPage(ControlParent parent) {
-    PageLabel::make(parent, QRect(0, 0, 60, 28), QStringLiteral("搜索:"));
+void buildEditPage(HostWindow& window) {
+    Page* parent = Page::create(window, QRect(16, 36, 440, 240));
+    label(parent, QRect(0, 0, 60, 28), QStringLiteral("搜索:"));
     Edit* search = Edit::create(parent, QRect(60, 0, 180, 28));
     addHint(*search, QStringLiteral("搜索歌曲"));
 
-    PageLabel::make(parent, QRect(0, 36, 60, 28), QStringLiteral("密码:"));
+    label(parent, QRect(0, 36, 60, 28), QStringLiteral("密码:"));
     EditOptions password;
     password.inputType = input_type::kPassword;
     Edit::create(parent, QRect(60, 36, 180, 28), password)->setText(QStringLiteral("vamu2015"));
 
-    PageLabel::make(parent, QRect(0, 72, 60, 28), QStringLiteral("音乐ID:"));
+    label(parent, QRect(0, 72, 60, 28), QStringLiteral("音乐ID:"));
     EditOptions digits;
     digits.inputType = input_type::kDigits;
     digits.limitLen = 8;
     addHint(*Edit::create(parent, QRect(60, 72, 100, 28), digits), QStringLiteral("音乐ID"));
 
-    PageLabel* status = PageLabel::make(parent, QRect(250, 72, 190, 28), QStringLiteral("还没有选择"));
+    Label* status = label(parent, QRect(250, 72, 190, 28), QStringLiteral("还没有选择"));
     auto menu = makeMenu(status);
-    PageButton::make(parent, QRect(250, 0, 120, 28), QStringLiteral("弹出菜单(&U)"), [menu](PageButton& button) {
-        const QPoint below = button.host()->geometry().topLeft() + button.absoluteRect().bottomLeft() + QPoint(0, 2);
-        menu->popup(button.hostWindowHandle(), {}, below);
+    Button* opener = Button::create(parent, QRect(250, 0, 120, 28), ButtonSpec{.text = QStringLiteral("弹出菜单(&U)")});
+    const ControlHandle openerHandle = opener->handle();
+    opener->bindClick([menu, openerHandle](const Event&) {
+        BaseControl* button = resolveControl(openerHandle);
+        if (!button) return false;
+        const QPoint below = button->host()->geometry().topLeft() + button->absoluteRect().bottomLeft() + QPoint(0, 2);
+        menu->popup(button->hostWindowHandle(), {}, below);
+        return false;
     });
 
     EditOptions notes;
