@@ -466,6 +466,8 @@ QRect TextEngine::caretRect(int width) const {
     if (!block.isValid()) return {};
     const QRectF blockRect = document->documentLayout()->blockBoundingRect(block);
     QTextLayout* layout = block.layout();
+    // Without its cache a layout shapes its line again for every caret query.
+    layout->setCacheEnabled(true);
     int inBlock = position - block.position();
     if (!m_preedit.isEmpty() && !m_password) inBlock += std::max(0, m_preeditCursor);
     QTextLine line = layout->lineForTextPosition(inBlock);
