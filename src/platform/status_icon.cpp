@@ -22,9 +22,14 @@ struct StatusIcon::Impl {
 namespace {
 
 constexpr std::chrono::milliseconds kDefaultWatchInterval{2000};
+constexpr std::string_view kTraySelection = "_NET_SYSTEM_TRAY_S0";
+constexpr std::uint64_t kOtherHost = 1;  // a host found without an owner window
 
 // Looks for tray hosts while any status icon has a target window, and tells those
-// windows when a new host appears.
+// windows when a new host appears. On X11 an XEmbed tray announces itself by its
+// selection broadcast, which catches even a restart quicker than any poll; the poll
+// covers the hosts that announce nothing (StatusNotifierItem hosts) and tests'
+// scripted probes.
 class TrayWatch {
 public:
     static TrayWatch& instance() {
@@ -39,7 +44,9 @@ public:
 
     void remove(StatusIcon* icon) {
         std::erase(m_icons, icon);
-        if (m_icons.empty()) m_timer.reset();
+        if (!m_icons.empty()) return;
+        m_timer.reset();
+        m_selectionWatch.reset();
     }
 
     void configure(TrayHostProbe probe, std::chrono::milliseconds interval) {
@@ -52,17 +59,29 @@ private:
     std::optional<std::uint64_t> probe() const { return m_probe ? m_probe() : defaultTrayHostProbe(); }
 
     void start() {
+        m_selectionWatch.reset();
+        if (!m_probe) m_selectionWatch = detail::watchSelection(kTraySelection, [this] { xembedHostTook(); });
         m_host = probe();
         m_timer = std::make_unique<QTimer>();
         QObject::connect(m_timer.get(), &QTimer::timeout, [this] { tick(); });
         m_timer->start(static_cast<int>(m_interval.count()));
     }
 
+    void xembedHostTook() {
+        m_host = probe();
+        notify();
+    }
+
     void tick() {
         const std::optional<std::uint64_t> host = probe();
-        const bool appeared = host && host != m_host;
+        bool appeared = host && host != m_host;
+        // XEmbed hosts (identified by their owner window) are announced by their broadcast.
+        if (m_selectionWatch && host && *host != kOtherHost) appeared = false;
         m_host = host;
-        if (!appeared) return;
+        if (appeared) notify();
+    }
+
+    void notify() {
         // One notice per window, however many icons it owns.
         std::vector<WindowHandle> windows;
         for (const StatusIcon* icon : m_icons) {
@@ -75,6 +94,7 @@ private:
 
     std::vector<StatusIcon*> m_icons;
     std::unique_ptr<QTimer> m_timer;
+    std::unique_ptr<detail::SelectionWatch> m_selectionWatch;
     TrayHostProbe m_probe;
     std::chrono::milliseconds m_interval = kDefaultWatchInterval;
     std::optional<std::uint64_t> m_host;
@@ -143,10 +163,14 @@ void StatusIcon::setIcon(const QImage& icon) {
 
 bool StatusIcon::showMessage(const QString& title, const QString& text, BalloonIcon icon,
                              std::chrono::milliseconds timeout) {
-    QSystemTrayIcon* tray = m_impl->tray.get();
-    if (!tray || !tray->isVisible() || !trayHostAvailable()) return false;
-    tray->showMessage(title, text, qtBalloonIcon(icon), static_cast<int>(timeout.count()));
+    if (!inTray()) return false;
+    m_impl->tray->showMessage(title, text, qtBalloonIcon(icon), static_cast<int>(timeout.count()));
     return true;
+}
+
+bool StatusIcon::inTray() const {
+    const QSystemTrayIcon* tray = m_impl->tray.get();
+    return tray && tray->isVisible() && !m_icon.isNull() && trayHostAvailable();
 }
 
 QObject* StatusIcon::qtObject() const { return m_impl->tray.get(); }
@@ -173,10 +197,10 @@ bool trayHostAvailable() {
 }
 
 std::optional<std::uint64_t> defaultTrayHostProbe() {
-    if (const std::optional<std::uint32_t> owner = detail::selectionOwner("_NET_SYSTEM_TRAY_S0"); owner && *owner != 0) {
+    if (const std::optional<std::uint32_t> owner = detail::selectionOwner(kTraySelection); owner && *owner != 0) {
         return *owner;
     }
-    if (trayHostAvailable()) return 1;
+    if (trayHostAvailable()) return kOtherHost;
     return std::nullopt;
 }
 

@@ -17,7 +17,9 @@
 //
 // When a tray host appears (a host starts, or restarts after a crash), every window
 // that owns a status icon receives msg::kTrayHostCreated, once per appearance, so
-// that it can show its icon again. UI thread only.
+// that it can show its icon again. An XEmbed tray on X11 is seen the moment it takes
+// its selection; other hosts by a look every 2 s, so a StatusNotifierItem host that
+// restarts within one look goes unnoticed. UI thread only.
 
 #include "platform/native_window.h"
 
@@ -52,7 +54,10 @@ public:
     // while the icon has no picture (it then appears with its first picture).
     bool show();
     void hide();
+    // Meant to be shown (show() was called and hide() was not).
     [[nodiscard]] bool isShown() const { return m_shown; }
+    // Shown in a tray host right now.
+    [[nodiscard]] bool inTray() const;
 
     void setToolTip(const QString& text);
     [[nodiscard]] const QString& toolTip() const { return m_toolTip; }
@@ -87,8 +92,10 @@ private:
 using TrayHostProbe = std::function<std::optional<std::uint64_t>()>;
 [[nodiscard]] std::optional<std::uint64_t> defaultTrayHostProbe();
 // Replaces how and how often the tray host is looked for while status icons have
-// targets (default: defaultTrayHostProbe every 2 s). An empty probe restores the
-// default. For tests and for hosts that need a closer watch.
+// targets (default: defaultTrayHostProbe every 2 s, and on X11 the XEmbed tray's own
+// announcement, which catches restarts at once). An empty probe restores the
+// default; a probe of the caller's replaces the announcement too. For tests and for
+// hosts that need a closer watch.
 void setTrayHostWatch(TrayHostProbe probe, std::chrono::milliseconds interval);
 
 }  // namespace vamu::platform
