@@ -19,4 +19,7 @@ namespace vamu::platform {
 // its status icons then stay out of the tray.
 [[nodiscard]] bool statusIconsSupported();
 
+// The desktop's alert sound (the display's bell); nothing without a display.
+void beep();
+
 }  // namespace vamu::platform
