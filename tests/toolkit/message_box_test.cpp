@@ -351,8 +351,8 @@ TEST(MessageBox, OwnerSkinOrItsOwnBlueSkin) {
 }
 
 TEST(MessageBox, OtherWindowsPaintButGetNoInputMeanwhile) {
+    test::Log log;  // outlives the window, whose controls log their destruction
     test::TestHost owner;
-    test::Log log;
     auto* target = test::RecordingControl::make(owner.host(), QRect(10, 40, 100, 60), "target", &log);
     int ticks = 0;
     owner.native().setTimer(77, std::chrono::milliseconds(5), [&ticks] { ++ticks; });
