@@ -125,23 +125,6 @@ TEST(MessageBox, EachButtonOfEachSetAnswersItsResult) {
     EXPECT_EQ(currentMessageBox(), nullptr);
 }
 
-TEST(MessageBox, ButtonsSitRightToLeftInTheBar) {
-    Driven driven;
-    MessageBoxOptions options;
-    options.buttons = MessageButtons::YesNoCancel;
-    std::vector<QRect> rects;
-    QSize size;
-    driven.run({}, QStringLiteral("保存吗？"), options, [&](HostWindow& box) {
-        for (const BaseControl* button : buttonsRightToLeft(box)) rects.push_back(button->rect());
-        size = box.geometry().size();
-        box.close();
-    });
-    ASSERT_EQ(rects.size(), 3u);
-    for (std::size_t i = 0; i < rects.size(); ++i) {
-        EXPECT_EQ(rects[i], QRect(size.width() - 75 * static_cast<int>(i + 1) - 8, size.height() - 8 - 18 - 12, 70, 26));
-    }
-}
-
 TEST(MessageBox, KeysAndTheCloseButton) {
     using namespace message_result;
     struct Case {
