@@ -178,15 +178,15 @@ int runMessageBox(platform::WindowHandle owner, const QString& text, const Messa
     const MessageBoxLayout layout = layoutMessageBox(request, metricsOf(theme, static_cast<bool>(owner)),
                                                      [&text](int wrapWidth) { return measureText(text, wrapWidth); });
 
-    WindowSpec spec;
-    spec.owner = owner;
-    spec.title = options.title;
-    spec.left = layout.window.x();
-    spec.top = layout.window.y();
-    spec.size = layout.window.size();
-    spec.inTaskBar = true;
-    spec.style = 0;
-    const platform::WindowHandle window = createNativeWindow(spec);
+    WindowSpec place;
+    place.owner = owner;
+    place.title = options.title;
+    place.left = layout.window.x();
+    place.top = layout.window.y();
+    place.size = layout.window.size();
+    place.inTaskBar = true;
+    place.style = 0;
+    const platform::WindowHandle window = createNativeWindow(place);
     HostWindow box;
     AttachOptions attach;
     attach.owner = owner;

@@ -306,9 +306,9 @@ TEST(MessageBox, OwnerSkinOrItsOwnBlueSkin) {
     EXPECT_NEAR(qAlpha(ownPixel), 210, 2);
 
     // With a host window as owner: its colour, and its opacity.
-    test::HostSpec spec;
-    spec.colour = 0x00FF00;  // green
-    test::TestHost owner(spec);
+    test::HostSpec green;
+    green.colour = 0x00FF00;
+    test::TestHost owner(green);
     Driven owned;
     QRgb ownedPixel = 0;
     int ownedAlpha = 0;

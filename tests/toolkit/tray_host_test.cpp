@@ -169,9 +169,9 @@ class TrayHost : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!TrayHostEnvironment::instance->missing().empty()) GTEST_SKIP() << TrayHostEnvironment::instance->missing();
-        WindowSpec spec;
-        spec.size = QSize(200, 120);
-        ASSERT_TRUE(m_host.attach(createNativeWindow(spec)));
+        WindowSpec small;
+        small.size = QSize(200, 120);
+        ASSERT_TRUE(m_host.attach(createNativeWindow(small)));
     }
     HostWindow m_host;
 };

@@ -174,8 +174,7 @@ TEST(TrayIcon, WithoutAHandlerClicksStopAtTheWindow) {
 }
 
 TEST(TrayIcon, RemoveGivesTheWindowItsPreviousHandler) {
-    WindowSpec spec;
-    const platform::WindowHandle window = createNativeWindow(spec);
+    const platform::WindowHandle window = createNativeWindow(WindowSpec{});
     platform::NativeWindow* native = platform::NativeWindow::find(window);
     ASSERT_NE(native, nullptr);
     std::vector<platform::MessageId> own;
