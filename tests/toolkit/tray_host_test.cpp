@@ -129,7 +129,11 @@ public:
         stop(m_tray);
         m_tray = spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
                         "--SetDockType", "false", "--SetPartialStrut", "false", "--transparent", "false"});
-        return m_tray > 0 && pumpUntil([] { return platform::defaultTrayHostProbe().value_or(0) > 1; });
+        if (m_tray <= 0 || !pumpUntil([] { return platform::defaultTrayHostProbe().value_or(0) > 1; })) return false;
+        // The tray's announcement follows its selection: take it in now, so that it
+        // reaches only the watches that were running when the tray started.
+        platform::waitPumping(std::chrono::milliseconds(300));
+        return true;
     }
     void stopTray() { stop(m_tray); }
     [[nodiscard]] const std::string& missing() const { return m_missing; }
