@@ -4,11 +4,14 @@
 #include "platform/modal.h"
 #include "platform/system.h"
 #include "platform/ui_thread.h"
+#include "toolkit/controls/button.h"
+#include "toolkit/controls/image_box.h"
+#include "toolkit/controls/label.h"
 #include "toolkit/controls/text_paint.h"
+#include "toolkit/controls/thunder_button.h"
 #include "toolkit/engine.h"
 #include "toolkit/host_window.h"
 #include "toolkit/message_box_layout.h"
-#include "toolkit/message_box_parts.h"
 #include "toolkit/theme_names.h"
 #include "toolkit/toolkit.h"
 
@@ -24,13 +27,13 @@ namespace {
 constexpr long long kOwnColour = 16750899;
 constexpr int kOwnAlpha = 210;
 
-struct ButtonSpec {
+struct SetButton {
     QString text;
     int result = message_result::kCancel;
 };
 
 // Right to left.
-std::vector<ButtonSpec> buttonSet(MessageButtons set) {
+std::vector<SetButton> buttonSet(MessageButtons set) {
     using namespace message_result;
     const QString ok = QStringLiteral("确认");
     const QString cancel = QStringLiteral("取消");
@@ -136,27 +139,51 @@ private:
     HostWindow* m_box;
 };
 
+// The theme's icon region of "MsgBox" ("m16", "m64", ...); null when it has none.
+QImage iconPicture(const ThemePack* theme, int icon) {
+    const std::string region = "m" + std::to_string(icon);
+    const std::optional<engine::PackImageRect> source = engine::getPackImageRect(theme, theme::kMessageBox, region);
+    const QImage* atlas = engine::getPackImage(theme, source ? source->imageIndex : 0);
+    return source && atlas ? atlas->copy(source->rect.toAlignedRect()) : QImage();
+}
+
 void buildControls(HostWindow& box, const QString& text, const MessageBoxOptions& options,
                    const MessageBoxLayout& layout, int& result) {
-    BaseControl* label = detail::makeMessageText(box, layout.textArea, text, layout.lowText);
-    if (label) label->setLockPos(true, true, true, true);
-    if (options.icon != message_icon::kNone && !layout.icon.isEmpty()) {
-        detail::makeMessagePicture(box, layout.icon, "m" + std::to_string(options.icon));
+    LabelSpec look;
+    look.text = text;
+    QRect textRect = layout.textArea;
+    if (layout.lowText && text.contains(QLatin1Char('\n'))) {
+        // Short lines of their own: wrapped (which keeps the breaks) in a block
+        // centred on the area, as one line would be.
+        const int height = std::min(layout.textSize.height() + 4, textRect.height());
+        textRect = QRect(textRect.x(), textRect.y() + (textRect.height() - height) / 2, textRect.width(), height);
+        look.autoCutLine = true;
+    } else {
+        look.autoCutLine = !layout.lowText;
     }
-    std::vector<ButtonSpec> buttons = buttonSet(options.buttons);
+    if (Label* label = Label::create(box, textRect, look)) label->setLockPos(true, true, true, true);
+    if (options.icon != message_icon::kNone && !layout.icon.isEmpty()) {
+        const QImage picture = iconPicture(box.theme(), options.icon);
+        if (ImageBox* icon = ImageBox::create(box, layout.icon); icon && !picture.isNull()) icon->setPicture(picture);
+    }
+    std::vector<SetButton> buttons = buttonSet(options.buttons);
     for (std::size_t i = 0; i < buttons.size() && i < options.buttonTexts.size(); ++i) {
         buttons[i].text = options.buttonTexts[i];
     }
-    BaseControl* focus = nullptr;
+    Button* focus = nullptr;
     for (std::size_t i = 0; i < buttons.size() && i < layout.buttons.size(); ++i) {
-        const int value = buttons[i].result;
-        BaseControl* button =
-            detail::makeMessageButton(box, layout.buttons[i], buttons[i].text, options.animatedButtons, [&result, &box, value] {
-                result = value;
-                box.close();
-            });
+        toolkit::ButtonSpec face;
+        face.text = buttons[i].text;
+        Button* button = options.animatedButtons ? ThunderButton::create(box, layout.buttons[i], face)
+                                                 : Button::create(box, layout.buttons[i], face);
         if (!button) continue;
         button->setLockPos(false, false, true, true);
+        const int value = buttons[i].result;
+        button->bindClick([&result, &box, value](const Event&) {
+            result = value;
+            box.close();
+            return false;
+        });
         if (value == options.defaultResult) focus = button;
     }
     if (focus) focus->setFocus();

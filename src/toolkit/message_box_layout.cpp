@@ -51,6 +51,7 @@ MessageBoxLayout layoutMessageBox(const MessageBoxRequest& request, const Messag
     const int textHeight = static_cast<int>(std::ceil(measured.height()));
 
     MessageBoxLayout layout;
+    layout.textSize = QSize(textWidth, textHeight);
     layout.lowText = textHeight < area.height();
     if (layout.lowText) area.translate(0, -10);
     if (textWidth > area.width()) {

@@ -1,18 +1,18 @@
 // Gallery page: the message box in each of its button sets, with and without an
 // owner's skin, from a worker thread, and the tray icon with its handler codes and
 // balloon. The page lives as long as its window.
-#include "platform/ui_thread.h"
-#include "toolkit/controls/control.h"
-#include "toolkit/host_window.h"
-#include "toolkit/message_box.h"
-#include "toolkit/message_box_parts.h"
-#include "toolkit/tray_icon.h"
-
 #include <QBuffer>
 #include <QPainter>
-
 #include <memory>
 #include <thread>
+
+#include "platform/ui_thread.h"
+#include "toolkit/controls/button.h"
+#include "toolkit/controls/control.h"
+#include "toolkit/controls/label.h"
+#include "toolkit/host_window.h"
+#include "toolkit/message_box.h"
+#include "toolkit/tray_icon.h"
 
 namespace vamu::gallery {
 
@@ -22,17 +22,27 @@ namespace {
 
 struct PageState {
     HostWindow* window = nullptr;
-    BaseControl* status = nullptr;
-    QRect statusRect;
+    ControlHandle status;
     TrayIcon tray;
     QStringList trayCodes;  // the latest codes of the tray icon's handler
     std::jthread worker;
 
     void show(const QString& text) {
-        if (status) status->destroy();
-        status = detail::makeMessageText(*window, statusRect, text, true);
+        if (auto* label = resolveControlAs<Label>(status)) label->setText(text);
     }
 };
+
+// A button that runs the action on each click.
+void addButton(HostWindow& window, const QRect& rect, const QString& text, std::function<void()> action) {
+    ButtonSpec face;
+    face.text = text;
+    if (Button* button = Button::create(window, rect, face)) {
+        button->bindClick([action = std::move(action)](const Event&) {
+            action();
+            return false;
+        });
+    }
+}
 
 QString resultName(int result) {
     static const char* const kNames[] = {"确认", "取消或关闭", "放弃", "重试", "忽略", "是", "否"};
@@ -65,7 +75,10 @@ void buildMessageBoxPage(HostWindow& window, const QRect& area) {
     // Owned by the page's buttons, so it goes with the window's controls.
     auto state = std::make_shared<PageState>();
     state->window = &window;
-    state->statusRect = QRect(area.x(), area.bottom() - 24, area.width(), 22);
+    LabelSpec statusLook;
+    if (Label* status = Label::create(window, QRect(area.x(), area.bottom() - 24, area.width(), 22), statusLook)) {
+        state->status = status->handle();
+    }
 
     struct Sample {
         const char* caption;
@@ -85,7 +98,7 @@ void buildMessageBoxPage(HostWindow& window, const QRect& area) {
     for (int i = 0; i < 6; ++i) {
         const Sample& sample = kSamples[i];
         const QRect rect(area.x() + (i % 3) * (columnWidth + 8), area.y() + (i / 3) * 34, columnWidth, 26);
-        detail::makeMessageButton(window, rect, QString::fromUtf8(sample.caption), false, [state, &sample] {
+        addButton(window, rect, QString::fromUtf8(sample.caption), [state, &sample] {
             MessageBoxOptions options;
             options.buttons = sample.set;
             options.icon = sample.icon;
@@ -96,71 +109,64 @@ void buildMessageBoxPage(HostWindow& window, const QRect& area) {
     }
 
     const int row = area.y() + 76;
-    detail::makeMessageButton(window, QRect(area.x(), row, columnWidth, 26), QStringLiteral("自己的皮肤"), false,
-                              [state] {
-                                  const int result = messageBox({}, QStringLiteral("没有主窗口的消息框用自己的蓝色半透明皮肤。"));
-                                  state->show(QStringLiteral("结果：%1（%2）").arg(result).arg(resultName(result)));
-                              });
-    detail::makeMessageButton(window, QRect(area.x() + columnWidth + 8, row, columnWidth, 26), QStringLiteral("长文字"),
-                              false, [state] {
-                                  MessageBoxOptions options;
-                                  options.width = 360;
-                                  options.icon = message_icon::kInformation;
-                                  const int result = messageBox(
-                                      state->window->windowHandle(),
-                                      QStringLiteral("给定宽度的消息框把文字折成多行，框的高度随文字增长。")
-                                          .repeated(4),
-                                      options);
-                                  state->show(QStringLiteral("结果：%1（%2）").arg(result).arg(resultName(result)));
-                              });
-    detail::makeMessageButton(
-        window, QRect(area.x() + 2 * (columnWidth + 8), row, columnWidth, 26), QStringLiteral("工作线程"), false,
-        [state] {
-            const platform::WindowHandle owner = state->window->windowHandle();
-            state->show(QStringLiteral("工作线程在等待结果……"));
-            // The worker holds the page weakly: the page (and its thread) end on the UI thread.
-            state->worker = std::jthread([page = std::weak_ptr<PageState>(state), owner](std::stop_token stop) {
-                MessageBoxOptions options;
-                options.buttons = MessageButtons::YesNo;
-                options.defaultResult = message_result::kYes;
-                const int result = messageBox(owner, QStringLiteral("这个消息框由工作线程弹出。"), options, stop);
-                platform::post(owner, [page, result] {
-                    if (const auto state = page.lock()) {
-                        state->show(QStringLiteral("工作线程得到：%1（%2）").arg(result).arg(resultName(result)));
-                    }
-                });
-            });
-        });
+    addButton(window, QRect(area.x(), row, columnWidth, 26), QStringLiteral("自己的皮肤"), [state] {
+        const int result = messageBox({}, QStringLiteral("没有主窗口的消息框用自己的蓝色半透明皮肤。"));
+        state->show(QStringLiteral("结果：%1（%2）").arg(result).arg(resultName(result)));
+    });
+    addButton(window, QRect(area.x() + columnWidth + 8, row, columnWidth, 26), QStringLiteral("长文字"), [state] {
+        MessageBoxOptions options;
+        options.width = 360;
+        options.icon = message_icon::kInformation;
+        const int result =
+            messageBox(state->window->windowHandle(),
+                       QStringLiteral("给定宽度的消息框把文字折成多行，框的高度随文字增长。").repeated(4), options);
+        state->show(QStringLiteral("结果：%1（%2）").arg(result).arg(resultName(result)));
+    });
+    addButton(window, QRect(area.x() + 2 * (columnWidth + 8), row, columnWidth, 26), QStringLiteral("工作线程"),
+              [state] {
+                  const platform::WindowHandle owner = state->window->windowHandle();
+                  state->show(QStringLiteral("工作线程在等待结果……"));
+                  // The worker holds the page weakly: the page (and its thread) end on the UI thread.
+                  state->worker = std::jthread([page = std::weak_ptr<PageState>(state), owner](std::stop_token stop) {
+                      MessageBoxOptions options;
+                      options.buttons = MessageButtons::YesNo;
+                      options.defaultResult = message_result::kYes;
+                      const int result = messageBox(owner, QStringLiteral("这个消息框由工作线程弹出。"), options, stop);
+                      platform::post(owner, [page, result] {
+                          if (const auto state = page.lock()) {
+                              state->show(QStringLiteral("工作线程得到：%1（%2）").arg(result).arg(resultName(result)));
+                          }
+                      });
+                  });
+              });
 
     const int trayRow = row + 44;
-    detail::makeMessageButton(window, QRect(area.x(), trayRow, columnWidth, 26), QStringLiteral("托盘图标"), false,
-                              [state] {
-                                  const bool shown = state->tray.add(state->window->windowHandle(), QStringLiteral("VAMU"),
-                                                                     trayPicture());
-                                  state->tray.setEventHandler([state](int code) {
-                                      if (code == tray::kTrayHostCreated) {
-                                          state->tray.add(state->window->windowHandle(), QStringLiteral("VAMU"),
-                                                          trayPicture());
-                                      }
-                                      state->trayCodes.append(QString::number(code));
-                                      while (state->trayCodes.size() > 6) state->trayCodes.removeFirst();
-                                      state->show(QStringLiteral("托盘图标的消息：") + state->trayCodes.join(' '));
-                                  });
-                                  state->show(shown ? QStringLiteral("图标已在托盘中，点它试试。")
-                                                    : QStringLiteral("没有托盘，图标在托盘出现时显示。"));
-                              });
-    detail::makeMessageButton(window, QRect(area.x() + columnWidth + 8, trayRow, columnWidth, 26),
-                              QStringLiteral("气泡提示"), false, [state] {
-                                  const bool shown = state->tray.showBalloon(
-                                      QStringLiteral("下载完成"), QStringLiteral("歌曲已保存到音乐文件夹。"),
-                                      balloon::kInformation);
-                                  if (!shown) state->show(QStringLiteral("图标不在托盘中，没有气泡。"));
-                              });
-    detail::makeMessageButton(window, QRect(area.x() + 2 * (columnWidth + 8), trayRow, columnWidth, 26),
-                              QStringLiteral("移除图标"), false, [state] {
-                                  state->tray.remove();
-                                  state->show(QStringLiteral("图标已移除。"));
-                              });
+    addButton(window, QRect(area.x(), trayRow, columnWidth, 26), QStringLiteral("托盘图标"), [state] {
+        const bool shown = state->tray.add(state->window->windowHandle(), QStringLiteral("VAMU"), trayPicture());
+        // Weakly: the handler lives in the page's own tray icon.
+        state->tray.setEventHandler([page = std::weak_ptr<PageState>(state)](int code) {
+            const auto state = page.lock();
+            if (!state) return;
+            if (code == tray::kTrayHostCreated) {
+                state->tray.add(state->window->windowHandle(), QStringLiteral("VAMU"), trayPicture());
+            }
+            state->trayCodes.append(QString::number(code));
+            while (state->trayCodes.size() > 6) state->trayCodes.removeFirst();
+            state->show(QStringLiteral("托盘图标的消息：") + state->trayCodes.join(' '));
+        });
+        state->show(shown ? QStringLiteral("图标已在托盘中，点它试试。")
+                          : QStringLiteral("没有托盘，图标在托盘出现时显示。"));
+    });
+    addButton(window, QRect(area.x() + columnWidth + 8, trayRow, columnWidth, 26), QStringLiteral("气泡提示"), [state] {
+        const bool shown = state->tray.showBalloon(QStringLiteral("下载完成"),
+                                                   QStringLiteral("歌曲已保存到音乐文件夹。"), balloon::kInformation);
+        if (!shown) state->show(QStringLiteral("图标不在托盘中，没有气泡。"));
+    });
+    addButton(window, QRect(area.x() + 2 * (columnWidth + 8), trayRow, columnWidth, 26), QStringLiteral("移除图标"),
+              [state] {
+                  state->tray.remove();
+                  state->show(QStringLiteral("图标已移除。"));
+              });
     state->show(QStringLiteral("点按钮打开消息框。"));
 }
 
