@@ -3,7 +3,9 @@
 #include "platform/keys.h"
 #include "platform/modal.h"
 #include "platform/ui_thread.h"
+#include "toolkit/controls/button.h"
 #include "toolkit/controls/control.h"
+#include "toolkit/controls/label.h"
 #include "toolkit/message_box.h"
 #include "toolkit/message_box_layout.h"
 #include "toolkit/recording_control.h"
@@ -45,7 +47,7 @@ void key(HostWindow& box, int virtualKey) {
 std::vector<BaseControl*> buttonsRightToLeft(HostWindow& box) {
     std::vector<BaseControl*> buttons;
     for (const auto& control : box.controls().controls()) {
-        if (control->className() == "Button") buttons.push_back(control.get());
+        if (dynamic_cast<Button*>(control.get())) buttons.push_back(control.get());
     }
     std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->left() > b->left(); });
     return buttons;
@@ -379,6 +381,44 @@ TEST(MessageBox, OtherWindowsPaintButGetNoInputMeanwhile) {
     sendQt(QEvent::MouseButtonRelease);
     EXPECT_EQ(std::count(log.begin(), log.end(), "target:down"), 1);
     owner.native().killTimer(77);
+}
+
+TEST(MessageBox, ControlsFollowTheTextAndTheButtonKind) {
+    struct Case {
+        const char* name;
+        QString text;
+        bool animated;
+        bool wraps;
+        bool fillsArea;
+        const char* buttonClass;
+    };
+    const Case cases[] = {
+        {"one short line", QStringLiteral("请先登陆!!"), false, false, true, "Button"},
+        // Its breaks stay: wrapped in a block centred where one line would be.
+        {"short lines of their own", QStringLiteral("第一行\n第二行"), false, true, false, "Button"},
+        {"animated buttons", QStringLiteral("请先登陆!!"), true, false, true, "ThunderButton"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Driven driven;
+        MessageBoxOptions options;
+        options.animatedButtons = c.animated;
+        bool wraps = false;
+        QRect rect;
+        std::string buttonClass;
+        driven.run({}, c.text, options, [&](HostWindow& box) {
+            const auto* label = dynamic_cast<const Label*>(textControl(box));
+            ASSERT_NE(label, nullptr);
+            wraps = label->textFormat().wrap;
+            rect = label->rect();
+            buttonClass = buttonsRightToLeft(box).front()->className();
+            box.close();
+        });
+        EXPECT_EQ(wraps, c.wraps);
+        EXPECT_EQ(rect.height() == 70, c.fillsArea);
+        EXPECT_NEAR(rect.center().y(), 21 + 35, 1) << "centred on the short text's area";
+        EXPECT_EQ(buttonClass, c.buttonClass);
+    }
 }
 
 TEST(MessageBox, IconShowsItsPictureAndSound) {
