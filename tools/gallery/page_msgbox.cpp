@@ -70,8 +70,9 @@ QByteArray trayPicture() {
 
 }  // namespace
 
-// Builds the page into the area (content coordinates) of the window.
-void buildMessageBoxPage(HostWindow& window, const QRect& area) {
+// Builds the page into a window of at least 440 x 300.
+void buildMessageBoxPage(HostWindow& window) {
+    const QRect area(16, 40, 400, 240);
     // Owned by the page's buttons, so it goes with the window's controls.
     auto state = std::make_shared<PageState>();
     state->window = &window;
