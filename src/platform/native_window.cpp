@@ -263,7 +263,11 @@ void NativeWindow::present(const QRegion& region) {
     ++m_presentCount;
 }
 
-void NativeWindow::setShape(const QRegion& shape) { m_window->setMask(shape); }
+void NativeWindow::setShape(const QRegion& shape) {
+    if (shape == m_shape) return;
+    m_shape = shape;
+    m_window->setMask(shape);
+}
 
 void NativeWindow::updateShapeFromAlpha() {
     if (!(m_flags & window_flag::kLayered) || m_perPixelAlpha) return;
@@ -281,7 +285,7 @@ void NativeWindow::updateShapeFromAlpha() {
             if (x > start) shape += QRect(start, y, x - start, 1);
         }
     }
-    m_window->setMask(shape);
+    setShape(shape);
 }
 
 void NativeWindow::setTimer(TimerId id, std::chrono::milliseconds interval, std::function<void()> callback) {

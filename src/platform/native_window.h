@@ -172,6 +172,7 @@ private:
     MessageHandler m_handler;
     QImage m_backBuffer;
     QImage m_icon;
+    QRegion m_shape;
     ShowState m_showState = ShowState::Normal;
     QRect m_normalGeometry;
     double m_opacity = 1.0;
