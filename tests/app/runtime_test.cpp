@@ -2,6 +2,7 @@
 #include "app/timers.h"
 #include "app/workers.h"
 
+#include "platform/qt_test_app.h"
 #include "platform/system.h"
 #include "platform/ui_thread.h"
 
@@ -17,39 +18,18 @@
 namespace vamu::app {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "vamu_app_tests";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override {
-        joinWorkers(std::chrono::seconds(5));
-        QCoreApplication::processEvents();
-        platform::shutdown();
-        m_app.reset();
-    }
-
-private:
-    std::unique_ptr<QGuiApplication> m_app;
+// Workers still running at the end are stopped before the application goes.
+class RuntimeEnvironment : public vamu::test::QtTestEnvironment {
+protected:
+    void stopping() override { joinWorkers(std::chrono::seconds(5)); }
 };
 
 const bool kRegistered = [] {
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment);
     return true;
 }();
 
-bool pumpUntil(const std::function<bool()>& condition, int deadlineMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > deadlineMs) return false;
-        platform::waitPumping(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using vamu::test::pumpUntil;
 
 TEST(NamedTimers, EachNameHasOneIdAndRestartsWithItsNewPeriod) {
     EXPECT_EQ(timerIdForName(timer_name::kClock), timerIdForName("时钟"));
