@@ -127,15 +127,27 @@ void BaseControl::setKind(int kind, std::string_view className) {
 
 std::intptr_t BaseControl::send(MessageId id, std::uintptr_t wParam, std::intptr_t lParam) {
     if (!m_created) return 0;
-    if (platform::isUiThread()) return dispatch(id, wParam, lParam);
-    return 0;  // controls belong to the UI thread; workers post instead
+    return sendToControl(hostWindowHandle(), m_handle, Message{id, wParam, lParam});
 }
 
 void BaseControl::post(MessageId id, std::uintptr_t wParam, std::intptr_t lParam) {
-    if (!m_created) return;
-    const ControlHandle handle = m_handle;
-    platform::post(hostWindowHandle(), [handle, id, wParam, lParam] {
-        if (BaseControl* control = resolveControl(handle)) control->dispatch(id, wParam, lParam);
+    if (m_created) postToControl(hostWindowHandle(), m_handle, Message{id, wParam, lParam});
+}
+
+std::intptr_t sendToControl(platform::WindowHandle window, ControlHandle control, const Message& message,
+                            std::stop_token stop) {
+    return platform::invoke(
+        window,
+        [control, message] {
+            BaseControl* target = resolveControl(control);
+            return target ? target->dispatch(message) : std::intptr_t{0};
+        },
+        std::move(stop));
+}
+
+void postToControl(platform::WindowHandle window, ControlHandle control, const Message& message) {
+    platform::post(window, [control, message] {
+        if (BaseControl* target = resolveControl(control)) target->dispatch(message);
     });
 }
 

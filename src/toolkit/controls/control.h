@@ -22,6 +22,7 @@
 
 #include <chrono>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,7 +68,8 @@ public:
     std::intptr_t dispatch(MessageId id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
         return dispatch(Message{id, wParam, lParam});
     }
-    // Through the host window's queue: send now, post later (dropped if gone).
+    // Through the host window's queue: send now, post later (dropped if gone). UI
+    // thread; other threads use sendToControl/postToControl with the handles.
     std::intptr_t send(MessageId id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
     void post(MessageId id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
     void destroy();
@@ -248,6 +250,13 @@ private:
     PaintContext m_context;
     QPainter m_painter;
 };
+
+// From any thread: delivers the message to the control on the UI thread. send waits
+// for the answer (0 when the window or the control is gone, or the stop token fires
+// first); post returns at once and is dropped when the target is gone by then.
+std::intptr_t sendToControl(platform::WindowHandle window, ControlHandle control, const Message& message,
+                            std::stop_token stop = {});
+void postToControl(platform::WindowHandle window, ControlHandle control, const Message& message);
 
 // The control behind a handle, or nullptr when it is gone (UI thread only).
 [[nodiscard]] BaseControl* resolveControl(ControlHandle handle);
