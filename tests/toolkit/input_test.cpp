@@ -174,6 +174,18 @@ TEST(HostInput, AltMnemonicClicksTheFirstVisibleEnabledMatch) {
     EXPECT_EQ(only(log, {"click"}), (Log{"t:click@0,0"}));
 }
 
+TEST(HostInput, MnemonicsComeFromTheCaptionsAmpersand) {
+    Log log;
+    TestHost t;
+    RecordingControl* plain = RecordingControl::make(t.host(), QRect(0, 0, 20, 20), "p", &log);
+    RecordingControl* open = RecordingControl::make(t.host(), QRect(30, 0, 20, 20), "o", &log);
+    plain->registerMnemonic(QStringLiteral("R&&D"));  // a doubled ampersand marks nothing
+    open->registerMnemonic(QStringLiteral("打开(&O)"));
+    t.send(msg::kSysChar, 'd', 0);
+    t.send(msg::kSysChar, 'o', 0);
+    EXPECT_EQ(only(log, {"click"}), (Log{"o:click@0,0"}));
+}
+
 TEST(HostInput, EscapeClosesOnlyWhenAskedAndACloseHandlerCanRefuse) {
     TestHost t;
     t.key(platform::vk::kEscape);

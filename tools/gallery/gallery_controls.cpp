@@ -19,14 +19,7 @@ SkinButton* SkinButton::make(ControlParent parent, QRect rect, QString text, std
                                kind::kButton, "Button", options);
 }
 
-void SkinButton::onCreate(int) {
-    // "&x" in the text is the button's Alt shortcut.
-    const int at = m_text.indexOf('&');
-    if (at >= 0 && at + 1 < m_text.size() && host()) {
-        host()->send(Message{tkm::kSetMnemonic, m_text.at(at + 1).toUpper().unicode(),
-                             static_cast<std::intptr_t>(handle().value)});
-    }
-}
+void SkinButton::onCreate(int) { registerMnemonic(m_text); }
 
 void SkinButton::animateTo() {
     setAnimationFramesAndTimer(8, 25);

@@ -200,20 +200,37 @@ void BaseControl::destroyNow() {
     detail::bury(std::move(self));
 }
 
+const std::vector<std::unique_ptr<BaseControl>>& BaseControl::siblings() const {
+    static const std::vector<std::unique_ptr<BaseControl>> none;
+    if (!m_host) return none;
+    return m_parent ? m_parent->m_children : m_host->controls().controls();
+}
+
+void BaseControl::registerMnemonic(const QString& caption) {
+    if (!m_host || m_destroying) return;
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption.at(i) != QLatin1Char('&')) continue;
+        if (caption.at(i + 1) == QLatin1Char('&')) {
+            ++i;  // "&&" is a plain ampersand
+            continue;
+        }
+        m_host->controls().setMnemonic(caption.at(i + 1).toUpper().unicode(), m_handle);
+        return;
+    }
+}
+
 BaseControl* BaseControl::previousSibling() const {
-    if (!m_host) return nullptr;
-    const auto& siblings = m_parent ? m_parent->m_children : m_host->controls().controls();
-    for (std::size_t i = 1; i < siblings.size(); ++i) {
-        if (siblings[i].get() == this) return siblings[i - 1].get();
+    const auto& list = siblings();
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        if (list[i].get() == this) return list[i - 1].get();
     }
     return nullptr;
 }
 
 BaseControl* BaseControl::nextSibling() const {
-    if (!m_host) return nullptr;
-    const auto& siblings = m_parent ? m_parent->m_children : m_host->controls().controls();
-    for (std::size_t i = 0; i + 1 < siblings.size(); ++i) {
-        if (siblings[i].get() == this) return siblings[i + 1].get();
+    const auto& list = siblings();
+    for (std::size_t i = 0; i + 1 < list.size(); ++i) {
+        if (list[i].get() == this) return list[i + 1].get();
     }
     return nullptr;
 }

@@ -58,6 +58,8 @@ public:
 
     // Tree, bottom (painted first) to top.
     [[nodiscard]] const std::vector<std::unique_ptr<BaseControl>>& children() const { return m_children; }
+    // The list the control lives in: its parent's children or the host's top level.
+    [[nodiscard]] const std::vector<std::unique_ptr<BaseControl>>& siblings() const;
     [[nodiscard]] BaseControl* previousSibling() const;
     [[nodiscard]] BaseControl* nextSibling() const;
     void setParent(ControlParent parent);
@@ -155,6 +157,10 @@ public:
     bool setTimer(int intervalMs, std::function<void()> callback = {});
     void killTimer() { setTimer(0); }
 
+    // Registers the Alt shortcut of a caption's "&x" mark with the host window (the
+    // first "&" not doubled); nothing when the text has none.
+    void registerMnemonic(const QString& caption);
+
     // Tooltip over this control in the host's tooltip window; empty hides it.
     void showTooltip(const QString& text, const QString& title = {});
 
@@ -180,8 +186,8 @@ private:
     void destroyNow();
     void applyGeometry(const Message& message, const QRect& target);
     void layoutAnchored();
-    PaintContext beginPaint(std::optional<QRect> area);
-    void endPaint();
+    PaintContext beginPaint(std::optional<QRect> area, bool recompose);
+    void endPaint(bool recompose);
     void animationTick();
     void invalidateOwn(const QRect& controlArea);
 
@@ -238,7 +244,11 @@ private:
 // recomposes the area, or starts the cross-fade from the snapshot to the new look.
 class PaintScope {
 public:
-    explicit PaintScope(BaseControl& control, std::optional<QRect> area = {}, bool clear = true);
+    // Recompose::No only repaints the surface (a control drawing its own animation
+    // frame): no recomposition and no new state animation follow.
+    enum class Recompose { Yes, No };
+    explicit PaintScope(BaseControl& control, std::optional<QRect> area = {}, bool clear = true,
+                        Recompose recompose = Recompose::Yes);
     ~PaintScope();
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
@@ -249,6 +259,7 @@ private:
     BaseControl& m_control;
     PaintContext m_context;
     QPainter m_painter;
+    Recompose m_recompose = Recompose::Yes;
 };
 
 // From any thread: delivers the message to the control on the UI thread. send waits
