@@ -43,6 +43,7 @@ inline constexpr MessageId kSysKeyUp = 261;
 inline constexpr MessageId kSysChar = 262;     // a character typed with Alt held
 inline constexpr MessageId kSysCommand = 274;
 inline constexpr MessageId kTimer = 275;       // wParam: timer id
+inline constexpr MessageId kImeComposition = 271;  // lParam: const InputMethodText* (during the delivery)
 inline constexpr MessageId kMouseMove = 512;   // wParam: MouseKeys, lParam: local point
 inline constexpr MessageId kLeftDown = 513;
 inline constexpr MessageId kLeftUp = 514;
@@ -59,6 +60,17 @@ inline constexpr MessageId kDropFiles = 563;
 inline constexpr MessageId kMouseLeave = 675;
 inline constexpr MessageId kHotKey = 786;
 }  // namespace msg
+
+// What an input method sends while composing: the text being composed (shown at the
+// caret, not yet part of the document) and the text it commits. The committed text
+// also arrives as kChar messages, one per UTF-16 unit, after this message.
+struct InputMethodText {
+    const char16_t* preedit = nullptr;
+    int preeditLength = 0;
+    int cursor = 0;  // caret position inside the preedit text
+    const char16_t* commit = nullptr;
+    int commitLength = 0;
+};
 
 // wParam of kSize.
 enum class SizeType : std::uintptr_t { Restored = 0, Minimized = 1, Maximized = 2 };

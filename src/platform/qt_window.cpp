@@ -209,7 +209,16 @@ bool QtWindow::keyEvent(QEvent* event) {
 
 void QtWindow::inputMethodEvent(QEvent* event) {
     auto* input = static_cast<QInputMethodEvent*>(event);
-    for (const QChar unit : input->commitString()) deliver(msg::kChar, unit.unicode(), 1);
+    const QString preedit = input->preeditString();
+    const QString commit = input->commitString();
+    int cursor = static_cast<int>(preedit.size());
+    for (const QInputMethodEvent::Attribute& attribute : input->attributes()) {
+        if (attribute.type == QInputMethodEvent::Cursor) cursor = attribute.start;
+    }
+    InputMethodText text{reinterpret_cast<const char16_t*>(preedit.utf16()), static_cast<int>(preedit.size()), cursor,
+                         reinterpret_cast<const char16_t*>(commit.utf16()), static_cast<int>(commit.size())};
+    deliver(msg::kImeComposition, 0, reinterpret_cast<std::intptr_t>(&text));
+    for (const QChar unit : commit) deliver(msg::kChar, unit.unicode(), 1);
     event->accept();
 }
 

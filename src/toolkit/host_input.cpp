@@ -213,6 +213,9 @@ std::intptr_t HostWindow::windowProc(const Message& message) {
     }
     case msg::kSysChar:
         return input.sysChar(message) ? 0 : 1;
+    case msg::kImeComposition:
+        // Valid during this delivery only: the focused control copies what it keeps.
+        return m_root->deliverToFocused(message);
     case msg::kMouseLeave:
         m_root->mouseLeftWindow();
         if (m_tooltip) m_tooltip->hideTip();
