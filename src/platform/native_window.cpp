@@ -321,6 +321,7 @@ void NativeWindow::startSystemResize(unsigned edges) {
 QWindow* NativeWindow::qtWindow() const { return m_window.get(); }
 
 bool NativeWindow::inManualDrag() const { return m_window->inManualDrag(); }
+void NativeWindow::setAcceptDrops(bool on) { m_window->setAcceptDrops(on); }
 void NativeWindow::setInputMethodEnabled(bool on) { m_window->setInputMethodEnabled(on); }
 void NativeWindow::setInputMethodRect(const QRect& rect) { m_window->setInputMethodRect(rect); }
 

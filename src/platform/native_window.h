@@ -156,6 +156,9 @@ public:
     // The Qt window behind this one, for platform glue and tests that feed it events.
     [[nodiscard]] QWindow* qtWindow() const;
 
+    // Whether files dragged over the window are accepted (delivered as kDropFiles).
+    void setAcceptDrops(bool on);
+
     void setInputMethodEnabled(bool on);
     void setInputMethodRect(const QRect& rect);
 

@@ -5,6 +5,12 @@
 
 #include "platform/keys.h"
 
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <QWindow>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -256,6 +262,30 @@ TEST(HostInput, CaptionDoubleClickTogglesMaximiseAndOnTheIconCloses) {
     EXPECT_EQ(t.host().showState(), 0);
     t.send(msg::kLeftDoubleClick, 1, packPoint(4 + 4 + 8, 3 + 5 + 8));  // the window icon
     ASSERT_TRUE(pumpUntil([&] { return !t.native().isVisible(); }));
+}
+
+TEST(HostInput, DroppedFilesReachTheControlThatTakesThem) {
+    Log log;
+    TestHost t;
+    RecordingControl* area = RecordingControl::make(t.host(), QRect(0, 0, 100, 100), "area", &log);
+    RecordingControl* inner = RecordingControl::make(*area, QRect(10, 10, 20, 20), "inner", &log);
+    QStringList received;
+    area->bindFilesDropped([&](const Event& e) {
+        const auto* dropped = reinterpret_cast<const platform::DroppedFiles*>(e.lParam);
+        for (int i = 0; i < dropped->count; ++i) received.push_back(QString::fromUtf16(dropped->paths[i]));
+        return true;
+    });
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/歌曲.mp3"))});
+    const QPointF over(4 + 15, 3 + 15);  // on the inner control, which takes no files
+    QDropEvent refused(over, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(t.native().qtWindow(), &refused);
+    EXPECT_TRUE(received.isEmpty());  // nobody takes files yet
+    area->setDropDrag(true);
+    QDropEvent drop(over, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(t.native().qtWindow(), &drop);
+    EXPECT_EQ(received, QStringList{QStringLiteral("/tmp/歌曲.mp3")});
+    EXPECT_FALSE(inner->dropDrag());
 }
 
 TEST(HostInput, DeactivationReleasesTheCapturingControl) {

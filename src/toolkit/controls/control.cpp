@@ -281,7 +281,7 @@ void BaseControl::setAlpha(int alpha) {
 
 void BaseControl::setDropDrag(bool on) {
     m_dropDrag = on;
-    if (m_host) m_host->send(Message{tkm::kDropDrag, m_handle.value, on ? 1 : 0});
+    if (m_host && m_created) m_host->windowProc(Message{tkm::kDropDrag, m_handle.value, on ? 1 : 0});
 }
 
 void BaseControl::setCursors(std::optional<platform::CursorShape> normal, std::optional<platform::CursorShape> pressed) {
