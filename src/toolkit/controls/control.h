@@ -13,6 +13,28 @@
 // Control classes derive from BaseControl, fill their own fields, then call
 // BaseControl::create(). They override the typed hooks of control_hooks (all do
 // nothing by default) or classProc() for messages of their own. UI thread only.
+//
+//   class Badge final : public BaseControl {
+//   public:
+//       static Badge* make(ControlParent parent, QRect rect, QString text) {
+//           auto badge = std::make_unique<Badge>();
+//           badge->m_text = std::move(text);              // own fields first
+//           CreateOptions options;
+//           options.focusable = false;
+//           return BaseControl::create(std::move(badge), parent, rect, kind::kLabel, "Label", options);
+//       }
+//       void setText(QString text) { m_text = std::move(text); redraw(); }  // paint + recompose
+//   protected:
+//       void onPaint(QPainter& painter, const PaintContext& context) override {
+//           paint::drawText(painter, QRectF(context.whole), m_text, font(), 0xFF000000);
+//       }
+//       void onClick(QPoint, int) override { ... }      // after the click handlers
+//   private:
+//       QString m_text;
+//   };
+//
+// A class that animates its state changes sets setAnimationFramesAndTimer() before
+// redraw(): the end of painting then cross-fades from the old look to the new one.
 
 #include "toolkit/controls/control_hooks.h"
 #include "toolkit/controls/control_types.h"
