@@ -12,6 +12,10 @@
 // Input, focus, geometry and timers arrive at the message handler as numbered
 // messages (platform/messages.h). Everything here is UI-thread only; other threads
 // use post()/send() of ui_thread.h.
+//
+// A close request (kClose) never closes the window by itself: the handler decides.
+// So QGuiApplication::quit(), which first asks every window to close, is refused;
+// the program ends its event loop with QCoreApplication::exit().
 
 #include "platform/messages.h"
 

@@ -9,6 +9,7 @@
 #include "toolkit/host_window.h"
 #include "toolkit/toolkit.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
@@ -107,7 +108,7 @@ std::unique_ptr<HostWindow> makeMainWindow(HostWindow* roundWindow) {
                                           QStringLiteral("拖动空白处移动窗口；Tab 切换焦点；Esc 关闭。"), 0xFF6A7A8A);
     footer->setLockPos(true, false, true, true);
     window->bindClose([](const Event&) {
-        QTimer::singleShot(250, [] { QGuiApplication::quit(); });
+        QTimer::singleShot(250, [] { QCoreApplication::exit(0); });
         return false;
     });
     return window;
@@ -125,7 +126,7 @@ int main(int argc, char** argv) {
     const QStringList arguments = app.arguments();
     const int quitAt = arguments.indexOf(QStringLiteral("--quit-after"));
     if (quitAt >= 0 && quitAt + 1 < arguments.size()) {
-        QTimer::singleShot(arguments.at(quitAt + 1).toInt(), [] { QGuiApplication::quit(); });
+        QTimer::singleShot(arguments.at(quitAt + 1).toInt(), [] { QCoreApplication::exit(0); });
     }
     const int code = app.exec();
     mainWindow.reset();
