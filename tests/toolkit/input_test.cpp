@@ -4,6 +4,7 @@
 #include "toolkit/recording_control.h"
 
 #include "platform/keys.h"
+#include "toolkit/controls/control_text.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -185,8 +186,8 @@ TEST(HostInput, MnemonicsComeFromTheCaptionsAmpersand) {
     TestHost t;
     RecordingControl* plain = RecordingControl::make(t.host(), QRect(0, 0, 20, 20), "p", &log);
     RecordingControl* open = RecordingControl::make(t.host(), QRect(30, 0, 20, 20), "o", &log);
-    plain->registerMnemonic(QStringLiteral("R&&D"));  // a doubled ampersand marks nothing
-    open->registerMnemonic(QStringLiteral("打开(&O)"));
+    registerMnemonic(*plain, QStringLiteral("R&&D"));  // a doubled ampersand marks nothing
+    registerMnemonic(*open, QStringLiteral("打开(&O)"));
     t.send(msg::kSysChar, 'd', 0);
     t.send(msg::kSysChar, 'o', 0);
     EXPECT_EQ(only(log, {"click"}), (Log{"o:click@0,0"}));

@@ -1,6 +1,7 @@
 #include "gallery_controls.h"
 
 #include "platform/keys.h"
+#include "toolkit/controls/control_text.h"
 #include "toolkit/controls/paint.h"
 #include "toolkit/controls/text_paint.h"
 #include "toolkit/host_window.h"
@@ -19,7 +20,7 @@ SkinButton* SkinButton::make(ControlParent parent, QRect rect, QString text, std
                                kind::kButton, "Button", options);
 }
 
-void SkinButton::onCreate(int) { registerMnemonic(m_text); }
+void SkinButton::onCreate(int) { registerMnemonic(*this, m_text); }
 
 void SkinButton::animateTo() {
     setAnimationFramesAndTimer(8, 25);

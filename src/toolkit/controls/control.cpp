@@ -206,19 +206,6 @@ const std::vector<std::unique_ptr<BaseControl>>& BaseControl::siblings() const {
     return m_parent ? m_parent->m_children : m_host->controls().controls();
 }
 
-void BaseControl::registerMnemonic(const QString& caption) {
-    if (!m_host || m_destroying) return;
-    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
-        if (caption.at(i) != QLatin1Char('&')) continue;
-        if (caption.at(i + 1) == QLatin1Char('&')) {
-            ++i;  // "&&" is a plain ampersand
-            continue;
-        }
-        m_host->controls().setMnemonic(caption.at(i + 1).toUpper().unicode(), m_handle);
-        return;
-    }
-}
-
 BaseControl* BaseControl::previousSibling() const {
     const auto& list = siblings();
     for (std::size_t i = 1; i < list.size(); ++i) {

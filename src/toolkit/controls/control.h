@@ -179,10 +179,6 @@ public:
     bool setTimer(int intervalMs, std::function<void()> callback = {});
     void killTimer() { setTimer(0); }
 
-    // Registers the Alt shortcut of a caption's "&x" mark with the host window (the
-    // first "&" not doubled); nothing when the text has none.
-    void registerMnemonic(const QString& caption);
-
     // Tooltip over this control in the host's tooltip window; empty hides it.
     void showTooltip(const QString& text, const QString& title = {});
 
