@@ -3,6 +3,7 @@
 // platform for the whole run, and a wait that keeps the event loop going until a
 // condition holds (always with a deadline).
 
+#include "platform/application.h"
 #include "platform/system.h"
 #include "platform/ui_thread.h"
 
@@ -23,7 +24,7 @@ public:
         static int argc = 1;
         static char name[] = "vamu_tests";
         static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QGuiApplication>(argc, argv);
+        m_app = platform::createApplication(argc, argv);
         platform::initialize();
         started();
     }
