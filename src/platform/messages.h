@@ -56,7 +56,7 @@ inline constexpr MessageId kMiddleUp = 520;
 inline constexpr MessageId kMiddleDoubleClick = 521;
 inline constexpr MessageId kMouseWheel = 522;  // wParam: delta (120 a notch) << 16 | MouseKeys
 inline constexpr MessageId kCaptureChanged = 533;
-inline constexpr MessageId kDropFiles = 563;
+inline constexpr MessageId kDropFiles = 563;    // lParam: const DroppedFiles* (during the delivery)
 inline constexpr MessageId kMouseLeave = 675;
 inline constexpr MessageId kHotKey = 786;
 // A tray host appeared (status_icon.h). Numbered like the messages the window system
@@ -73,6 +73,14 @@ struct InputMethodText {
     int cursor = 0;  // caret position inside the preedit text
     const char16_t* commit = nullptr;
     int commitLength = 0;
+};
+
+// Files dropped on a window: local paths and the drop point in window coordinates.
+struct DroppedFiles {
+    const char16_t* const* paths = nullptr;  // UTF-16, each zero-terminated
+    int count = 0;
+    int x = 0;
+    int y = 0;
 };
 
 // wParam of kSize.

@@ -7,7 +7,12 @@
 #include <QCursor>
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QDropEvent>
 #include <QInputMethodEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include <vector>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMoveEvent>
@@ -223,8 +228,34 @@ void QtWindow::inputMethodEvent(QEvent* event) {
     event->accept();
 }
 
+bool QtWindow::dropEvent(QEvent* event) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    QStringList files;
+    if (m_acceptDrops && drop->mimeData()) {
+        for (const QUrl& url : drop->mimeData()->urls()) {
+            if (url.isLocalFile()) files.push_back(url.toLocalFile());
+        }
+    }
+    if (files.isEmpty()) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (event->type() != QEvent::Drop) return true;
+    std::vector<const char16_t*> paths;
+    for (const QString& file : files) paths.push_back(reinterpret_cast<const char16_t*>(file.utf16()));
+    const QPoint at = drop->position().toPoint();
+    DroppedFiles dropped{paths.data(), static_cast<int>(paths.size()), at.x(), at.y()};
+    deliver(msg::kDropFiles, 0, reinterpret_cast<std::intptr_t>(&dropped));
+    return true;
+}
+
 bool QtWindow::event(QEvent* event) {
     switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return dropEvent(event);
     case QEvent::MouseMove:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:

@@ -3,6 +3,7 @@
 #include "platform/input_method.h"
 #include "platform/keys.h"
 #include "platform/native_window.h"
+#include "platform/qt_test_app.h"
 #include "platform/ui_thread.h"
 #include "platform/window_animation.h"
 
@@ -60,15 +61,7 @@ public:
     std::vector<Recorded> messages;
 };
 
-bool pumpUntil(const std::function<bool()>& condition, int deadlineMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > deadlineMs) return false;
-        waitPumping(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using vamu::test::pumpUntil;
 
 TEST(NativeWindow, MouseInputBecomesNumberedMessagesWithDoubleClicks) {
     Window w;
