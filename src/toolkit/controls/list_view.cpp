@@ -82,16 +82,28 @@ ScrollBar* ListView::horizontalBar() const { return resolveControlAs<ScrollBar>(
 
 int ListView::checkBoxWidth() const { return m_checkSize.width(); }
 
-void ListView::measure() {
-    const ThemePack* theme = host() ? host()->theme() : nullptr;
+namespace {
+
+QSize checkBoxSize(const ThemePack* theme) {
     const std::optional<QRect> box = engine::getPackRect(theme, theme::kCheckButton, theme::kSize);
-    m_checkSize = box ? box->size() : QSize(13, 13);
-    int height = QFontMetrics(font()).height() + 3;
-    if (m_options.checkBoxes) height = std::max(height, m_checkSize.height() + 4);
-    for (const ImageList* images : {&m_options.headerImages, &m_options.rowImages}) {
+    return box ? box->size() : QSize(13, 13);
+}
+
+}  // namespace
+
+int ListView::rowHeightFor(const QFont& font, const ThemePack* theme, const ListViewOptions& options) {
+    int height = QFontMetrics(font).height() + 3;
+    if (options.checkBoxes) height = std::max(height, checkBoxSize(theme).height() + 4);
+    for (const ImageList* images : {&options.headerImages, &options.rowImages}) {
         if (!images->size.isEmpty()) height = std::max(height, images->size.height() + 4);
     }
-    m_rowHeight = height + 2;
+    return height + 2;
+}
+
+void ListView::measure() {
+    const ThemePack* theme = host() ? host()->theme() : nullptr;
+    m_checkSize = checkBoxSize(theme);
+    m_rowHeight = rowHeightFor(font(), theme, m_options);
     m_headerHeight = static_cast<int>(m_rowHeight * 1.2);
     if (ScrollBar* bar = verticalBar()) {
         bar->setPageChange(3 * m_rowHeight);

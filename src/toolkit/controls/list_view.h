@@ -31,6 +31,7 @@
 namespace vamu::toolkit {
 
 class ScrollBar;
+class ThemePack;
 
 namespace tkm {
 inline constexpr MessageId kListEmptyClick = 20401;
@@ -83,6 +84,8 @@ public:
     static constexpr int kBarThickness = 10;
 
     static ListView* create(ControlParent parent, const QRect& rect, const ListViewOptions& options = {});
+    // The row height a list with these options and this font takes.
+    [[nodiscard]] static int rowHeightFor(const QFont& font, const ThemePack* theme, const ListViewOptions& options);
     explicit ListView(const ListViewOptions& options);
     ~ListView() override;
 
