@@ -62,6 +62,11 @@ void ListView::onCreate(int) {
     layout();
 }
 
+std::intptr_t ListView::classProc(const Message& message) {
+    if (message.id == msg::kPaint) m_bufferStale = true;
+    return BaseControl::classProc(message);
+}
+
 void ListView::onDestroy() { m_buffer = QImage(); }
 
 void ListView::onGeometryChanged(const QRect&) { layout(); }

@@ -170,6 +170,8 @@ public:
     [[nodiscard]] long long paintedRowCount() const { return m_paintedRows; }
 
 protected:
+    // A paint message repaints the rows too; presenting a change only redraws the buffer.
+    std::intptr_t classProc(const Message& message) override;
     void onCreate(int createData) override;
     void onDestroy() override;
     void onPaint(QPainter& painter, const PaintContext& context) override;
