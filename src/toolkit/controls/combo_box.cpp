@@ -2,6 +2,7 @@
 
 #include "platform/system.h"
 #include "platform/ui_thread.h"
+#include "toolkit/controls/class_events.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/controls/list_view.h"
 #include "toolkit/controls/paint.h"
@@ -148,15 +149,7 @@ void ComboBox::closeDropDown() {
     if (m_loop) m_loop->quit();
 }
 
-void ComboBox::raiseSimple(MessageId message, int item) {
-    Event event;
-    event.message = message;
-    event.control = handle();
-    event.window = hostWindowHandle();
-    event.wParam = static_cast<std::uintptr_t>(item);
-    event.key = item;
-    raise(event);
-}
+void ComboBox::raiseSimple(MessageId message, int item) { raise(classEvent(*this, message, item)); }
 
 int ComboBox::dropDown() {
     if (m_open || !isCreated()) return 0;
@@ -265,30 +258,19 @@ void ComboBox::openWindow() {
     list->setFocus();
 }
 
-namespace {
-
-template <class Handler, class Call>
-EventHandler comboHandler(Handler handler, Call call) {
-    return [handler = std::move(handler), call](const Event& event) {
-        if (auto* combo = resolveControlAs<ComboBox>(event.control)) call(handler, *combo, event);
-        return false;
-    };
-}
-
-}  // namespace
-
 void ComboBox::bindItemChanged(ItemHandler handler) {
-    bind(tkm::kComboItemChanged,
-         comboHandler(std::move(handler), [](auto& h, ComboBox& c, const Event& e) { h(c, e.key); }));
+    bind(tkm::kComboItemChanged, typedHandler<ComboBox>([h = std::move(handler)](ComboBox& c, const Event& e) {
+             h(c, firstValue(e));
+         }));
 }
 
 void ComboBox::bindDropDownOpened(DropDownHandler handler) {
-    bind(tkm::kComboDropDownOpen, comboHandler(std::move(handler), [](auto& h, ComboBox& c, const Event&) { h(c); }));
+    bind(tkm::kComboDropDownOpen, typedHandler<ComboBox>([h = std::move(handler)](ComboBox& c, const Event&) { h(c); }));
 }
 
 void ComboBox::bindDropDownClosed(DropDownHandler handler) {
     bind(tkm::kComboDropDownClosed,
-         comboHandler(std::move(handler), [](auto& h, ComboBox& c, const Event&) { h(c); }));
+         typedHandler<ComboBox>([h = std::move(handler)](ComboBox& c, const Event&) { h(c); }));
 }
 
 }  // namespace vamu::toolkit

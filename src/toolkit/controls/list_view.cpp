@@ -1,6 +1,7 @@
 // The list view's creation, layout, scroll bars and the operations on its model.
 #include "toolkit/controls/list_view.h"
 
+#include "toolkit/controls/class_events.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/controls/scroll_bar.h"
 #include "toolkit/controls/text_paint.h"
@@ -461,64 +462,44 @@ QRgb ListView::stateColour(int state) const {
     return (paint::kThemeColour & 0x00FFFFFFu) | (static_cast<QRgb>(alpha) << 24);
 }
 
-void ListView::raiseListEvent(MessageId message, int first, int second, QPoint point, int extra) {
-    Event event;
-    event.message = message;
-    event.control = handle();
-    event.window = hostWindowHandle();
-    event.wParam = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(first));
-    event.lParam = second;
+void ListView::raiseListEvent(MessageId message, int first, int second, QPoint point) {
+    Event event = classEvent(*this, message, first, second);
     event.x = point.x();
     event.y = point.y();
-    event.key = extra;
     detail::DispatchScope scope;  // a handler may destroy the list
     raise(event);
 }
 
-namespace {
-
-template <class Handler, class Call>
-EventHandler listHandler(Handler handler, Call call) {
-    return [handler = std::move(handler), call](const Event& event) {
-        if (auto* list = resolveControlAs<ListView>(event.control)) call(handler, *list, event);
-        return false;
-    };
-}
-
-int first(const Event& event) { return static_cast<int>(static_cast<std::intptr_t>(event.wParam)); }
-int second(const Event& event) { return static_cast<int>(event.lParam); }
-
-}  // namespace
-
 void ListView::bindEmptyClick(EmptyHandler handler) {
-    bind(tkm::kListEmptyClick, listHandler(std::move(handler), [](auto& h, ListView& l, const Event&) { h(l); }));
+    bind(tkm::kListEmptyClick, typedHandler<ListView>([h = std::move(handler)](ListView& l, const Event&) { h(l); }));
 }
 
 void ListView::bindEmptyRightClick(EmptyHandler handler) {
-    bind(tkm::kListEmptyRightClick, listHandler(std::move(handler), [](auto& h, ListView& l, const Event&) { h(l); }));
+    bind(tkm::kListEmptyRightClick,
+         typedHandler<ListView>([h = std::move(handler)](ListView& l, const Event&) { h(l); }));
 }
 
 void ListView::bindSelectionChanged(SelectionHandler handler) {
-    bind(tkm::kListSelectionChanged, listHandler(std::move(handler), [](auto& h, ListView& l, const Event& e) {
-             h(l, first(e), second(e));
+    bind(tkm::kListSelectionChanged, typedHandler<ListView>([h = std::move(handler)](ListView& l, const Event& e) {
+             h(l, firstValue(e), secondValue(e));
          }));
 }
 
 void ListView::bindCheckToggled(CheckHandler handler) {
-    bind(tkm::kListCheckToggled, listHandler(std::move(handler), [](auto& h, ListView& l, const Event& e) {
-             h(l, first(e), second(e) != 0);
+    bind(tkm::kListCheckToggled, typedHandler<ListView>([h = std::move(handler)](ListView& l, const Event& e) {
+             h(l, firstValue(e), secondValue(e) != 0);
          }));
 }
 
 void ListView::bindRowClick(RowHandler handler) {
-    bind(tkm::kListRowClick, listHandler(std::move(handler), [](auto& h, ListView& l, const Event& e) {
-             h(l, first(e), second(e), QPoint(e.x, e.y));
+    bind(tkm::kListRowClick, typedHandler<ListView>([h = std::move(handler)](ListView& l, const Event& e) {
+             h(l, firstValue(e), secondValue(e), QPoint(e.x, e.y));
          }));
 }
 
 void ListView::bindRowRightClick(RowHandler handler) {
-    bind(tkm::kListRowRightClick, listHandler(std::move(handler), [](auto& h, ListView& l, const Event& e) {
-             h(l, first(e), second(e), QPoint(e.x, e.y));
+    bind(tkm::kListRowRightClick, typedHandler<ListView>([h = std::move(handler)](ListView& l, const Event& e) {
+             h(l, firstValue(e), secondValue(e), QPoint(e.x, e.y));
          }));
 }
 

@@ -200,7 +200,7 @@ private:
     void contentChanged();
     void selectOnly(int row);
     void clearSelectionStates();
-    void raiseListEvent(MessageId message, int first, int second, QPoint point = {}, int extra = 0);
+    void raiseListEvent(MessageId message, int first, int second, QPoint point = {});
     [[nodiscard]] QRgb stateColour(int state) const;
     [[nodiscard]] int checkBoxWidth() const;
 

@@ -1,5 +1,6 @@
 #include "toolkit/controls/scroll_bar.h"
 
+#include "toolkit/controls/class_events.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/controls/paint.h"
 #include "toolkit/engine.h"
@@ -39,12 +40,9 @@ ScrollBar* ScrollBar::create(ControlParent parent, const QRect& rect, Orientatio
 }
 
 void ScrollBar::bindScroll(ScrollHandler handler) {
-    bind(tkm::kScroll, [handler = std::move(handler)](const Event& event) {
-        if (auto* bar = resolveControlAs<ScrollBar>(event.control)) {
-            handler(*bar, static_cast<int>(event.lParam), static_cast<ScrollCode>(event.wParam));
-        }
-        return false;
-    });
+    bind(tkm::kScroll, typedHandler<ScrollBar>([handler = std::move(handler)](ScrollBar& bar, const Event& event) {
+             handler(bar, secondValue(event), static_cast<ScrollCode>(firstValue(event)));
+         }));
 }
 
 std::string ScrollBar::key(std::string_view name) const {
@@ -174,16 +172,8 @@ void ScrollBar::setHFlags(int flags) {
 }
 
 void ScrollBar::report(ScrollCode code) {
-    Event event;
-    event.message = tkm::kScroll;
-    event.control = handle();
-    event.window = hostWindowHandle();
-    event.wParam = static_cast<std::uintptr_t>(code);
-    event.lParam = m_pos;
-    event.key = static_cast<int>(code);
-    event.x = m_pos;
     detail::DispatchScope scope;  // a handler may destroy the bar
-    raise(event);
+    raise(classEvent(*this, tkm::kScroll, static_cast<int>(code), m_pos));
 }
 
 bool ScrollBar::step(int delta, ScrollCode code) {
