@@ -366,6 +366,8 @@ TEST(ListView, DraggingADividerResizesTheColumn) {
     moveTo(s.t, list, {grip.x() + 25, grip.y() + 30});
     releaseAt(s.t, list, {grip.x() + 25, grip.y() + 30});
     EXPECT_EQ(list.columnWidth(3), 205);
+    EXPECT_EQ(list.hotRow(), list.hitTest({grip.x() + 25, grip.y() + 30}).row);  // hover follows the release point
+    EXPECT_NE(list.hotRow(), 0);
     EXPECT_EQ(list.model().contentWidth(), 390);
     EXPECT_TRUE(list.horizontalBar()->isVisible());  // now wider than the view
     // Dragged left beyond the column's left edge: 0 pixels wide, not negative.

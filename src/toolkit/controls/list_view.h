@@ -229,6 +229,8 @@ private:
     void release(QPoint local, Button button);
     void pressRows(QPoint local, int modifiers, Button button);
     void pressMultiple(int row, int modifiers, Button button);
+    // The cursor over dividers, the hot row and the hot header column at a point.
+    void trackHover(QPoint local);
     void hoverRow(int row);
     void hoverSelectRow(const ListHit& hit);
     void setHeaderHot(int column, bool pressed);

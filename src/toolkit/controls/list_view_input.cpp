@@ -77,6 +77,10 @@ void ListView::onMouseMove(QPoint local, int) {
         presentRows();
         return;
     }
+    trackHover(local);
+}
+
+void ListView::trackHover(QPoint local) {
     const bool overDivider = dividerAt(local) != 0;
     if (overDivider != m_overDivider) {
         m_overDivider = overDivider;
@@ -210,6 +214,7 @@ void ListView::pressMultiple(int row, int modifiers, Button button) {
 void ListView::release(QPoint local, Button button) {
     if (button == Button::Left && m_drag == Drag::ColumnResize) {
         finishColumnResize(local);
+        trackHover(local);  // the mouse stood still over whatever the drag ended on
         return;
     }
     if (button == Button::Left && m_drag == Drag::SelectionRectangle) finishSelectionRectangle(local);
