@@ -528,6 +528,37 @@ TEST(ListView, AHandlerMayDestroyTheList) {
     EXPECT_EQ(resolveControl(handle), nullptr);
 }
 
+// A list that paints the title cells itself and counts hot-row changes.
+class MarkedList final : public ListView {
+public:
+    using ListView::ListView;
+    std::vector<std::pair<int, int>> hotChanges;
+
+protected:
+    bool paintCellContent(QPainter& painter, const ListRow&, int column, const QRect& cell) override {
+        if (column != 3) return false;
+        painter.fillRect(cell, QColor(0xFF, 0x80, 0x00));
+        return true;
+    }
+    void hotRowChanged(int row, int previous) override { hotChanges.emplace_back(row, previous); }
+};
+
+TEST(ListView, DerivedListsDrawCellsAndHearOfHotRows) {
+    TestHost t;
+    auto* list = static_cast<MarkedList*>(
+        ListView::create(std::make_unique<MarkedList>(ListViewOptions{}), t.host(), QRect(5, 5, 300, 200)));
+    ASSERT_NE(list, nullptr);
+    addSongColumns(*list);
+    addSong(*list, 1, "title", "user", 7);
+    addSong(*list, 2, "title", "user", 8);
+    const int y = list->rowsArea().top() + list->rowHeight() / 2;
+    const QPoint title = windowPoint(*list, {list->rowsArea().left() + 100, y});
+    EXPECT_EQ(t.pixel(title.x(), title.y()), 0xFFFF8000u);
+    t.move(title);
+    t.move(windowPoint(*list, {list->rowsArea().left() + 100, y + list->rowHeight()}));
+    EXPECT_EQ(list->hotChanges, (std::vector<std::pair<int, int>>{{1, 0}, {2, 1}}));
+}
+
 TEST(ListView, TenThousandRowsCostOnlyTheVisibleRows) {
     SongList s;
     ListView& list = *s.list;

@@ -22,13 +22,17 @@ ListView::ListView(const ListViewOptions& options)
 ListView::~ListView() = default;
 
 ListView* ListView::create(ControlParent parent, const QRect& rect, const ListViewOptions& options) {
+    return create(std::make_unique<ListView>(options), parent, rect);
+}
+
+ListView* ListView::create(std::unique_ptr<ListView> made, ControlParent parent, const QRect& rect) {
+    if (!made) return nullptr;
     CreateOptions base;
-    base.visible = options.visible;
+    base.visible = made->m_options.visible;
     base.focusable = true;
     base.tabStop = true;
     base.drawTabStop = false;
-    ListView* list =
-        BaseControl::create(std::make_unique<ListView>(options), parent, rect, kind::kListView, "ListView", base);
+    ListView* list = BaseControl::create(std::move(made), parent, rect, kind::kListView, "ListView", base);
     if (!list) return nullptr;
     // The bars are children, so they can only be made once the list exists.
     CreateOptions barOptions = ScrollBar::defaultOptions();
@@ -111,6 +115,8 @@ void ListView::measure() {
     m_checkSize = checkBoxSize(theme);
     m_rowHeight = rowHeightFor(font(), theme, m_options);
     m_headerHeight = static_cast<int>(m_rowHeight * 1.2);
+    adjustHeights(m_rowHeight, m_headerHeight, m_checkSize);
+    m_rowHeight = std::max(m_rowHeight, 1);
     if (ScrollBar* bar = verticalBar()) {
         bar->setPageChange(3 * m_rowHeight);
         bar->setLineChange(m_rowHeight);

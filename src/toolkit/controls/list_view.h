@@ -25,6 +25,7 @@
 #include <QImage>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -84,6 +85,8 @@ public:
     static constexpr int kBarThickness = 10;
 
     static ListView* create(ControlParent parent, const QRect& rect, const ListViewOptions& options = {});
+    // Creates a list of a derived class (made with its options) with its scroll bars.
+    static ListView* create(std::unique_ptr<ListView> list, ControlParent parent, const QRect& rect);
     // The row height a list with these options and this font takes.
     [[nodiscard]] static int rowHeightFor(const QFont& font, const ThemePack* theme, const ListViewOptions& options);
     explicit ListView(const ListViewOptions& options);
@@ -170,6 +173,16 @@ public:
     [[nodiscard]] long long paintedRowCount() const { return m_paintedRows; }
 
 protected:
+    // Hooks for derived lists; each does nothing by default. The painting hooks answer
+    // true when they have drawn (the list then draws nothing there itself).
+    virtual void adjustHeights(int& /*rowHeight*/, int& /*headerHeight*/, QSize& /*checkBox*/) {}
+    virtual bool paintRowsBackground(QPainter& /*painter*/, const QRect& /*area*/) { return false; }
+    virtual bool paintRowBackground(QPainter& /*painter*/, const ListRow& /*row*/, const QRect& /*rect*/) { return false; }
+    virtual bool paintCellContent(QPainter& /*painter*/, const ListRow& /*row*/, int /*column*/, const QRect& /*cell*/) {
+        return false;
+    }
+    virtual void hotRowChanged(int /*row*/, int /*previous*/) {}
+
     // A paint message repaints the rows too; presenting a change only redraws the buffer.
     std::intptr_t classProc(const Message& message) override;
     void onCreate(int createData) override;

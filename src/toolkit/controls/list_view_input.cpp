@@ -112,6 +112,7 @@ void ListView::hoverRow(int row) {
         m_model.row(row).state = row_state::kHot;
         repaintRow(row);
     }
+    hotRowChanged(row, previous);
 }
 
 void ListView::hoverSelectRow(const ListHit& hit) {

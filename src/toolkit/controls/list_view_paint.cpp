@@ -115,7 +115,9 @@ void ListView::repaintRow(int row) {
 
 void ListView::paintRow(QPainter& painter, const ListRow& row, int y) {
     const QRect rect(-m_horizontalPosition, y, contentWidth(), m_rowHeight);
-    if (row.backColour != 0) painter.fillRect(rect, QColor::fromRgba(row.backColour));
+    if (!paintRowBackground(painter, row, rect) && row.backColour != 0) {
+        painter.fillRect(rect, QColor::fromRgba(row.backColour));
+    }
     if (row.state == row_state::kSelected || row.state == row_state::kHot) {
         painter.fillRect(rect, QColor::fromRgba(stateColour(row.state)));
     }
@@ -131,6 +133,7 @@ void ListView::paintRow(QPainter& painter, const ListRow& row, int y) {
 
 void ListView::paintCell(QPainter& painter, const ListRow& row, int column, const QRect& cell) {
     paint::ClipScope clip(painter, cell);
+    if (paintCellContent(painter, row, column, cell)) return;
     QRect content = cell;
     if (column == 1 && m_options.checkBoxes) {
         const QRect box(cell.x(), cell.y(), m_checkSize.width() + 4, cell.height());
@@ -223,7 +226,7 @@ void ListView::onPaint(QPainter& painter, const PaintContext& context) {
         for (const ScrollBar* bar : {verticalBar(), horizontalBar()}) {
             if (bar && bar->isVisible()) visible -= bar->rect();
         }
-        painter.fillRect(rows, QColor::fromRgba(m_options.backgroundColour));
+        if (!paintRowsBackground(painter, rows)) painter.fillRect(rows, QColor::fromRgba(m_options.backgroundColour));
         painter.save();
         painter.setClipRegion(visible, Qt::IntersectClip);
         const QPoint origin(m_rowsArea.left(), m_rowsArea.top() - m_verticalPosition % std::max(1, m_rowHeight));

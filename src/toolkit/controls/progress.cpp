@@ -88,12 +88,12 @@ void Progress::onPaint(QPainter& painter, const PaintContext& context) {
     const QRectF whole(context.whole);
     const int diameter = cornerDiameter();
     painter.setRenderHint(QPainter::Antialiasing, diameter != 0);
-    if (m_crBackground != 0) {
+    if (!paintBackground(painter, context.whole) && m_crBackground != 0) {
         if (diameter != 0) paint::fillPath(painter, paint::roundRectPath(whole, diameter), m_crBackground);
         else painter.fillRect(whole, QColor::fromRgba(m_crBackground));
     }
     const QRect bar = barRect();
-    if (!bar.isEmpty()) {
+    if (!bar.isEmpty() && !paintBar(painter, bar)) {
         const QPainterPath clip = diameter != 0 ? paint::roundRectPath(QRectF(bar), std::max(0, diameter - 3))
                                                 : paint::roundRectPath(QRectF(bar).adjusted(0, 0, 1, 1), 0);
         paint::ClipScope scope(painter, clip);

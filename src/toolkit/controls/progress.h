@@ -44,6 +44,10 @@ public:
     [[nodiscard]] QRect barRect() const;
 
 protected:
+    // Hooks for derived bars: answer true when they have drawn the background (the
+    // whole control) or the bar (its rectangle) themselves.
+    virtual bool paintBackground(QPainter& /*painter*/, const QRect& /*whole*/) { return false; }
+    virtual bool paintBar(QPainter& /*painter*/, const QRect& /*bar*/) { return false; }
     void onPaint(QPainter& painter, const PaintContext& context) override;
 
 private:
