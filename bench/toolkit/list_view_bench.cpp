@@ -22,14 +22,14 @@ using namespace vamu::toolkit;
 
 struct SongList {
     explicit SongList(int rows) {
-        WindowSpec spec;
-        spec.left = 10;
-        spec.top = 10;
-        spec.size = QSize(380, 300);
+        WindowSpec placement;
+        placement.left = 10;
+        placement.top = 10;
+        placement.size = QSize(380, 300);
         AttachOptions options;
         options.captionFlags = 0;
         options.backgroundColour = 0xFFFFFF;
-        host.attach(createNativeWindow(spec), options);
+        host.attach(createNativeWindow(placement), options);
         ListViewOptions listOptions;
         listOptions.headerHot = false;
         listOptions.checkBoxes = true;

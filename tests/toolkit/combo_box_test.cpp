@@ -21,7 +21,7 @@ namespace {
 using Log = std::vector<std::string>;
 
 struct Combo {
-    explicit Combo(QRect rect = QRect(20, 20, 160, 26), HostSpec spec = {}) : t(spec) {
+    explicit Combo(QRect rect = QRect(20, 20, 160, 26), HostSpec host = {}) : t(host) {
         combo = ComboBox::create(t.host(), rect);
         for (const char* text : {"频道 一", "频道 二", "Hot list", "第四项"}) combo->addItem(QString::fromUtf8(text));
         combo->bindDropDownOpened([this](ComboBox&) { log.push_back("open"); });

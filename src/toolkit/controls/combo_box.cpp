@@ -200,23 +200,23 @@ void ComboBox::openWindow() {
     int top = screen.y() + this->height();
     if (top + height > platform::screenGeometry().bottom() + 1) top = screen.y() - height;
 
-    WindowSpec spec;
-    spec.owner = owner->windowHandle();
-    spec.left = screen.x();
-    spec.top = top;
-    spec.size = QSize(width(), height);
-    spec.inTaskBar = false;
-    spec.topmost = true;
-    spec.style = 0;
+    WindowSpec placement;
+    placement.owner = owner->windowHandle();
+    placement.left = screen.x();
+    placement.top = top;
+    placement.size = QSize(width(), height);
+    placement.inTaskBar = false;
+    placement.topmost = true;
+    placement.style = 0;
     AttachOptions attach;
-    attach.owner = spec.owner;
+    attach.owner = placement.owner;
     attach.captionFlags = 0;
     attach.alpha = -1;
     attach.backgroundColour = 0xFFFFFF;
     attach.cornerRadius = 0;
     attach.movable = false;
     auto window = std::make_unique<HostWindow>();
-    if (!window->attach(createNativeWindow(spec), attach)) return;
+    if (!window->attach(createNativeWindow(placement), attach)) return;
     window->setMargin(0, 0, 0, 0, Redraw::No);
     window->setCloseOnEscape(true);
 
