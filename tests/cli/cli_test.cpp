@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 
 #include "app/settings_fixture.h"
 #include "net/fake_service.h"
+#include "support/audio_fixture.h"
+#include "support/loopback_http_server.h"
 
 namespace vamu::cli {
 namespace {
@@ -104,6 +107,36 @@ TEST_F(CliTest, HttpPrintsBodyAndCookies) {
               "{\"state\":1}\n-- status: 200 (completed)\n-- response cookies: b=2\n-- merged cookies: b=2; a=1\n");
     EXPECT_EQ(service.lastRequest().body, "k=v");
     EXPECT_EQ(service.lastRequest().cookie, "a=1");
+}
+
+TEST_F(CliTest, PlayPrintsStatusUntilTheSongEnds) {
+    const std::string song = test::writeTempFile(test::encodeMp3({.frames = 44100}), ".mp3");
+    const Result played = runCli({"play", song, "--silent", "--volume", "0.5"});
+    std::remove(song.c_str());
+    EXPECT_EQ(played.exitCode, 0) << played.output;
+    EXPECT_TRUE(played.output.starts_with("output=silent\n")) << played.output;
+    EXPECT_TRUE(played.output.ends_with("state=0 time=00:01/00:01 position=176400\n")) << played.output;
+
+    test::LoopbackHttpServer server;
+    EXPECT_EQ(runCli({"play", server.url("/missing.mp3"), "--silent"}).exitCode, 1);
+    EXPECT_EQ(runCli({"play", "x.mp3", "--volume", "2"}).exitCode, 2);
+    EXPECT_EQ(runCli({"play"}).exitCode, 2);
+}
+
+TEST_F(CliTest, DownloadSavesTheSongOrFails) {
+    test::LoopbackHttpServer server;
+    const auto body = test::encodeMp3({.frames = 44100});
+    server.serve("/song.mp3", {.body = body});
+    const std::string target = m_home + "/song.mp3";
+    const Result done = runCli({"download", server.url("/song.mp3"), target});
+    EXPECT_EQ(done.exitCode, 0) << done.output;
+    EXPECT_NE(done.output.find("state=3 progress=%100"), std::string::npos) << done.output;
+    std::ifstream saved(target, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(saved), {}};
+    EXPECT_EQ(bytes.size(), body.size());
+
+    EXPECT_EQ(runCli({"download", server.url("/missing.mp3"), m_home + "/missing.mp3"}).exitCode, 1);
+    EXPECT_EQ(runCli({"download", server.url("/song.mp3")}).exitCode, 2);
 }
 
 }  // namespace

@@ -198,7 +198,10 @@ bool ControlRoot::keyDownDefault(int virtualKey) {
 }
 
 void ControlRoot::setMnemonic(int key, ControlHandle control) {
-    if (key != 0 && control) m_mnemonics.emplace_back(key, control);
+    if (!control) return;
+    // One access key per control: a new text replaces the old key, key 0 removes it.
+    std::erase_if(m_mnemonics, [control](const auto& entry) { return entry.second == control; });
+    if (key != 0) m_mnemonics.emplace_back(key, control);
 }
 
 bool ControlRoot::mnemonic(int character) {

@@ -60,6 +60,7 @@ public:
     // Tab moves the focus along the chain; Enter and Space click the focused control.
     bool keyDownDefault(int virtualKey);
     void tabNext();
+    // The control's access key (a character); replaces its earlier one, 0 removes it.
     void setMnemonic(int key, ControlHandle control);
     // Alt+character: the first registered visible, enabled control gets a click.
     bool mnemonic(int character);
