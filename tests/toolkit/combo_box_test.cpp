@@ -4,6 +4,7 @@
 #include "platform/system.h"
 #include "platform/keys.h"
 #include "toolkit/controls/combo_box.h"
+#include "toolkit/controls/control_properties.h"
 #include "toolkit/controls/list_view.h"
 #include "toolkit/controls/scroll_bar.h"
 
@@ -79,6 +80,19 @@ TEST(ComboBox, ItemsKeepTheCurrentItemAndItsText) {
     combo.clear();
     EXPECT_EQ(combo.itemCount(), 0);
     EXPECT_TRUE(c.log.empty());  // setters raise nothing
+}
+
+TEST(ComboBox, PropertiesByNameSetTextColourAndEditMode) {
+    Combo c;
+    EXPECT_TRUE(setPropertyFromText(*c.combo, "Text", "自定义, with a comma"));
+    EXPECT_EQ(c.combo->text(), "自定义, with a comma");
+    EXPECT_TRUE(setProperty(*c.combo, "TextW", {utf16Bytes("宽字符")}));
+    EXPECT_EQ(c.combo->text(), "宽字符");
+    EXPECT_TRUE(setPropertyFromText(*c.combo, "crText", "4278190335"));
+    EXPECT_EQ(c.combo->textColour(), 0xFF0000FFu);
+    EXPECT_TRUE(setPropertyFromText(*c.combo, "EditMode", "1"));
+    EXPECT_TRUE(c.combo->editMode());
+    EXPECT_FALSE(getProperty(*c.combo, "Pos"));
 }
 
 TEST(ComboBox, ClickingARowChoosesItAndCloses) {

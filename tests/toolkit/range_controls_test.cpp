@@ -1,6 +1,7 @@
 // The slider and the progress bar: mapping, dragging, events and what they paint.
 #include "toolkit/lists_test_support.h"
 
+#include "toolkit/controls/control_properties.h"
 #include "toolkit/controls/progress.h"
 #include "toolkit/controls/slider.h"
 
@@ -152,6 +153,20 @@ TEST(Progress, BarLengthIsTheInnerLengthTimesTheFractionRounded) {
         f.bar->setPos(c.pos);
         EXPECT_EQ(f.bar->barLength(), c.length) << c.minimum << ".." << c.maximum << " at " << c.pos;
     }
+}
+
+TEST(Progress, PropertiesByNameSetPositionAndColours) {
+    ProgressFixture f;
+    EXPECT_TRUE(setPropertyFromText(*f.bar, "Pos", "40"));
+    EXPECT_EQ(f.bar->barLength(), 40);
+    EXPECT_TRUE(setProperty(*f.bar, "crP1", {0xFFFF0000LL}));
+    EXPECT_EQ(static_cast<QRgb>(f.bar->crP1()), 0xFFFF0000u);
+    EXPECT_EQ(std::get<long long>(getProperty(*f.bar, "crP1")->front()), -65536);  // signed 32-bit, as stored
+    EXPECT_TRUE(setPropertyFromText(*f.bar, "crP1", "-1"));
+    EXPECT_EQ(f.bar->crP1(), Progress::kThemeColourP);
+    EXPECT_TRUE(setPropertyFromText(*f.bar, "crBackground", "0"));
+    EXPECT_EQ(f.bar->crBackground(), 0u);
+    EXPECT_EQ(std::get<long long>(getProperty(*f.bar, "Pos")->front()), 40);
 }
 
 TEST(Progress, VerticalBarsGrowUpwardsFromAboveTheBottom) {

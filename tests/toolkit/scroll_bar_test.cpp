@@ -2,6 +2,7 @@
 // thumb dragging, the wheel, and what it paints.
 #include "toolkit/lists_test_support.h"
 
+#include "toolkit/controls/control_properties.h"
 #include "toolkit/controls/scroll_bar.h"
 
 #include <QElapsedTimer>
@@ -79,6 +80,31 @@ TEST(ScrollBar, SettersReportOnlyWhenAskedAndRangeChangesReportTheClamp) {
     EXPECT_EQ(b.bar->pos(), 25);
     b.bar->setMaxPos(200);  // no clamp, no report
     EXPECT_EQ(b.reports, (Reports{{30, ScrollCode::Set}, {20, ScrollCode::Set}, {25, ScrollCode::Set}}));
+}
+
+TEST(ScrollBar, PropertiesByNameFollowTheMethodMap) {
+    Bar b;
+    ScrollBar& bar = *b.bar;
+    struct Case {
+        const char* name;
+        const char* text;
+        long long read;
+    };
+    const Case cases[] = {{"MaxPos", "60", 60}, {"ViewPos", "10", 10}, {"PageChange", "7", 7}, {"LineChange", "2", 2},
+                          {"TrackEvent", "0", 0}, {"bFlags", "5", 5},  {"hFlags", "16", 16}, {"MinPos", "-5", -5},
+                          {"Pos", "80", 50}};  // clamped to MaxPos - ViewPos
+    for (const Case& c : cases) {
+        EXPECT_TRUE(setPropertyFromText(bar, c.name, c.text)) << c.name;
+        const auto read = getProperty(bar, c.name);
+        ASSERT_TRUE(read) << c.name;
+        EXPECT_EQ(std::get<long long>(read->front()), c.read) << c.name;
+    }
+    EXPECT_FALSE(bar.trackEvent());
+    EXPECT_TRUE(bar.backArrowRect().isEmpty());  // hFlags 16: no arrows
+    EXPECT_TRUE(b.reports.empty());              // "Pos" without its notify flag
+    EXPECT_TRUE(setPropertyFromText(bar, "Pos", "20,1"));
+    EXPECT_EQ(b.reports, (Reports{{20, ScrollCode::Set}}));
+    EXPECT_FALSE(setPropertyFromText(bar, "Text", "x"));  // not a scroll bar property
 }
 
 TEST(ScrollBar, LaysOutArrowsTrackAndThumbFromTheSkin) {

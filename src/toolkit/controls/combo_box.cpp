@@ -3,6 +3,7 @@
 #include "platform/system.h"
 #include "platform/ui_thread.h"
 #include "toolkit/controls/class_events.h"
+#include "toolkit/controls/class_names.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/controls/list_view.h"
 #include "toolkit/controls/paint.h"
@@ -32,7 +33,7 @@ ComboBox::ComboBox() = default;
 ComboBox::~ComboBox() = default;
 
 ComboBox* ComboBox::create(ControlParent parent, const QRect& rect, const CreateOptions& options) {
-    return BaseControl::create(std::make_unique<ComboBox>(), parent, rect, kind::kComboBox, "ComboBox", options);
+    return BaseControl::create(std::make_unique<ComboBox>(), parent, rect, kind::kComboBox, names::kComboBox, options);
 }
 
 int ComboBox::insertItem(int index, const QString& text, int value) {
@@ -91,6 +92,19 @@ void ComboBox::setTextColour(QRgb colour) {
 void ComboBox::setEditMode(bool on) {
     m_editMode = on;
     if (isCreated()) redraw();
+}
+
+std::optional<PropertyValues> ComboBox::property(std::string_view name, const PropertyValues* set) {
+    if (auto text = textProperty(name, set, m_text, [this](const QString& t) { setText(t); })) return text;
+    if (name == "crText") {
+        if (set) setTextColour(static_cast<QRgb>(intArgument(*set, 0)));
+        return PropertyValues{static_cast<long long>(m_textColour)};
+    }
+    if (name == "EditMode") {
+        if (set) setEditMode(intArgument(*set, 0) != 0);
+        return PropertyValues{m_editMode ? 1LL : 0LL};
+    }
+    return std::nullopt;
 }
 
 QRect ComboBox::buttonRect() const {

@@ -12,6 +12,7 @@
 // 20608 it closed. Setters raise nothing. UI thread only.
 
 #include "toolkit/controls/control.h"
+#include "toolkit/controls/control_properties.h"
 
 #include <QRgb>
 #include <QString>
@@ -34,7 +35,7 @@ inline constexpr MessageId kComboDropDownOpen = 20607;
 inline constexpr MessageId kComboDropDownClosed = 20608;
 }  // namespace tkm
 
-class ComboBox : public BaseControl {
+class ComboBox : public BaseControl, public PropertyHolder {
 public:
     using ItemHandler = std::function<void(ComboBox&, int item)>;
     using DropDownHandler = std::function<void(ComboBox&)>;
@@ -77,6 +78,9 @@ public:
     void bindItemChanged(ItemHandler handler);
     void bindDropDownOpened(DropDownHandler handler);
     void bindDropDownClosed(DropDownHandler handler);
+
+    // By name: "Text", "TextW", "crText", "EditMode".
+    std::optional<PropertyValues> property(std::string_view name, const PropertyValues* set) override;
 
     // Layout in control coordinates.
     [[nodiscard]] QRect buttonRect() const;

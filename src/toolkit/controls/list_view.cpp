@@ -2,6 +2,7 @@
 #include "toolkit/controls/list_view.h"
 
 #include "toolkit/controls/class_events.h"
+#include "toolkit/controls/class_names.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/controls/scroll_bar.h"
 #include "toolkit/controls/text_paint.h"
@@ -32,7 +33,7 @@ ListView* ListView::create(std::unique_ptr<ListView> made, ControlParent parent,
     base.focusable = true;
     base.tabStop = true;
     base.drawTabStop = false;
-    ListView* list = BaseControl::create(std::move(made), parent, rect, kind::kListView, "ListView", base);
+    ListView* list = BaseControl::create(std::move(made), parent, rect, kind::kListView, names::kListView, base);
     if (!list) return nullptr;
     // The bars are children, so they can only be made once the list exists.
     CreateOptions barOptions = ScrollBar::defaultOptions();

@@ -1,5 +1,6 @@
 #include "toolkit/controls/progress.h"
 
+#include "toolkit/controls/class_names.h"
 #include "toolkit/controls/text_paint.h"
 #include "toolkit/host_window.h"
 
@@ -8,7 +9,30 @@
 namespace vamu::toolkit {
 
 Progress* Progress::create(ControlParent parent, const QRect& rect, const CreateOptions& options) {
-    return BaseControl::create(std::make_unique<Progress>(), parent, rect, kind::kProgress, "Progress", options);
+    return BaseControl::create(std::make_unique<Progress>(), parent, rect, kind::kProgress, names::kProgress, options);
+}
+
+std::optional<PropertyValues> Progress::property(std::string_view name, const PropertyValues* set) {
+    const auto value = [&] { return intArgument(*set, 0); };
+    // Colours travel as signed 32-bit values: -1 is the theme colour.
+    const auto colour = [](long long stored) { return PropertyValues{static_cast<long long>(static_cast<std::int32_t>(stored))}; };
+    if (name == "Pos") {
+        if (set) setPos(static_cast<int>(value()));
+        return PropertyValues{static_cast<long long>(m_pos)};
+    }
+    if (name == "crP1") {
+        if (set) setCrP1(static_cast<std::int32_t>(value()));
+        return colour(m_crP1);
+    }
+    if (name == "crP2") {
+        if (set) setCrP2(static_cast<std::int32_t>(value()));
+        return colour(crP2());
+    }
+    if (name == "crBackground") {
+        if (set) setCrBackground(static_cast<QRgb>(value()));
+        return colour(m_crBackground);
+    }
+    return std::nullopt;
 }
 
 void Progress::changed() {

@@ -5,6 +5,7 @@
 // vertical ones upwards. Every property change repaints. UI thread only.
 
 #include "toolkit/controls/control.h"
+#include "toolkit/controls/control_properties.h"
 
 #include <QRgb>
 
@@ -12,7 +13,7 @@
 
 namespace vamu::toolkit {
 
-class Progress : public BaseControl {
+class Progress : public BaseControl, public PropertyHolder {
 public:
     static Progress* create(ControlParent parent, const QRect& rect, const CreateOptions& options = {});
 
@@ -42,6 +43,9 @@ public:
     // The bar's length in pixels along its direction, and its rectangle.
     [[nodiscard]] int barLength() const;
     [[nodiscard]] QRect barRect() const;
+
+    // By name: "Pos", "crP1", "crP2", "crBackground".
+    std::optional<PropertyValues> property(std::string_view name, const PropertyValues* set) override;
 
 protected:
     // Hooks for derived bars: answer true when they have drawn the background (the

@@ -1,6 +1,7 @@
 #include "toolkit/controls/scroll_bar.h"
 
 #include "toolkit/controls/class_events.h"
+#include "toolkit/controls/class_names.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/controls/paint.h"
 #include "toolkit/engine.h"
@@ -35,14 +36,46 @@ CreateOptions ScrollBar::defaultOptions() {
 
 ScrollBar* ScrollBar::create(ControlParent parent, const QRect& rect, Orientation orientation,
                              const CreateOptions& options) {
-    return BaseControl::create(std::make_unique<ScrollBar>(orientation), parent, rect, kind::kScrollBar, "ScrollBar",
-                               options);
+    return BaseControl::create(std::make_unique<ScrollBar>(orientation), parent, rect, kind::kScrollBar,
+                               names::kScrollBar, options);
 }
 
 void ScrollBar::bindScroll(ScrollHandler handler) {
     bind(tkm::kScroll, typedHandler<ScrollBar>([handler = std::move(handler)](ScrollBar& bar, const Event& event) {
              handler(bar, secondValue(event), static_cast<ScrollCode>(firstValue(event)));
          }));
+}
+
+std::optional<PropertyValues> ScrollBar::property(std::string_view name, const PropertyValues* set) {
+    const auto value = [&] { return static_cast<int>(intArgument(*set, 0)); };
+    if (name == "Pos") {
+        if (set) setPos(value(), intArgument(*set, 1) != 0 ? Notify::Yes : Notify::No);
+        return PropertyValues{static_cast<long long>(m_pos)};
+    }
+    struct Field {
+        std::string_view name;
+        int ScrollBar::*member;
+        void (ScrollBar::*setter)(int);
+    };
+    static constexpr Field kFields[] = {
+        {"MinPos", &ScrollBar::m_minPos, &ScrollBar::setMinPos},
+        {"MaxPos", &ScrollBar::m_maxPos, &ScrollBar::setMaxPos},
+        {"PageChange", &ScrollBar::m_pageChange, &ScrollBar::setPageChange},
+        {"LineChange", &ScrollBar::m_lineChange, &ScrollBar::setLineChange},
+        {"bFlags", &ScrollBar::m_bFlags, &ScrollBar::setBFlags},
+        {"hFlags", &ScrollBar::m_hFlags, &ScrollBar::setHFlags},
+        {"ViewPos", &ScrollBar::m_viewPos, &ScrollBar::setViewPos},
+    };
+    for (const Field& field : kFields) {
+        if (name != field.name) continue;
+        if (set) (this->*field.setter)(value());
+        return PropertyValues{static_cast<long long>(this->*field.member)};
+    }
+    if (name == "TrackEvent") {
+        if (set) setTrackEvent(value() != 0);
+        return PropertyValues{m_trackEvent ? 1LL : 0LL};
+    }
+    return std::nullopt;
 }
 
 std::string ScrollBar::key(std::string_view name) const {

@@ -18,6 +18,7 @@
 // UI thread only.
 
 #include "toolkit/controls/control.h"
+#include "toolkit/controls/control_properties.h"
 
 #include <functional>
 
@@ -39,7 +40,7 @@ enum class ScrollCode : int {
 
 enum class Orientation { Horizontal = 1, Vertical = 2 };
 
-class ScrollBar : public BaseControl {
+class ScrollBar : public BaseControl, public PropertyHolder {
 public:
     enum class Notify { No, Yes };
     // Parts under the mouse.
@@ -101,6 +102,9 @@ public:
     [[nodiscard]] bool repeating() const { return m_repeating; }
 
     explicit ScrollBar(Orientation orientation) : m_orientation(orientation) {}
+    // By name: "Pos" (position, notify flag), "MinPos", "MaxPos", "PageChange",
+    // "LineChange", "TrackEvent", "bFlags", "hFlags", "ViewPos".
+    std::optional<PropertyValues> property(std::string_view name, const PropertyValues* set) override;
 
 protected:
     void onCreate(int createData) override;

@@ -1,5 +1,6 @@
 #include "toolkit/controls/slider.h"
 
+#include "toolkit/controls/class_names.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/controls/paint.h"
 #include "toolkit/controls/text_paint.h"
@@ -55,7 +56,7 @@ Slider* Slider::create(ControlParent parent, const QRect& rect, double position,
                        const CreateOptions& options) {
     const QRect taller(rect.x(), rect.y(), rect.width(), rect.height() + kExtraHeight);
     return BaseControl::create(std::make_unique<Slider>(std::clamp(position, 0.0, 100.0), look), parent, taller,
-                               kind::kSlider, "huakuaitiao", options);
+                               kind::kSlider, names::kSlider, options);
 }
 
 void Slider::onCreate(int) { layout(); }
