@@ -6,14 +6,13 @@
 
 #include "toolkit/controls/combo_box.h"
 #include "toolkit/controls/control.h"
+#include "toolkit/controls/label.h"
 #include "toolkit/controls/list_view.h"
 #include "toolkit/controls/progress.h"
 #include "toolkit/controls/scroll_bar.h"
 #include "toolkit/controls/slider.h"
-#include "toolkit/controls/text_paint.h"
 
 #include <array>
-#include <memory>
 
 namespace vamu::gallery {
 namespace {
@@ -21,32 +20,12 @@ namespace {
 using namespace vamu::toolkit;
 
 // One line of text, changed by the page's handlers.
-class Note final : public BaseControl {
-public:
-    explicit Note(QString text, QRgb colour) : m_text(std::move(text)), m_colour(colour) {}
-    static Note* make(ControlParent parent, QRect rect, const QString& text, QRgb colour = 0xFF2B3A4A) {
-        CreateOptions options;
-        options.focusable = false;
-        options.mouseTrack = false;
-        return BaseControl::create(std::make_unique<Note>(text, colour), parent, rect, kind::kLabel, "Label", options);
-    }
-    void setText(const QString& text) {
-        m_text = text;
-        redraw();
-    }
-
-protected:
-    void onPaint(QPainter& painter, const PaintContext& context) override {
-        paint::TextFormat format;
-        format.alignment = Qt::AlignLeft | Qt::AlignVCenter;
-        format.ellipsis = true;
-        paint::drawText(painter, QRectF(context.whole), m_text, font(), m_colour, format);
-    }
-
-private:
-    QString m_text;
-    QRgb m_colour = 0;
-};
+Label* note(ControlParent parent, QRect rect, const QString& text, QRgb colour = 0xFF2B3A4A) {
+    LabelSpec spec;
+    spec.text = text;
+    spec.textColour = colour;
+    return Label::create(parent, rect, spec);
+}
 
 constexpr std::array<const char*, 12> kTitles{
     "晴天", "Yellow", "夜空中最亮的星", "Hey Jude", "平凡之路", "Bohemian Rhapsody",
@@ -73,8 +52,8 @@ void fillSongs(ListView& list, int count) {
 }  // namespace
 
 void buildListsPage(ControlParent parent) {
-    Note::make(parent, QRect(10, 0, 200, 18), QStringLiteral("滚动条、进度滑块、进度条"));
-    Note* status = Note::make(parent, QRect(10, 122, 400, 18), QStringLiteral("双击播放，右键查看；点击表头排序。"),
+    note(parent, QRect(10, 0, 200, 18), QStringLiteral("滚动条、进度滑块、进度条"));
+    Label* status = note(parent, QRect(10, 122, 400, 18), QStringLiteral("双击播放，右键查看；点击表头排序。"),
                               0xFF6A7A8A);
 
     ScrollBar* horizontal = ScrollBar::create(parent, QRect(10, 22, 180, 10), Orientation::Horizontal);
@@ -111,7 +90,7 @@ void buildListsPage(ControlParent parent) {
         status->setText(QStringLiteral("频道: %1").arg(box.itemText(item)));
     });
 
-    Note::make(parent, QRect(250, 22, 170, 18), QStringLiteral("共 300 首"), 0xFF6A7A8A);
+    note(parent, QRect(250, 22, 170, 18), QStringLiteral("共 300 首"), 0xFF6A7A8A);
     ListView* list = ListView::create(parent, QRect(10, 142, 410, 190));
     fillSongs(*list, 300);
     list->bindDoubleClick([status](const Event& event) {
