@@ -58,6 +58,9 @@ inline constexpr MessageId kCaptureChanged = 533;
 inline constexpr MessageId kDropFiles = 563;
 inline constexpr MessageId kMouseLeave = 675;
 inline constexpr MessageId kHotKey = 786;
+// A tray host appeared (status_icon.h). Numbered like the messages the window system
+// registers by name at run time, which it hands out from 0xC000.
+inline constexpr MessageId kTrayHostCreated = 0xC001;
 }  // namespace msg
 
 // wParam of kSize.

@@ -1,5 +1,6 @@
 #include "platform/native_window.h"
 
+#include "platform/modal.h"
 #include "platform/qt_window.h"
 #include "platform/system.h"
 
@@ -135,6 +136,11 @@ void NativeWindow::setLayered(bool on) {
 }
 
 void NativeWindow::setMessageHandler(MessageHandler handler) { m_handler = std::move(handler); }
+
+void NativeWindow::translate(const Message& message) {
+    if (swallowedByModal(m_handle, message)) return;
+    deliver(message);
+}
 
 std::intptr_t NativeWindow::deliver(const Message& message) {
     ++m_deliveryDepth;

@@ -94,6 +94,8 @@ public:
 
     // The handler sees every message; what it leaves goes to defaultProc().
     void setMessageHandler(MessageHandler handler);
+    // The current handler, so that a wrapper can take its place and hand on to it.
+    [[nodiscard]] const MessageHandler& messageHandler() const { return m_handler; }
     std::intptr_t deliver(const Message& message);
     // What an unhandled message does: kClose hides the window; everything else is 0.
     std::intptr_t defaultProc(const Message& message);
@@ -162,7 +164,8 @@ public:
 private:
     friend class detail::QtWindow;
     explicit NativeWindow(const NativeWindowOptions& options, WindowHandle handle);
-    void translate(const Message& message) { deliver(message); }
+    // Input from the window system: dropped while a modal window keeps it (modal.h).
+    void translate(const Message& message);
 
     WindowHandle m_handle;
     WindowHandle m_owner;

@@ -1,5 +1,6 @@
 #include "toolkit/test_support.h"
 
+#include "platform/application.h"
 #include "platform/system.h"
 #include "platform/ui_thread.h"
 #include "toolkit/controls/paint.h"
@@ -25,7 +26,7 @@ public:
         static int argc = 1;
         static char name[] = "vamu_tests";
         static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QGuiApplication>(argc, argv);
+        m_app = platform::createApplication(argc, argv);
         toolkitStartup();
         engine::selectResourcePack(&theme());
     }
