@@ -1,16 +1,18 @@
 // The gallery page of the range controls and the list view: a pair of scroll bars,
 // the progress slider driving a progress bar, a combo box, and a song list of a few
 // hundred rows that sorts by a click on its header and reports double clicks and
-// right clicks in the line above it.
-#include "page_lists.h"
-
+// right clicks in the line above it. Needs a window of about 450 x 400.
+//
+//   void vamu::gallery::buildListsPage(toolkit::HostWindow& window);
 #include "toolkit/controls/combo_box.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/label.h"
 #include "toolkit/controls/list_view.h"
+#include "toolkit/controls/page.h"
 #include "toolkit/controls/progress.h"
 #include "toolkit/controls/scroll_bar.h"
 #include "toolkit/controls/slider.h"
+#include "toolkit/host_window.h"
 
 #include <array>
 
@@ -51,7 +53,10 @@ void fillSongs(ListView& list, int count) {
 
 }  // namespace
 
-void buildListsPage(ControlParent parent) {
+void buildListsPage(HostWindow& window) {
+    // Below the caption; every control of the page lives on this page.
+    Page* page = Page::create(window, QRect(6, 30, 430, 340));
+    ControlParent parent(*page);
     note(parent, QRect(10, 0, 200, 18), QStringLiteral("滚动条、进度滑块、进度条"));
     Label* status = note(parent, QRect(10, 122, 400, 18), QStringLiteral("双击播放，右键查看；点击表头排序。"),
                               0xFF6A7A8A);
