@@ -269,7 +269,11 @@ void NativeWindow::present(const QRegion& region) {
     ++m_presentCount;
 }
 
-void NativeWindow::setShape(const QRegion& shape) { m_window->setMask(shape); }
+void NativeWindow::setShape(const QRegion& shape) {
+    if (shape == m_shape) return;
+    m_shape = shape;
+    m_window->setMask(shape);
+}
 
 void NativeWindow::updateShapeFromAlpha() {
     if (!(m_flags & window_flag::kLayered) || m_perPixelAlpha) return;
@@ -287,7 +291,7 @@ void NativeWindow::updateShapeFromAlpha() {
             if (x > start) shape += QRect(start, y, x - start, 1);
         }
     }
-    m_window->setMask(shape);
+    setShape(shape);
 }
 
 void NativeWindow::setTimer(TimerId id, std::chrono::milliseconds interval, std::function<void()> callback) {
@@ -323,6 +327,7 @@ void NativeWindow::startSystemResize(unsigned edges) {
 QWindow* NativeWindow::qtWindow() const { return m_window.get(); }
 
 bool NativeWindow::inManualDrag() const { return m_window->inManualDrag(); }
+void NativeWindow::setAcceptDrops(bool on) { m_window->setAcceptDrops(on); }
 void NativeWindow::setInputMethodEnabled(bool on) { m_window->setInputMethodEnabled(on); }
 void NativeWindow::setInputMethodRect(const QRect& rect) { m_window->setInputMethodRect(rect); }
 

@@ -12,6 +12,10 @@
 // Input, focus, geometry and timers arrive at the message handler as numbered
 // messages (platform/messages.h). Everything here is UI-thread only; other threads
 // use post()/send() of ui_thread.h.
+//
+// A close request (kClose) never closes the window by itself: the handler decides.
+// So QGuiApplication::quit(), which first asks every window to close, is refused;
+// the program ends its event loop with QCoreApplication::exit().
 
 #include "platform/messages.h"
 
@@ -158,6 +162,9 @@ public:
     // The Qt window behind this one, for platform glue and tests that feed it events.
     [[nodiscard]] QWindow* qtWindow() const;
 
+    // Whether files dragged over the window are accepted (delivered as kDropFiles).
+    void setAcceptDrops(bool on);
+
     void setInputMethodEnabled(bool on);
     void setInputMethodRect(const QRect& rect);
 
@@ -175,6 +182,7 @@ private:
     MessageHandler m_handler;
     QImage m_backBuffer;
     QImage m_icon;
+    QRegion m_shape;
     ShowState m_showState = ShowState::Normal;
     QRect m_normalGeometry;
     double m_opacity = 1.0;

@@ -36,16 +36,6 @@ void post(WindowHandle window, std::function<void()> call) {
     });
 }
 
-std::intptr_t send(WindowHandle window, const Message& message, std::stop_token stop) {
-    const std::optional<std::intptr_t> answer = sendCall(
-        [window, message]() -> std::intptr_t {
-            NativeWindow* target = NativeWindow::find(window);
-            return target ? target->deliver(message) : 0;
-        },
-        std::move(stop));
-    return answer.value_or(0);
-}
-
 std::optional<std::intptr_t> sendCall(std::function<std::intptr_t()> call, std::stop_token stop) {
     if (isUiThread()) return call();
     struct Answer {
@@ -56,6 +46,7 @@ std::optional<std::intptr_t> sendCall(std::function<std::intptr_t()> call, std::
     };
     auto answer = std::make_shared<Answer>();
     if (!QCoreApplication::instance()) return std::nullopt;
+    // The closure owns everything it reads: the caller may have given up waiting.
     runOnUi([answer, call = std::move(call)] {
         const std::intptr_t value = call();
         std::lock_guard lock(answer->mutex);
@@ -66,6 +57,23 @@ std::optional<std::intptr_t> sendCall(std::function<std::intptr_t()> call, std::
     std::unique_lock lock(answer->mutex);
     if (!answer->ready.wait(lock, stop, [&] { return answer->done; })) return std::nullopt;
     return answer->value;
+}
+
+std::intptr_t invoke(WindowHandle window, std::function<std::intptr_t()> call, std::stop_token stop) {
+    if (!call) return 0;
+    return sendCall([window, call = std::move(call)] { return NativeWindow::isWindow(window) ? call() : 0; },
+                    std::move(stop))
+        .value_or(0);
+}
+
+std::intptr_t send(WindowHandle window, const Message& message, std::stop_token stop) {
+    return invoke(
+        window,
+        [window, message] {
+            NativeWindow* target = NativeWindow::find(window);
+            return target ? target->deliver(message) : std::intptr_t{0};
+        },
+        std::move(stop));
 }
 
 struct MessageLoop::Impl {
