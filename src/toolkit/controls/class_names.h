@@ -21,4 +21,11 @@ inline constexpr std::string_view kThunderButton = "ThunderButton";
 inline constexpr std::string_view kImageListButton = "ImageListButton";
 inline constexpr std::string_view kNewObj = "NewObj";
 
+// Range controls and the list view. The list view registers as "ListBox".
+inline constexpr std::string_view kScrollBar = "ScrollBar";
+inline constexpr std::string_view kSlider = "huakuaitiao";
+inline constexpr std::string_view kComboBox = "ComboBox";
+inline constexpr std::string_view kProgress = "Progress";
+inline constexpr std::string_view kListView = "ListView";
+
 }  // namespace vamu::toolkit::names

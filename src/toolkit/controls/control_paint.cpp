@@ -48,6 +48,8 @@ PaintContext BaseControl::beginPaint(std::optional<QRect> area, bool recompose) 
             m_animationFrame = 0;
             invalidateOwn(m_dirty);
         }
+        // A change shown at once leaves no old look behind for a later cross-fade.
+        if (m_animationFrames == 0 || m_animationInterval == 0) m_snapshot = QImage();
         if (m_animationFrames > 0 && m_animationInterval > 0 && m_snapshot.isNull()) m_snapshot = m_surface.copy();
     }
     m_dirty = dirty;
