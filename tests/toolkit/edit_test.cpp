@@ -11,6 +11,8 @@
 #include "toolkit/controls/button.h"
 #include "toolkit/controls/control_properties.h"
 #include "toolkit/controls/edit.h"
+#include "toolkit/controls/edit_scroll.h"
+#include "toolkit/controls/scroll_bar.h"
 #include "toolkit/menu_window.h"
 #include "toolkit/popup_menu.h"
 
@@ -425,6 +427,66 @@ TEST(Edit, TheWheelScrollsAMultilineBox) {
     EXPECT_GT(edit->engine().scrollOffset().y(), 0);
     t.send(msg::kMouseWheel, static_cast<std::uintptr_t>(120) << 16, 0);
     EXPECT_EQ(edit->engine().scrollOffset().y(), 0);
+}
+
+TEST(Edit, ScrollBarsTakeTheirPlaceByTheScrollMode) {
+    TestHost t;
+    struct Case {
+        int scroll;
+        bool vertical;
+        bool horizontal;
+        bool wraps;
+    };
+    const Case cases[] = {
+        {edit_scroll::kNone, false, false, false},
+        {edit_scroll::kHorizontal, false, true, false},
+        {edit_scroll::kWrapVertical, true, false, true},
+        {edit_scroll::kBoth, true, true, false},
+    };
+    const QString longLine = QString(60, QLatin1Char('w'));
+    for (const Case& c : cases) {
+        EditOptions options;
+        options.multiline = true;
+        options.scroll = c.scroll;
+        options.text = longLine;
+        Edit* edit = makeEdit(t, QRect(10, 10, 150, 80), options);
+        EXPECT_EQ(edit->verticalBar() != nullptr, c.vertical) << c.scroll;
+        EXPECT_EQ(edit->horizontalBar() != nullptr, c.horizontal) << c.scroll;
+        // The skin's margin is 3; each bar takes 10 pixels and one beside the text.
+        EXPECT_EQ(edit->textArea().width(), 144 - (c.vertical ? 11 : 0)) << c.scroll;
+        EXPECT_EQ(edit->textArea().height(), 74 - (c.horizontal ? 11 : 0)) << c.scroll;
+        EXPECT_EQ(edit->engine().contentSize().height() > edit->engine().lineHeight(), c.wraps) << c.scroll;
+        edit->destroy();
+    }
+}
+
+TEST(Edit, TheVerticalBarFollowsTheTextAndMovesIt) {
+    TestHost t;
+    EditOptions options;
+    options.multiline = true;
+    options.scroll = edit_scroll::kWrapVertical;
+    Edit* edit = makeEdit(t, QRect(10, 10, 150, 60), options);
+    QString lines;
+    for (int i = 0; i < 20; ++i) lines += QStringLiteral("第%1行\n").arg(i);
+    edit->setText(lines);
+    auto* bar = resolveControlAs<ScrollBar>(edit->verticalBar()->control());
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FALSE(bar->focusable());  // the text keeps the focus
+    EXPECT_EQ(bar->maxPos(), edit->engine().contentSize().height());
+    EXPECT_EQ(bar->viewPos(), edit->textArea().height());
+    EXPECT_EQ(bar->lineChange(), edit->engine().lineHeight());
+    edit->setFocus();
+    keyWith(t, vk::kEnd, kCtrl);  // the caret at the end scrolls the text, and the bar with it
+    EXPECT_GT(edit->engine().scrollOffset().y(), 0);
+    EXPECT_EQ(bar->pos(), edit->engine().scrollOffset().y());
+    bar->setPos(0, ScrollBar::Notify::Yes);  // as a drag would
+    bar->dispatch(msg::kMouseWheel, static_cast<std::uintptr_t>(120) << 16, 0);
+    EXPECT_EQ(edit->engine().scrollOffset().y(), 0);
+    const QPoint arrow = bar->absoluteRect().topLeft() + bar->forwardArrowRect().center();
+    t.click(arrow);  // a click on the down arrow moves one line
+    EXPECT_EQ(edit->engine().scrollOffset().y(), edit->engine().lineHeight());
+    EXPECT_EQ(bar->pos(), edit->engine().scrollOffset().y());
+    EXPECT_TRUE(edit->isFocused());
 }
 
 TEST(Edit, PropertiesByNameReachTheBox) {

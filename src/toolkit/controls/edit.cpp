@@ -63,8 +63,13 @@ PopupMenu& editContextMenu() {
 }
 
 Edit* Edit::create(ControlParent parent, const QRect& rect, const EditOptions& options) {
-    return BaseControl::create(std::make_unique<Edit>(options), parent, rect, kind::kEdit, "Edit",
-                               createOptions(options));
+    Edit* edit = BaseControl::create(std::make_unique<Edit>(options), parent, rect, kind::kEdit, "Edit",
+                                     createOptions(options));
+    if (!edit) return nullptr;
+    // The scroll bars are children, so they can only be made once the box exists.
+    edit->layout();
+    edit->redraw();
+    return edit;
 }
 
 Edit::Edit(const EditOptions& options) : m_options(options) {}
@@ -128,9 +133,11 @@ void Edit::layout() {
             edit->scrollTo(vertical ? QPoint(current.x(), offset) : QPoint(offset, current.y()));
         };
     };
-    if (wantVertical && !m_vertical) m_vertical = EditScrollBar::create(*this, true, moved(true));
+    if (wantVertical && !m_vertical && isCreated()) m_vertical = EditScrollBar::create(*this, true, moved(true));
     if (!wantVertical) m_vertical.reset();
-    if (wantHorizontal && !m_horizontal) m_horizontal = EditScrollBar::create(*this, false, moved(false));
+    if (wantHorizontal && !m_horizontal && isCreated()) {
+        m_horizontal = EditScrollBar::create(*this, false, moved(false));
+    }
     if (!wantHorizontal) m_horizontal.reset();
     const int room = EditScrollBar::kThickness + 1;
     QRect text = m_textArea;

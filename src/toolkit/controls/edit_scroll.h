@@ -36,6 +36,7 @@ private:
     ControlHandle m_control;
     std::function<void(int)> m_moved;
     bool m_applying = false;  // a position being applied is not reported back
+    std::shared_ptr<EditScrollBar*> m_self = std::make_shared<EditScrollBar*>(this);  // for the bar's handler
 };
 
 }  // namespace vamu::toolkit
