@@ -70,6 +70,18 @@ Edit* makeEdit(TestHost& t, QRect rect, EditOptions options = {}) { return Edit:
 
 QImage surfaceOf(const Edit& edit) { return edit.surface().copy(); }
 
+// A wrapping box with a vertical bar, holding twenty lines where three fit.
+Edit* makeTallText(TestHost& t) {
+    EditOptions options;
+    options.multiline = true;
+    options.scroll = edit_scroll::kWrapVertical;
+    Edit* edit = makeEdit(t, QRect(10, 10, 150, 60), options);
+    QString lines;
+    for (int i = 0; i < 20; ++i) lines += QStringLiteral("第%1行\n").arg(i);
+    edit->setText(lines);
+    return edit;
+}
+
 TEST(Edit, TypedTextArrivesAndRaisesChangeAndSelectionEvents) {
     TestHost t;
     Edit* edit = makeEdit(t, QRect(10, 10, 150, 25));
@@ -414,13 +426,7 @@ TEST(Edit, MouseSelectsAndARichReadOnlyBoxReportsLinks) {
 
 TEST(Edit, TheWheelScrollsAMultilineBox) {
     TestHost t;
-    EditOptions options;
-    options.multiline = true;
-    options.scroll = edit_scroll::kWrapVertical;
-    Edit* edit = makeEdit(t, QRect(10, 10, 150, 60), options);
-    QString lines;
-    for (int i = 0; i < 20; ++i) lines += QStringLiteral("第%1行\n").arg(i);
-    edit->setText(lines);
+    Edit* edit = makeTallText(t);
     edit->setFocus();
     EXPECT_EQ(edit->engine().scrollOffset().y(), 0);
     t.send(msg::kMouseWheel, static_cast<std::uintptr_t>(static_cast<std::uint16_t>(-120)) << 16, 0);
@@ -462,13 +468,7 @@ TEST(Edit, ScrollBarsTakeTheirPlaceByTheScrollMode) {
 
 TEST(Edit, TheVerticalBarFollowsTheTextAndMovesIt) {
     TestHost t;
-    EditOptions options;
-    options.multiline = true;
-    options.scroll = edit_scroll::kWrapVertical;
-    Edit* edit = makeEdit(t, QRect(10, 10, 150, 60), options);
-    QString lines;
-    for (int i = 0; i < 20; ++i) lines += QStringLiteral("第%1行\n").arg(i);
-    edit->setText(lines);
+    Edit* edit = makeTallText(t);
     auto* bar = resolveControlAs<ScrollBar>(edit->verticalBar()->control());
     ASSERT_NE(bar, nullptr);
     EXPECT_FALSE(bar->focusable());  // the text keeps the focus
