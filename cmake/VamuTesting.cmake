@@ -13,8 +13,19 @@ function(vamu_add_test)
   if(T_DISPLAY)
     list(APPEND _env "QT_QPA_PLATFORM=offscreen")
   endif()
+  set(_props TIMEOUT ${T_TIMEOUT})
+  if(T_LABELS)
+    list(APPEND _props LABELS ${T_LABELS})
+  endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}" ENVIRONMENT "${_env}")
+    TEST_LIST ${T_NAME}_TESTS
+    PROPERTIES ${_props})
+  # Discovery splits every property value at ";", so a list-valued ENVIRONMENT cannot
+  # pass through it; this script runs after the discovered tests are defined.
+  set(_env_script ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_environment.cmake)
+  file(GENERATE OUTPUT ${_env_script} CONTENT
+    "if(${T_NAME}_TESTS)\n  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES ENVIRONMENT \"${_env}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_env_script})
 endfunction()

@@ -2,6 +2,7 @@
 // The one HTTP exchange of the program: one call sends one request and reads the
 // whole reply, synchronously on the calling (worker) thread.
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <stop_token>
@@ -11,6 +12,11 @@ namespace vamu::net {
 
 inline constexpr std::size_t kMaxJsonReplyBytes = 16u << 20;
 inline constexpr std::size_t kMaxPictureReplyBytes = 8u << 20;
+inline constexpr std::size_t kMaxHeaderBlockBytes = 1u << 20;  // one response's header block
+
+// The time-outs of a classic system HTTP stack.
+inline constexpr std::chrono::milliseconds kConnectTimeout{60'000};
+inline constexpr std::chrono::seconds kIdleTimeout{30};
 
 // Arguments of one exchange. Only `url` is required.
 struct HttpRequestArgs {
@@ -22,11 +28,17 @@ struct HttpRequestArgs {
     // Not supplied: the process-wide cookie store sends and stores cookies itself.
     std::optional<std::string> cookies;
     std::string extraHeaders;  // header lines joined by CR LF, no final CR LF
-    bool noRedirect = false;   // true: a redirect is returned as it is, not followed
+    // true: a redirect is returned as it is, not followed. Otherwise redirects are followed
+    // (at most 10; a POST continues as GET after 301, 302 and 303; HTTPS never continues
+    // over plain HTTP), except for a HEAD that carries a body, whose redirect is returned.
+    bool noRedirect = false;
     std::string bodyBytes;     // when non-empty, sent instead of `body` (POST and HEAD)
     std::string proxy;         // "host:port"; empty means a direct connection
     std::stop_token stop;      // a stop request aborts the transfer promptly
     std::size_t maxBodyBytes = kMaxJsonReplyBytes;  // longer replies are cut off and fail
+    std::chrono::milliseconds connectTimeout = kConnectTimeout;
+    std::chrono::seconds idleTimeout = kIdleTimeout;  // abort after this long without data (at least 1 s)
+    std::string caFile;  // PEM file of the certificates trusted for HTTPS; empty: the system's
 };
 
 // How the exchange ended, for diagnostics and tests; callers of the service judge a
@@ -34,28 +46,44 @@ struct HttpRequestArgs {
 enum class HttpOutcome {
     Completed,        // a response was read (any status)
     NotOpened,        // failed before a request was opened (bad URL, setup failure)
-    TransportFailed,  // refused, unreachable, timed out, reset
+    TransportFailed,  // refused, unreachable, timed out, reset, broken response
     Cancelled,        // the stop token was triggered
-    TooLarge,         // the reply exceeded HttpRequestArgs::maxBodyBytes
+    TooLarge,         // the reply exceeded HttpRequestArgs::maxBodyBytes or kMaxHeaderBlockBytes
 };
 
+// What each out-value holds:
+// - Completed: `body` every byte of the final response's body; `responseHeaders` its raw
+//   header block (status line and header lines, each ended by CR LF, then the empty
+//   line); `responseCookies` the cookies it sets ("a=1; b=2", empty when none);
+//   `cookies` the supplied text merged with them.
+// - NotOpened, or Cancelled before a request was opened: every optional stays nullopt
+//   (the caller keeps its own values) and `body` is empty.
+// - Any failure after the request was opened: `body` empty; `responseCookies` empty;
+//   `cookies` the supplied text normalised by mergeCookies with nothing new;
+//   `responseHeaders` the header block of the last response when one arrived complete
+//   before the failure, otherwise empty.
+// `cookies` is nullopt whenever no cookie text was supplied.
 struct HttpReply {
     std::string body;  // every byte of the response body, unconverted
-    // Each out-value as the exchange wrote it; nullopt where the caller's own value
-    // must stay as it was (the failure paths before a request is opened).
-    std::optional<std::string> cookies;          // merged cookie text, only when cookies were supplied
-    std::optional<std::string> responseCookies;  // "a=1; b=2" from the Set-Cookie lines
-    std::optional<std::string> responseHeaders;  // raw header block, CR LF separated
+    std::optional<std::string> cookies;
+    std::optional<std::string> responseCookies;
+    std::optional<std::string> responseHeaders;
     HttpOutcome outcome = HttpOutcome::NotOpened;
     long status = 0;  // HTTP status of the last response, 0 when none
 };
+
+// Prepares the HTTP library for the process. httpRequest does it on first use; calling it
+// from main before any worker starts keeps that first use off the workers' paths (and
+// other users of libcurl in the program call it before touching libcurl). False when the
+// library cannot be used; every exchange then fails with NotOpened.
+bool initializeHttp();
 
 // Re-entrant: any number of threads may call it at once.
 [[nodiscard]] HttpReply httpRequest(const HttpRequestArgs& args);
 
 // Merges the cookies of a reply into a held cookie text: new pairs first, then the old
-// pairs whose names the new text does not carry; pairs valued "deleted" and exact
-// duplicates are dropped; ASCII and full-width spaces are removed.
+// pairs whose names the new text does not carry; pairs valued "deleted", empty pairs and
+// exact duplicates are dropped; ASCII and full-width spaces are removed.
 [[nodiscard]] std::string mergeCookies(const std::string& oldCookies, const std::string& newCookies);
 
 }  // namespace vamu::net

@@ -1,0 +1,37 @@
+#pragma once
+// Ownership of libcurl handles and the process-wide pieces of libcurl: the one global
+// initialisation and the cookie store shared by calls that leave cookies to the library.
+
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace vamu::net {
+
+struct CurlEasyCleanup {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct CurlMultiCleanup {
+    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
+struct CurlSlistFree {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+struct CurlUrlCleanup {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+using CurlEasy = std::unique_ptr<CURL, CurlEasyCleanup>;
+using CurlMulti = std::unique_ptr<CURLM, CurlMultiCleanup>;
+using CurlSlist = std::unique_ptr<curl_slist, CurlSlistFree>;
+using CurlUrl = std::unique_ptr<CURLU, CurlUrlCleanup>;
+
+// Initialises libcurl once for the process (thread-safe; later calls return at once).
+// False when the library could not be initialised; no transfer may start then.
+[[nodiscard]] bool curlReady();
+
+// The cookie store shared by every transfer that is given no cookie text, like a
+// system's per-process cookie store. It lives until the process ends; libcurl serialises
+// access through the share's lock callbacks. Null when libcurl is not ready.
+[[nodiscard]] CURLSH* processCookieStore();
+
+}  // namespace vamu::net
