@@ -54,8 +54,9 @@ std::string makeTitle(DemoRandom& random) {
 }
 
 std::string makeDescription(DemoRandom& random) {
-    std::string text(random.pick(demo_texts::descriptions()));
-    const auto mood = random.pick(demo_texts::descriptionMoods());
+    const bool chinese = random.chance(0.6);
+    std::string text(random.pick(chinese ? demo_texts::chineseDescriptions() : demo_texts::asciiDescriptions()));
+    const auto mood = random.pick(chinese ? demo_texts::chineseMoods() : demo_texts::asciiMoods());
     if (const auto at = text.find("{}"); at != std::string::npos) text.replace(at, 2, mood);
     return text;
 }

@@ -53,17 +53,19 @@ constexpr std::array kComments = {
 constexpr std::array kCommentTails = {
     ""sv, ""sv, ""sv, "!!"sv, "~"sv, " :)"sv, " 哈哈"sv, "..."sv, " ^_^"sv, "!"sv,
 };
-constexpr std::array kDescriptions = {
+constexpr std::array kChineseDescriptions = {
     "一首{}的原创曲子，适合夜晚一个人听。"sv,
     "写于一个{}的下午，希望你也喜欢。"sv,
     "{}的旋律，配上一杯热茶刚刚好。"sv,
-    "A {} little tune, made on a rainy weekend."sv,
-    "Something {} for your commute."sv,
     "录音比较简陋，但旋律是{}的。"sv,
 };
-constexpr std::array kDescriptionMoods = {
-    "轻快"sv, "安静"sv, "温柔"sv, "明亮"sv, "慵懒"sv, "cheerful"sv, "mellow"sv, "dreamy"sv,
+constexpr std::array kChineseMoods = {"轻快"sv, "安静"sv, "温柔"sv, "明亮"sv, "慵懒"sv};
+constexpr std::array kAsciiDescriptions = {
+    "A {} little tune, made on a rainy weekend."sv,
+    "Something {} for your commute."sv,
+    "Recorded at home; {} and short."sv,
 };
+constexpr std::array kAsciiMoods = {"cheerful"sv, "mellow"sv, "dreamy"sv, "gentle"sv};
 
 }  // namespace
 
@@ -76,7 +78,9 @@ std::span<const std::string_view> asciiUserNames() { return kAsciiUserNames; }
 std::span<const std::string_view> channelNames() { return kChannelNames; }
 std::span<const std::string_view> comments() { return kComments; }
 std::span<const std::string_view> commentTails() { return kCommentTails; }
-std::span<const std::string_view> descriptions() { return kDescriptions; }
-std::span<const std::string_view> descriptionMoods() { return kDescriptionMoods; }
+std::span<const std::string_view> chineseDescriptions() { return kChineseDescriptions; }
+std::span<const std::string_view> chineseMoods() { return kChineseMoods; }
+std::span<const std::string_view> asciiDescriptions() { return kAsciiDescriptions; }
+std::span<const std::string_view> asciiMoods() { return kAsciiMoods; }
 
 }  // namespace vamu::service::demo_texts

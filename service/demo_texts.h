@@ -16,7 +16,10 @@ namespace vamu::service::demo_texts {
 [[nodiscard]] std::span<const std::string_view> channelNames();
 [[nodiscard]] std::span<const std::string_view> comments();
 [[nodiscard]] std::span<const std::string_view> commentTails();
-[[nodiscard]] std::span<const std::string_view> descriptions();
-[[nodiscard]] std::span<const std::string_view> descriptionMoods();
+// Descriptions hold "{}" where a mood word of the same language goes.
+[[nodiscard]] std::span<const std::string_view> chineseDescriptions();
+[[nodiscard]] std::span<const std::string_view> chineseMoods();
+[[nodiscard]] std::span<const std::string_view> asciiDescriptions();
+[[nodiscard]] std::span<const std::string_view> asciiMoods();
 
 }  // namespace vamu::service::demo_texts

@@ -18,7 +18,7 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
     return bytes;
 }
 
-bool writeFileAtomically(const std::filesystem::path& file, std::string_view bytes, std::string& error) {
+bool writeFileAtomically(const std::filesystem::path& file, std::string_view bytes, std::string& error, Durability durability) {
     // The thread id keeps two writers of the same file from sharing a temporary name.
     const auto temporary = std::filesystem::path(file).concat(".tmp" + std::to_string(::gettid()));
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -33,7 +33,7 @@ bool writeFileAtomically(const std::filesystem::path& file, std::string_view byt
         if (n <= 0) break;
         written += static_cast<std::size_t>(n);
     }
-    const bool complete = written == bytes.size() && ::fsync(fd) == 0;
+    const bool complete = written == bytes.size() && (durability == Durability::Replaceable || ::fsync(fd) == 0);
     const int savedErrno = errno;
     ::close(fd);
     if (!complete || std::rename(temporary.c_str(), file.c_str()) != 0) {

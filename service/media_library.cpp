@@ -77,7 +77,7 @@ bool MediaLibrary::preparePictures(std::string& error) {
         auto bytes = readWholeFile(file);
         if (!bytes || bytes->empty()) {
             bytes = encodePng(paint(kind, seed));
-            if (!writeFileAtomically(file, *bytes, error)) return false;
+            if (!writeFileAtomically(file, *bytes, error, Durability::Replaceable)) return false;
         }
         m_pictures.emplace(pictureKey(kind, id), std::move(*bytes));
     }
@@ -115,7 +115,7 @@ std::optional<SongFile> MediaLibrary::song(Id id) {
     SongSynth synth(composeSong(record->seed, record->seconds));
     const auto mp3 = encodeMp3(synth, m_stop.token());
     std::string error;
-    if (!mp3 || !writeFileAtomically(path, *mp3, error)) {
+    if (!mp3 || !writeFileAtomically(path, *mp3, error, Durability::Replaceable)) {
         if (!error.empty()) logLine(error);
         return std::nullopt;
     }
