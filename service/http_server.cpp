@@ -94,6 +94,9 @@ HttpServer::HttpServer(HttpServerOptions options, FaultTable& faults, StopSignal
         const int yes = 1;
         ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
+    // The library writes a reply's head and body separately; with Nagle's algorithm the body
+    // waits for the client's delayed ACK (40 ms) on every kept-alive request.
+    m_server->set_tcp_nodelay(true);
     m_server->set_read_timeout(30);
     // A paused player stops reading its stream for a while; a short write time-out would cut it off.
     m_server->set_write_timeout(120);

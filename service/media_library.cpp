@@ -56,37 +56,44 @@ MediaLibrary::~MediaLibrary() {
     m_workers.clear();  // joins
 }
 
-bool MediaLibrary::preparePictures(std::string& error) {
-    std::vector<std::tuple<PictureKind, Id, std::uint64_t>> wanted;
-    for (const auto& s : m_catalogue.data().songs) wanted.emplace_back(PictureKind::Cover, s.id, s.seed);
-    for (const auto& c : m_catalogue.data().channels) wanted.emplace_back(PictureKind::Channel, c.id, seedOf(PictureKind::Channel, c.id));
-    for (const auto& u : m_catalogue.data().users) wanted.emplace_back(PictureKind::Avatar, u.id, seedOf(PictureKind::Avatar, u.id));
-    wanted.emplace_back(PictureKind::Avatar, kDefaultAvatarId, seedOf(PictureKind::Avatar, kDefaultAvatarId));
-
+bool MediaLibrary::prepareFolders(std::string& error) {
     std::error_code ec;
-    for (const auto kind : {PictureKind::Cover, PictureKind::Channel, PictureKind::Avatar}) {
-        std::filesystem::create_directories(m_directory / kindFolder(kind), ec);
-    }
-    std::filesystem::create_directories(m_directory / "sound", ec);
+    for (const char* folder : {"cover", "channel", "avatar", "sound"}) std::filesystem::create_directories(m_directory / folder, ec);
     if (ec) {
         error = "cannot create " + m_directory.string() + ": " + ec.message();
         return false;
     }
-    for (const auto& [kind, id, seed] : wanted) {
-        const auto file = m_directory / kindFolder(kind) / (std::to_string(id) + ".png");
-        auto bytes = readWholeFile(file);
-        if (!bytes || bytes->empty()) {
-            bytes = encodePng(paint(kind, seed));
-            if (!writeFileAtomically(file, *bytes, error, Durability::Replaceable)) return false;
-        }
-        m_pictures.emplace(pictureKey(kind, id), std::move(*bytes));
-    }
     return true;
 }
 
-const std::string* MediaLibrary::picture(PictureKind kind, Id id) const {
-    const auto it = m_pictures.find(pictureKey(kind, id));
-    return it == m_pictures.end() ? nullptr : &it->second;
+std::shared_ptr<const std::string> MediaLibrary::picture(PictureKind kind, Id id) {
+    std::optional<std::uint64_t> seed;
+    switch (kind) {
+        case PictureKind::Cover:
+            if (const Song* song = m_catalogue.song(id)) seed = song->seed;
+            break;
+        case PictureKind::Channel:
+            if (m_catalogue.channel(id)) seed = seedOf(kind, id);
+            break;
+        case PictureKind::Avatar:
+            if (m_catalogue.user(id) || id == kDefaultAvatarId) seed = seedOf(kind, id);
+            break;
+    }
+    if (!seed) return nullptr;
+    const auto key = pictureKey(kind, id);
+    std::lock_guard lock(m_pictureMutex);
+    if (const auto it = m_pictures.find(key); it != m_pictures.end()) return it->second;
+    // A picture takes a few milliseconds to paint; making it under the lock keeps it simple.
+    const auto file = m_directory / kindFolder(kind) / (std::to_string(id) + ".png");
+    auto bytes = readWholeFile(file);
+    if (!bytes || bytes->empty()) {
+        bytes = encodePng(paint(kind, *seed));
+        std::string error;
+        if (!writeFileAtomically(file, *bytes, error, Durability::Replaceable)) logLine(error);  // still served from memory
+    }
+    auto shared = std::make_shared<const std::string>(std::move(*bytes));
+    m_pictures.emplace(key, shared);
+    return shared;
 }
 
 MediaLibrary::Slot* MediaLibrary::slot(Id id) {

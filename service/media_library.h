@@ -1,7 +1,7 @@
 #pragma once
-// The catalogue's media files in the data directory: pictures (made at start, then held
-// in memory) and songs (MP3 files made on first request or by background workers, then
-// read from disk). All methods may be called from any thread.
+// The catalogue's media files in the data directory: pictures (made on first request,
+// then held in memory) and songs (MP3 files made on first request or by background
+// workers, then read from disk). All methods may be called from any thread.
 
 #include "catalogue.h"
 #include "stop_signal.h"
@@ -37,11 +37,11 @@ public:
     MediaLibrary(const MediaLibrary&) = delete;
     MediaLibrary& operator=(const MediaLibrary&) = delete;
 
-    // Writes the pictures that are missing and loads all of them. Call once, before serving.
-    [[nodiscard]] bool preparePictures(std::string& error);
+    // Creates the media folders. Call once, before serving.
+    [[nodiscard]] bool prepareFolders(std::string& error);
 
-    // The PNG bytes of a picture; nullptr for an unknown id.
-    [[nodiscard]] const std::string* picture(PictureKind kind, Id id) const;
+    // The PNG bytes of a picture, read or made on first use; nullptr for an unknown id.
+    [[nodiscard]] std::shared_ptr<const std::string> picture(PictureKind kind, Id id);
 
     // The song's MP3 file, made first if it does not exist yet (this blocks for about a
     // second per minute of music). nullopt for an unknown song, a failure or a stop.
@@ -73,7 +73,8 @@ private:
     std::filesystem::path m_directory;
     const Catalogue& m_catalogue;
     StopSignal& m_stop;
-    std::unordered_map<std::string, std::string> m_pictures;  // "<kind>/<id>" to PNG bytes; fixed after preparePictures
+    std::mutex m_pictureMutex;  // guards m_pictures
+    std::unordered_map<std::string, std::shared_ptr<const std::string>> m_pictures;  // "<kind>/<id>" to PNG bytes
     std::vector<std::unique_ptr<Slot>> m_slots;                // in hot order
     std::unordered_map<Id, Slot*> m_slotById;
     std::atomic<int> m_readyCount{0};

@@ -119,7 +119,7 @@ void song(ServiceContext& context, const Request& request, Response& response) {
 
 void picture(ServiceContext& context, PictureKind kind, const Request& request, Response& response) {
     const auto id = idOf(request);
-    const std::string* png = id ? context.media.picture(kind, *id) : nullptr;
+    const auto png = id ? context.media.picture(kind, *id) : nullptr;
     if (!png) {
         response.status = 404;
         return;

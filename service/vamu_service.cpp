@@ -90,7 +90,7 @@ std::unique_ptr<Service> Service::start(const ServiceOptions& options, std::stri
     for (const auto& rule : options.streamFaults) parts->faults.apply(rule);
 
     parts->media = std::make_unique<MediaLibrary>(directory, catalogue, parts->stop);
-    if (!parts->media->preparePictures(error)) return nullptr;
+    if (!parts->media->prepareFolders(error)) return nullptr;
 
     const HttpServerOptions apiOptions{"api", options.httpThreads, options.logRequests};
     const HttpServerOptions companionOptions{"companion", options.httpThreads, options.logRequests};

@@ -21,7 +21,7 @@ std::vector<std::string> setCookieLines(const net::HttpReply& reply) {
 }
 
 TEST(ServiceAccounts, LoginRefusalsCarryChineseMessagesAndNoSession) {
-    ServiceProcess service;
+    TestService service;
     ASSERT_SERVICE_RUNNING(service);
     struct Case {
         const char* phone;
@@ -44,7 +44,7 @@ TEST(ServiceAccounts, LoginRefusalsCarryChineseMessagesAndNoSession) {
 }
 
 TEST(ServiceAccounts, LoginSetsASessionCookieWithPathAndExpiryThatTheLoginCheckAccepts) {
-    ServiceProcess service;
+    TestService service;
     ASSERT_SERVICE_RUNNING(service);
     const auto login = post(service.apiUrl("/index/login"), loginBody(kDemoPhone, kDemoPassword));
     const auto document = parsed(login);
@@ -73,7 +73,7 @@ TEST(ServiceAccounts, LoginSetsASessionCookieWithPathAndExpiryThatTheLoginCheckA
 }
 
 TEST(ServiceAccounts, RotatedSessionValuesReplaceTheOldOneAndOldValuesStillWorkForAWhile) {
-    ServiceProcess service({.arguments = {"--rotate-session", "3"}});
+    TestService service({.arguments = {"--rotate-session", "3"}});
     ASSERT_SERVICE_RUNNING(service);
     const auto original = loginDemo(service);
     ASSERT_FALSE(original.empty());
@@ -97,7 +97,7 @@ TEST(ServiceAccounts, RotatedSessionValuesReplaceTheOldOneAndOldValuesStillWorkF
 }
 
 TEST(ServiceAccounts, AnExpiredSessionIsRefusedWithItsOwnMessage) {
-    ServiceProcess service({.arguments = {"--session-lifetime", "1"}});
+    TestService service({.arguments = {"--session-lifetime", "1"}});
     ASSERT_SERVICE_RUNNING(service);
     const auto cookies = loginDemo(service);
     ASSERT_EQ(parsed(get(service.apiUrl("/user/info"), cookies))["state"], 1);
@@ -108,7 +108,7 @@ TEST(ServiceAccounts, AnExpiredSessionIsRefusedWithItsOwnMessage) {
 }
 
 TEST(ServiceAccounts, RegistrationUsesTheCodeFromTheLogAndTheRegistrationCookie) {
-    ServiceProcess service;
+    TestService service;
     ASSERT_SERVICE_RUNNING(service);
     const std::string phone = "13900000001";
     const std::string password = "p&ss 中文";  // reaches the service intact through percent-encoding
@@ -144,7 +144,7 @@ TEST(ServiceAccounts, RegistrationUsesTheCodeFromTheLogAndTheRegistrationCookie)
 }
 
 TEST(ServiceAccounts, LikesPageByTwentyAndFollowLikeAndUnlike) {
-    ServiceProcess service;
+    TestService service;
     ASSERT_SERVICE_RUNNING(service);
     const auto cookies = loginDemo(service);
     const auto likesPage = [&](int page) {
@@ -191,7 +191,7 @@ TEST(ServiceAccounts, LikesPageByTwentyAndFollowLikeAndUnlike) {
 TEST(ServiceAccounts, StateSurvivesARestartOnTheSameDataDirectory) {
     const auto directory = std::filesystem::temp_directory_path() / ("vamu-restart-" + std::to_string(::getpid()));
     std::filesystem::remove_all(directory);
-    const auto titles = [](const ServiceProcess& service) {
+    const auto titles = [](const TestService& service) {
         std::vector<std::string> names;
         const auto page = parsed(get(service.apiUrl("/sound/hot?page=3")));
         for (const auto& song : page["result"]["data"]) names.push_back(song["name"]);
@@ -200,7 +200,7 @@ TEST(ServiceAccounts, StateSurvivesARestartOnTheSameDataDirectory) {
     std::string cookies;
     std::vector<std::string> before;
     {
-        ServiceProcess first({.dataDirectory = directory});
+        TestService first({.dataDirectory = directory});
         ASSERT_SERVICE_RUNNING(first);
         cookies = loginDemo(first);
         const auto newest = parsed(post(first.apiUrl("/player/likes"), "limit=20&v=9&page=1", cookies))["result"]["sounds"][0]["id"];
@@ -209,7 +209,7 @@ TEST(ServiceAccounts, StateSurvivesARestartOnTheSameDataDirectory) {
         before = titles(first);
         EXPECT_EQ(first.stop(), 0);
     }
-    ServiceProcess second({.dataDirectory = directory});
+    TestService second({.dataDirectory = directory});
     ASSERT_SERVICE_RUNNING(second);
     EXPECT_EQ(titles(second), before);                                          // the same catalogue
     EXPECT_EQ(parsed(get(second.apiUrl("/user/info"), cookies))["state"], 1);  // the session is kept

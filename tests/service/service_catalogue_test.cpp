@@ -10,16 +10,16 @@ namespace {
 
 class ServiceCatalogueEndpoints : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { s_service = new ServiceProcess(); }
+    static void SetUpTestSuite() { s_service = new TestService(); }
     static void TearDownTestSuite() {
         delete s_service;
         s_service = nullptr;
     }
     void SetUp() override { ASSERT_SERVICE_RUNNING(*s_service); }
-    static const ServiceProcess& service() { return *s_service; }
+    static const TestService& service() { return *s_service; }
     static json getJson(const std::string& pathAndQuery) { return parsed(get(service().apiUrl(pathAndQuery))); }
 
-    static inline ServiceProcess* s_service = nullptr;
+    static inline TestService* s_service = nullptr;
 };
 
 TEST_F(ServiceCatalogueEndpoints, ChannelsComeTenAPageUntilAnEmptyPage) {

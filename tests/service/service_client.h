@@ -16,6 +16,24 @@ namespace vamu::test {
 
 using nlohmann::json;
 
+// A ServiceProcess that checks, when it goes, that the service stops cleanly: exit status
+// 0 after SIGTERM. In the sanitizer builds the service is instrumented too, and any
+// report it makes turns that status non-zero, so every test also checks the service.
+class TestService : public ServiceProcess {
+public:
+    using ServiceProcess::ServiceProcess;
+    TestService(const TestService&) = delete;
+    TestService& operator=(const TestService&) = delete;
+    ~TestService() {
+        if (!running()) return;
+        const int status = stop();
+        std::string tail;
+        const auto lines = logLines();
+        for (std::size_t i = lines.size() > 20 ? lines.size() - 20 : 0; i < lines.size(); ++i) tail += "\n  " + lines[i];
+        EXPECT_EQ(status, 0) << "vamu-service did not stop cleanly; its last lines:" << tail;
+    }
+};
+
 inline net::HttpReply get(const std::string& url, std::optional<std::string> cookies = std::string()) {
     net::HttpRequestArgs args;
     args.url = url;

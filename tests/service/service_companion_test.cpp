@@ -6,7 +6,7 @@
 namespace vamu::test {
 namespace {
 
-std::string script(const ServiceProcess& service, const std::string& body) {
+std::string script(const TestService& service, const std::string& body) {
     // The program addresses the companion without a scheme.
     net::HttpRequestArgs args;
     args.url = service.companionHost() + "/vamu.php";
@@ -28,7 +28,7 @@ std::vector<long long> values(const std::string& text) {
 }
 
 TEST(ServiceCompanion, ScriptAnswersEachRequestInItsPlainTextForm) {
-    ServiceProcess service({.arguments = {"--update", "2.40,http://example.invalid/vamu.zip,fixes"}});
+    TestService service({.arguments = {"--update", "2.40,http://example.invalid/vamu.zip,fixes"}});
     ASSERT_SERVICE_RUNNING(service);
     EXPECT_EQ(script(service, "do=gx&bbh=2.36"), "2.40,http://example.invalid/vamu.zip,fixes");
     EXPECT_EQ(script(service, "do=gx&bbh=2.40"), "1");
@@ -62,7 +62,7 @@ TEST(ServiceCompanion, ScriptAnswersEachRequestInItsPlainTextForm) {
 }
 
 TEST(ServiceCompanion, SongDetailsRecoverTheIdFromIdAndKey) {
-    ServiceProcess service;
+    TestService service;
     ASSERT_SERVICE_RUNNING(service);
     const long long song = 20005;
     const auto details = [&](const std::string& id, const std::string& key) {

@@ -18,7 +18,7 @@ using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 TEST(ServiceFaults, EveryEndpointModeMisbehavesAsNamed) {
-    ServiceProcess service;
+    TestService service;
     ASSERT_SERVICE_RUNNING(service);
     const auto url = service.apiUrl("/sound/hot?page=1");
     const auto normal = get(url).body;
@@ -74,7 +74,7 @@ TEST(ServiceFaults, EveryEndpointModeMisbehavesAsNamed) {
 }
 
 TEST(ServiceFaults, StartUpRulesAndCompanionKeysApply) {
-    ServiceProcess service({.arguments = {"--fault", "/vamu.php?do=xt=empty", "--fault", "/info.php=html*1"}});
+    TestService service({.arguments = {"--fault", "/vamu.php?do=xt=empty", "--fault", "/info.php=html*1"}});
     ASSERT_SERVICE_RUNNING(service);
     const auto companion = [&](const std::string& body) { return post(service.companionUrl("/vamu.php"), body).body; };
     EXPECT_EQ(companion("do=xt&id=1"), "");
@@ -85,7 +85,7 @@ TEST(ServiceFaults, StartUpRulesAndCompanionKeysApply) {
 }
 
 TEST(ServiceFaults, StreamsThrottleToTheirRateOrStall) {
-    ServiceProcess service;
+    TestService service;
     ASSERT_SERVICE_RUNNING(service);
     const auto song = parsed(get(service.apiUrl("/sound/hot?page=1")))["result"]["data"][0];
     net::HttpRequestArgs args;
@@ -110,6 +110,7 @@ TEST(ServiceFaults, StreamsThrottleToTheirRateOrStall) {
 
     // A rule for one song leaves the others at full speed.
     setFaults(service, {}, {std::to_string(song["id"].get<long long>()) + "=stall:0"});
+    args.idleTimeout = std::chrono::seconds(30);  // the song is made on this first request
     args.url = parsed(get(service.apiUrl("/sound/hot?page=1")))["result"]["data"][1]["source"];
     EXPECT_EQ(net::httpRequest(args).outcome, net::HttpOutcome::Completed);
 }
@@ -137,7 +138,7 @@ std::string rawStatusLine(int port, const std::string& bytes) {
 }
 
 TEST(ServiceRobustness, BadRequestsGetClearErrorsAndTheServiceCarriesOn) {
-    ServiceProcess service;
+    TestService service;
     ASSERT_SERVICE_RUNNING(service);
     EXPECT_EQ(get(service.apiUrl("/no/such/endpoint")).status, 404);
     EXPECT_EQ(get(service.apiUrl("/channel/info?limit=0&id=101&page=1")).status, 400);
@@ -154,7 +155,7 @@ TEST(ServiceRobustness, BadRequestsGetClearErrorsAndTheServiceCarriesOn) {
 }
 
 TEST(ServiceRobustness, ManyClientsAtOnceAllGetTheirAnswers) {
-    ServiceProcess service({.arguments = {"--rotate-session", "5"}});
+    TestService service({.arguments = {"--rotate-session", "5"}});
     ASSERT_SERVICE_RUNNING(service);
     const auto cookies = loginDemo(service);
     const auto hot = parsed(get(service.apiUrl("/sound/hot?page=2")))["result"]["data"];
@@ -191,7 +192,7 @@ TEST(ServiceRobustness, ManyClientsAtOnceAllGetTheirAnswers) {
 }
 
 TEST(ServiceRobustness, ConcurrentStreamsOfOneNewSongGetTheSameBytes) {
-    ServiceProcess service;
+    TestService service;
     ASSERT_SERVICE_RUNNING(service);
     // No song is made before it is asked for: every stream waits on the same first making.
     const std::string url = parsed(get(service.apiUrl("/sound/hot?page=1")))["result"]["data"][5]["source"];
@@ -211,7 +212,7 @@ TEST(ServiceRobustness, ConcurrentStreamsOfOneNewSongGetTheSameBytes) {
 }
 
 TEST(ServiceRobustness, StopsCleanlyOnSigtermEvenWithAStalledStreamOpen) {
-    ServiceProcess service({.arguments = {"--stream", "all=stall:100"}});
+    TestService service({.arguments = {"--stream", "all=stall:100"}});
     ASSERT_SERVICE_RUNNING(service);
     const std::string url = parsed(get(service.apiUrl("/sound/hot?page=1")))["result"]["data"][0]["source"];
     std::thread stalled([&] {
