@@ -133,15 +133,12 @@ SessionCheck checkRequestSession(ServiceContext& context, const Request& request
 }
 
 void addAccountRoutes(HttpServer& api, ServiceContext& context) {
-    const auto bind = [&context](void (*handler)(ServiceContext&, const Request&, Response&)) {
-        return [&context, handler](const Request& request, Response& response) { handler(context, request, response); };
-    };
-    api.route(Method::Post, path::kIndexLogin, bind(login));
-    api.route(Method::Get, path::kUserInfo, bind(userInfo));
-    api.route(Method::Post, path::kIndexCode, bind(requestCode));
-    api.route(Method::Post, path::kIndexRegister, bind(registerAccount));
-    api.route(Method::Post, path::kSoundLike, bind(like));
-    api.route(Method::Post, path::kPlayerLikes, bind(likes));
+    api.route(Method::Post, path::kIndexLogin, withContext(context, login));
+    api.route(Method::Get, path::kUserInfo, withContext(context, userInfo));
+    api.route(Method::Post, path::kIndexCode, withContext(context, requestCode));
+    api.route(Method::Post, path::kIndexRegister, withContext(context, registerAccount));
+    api.route(Method::Post, path::kSoundLike, withContext(context, like));
+    api.route(Method::Post, path::kPlayerLikes, withContext(context, likes));
 }
 
 }  // namespace vamu::service

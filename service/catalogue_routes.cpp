@@ -99,14 +99,11 @@ void addCatalogueRoutes(HttpServer& api, ServiceContext& context) {
         const bool listed = *page >= 1 && *page <= kHotPageCount;
         replyJsonText(response, (*hotPages)[listed ? static_cast<std::size_t>(*page) : 0]);
     });
-    const auto bind = [&context](void (*handler)(ServiceContext&, const Request&, Response&)) {
-        return [&context, handler](const Request& request, Response& response) { handler(context, request, response); };
-    };
-    api.route(Method::Get, path::kChannelGet, bind(channelList));
-    api.route(Method::Get, path::kChannelInfo, bind(channelSongs));
-    api.route(Method::Get, path::kBulletGet, bind(comments));
-    api.route(Method::Get, path::kSoundSearch, bind(search));
-    api.route(Method::Get, path::kUserSound, bind(uploaderSongs));
+    api.route(Method::Get, path::kChannelGet, withContext(context, channelList));
+    api.route(Method::Get, path::kChannelInfo, withContext(context, channelSongs));
+    api.route(Method::Get, path::kBulletGet, withContext(context, comments));
+    api.route(Method::Get, path::kSoundSearch, withContext(context, search));
+    api.route(Method::Get, path::kUserSound, withContext(context, uploaderSongs));
 }
 
 }  // namespace vamu::service

@@ -4,8 +4,7 @@
 #include "http_cookies.h"
 #include "service_names.h"
 #include "service_routes.h"
-
-#include <charconv>
+#include "whole_number.h"
 
 namespace vamu::service {
 namespace {
@@ -53,13 +52,6 @@ void script(ServiceContext& context, const Request& request, Response& response)
     replyText(response, "400 Bad Request: unknown do\n");
 }
 
-std::optional<std::int64_t> wholeNumber(std::string_view text) {
-    std::int64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
 void songDetails(ServiceContext& context, const Request& request, Response& response) {
     // The client hides the id S as id = S - r and key = r + offset.
     const auto a = wholeNumber(parameter(request, param::kId));
@@ -87,13 +79,12 @@ void songDetails(ServiceContext& context, const Request& request, Response& resp
 
 void addCompanionRoutes(HttpServer& companionServer, ServiceContext& context) {
     companionServer.route(
-        Method::Post, path::kCompanionScript, [&context](const Request& request, Response& response) { script(context, request, response); },
+        Method::Post, path::kCompanionScript, withContext(context, script),
         Faults::Apply, [](const Request& request) {
             return std::vector<std::string>{std::string(path::kCompanionScript) + "?do=" + parameter(request, param::kDo),
                                             std::string(path::kCompanionScript)};
         });
-    companionServer.route(Method::Get, path::kSongDetails,
-                          [&context](const Request& request, Response& response) { songDetails(context, request, response); });
+    companionServer.route(Method::Get, path::kSongDetails, withContext(context, songDetails));
 }
 
 }  // namespace vamu::service

@@ -1,5 +1,7 @@
 #include "companion_store.h"
 
+#include "whole_number.h"
+
 #include <charconv>
 #include <vector>
 
@@ -19,12 +21,7 @@ INSERT INTO sqlite_sequence(name, seq)
 
 constexpr std::int64_t kChinaOffset = 8 * 3600;
 
-std::optional<std::int64_t> clientNumber(std::string_view id) {
-    std::int64_t value = 0;
-    const auto [end, ec] = std::from_chars(id.data(), id.data() + id.size(), value);
-    if (ec != std::errc() || end != id.data() + id.size() || id.empty()) return std::nullopt;
-    return value;
-}
+std::optional<std::int64_t> clientNumber(std::string_view id) { return wholeNumber(id, 1); }
 
 std::vector<long> versionParts(std::string_view version) {
     std::vector<long> parts;
@@ -112,8 +109,7 @@ CompanionStats CompanionStore::report(std::string_view id, std::int64_t now) {
     stats.todayPeak = number("SELECT peak FROM daily_peaks WHERE day = ?1", today);
     stats.yesterdayPeak = number("SELECT peak FROM daily_peaks WHERE day = ?1", today - 1);
     stats.todayTotal = number("SELECT COUNT(*) FROM client_days WHERE day = ?1", today);
-    const auto starts = setting("starts");
-    std::from_chars(starts.data(), starts.data() + starts.size(), stats.starts);
+    stats.starts = wholeNumber(setting("starts")).value_or(0);
     return stats;
 }
 

@@ -1,8 +1,9 @@
 #include "faults.h"
 
+#include "whole_number.h"
+
 #include <algorithm>
 #include <array>
-#include <charconv>
 
 namespace vamu::service {
 namespace {
@@ -17,15 +18,6 @@ constexpr std::array kKindNames = {
     KindName{FaultKind::Oversized, "oversized"}, KindName{FaultKind::Delay, "delay"},
     KindName{FaultKind::Status, "status"},
 };
-
-std::optional<std::int64_t> wholeNumber(std::string_view text, std::int64_t low, std::int64_t high) {
-    std::int64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < low || value > high) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 // Splits "name:argument" at the first colon.
 std::pair<std::string_view, std::string_view> nameAndArgument(std::string_view mode) {

@@ -1,17 +1,16 @@
 #include "http_range.h"
 
+#include "whole_number.h"
+
 #include <algorithm>
-#include <charconv>
 #include <optional>
 
 namespace vamu::service {
 namespace {
 
 std::optional<std::int64_t> digits(std::string_view text) {
-    std::int64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < 0) return std::nullopt;
-    return value;
+    if (!text.empty() && text.front() == '-') return std::nullopt;
+    return wholeNumber(text, 0);
 }
 
 }  // namespace
@@ -20,12 +19,12 @@ ByteRange resolveRange(std::string_view header, std::int64_t size) {
     constexpr std::string_view kUnit = "bytes=";
     while (!header.empty() && header.front() == ' ') header.remove_prefix(1);
     if (!header.starts_with(kUnit)) return {};
-    auto spec = header.substr(kUnit.size());
-    while (!spec.empty() && spec.back() == ' ') spec.remove_suffix(1);
-    const auto dash = spec.find('-');
-    if (spec.find(',') != std::string_view::npos || dash == std::string_view::npos) return {};
-    const auto firstText = spec.substr(0, dash);
-    const auto lastText = spec.substr(dash + 1);
+    auto ranges = header.substr(kUnit.size());
+    while (!ranges.empty() && ranges.back() == ' ') ranges.remove_suffix(1);
+    const auto dash = ranges.find('-');
+    if (ranges.find(',') != std::string_view::npos || dash == std::string_view::npos) return {};
+    const auto firstText = ranges.substr(0, dash);
+    const auto lastText = ranges.substr(dash + 1);
     const ByteRange unsatisfiable{RangeOutcome::Unsatisfiable, 0, -1};
 
     if (firstText.empty()) {  // the final N bytes

@@ -2,8 +2,8 @@
 
 #include "media_library.h"
 #include "service_names.h"
+#include "whole_number.h"
 
-#include <charconv>
 
 namespace vamu::service {
 
@@ -73,13 +73,7 @@ std::optional<std::int64_t> numberParameter(const Request& request, std::string_
                                             std::int64_t low, std::int64_t high) {
     const std::string key(name);
     if (!request.has_param(key.c_str())) return fallback;
-    const auto text = request.get_param_value(key.c_str());
-    std::int64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < low || value > high) {
-        return std::nullopt;
-    }
-    return value;
+    return wholeNumber(request.get_param_value(key.c_str()), low, high);
 }
 
 void replyBadParameter(Response& response) { replyJson(response, refused(text::kBadParameter), 400); }

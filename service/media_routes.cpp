@@ -5,11 +5,11 @@
 #include "mp3_encoder.h"
 #include "service_names.h"
 #include "service_routes.h"
+#include "whole_number.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <chrono>
 
 namespace vamu::service {
@@ -21,11 +21,7 @@ constexpr std::size_t kSliceBytes = 16 * 1024;
 
 std::optional<Id> idOf(const Request& request) {
     if (request.matches.size() < 2) return std::nullopt;
-    const auto text = request.matches[1].str();
-    Id id = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), id);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return id;
+    return wholeNumber(request.matches[1].str());
 }
 
 FaultKeys prefixKeys(std::string_view prefix) {
@@ -136,7 +132,7 @@ std::string patternFor(std::string_view prefix, std::string_view extension) {
 
 void addMediaRoutes(HttpServer& api, ServiceContext& context) {
     api.routePattern(Method::Get, patternFor(path::kSoundPrefix, "mp3"),
-                     [&context](const Request& request, Response& response) { song(context, request, response); },
+                     withContext(context, song),
                      prefixKeys(path::kSoundPrefix));
     const std::pair<std::string_view, PictureKind> pictures[] = {{path::kCoverPrefix, PictureKind::Cover},
                                                                  {path::kChannelPicturePrefix, PictureKind::Channel},

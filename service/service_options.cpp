@@ -1,7 +1,8 @@
 #include "service_options.h"
 
+#include "whole_number.h"
+
 #include <array>
-#include <charconv>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -39,15 +40,6 @@ Faults, the update offer and the notice can be changed while running with
 POST /admin/faults, /admin/update and /admin/notice on the API port (loopback only).
 )";
 
-std::optional<std::int64_t> number(std::string_view text, std::int64_t low, std::int64_t high) {
-    std::int64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < low || value > high) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 // Splits "a,b,c" into three parts at the first two commas; the last part keeps any further commas.
 std::optional<std::array<std::string, 3>> threeParts(std::string_view text) {
     const auto first = text.find(',');
@@ -62,7 +54,7 @@ using SwitchOption = std::function<void(ServiceOptions&)>;
 
 ValueOption numberOption(std::int64_t low, std::int64_t high, std::function<void(ServiceOptions&, std::int64_t)> set) {
     return [=](ServiceOptions& o, std::string_view v) -> std::string {
-        const auto n = number(v, low, high);
+        const auto n = wholeNumber(v, low, high);
         if (!n) return "needs a whole number from " + std::to_string(low) + " to " + std::to_string(high);
         set(o, *n);
         return {};

@@ -26,6 +26,13 @@ struct ServiceContext {
     std::function<std::int64_t()> now;  // Unix seconds
 };
 
+using ContextHandler = void (*)(ServiceContext&, const Request&, Response&);
+
+// A route handler that calls `handler` with the shared context.
+[[nodiscard]] inline Handler withContext(ServiceContext& context, ContextHandler handler) {
+    return [&context, handler](const Request& request, Response& response) { handler(context, request, response); };
+}
+
 // Checks the request's session cookie, counting the request; when the client holds an
 // old value of a valid session (or the session was just rotated), the reply carries
 // the current one.
