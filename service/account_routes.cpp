@@ -15,7 +15,7 @@ Json accountJson(const Account& account, const ServiceContext& context) {
     Json user = userJson(account.userId, account.name, context.urls);
     if (!context.catalogue.user(account.userId)) user[member::kAvatar50] = context.urls.avatar(kDefaultAvatarId);
     // Shown masked, as services do: 138****8000.
-    user["phone"] = account.phone.size() == 11 ? account.phone.substr(0, 3) + "****" + account.phone.substr(7) : "";
+    user[member::kPhone] = account.phone.size() == 11 ? account.phone.substr(0, 3) + "****" + account.phone.substr(7) : "";
     return user;
 }
 
@@ -65,7 +65,7 @@ void requestCode(ServiceContext& context, const Request& request, Response& resp
     // There is no SMS: the log stands in for the phone.
     logLine("sms code " + result.code + " for " + phone);
     setCookie(response, cookie::kRegistration, result.token, result.expires, now);
-    replyJson(response, succeeded({{"expire", result.expires - now}}, text::kCodeSent));
+    replyJson(response, succeeded({{member::kExpire, result.expires - now}}, text::kCodeSent));
 }
 
 std::string_view registrationRefusal(RegisterOutcome outcome) {
@@ -105,7 +105,7 @@ void like(ServiceContext& context, const Request& request, Response& response) {
     if (!context.accounts.setLiked(session.userId, *songId, *type == 1, context.now())) {
         return replyJson(response, refused(text::kBadParameter), 500);
     }
-    replyJson(response, succeeded({{"liked", *type == 1}, {member::kId, *songId}}, text::kDone));
+    replyJson(response, succeeded({{member::kLiked, *type == 1}, {member::kId, *songId}}, text::kDone));
 }
 
 void likes(ServiceContext& context, const Request& request, Response& response) {

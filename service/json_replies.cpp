@@ -30,8 +30,8 @@ Json songJson(const Song& song, const Catalogue& catalogue, const MediaUrls& url
             {member::kUser, std::move(user)},
             {member::kDuration, song.seconds},
             {member::kCreateTime, song.createTime},
-            {"play_count", song.plays},
-            {"comment_count", song.comments.size()}};
+            {member::kPlayCount, song.plays},
+            {member::kCommentCount, song.comments.size()}};
 }
 
 Json channelJson(const Channel& channel, const MediaUrls& urls) {

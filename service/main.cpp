@@ -19,9 +19,6 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    // A client that hangs up mid-reply must not end the process.
-    signal(SIGPIPE, SIG_IGN);
-
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto commandLine = parseCommandLine(arguments);
     if (commandLine.help) {

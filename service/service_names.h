@@ -96,6 +96,12 @@ inline constexpr std::string_view kInfo = "info";
 inline constexpr std::string_view kDuration = "duration";
 inline constexpr std::string_view kPage = "page";
 inline constexpr std::string_view kTotal = "total";
+// Further members for other clients of the service; the program does not read them.
+inline constexpr std::string_view kPlayCount = "play_count";
+inline constexpr std::string_view kCommentCount = "comment_count";
+inline constexpr std::string_view kLiked = "liked";
+inline constexpr std::string_view kExpire = "expire";
+inline constexpr std::string_view kPhone = "phone";
 }  // namespace member
 
 namespace cookie {

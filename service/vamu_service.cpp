@@ -5,6 +5,7 @@
 #include "service_routes.h"
 #include "sqlite_database.h"
 
+#include <csignal>
 #include <chrono>
 
 namespace vamu::service {
@@ -60,6 +61,7 @@ struct Service::Parts {
 };
 
 std::unique_ptr<Service> Service::start(const ServiceOptions& options, std::string& error) {
+    ::signal(SIGPIPE, SIG_IGN);
     auto parts = std::make_unique<Parts>();
     parts->options = options;
     const auto& directory = options.dataDirectory;

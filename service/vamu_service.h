@@ -13,7 +13,8 @@ namespace vamu::service {
 class Service {
 public:
     // Prepares the data directory (generating the catalogue on first start), binds both
-    // ports and starts serving. nullptr with `error` set when anything fails.
+    // ports and starts serving. nullptr with `error` set when anything fails. Sets SIGPIPE
+    // to be ignored in the process: a client that hangs up mid-reply must not end it.
     static std::unique_ptr<Service> start(const ServiceOptions& options, std::string& error);
     ~Service();
     Service(const Service&) = delete;
