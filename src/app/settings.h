@@ -1,10 +1,13 @@
 #pragma once
 // The settings file: one initialisation file per user, one section "配置文件", read and
 // written key by key. Nothing is cached; each read sees the last write at once.
-// Safe to call from any thread; calls are serialised inside.
+// Safe to call from any thread; calls are serialised inside (and, across processes, by an
+// advisory lock on the settings folder). The file is GB18030 on disk and replaced atomically.
 
 #include <string>
 #include <string_view>
+
+#include "app/settings_keys.h"
 
 namespace vamu::app {
 
@@ -20,10 +23,21 @@ enum class CreateFolder { No, Yes };
 // Writes `value` under `key`; an empty value keeps the key with nothing after "=".
 // The settings folder is made only when `createFolder` is Yes (the writers that own
 // the folder); otherwise a missing folder makes the write fail silently.
-// Returns false when the file could not be written.
+// Returns false when the file could not be written, or when the key or value cannot be
+// stored on one line (a line break or NUL in either; "=" or "]" in the key). A value with
+// white space at either end or wrapped in quotes is stored quoted, so it reads back as written.
 bool writeSetting(std::string_view key, std::string_view value, CreateFolder createFolder = CreateFolder::No);
 
 // "$XDG_CONFIG_HOME/vamu/vamu.ini" (default "~/.config/vamu/vamu.ini"), built afresh on each call.
 [[nodiscard]] std::string settingsPath();
+
+// The same operations for the keys of settings_keys.h, with their defaults.
+[[nodiscard]] std::string readSetting(const SettingKey& key);
+[[nodiscard]] int readSettingInt(const SettingKey& key);
+bool writeSetting(const SettingKey& key, std::string_view value, CreateFolder createFolder = CreateFolder::No);
+
+// Text read the way atoi reads it: leading white space, an optional sign, then decimal
+// digits up to the first other character; no digits give 0, values beyond int are clamped.
+[[nodiscard]] int textToInt(std::string_view text);
 
 }  // namespace vamu::app

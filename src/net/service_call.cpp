@@ -1,0 +1,200 @@
+#include "net/service_call.h"
+
+#include <cassert>
+#include <utility>
+
+#include "app/settings.h"
+#include "net/text_encoding.h"
+
+namespace vamu::net {
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+bool isUnreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+           c == '.' || c == '~';
+}
+
+enum class Keep { Unreserved, Nothing };
+
+std::string percentEncoded(std::string_view bytes, Keep keep) {
+    std::string out;
+    out.reserve(bytes.size() * 3);
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (keep == Keep::Unreserved && isUnreserved(byte)) {
+            out += c;
+        } else {
+            out += '%';
+            out += kHexDigits[byte >> 4];
+            out += kHexDigits[byte & 0x0F];
+        }
+    }
+    return out;
+}
+
+ServiceOutcome judged(const JsonDocument& document) {
+    const std::string state = document.getText("state");
+    if (state == "1") {
+        return ServiceOutcome::Succeeded;
+    }
+    if (state == "0") {
+        return ServiceOutcome::Refused;
+    }
+    return ServiceOutcome::UnknownState;
+}
+
+HttpRequestArgs requestFor(const ServiceEndpoint& endpoint, std::string parameters, const ServiceSession& session,
+                           std::stop_token stop) {
+    HttpRequestArgs args;
+    args.url = serviceBaseUrl() + std::string(endpoint.path);
+    if (endpoint.method == ServiceMethod::Get) {
+        args.method = 0;
+        if (!parameters.empty()) {
+            args.url += '?' + parameters;
+        }
+    } else {
+        args.method = 1;
+        args.body = std::move(parameters);
+    }
+    if (endpoint.cookies == CookieUse::SendSession) {
+        args.cookies = session.sessionCookies();
+    } else if (endpoint.cookies == CookieUse::SendRegistration) {
+        args.cookies = session.registrationCookies();
+    }
+    args.stop = std::move(stop);
+    return args;
+}
+
+void updateCookies(const ServiceEndpoint& endpoint, const HttpReply& reply, ServiceSession& session) {
+    if (!reply.responseCookies) {
+        return;  // the exchange never opened: the held texts stay as they were
+    }
+    switch (endpoint.cookies) {
+    case CookieUse::None:
+        break;
+    case CookieUse::SendSession:
+        session.mergeSessionCookies(*reply.responseCookies);
+        break;
+    case CookieUse::ReplaceSession:
+        session.setSessionCookies(*reply.responseCookies);
+        break;
+    case CookieUse::SendRegistration:
+        session.mergeRegistrationCookies(*reply.responseCookies);
+        break;
+    case CookieUse::ReplaceRegistration:
+        session.setRegistrationCookies(*reply.responseCookies);
+        break;
+    }
+}
+
+}  // namespace
+
+std::string ServiceSession::sessionCookies() const {
+    const std::lock_guard lock(m_mutex);
+    return m_sessionCookies;
+}
+
+void ServiceSession::setSessionCookies(std::string cookies) {
+    const std::lock_guard lock(m_mutex);
+    m_sessionCookies = std::move(cookies);
+}
+
+std::string ServiceSession::registrationCookies() const {
+    const std::lock_guard lock(m_mutex);
+    return m_registrationCookies;
+}
+
+void ServiceSession::setRegistrationCookies(std::string cookies) {
+    const std::lock_guard lock(m_mutex);
+    m_registrationCookies = std::move(cookies);
+}
+
+void ServiceSession::mergeSessionCookies(std::string_view replyCookies) {
+    const std::lock_guard lock(m_mutex);
+    m_sessionCookies = mergeCookies(m_sessionCookies, std::string(replyCookies));
+}
+
+void ServiceSession::mergeRegistrationCookies(std::string_view replyCookies) {
+    const std::lock_guard lock(m_mutex);
+    m_registrationCookies = mergeCookies(m_registrationCookies, std::string(replyCookies));
+}
+
+ParamValue ParamValue::text(std::string_view text) {
+    ParamValue value;
+    value.m_encoded = percentEncoded(utf8ToGb18030(text), Keep::Unreserved);
+    return value;
+}
+
+ParamValue ParamValue::keyword(std::string_view text) {
+    ParamValue value;
+    value.m_encoded = percentEncoded(text, Keep::Nothing);
+    return value;
+}
+
+ParamValue ParamValue::number(long long number) {
+    ParamValue value;
+    value.m_encoded = std::to_string(number);
+    return value;
+}
+
+std::string serviceParameters(const ServiceEndpoint& endpoint, std::initializer_list<ParamValue> values) {
+    assert(values.size() == endpoint.valueCount);
+    std::string text;
+    const ParamValue* value = values.begin();
+    for (std::size_t i = 0; i < endpoint.pieces.size(); ++i) {
+        text += endpoint.pieces[i];
+        if (i < endpoint.valueCount && value != values.end()) {
+            text += value->encoded();
+            ++value;
+        }
+    }
+    return text;
+}
+
+std::string serviceBaseUrl() {
+    std::string base = app::readSetting(app::setting::kServer);
+    while (!base.empty() && (base.back() == '/' || base.back() == ' ')) {
+        base.pop_back();
+    }
+    if (base.find("://") == std::string::npos) {
+        base.insert(0, "http://");
+    }
+    return base;
+}
+
+ServiceReply callService(const ServiceEndpoint& endpoint, std::initializer_list<ParamValue> values,
+                         ServiceSession& session, const MessageSink& messages, std::stop_token stop) {
+    const HttpReply reply =
+        httpRequest(requestFor(endpoint, serviceParameters(endpoint, values), session, std::move(stop)));
+    ServiceReply result;
+    result.httpStatus = reply.status;
+    if (reply.outcome == HttpOutcome::Cancelled) {
+        // A superseded call changes nothing, not even the cookies: the call that replaced
+        // it may already have stored newer ones.
+        result.outcome = ServiceOutcome::Cancelled;
+        return result;
+    }
+    updateCookies(endpoint, reply, session);
+    if (reply.outcome != HttpOutcome::Completed) {
+        result.outcome = ServiceOutcome::TransportFailed;
+        return result;
+    }
+    JsonDocument document;
+    if (!document.load(replyBodyToText(reply.body))) {
+        result.outcome = ServiceOutcome::Unparsable;
+        return result;
+    }
+    result.outcome = judged(document);
+    if (result.outcome == ServiceOutcome::Refused && !endpoint.refusalPath.empty()) {
+        result.refusalText = document.getText(endpoint.refusalPath);
+        if (messages) {
+            messages(endpoint.refusalTitle, result.refusalText);
+        }
+    }
+    result.document = std::move(document);
+    return result;
+}
+
+}  // namespace vamu::net

@@ -1,0 +1,331 @@
+#include "platform/native_window.h"
+
+#include "platform/qt_window.h"
+#include "platform/system.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+
+#include <unordered_map>
+#include <vector>
+
+namespace vamu::platform {
+namespace {
+
+struct Registry {
+    std::unordered_map<std::uint32_t, std::unique_ptr<NativeWindow>> windows;
+    std::vector<std::unique_ptr<NativeWindow>> graveyard;
+    std::uint32_t nextId = 1;
+};
+
+Registry& registry() {
+    static Registry instance;
+    return instance;
+}
+
+// Frees destroyed windows whose deliveries have all returned. Runs from the event
+// loop, never from inside a delivery to the window being freed.
+void scheduleGraveyardSweep() {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [] {
+            // Moved out first: freeing a window may destroy others.
+            auto dead = std::move(registry().graveyard);
+            registry().graveyard.clear();
+            for (auto& window : dead) {
+                if (window && window->busy()) registry().graveyard.push_back(std::move(window));
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+Qt::CursorShape qtCursor(CursorShape shape) {
+    switch (shape) {
+    case CursorShape::Arrow: return Qt::ArrowCursor;
+    case CursorShape::IBeam: return Qt::IBeamCursor;
+    case CursorShape::Hand: return Qt::PointingHandCursor;
+    case CursorShape::Wait: return Qt::WaitCursor;
+    case CursorShape::SizeWE: return Qt::SizeHorCursor;
+    case CursorShape::SizeNS: return Qt::SizeVerCursor;
+    case CursorShape::SizeNWSE: return Qt::SizeFDiagCursor;
+    case CursorShape::SizeNESW: return Qt::SizeBDiagCursor;
+    case CursorShape::SizeAll: return Qt::SizeAllCursor;
+    case CursorShape::Forbidden: return Qt::ForbiddenCursor;
+    }
+    return Qt::ArrowCursor;
+}
+
+}  // namespace
+
+WindowHandle NativeWindow::create(const NativeWindowOptions& options) {
+    auto& reg = registry();
+    const WindowHandle handle{reg.nextId++};
+    std::unique_ptr<NativeWindow> window(new NativeWindow(options, handle));
+    reg.windows.emplace(handle.value, std::move(window));
+    return handle;
+}
+
+NativeWindow* NativeWindow::find(WindowHandle handle) {
+    if (!handle) return nullptr;
+    auto& windows = registry().windows;
+    const auto it = windows.find(handle.value);
+    return it == windows.end() ? nullptr : it->second.get();
+}
+
+void NativeWindow::destroy(WindowHandle handle) {
+    NativeWindow* window = find(handle);
+    if (!window || window->m_destroyed) return;
+    window->m_destroyed = true;
+    window->deliver(Message{msg::kDestroy, 0, 0});
+    window->m_window->hide();
+    auto& reg = registry();
+    auto node = reg.windows.extract(handle.value);
+    if (node.empty()) return;
+    reg.graveyard.push_back(std::move(node.mapped()));
+    if (window->m_deliveryDepth == 0) scheduleGraveyardSweep();
+}
+
+NativeWindow::NativeWindow(const NativeWindowOptions& options, WindowHandle handle)
+    : m_handle(handle), m_owner(options.owner), m_flags(options.flags) {
+    m_window = std::make_unique<detail::QtWindow>(*this);
+    Qt::WindowFlags qtFlags = Qt::Window;
+    if (m_flags & window_flag::kBorderless) qtFlags |= Qt::FramelessWindowHint;
+    if (m_flags & window_flag::kToolWindow) qtFlags = (qtFlags & ~Qt::Window) | Qt::Tool;
+    if (m_flags & window_flag::kTopmost) qtFlags |= Qt::WindowStaysOnTopHint;
+    if (m_flags & window_flag::kPopup) qtFlags = (qtFlags & ~Qt::Window) | Qt::Popup;
+    if (m_flags & window_flag::kNoActivate) {
+        qtFlags = (qtFlags & ~(Qt::Window | Qt::Tool | Qt::Popup)) | Qt::ToolTip | Qt::WindowDoesNotAcceptFocus;
+    }
+    m_window->setFlags(qtFlags);
+    if (NativeWindow* owner = find(m_owner)) m_window->setTransientParent(owner->m_window.get());
+    if ((m_flags & window_flag::kLayered) && compositingAvailable()) {
+        QSurfaceFormat format = m_window->format();
+        format.setAlphaBufferSize(8);
+        m_window->setFormat(format);
+        m_perPixelAlpha = true;
+    }
+    m_window->setTitle(options.title);
+    m_window->setGeometry(options.geometry);
+    m_window->create();
+    m_window->reportGeometry(options.geometry);
+    resizeBackBuffer(options.geometry.size());
+}
+
+NativeWindow::~NativeWindow() = default;
+
+void NativeWindow::setLayered(bool on) {
+    const bool layered = m_flags & window_flag::kLayered;
+    if (layered == on) return;
+    if (on) m_flags |= window_flag::kLayered;
+    else m_flags &= ~window_flag::kLayered;
+    const bool perPixel = on && compositingAvailable();
+    if (perPixel == m_perPixelAlpha) return;
+    // The surface format is fixed when the native window is made: make it again.
+    const bool visible = m_window->isVisible();
+    m_window->destroy();
+    QSurfaceFormat format = m_window->format();
+    format.setAlphaBufferSize(perPixel ? 8 : -1);
+    m_window->setFormat(format);
+    m_perPixelAlpha = perPixel;
+    m_window->create();
+    if (visible) m_window->setVisible(true);
+}
+
+void NativeWindow::setMessageHandler(MessageHandler handler) { m_handler = std::move(handler); }
+
+std::intptr_t NativeWindow::deliver(const Message& message) {
+    ++m_deliveryDepth;
+    std::intptr_t result = 0;
+    if (m_handler) {
+        // A copy keeps the handler alive when it replaces itself.
+        MessageHandler handler = m_handler;
+        result = handler(message);
+    } else {
+        result = defaultProc(message);
+    }
+    if (--m_deliveryDepth == 0 && m_destroyed) scheduleGraveyardSweep();
+    return result;
+}
+
+std::intptr_t NativeWindow::defaultProc(const Message& message) {
+    if (message.id == msg::kClose) hide();
+    return 0;
+}
+
+QRect NativeWindow::geometry() const { return m_window->geometry(); }
+
+void NativeWindow::setGeometry(const QRect& geometry) {
+    if (geometry == m_window->geometry()) return;
+    m_window->setGeometry(geometry);
+    m_window->reportGeometry(geometry);
+}
+
+void NativeWindow::setMinimumSize(QSize size) { m_window->setMinimumSize(size); }
+void NativeWindow::setMaximumSize(QSize size) {
+    m_window->setMaximumSize(size.isEmpty() ? QSize((1 << 24) - 1, (1 << 24) - 1) : size);
+}
+
+void NativeWindow::show() {
+    if (m_showState == ShowState::Minimized) {
+        m_showState = m_normalGeometry.isValid() && m_window->geometry() != m_normalGeometry
+                          ? ShowState::Maximized
+                          : ShowState::Normal;
+    }
+    m_window->setVisible(true);
+    if (!(m_flags & window_flag::kNoActivate)) m_window->requestActivate();
+}
+
+void NativeWindow::hide() { m_window->setVisible(false); }
+bool NativeWindow::isVisible() const { return m_window->isVisible(); }
+
+void NativeWindow::minimize() {
+    m_showState = ShowState::Minimized;
+    m_window->showMinimized();
+    deliver(Message{msg::kSize, static_cast<std::uintptr_t>(SizeType::Minimized),
+                    packPoint(m_window->width(), m_window->height())});
+}
+
+void NativeWindow::maximizeTo(const QRect& geometry) {
+    if (m_showState != ShowState::Maximized) m_normalGeometry = m_window->geometry();
+    m_showState = ShowState::Maximized;
+    if (m_window->windowStates() & Qt::WindowMinimized) m_window->showNormal();
+    setGeometry(geometry);
+}
+
+void NativeWindow::restore() {
+    if (m_showState == ShowState::Minimized) {
+        m_window->showNormal();
+        m_showState = ShowState::Normal;
+        if (m_normalGeometry.isValid() && m_normalGeometry != m_window->geometry()) m_showState = ShowState::Maximized;
+        deliver(Message{msg::kSize, static_cast<std::uintptr_t>(m_showState == ShowState::Maximized ? SizeType::Maximized : SizeType::Restored),
+                        packPoint(m_window->width(), m_window->height())});
+        return;
+    }
+    if (m_showState != ShowState::Maximized) return;
+    m_showState = ShowState::Normal;
+    const QRect normal = m_normalGeometry;
+    m_normalGeometry = QRect();
+    setGeometry(normal);
+}
+
+void NativeWindow::setTitle(const QString& title) { m_window->setTitle(title); }
+QString NativeWindow::title() const { return m_window->title(); }
+void NativeWindow::setIcon(const QImage& icon) {
+    m_icon = icon;
+    m_window->setIcon(QIcon(QPixmap::fromImage(icon)));
+}
+
+void NativeWindow::setTopmost(bool on) {
+    m_window->setFlag(Qt::WindowStaysOnTopHint, on);
+    if (on) m_flags |= window_flag::kTopmost;
+    else m_flags &= ~window_flag::kTopmost;
+}
+
+void NativeWindow::raise() { m_window->raise(); }
+void NativeWindow::activate() { m_window->requestActivate(); }
+bool NativeWindow::isActive() const { return m_window->isActive(); }
+
+void NativeWindow::setOpacity(double opacity) {
+    m_opacity = std::clamp(opacity, 0.0, 1.0);
+    if (m_perPixelAlpha) present(QRegion(QRect(QPoint(), m_backBuffer.size())));
+    else m_window->setOpacity(m_opacity);
+}
+
+void NativeWindow::resizeBackBuffer(QSize size) {
+    size = size.expandedTo(QSize(1, 1));
+    if (m_backBuffer.size() == size) return;
+    m_backBuffer = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    m_backBuffer.fill(Qt::transparent);
+}
+
+void NativeWindow::present(const QRegion& region) {
+    if (!m_window->isExposed()) return;
+    const QRegion area = region & QRect(QPoint(), m_backBuffer.size());
+    if (area.isEmpty()) return;
+    QBackingStore& store = m_window->store();
+    if (store.size() != m_backBuffer.size()) store.resize(m_backBuffer.size());
+    store.beginPaint(area);
+    {
+        QPainter painter(store.paintDevice());
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        if (m_perPixelAlpha && m_opacity < 1.0) {
+            for (const QRect& rect : area) painter.fillRect(rect, Qt::transparent);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            painter.setOpacity(m_opacity);
+        }
+        for (const QRect& rect : area) painter.drawImage(rect.topLeft(), m_backBuffer, rect);
+    }
+    store.endPaint();
+    store.flush(area);
+    ++m_presentCount;
+}
+
+void NativeWindow::setShape(const QRegion& shape) { m_window->setMask(shape); }
+
+void NativeWindow::updateShapeFromAlpha() {
+    if (!(m_flags & window_flag::kLayered) || m_perPixelAlpha) return;
+    // Pixels at least half opaque belong to the window; soft shadow edges are dropped
+    // because without a compositor they would show as solid dark bands.
+    QRegion shape;
+    const int width = m_backBuffer.width();
+    for (int y = 0; y < m_backBuffer.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(m_backBuffer.constScanLine(y));
+        int x = 0;
+        while (x < width) {
+            while (x < width && qAlpha(row[x]) < 128) ++x;
+            const int start = x;
+            while (x < width && qAlpha(row[x]) >= 128) ++x;
+            if (x > start) shape += QRect(start, y, x - start, 1);
+        }
+    }
+    m_window->setMask(shape);
+}
+
+void NativeWindow::setTimer(TimerId id, std::chrono::milliseconds interval, std::function<void()> callback) {
+    m_window->setTimer(id, static_cast<int>(std::max<long long>(interval.count(), 0)), std::move(callback));
+}
+void NativeWindow::killTimer(TimerId id) { m_window->killTimer(id); }
+bool NativeWindow::hasTimer(TimerId id) const { return m_window->hasTimer(id); }
+
+void NativeWindow::setCursor(CursorShape shape) {
+    m_cursor = shape;
+    m_window->setCursor(QCursor(qtCursor(shape)));
+}
+
+void NativeWindow::setCursor(const QImage& image, QPoint hotSpot) {
+    m_window->setCursor(QCursor(QPixmap::fromImage(image), hotSpot.x(), hotSpot.y()));
+}
+
+void NativeWindow::setCapture(bool on) { m_window->setMouseGrabEnabled(on); }
+
+void NativeWindow::startSystemMove() {
+    if (!m_window->startSystemMove()) m_window->startManualDrag(0);
+}
+
+void NativeWindow::startSystemResize(unsigned edges) {
+    Qt::Edges qtEdges;
+    if (edges & edge::kLeft) qtEdges |= Qt::LeftEdge;
+    if (edges & edge::kTop) qtEdges |= Qt::TopEdge;
+    if (edges & edge::kRight) qtEdges |= Qt::RightEdge;
+    if (edges & edge::kBottom) qtEdges |= Qt::BottomEdge;
+    if (!m_window->startSystemResize(qtEdges)) m_window->startManualDrag(edges);
+}
+
+QWindow* NativeWindow::qtWindow() const { return m_window.get(); }
+
+bool NativeWindow::inManualDrag() const { return m_window->inManualDrag(); }
+void NativeWindow::setInputMethodEnabled(bool on) { m_window->setInputMethodEnabled(on); }
+void NativeWindow::setInputMethodRect(const QRect& rect) { m_window->setInputMethodRect(rect); }
+
+void shutdown() {
+    std::vector<WindowHandle> handles;
+    for (const auto& [id, window] : registry().windows) handles.push_back(WindowHandle{id});
+    for (const WindowHandle handle : handles) NativeWindow::destroy(handle);
+    registry().windows.clear();
+    registry().graveyard.clear();
+}
+
+}  // namespace vamu::platform

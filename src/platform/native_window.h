@@ -1,0 +1,185 @@
+#pragma once
+// One native top-level window per host window. The platform owns every window from
+// create() until destroy(), like the window system it stands in for: callers hold a
+// WindowHandle, which is safe to test (find() answers nullptr once the window is gone)
+// and is never reused within a process.
+//
+// The window presents a back buffer that its user composes (ARGB32 premultiplied,
+// window-sized). A layered window shows the buffer with per-pixel alpha when a
+// compositor blends windows, and otherwise through a shape mask made from the
+// buffer's alpha, so transparent parts stay see-through on a plain X server.
+//
+// Input, focus, geometry and timers arrive at the message handler as numbered
+// messages (platform/messages.h). Everything here is UI-thread only; other threads
+// use post()/send() of ui_thread.h.
+
+#include "platform/messages.h"
+
+#include <QImage>
+#include <QRect>
+#include <QRegion>
+#include <QString>
+
+class QWindow;
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace vamu::platform {
+
+struct WindowHandle {
+    std::uint32_t value = 0;
+    explicit operator bool() const { return value != 0; }
+    bool operator==(const WindowHandle&) const = default;
+};
+
+namespace window_flag {
+inline constexpr unsigned kBorderless = 0x1;
+inline constexpr unsigned kToolWindow = 0x2;   // no task-bar entry
+inline constexpr unsigned kTopmost = 0x4;
+inline constexpr unsigned kPopup = 0x8;        // grabs the pointer while shown (menus)
+inline constexpr unsigned kLayered = 0x10;     // per-pixel alpha
+inline constexpr unsigned kNoActivate = 0x20;  // tooltips: never takes the focus
+}  // namespace window_flag
+
+enum class ShowState { Normal = 0, Minimized = 1, Maximized = 2 };
+
+enum class CursorShape { Arrow, IBeam, Hand, Wait, SizeWE, SizeNS, SizeNWSE, SizeNESW, SizeAll, Forbidden };
+
+// Edges for a system resize: any combination of these bits.
+namespace edge {
+inline constexpr unsigned kLeft = 1;
+inline constexpr unsigned kTop = 2;
+inline constexpr unsigned kRight = 4;
+inline constexpr unsigned kBottom = 8;
+}  // namespace edge
+
+using TimerId = std::uint64_t;
+using MessageHandler = std::function<std::intptr_t(const Message&)>;
+
+struct NativeWindowOptions {
+    WindowHandle owner;
+    QString title;
+    QRect geometry{0, 0, 380, 250};  // screen coordinates
+    unsigned flags = window_flag::kBorderless;
+};
+
+namespace detail {
+class QtWindow;
+}
+
+class NativeWindow {
+public:
+    [[nodiscard]] static WindowHandle create(const NativeWindowOptions& options);
+    [[nodiscard]] static NativeWindow* find(WindowHandle handle);
+    [[nodiscard]] static bool isWindow(WindowHandle handle) { return find(handle) != nullptr; }
+    // Delivers kDestroy, forgets the handle at once and frees the window once no
+    // delivery to it is running any more.
+    static void destroy(WindowHandle handle);
+
+    ~NativeWindow();
+    NativeWindow(const NativeWindow&) = delete;
+    NativeWindow& operator=(const NativeWindow&) = delete;
+
+    [[nodiscard]] WindowHandle handle() const { return m_handle; }
+    [[nodiscard]] WindowHandle owner() const { return m_owner; }
+    [[nodiscard]] unsigned flags() const { return m_flags; }
+    // Makes the window layered (per-pixel alpha) or not; takes effect before it is shown.
+    void setLayered(bool on);
+    // Style bits the window was created with (kept for its users, not interpreted here).
+    [[nodiscard]] unsigned style() const { return m_style; }
+    void setStyle(unsigned style) { m_style = style; }
+
+    // The handler sees every message; what it leaves goes to defaultProc().
+    void setMessageHandler(MessageHandler handler);
+    std::intptr_t deliver(const Message& message);
+    // What an unhandled message does: kClose hides the window; everything else is 0.
+    std::intptr_t defaultProc(const Message& message);
+
+    [[nodiscard]] QRect geometry() const;
+    void setGeometry(const QRect& geometry);
+    void setMinimumSize(QSize size);
+    void setMaximumSize(QSize size);
+    void show();
+    void hide();
+    [[nodiscard]] bool isVisible() const;
+    [[nodiscard]] ShowState showState() const { return m_showState; }
+    void minimize();
+    // Maximising is geometry based, so the window's own margin can lie off screen.
+    void maximizeTo(const QRect& geometry);
+    void restore();
+    void setTitle(const QString& title);
+    [[nodiscard]] QString title() const;
+    void setIcon(const QImage& icon);
+    [[nodiscard]] const QImage& icon() const { return m_icon; }
+    void setTopmost(bool on);
+    void raise();
+    void activate();
+    [[nodiscard]] bool isActive() const;
+    // Whole-window opacity for fades, 0..1.
+    void setOpacity(double opacity);
+    [[nodiscard]] double opacity() const { return m_opacity; }
+
+    // Window-sized ARGB32 premultiplied; resizeBackBuffer() follows size changes.
+    [[nodiscard]] QImage& backBuffer() { return m_backBuffer; }
+    void resizeBackBuffer(QSize size);
+    // Copies the region (window coordinates) of the back buffer to the screen.
+    void present(const QRegion& region);
+    // The visible shape: empty = the whole rectangle.
+    void setShape(const QRegion& shape);
+    // Rebuilds the shape of a layered window from the back buffer's alpha when no
+    // compositor blends it; does nothing otherwise.
+    void updateShapeFromAlpha();
+    [[nodiscard]] bool perPixelAlpha() const { return m_perPixelAlpha; }
+    [[nodiscard]] int presentCount() const { return m_presentCount; }
+    // True while a delivery to this window is running.
+    [[nodiscard]] bool busy() const { return m_deliveryDepth > 0; }
+
+    // A timer delivers kTimer (wParam = id) or calls the callback, on the UI thread.
+    // Setting a running id restarts it with the new interval.
+    void setTimer(TimerId id, std::chrono::milliseconds interval, std::function<void()> callback = {});
+    void killTimer(TimerId id);
+    [[nodiscard]] bool hasTimer(TimerId id) const;
+
+    void setCursor(CursorShape shape);
+    void setCursor(const QImage& image, QPoint hotSpot);
+    [[nodiscard]] CursorShape cursor() const { return m_cursor; }
+    void setCapture(bool on);
+    // Moves or resizes through the window manager when it offers that; otherwise the
+    // window follows the mouse itself until the button is released.
+    void startSystemMove();
+    void startSystemResize(unsigned edges);
+    [[nodiscard]] bool inManualDrag() const;
+
+    // The Qt window behind this one, for platform glue and tests that feed it events.
+    [[nodiscard]] QWindow* qtWindow() const;
+
+    void setInputMethodEnabled(bool on);
+    void setInputMethodRect(const QRect& rect);
+
+private:
+    friend class detail::QtWindow;
+    explicit NativeWindow(const NativeWindowOptions& options, WindowHandle handle);
+    void translate(const Message& message) { deliver(message); }
+
+    WindowHandle m_handle;
+    WindowHandle m_owner;
+    unsigned m_flags = 0;
+    unsigned m_style = 0;
+    std::unique_ptr<detail::QtWindow> m_window;
+    MessageHandler m_handler;
+    QImage m_backBuffer;
+    QImage m_icon;
+    ShowState m_showState = ShowState::Normal;
+    QRect m_normalGeometry;
+    double m_opacity = 1.0;
+    bool m_perPixelAlpha = false;
+    CursorShape m_cursor = CursorShape::Arrow;
+    int m_deliveryDepth = 0;
+    bool m_destroyed = false;
+    int m_presentCount = 0;
+};
+
+}  // namespace vamu::platform

@@ -1,0 +1,143 @@
+// Host window frame, caption and geometry.
+#include "toolkit/test_support.h"
+#include "toolkit/recording_control.h"
+
+#include "platform/system.h"
+#include "toolkit/controls/control.h"
+
+#include <gtest/gtest.h>
+
+namespace vamu::toolkit::test {
+namespace {
+
+TEST(HostFrame, LayeredWindowHasContentRectShadowRingAndBorderLines) {
+    TestHost t({.size = {400, 300}, .alpha = 0, .colour = -1});
+    const Frame& frame = t.host().frame();
+    EXPECT_EQ(frame.contentRect, QRect(QPoint(4, 3), QPoint(395, 294)));  // right/bottom 396, 295 exclusive
+    EXPECT_EQ(frame.cornerRadius, 3);
+    EXPECT_EQ(frame.captionHeight, 26);
+    EXPECT_EQ(frame.captionTopOffset, 5);
+
+    // Outer line 0x51000000 at the content edge, inner 0x33FFFFFF one pixel inside.
+    EXPECT_EQ(t.pixel(4, 150), qRgba(0, 0, 0, 0x51));
+    EXPECT_EQ(t.pixel(5, 150), qRgba(255, 255, 255, 0x33));
+    EXPECT_EQ(t.pixel(200, 3), qRgba(0, 0, 0, 0x51));
+    EXPECT_EQ(t.pixel(395, 150), qRgba(0, 0, 0, 0x51));
+    EXPECT_EQ(t.pixel(200, 294), qRgba(0, 0, 0, 0x51));
+    // The shadow lies in the margins only; the transparent content stays clear.
+    EXPECT_GT(qAlpha(t.pixel(1, 150)), 0);
+    EXPECT_GT(qAlpha(t.pixel(200, 297)), 0);
+    EXPECT_EQ(qAlpha(t.pixel(200, 150)), 0);
+}
+
+TEST(HostFrame, WindowWithoutAlphaHasRoundedRegionAndNoShadow) {
+    TestHost t({.size = {400, 300}, .alpha = -1, .colour = 0x00FF00});
+    EXPECT_EQ(t.pixel(1, 150), qRgba(0, 0, 0, 0));
+    EXPECT_EQ(qAlpha(t.pixel(200, 150)), 255);
+    EXPECT_EQ(t.pixel(200, 150), qRgba(0, 255, 0, 255));  // Windows colour: red in the low byte
+    const QRegion clip = t.host().clipRegion();
+    EXPECT_TRUE(clip.contains(QPoint(6, 150)));
+    EXPECT_FALSE(clip.contains(QPoint(4, 150)));  // the outer border line is never painted over
+}
+
+TEST(HostFrame, ControlAtOriginSitsAtTheContentCorner) {
+    Log log;
+    TestHost t({.colour = 0xFFFFFF});
+    RecordingControl* control = RecordingControl::make(t.host(), QRect(0, 0, 20, 10), "a", &log, 0xFF0000FF);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->absoluteRect(), QRect(4, 3, 20, 10));
+    EXPECT_EQ(t.pixel(6, 5), qRgba(0, 0, 255, 255));
+    EXPECT_EQ(t.pixel(25, 8), qRgba(255, 255, 255, 255));
+}
+
+TEST(HostFrame, CaptionButtonsRunRightToLeftFromTheTheme) {
+    TestHost t({.captionFlags = caption::kIcon | caption::kTitle | caption::kClose | caption::kMax | caption::kMin |
+                                caption::kMenu | caption::kSkin | caption::kReport | caption::kSetting});
+    struct Case {
+        unsigned flag;
+        QRect rect;  // control coordinates
+    };
+    // Content width 392, "offsetright" -1: the close button ends at 391.
+    const Case cases[] = {{caption::kClose, {352, 0, 39, 19}},  {caption::kMax, {324, 0, 28, 19}},
+                          {caption::kMin, {296, 0, 28, 19}},    {caption::kMenu, {268, 0, 28, 19}},
+                          {caption::kSkin, {240, 0, 28, 19}},   {caption::kReport, {212, 0, 28, 19}},
+                          {caption::kSetting, {184, 0, 28, 19}}, {caption::kIcon, {4, 5, 16, 16}}};
+    for (const Case& c : cases) {
+        const BaseControl* control = t.host().captionControl(c.flag);
+        ASSERT_NE(control, nullptr) << c.flag;
+        EXPECT_EQ(control->rect(), c.rect) << c.flag;
+    }
+    EXPECT_EQ(t.host().captionControl(caption::kTitle)->left(), 22);
+    // The close button shows its normal skin, and its highlight under the mouse.
+    const QPoint probe(8, 10);
+    const QRgb white = qRgba(255, 255, 255, 255);
+    const QRgb normal = skinPixel("SysButton.Close", 0, {39, 19}, probe, white);
+    const QRgb highlight = skinPixel("SysButton.Close", state::kHot, {39, 19}, probe, white);
+    ASSERT_NE(normal, highlight);
+    EXPECT_EQ(t.pixel(4 + 352 + probe.x(), 3 + probe.y()), normal);
+    t.move({4 + 352 + probe.x(), 3 + probe.y()});
+    ASSERT_TRUE(pumpUntil([&] { return t.pixel(4 + 352 + probe.x(), 3 + probe.y()) == highlight; }));
+}
+
+TEST(HostFrame, AutomaticCaptionFollowsTheWindowStyleAndSettingsButtonIsAbsent) {
+    TestHost t({.captionFlags = caption::kAuto});
+    EXPECT_EQ(t.host().captionFlags(), caption::kIcon | caption::kTitle | caption::kClose | caption::kMax | caption::kMin);
+    EXPECT_EQ(t.host().captionControl(caption::kSetting), nullptr);
+}
+
+TEST(HostFrame, DefaultNativeWindowIsCentredInTheWorkArea) {
+    const platform::WindowHandle handle = createNativeWindow({});
+    const QRect area = platform::workArea();
+    const QRect geometry = platform::NativeWindow::find(handle)->geometry();
+    EXPECT_EQ(geometry.size(), QSize(380, 250));
+    EXPECT_EQ(geometry.topLeft(), QPoint(area.x() + (area.width() - 380) / 2, area.y() + (area.height() - 250) / 2));
+    platform::NativeWindow::destroy(handle);
+}
+
+TEST(HostFrame, AttachRefusesAStaleHandleAndASecondAttach) {
+    TestHost t;
+    HostWindow other;
+    EXPECT_FALSE(other.attach(t.host().windowHandle()));
+    EXPECT_FALSE(t.host().attach(t.host().windowHandle()));
+    EXPECT_FALSE(other.attach(platform::WindowHandle{999999}));
+}
+
+TEST(HostFrame, MaximisingPutsTheShadowOffScreen) {
+    TestHost t({.alpha = 255, .captionFlags = caption::kClose | caption::kMax});
+    t.host().setShowState(2);
+    pump();
+    const QRect area = platform::workArea();
+    EXPECT_EQ(t.host().showState(), 2);
+    EXPECT_EQ(t.host().geometry(), QRect(area.x() - 5, area.y() - 4, area.width() + 10, area.height() + 10));
+    // The content rectangle now covers the work area (and one pixel beyond).
+    const QRect content = t.host().frame().contentRect.translated(t.host().geometry().topLeft());
+    EXPECT_TRUE(content.contains(area));
+    t.host().setShowState(0);
+    pump();
+    EXPECT_EQ(t.host().geometry(), QRect(100, 100, 400, 300));
+}
+
+TEST(HostFrame, OwnedWindowReadsTheSubWindowShadow) {
+    TestHost owner;
+    theme().set("SysShadow.SubWnd", "margin", "6,6,-6,-6");
+    TestHost owned({.owner = owner.host().windowHandle()});
+    theme().reset();
+    EXPECT_EQ(owned.host().frame().contentRect.topLeft(), QPoint(6, 6));
+}
+
+TEST(HostFrame, ResizeRelaysOutAnchoredControlsAndCaption) {
+    Log log;
+    TestHost t({.captionFlags = caption::kClose});
+    RecordingControl* control = RecordingControl::make(t.host(), QRect(10, 40, 100, 20), "a", &log);
+    control->setLockPos(true, true, true, false);  // stretches with the width
+    RecordingControl* corner = RecordingControl::make(t.host(), QRect(300, 250, 20, 20), "b", &log);
+    corner->setLockPos(false, false, true, true);
+    t.host().move(std::nullopt, std::nullopt, 500, 350);
+    pump();
+    EXPECT_EQ(control->rect(), QRect(10, 40, 200, 20));
+    EXPECT_EQ(corner->rect(), QRect(400, 300, 20, 20));
+    EXPECT_EQ(t.host().captionControl(caption::kClose)->rect(), QRect(452, 0, 39, 19));
+}
+
+}  // namespace
+}  // namespace vamu::toolkit::test
