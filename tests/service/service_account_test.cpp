@@ -8,9 +8,6 @@
 namespace vamu::test {
 namespace {
 
-constexpr const char* kDemoPhone = "13800138000";
-constexpr const char* kDemoPassword = "vamu1234";
-
 std::vector<std::string> setCookieLines(const net::HttpReply& reply) {
     std::vector<std::string> lines;
     const auto& headers = reply.responseHeaders.value_or("");
@@ -24,9 +21,9 @@ TEST(ServiceAccounts, LoginRefusalsCarryChineseMessagesAndNoSession) {
     TestService service;
     ASSERT_SERVICE_RUNNING(service);
     struct Case {
-        const char* phone;
-        const char* password;
-        const char* message;
+        std::string_view phone;
+        std::string_view password;
+        std::string_view message;
     };
     const Case cases[] = {
         {kDemoPhone, "wrong", "密码错误"},
@@ -38,7 +35,7 @@ TEST(ServiceAccounts, LoginRefusalsCarryChineseMessagesAndNoSession) {
         const auto reply = post(service.apiUrl("/index/login"), loginBody(c.phone, c.password));
         const auto document = parsed(reply);
         EXPECT_EQ(document["state"], 0) << c.phone << "/" << c.password;
-        EXPECT_EQ(document["message"], c.message);
+        EXPECT_EQ(document["message"].get<std::string>(), c.message);
         EXPECT_EQ(reply.responseCookies, "");
     }
 }

@@ -88,7 +88,7 @@ inline std::string loginBody(std::string_view phone, std::string_view password) 
 
 // Logs the demo account in; answers the session cookie text ("" when the login failed).
 inline std::string loginDemo(const ServiceProcess& service) {
-    const auto reply = post(service.apiUrl("/index/login"), loginBody("13800138000", "vamu1234"));
+    const auto reply = post(service.apiUrl("/index/login"), loginBody(kDemoPhone, kDemoPassword));
     return reply.cookies.value_or("");
 }
 

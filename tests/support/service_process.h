@@ -29,6 +29,10 @@
 
 namespace vamu::test {
 
+// The demo account that every new data directory holds, with 45 liked songs.
+inline constexpr std::string_view kDemoPhone = "13800138000";
+inline constexpr std::string_view kDemoPassword = "vamu1234";
+
 struct ServiceProcessOptions {
     // Further command-line arguments, such as {"--fault", "/sound/hot=html"}.
     std::vector<std::string> arguments;
