@@ -20,7 +20,7 @@ catalogue generated into the data directory on first start.
   --api-port N                music service port (default 8960; 0 picks a free port)
   --companion-port N          companion server port (default 8961; 0 picks a free port)
   --small-catalogue           songs of a few seconds (for tests; first start only)
-  --generator-threads N       background song makers (default 1; 0: on first request only)
+  --generator-threads N       background song makers (default 2; 0: on first request only)
   --http-threads N            connections served at once per server (default 64)
   --session-lifetime SECONDS  login lifetime (default 2592000)
   --rotate-session N          new session cookie value every N-th request (default 20; 0 never)
