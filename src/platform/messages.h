@@ -43,6 +43,7 @@ inline constexpr MessageId kSysKeyUp = 261;
 inline constexpr MessageId kSysChar = 262;     // a character typed with Alt held
 inline constexpr MessageId kSysCommand = 274;
 inline constexpr MessageId kTimer = 275;       // wParam: timer id
+inline constexpr MessageId kImeComposition = 271;  // lParam: const InputMethodText* (during the delivery)
 inline constexpr MessageId kMouseMove = 512;   // wParam: MouseKeys, lParam: local point
 inline constexpr MessageId kLeftDown = 513;
 inline constexpr MessageId kLeftUp = 514;
@@ -55,10 +56,32 @@ inline constexpr MessageId kMiddleUp = 520;
 inline constexpr MessageId kMiddleDoubleClick = 521;
 inline constexpr MessageId kMouseWheel = 522;  // wParam: delta (120 a notch) << 16 | MouseKeys
 inline constexpr MessageId kCaptureChanged = 533;
-inline constexpr MessageId kDropFiles = 563;
+inline constexpr MessageId kDropFiles = 563;    // lParam: const DroppedFiles* (during the delivery)
 inline constexpr MessageId kMouseLeave = 675;
 inline constexpr MessageId kHotKey = 786;
+// A tray host appeared (status_icon.h). Numbered like the messages the window system
+// registers by name at run time, which it hands out from 0xC000.
+inline constexpr MessageId kTrayHostCreated = 0xC001;
 }  // namespace msg
+
+// What an input method sends while composing: the text being composed (shown at the
+// caret, not yet part of the document) and the text it commits. The committed text
+// also arrives as kChar messages, one per UTF-16 unit, after this message.
+struct InputMethodText {
+    const char16_t* preedit = nullptr;
+    int preeditLength = 0;
+    int cursor = 0;  // caret position inside the preedit text
+    const char16_t* commit = nullptr;
+    int commitLength = 0;
+};
+
+// Files dropped on a window: local paths and the drop point in window coordinates.
+struct DroppedFiles {
+    const char16_t* const* paths = nullptr;  // UTF-16, each zero-terminated
+    int count = 0;
+    int x = 0;
+    int y = 0;
+};
 
 // wParam of kSize.
 enum class SizeType : std::uintptr_t { Restored = 0, Minimized = 1, Maximized = 2 };

@@ -1,5 +1,6 @@
 #include "platform/native_window.h"
 
+#include "platform/modal.h"
 #include "platform/qt_window.h"
 #include "platform/system.h"
 
@@ -136,6 +137,11 @@ void NativeWindow::setLayered(bool on) {
 
 void NativeWindow::setMessageHandler(MessageHandler handler) { m_handler = std::move(handler); }
 
+void NativeWindow::translate(const Message& message) {
+    if (swallowedByModal(m_handle, message)) return;
+    deliver(message);
+}
+
 std::intptr_t NativeWindow::deliver(const Message& message) {
     ++m_deliveryDepth;
     std::intptr_t result = 0;
@@ -263,7 +269,11 @@ void NativeWindow::present(const QRegion& region) {
     ++m_presentCount;
 }
 
-void NativeWindow::setShape(const QRegion& shape) { m_window->setMask(shape); }
+void NativeWindow::setShape(const QRegion& shape) {
+    if (shape == m_shape) return;
+    m_shape = shape;
+    m_window->setMask(shape);
+}
 
 void NativeWindow::updateShapeFromAlpha() {
     if (!(m_flags & window_flag::kLayered) || m_perPixelAlpha) return;
@@ -281,7 +291,7 @@ void NativeWindow::updateShapeFromAlpha() {
             if (x > start) shape += QRect(start, y, x - start, 1);
         }
     }
-    m_window->setMask(shape);
+    setShape(shape);
 }
 
 void NativeWindow::setTimer(TimerId id, std::chrono::milliseconds interval, std::function<void()> callback) {
@@ -317,6 +327,7 @@ void NativeWindow::startSystemResize(unsigned edges) {
 QWindow* NativeWindow::qtWindow() const { return m_window.get(); }
 
 bool NativeWindow::inManualDrag() const { return m_window->inManualDrag(); }
+void NativeWindow::setAcceptDrops(bool on) { m_window->setAcceptDrops(on); }
 void NativeWindow::setInputMethodEnabled(bool on) { m_window->setInputMethodEnabled(on); }
 void NativeWindow::setInputMethodRect(const QRect& rect) { m_window->setInputMethodRect(rect); }
 

@@ -12,6 +12,10 @@
 // Input, focus, geometry and timers arrive at the message handler as numbered
 // messages (platform/messages.h). Everything here is UI-thread only; other threads
 // use post()/send() of ui_thread.h.
+//
+// A close request (kClose) never closes the window by itself: the handler decides.
+// So QGuiApplication::quit(), which first asks every window to close, is refused;
+// the program ends its event loop with QCoreApplication::exit().
 
 #include "platform/messages.h"
 
@@ -94,6 +98,8 @@ public:
 
     // The handler sees every message; what it leaves goes to defaultProc().
     void setMessageHandler(MessageHandler handler);
+    // The current handler, so that a wrapper can take its place and hand on to it.
+    [[nodiscard]] const MessageHandler& messageHandler() const { return m_handler; }
     std::intptr_t deliver(const Message& message);
     // What an unhandled message does: kClose hides the window; everything else is 0.
     std::intptr_t defaultProc(const Message& message);
@@ -156,13 +162,17 @@ public:
     // The Qt window behind this one, for platform glue and tests that feed it events.
     [[nodiscard]] QWindow* qtWindow() const;
 
+    // Whether files dragged over the window are accepted (delivered as kDropFiles).
+    void setAcceptDrops(bool on);
+
     void setInputMethodEnabled(bool on);
     void setInputMethodRect(const QRect& rect);
 
 private:
     friend class detail::QtWindow;
     explicit NativeWindow(const NativeWindowOptions& options, WindowHandle handle);
-    void translate(const Message& message) { deliver(message); }
+    // Input from the window system: dropped while a modal window keeps it (modal.h).
+    void translate(const Message& message);
 
     WindowHandle m_handle;
     WindowHandle m_owner;
@@ -172,6 +182,7 @@ private:
     MessageHandler m_handler;
     QImage m_backBuffer;
     QImage m_icon;
+    QRegion m_shape;
     ShowState m_showState = ShowState::Normal;
     QRect m_normalGeometry;
     double m_opacity = 1.0;

@@ -6,7 +6,12 @@
 #include <QCursor>
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QDropEvent>
 #include <QInputMethodEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include <vector>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMoveEvent>
@@ -209,12 +214,47 @@ bool QtWindow::keyEvent(QEvent* event) {
 
 void QtWindow::inputMethodEvent(QEvent* event) {
     auto* input = static_cast<QInputMethodEvent*>(event);
-    for (const QChar unit : input->commitString()) deliver(msg::kChar, unit.unicode(), 1);
+    const QString preedit = input->preeditString();
+    const QString commit = input->commitString();
+    int cursor = static_cast<int>(preedit.size());
+    for (const QInputMethodEvent::Attribute& attribute : input->attributes()) {
+        if (attribute.type == QInputMethodEvent::Cursor) cursor = attribute.start;
+    }
+    InputMethodText text{reinterpret_cast<const char16_t*>(preedit.utf16()), static_cast<int>(preedit.size()), cursor,
+                         reinterpret_cast<const char16_t*>(commit.utf16()), static_cast<int>(commit.size())};
+    deliver(msg::kImeComposition, 0, reinterpret_cast<std::intptr_t>(&text));
+    for (const QChar unit : commit) deliver(msg::kChar, unit.unicode(), 1);
     event->accept();
+}
+
+bool QtWindow::dropEvent(QEvent* event) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    QStringList files;
+    if (m_acceptDrops && drop->mimeData()) {
+        for (const QUrl& url : drop->mimeData()->urls()) {
+            if (url.isLocalFile()) files.push_back(url.toLocalFile());
+        }
+    }
+    if (files.isEmpty()) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (event->type() != QEvent::Drop) return true;
+    std::vector<const char16_t*> paths;
+    for (const QString& file : files) paths.push_back(reinterpret_cast<const char16_t*>(file.utf16()));
+    const QPoint at = drop->position().toPoint();
+    DroppedFiles dropped{paths.data(), static_cast<int>(paths.size()), at.x(), at.y()};
+    deliver(msg::kDropFiles, 0, reinterpret_cast<std::intptr_t>(&dropped));
+    return true;
 }
 
 bool QtWindow::event(QEvent* event) {
     switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return dropEvent(event);
     case QEvent::MouseMove:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:

@@ -27,6 +27,7 @@ public:
     void startManualDrag(unsigned edges);  // edges 0 = move
     [[nodiscard]] bool inManualDrag() const { return m_drag.active; }
     void setInputMethodEnabled(bool on) { m_inputMethodEnabled = on; }
+    void setAcceptDrops(bool on) { m_acceptDrops = on; }
     void setInputMethodRect(const QRect& rect) { m_inputMethodRect = rect; }
     // Reports a geometry to the handler as kMove / kSize when it differs from the last one.
     void reportGeometry(const QRect& geometry);
@@ -58,6 +59,7 @@ private:
     bool keyEvent(QEvent* event);
     bool dragEvent(QEvent* event);
     void inputMethodEvent(QEvent* event);
+    bool dropEvent(QEvent* event);
     void deliver(MessageId id, std::uintptr_t wParam, std::intptr_t lParam);
 
     NativeWindow& m_native;
@@ -69,6 +71,7 @@ private:
     QPointF m_lastPressGlobal;
     QRect m_reported;
     bool m_inputMethodEnabled = false;
+    bool m_acceptDrops = false;
     QRect m_inputMethodRect;
 };
 

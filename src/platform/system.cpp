@@ -1,5 +1,7 @@
 #include "platform/system.h"
 
+#include "platform/x11_selection.h"
+
 #include <QClipboard>
 #include <QCursor>
 #include <QGuiApplication>
@@ -8,13 +10,6 @@
 #include <QThread>
 
 #include <atomic>
-
-#if VAMU_HAVE_XCB
-#include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
-#include <cstdlib>
-#include <string>
-#endif
 
 namespace vamu::platform {
 namespace {
@@ -50,28 +45,8 @@ void noteKeyModifiers(int modifiers) { g_modifiers.store(modifiers, std::memory_
 bool compositingAvailable() {
     const QString platform = QGuiApplication::platformName();
     if (platform != QLatin1String("xcb")) return platform != QLatin1String("linuxfb") && platform != QLatin1String("vnc");
-#if VAMU_HAVE_XCB
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection) return false;
     // A compositing manager owns the selection _NET_WM_CM_S<screen>.
-    const std::string name = "_NET_WM_CM_S0";
-    const xcb_intern_atom_cookie_t atomCookie =
-        xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(name.size()), name.c_str());
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(connection, atomCookie, nullptr);
-    if (!atom) return false;
-    const xcb_atom_t selection = atom->atom;
-    std::free(atom);
-    if (selection == XCB_ATOM_NONE) return false;
-    xcb_get_selection_owner_reply_t* owner =
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
-    if (!owner) return false;
-    const bool composited = owner->owner != XCB_WINDOW_NONE;
-    std::free(owner);
-    return composited;
-#else
-    return false;
-#endif
+    return detail::selectionOwner("_NET_WM_CM_S0").value_or(0) != 0;
 }
 
 std::optional<CursorShape> cursorFromSystemNumber(int number) {

@@ -36,11 +36,8 @@ void post(WindowHandle window, std::function<void()> call) {
     });
 }
 
-std::intptr_t send(WindowHandle window, const Message& message, std::stop_token stop) {
-    if (isUiThread()) {
-        NativeWindow* target = NativeWindow::find(window);
-        return target ? target->deliver(message) : 0;
-    }
+std::optional<std::intptr_t> sendCall(std::function<std::intptr_t()> call, std::stop_token stop) {
+    if (isUiThread()) return call();
     struct Answer {
         std::mutex mutex;
         std::condition_variable_any ready;
@@ -48,18 +45,35 @@ std::intptr_t send(WindowHandle window, const Message& message, std::stop_token 
         std::intptr_t value = 0;
     };
     auto answer = std::make_shared<Answer>();
-    if (!QCoreApplication::instance()) return 0;
-    runOnUi([answer, window, message] {
-        NativeWindow* target = NativeWindow::find(window);
-        const std::intptr_t value = target ? target->deliver(message) : 0;
+    if (!QCoreApplication::instance()) return std::nullopt;
+    // The closure owns everything it reads: the caller may have given up waiting.
+    runOnUi([answer, call = std::move(call)] {
+        const std::intptr_t value = call();
         std::lock_guard lock(answer->mutex);
         answer->value = value;
         answer->done = true;
         answer->ready.notify_all();
     });
     std::unique_lock lock(answer->mutex);
-    if (!answer->ready.wait(lock, stop, [&] { return answer->done; })) return 0;
+    if (!answer->ready.wait(lock, stop, [&] { return answer->done; })) return std::nullopt;
     return answer->value;
+}
+
+std::intptr_t invoke(WindowHandle window, std::function<std::intptr_t()> call, std::stop_token stop) {
+    if (!call) return 0;
+    return sendCall([window, call = std::move(call)] { return NativeWindow::isWindow(window) ? call() : 0; },
+                    std::move(stop))
+        .value_or(0);
+}
+
+std::intptr_t send(WindowHandle window, const Message& message, std::stop_token stop) {
+    return invoke(
+        window,
+        [window, message] {
+            NativeWindow* target = NativeWindow::find(window);
+            return target ? target->deliver(message) : std::intptr_t{0};
+        },
+        std::move(stop));
 }
 
 struct MessageLoop::Impl {

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stop_token>
 
 namespace vamu::platform {
@@ -31,6 +32,14 @@ void post(WindowHandle window, std::function<void()> call);
 // otherwise after the UI thread has run it. 0 when the window is gone or when the
 // stop token is triggered first.
 std::intptr_t send(WindowHandle window, const Message& message, std::stop_token stop = {});
+// Runs the call on the UI thread and returns its answer: at once on the UI thread,
+// otherwise after the UI thread has run it. nullopt when no application exists, or
+// when the stop token is triggered first (the call may still run later: a call that
+// must not outlive its caller's interest checks the token itself).
+std::optional<std::intptr_t> sendCall(std::function<std::intptr_t()> call, std::stop_token stop = {});
+// Runs the call on the UI thread while the window exists and returns its answer, as
+// send() does; 0 when the window is gone or the stop token is triggered first.
+std::intptr_t invoke(WindowHandle window, std::function<std::intptr_t()> call, std::stop_token stop = {});
 
 // A nested message loop (modal boxes, popup menus): run() returns quit()'s code.
 class MessageLoop {

@@ -213,6 +213,9 @@ std::intptr_t HostWindow::windowProc(const Message& message) {
     }
     case msg::kSysChar:
         return input.sysChar(message) ? 0 : 1;
+    case msg::kImeComposition:
+        // Valid during this delivery only: the focused control copies what it keeps.
+        return m_root->deliverToFocused(message);
     case msg::kMouseLeave:
         m_root->mouseLeftWindow();
         if (m_tooltip) m_tooltip->hideTip();
@@ -242,6 +245,17 @@ std::intptr_t HostWindow::windowProc(const Message& message) {
     case msg::kShowWindow:
         raise(windowEvent(Message{message.wParam != 0 ? msg::kShowWindow : tkm::kHide, message.wParam, 0}));
         return 0;
+    case tkm::kDropDrag:
+        if (platform::NativeWindow* native = nativeWindow()) native->setAcceptDrops(m_root->acceptsDrops());
+        return 0;
+    case msg::kDropFiles: {
+        // The control under the drop, or its nearest ancestor that takes files.
+        const auto* dropped = reinterpret_cast<const platform::DroppedFiles*>(message.lParam);
+        if (!dropped) return 0;
+        BaseControl* target = m_root->hitTest(QPoint(dropped->x, dropped->y)).control;
+        while (target && !target->dropDrag()) target = target->parent();
+        return target ? target->dispatch(msg::kDropFiles, 0, message.lParam) : 0;
+    }
     case tkm::kSetMnemonic:
         m_root->setMnemonic(static_cast<int>(message.wParam), ControlHandle{static_cast<std::uint32_t>(message.lParam)});
         return 0;

@@ -152,9 +152,12 @@ void HostWindow::show(platform::WindowAnimation animation, std::chrono::millisec
     if (!native) return;
     m_paintReady = true;
     m_shown = true;
+    // The region first: on a display without a compositor a layered window's shape
+    // comes from the composed alpha, which presentWhole() sets and the region must
+    // not clear again.
+    updateRegion();
     presentWhole();
     windowProc(Message{tkm::kAnimationStart, 0, 0});
-    updateRegion();
     std::weak_ptr<int> alive = m_alive;
     platform::animateShow(m_window, animation, duration, [this, alive] {
         if (!alive.expired()) windowProc(Message{tkm::kAnimationEnd, 0, 0});

@@ -2,11 +2,13 @@
 // and the show and hide animations.
 #include "platform/keys.h"
 #include "platform/native_window.h"
+#include "platform/qt_test_app.h"
 #include "platform/ui_thread.h"
 #include "platform/window_animation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QInputMethodEvent>
 #include <QTest>
 #include <QWindow>
 
@@ -58,15 +60,7 @@ public:
     std::vector<Recorded> messages;
 };
 
-bool pumpUntil(const std::function<bool()>& condition, int deadlineMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > deadlineMs) return false;
-        waitPumping(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using vamu::test::pumpUntil;
 
 TEST(NativeWindow, MouseInputBecomesNumberedMessagesWithDoubleClicks) {
     Window w;
@@ -103,6 +97,31 @@ TEST(NativeWindow, KeysCarryVirtualKeyCodesAndCharacters) {
         {msg::kKeyDown, 'A'}, {msg::kChar, 'a'}, {msg::kKeyDown, vk::kReturn}, {msg::kChar, '\r'},
         {msg::kSysKeyDown, vk::kMenu}, {msg::kSysKeyDown, 'S'}, {msg::kSysChar, 's'}};
     EXPECT_EQ(seen, expected);
+}
+
+TEST(NativeWindow, InputMethodTextComesAsCompositionThenCharacters) {
+    Window w;
+    QString seenPreedit;
+    w.native().setMessageHandler([&](const Message& m) {
+        w.messages.push_back({m.id, m.wParam, m.lParam});
+        if (m.id == msg::kImeComposition) {
+            const auto* text = reinterpret_cast<const InputMethodText*>(m.lParam);
+            seenPreedit = QString::fromUtf16(text->preedit, text->preeditLength);
+        }
+        return std::intptr_t{0};
+    });
+    QInputMethodEvent composing(QStringLiteral("ni"), {});
+    QCoreApplication::sendEvent(w.native().qtWindow(), &composing);
+    EXPECT_EQ(seenPreedit, QStringLiteral("ni"));
+    QInputMethodEvent done;
+    done.setCommitString(QStringLiteral("你好"));
+    QCoreApplication::sendEvent(w.native().qtWindow(), &done);
+    EXPECT_TRUE(seenPreedit.isEmpty());
+    std::u16string chars;
+    for (const Recorded& r : w.messages) {
+        if (r.id == msg::kChar) chars.push_back(static_cast<char16_t>(r.wParam));
+    }
+    EXPECT_EQ(chars, u"你好");
 }
 
 TEST(NativeWindow, WheelCarriesItsDelta) {

@@ -1,5 +1,6 @@
 // Reaching the UI thread from workers: post, send, guards and the waits.
 #include "platform/native_window.h"
+#include "platform/qt_test_app.h"
 #include "platform/ui_thread.h"
 
 #include <QElapsedTimer>
@@ -13,15 +14,7 @@
 namespace vamu::platform {
 namespace {
 
-bool pumpUntil(const std::function<bool()>& condition, int deadlineMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > deadlineMs) return false;
-        waitPumping(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using vamu::test::pumpUntil;
 
 TEST(UiThread, WorkersPostAndSendToAWindow) {
     const WindowHandle handle = NativeWindow::create({});

@@ -139,5 +139,25 @@ TEST(HostFrame, ResizeRelaysOutAnchoredControlsAndCaption) {
     EXPECT_EQ(t.host().captionControl(caption::kClose)->rect(), QRect(452, 0, 39, 19));
 }
 
+TEST(HostFrame, BackgroundPictureWithoutColourTakesItsAverageColour) {
+    TestHost t;
+    QImage picture(4, 2, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(QColor(255, 0, 0));
+    for (int x = 0; x < 4; ++x) picture.setPixelColor(x, 1, QColor(0, 0, 255));
+    t.host().setBackground(picture, -1);
+    EXPECT_EQ(t.host().backgroundColour(), 127 | (127 << 16));  // red low, blue high
+    t.host().setBackground(QImage(), 0x00FF00);
+    EXPECT_EQ(t.pixel(200, 150), qRgba(0, 255, 0, 255));
+}
+
+TEST(HostFrame, MinimumSizeMakesRoomForTheCaption) {
+    TestHost t({.captionFlags = caption::kIcon | caption::kTitle | caption::kClose | caption::kMax | caption::kMin});
+    // Margins 8 + 8, buttons 39 + 28 + 28, the icon 16 + 2 x 4, and "offsetright" -1.
+    EXPECT_EQ(t.host().minimumTrackSize(), QSize(8 + 95 + 24 + 1, 8 + 26));
+    t.host().setTrackSizes(QSize(200, 20), QSize(800, 600));
+    EXPECT_EQ(t.host().minimumTrackSize(), QSize(200, 34));
+    EXPECT_EQ(t.host().maximumTrackSize(), QSize(800, 600));
+}
+
 }  // namespace
 }  // namespace vamu::toolkit::test

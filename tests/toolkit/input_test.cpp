@@ -4,6 +4,13 @@
 #include "toolkit/recording_control.h"
 
 #include "platform/keys.h"
+#include "toolkit/controls/control_text.h"
+
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -174,6 +181,18 @@ TEST(HostInput, AltMnemonicClicksTheFirstVisibleEnabledMatch) {
     EXPECT_EQ(only(log, {"click"}), (Log{"t:click@0,0"}));
 }
 
+TEST(HostInput, MnemonicsComeFromTheCaptionsAmpersand) {
+    Log log;
+    TestHost t;
+    RecordingControl* plain = RecordingControl::make(t.host(), QRect(0, 0, 20, 20), "p", &log);
+    RecordingControl* open = RecordingControl::make(t.host(), QRect(30, 0, 20, 20), "o", &log);
+    registerMnemonic(*plain, QStringLiteral("R&&D"));  // a doubled ampersand marks nothing
+    registerMnemonic(*open, QStringLiteral("打开(&O)"));
+    t.send(msg::kSysChar, 'd', 0);
+    t.send(msg::kSysChar, 'o', 0);
+    EXPECT_EQ(only(log, {"click"}), (Log{"o:click@0,0"}));
+}
+
 TEST(HostInput, EscapeClosesOnlyWhenAskedAndACloseHandlerCanRefuse) {
     TestHost t;
     t.key(platform::vk::kEscape);
@@ -244,6 +263,30 @@ TEST(HostInput, CaptionDoubleClickTogglesMaximiseAndOnTheIconCloses) {
     EXPECT_EQ(t.host().showState(), 0);
     t.send(msg::kLeftDoubleClick, 1, packPoint(4 + 4 + 8, 3 + 5 + 8));  // the window icon
     ASSERT_TRUE(pumpUntil([&] { return !t.native().isVisible(); }));
+}
+
+TEST(HostInput, DroppedFilesReachTheControlThatTakesThem) {
+    Log log;
+    TestHost t;
+    RecordingControl* area = RecordingControl::make(t.host(), QRect(0, 0, 100, 100), "area", &log);
+    RecordingControl* inner = RecordingControl::make(*area, QRect(10, 10, 20, 20), "inner", &log);
+    QStringList received;
+    area->bindFilesDropped([&](const Event& e) {
+        const auto* dropped = reinterpret_cast<const platform::DroppedFiles*>(e.lParam);
+        for (int i = 0; i < dropped->count; ++i) received.push_back(QString::fromUtf16(dropped->paths[i]));
+        return true;
+    });
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/歌曲.mp3"))});
+    const QPointF over(4 + 15, 3 + 15);  // on the inner control, which takes no files
+    QDropEvent refused(over, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(t.native().qtWindow(), &refused);
+    EXPECT_TRUE(received.isEmpty());  // nobody takes files yet
+    area->setDropDrag(true);
+    QDropEvent drop(over, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(t.native().qtWindow(), &drop);
+    EXPECT_EQ(received, QStringList{QStringLiteral("/tmp/歌曲.mp3")});
+    EXPECT_FALSE(inner->dropDrag());
 }
 
 TEST(HostInput, DeactivationReleasesTheCapturingControl) {

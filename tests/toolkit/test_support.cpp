@@ -1,5 +1,6 @@
 #include "toolkit/test_support.h"
 
+#include "platform/qt_test_app.h"
 #include "platform/system.h"
 #include "platform/ui_thread.h"
 #include "toolkit/controls/paint.h"
@@ -19,24 +20,12 @@
 namespace vamu::toolkit::test {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "vamu_tests";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QGuiApplication>(argc, argv);
+class QtEnvironment : public vamu::test::QtTestEnvironment {
+protected:
+    void started() override {
         toolkitStartup();
         engine::selectResourcePack(&theme());
     }
-    void TearDown() override {
-        QCoreApplication::processEvents();
-        platform::shutdown();
-        m_app.reset();
-    }
-
-private:
-    std::unique_ptr<QGuiApplication> m_app;
 };
 
 const bool kRegistered = [] {
@@ -139,13 +128,7 @@ void pump(std::chrono::milliseconds duration) {
 }
 
 bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > deadline.count()) return false;
-        platform::waitPumping(std::chrono::milliseconds(5));
-    }
-    return true;
+    return vamu::test::pumpUntil(condition, static_cast<int>(deadline.count()));
 }
 
 TestHost::TestHost(const HostSpec& spec) : m_host(std::make_unique<HostWindow>()) {

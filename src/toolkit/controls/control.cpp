@@ -127,15 +127,27 @@ void BaseControl::setKind(int kind, std::string_view className) {
 
 std::intptr_t BaseControl::send(MessageId id, std::uintptr_t wParam, std::intptr_t lParam) {
     if (!m_created) return 0;
-    if (platform::isUiThread()) return dispatch(id, wParam, lParam);
-    return 0;  // controls belong to the UI thread; workers post instead
+    return sendToControl(hostWindowHandle(), m_handle, Message{id, wParam, lParam});
 }
 
 void BaseControl::post(MessageId id, std::uintptr_t wParam, std::intptr_t lParam) {
-    if (!m_created) return;
-    const ControlHandle handle = m_handle;
-    platform::post(hostWindowHandle(), [handle, id, wParam, lParam] {
-        if (BaseControl* control = resolveControl(handle)) control->dispatch(id, wParam, lParam);
+    if (m_created) postToControl(hostWindowHandle(), m_handle, Message{id, wParam, lParam});
+}
+
+std::intptr_t sendToControl(platform::WindowHandle window, ControlHandle control, const Message& message,
+                            std::stop_token stop) {
+    return platform::invoke(
+        window,
+        [control, message] {
+            BaseControl* target = resolveControl(control);
+            return target ? target->dispatch(message) : std::intptr_t{0};
+        },
+        std::move(stop));
+}
+
+void postToControl(platform::WindowHandle window, ControlHandle control, const Message& message) {
+    platform::post(window, [control, message] {
+        if (BaseControl* target = resolveControl(control)) target->dispatch(message);
     });
 }
 
@@ -188,20 +200,24 @@ void BaseControl::destroyNow() {
     detail::bury(std::move(self));
 }
 
+const std::vector<std::unique_ptr<BaseControl>>& BaseControl::siblings() const {
+    static const std::vector<std::unique_ptr<BaseControl>> none;
+    if (!m_host) return none;
+    return m_parent ? m_parent->m_children : m_host->controls().controls();
+}
+
 BaseControl* BaseControl::previousSibling() const {
-    if (!m_host) return nullptr;
-    const auto& siblings = m_parent ? m_parent->m_children : m_host->controls().controls();
-    for (std::size_t i = 1; i < siblings.size(); ++i) {
-        if (siblings[i].get() == this) return siblings[i - 1].get();
+    const auto& list = siblings();
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        if (list[i].get() == this) return list[i - 1].get();
     }
     return nullptr;
 }
 
 BaseControl* BaseControl::nextSibling() const {
-    if (!m_host) return nullptr;
-    const auto& siblings = m_parent ? m_parent->m_children : m_host->controls().controls();
-    for (std::size_t i = 0; i + 1 < siblings.size(); ++i) {
-        if (siblings[i].get() == this) return siblings[i + 1].get();
+    const auto& list = siblings();
+    for (std::size_t i = 0; i + 1 < list.size(); ++i) {
+        if (list[i].get() == this) return list[i + 1].get();
     }
     return nullptr;
 }
@@ -252,7 +268,7 @@ void BaseControl::setAlpha(int alpha) {
 
 void BaseControl::setDropDrag(bool on) {
     m_dropDrag = on;
-    if (m_host) m_host->send(Message{tkm::kDropDrag, m_handle.value, on ? 1 : 0});
+    if (m_host && m_created) m_host->windowProc(Message{tkm::kDropDrag, m_handle.value, on ? 1 : 0});
 }
 
 void BaseControl::setCursors(std::optional<platform::CursorShape> normal, std::optional<platform::CursorShape> pressed) {

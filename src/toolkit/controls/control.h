@@ -13,6 +13,28 @@
 // Control classes derive from BaseControl, fill their own fields, then call
 // BaseControl::create(). They override the typed hooks of control_hooks (all do
 // nothing by default) or classProc() for messages of their own. UI thread only.
+//
+//   class Badge final : public BaseControl {
+//   public:
+//       static Badge* make(ControlParent parent, QRect rect, QString text) {
+//           auto badge = std::make_unique<Badge>();
+//           badge->m_text = std::move(text);              // own fields first
+//           CreateOptions options;
+//           options.focusable = false;
+//           return BaseControl::create(std::move(badge), parent, rect, kind::kLabel, "Label", options);
+//       }
+//       void setText(QString text) { m_text = std::move(text); redraw(); }  // paint + recompose
+//   protected:
+//       void onPaint(QPainter& painter, const PaintContext& context) override {
+//           paint::drawText(painter, QRectF(context.whole), m_text, font(), 0xFF000000);
+//       }
+//       void onClick(QPoint, int) override { ... }      // after the click handlers
+//   private:
+//       QString m_text;
+//   };
+//
+// A class that animates its state changes sets setAnimationFramesAndTimer() before
+// redraw(): the end of painting then cross-fades from the old look to the new one.
 
 #include "toolkit/controls/control_hooks.h"
 #include "toolkit/controls/control_types.h"
@@ -22,6 +44,7 @@
 
 #include <chrono>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +80,8 @@ public:
 
     // Tree, bottom (painted first) to top.
     [[nodiscard]] const std::vector<std::unique_ptr<BaseControl>>& children() const { return m_children; }
+    // The list the control lives in: its parent's children or the host's top level.
+    [[nodiscard]] const std::vector<std::unique_ptr<BaseControl>>& siblings() const;
     [[nodiscard]] BaseControl* previousSibling() const;
     [[nodiscard]] BaseControl* nextSibling() const;
     void setParent(ControlParent parent);
@@ -67,7 +92,8 @@ public:
     std::intptr_t dispatch(MessageId id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
         return dispatch(Message{id, wParam, lParam});
     }
-    // Through the host window's queue: send now, post later (dropped if gone).
+    // Through the host window's queue: send now, post later (dropped if gone). UI
+    // thread; other threads use sendToControl/postToControl with the handles.
     std::intptr_t send(MessageId id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
     void post(MessageId id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
     void destroy();
@@ -178,8 +204,8 @@ private:
     void destroyNow();
     void applyGeometry(const Message& message, const QRect& target);
     void layoutAnchored();
-    PaintContext beginPaint(std::optional<QRect> area);
-    void endPaint();
+    PaintContext beginPaint(std::optional<QRect> area, bool recompose);
+    void endPaint(bool recompose);
     void animationTick();
     void invalidateOwn(const QRect& controlArea);
 
@@ -236,7 +262,11 @@ private:
 // recomposes the area, or starts the cross-fade from the snapshot to the new look.
 class PaintScope {
 public:
-    explicit PaintScope(BaseControl& control, std::optional<QRect> area = {}, bool clear = true);
+    // Recompose::No only repaints the surface (a control drawing its own animation
+    // frame): no recomposition and no new state animation follow.
+    enum class Recompose { Yes, No };
+    explicit PaintScope(BaseControl& control, std::optional<QRect> area = {}, bool clear = true,
+                        Recompose recompose = Recompose::Yes);
     ~PaintScope();
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
@@ -247,7 +277,15 @@ private:
     BaseControl& m_control;
     PaintContext m_context;
     QPainter m_painter;
+    Recompose m_recompose = Recompose::Yes;
 };
+
+// From any thread: delivers the message to the control on the UI thread. send waits
+// for the answer (0 when the window or the control is gone, or the stop token fires
+// first); post returns at once and is dropped when the target is gone by then.
+std::intptr_t sendToControl(platform::WindowHandle window, ControlHandle control, const Message& message,
+                            std::stop_token stop = {});
+void postToControl(platform::WindowHandle window, ControlHandle control, const Message& message);
 
 // The control behind a handle, or nullptr when it is gone (UI thread only).
 [[nodiscard]] BaseControl* resolveControl(ControlHandle handle);

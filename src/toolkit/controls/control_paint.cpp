@@ -30,9 +30,13 @@ void BaseControl::repaint() {
     if (m_created) dispatch(tkm::kRepaint);
 }
 
-PaintContext BaseControl::beginPaint(std::optional<QRect> area) {
+PaintContext BaseControl::beginPaint(std::optional<QRect> area, bool recompose) {
     const QRect whole(0, 0, width(), height());
     const QRect dirty = (area ? *area : (m_dirty.isEmpty() ? whole : m_dirty)) & whole;
+    if (!recompose) {
+        m_painting = true;
+        return PaintContext{dirty, whole, m_state, true};
+    }
     const bool ready = m_host && m_host->paintReady() && m_drawable;
     if (ready) {
         if (m_state & state::kAnimating) {
@@ -51,8 +55,9 @@ PaintContext BaseControl::beginPaint(std::optional<QRect> area) {
     return PaintContext{dirty, whole, m_state, true};
 }
 
-void BaseControl::endPaint() {
+void BaseControl::endPaint(bool recompose) {
     m_painting = false;
+    if (!recompose) return;
     if (!m_host || !m_host->paintReady() || !m_drawable || !isVisible()) return;
     if (m_animationFrames == 0 || m_animationInterval == 0 || m_snapshot.isNull()) {
         invalidateOwn(m_dirty);
@@ -89,8 +94,8 @@ void BaseControl::animationTick() {
     dispatch(tkm::kAnimationEnd);
 }
 
-PaintScope::PaintScope(BaseControl& control, std::optional<QRect> area, bool clear)
-    : m_control(control), m_context(control.beginPaint(area)) {
+PaintScope::PaintScope(BaseControl& control, std::optional<QRect> area, bool clear, Recompose recompose)
+    : m_control(control), m_context(control.beginPaint(area, recompose == Recompose::Yes)), m_recompose(recompose) {
     m_context.cleared = clear;
     m_painter.begin(&control.m_surface);
     m_painter.setClipRect(m_context.dirty);
@@ -105,7 +110,7 @@ PaintScope::PaintScope(BaseControl& control, std::optional<QRect> area, bool cle
 
 PaintScope::~PaintScope() {
     m_painter.end();
-    m_control.endPaint();
+    m_control.endPaint(m_recompose == Recompose::Yes);
 }
 
 }  // namespace vamu::toolkit

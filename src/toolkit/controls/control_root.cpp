@@ -8,6 +8,8 @@
 
 #include <QChar>
 
+#include <functional>
+
 namespace vamu::toolkit {
 
 ControlRoot::ControlRoot(HostWindow& host) : m_host(host) {}
@@ -216,6 +218,17 @@ bool ControlRoot::mnemonic(int character) {
         return true;
     }
     return false;
+}
+
+bool ControlRoot::acceptsDrops() const {
+    const std::function<bool(const std::vector<std::unique_ptr<BaseControl>>&)> any =
+        [&any](const std::vector<std::unique_ptr<BaseControl>>& list) {
+            for (const auto& control : list) {
+                if ((control->isCreated() && control->dropDrag()) || any(control->children())) return true;
+            }
+            return false;
+        };
+    return any(m_controls);
 }
 
 void ControlRoot::sendToAll(MessageId id, std::uintptr_t wParam, std::intptr_t lParam) {

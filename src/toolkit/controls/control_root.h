@@ -68,6 +68,8 @@ public:
     // Sends a message to every top-level control (children follow where the
     // message says so).
     void sendToAll(MessageId id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+    // Whether any control of the window takes dropped files.
+    [[nodiscard]] bool acceptsDrops() const;
 
     void invalidate(const QRect& windowArea);
     void invalidateAll();

@@ -66,6 +66,7 @@ public:
     void bindMouseEnter(EventHandler h) { bind(tkm::kMouseEnter, std::move(h)); }
     void bindMouseLeave(EventHandler h) { bind(tkm::kMouseLeave, std::move(h)); }
     void bindClick(EventHandler h) { bind(tkm::kClick, std::move(h)); }
+    // lParam of the event: const platform::DroppedFiles*, valid during the handler.
     void bindFilesDropped(EventHandler h) { bind(msg::kDropFiles, std::move(h)); }
 
     // Calls the handler bound to event.message; false when none is bound. The owner

@@ -1,0 +1,33 @@
+#pragma once
+// Named timers of the program's windows. Each name maps to one timer id for the
+// whole process, so starting and stopping a name on a window address the same timer;
+// starting a running timer restarts it with the new period. Handlers run on the UI
+// thread. UI thread only.
+
+#include "platform/native_window.h"
+
+#include <chrono>
+#include <functional>
+#include <string_view>
+
+namespace vamu::app {
+
+// The timer names of the program.
+namespace timer_name {
+inline constexpr std::string_view kClock = "时钟";            // 500 ms, the player
+inline constexpr std::string_view kComments = "弹幕";         // 30 ms, the comment strip
+inline constexpr std::string_view kHeartbeat = "心跳";        // 120,000 ms, the companion report
+inline constexpr std::string_view kDownloadClock = "下载时钟";  // 500 ms, download progress
+}  // namespace timer_name
+
+// The id a name maps to (the same for every window; never 0).
+[[nodiscard]] platform::TimerId timerIdForName(std::string_view name);
+
+// Starts (or restarts) the named timer; nothing when the window is gone.
+void startTimer(platform::WindowHandle window, std::string_view name, std::chrono::milliseconds period,
+                std::function<void()> handler);
+// Stops the named timer; nothing when it is not running or the window is gone.
+void stopTimer(platform::WindowHandle window, std::string_view name);
+[[nodiscard]] bool isTimerRunning(platform::WindowHandle window, std::string_view name);
+
+}  // namespace vamu::app
