@@ -25,8 +25,8 @@ void refuseSession(const SessionCheck& session, Response& response) {
 }
 
 void login(ServiceContext& context, const Request& request, Response& response) {
-    const auto phone = parameter(request, param::kUsername);
-    const auto password = parameter(request, param::kPassword);
+    const auto phone = legacyTextParameter(request, param::kUsername);
+    const auto password = legacyTextParameter(request, param::kPassword);
     if (phone.empty() || password.empty()) return replyJson(response, refused(text::kLoginMissing));
     const auto now = context.now();
     const auto result = context.accounts.login(phone, password, now);
@@ -52,7 +52,7 @@ void userInfo(ServiceContext& context, const Request& request, Response& respons
 }
 
 void requestCode(ServiceContext& context, const Request& request, Response& response) {
-    const auto phone = parameter(request, param::kPhone);
+    const auto phone = legacyTextParameter(request, param::kPhone);
     const auto now = context.now();
     const auto result = context.accounts.requestCode(phone, now);
     switch (result.outcome) {
@@ -84,8 +84,8 @@ std::string_view registrationRefusal(RegisterOutcome outcome) {
 }
 
 void registerAccount(ServiceContext& context, const Request& request, Response& response) {
-    RegistrationForm form{requestCookie(request, cookie::kRegistration).value_or(""), parameter(request, param::kPhone),
-                          parameter(request, param::kCode), parameter(request, param::kPassword)};
+    RegistrationForm form{requestCookie(request, cookie::kRegistration).value_or(""), legacyTextParameter(request, param::kPhone),
+                          legacyTextParameter(request, param::kCode), legacyTextParameter(request, param::kPassword)};
     const auto result = context.accounts.registerAccount(form, context.now());
     if (result.outcome != RegisterOutcome::Registered) {
         const int status = result.outcome == RegisterOutcome::Failed ? 500 : 200;

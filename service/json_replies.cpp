@@ -1,9 +1,10 @@
 #include "json_replies.h"
 
+#include "net/text_encoding.h"
+
 #include "media_library.h"
 #include "service_names.h"
 #include "whole_number.h"
-
 
 namespace vamu::service {
 
@@ -67,6 +68,10 @@ void replyJson(Response& response, const Json& document, int status) {
 
 std::string parameter(const Request& request, std::string_view name) {
     return request.get_param_value(std::string(name).c_str());
+}
+
+std::string legacyTextParameter(const Request& request, std::string_view name) {
+    return net::gb18030ToUtf8(parameter(request, name));
 }
 
 std::optional<std::int64_t> numberParameter(const Request& request, std::string_view name, std::int64_t fallback,

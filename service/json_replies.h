@@ -46,6 +46,9 @@ void replyJsonText(Response& response, std::string text);
 // Request values, already percent-decoded. A missing parameter gives `fallback`; one that
 // is not a whole number within [low, high] gives nullopt.
 [[nodiscard]] std::string parameter(const Request& request, std::string_view name);
+// A value the client sends as the GB18030 bytes of its text (account names, passwords,
+// codes), as UTF-8. ASCII is the same in both.
+[[nodiscard]] std::string legacyTextParameter(const Request& request, std::string_view name);
 [[nodiscard]] std::optional<std::int64_t> numberParameter(const Request& request, std::string_view name,
                                                           std::int64_t fallback, std::int64_t low, std::int64_t high);
 // Answers HTTP 400 with {"state":0,"message":"参数错误"}.

@@ -108,7 +108,7 @@ TEST(ServiceAccounts, RegistrationUsesTheCodeFromTheLogAndTheRegistrationCookie)
     TestService service;
     ASSERT_SERVICE_RUNNING(service);
     const std::string phone = "13900000001";
-    const std::string password = "p&ss 中文";  // reaches the service intact through percent-encoding
+    const std::string password = "p&ss 中文";  // GB18030 bytes, percent-encoded: reaches the service intact
 
     const auto mark = service.logLineCount();
     const auto codeReply = post(service.apiUrl("/index/code"), "phone=" + phone + "&type=0&v=9", std::string());
@@ -119,7 +119,7 @@ TEST(ServiceAccounts, RegistrationUsesTheCodeFromTheLogAndTheRegistrationCookie)
     ASSERT_TRUE(code);
 
     const auto registerBody = [&](const std::string& digits) {
-        return "code=" + digits + "&phone=" + phone + "&password=" + formValue(password) + "&v=9&device_token=0&device_type=ios";
+        return "code=" + digits + "&phone=" + phone + "&password=" + accountValue(password) + "&v=9&device_token=0&device_type=ios";
     };
     const auto again = parsed(post(service.apiUrl("/index/code"), "phone=" + phone + "&type=0&v=9"));
     EXPECT_EQ(again["error"]["message"], "验证码发送过于频繁,请稍后再试");

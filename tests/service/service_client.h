@@ -4,6 +4,7 @@
 // depends on the process-wide cookie store.
 
 #include "net/http_request.h"
+#include "net/service_call.h"
 #include "support/service_process.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +60,8 @@ inline json parsed(const net::HttpReply& reply) {
     return document.is_discarded() ? json() : document;
 }
 
-// Every byte outside A-Z a-z 0-9 - _ . ~ as %XX, the way the program sends form values.
+// A value for the admin endpoints: its UTF-8 bytes, every byte outside
+// A-Z a-z 0-9 - _ . ~ as %XX.
 inline std::string formValue(std::string_view text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
@@ -73,16 +75,12 @@ inline std::string formValue(std::string_view text) {
     return out;
 }
 
-// Every byte as %XX, the way the program sends a search keyword.
-inline std::string keywordValue(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const unsigned char c : text) out += {'%', kHex[c >> 4], kHex[c & 15]};
-    return out;
-}
+// Values exactly as the program sends them.
+inline std::string accountValue(std::string_view text) { return net::ParamValue::text(text).encoded(); }
+inline std::string keywordValue(std::string_view text) { return net::ParamValue::keyword(text).encoded(); }
 
 inline std::string loginBody(std::string_view phone, std::string_view password) {
-    return "act=login&password=" + formValue(password) + "&app=index&device_token=0&username=" + formValue(phone) +
+    return "act=login&password=" + accountValue(password) + "&app=index&device_token=0&username=" + accountValue(phone) +
            "&v=9&device_type=ios";
 }
 
