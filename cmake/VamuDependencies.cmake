@@ -15,13 +15,12 @@ find_path(MP3LAME_INCLUDE_DIR lame/lame.h REQUIRED)
 add_library(vamu_mp3lame INTERFACE)
 target_link_libraries(vamu_mp3lame INTERFACE ${MP3LAME_LIBRARY})
 target_include_directories(vamu_mp3lame INTERFACE ${MP3LAME_INCLUDE_DIR})
-# Debian ships cpp-httplib as a header plus a shared library, without a CMake package.
-find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
-find_library(HTTPLIB_LIBRARY cpp-httplib REQUIRED)
+# Debian ships cpp-httplib as a split header plus a shared library, described by pkg-config
+# only. Its Cflags carry the feature switches (OpenSSL, zlib, brotli) the library was built
+# with; the header's declarations must see the same switches, so take them from there.
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 add_library(vamu_httplib INTERFACE)
-target_include_directories(vamu_httplib INTERFACE ${HTTPLIB_INCLUDE_DIR})
-target_link_libraries(vamu_httplib INTERFACE ${HTTPLIB_LIBRARY} OpenSSL::SSL OpenSSL::Crypto ZLIB::ZLIB Threads::Threads)
-target_compile_definitions(vamu_httplib INTERFACE CPPHTTPLIB_OPENSSL_SUPPORT CPPHTTPLIB_ZLIB_SUPPORT)
+target_link_libraries(vamu_httplib INTERFACE PkgConfig::HTTPLIB OpenSSL::SSL OpenSSL::Crypto ZLIB::ZLIB Threads::Threads)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)

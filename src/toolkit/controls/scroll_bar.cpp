@@ -16,6 +16,8 @@ namespace vamu::toolkit {
 namespace {
 
 constexpr std::string_view kSection = theme::kScrollBar;
+// A thumb shorter than this is hard to hit with the mouse.
+constexpr int kMinGrabLength = 20;
 
 // Without a theme the parts are plain translucent fills.
 void fallbackFill(QPainter& painter, const QRect& rect, int alpha) {
@@ -121,9 +123,11 @@ void ScrollBar::layout() {
         m_forwardArrow = QRect(0, length - arrow, thickness, arrow);
         m_track = QRect(0, arrow, thickness, std::max(0, length - 2 * arrow));
     }
-    // The thumb never gets shorter than its two nine-grid caps.
+    // The thumb never gets shorter than its two nine-grid caps, nor too short to grab
+    // on a long list.
     const std::optional<QRect> grid = engine::getPackRect(theme, kSection, key("gird"));
-    m_minThumbLength = grid ? 2 * (horizontal() ? grid->x() : grid->y()) : 8;
+    const int caps = grid ? 2 * (horizontal() ? grid->x() : grid->y()) : 8;
+    m_minThumbLength = std::max(caps, kMinGrabLength);
     placeThumb();
 }
 

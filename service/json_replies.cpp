@@ -1,0 +1,86 @@
+#include "json_replies.h"
+
+#include "net/text_encoding.h"
+
+#include "media_library.h"
+#include "service_names.h"
+#include "whole_number.h"
+
+namespace vamu::service {
+
+std::string MediaUrls::cover(Id song) const { return m_base + std::string(path::kCoverPrefix) + std::to_string(song) + ".png"; }
+std::string MediaUrls::channelPicture(Id channel) const {
+    return m_base + std::string(path::kChannelPicturePrefix) + std::to_string(channel) + ".png";
+}
+std::string MediaUrls::avatar(Id user) const { return m_base + std::string(path::kAvatarPrefix) + std::to_string(user) + ".png"; }
+std::string MediaUrls::sound(Id song) const { return m_base + std::string(path::kSoundPrefix) + std::to_string(song) + ".mp3"; }
+
+Json userJson(Id id, std::string_view name, const MediaUrls& urls) {
+    return {{member::kId, id}, {member::kName, name}, {member::kAvatar50, urls.avatar(id)}};
+}
+
+Json songJson(const Song& song, const Catalogue& catalogue, const MediaUrls& urls) {
+    const User* uploader = catalogue.user(song.userId);
+    Json user = uploader ? userJson(uploader->id, uploader->name, urls) : userJson(song.userId, "", urls);
+    if (!uploader) user[member::kAvatar50] = urls.avatar(kDefaultAvatarId);
+    return {{member::kId, song.id},
+            {member::kName, song.name},
+            {member::kSource, urls.sound(song.id)},
+            {member::kPic100, urls.cover(song.id)},
+            {member::kUserId, song.userId},
+            {member::kUser, std::move(user)},
+            {member::kDuration, song.seconds},
+            {member::kCreateTime, song.createTime},
+            {member::kPlayCount, song.plays},
+            {member::kCommentCount, song.comments.size()}};
+}
+
+Json channelJson(const Channel& channel, const MediaUrls& urls) {
+    return {{member::kId, channel.id},
+            {member::kName, channel.name},
+            {member::kPic100, urls.channelPicture(channel.id)},
+            {member::kSoundCount, channel.songIds.size()}};
+}
+
+Json succeeded(Json result, std::string_view message) {
+    Json document = {{member::kState, 1}};
+    if (!message.empty()) document[member::kMessage] = message;
+    document[member::kResult] = std::move(result);
+    return document;
+}
+
+Json refused(std::string_view message) { return {{member::kState, 0}, {member::kMessage, message}}; }
+
+Json refusedWithError(std::string_view message) {
+    return {{member::kState, 0}, {member::kError, {{member::kMessage, message}}}};
+}
+
+std::string jsonText(const Json& document) { return document.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+void replyJsonText(Response& response, std::string text) {
+    response.set_content(std::move(text), "application/json; charset=utf-8");
+}
+
+void replyJson(Response& response, const Json& document, int status) {
+    response.status = status;
+    replyJsonText(response, jsonText(document));
+}
+
+std::string parameter(const Request& request, std::string_view name) {
+    return request.get_param_value(std::string(name).c_str());
+}
+
+std::string legacyTextParameter(const Request& request, std::string_view name) {
+    return net::gb18030ToUtf8(parameter(request, name));
+}
+
+std::optional<std::int64_t> numberParameter(const Request& request, std::string_view name, std::int64_t fallback,
+                                            std::int64_t low, std::int64_t high) {
+    const std::string key(name);
+    if (!request.has_param(key.c_str())) return fallback;
+    return wholeNumber(request.get_param_value(key.c_str()), low, high);
+}
+
+void replyBadParameter(Response& response) { replyJson(response, refused(text::kBadParameter), 400); }
+
+}  // namespace vamu::service

@@ -1,0 +1,57 @@
+#pragma once
+// The JSON shapes of the music service's replies and the media addresses inside them.
+
+#include "catalogue.h"
+#include "http_server.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vamu::service {
+
+// Members keep the order they are written in, so replies read as they were built.
+using Json = nlohmann::ordered_json;
+
+// Absolute media addresses under one base ("http://127.0.0.1:8960").
+class MediaUrls {
+public:
+    explicit MediaUrls(std::string base) : m_base(std::move(base)) {}
+    [[nodiscard]] std::string cover(Id song) const;
+    [[nodiscard]] std::string channelPicture(Id channel) const;
+    [[nodiscard]] std::string avatar(Id user) const;
+    [[nodiscard]] std::string sound(Id song) const;
+
+private:
+    std::string m_base;
+};
+
+[[nodiscard]] Json userJson(Id id, std::string_view name, const MediaUrls& urls);
+// An uploader that is not in the catalogue (a registered account) gets the default avatar.
+[[nodiscard]] Json songJson(const Song& song, const Catalogue& catalogue, const MediaUrls& urls);
+[[nodiscard]] Json channelJson(const Channel& channel, const MediaUrls& urls);
+
+// Envelopes: {"state":1,"result":...}; {"state":0,"message":...}; {"state":0,"error":{"message":...}}.
+[[nodiscard]] Json succeeded(Json result, std::string_view message = {});
+[[nodiscard]] Json refused(std::string_view message);
+[[nodiscard]] Json refusedWithError(std::string_view message);
+
+// UTF-8 text of a document; invalid sequences in strings become U+FFFD.
+[[nodiscard]] std::string jsonText(const Json& document);
+void replyJson(Response& response, const Json& document, int status = 200);
+void replyJsonText(Response& response, std::string text);
+
+// Request values, already percent-decoded. A missing parameter gives `fallback`; one that
+// is not a whole number within [low, high] gives nullopt.
+[[nodiscard]] std::string parameter(const Request& request, std::string_view name);
+// A value the client sends as the GB18030 bytes of its text (account names, passwords,
+// codes), as UTF-8. ASCII is the same in both.
+[[nodiscard]] std::string legacyTextParameter(const Request& request, std::string_view name);
+[[nodiscard]] std::optional<std::int64_t> numberParameter(const Request& request, std::string_view name,
+                                                          std::int64_t fallback, std::int64_t low, std::int64_t high);
+// Answers HTTP 400 with {"state":0,"message":"参数错误"}.
+void replyBadParameter(Response& response);
+
+}  // namespace vamu::service

@@ -1,0 +1,216 @@
+// The music service's reading endpoints and media, through the program's own HTTP
+// routine against a running vamu-service.
+
+#include "service_client.h"
+
+#include <set>
+
+namespace vamu::test {
+namespace {
+
+class ServiceCatalogueEndpoints : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_service = new TestService(); }
+    static void TearDownTestSuite() {
+        delete s_service;
+        s_service = nullptr;
+    }
+    void SetUp() override { ASSERT_SERVICE_RUNNING(*s_service); }
+    static const TestService& service() { return *s_service; }
+    static json getJson(const std::string& pathAndQuery) { return parsed(get(service().apiUrl(pathAndQuery))); }
+
+    static inline TestService* s_service = nullptr;
+};
+
+TEST_F(ServiceCatalogueEndpoints, ChannelsComeTenAPageUntilAnEmptyPage) {
+    std::vector<std::size_t> sizes;
+    std::set<long long> ids;
+    for (int page = 1; page <= 4; ++page) {
+        const auto reply = getJson("/channel/get?with_sound=0&order=hot&page=" + std::to_string(page));
+        ASSERT_EQ(reply["state"], 1);
+        sizes.push_back(reply["result"]["data"].size());
+        for (const auto& channel : reply["result"]["data"]) {
+            ids.insert(channel["id"].get<long long>());
+            EXPECT_TRUE(channel["name"].is_string());
+            EXPECT_TRUE(channel["pic_100"].get<std::string>().starts_with(service().apiBase() + "/media/channel/"));
+            EXPECT_GE(channel["sound_count"].get<int>(), 1);
+        }
+    }
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{10, 10, 4, 0}));
+    EXPECT_EQ(ids.size(), 24u);
+}
+
+TEST_F(ServiceCatalogueEndpoints, HotListHasFiftyFullPagesOfCompleteSongs) {
+    for (const int page : {1, 17, 50}) {
+        const auto reply = getJson("/sound/hot?page=" + std::to_string(page));
+        ASSERT_EQ(reply["result"]["data"].size(), 20u) << page;
+        for (const auto& song : reply["result"]["data"]) {
+            for (const char* member : {"source", "name", "id", "user_id", "pic_100"}) EXPECT_TRUE(song.contains(member)) << member;
+            EXPECT_TRUE(song["user"]["name"].is_string());
+            EXPECT_EQ(song["user_id"], song["user"]["id"]);
+        }
+    }
+    EXPECT_TRUE(getJson("/sound/hot?page=51")["result"]["data"].empty());
+    EXPECT_TRUE(getJson("/sound/hot?page=0")["result"]["data"].empty());
+    EXPECT_EQ(get(service().apiUrl("/sound/hot?page=abc")).status, 400);
+}
+
+TEST_F(ServiceCatalogueEndpoints, ChannelSongsArePagedByLimitAndCountedBySoundCount) {
+    const auto first = getJson("/channel/get?with_sound=0&order=hot&page=1")["result"]["data"][0];
+    const auto id = std::to_string(first["id"].get<long long>());
+    const int count = first["sound_count"];
+    int seen = 0;
+    // The program asks for pages 1 to (count / 20) + 1; the page after the last is empty.
+    for (int page = 1; page <= count / 20 + 1; ++page) {
+        const auto reply = getJson("/channel/info?limit=20&id=" + id + "&list_order=hot&page=" + std::to_string(page));
+        ASSERT_EQ(reply["state"], 1);
+        EXPECT_FALSE(reply["result"]["data"].empty());  // the program needs members here even when no songs follow
+        seen += static_cast<int>(reply["result"]["data"]["sounds"].size());
+    }
+    EXPECT_EQ(seen, count);
+    EXPECT_EQ(getJson("/channel/info?limit=7&id=" + id + "&list_order=hot&page=1")["result"]["data"]["sounds"].size(), 7u);
+    const auto unknown = getJson("/channel/info?limit=20&id=9999&list_order=hot&page=1");
+    EXPECT_EQ(unknown["state"], 0);
+    EXPECT_FALSE(unknown.contains("result"));
+}
+
+TEST_F(ServiceCatalogueEndpoints, CommentsCarryWriterAndTextUpToTheLimit) {
+    std::size_t most = 0;
+    bool sawEmpty = false;
+    for (long long id = 20001; id <= 20010; ++id) {
+        const auto reply = getJson("/bullet/get?sound_id=" + std::to_string(id) + "&limit=120");
+        ASSERT_EQ(reply["state"], 1);
+        const auto& data = reply["result"]["data"];
+        EXPECT_LE(data.size(), 120u);
+        most = std::max(most, data.size());
+        sawEmpty = sawEmpty || data.empty();
+        for (const auto& comment : data) {
+            EXPECT_FALSE(comment["content"].get<std::string>().empty());
+            EXPECT_TRUE(comment["user"]["avatar_50"].get<std::string>().ends_with(".png"));
+            EXPECT_TRUE(comment["user"]["name"].is_string());
+        }
+    }
+    EXPECT_EQ(most, 120u);  // a song with 150 comments is cut at the limit
+    EXPECT_TRUE(sawEmpty);
+    EXPECT_EQ(getJson("/bullet/get?sound_id=1&limit=120")["state"], 0);
+}
+
+TEST_F(ServiceCatalogueEndpoints, SearchDecodesEveryByteEncodedKeywordsAndPagesByTen) {
+    const auto hot = getJson("/sound/hot?page=1")["result"]["data"];
+    std::string chinese;
+    std::string ascii;
+    for (const auto& song : hot) {
+        const auto name = song["name"].get<std::string>();
+        if (chinese.empty() && static_cast<unsigned char>(name[0]) >= 0xE0) chinese = name;
+        if (ascii.empty() && std::all_of(name.begin(), name.end(), [](char c) { return c > 0 && c < 0x7F; })) ascii = name;
+    }
+    ASSERT_FALSE(chinese.empty());
+    ASSERT_FALSE(ascii.empty());
+    const auto finds = [&](const std::string& keyword, const std::string& wanted) {
+        for (int page = 1; page < 10; ++page) {
+            const auto reply = getJson("/sound/search?keyword=" + keywordValue(keyword) + "&page=" + std::to_string(page));
+            EXPECT_EQ(reply["state"], 1);
+            const auto& data = reply["result"]["data"];
+            EXPECT_LE(data.size(), 10u);
+            for (const auto& song : data) {
+                if (song["name"] == wanted) return true;
+                for (const char* member : {"source", "name", "id"}) EXPECT_TRUE(song.contains(member));
+            }
+            if (data.size() < 10) return false;
+        }
+        return false;
+    };
+    EXPECT_TRUE(finds(chinese, chinese));
+    EXPECT_TRUE(finds(chinese.substr(0, 3), chinese));  // one character, three percent-encoded bytes
+    std::string lower = ascii;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_TRUE(finds(lower, ascii));
+    EXPECT_TRUE(getJson("/sound/search?keyword=" + keywordValue("zzzz-nothing") + "&page=1")["result"]["data"].empty());
+
+    const auto empty = getJson("/sound/search?keyword=&page=1");
+    EXPECT_EQ(empty["state"], 0);
+    EXPECT_EQ(empty["message"], "请输入搜索关键词");
+}
+
+TEST_F(ServiceCatalogueEndpoints, UploaderSongsComeByPageUntilEmpty) {
+    // The uploader with the most songs in the demo catalogue owns song 20001.
+    const auto details = parsed(get(service().companionUrl("/info.php?id=20001"), "key=6351"));
+    const auto uploader = std::to_string(details["result"]["user_id"].get<long long>());
+    std::vector<std::size_t> sizes;
+    for (int page = 1; page <= 4; ++page) {
+        const auto reply = getJson("/user/sound?user_id=" + uploader + "&order=new&page=" + std::to_string(page));
+        ASSERT_EQ(reply["state"], 1);
+        sizes.push_back(reply["result"]["data"].size());
+    }
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{10, 10, 3, 0}));
+    EXPECT_EQ(getJson("/user/sound?user_id=1&order=new&page=1")["state"], 0);
+}
+
+TEST_F(ServiceCatalogueEndpoints, PicturesArePngsOfTheirSizes) {
+    const auto song = getJson("/sound/hot?page=1")["result"]["data"][0];
+    const std::pair<std::string, unsigned> pictures[] = {{song["pic_100"], 100}, {song["user"]["avatar_50"], 50}};
+    for (const auto& [url, size] : pictures) {
+        net::HttpRequestArgs args;
+        args.url = url;
+        args.maxBodyBytes = net::kMaxPictureReplyBytes;
+        const auto reply = net::httpRequest(args);
+        ASSERT_EQ(reply.status, 200) << url;
+        ASSERT_GT(reply.body.size(), 24u);
+        EXPECT_EQ(reply.body.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+        EXPECT_EQ(static_cast<unsigned char>(reply.body[19]), size);  // IHDR width, low byte
+        EXPECT_EQ(static_cast<unsigned char>(reply.body[23]), size);  // IHDR height, low byte
+    }
+    EXPECT_EQ(get(service().apiUrl("/media/cover/1.png")).status, 404);
+}
+
+TEST_F(ServiceCatalogueEndpoints, SongsAreMp3WithLengthAndRanges) {
+    const auto song = getJson("/sound/hot?page=1")["result"]["data"][0];
+    net::HttpRequestArgs args;
+    args.url = song["source"];
+    const auto whole = net::httpRequest(args);
+    ASSERT_EQ(whole.status, 200);
+    const auto size = whole.body.size();
+    ASSERT_GT(size, 16000u);  // at least a second at 128 kbit/s
+    EXPECT_EQ(static_cast<unsigned char>(whole.body[0]), 0xFF);  // an MPEG frame header opens the file
+    EXPECT_EQ(static_cast<unsigned char>(whole.body[1]) & 0xE0, 0xE0);
+    EXPECT_NE(whole.responseHeaders->find("Content-Length: " + std::to_string(size)), std::string::npos);
+    EXPECT_NE(whole.responseHeaders->find("Accept-Ranges: bytes"), std::string::npos);
+
+    struct Case {
+        std::string range;
+        long status;
+        std::size_t first;
+        std::size_t length;
+    };
+    const Case cases[] = {
+        {"bytes=100-199", 206, 100, 100},
+        {"bytes=" + std::to_string(size - 10) + "-", 206, size - 10, 10},
+        {"bytes=-64", 206, size - 64, 64},
+        {"bytes=1000-" + std::to_string(size + 5000), 206, 1000, size - 1000},
+        {"bytes=" + std::to_string(size) + "-", 416, 0, 0},
+    };
+    for (const auto& c : cases) {
+        args.extraHeaders = "Range: " + c.range;
+        const auto part = net::httpRequest(args);
+        EXPECT_EQ(part.status, c.status) << c.range;
+        if (c.status == 206) {
+            EXPECT_EQ(part.body, whole.body.substr(c.first, c.length)) << c.range;
+            EXPECT_NE(part.responseHeaders->find("Content-Range: bytes " + std::to_string(c.first) + "-" +
+                                                 std::to_string(c.first + c.length - 1) + "/" + std::to_string(size)),
+                      std::string::npos)
+                << c.range;
+        } else {
+            EXPECT_NE(part.responseHeaders->find("Content-Range: bytes */" + std::to_string(size)), std::string::npos);
+        }
+    }
+    args.extraHeaders.clear();
+    args.method = 2;  // HEAD
+    const auto head = net::httpRequest(args);
+    EXPECT_EQ(head.status, 200);
+    EXPECT_TRUE(head.body.empty());
+    EXPECT_NE(head.responseHeaders->find("Content-Length: " + std::to_string(size)), std::string::npos);
+    EXPECT_EQ(get(service().apiUrl("/media/sound/1.mp3")).status, 404);
+}
+
+}  // namespace
+}  // namespace vamu::test

@@ -1,0 +1,233 @@
+// Fault injection, slow and stalled streams, bad requests, many clients at once and a
+// clean stop, against a running vamu-service.
+
+#include "service_client.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+namespace vamu::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+TEST(ServiceFaults, EveryEndpointModeMisbehavesAsNamed) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    const auto url = service.apiUrl("/sound/hot?page=1");
+    const auto normal = get(url).body;
+    ASSERT_EQ(parsed(get(url))["state"], 1);
+
+    setFaults(service, {"/sound/hot=html"});
+    auto reply = get(url);
+    EXPECT_EQ(reply.status, 502);
+    EXPECT_TRUE(reply.body.starts_with("<!DOCTYPE html>"));
+
+    setFaults(service, {"/sound/hot=broken-json"});
+    reply = get(url);
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_TRUE(json::parse(reply.body, nullptr, false).is_discarded());
+    EXPECT_TRUE(normal.starts_with(reply.body));
+    EXPECT_FALSE(reply.body.empty());
+
+    setFaults(service, {"/sound/hot=empty"});
+    reply = get(url);
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_EQ(reply.outcome, net::HttpOutcome::Completed);
+    EXPECT_TRUE(reply.body.empty());
+
+    setFaults(service, {"/sound/hot=drop"});
+    EXPECT_EQ(get(url).outcome, net::HttpOutcome::TransportFailed);
+
+    setFaults(service, {"/sound/hot=oversized"});
+    EXPECT_EQ(get(url).outcome, net::HttpOutcome::TooLarge);
+    setFaults(service, {"/sound/hot=oversized:4000"});
+    reply = get(url);
+    EXPECT_EQ(reply.body.size(), 4000u);
+    EXPECT_FALSE(json::parse(reply.body, nullptr, false).is_discarded());  // only its size is wrong
+
+    setFaults(service, {"/sound/hot=delay:400"});
+    auto start = Clock::now();
+    reply = get(url);
+    EXPECT_GE(secondsSince(start), 0.4);
+    EXPECT_EQ(reply.body, normal);
+
+    setFaults(service, {"/sound/hot=status:503"});
+    EXPECT_EQ(get(url).status, 503);
+
+    // A counted rule runs out; other endpoints were never touched.
+    setFaults(service, {"/sound/hot=html*2"});
+    EXPECT_EQ(get(url).status, 502);
+    EXPECT_EQ(get(service.apiUrl("/channel/get?page=1")).status, 200);
+    EXPECT_EQ(get(url).status, 502);
+    EXPECT_EQ(get(url).body, normal);
+
+    const auto bad = post(service.apiUrl("/admin/faults"), "fault=" + formValue("/sound/hot=teapot"));
+    EXPECT_EQ(bad.status, 400);
+    EXPECT_NE(bad.body.find("teapot"), std::string::npos);
+}
+
+TEST(ServiceFaults, StartUpRulesAndCompanionKeysApply) {
+    TestService service({.arguments = {"--fault", "/vamu.php?do=xt=empty", "--fault", "/info.php=html*1"}});
+    ASSERT_SERVICE_RUNNING(service);
+    const auto companion = [&](const std::string& body) { return post(service.companionUrl("/vamu.php"), body).body; };
+    EXPECT_EQ(companion("do=xt&id=1"), "");
+    EXPECT_EQ(companion("do=gx&bbh=2.36"), "1");
+    // id + key - 6351 = 20005
+    EXPECT_EQ(get(service.companionUrl("/info.php?id=1"), "key=26355").status, 502);
+    EXPECT_EQ(parsed(get(service.companionUrl("/info.php?id=1"), "key=26355"))["state"], 1);
+}
+
+TEST(ServiceFaults, StreamsThrottleToTheirRateOrStall) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    const auto song = parsed(get(service.apiUrl("/sound/hot?page=1")))["result"]["data"][0];
+    net::HttpRequestArgs args;
+    args.url = song["source"];
+    const auto size = net::httpRequest(args).body.size();  // also makes the file before timing starts
+    ASSERT_GT(size, 30000u);
+
+    const long rate = static_cast<long>(size / 2);  // two seconds for the whole song
+    setFaults(service, {}, {"all=throttle:" + std::to_string(rate)});
+    auto start = Clock::now();
+    auto reply = net::httpRequest(args);
+    EXPECT_EQ(reply.body.size(), size);
+    EXPECT_GE(secondsSince(start), 1.5);
+    EXPECT_LE(secondsSince(start), 10.0);
+
+    setFaults(service, {}, {"all=stall:10000"});
+    args.idleTimeout = std::chrono::seconds(1);
+    start = Clock::now();
+    reply = net::httpRequest(args);
+    EXPECT_EQ(reply.outcome, net::HttpOutcome::TransportFailed);
+    EXPECT_GE(secondsSince(start), 0.9);
+
+    // A rule for one song leaves the others at full speed.
+    setFaults(service, {}, {std::to_string(song["id"].get<long long>()) + "=stall:0"});
+    args.idleTimeout = std::chrono::seconds(30);  // the song is made on this first request
+    args.url = parsed(get(service.apiUrl("/sound/hot?page=1")))["result"]["data"][1]["source"];
+    EXPECT_EQ(net::httpRequest(args).outcome, net::HttpOutcome::Completed);
+}
+
+// Sends `bytes` on a new connection and answers the status line of the reply ("" when
+// the connection closes without one).
+std::string rawStatusLine(int port, const std::string& bytes) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    timeval timeout{5, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        (void)::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        char buffer[4096];
+        for (ssize_t n; answer.find("\r\n") == std::string::npos && (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+            answer.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(fd);
+    return answer.substr(0, answer.find("\r\n"));
+}
+
+TEST(ServiceRobustness, BadRequestsGetClearErrorsAndTheServiceCarriesOn) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    EXPECT_EQ(get(service.apiUrl("/no/such/endpoint")).status, 404);
+    EXPECT_EQ(get(service.apiUrl("/channel/info?limit=0&id=101&page=1")).status, 400);
+    EXPECT_EQ(get(service.apiUrl("/channel/get?page=" + std::string(30, '9'))).status, 400);
+    EXPECT_EQ(get(service.apiUrl("/sound/hot?page=1&x=" + std::string(20000, 'a'))).status, 414);
+    EXPECT_EQ(post(service.apiUrl("/index/login"), std::string(2 << 20, 'a')).status, 413);
+    // Invalid UTF-8 and odd escapes in values are taken as bytes, never crash the service.
+    EXPECT_EQ(parsed(get(service.apiUrl("/sound/search?keyword=%FF%FE%ZZ&page=1")))["state"], 1);
+    EXPECT_EQ(parsed(post(service.apiUrl("/index/login"), "username=%FF&password=%C0"))["state"], 0);
+
+    EXPECT_EQ(rawStatusLine(service.apiPort(), "\x01\x02 garbage\r\n\r\n"), "HTTP/1.1 400 Bad Request");
+    EXPECT_EQ(rawStatusLine(service.companionPort(), "GET /vamu.php HTTP/1.1\r\nHost: x\r\n\r\n"), "HTTP/1.1 404 Not Found");
+    EXPECT_EQ(parsed(get(service.apiUrl("/sound/hot?page=1")))["state"], 1);
+}
+
+TEST(ServiceRobustness, ManyClientsAtOnceAllGetTheirAnswers) {
+    TestService service({.arguments = {"--rotate-session", "5"}});
+    ASSERT_SERVICE_RUNNING(service);
+    const auto cookies = loginDemo(service);
+    const auto hot = parsed(get(service.apiUrl("/sound/hot?page=2")))["result"]["data"];
+    constexpr int kClients = 16;
+    constexpr int kRounds = 10;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> clients;
+    for (int client = 0; client < kClients; ++client) {
+        clients.emplace_back([&, client] {
+            std::string session = cookies;
+            for (int round = 0; round < kRounds; ++round) {
+                const auto page = std::to_string(1 + (client + round) % 50);
+                const bool ok = parsed(get(service.apiUrl("/sound/hot?page=" + page)))["result"]["data"].size() == 20 &&
+                                parsed(get(service.apiUrl("/channel/get?page=1")))["state"] == 1;
+                const auto info = get(service.apiUrl("/user/info"), session);
+                session = info.cookies.value_or(session);
+                if (!ok || parsed(info)["state"] != 1) ++failures;
+            }
+            // Each client likes one song of its own; none may be lost.
+            const auto id = std::to_string(hot[client]["id"].get<long long>());
+            if (parsed(post(service.apiUrl("/sound/like"), "type=1&v=9&sound_id=" + id, session))["state"] != 1) ++failures;
+        });
+    }
+    for (auto& c : clients) c.join();
+    EXPECT_EQ(failures.load(), 0);
+    std::set<long long> liked;
+    for (int page = 1; page <= 4; ++page) {
+        const auto reply = parsed(post(service.apiUrl("/player/likes"), "limit=20&v=9&page=" + std::to_string(page), cookies));
+        for (const auto& song : reply["result"]["sounds"]) {
+            liked.insert(song["id"].get<long long>());
+        }
+    }
+    for (int client = 0; client < kClients; ++client) EXPECT_TRUE(liked.count(hot[client]["id"].get<long long>())) << client;
+}
+
+TEST(ServiceRobustness, ConcurrentStreamsOfOneNewSongGetTheSameBytes) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    // No song is made before it is asked for: every stream waits on the same first making.
+    const std::string url = parsed(get(service.apiUrl("/sound/hot?page=1")))["result"]["data"][5]["source"];
+    constexpr int kStreams = 8;
+    std::vector<std::string> bodies(kStreams);
+    std::vector<std::thread> streams;
+    for (int i = 0; i < kStreams; ++i) {
+        streams.emplace_back([&, i] {
+            net::HttpRequestArgs args;
+            args.url = url;
+            bodies[static_cast<std::size_t>(i)] = net::httpRequest(args).body;
+        });
+    }
+    for (auto& s : streams) s.join();
+    ASSERT_GT(bodies[0].size(), 16000u);
+    for (const auto& body : bodies) EXPECT_EQ(body, bodies[0]);
+}
+
+TEST(ServiceRobustness, StopsCleanlyOnSigtermEvenWithAStalledStreamOpen) {
+    TestService service({.arguments = {"--stream", "all=stall:100"}});
+    ASSERT_SERVICE_RUNNING(service);
+    const std::string url = parsed(get(service.apiUrl("/sound/hot?page=1")))["result"]["data"][0]["source"];
+    std::thread stalled([&] {
+        net::HttpRequestArgs args;
+        args.url = url;
+        args.idleTimeout = std::chrono::seconds(30);
+        (void)net::httpRequest(args);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto start = Clock::now();
+    EXPECT_EQ(service.stop(), 0);
+    EXPECT_LT(secondsSince(start), 8.0);
+    stalled.join();
+    EXPECT_TRUE(service.waitForLogLine("stopped", std::chrono::seconds(5)));
+}
+
+}  // namespace
+}  // namespace vamu::test
