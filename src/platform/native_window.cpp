@@ -5,8 +5,10 @@
 #include "platform/system.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QCursor>
 #include <QIcon>
+#include <QInputMethod>
 #include <QPainter>
 #include <QPixmap>
 
@@ -233,6 +235,7 @@ void NativeWindow::setTopmost(bool on) {
 void NativeWindow::raise() { m_window->raise(); }
 void NativeWindow::activate() { m_window->requestActivate(); }
 bool NativeWindow::isActive() const { return m_window->isActive(); }
+bool NativeWindow::hasFocus() const { return QGuiApplication::focusWindow() == m_window.get(); }
 
 void NativeWindow::setOpacity(double opacity) {
     m_opacity = std::clamp(opacity, 0.0, 1.0);
@@ -330,6 +333,14 @@ bool NativeWindow::inManualDrag() const { return m_window->inManualDrag(); }
 void NativeWindow::setAcceptDrops(bool on) { m_window->setAcceptDrops(on); }
 void NativeWindow::setInputMethodEnabled(bool on) { m_window->setInputMethodEnabled(on); }
 void NativeWindow::setInputMethodRect(const QRect& rect) { m_window->setInputMethodRect(rect); }
+
+void NativeWindow::updateInputMethod() {
+    if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
+}
+
+void NativeWindow::commitInputMethod() {
+    if (hasFocus()) QGuiApplication::inputMethod()->commit();
+}
 
 void shutdown() {
     std::vector<WindowHandle> handles;

@@ -124,6 +124,15 @@ public:
     void raise();
     void activate();
     [[nodiscard]] bool isActive() const;
+    // This very window has the keyboard focus (isActive() also answers true while a
+    // window it owns has it).
+    [[nodiscard]] bool hasFocus() const;
+    // While this window has the focus: asks the handler for the input method's state
+    // again (kImeRequest, platform/input_method.h) after focus, caret or text
+    // changes; or ends a composition by committing what has been composed. Without
+    // an answer to kImeRequest, setInputMethodEnabled and setInputMethodRect hold.
+    void updateInputMethod();
+    void commitInputMethod();
     // Whole-window opacity for fades, 0..1.
     void setOpacity(double opacity);
     [[nodiscard]] double opacity() const { return m_opacity; }

@@ -1,5 +1,6 @@
 #include "platform/qt_window.h"
 
+#include "platform/input_method.h"
 #include "platform/keys.h"
 #include "platform/system.h"
 
@@ -277,13 +278,9 @@ bool QtWindow::event(QEvent* event) {
     case QEvent::InputMethod:
         inputMethodEvent(event);
         return true;
-    case QEvent::InputMethodQuery: {
-        auto* query = static_cast<QInputMethodQueryEvent*>(event);
-        query->setValue(Qt::ImEnabled, m_inputMethodEnabled);
-        query->setValue(Qt::ImCursorRectangle, m_inputMethodRect);
-        query->accept();
+    case QEvent::InputMethodQuery:
+        inputMethodQuery(static_cast<QInputMethodQueryEvent*>(event));
         return true;
-    }
     case QEvent::FocusIn:
         deliver(msg::kActivate, 1, 0);
         return true;
@@ -317,6 +314,29 @@ bool QtWindow::event(QEvent* event) {
     default:
         return QWindow::event(event);
     }
+}
+
+// The handler answers for the text being edited; without an answer the window's own
+// setting holds.
+void QtWindow::inputMethodQuery(QInputMethodQueryEvent* query) {
+    InputMethodState state;
+    const bool answered =
+        m_native.deliver(Message{msg::kImeRequest, 0, reinterpret_cast<std::intptr_t>(&state)}) != 0;
+    if (!answered) {
+        state.enabled = m_inputMethodEnabled;
+        state.cursorRect = m_inputMethodRect;
+    }
+    const Qt::InputMethodQueries queries = query->queries();
+    if (queries & Qt::ImEnabled) query->setValue(Qt::ImEnabled, state.enabled);
+    if (queries & Qt::ImCursorRectangle) query->setValue(Qt::ImCursorRectangle, state.cursorRect);
+    if (queries & Qt::ImHints) query->setValue(Qt::ImHints, static_cast<int>(state.hints));
+    if (answered) {
+        if (queries & Qt::ImSurroundingText) query->setValue(Qt::ImSurroundingText, state.surroundingText);
+        if (queries & Qt::ImCursorPosition) query->setValue(Qt::ImCursorPosition, state.cursorPosition);
+        if (queries & Qt::ImAnchorPosition) query->setValue(Qt::ImAnchorPosition, state.anchorPosition);
+        if (queries & Qt::ImAnchorRectangle) query->setValue(Qt::ImAnchorRectangle, state.cursorRect);
+    }
+    query->accept();
 }
 
 }  // namespace vamu::platform::detail

@@ -6,6 +6,7 @@
 #include "platform/native_window.h"
 
 #include <QBackingStore>
+#include <QInputMethodQueryEvent>
 #include <QPointF>
 #include <QWindow>
 
@@ -55,6 +56,7 @@ private:
         bool wasDouble = false;
     };
 
+    void inputMethodQuery(QInputMethodQueryEvent* query);
     bool mouseEvent(QEvent* event);
     bool keyEvent(QEvent* event);
     bool dragEvent(QEvent* event);

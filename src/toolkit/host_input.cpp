@@ -3,6 +3,7 @@
 // changes and the close request.
 #include "toolkit/host_window.h"
 
+#include "platform/input_method.h"
 #include "platform/keys.h"
 #include "platform/system.h"
 #include "platform/ui_thread.h"
@@ -206,6 +207,8 @@ std::intptr_t HostWindow::windowProc(const Message& message) {
         if (raise(windowEvent(message))) return 0;
         return m_root->deliverToFocused(Message{message.id == msg::kSysKeyUp ? msg::kKeyUp : message.id,
                                                 message.wParam, message.lParam});
+    case msg::kImeRequest:
+        return m_root->deliverToFocused(message);
     case msg::kMouseWheel: {
         if (raise(windowEvent(message))) return 0;
         const QPoint last = m_root->lastMousePosition();

@@ -1,5 +1,6 @@
 // Native windows: Qt input translated into messages, timers, destruction, geometry
 // and the show and hide animations.
+#include "platform/input_method.h"
 #include "platform/keys.h"
 #include "platform/native_window.h"
 #include "platform/qt_test_app.h"
@@ -225,6 +226,39 @@ TEST(NativeWindow, ManualMoveFollowsTheMouseWhereTheWindowManagerCannot) {
     EXPECT_EQ(w.native().geometry().topLeft(), QPoint(80, 80));
     QTest::mouseRelease(qt, Qt::LeftButton, {}, QPoint(40, 30));
     EXPECT_FALSE(w.native().inManualDrag());
+}
+
+TEST(NativeWindow, TheHandlerAnswersTheInputMethodsQuestions) {
+    Window w;
+    bool answer = true;
+    w.native().setMessageHandler([&](const Message& m) -> std::intptr_t {
+        if (m.id != msg::kImeRequest || !answer) return 0;
+        auto* state = reinterpret_cast<InputMethodState*>(m.lParam);
+        state->enabled = true;
+        state->cursorRect = QRect(12, 4, 1, 14);
+        state->surroundingText = QStringLiteral("音乐ID");
+        state->cursorPosition = 2;
+        state->anchorPosition = 1;
+        state->hints = Qt::ImhFormattedNumbersOnly;
+        return 1;
+    });
+    QInputMethodQueryEvent asked(Qt::ImQueryAll);
+    QCoreApplication::sendEvent(w.native().qtWindow(), &asked);
+    EXPECT_TRUE(asked.value(Qt::ImEnabled).toBool());
+    EXPECT_EQ(asked.value(Qt::ImCursorRectangle).toRect(), QRect(12, 4, 1, 14));
+    EXPECT_EQ(asked.value(Qt::ImSurroundingText).toString(), QStringLiteral("音乐ID"));
+    EXPECT_EQ(asked.value(Qt::ImCursorPosition).toInt(), 2);
+    EXPECT_EQ(asked.value(Qt::ImAnchorPosition).toInt(), 1);
+    EXPECT_EQ(asked.value(Qt::ImHints).toInt(), static_cast<int>(Qt::ImhFormattedNumbersOnly));
+    // Without an answer the window's own setting holds: off unless switched on.
+    answer = false;
+    QInputMethodQueryEvent unanswered(Qt::ImEnabled);
+    QCoreApplication::sendEvent(w.native().qtWindow(), &unanswered);
+    EXPECT_FALSE(unanswered.value(Qt::ImEnabled).toBool());
+    w.native().setInputMethodEnabled(true);
+    QInputMethodQueryEvent switchedOn(Qt::ImEnabled);
+    QCoreApplication::sendEvent(w.native().qtWindow(), &switchedOn);
+    EXPECT_TRUE(switchedOn.value(Qt::ImEnabled).toBool());
 }
 
 }  // namespace
