@@ -1,8 +1,13 @@
-// The toolkit gallery: a shadowed layered window with every caption button and a few
-// controls drawn with the painting primitives, and a window without alpha with
-// rounded corners. Run it under Xvfb to look at the toolkit.
-//   vamu-gallery [--quit-after MS]
+// The toolkit gallery: a shadowed layered window with every caption button, a few
+// controls drawn with the painting primitives and a button per page of controls, and a
+// window without alpha with rounded corners. Run it under Xvfb to look at the toolkit.
+//   vamu-gallery [--page buttons|lists|edit|msgbox] [--quit-after MS] [--no-open]
+// --page shows that page alone; --no-open prints the addresses links would open.
 #include "gallery_controls.h"
+#include "gallery_pages.h"
+
+#include "platform/application.h"
+#include "platform/desktop.h"
 
 #include "platform/system.h"
 #include "platform/window_animation.h"
@@ -10,30 +15,18 @@
 #include "toolkit/toolkit.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QTimer>
 
+#include <cstdio>
+#include <map>
 #include <memory>
 
 namespace {
 
 using namespace vamu;
 using namespace vamu::toolkit;
-
-QImage makeIcon() {
-    QImage icon(32, 32, QImage::Format_ARGB32_Premultiplied);
-    icon.fill(Qt::transparent);
-    QPainter painter(&icon);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0x2B, 0x7C, 0xD3));
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QRectF(1, 1, 30, 30));
-    painter.setBrush(Qt::white);
-    painter.drawEllipse(QRectF(9, 9, 14, 14));
-    return icon;
-}
 
 // A skin picture: a blue caption band over a light body, stretched over the content.
 QImage makeSkin() {
@@ -62,19 +55,33 @@ std::unique_ptr<HostWindow> makeRoundWindow() {
     options.backgroundColour = 0x6B4A2E;  // Windows colour value: a dark blue
     options.cornerRadius = 12;
     window->attach(createNativeWindow(spec), options);
-    window->setIcon(makeIcon());
+    window->setIcon(gallery::galleryIcon());
     gallery::Caption::make(*window, QRect(16, 50, 260, 60),
                            QStringLiteral("没有透明度的窗口：内容区域带圆角，窗口形状由区域裁出。"), 0xFFFFFFFF, 13);
     return window;
 }
 
-std::unique_ptr<HostWindow> makeMainWindow(HostWindow* roundWindow) {
+// The page windows, made when their button is first pressed.
+using PageWindows = std::map<std::string_view, std::unique_ptr<HostWindow>>;
+
+void togglePage(PageWindows& windows, const gallery::PageSpec& page) {
+    auto& window = windows[page.name];
+    if (!window) {
+        window = gallery::makePageWindow(page, QPoint(620, 60 + 30 * static_cast<int>(windows.size())));
+        window->show(platform::WindowAnimation::FadeSlideUp, std::chrono::milliseconds(200));
+        return;
+    }
+    if (window->nativeWindow() && window->nativeWindow()->isVisible()) window->nativeWindow()->hide();
+    else window->show();
+}
+
+std::unique_ptr<HostWindow> makeMainWindow(HostWindow* roundWindow, PageWindows& pageWindows) {
     auto window = std::make_unique<HostWindow>();
     WindowSpec spec;
     spec.title = QStringLiteral("vamu 控件库");
     spec.left = 80;
     spec.top = 80;
-    spec.size = QSize(440, 360);
+    spec.size = QSize(520, 400);
     spec.sizable = true;
     AttachOptions options;
     options.captionFlags = caption::kIcon | caption::kTitle | caption::kClose | caption::kMax | caption::kMin |
@@ -83,7 +90,7 @@ std::unique_ptr<HostWindow> makeMainWindow(HostWindow* roundWindow) {
     options.backgroundPicture = makeSkin();
     options.fillType = 1;
     window->attach(createNativeWindow(spec), options);
-    window->setIcon(makeIcon());
+    window->setIcon(gallery::galleryIcon());
     window->setCloseOnEscape(true);
     window->setCloseAnimation(platform::WindowAnimation::Fade, std::chrono::milliseconds(180));
     window->setTrackSizes(QSize(360, 300), QSize());
@@ -104,7 +111,14 @@ std::unique_ptr<HostWindow> makeMainWindow(HostWindow* roundWindow) {
     gallery::CheckSample::make(host, QRect(186, 106, 160, 22), QStringLiteral("显示弹幕"));
     BaseControl::create(std::make_unique<gallery::TextSample>(), host, QRect(16, 140, 400, 44), kind::kLabel, "Label");
     BaseControl::create(std::make_unique<gallery::Swatches>(), host, QRect(16, 196, 210, 72), kind::kLabel, "Label");
-    auto* footer = gallery::Caption::make(host, QRect(16, 300, 400, 20),
+    int left = 16;
+    for (const gallery::PageSpec& page : gallery::pages()) {
+        const int width = 12 * static_cast<int>(page.title.size()) + 24;
+        gallery::SkinButton::make(host, QRect(left, 284, width, 28), page.title,
+                                  [&pageWindows, &page] { togglePage(pageWindows, page); });
+        left += width + 8;
+    }
+    auto* footer = gallery::Caption::make(host, QRect(16, 340, 400, 20),
                                           QStringLiteral("拖动空白处移动窗口；Tab 切换焦点；Esc 关闭。"), 0xFF6A7A8A);
     footer->setLockPos(true, false, true, true);
     window->bindClose([](const Event&) {
@@ -114,21 +128,56 @@ std::unique_ptr<HostWindow> makeMainWindow(HostWindow* roundWindow) {
     return window;
 }
 
+int quitAfter(const QStringList& arguments) {
+    const int at = arguments.indexOf(QStringLiteral("--quit-after"));
+    return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1).toInt() : -1;
+}
+
+QString optionValue(const QStringList& arguments, const QString& option) {
+    const int at = arguments.indexOf(option);
+    return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1) : QString();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication app(argc, argv);
+    // The tray icon of the message-box page needs the platform's application object.
+    const auto app = platform::createApplication(argc, argv);
     toolkitStartup();
-    auto roundWindow = makeRoundWindow();
-    auto mainWindow = makeMainWindow(roundWindow.get());
-    mainWindow->show(platform::WindowAnimation::Fade, std::chrono::milliseconds(150));
-    roundWindow->show();
-    const QStringList arguments = app.arguments();
-    const int quitAt = arguments.indexOf(QStringLiteral("--quit-after"));
-    if (quitAt >= 0 && quitAt + 1 < arguments.size()) {
-        QTimer::singleShot(arguments.at(quitAt + 1).toInt(), [] { QCoreApplication::exit(0); });
+    const QStringList arguments = app->arguments();
+    if (arguments.contains(QStringLiteral("--no-open"))) {
+        platform::setAddressOpener([](const QString& address) {
+            std::fprintf(stderr, "open: %s\n", address.toUtf8().constData());
+            return true;
+        });
     }
-    const int code = app.exec();
+    const QString pageName = optionValue(arguments, QStringLiteral("--page"));
+    std::unique_ptr<HostWindow> roundWindow;
+    std::unique_ptr<HostWindow> mainWindow;
+    PageWindows pageWindows;
+    if (!pageName.isEmpty()) {
+        const gallery::PageSpec* page = gallery::findPage(pageName.toStdString());
+        if (!page) {
+            std::fprintf(stderr, "vamu-gallery: no page \"%s\" (buttons, lists, edit, msgbox)\n", qPrintable(pageName));
+            return 2;
+        }
+        mainWindow = gallery::makePageWindow(*page, QPoint(40, 40));
+        mainWindow->bindClose([](const Event&) {
+            QTimer::singleShot(100, [] { QCoreApplication::exit(0); });
+            return false;
+        });
+        mainWindow->show();
+    } else {
+        roundWindow = makeRoundWindow();
+        mainWindow = makeMainWindow(roundWindow.get(), pageWindows);
+        mainWindow->show(platform::WindowAnimation::Fade, std::chrono::milliseconds(150));
+        roundWindow->show();
+    }
+    if (const int quitAt = quitAfter(arguments); quitAt >= 0) {
+        QTimer::singleShot(quitAt, [] { QCoreApplication::exit(0); });
+    }
+    const int code = app->exec();
+    pageWindows.clear();
     mainWindow.reset();
     roundWindow.reset();
     platform::shutdown();

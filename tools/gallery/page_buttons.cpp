@@ -3,8 +3,8 @@
 //
 // buttons_spinner.gif beside this file is an 8-frame ImageMagick animation (dots in
 // a ring, 90 ms a frame), embedded by the gallery as vamu::gallery::resources::spinner.
-//
-//   void vamu::gallery::buildButtonsPage(toolkit::HostWindow& window);
+#include "gallery_pages.h"
+
 #include "platform/desktop.h"
 #include "toolkit/controls/button.h"
 #include "toolkit/controls/check_button.h"
@@ -21,7 +21,7 @@
 #include "toolkit/host_window.h"
 #include "toolkit/toolkit.h"
 
-#include <embedded/vamu_gallery_buttons_data.h>
+#include <embedded/vamu_gallery_data.h>
 
 #include <QBuffer>
 #include <QPainter>

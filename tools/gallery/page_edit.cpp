@@ -2,8 +2,8 @@
 // password box, a digits-only box of eight, a wrapping multi-line box with its
 // scroll bar, a read-only rich box like the song details, and a button that opens a
 // menu with check marks, a disabled item, separators and a submenu.
-//
-//   void vamu::gallery::buildEditPage(toolkit::HostWindow& window);
+#include "gallery_pages.h"
+
 #include "toolkit/controls/button.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/edit.h"

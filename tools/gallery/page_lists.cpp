@@ -2,8 +2,8 @@
 // the progress slider driving a progress bar, a combo box, and a song list of a few
 // hundred rows that sorts by a click on its header and reports double clicks and
 // right clicks in the line above it. Needs a window of about 450 x 400.
-//
-//   void vamu::gallery::buildListsPage(toolkit::HostWindow& window);
+#include "gallery_pages.h"
+
 #include "toolkit/controls/combo_box.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/label.h"

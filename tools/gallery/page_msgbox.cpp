@@ -1,6 +1,8 @@
 // Gallery page: the message box in each of its button sets, with and without an
 // owner's skin, from a worker thread, and the tray icon with its handler codes and
 // balloon. The page lives as long as its window.
+#include "gallery_pages.h"
+
 #include <QBuffer>
 #include <QPainter>
 #include <memory>

@@ -1,0 +1,35 @@
+#pragma once
+// The gallery's pages: each shows one family of controls in a skinned window of its own.
+
+#include "toolkit/host_window.h"
+
+#include <QString>
+
+#include <memory>
+#include <span>
+#include <string_view>
+
+namespace vamu::gallery {
+
+void buildButtonsPage(toolkit::HostWindow& window);
+void buildListsPage(toolkit::HostWindow& window);
+void buildEditPage(toolkit::HostWindow& window);
+void buildMessageBoxPage(toolkit::HostWindow& window);
+
+struct PageSpec {
+    std::string_view name;  // as given to --page
+    QString title;          // the page window's caption and its button in the main window
+    QSize size;
+    void (*build)(toolkit::HostWindow&) = nullptr;
+};
+
+[[nodiscard]] std::span<const PageSpec> pages();
+[[nodiscard]] const PageSpec* findPage(std::string_view name);
+
+// A skinned window (blue caption band over a light body) holding the page, not yet shown.
+[[nodiscard]] std::unique_ptr<toolkit::HostWindow> makePageWindow(const PageSpec& page, QPoint topLeft);
+
+// The gallery's icon: a blue disc with a white dot.
+[[nodiscard]] QImage galleryIcon();
+
+}  // namespace vamu::gallery
