@@ -5,6 +5,7 @@
 #include "platform/keys.h"
 #include "toolkit/controls/combo_box.h"
 #include "toolkit/controls/control_properties.h"
+#include "toolkit/controls/edit.h"
 #include "toolkit/controls/list_view.h"
 #include "toolkit/controls/scroll_bar.h"
 
@@ -31,10 +32,10 @@ struct Combo {
     }
     // Runs `inside` once the drop-down's loop runs, then opens it with a click. A
     // deadline closes a drop-down that the test failed to close.
-    void openWith(std::function<void()> inside) {
+    void openWith(std::function<void()> inside, QPoint at = {20, 13}) {
         QTimer::singleShot(0, [inside = std::move(inside)] { inside(); });
         QTimer::singleShot(5000, [this] { combo->closeDropDown(); });
-        clickAt(t, *combo, {20, 13});
+        clickAt(t, *combo, at);
     }
 
     TestHost t;
@@ -191,6 +192,53 @@ TEST(ComboBox, DestroyingTheBoxClosesItsDropDown) {
     c.openWith([&] { c.combo->destroy(); });
     EXPECT_EQ(resolveControl(handle), nullptr);
     EXPECT_EQ(c.log, (Log{"open"}));
+}
+
+TEST(ComboBox, EditModeTypesIntoItsEditBoxAndOpensOnlyFromTheButton) {
+    Combo c;
+    ComboBox& combo = *c.combo;
+    combo.setCurrentItem(1);
+    ASSERT_TRUE(setPropertyFromText(combo, "EditMode", "1"));
+    Edit* edit = combo.editBox();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->rect(), combo.textRect());
+    EXPECT_EQ(edit->text(), "频道 一");
+    EXPECT_FALSE(combo.tabStop());  // the edit box stands in the Tab chain instead
+    EXPECT_TRUE(edit->tabStop());
+
+    // A press on the text places the caret instead of opening the drop-down.
+    clickAt(c.t, combo, {20, 13});
+    EXPECT_FALSE(combo.dropDownOpen());
+    EXPECT_TRUE(edit->isFocused());
+    edit->setSelection(0, -1);
+    for (const QChar ch : QString("自由 text")) c.t.send(platform::msg::kChar, ch.unicode(), 1);
+    EXPECT_EQ(combo.text(), "自由 text");
+    combo.setText("from the program");
+    EXPECT_EQ(edit->text(), "from the program");
+
+    combo.move({}, {}, 220);
+    EXPECT_EQ(edit->rect(), combo.textRect());
+
+    c.openWith([&] { clickRow(combo, 2); }, combo.buttonRect().center());
+    EXPECT_EQ(c.log, (Log{"open", "closed", "item:2"}));
+    EXPECT_EQ(combo.text(), "频道 二");
+    EXPECT_EQ(edit->text(), "频道 二");
+    EXPECT_EQ(edit->selectedText(), "频道 二");
+    EXPECT_TRUE(edit->isFocused());
+
+    combo.setEditMode(false);
+    EXPECT_EQ(combo.editBox(), nullptr);
+    EXPECT_TRUE(combo.tabStop());
+    EXPECT_EQ(combo.text(), "频道 二");
+}
+
+TEST(ComboBox, FocusingAnEditModeBoxFocusesItsEditBox) {
+    TestHost t;
+    ComboBox* combo = ComboBox::create(t.host(), QRect(20, 20, 160, 26));
+    combo->setEditMode(true);
+    combo->setFocus();
+    ASSERT_NE(combo->editBox(), nullptr);
+    EXPECT_TRUE(combo->editBox()->isFocused());
 }
 
 TEST(ComboBox, PaintsItsTextAndButton) {

@@ -95,6 +95,13 @@ void buildListsPage(HostWindow& window) {
         status->setText(QStringLiteral("频道: %1").arg(box.itemText(item)));
     });
 
+    // A combo box the user may also type into.
+    note(parent, QRect(250, 66, 170, 18), QStringLiteral("可输入的组合框"));
+    ComboBox* search = ComboBox::create(parent, QRect(250, 88, 170, 26));
+    for (const char* keyword : {"周末", "Piano", "夜曲"}) search->addItem(QString::fromUtf8(keyword));
+    search->setEditMode(true);
+    search->setText(QStringLiteral("输入关键字"));
+
     note(parent, QRect(250, 22, 170, 18), QStringLiteral("共 300 首"), 0xFF6A7A8A);
     ListView* list = ListView::create(parent, QRect(10, 142, 410, 190));
     fillSongs(*list, 300);

@@ -5,6 +5,7 @@
 #include "toolkit/controls/class_events.h"
 #include "toolkit/controls/class_names.h"
 #include "toolkit/controls/control_internal.h"
+#include "toolkit/controls/edit.h"
 #include "toolkit/controls/list_view.h"
 #include "toolkit/controls/paint.h"
 #include "toolkit/controls/text_paint.h"
@@ -33,7 +34,10 @@ ComboBox::ComboBox() = default;
 ComboBox::~ComboBox() = default;
 
 ComboBox* ComboBox::create(ControlParent parent, const QRect& rect, const CreateOptions& options) {
-    return BaseControl::create(std::make_unique<ComboBox>(), parent, rect, kind::kComboBox, names::kComboBox, options);
+    ComboBox* combo =
+        BaseControl::create(std::make_unique<ComboBox>(), parent, rect, kind::kComboBox, names::kComboBox, options);
+    if (combo) combo->syncEditBox();  // EditMode set before creation
+    return combo;
 }
 
 int ComboBox::insertItem(int index, const QString& text, int value) {
@@ -81,17 +85,70 @@ void ComboBox::setCurrentItem(int item) {
 void ComboBox::setText(const QString& text) {
     if (text == m_text) return;
     m_text = text;
-    if (isCreated()) redraw();
+    if (Edit* edit = editBox()) edit->setText(text);
+    else if (isCreated()) redraw();
 }
 
 void ComboBox::setTextColour(QRgb colour) {
     m_textColour = colour;
+    if (Edit* edit = editBox()) edit->setColours(colour);
     if (isCreated()) redraw();
 }
 
 void ComboBox::setEditMode(bool on) {
+    if (on == m_editMode) return;
     m_editMode = on;
-    if (isCreated()) redraw();
+    if (!isCreated()) return;
+    syncEditBox();
+    redraw();
+}
+
+Edit* ComboBox::editBox() const { return resolveControlAs<Edit>(m_edit); }
+
+bool ComboBox::hasFocusWithin() const {
+    const Edit* edit = editBox();
+    return isFocused() || (edit && edit->isFocused());
+}
+
+void ComboBox::syncEditBox() {
+    Edit* edit = editBox();
+    if (!m_editMode) {
+        if (edit) {
+            edit->destroy();
+            setTabStop(m_tabStopBeforeEdit);
+        }
+        m_edit = {};
+        return;
+    }
+    if (edit || !isCreated()) return;
+    EditOptions options;
+    options.text = m_text;
+    options.crText = m_textColour;
+    options.crBorder = 0xFFFFFFFF;  // the field's white, without the edit box's own frame
+    options.fontName = font().family();
+    options.fontSize = font().pixelSize() > 0 ? font().pixelSize() : 12;
+    options.fontStyle = fontStyleOf(font());
+    edit = Edit::create(*this, textRect(), options);
+    if (!edit) return;
+    m_edit = edit->handle();
+    // The edit box takes the combo box's place in the Tab chain.
+    m_tabStopBeforeEdit = tabStop();
+    edit->setTabStop(m_tabStopBeforeEdit);
+    edit->setTabStopIndex(tabStopIndex());
+    setTabStop(false);
+    const ControlHandle self = handle();
+    edit->bind(tkm::kEditChanged, [self](const Event&) {
+        auto* combo = resolveControlAs<ComboBox>(self);
+        if (Edit* box = combo ? combo->editBox() : nullptr) combo->m_text = box->text();
+        return false;
+    });
+    // The field looks focused while its edit box is.
+    const auto repaintCombo = [self](const Event&) {
+        if (auto* combo = resolveControlAs<ComboBox>(self)) combo->redraw();
+        return false;
+    };
+    edit->bindFocusIn(repaintCombo);
+    edit->bindFocusOut(repaintCombo);
 }
 
 std::optional<PropertyValues> ComboBox::property(std::string_view name, const PropertyValues* set) {
@@ -128,6 +185,7 @@ void ComboBox::onPaint(QPainter& painter, const PaintContext& context) {
     const ThemePack* theme = host()->theme();
     std::uint32_t flags = state();
     if (m_open) flags |= state::kPressed;
+    if (hasFocusWithin()) flags |= state::kFocused;
     if (!paint::drawSkinState(painter, theme, kSection, QRectF(context.whole), flags, theme::kGrid,
                               paint::fill::kStretch)) {
         painter.fillRect(context.whole, Qt::white);
@@ -140,6 +198,7 @@ void ComboBox::onPaint(QPainter& painter, const PaintContext& context) {
     paint::drawSkinImage(painter, theme, kSection, QRectF(button), buttonKey, "gird_btn", paint::fill::kStretch);
     paint::drawSkinImage(painter, theme, kSection, QRectF(button), m_open ? theme::kSpinUp : theme::kSpinDown, "",
                          paint::fill::kCentre);
+    if (m_editMode) return;  // the edit box shows the text
     paint::TextFormat format;
     format.alignment = Qt::AlignLeft | Qt::AlignVCenter;
     format.ellipsis = true;
@@ -152,10 +211,18 @@ void ComboBox::onLeftDown(QPoint, int) {
 
 void ComboBox::onMouseEnter(ControlHandle) { redraw(); }
 void ComboBox::onMouseLeave(ControlHandle) { redraw(); }
-void ComboBox::onFocusIn(ControlHandle, bool) { redraw(); }
+void ComboBox::onFocusIn(ControlHandle, bool) {
+    if (Edit* edit = editBox()) edit->setFocus();
+    else redraw();
+}
+
 void ComboBox::onFocusOut(ControlHandle) { redraw(); }
 
 void ComboBox::onDestroy() { closeDropDown(); }
+
+void ComboBox::onGeometryChanged(const QRect&) {
+    if (Edit* edit = editBox()) edit->setRect(textRect());
+}
 
 ListView* ComboBox::dropDownList() const { return resolveControlAs<ListView>(m_list); }
 
@@ -188,6 +255,10 @@ int ComboBox::dropDown() {
     if (!isCreated()) return chosen;
     if (chosen) {
         setCurrentItem(chosen);
+        if (Edit* edit = editBox()) {
+            edit->setSelection(0, -1);
+            edit->setFocus();
+        }
         raiseSimple(tkm::kComboItemChanged, chosen);
         if (!isCreated()) return chosen;
     }

@@ -10,6 +10,10 @@
 // Items are numbered from 1 (0: none). Events (message, what the typed handler
 // gets): 20601 the user chose an item (its number), 20607 the drop-down opens,
 // 20608 it closed. Setters raise nothing. UI thread only.
+//
+// In EditMode an edit box lies over the text area: the user types the text there,
+// and focusing the combo box focuses it; only the button opens the drop-down, and a
+// chosen item's text lands in it with all of it selected.
 
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/control_properties.h"
@@ -27,6 +31,7 @@ class MessageLoop;
 
 namespace vamu::toolkit {
 
+class Edit;
 class ListView;
 
 namespace tkm {
@@ -66,6 +71,8 @@ public:
     void setTextColour(QRgb colour);
     [[nodiscard]] bool editMode() const { return m_editMode; }
     void setEditMode(bool on);
+    // The embedded edit box while in EditMode.
+    [[nodiscard]] Edit* editBox() const;
 
     // Opens the drop-down and waits until it closes; answers the chosen item or 0.
     int dropDown();
@@ -94,6 +101,7 @@ protected:
     void onFocusIn(ControlHandle previous, bool byKeyboard) override;
     void onFocusOut(ControlHandle next) override;
     void onDestroy() override;
+    void onGeometryChanged(const QRect& old) override;
 
 private:
     struct Item {
@@ -102,6 +110,8 @@ private:
     };
 
     void openWindow();
+    void syncEditBox();
+    [[nodiscard]] bool hasFocusWithin() const;
     void raiseSimple(MessageId message, int item = 0);
     [[nodiscard]] bool validItem(int item) const { return item >= 1 && item <= itemCount(); }
 
@@ -110,10 +120,12 @@ private:
     QString m_text;
     QRgb m_textColour = qRgba(0, 0, 0, 240);
     bool m_editMode = false;
+    bool m_tabStopBeforeEdit = true;
     bool m_open = false;
     int m_chosen = 0;
     std::unique_ptr<HostWindow> m_window;
     ControlHandle m_list;
+    ControlHandle m_edit;
     platform::MessageLoop* m_loop = nullptr;
 };
 
