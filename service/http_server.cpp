@@ -83,6 +83,27 @@ int portOf(const sockaddr_storage& address) {
     return -1;
 }
 
+// Calls `visit` with every connected socket of this process and its two ends; stops
+// when `visit` answers true.
+template <class Visit>
+void forEachConnectedSocket(Visit&& visit) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+        const auto name = entry.path().filename().string();
+        int fd = -1;
+        if (std::from_chars(name.data(), name.data() + name.size(), fd).ec != std::errc()) continue;
+        sockaddr_storage peer{};
+        sockaddr_storage local{};
+        socklen_t peerSize = sizeof peer;
+        socklen_t localSize = sizeof local;
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0 ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0) {
+            continue;
+        }
+        if (visit(fd, local, peer)) return;
+    }
+}
+
 }  // namespace
 
 HttpServer::HttpServer(HttpServerOptions options, FaultTable& faults, StopSignal& stop)
@@ -239,29 +260,27 @@ void HttpServer::start() {
 void HttpServer::stop() {
     if (!m_thread.joinable()) return;
     m_server->stop();
+    // The server's threads finish a connection only when its client goes quiet for the
+    // keep-alive time, or later while a slow client holds a reply; ending the
+    // connections lets them go now.
+    const int port = m_port;
+    forEachConnectedSocket([port](int fd, const sockaddr_storage& local, const sockaddr_storage&) {
+        if (portOf(local) == port) ::shutdown(fd, SHUT_RDWR);
+        return false;
+    });
     m_thread.join();
 }
 
 int connectionSocket(const Request& request) {
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
-        const auto name = entry.path().filename().string();
-        int fd = -1;
-        if (std::from_chars(name.data(), name.data() + name.size(), fd).ec != std::errc()) continue;
-        sockaddr_storage peer{};
-        sockaddr_storage local{};
-        socklen_t peerSize = sizeof peer;
-        socklen_t localSize = sizeof local;
-        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0 ||
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0) {
-            continue;
-        }
+    int found = -1;
+    forEachConnectedSocket([&](int fd, const sockaddr_storage& local, const sockaddr_storage& peer) {
         if (portOf(peer) == request.remote_port && portOf(local) == request.local_port &&
             addressText(peer) == request.remote_addr) {
-            return fd;
+            found = fd;
         }
-    }
-    return -1;
+        return found >= 0;
+    });
+    return found;
 }
 
 void dropConnection(const Request& request) {

@@ -117,7 +117,8 @@ TEST(ServiceFaults, StreamsThrottleToTheirRateOrStall) {
 
 // Sends `bytes` on a new connection and answers the status line of the reply ("" when
 // the connection closes without one).
-std::string rawStatusLine(int port, const std::string& bytes) {
+// A loopback connection that has sent `bytes`; -1 when it cannot connect.
+int rawConnection(int port, const std::string& bytes) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -125,9 +126,18 @@ std::string rawStatusLine(int port, const std::string& bytes) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     timeval timeout{5, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    (void)::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    return fd;
+}
+
+std::string rawStatusLine(int port, const std::string& bytes) {
+    const int fd = rawConnection(port, bytes);
     std::string answer;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        (void)::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (fd >= 0) {
         char buffer[4096];
         for (ssize_t n; answer.find("\r\n") == std::string::npos && (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
             answer.append(buffer, static_cast<std::size_t>(n));
@@ -227,6 +237,24 @@ TEST(ServiceRobustness, StopsCleanlyOnSigtermEvenWithAStalledStreamOpen) {
     EXPECT_LT(secondsSince(start), 8.0);
     stalled.join();
     EXPECT_TRUE(service.waitForLogLine("stopped", std::chrono::seconds(5)));
+}
+
+TEST(ServiceRobustness, StopsPromptlyWhileClientsHoldHalfSentOrIdleConnections) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    // Without ending them, the server would wait out its read time-out (30 s) for
+    // the first and its keep-alive time for the others.
+    const int halfSent = rawConnection(service.apiPort(), "GET /sound/hot?page=1 HTTP/1.1\r\nHost: x\r\n");
+    const int idle = rawConnection(service.apiPort(), "");
+    const int idleCompanion = rawConnection(service.companionPort(), "");
+    ASSERT_GE(halfSent, 0);
+    ASSERT_GE(idle, 0);
+    ASSERT_GE(idleCompanion, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto start = Clock::now();
+    EXPECT_EQ(service.stop(), 0);
+    EXPECT_LT(secondsSince(start), 5.0);
+    for (const int fd : {halfSent, idle, idleCompanion}) ::close(fd);
 }
 
 }  // namespace
