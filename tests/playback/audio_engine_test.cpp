@@ -152,8 +152,10 @@ TEST_F(EngineTest, VolumeScalesOnlyItsOwnStream) {
     ASSERT_TRUE(m_engine.setAttribute(second, 0.25f));
     const std::int64_t changedAt = m_engine.getPosition(second);
     ASSERT_TRUE(waitUntil([&] { return m_engine.getPosition(second) > changedAt + secondsToBytes(0.5); }));
-    m_engine.pause(first);
+    // The mixer may run between the two pauses: stopping the quieter stream first
+    // keeps every mixed sample one of the two expected levels.
     m_engine.pause(second);
+    m_engine.pause(first);
 
     int half = 0;
     int sum = 0;
