@@ -43,15 +43,15 @@ private:
 
 struct Fixture {
     Fixture() {
-        WindowSpec spec;
-        spec.left = 10;
-        spec.top = 10;
-        spec.size = QSize(380, 415);
+        WindowSpec setup;
+        setup.left = 10;
+        setup.top = 10;
+        setup.size = QSize(380, 415);
         AttachOptions options;
         options.alpha = 255;
         options.captionFlags = caption::kIcon | caption::kTitle | caption::kClose | caption::kMin;
         options.backgroundColour = 0xF7F3EF;
-        host.attach(createNativeWindow(spec), options);
+        host.attach(createNativeWindow(setup), options);
         // 6 columns x 10 rows of 58 x 34 tiles under the caption.
         for (int row = 0; row < 10; ++row) {
             for (int column = 0; column < 6; ++column) {

@@ -28,15 +28,15 @@ QString sampleText() {
 
 struct Fixture {
     explicit Fixture(bool multiline) {
-        WindowSpec spec;
-        spec.left = 10;
-        spec.top = 10;
-        spec.size = QSize(380, 415);
+        WindowSpec setup;
+        setup.left = 10;
+        setup.top = 10;
+        setup.size = QSize(380, 415);
         AttachOptions options;
         options.alpha = 255;
         options.captionFlags = caption::kIcon | caption::kTitle | caption::kClose;
         options.backgroundColour = 0xF7F3EF;
-        host.attach(createNativeWindow(spec), options);
+        host.attach(createNativeWindow(setup), options);
         EditOptions edit;
         edit.multiline = multiline;
         edit.scroll = multiline ? edit_scroll::kWrapVertical : edit_scroll::kNone;

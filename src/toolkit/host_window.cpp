@@ -20,22 +20,22 @@ std::unordered_map<std::uint32_t, HostWindow*>& hosts() {
 
 }  // namespace
 
-platform::WindowHandle createNativeWindow(const WindowSpec& spec) {
+platform::WindowHandle createNativeWindow(const WindowSpec& setup) {
     const QRect area = platform::workArea();
-    const QSize size = spec.size.value_or(QSize(380, 250));
-    const int left = spec.left.value_or(area.x() + (area.width() - size.width()) / 2);
-    const int top = spec.top.value_or(area.y() + (area.height() - size.height()) / 2);
+    const QSize size = setup.size.value_or(QSize(380, 250));
+    const int left = setup.left.value_or(area.x() + (area.width() - size.width()) / 2);
+    const int top = setup.top.value_or(area.y() + (area.height() - size.height()) / 2);
     platform::NativeWindowOptions options;
-    options.owner = spec.owner;
-    options.title = spec.title;
+    options.owner = setup.owner;
+    options.title = setup.title;
     options.geometry = QRect(QPoint(left, top), size);
     options.flags = platform::window_flag::kBorderless;
-    const bool inTaskBar = spec.owner ? spec.inTaskBar.value_or(false) : spec.inTaskBar.value_or(true);
+    const bool inTaskBar = setup.owner ? setup.inTaskBar.value_or(false) : setup.inTaskBar.value_or(true);
     if (!inTaskBar) options.flags |= platform::window_flag::kToolWindow;
-    if (spec.topmost) options.flags |= platform::window_flag::kTopmost;
+    if (setup.topmost) options.flags |= platform::window_flag::kTopmost;
     const platform::WindowHandle handle = platform::NativeWindow::create(options);
     if (platform::NativeWindow* window = platform::NativeWindow::find(handle)) {
-        window->setStyle(spec.style | (spec.sizable ? style::kThickFrame : 0));
+        window->setStyle(setup.style | (setup.sizable ? style::kThickFrame : 0));
     }
     return handle;
 }

@@ -43,7 +43,7 @@ struct WindowSpec {
 };
 
 // Creates the native window a host window attaches to; an empty handle on failure.
-[[nodiscard]] platform::WindowHandle createNativeWindow(const WindowSpec& spec);
+[[nodiscard]] platform::WindowHandle createNativeWindow(const WindowSpec& setup);
 
 class HostWindow : public EventControl {
 public:

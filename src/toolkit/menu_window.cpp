@@ -93,15 +93,15 @@ bool MenuWindow::open(platform::WindowHandle owner, QPoint at, const QRect& open
         place = placeRootMenu(at.isNull() ? platform::cursorPosition() : at, size, area);
     }
 
-    WindowSpec spec;
-    spec.owner = owner;
-    spec.left = place.x();
-    spec.top = place.y();
-    spec.size = QSize(size.width(), size.height() + 2);
-    spec.inTaskBar = false;
-    spec.topmost = true;
-    spec.style = 0;
-    const platform::WindowHandle window = createNativeWindow(spec);
+    WindowSpec setup;
+    setup.owner = owner;
+    setup.left = place.x();
+    setup.top = place.y();
+    setup.size = QSize(size.width(), size.height() + 2);
+    setup.inTaskBar = false;
+    setup.topmost = true;
+    setup.style = 0;
+    const platform::WindowHandle window = createNativeWindow(setup);
     AttachOptions options;
     options.owner = owner;
     options.alpha = 255;

@@ -100,7 +100,7 @@ TEST(ServiceCatalogueGenerator, SameSeedSameCatalogueAndSmallDiffersOnlyInLength
         EXPECT_LE(small.songs[i].seconds, 5);
         anyTitleDiffers = anyTitleDiffers || demo.songs[i].name != other.songs[i].name;
     }
-    EXPECT_TRUE(anyTitleDiffers) << "the seed does not reach the titles";
+    EXPECT_TRUE(anyTitleDiffers) << "titles ignore the generator's seed";
 }
 
 TEST_F(ServiceDemoCatalogue, PagesHaveTheirSizesAndEndEmpty) {

@@ -80,9 +80,9 @@ TEST(Button, EmptyTextWithoutIconDrawsOnlyTheSkin) {
 
 TEST(Button, IconSitsWhereTheLayoutPutsItAndMovesWithThePress) {
     TestHost t;
-    ButtonSpec spec;
-    spec.icon = solid(QSize(10, 10), 0xFFFF0000);
-    Button* button = Button::create(t.host(), QRect(10, 10, 80, 30), spec);
+    ButtonSpec setup;
+    setup.icon = solid(QSize(10, 10), 0xFFFF0000);
+    Button* button = Button::create(t.host(), QRect(10, 10, 80, 30), setup);
     button->setIconFlag(4);
     const QRect icon = button->lastLayout().icon;
     ASSERT_EQ(icon.size(), QSize(10, 10));
@@ -124,9 +124,9 @@ TEST(Button, HoverFadesOverEightFramesAndEndsOnTheHotLook) {
 
 TEST(Button, ClicksByMouseKeyboardAndAccessKey) {
     TestHost t;
-    ButtonSpec spec;
-    spec.text = QStringLiteral("&Open");
-    Button* button = Button::create(t.host(), QRect(10, 10, 69, 24), spec);
+    ButtonSpec setup;
+    setup.text = QStringLiteral("&Open");
+    Button* button = Button::create(t.host(), QRect(10, 10, 69, 24), setup);
     std::vector<QPoint> clicks;
     button->bindClick([&](const Event& e) {
         clicks.emplace_back(e.x, e.y);
@@ -152,9 +152,9 @@ TEST(Button, ClicksByMouseKeyboardAndAccessKey) {
 
 TEST(Button, SettingTheSameTextAnswersWithoutRepainting) {
     TestHost t;
-    ButtonSpec spec;
-    spec.text = QStringLiteral("Same");
-    Button* button = Button::create(t.host(), QRect(10, 10, 69, 24), spec);
+    ButtonSpec setup;
+    setup.text = QStringLiteral("Same");
+    Button* button = Button::create(t.host(), QRect(10, 10, 69, 24), setup);
     // With frames set every paint starts a fade: a quiet control did not paint.
     button->setAnimationFramesAndTimer(8, 25);
     const QString same = QStringLiteral("Same");
@@ -168,9 +168,9 @@ TEST(Button, SettingTheSameTextAnswersWithoutRepainting) {
 
 TEST(Button, DisabledButtonsIgnoreMouseKeyboardAndAccessKey) {
     TestHost t;
-    ButtonSpec spec;
-    spec.text = QStringLiteral("&Go");
-    Button* button = Button::create(t.host(), QRect(10, 10, 69, 24), spec);
+    ButtonSpec setup;
+    setup.text = QStringLiteral("&Go");
+    Button* button = Button::create(t.host(), QRect(10, 10, 69, 24), setup);
     CheckButton* box = CheckButton::create(t.host(), QRect(10, 50, 100, 24));
     int clicks = 0;
     button->bindClick([&](const Event&) { return ++clicks, false; });

@@ -84,12 +84,12 @@ TEST(Label, AutoCutLineWrapsInsideTheTextAreaAndOneLineIsClipped) {
 
 TEST(Label, GradientBackgroundKeepsTheBorderVisible) {
     TestHost t;
-    LabelSpec spec;
-    spec.lineType = 0;  // horizontal
-    spec.background1 = 0xFFFF0000;
-    spec.background2 = 0xFF0000FF;
-    spec.border = 0xFF00FF00;
-    Label* label = Label::create(t.host(), QRect(10, 10, 100, 30), spec);
+    LabelSpec setup;
+    setup.lineType = 0;  // horizontal
+    setup.background1 = 0xFFFF0000;
+    setup.background2 = 0xFF0000FF;
+    setup.border = 0xFF00FF00;
+    Label* label = Label::create(t.host(), QRect(10, 10, 100, 30), setup);
     const QImage& surface = label->surface();
     EXPECT_GT(qRed(surface.pixel(5, 15)), 200);
     EXPECT_GT(qBlue(surface.pixel(94, 15)), 200);
@@ -103,13 +103,13 @@ TEST(Label, AutoSetColorTurnsWhiteOverADarkBackgroundPicture) {
     picture.fill(Qt::white);
     QPainter(&picture).fillRect(QRect(0, 0, 200, 300), Qt::black);
     t.host().setBackground(picture);
-    LabelSpec spec;
-    spec.text = QStringLiteral("Auto");
-    spec.textColour = qRgba(10, 20, 30, 200);
-    spec.autoSetColour = true;
-    Label* overDark = Label::create(t.host(), QRect(20, 20, 100, 20), spec);
-    Label* overLight = Label::create(t.host(), QRect(250, 20, 100, 20), spec);
-    Label* straddling = Label::create(t.host(), QRect(150, 60, 100, 20), spec);  // half and half: not dark
+    LabelSpec setup;
+    setup.text = QStringLiteral("Auto");
+    setup.textColour = qRgba(10, 20, 30, 200);
+    setup.autoSetColour = true;
+    Label* overDark = Label::create(t.host(), QRect(20, 20, 100, 20), setup);
+    Label* overLight = Label::create(t.host(), QRect(250, 20, 100, 20), setup);
+    Label* straddling = Label::create(t.host(), QRect(150, 60, 100, 20), setup);  // half and half: not dark
     EXPECT_EQ(overDark->paintedTextColour(), qRgba(255, 255, 255, 200));
     EXPECT_EQ(overLight->paintedTextColour(), qRgba(0, 0, 0, 200));
     EXPECT_EQ(straddling->paintedTextColour(), qRgba(0, 0, 0, 200));
@@ -133,9 +133,9 @@ TEST(Label, AmpersandsInALabelClaimNoAccessKeyButALinkHasOne) {
     OpenedAddresses opener;
     TestHost t;
     Label* title = Label::create(t.host(), QRect(10, 10, 100, 20), {.text = QStringLiteral("R&B")});
-    ButtonSpec spec;
-    spec.text = QStringLiteral("&Back");
-    Button* back = Button::create(t.host(), QRect(10, 40, 69, 24), spec);
+    ButtonSpec setup;
+    setup.text = QStringLiteral("&Back");
+    Button* back = Button::create(t.host(), QRect(10, 40, 69, 24), setup);
     Link* mail = Link::create(t.host(), QRect(10, 70, 100, 20),
                               {.label = {.text = QStringLiteral("&Mail")}, .address = QStringLiteral("a@b.cn")});
     int clicks = 0;

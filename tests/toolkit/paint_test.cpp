@@ -80,7 +80,9 @@ TEST(Paint, FillTypesPlaceTheImage) {
             paint::drawImage(painter, image, QRectF(0, 0, 30, 30), std::nullopt, c.fillType);
         }
         EXPECT_EQ(at(target, c.inside.x(), c.inside.y()), 0xFFFF0000u) << c.fillType;
-        if (c.outside.x() >= 0) EXPECT_EQ(qAlpha(at(target, c.outside.x(), c.outside.y())), 0) << c.fillType;
+        if (c.outside.x() >= 0) {
+            EXPECT_EQ(qAlpha(at(target, c.outside.x(), c.outside.y())), 0) << c.fillType;
+        }
     }
 }
 

@@ -106,11 +106,11 @@ TEST(ImageBox, OneFramePicturesAndDamagedBytesStartNoTimer) {
 
 TEST(ImageBox, BackgroundPictureAndBorderByFillType) {
     TestHost t;
-    ImageBoxSpec spec;
-    spec.background = 0xFF0000FF;
-    spec.border = 0xFF00FF00;
-    spec.fillType = 2;  // centred, natural size
-    ImageBox* box = ImageBox::create(t.host(), QRect(10, 10, 20, 20), png(QSize(6, 6), 0xFFFF0000), spec);
+    ImageBoxSpec setup;
+    setup.background = 0xFF0000FF;
+    setup.border = 0xFF00FF00;
+    setup.fillType = 2;  // centred, natural size
+    ImageBox* box = ImageBox::create(t.host(), QRect(10, 10, 20, 20), png(QSize(6, 6), 0xFFFF0000), setup);
     const QImage& s = box->surface();
     EXPECT_EQ(s.pixel(10, 10), 0xFFFF0000u);
     EXPECT_EQ(s.pixel(5, 10), 0xFF0000FFu);
@@ -139,10 +139,10 @@ TEST(NewObj, TransparentCornersLetClicksThroughToTheControlBelow) {
 
 TEST(NewObj, RingFollowsTheMouseAndANewPictureFadesIn) {
     TestHost t;
-    NewObjSpec spec;
-    spec.picture = png(QSize(20, 20), 0xFFFF0000);
-    spec.ringWidth = 4;
-    NewObj* round = NewObj::create(t.host(), QRect(10, 10, 60, 60), spec);
+    NewObjSpec setup;
+    setup.picture = png(QSize(20, 20), 0xFFFF0000);
+    setup.ringWidth = 4;
+    NewObj* round = NewObj::create(t.host(), QRect(10, 10, 60, 60), setup);
     const QImage& s = round->surface();
     const QPoint ring(3, 30);  // inside the ellipse, within the ring's width
     EXPECT_EQ(s.pixel(ring), 0xFFFFFFFFu);
@@ -174,20 +174,26 @@ TEST(GroupBox, CaptionInterruptsTheOutline) {
     };
     for (const Case c : {Case{0, 0}, Case{1, 12}, Case{2, 0}}) {
         TestHost t;
-        GroupBoxSpec spec;
-        spec.text = QStringLiteral("Group");
-        spec.border = 0xFFFF0000;
-        spec.cornerDiameter = c.diameter;
-        spec.align = c.align;
-        GroupBox* box = GroupBox::create(t.host(), QRect(10, 10, 200, 100), spec);
+        GroupBoxSpec setup;
+        setup.text = QStringLiteral("Group");
+        setup.border = 0xFFFF0000;
+        setup.cornerDiameter = c.diameter;
+        setup.align = c.align;
+        GroupBox* box = GroupBox::create(t.host(), QRect(10, 10, 200, 100), setup);
         const QRect caption = box->captionRect();
         const QRect frame = box->frameRect();
         const QImage& s = box->surface();
         ASSERT_GT(caption.width(), 10);
         EXPECT_EQ(frame.top(), caption.height() / 2);
-        if (c.align == 0) EXPECT_EQ(caption.x(), 8);
-        if (c.align == 1) EXPECT_LE(std::abs(caption.center().x() - 100), 1);
-        if (c.align == 2) EXPECT_EQ(caption.right(), 200 - 8 - 1);
+        if (c.align == 0) {
+            EXPECT_EQ(caption.x(), 8);
+        }
+        if (c.align == 1) {
+            EXPECT_LE(std::abs(caption.center().x() - 100), 1);
+        }
+        if (c.align == 2) {
+            EXPECT_EQ(caption.right(), 200 - 8 - 1);
+        }
         // The top line is red on both sides of the caption and absent under it.
         const int y = frame.top();
         const int left = c.align == 0 ? 4 : caption.left() - 4;
@@ -200,7 +206,9 @@ TEST(GroupBox, CaptionInterruptsTheOutline) {
         // The sides and the bottom run unbroken.
         EXPECT_EQ(s.pixel(100, 99), 0xFFFF0000u);
         EXPECT_EQ(s.pixel(0, 60), 0xFFFF0000u);
-        if (c.diameter > 0) EXPECT_EQ(qAlpha(s.pixel(0, y)), 0);  // a rounded corner
+        if (c.diameter > 0) {
+            EXPECT_EQ(qAlpha(s.pixel(0, y)), 0);  // a rounded corner
+        }
     }
 }
 

@@ -131,19 +131,19 @@ bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return vamu::test::pumpUntil(condition, static_cast<int>(deadline.count()));
 }
 
-TestHost::TestHost(const HostSpec& spec) : m_host(std::make_unique<HostWindow>()) {
+TestHost::TestHost(const HostSpec& setup) : m_host(std::make_unique<HostWindow>()) {
     WindowSpec window;
-    window.owner = spec.owner;
+    window.owner = setup.owner;
     window.left = 100;
     window.top = 100;
-    window.size = spec.size;
-    window.sizable = spec.sizable;
+    window.size = setup.size;
+    window.sizable = setup.sizable;
     const platform::WindowHandle handle = createNativeWindow(window);
     AttachOptions options;
-    options.owner = spec.owner;
-    options.alpha = spec.alpha;
-    options.captionFlags = spec.captionFlags;
-    options.backgroundColour = spec.colour;
+    options.owner = setup.owner;
+    options.alpha = setup.alpha;
+    options.captionFlags = setup.captionFlags;
+    options.backgroundColour = setup.colour;
     m_host->attach(handle, options);
     m_host->show();
     pump();

@@ -61,7 +61,7 @@ struct HostSpec {
 // A shown host window at (100, 100) with the test theme.
 class TestHost {
 public:
-    explicit TestHost(const HostSpec& spec = {});
+    explicit TestHost(const HostSpec& setup = {});
     ~TestHost();
     HostWindow& host() { return *m_host; }
     platform::NativeWindow& native() { return *m_host->nativeWindow(); }

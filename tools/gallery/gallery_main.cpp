@@ -45,16 +45,16 @@ QImage makeSkin() {
 
 std::unique_ptr<HostWindow> makeRoundWindow() {
     auto window = std::make_unique<HostWindow>();
-    WindowSpec spec;
-    spec.title = QStringLiteral("圆角窗口");
-    spec.left = 560;
-    spec.top = 120;
-    spec.size = QSize(300, 200);
+    WindowSpec setup;
+    setup.title = QStringLiteral("圆角窗口");
+    setup.left = 560;
+    setup.top = 120;
+    setup.size = QSize(300, 200);
     AttachOptions options;
     options.captionFlags = caption::kIcon | caption::kTitle | caption::kClose;
     options.backgroundColour = 0x6B4A2E;  // Windows colour value: a dark blue
     options.cornerRadius = 12;
-    window->attach(createNativeWindow(spec), options);
+    window->attach(createNativeWindow(setup), options);
     window->setIcon(gallery::galleryIcon());
     gallery::Caption::make(*window, QRect(16, 50, 260, 60),
                            QStringLiteral("没有透明度的窗口：内容区域带圆角，窗口形状由区域裁出。"), 0xFFFFFFFF, 13);
@@ -77,19 +77,19 @@ void togglePage(PageWindows& windows, const gallery::PageSpec& page) {
 
 std::unique_ptr<HostWindow> makeMainWindow(HostWindow* roundWindow, PageWindows& pageWindows) {
     auto window = std::make_unique<HostWindow>();
-    WindowSpec spec;
-    spec.title = QStringLiteral("vamu 控件库");
-    spec.left = 80;
-    spec.top = 80;
-    spec.size = QSize(520, 400);
-    spec.sizable = true;
+    WindowSpec setup;
+    setup.title = QStringLiteral("vamu 控件库");
+    setup.left = 80;
+    setup.top = 80;
+    setup.size = QSize(520, 400);
+    setup.sizable = true;
     AttachOptions options;
     options.captionFlags = caption::kIcon | caption::kTitle | caption::kClose | caption::kMax | caption::kMin |
                            caption::kMenu | caption::kSkin | caption::kReport | caption::kSetting;
     options.alpha = 255;
     options.backgroundPicture = makeSkin();
     options.fillType = 1;
-    window->attach(createNativeWindow(spec), options);
+    window->attach(createNativeWindow(setup), options);
     window->setIcon(gallery::galleryIcon());
     window->setCloseOnEscape(true);
     window->setCloseAnimation(platform::WindowAnimation::Fade, std::chrono::milliseconds(180));

@@ -66,18 +66,18 @@ QImage galleryIcon() {
 
 std::unique_ptr<HostWindow> makePageWindow(const PageSpec& page, QPoint topLeft) {
     auto window = std::make_unique<HostWindow>();
-    WindowSpec spec;
-    spec.title = page.title;
-    spec.left = topLeft.x();
-    spec.top = topLeft.y();
-    spec.size = page.size;
+    WindowSpec setup;
+    setup.title = page.title;
+    setup.left = topLeft.x();
+    setup.top = topLeft.y();
+    setup.size = page.size;
     AttachOptions options;
     options.captionFlags = caption::kIcon | caption::kTitle | caption::kClose | caption::kMin;
     options.alpha = 255;
     QImage skin = makeSkin(page.size);
     if (page.build == &buildButtonsPage) paintButtonsPanel(skin);
     options.backgroundPicture = std::move(skin);
-    window->attach(createNativeWindow(spec), options);
+    window->attach(createNativeWindow(setup), options);
     window->setIcon(galleryIcon());
     window->setCloseOnEscape(true);
     page.build(*window);

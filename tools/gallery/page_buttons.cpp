@@ -119,12 +119,12 @@ QByteArray spinner() {
 }
 
 LabelSpec heading(const QString& text) {
-    LabelSpec spec;
-    spec.text = text;
-    spec.textColour = 0xFF2B3A4A;
-    spec.fontSize = 13;
-    spec.fontStyle = font_style::kBold;
-    return spec;
+    LabelSpec setup;
+    setup.text = text;
+    setup.textColour = 0xFF2B3A4A;
+    setup.fontSize = 13;
+    setup.fontStyle = font_style::kBold;
+    return setup;
 }
 
 }  // namespace

@@ -24,10 +24,10 @@ constexpr QRgb kTextColour = 0xF0000000;
 constexpr QRgb kLabelColour = 0xFF2B3A4A;
 
 Label* label(ControlParent parent, QRect rect, const QString& text) {
-    LabelSpec spec;
-    spec.text = text;
-    spec.textColour = kLabelColour;
-    Label* made = Label::create(parent, rect, spec);
+    LabelSpec setup;
+    setup.text = text;
+    setup.textColour = kLabelColour;
+    Label* made = Label::create(parent, rect, setup);
     if (made) made->setVertAlignMode(1);
     return made;
 }

@@ -23,10 +23,10 @@ using namespace vamu::toolkit;
 
 // One line of text, changed by the page's handlers.
 Label* note(ControlParent parent, QRect rect, const QString& text, QRgb colour = 0xFF2B3A4A) {
-    LabelSpec spec;
-    spec.text = text;
-    spec.textColour = colour;
-    return Label::create(parent, rect, spec);
+    LabelSpec setup;
+    setup.text = text;
+    setup.textColour = colour;
+    return Label::create(parent, rect, setup);
 }
 
 constexpr std::array<const char*, 12> kTitles{

@@ -81,13 +81,13 @@ paint::TextFormat buttonTextFormat() {
     return format;
 }
 
-Button* Button::create(ControlParent parent, const QRect& rect, const ButtonSpec& spec) {
-    return createAs(std::unique_ptr<Button>(new Button), parent, rect, spec, kind::kButton, names::kButton);
+Button* Button::create(ControlParent parent, const QRect& rect, const ButtonSpec& setup) {
+    return createAs(std::unique_ptr<Button>(new Button), parent, rect, setup, kind::kButton, names::kButton);
 }
 
-CreateOptions Button::options(const ButtonSpec& spec, bool drawTabStop) {
+CreateOptions Button::options(const ButtonSpec& setup, bool drawTabStop) {
     CreateOptions options;
-    options.visible = spec.visible;
+    options.visible = setup.visible;
     options.focusable = true;
     options.mouseTrack = true;
     options.drawTabStop = drawTabStop;
@@ -95,13 +95,13 @@ CreateOptions Button::options(const ButtonSpec& spec, bool drawTabStop) {
     return options;
 }
 
-void Button::takeSpec(const ButtonSpec& spec) {
-    m_text = spec.text;
-    m_textColour = spec.textColour;
-    m_effectColour = spec.effectColour;
-    m_icon = spec.icon;
+void Button::takeSpec(const ButtonSpec& setup) {
+    m_text = setup.text;
+    m_textColour = setup.textColour;
+    m_effectColour = setup.effectColour;
+    m_icon = setup.icon;
     m_format = buttonTextFormat();
-    m_createFont = requestedFont(spec.fontName, spec.fontSize, spec.fontStyle);
+    m_createFont = requestedFont(setup.fontName, setup.fontSize, setup.fontStyle);
 }
 
 void Button::registerText() { registerMnemonic(*this, m_text); }

@@ -37,8 +37,8 @@ void ToggleButton::afterDraw(QPainter& painter, ButtonLayout& layout, std::uint3
 
 CheckButton::CheckButton() : ToggleButton(theme::kCheckButton) {}
 
-CheckButton* CheckButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& spec) {
-    return createAs(std::unique_ptr<CheckButton>(new CheckButton), parent, rect, spec, kind::kCheckButton,
+CheckButton* CheckButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& setup) {
+    return createAs(std::unique_ptr<CheckButton>(new CheckButton), parent, rect, setup, kind::kCheckButton,
                     names::kCheckButton);
 }
 
@@ -58,10 +58,10 @@ std::optional<PropertyValues> CheckButton::property(std::string_view name, const
 
 RadioButton::RadioButton() : ToggleButton(theme::kRadioButton) {}
 
-RadioButton* RadioButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& spec) {
+RadioButton* RadioButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& setup) {
     auto button = std::unique_ptr<RadioButton>(new RadioButton);
     button->m_checkIndex = parent.control ? static_cast<long long>(parent.control->handle().value) : 0;
-    return createAs(std::move(button), parent, rect, spec, kind::kRadioButton, names::kRadioButton);
+    return createAs(std::move(button), parent, rect, setup, kind::kRadioButton, names::kRadioButton);
 }
 
 std::intptr_t RadioButton::preFilter(const Message& message) {

@@ -16,17 +16,17 @@ paint::TextFormat captionFormat() {
 
 }  // namespace
 
-GroupBox* GroupBox::create(ControlParent parent, const QRect& rect, const GroupBoxSpec& spec) {
+GroupBox* GroupBox::create(ControlParent parent, const QRect& rect, const GroupBoxSpec& setup) {
     auto box = std::unique_ptr<GroupBox>(new GroupBox);
-    box->m_text = spec.text;
-    box->m_textColour = spec.textColour;
-    box->m_border = spec.border;
-    box->m_borderWidth = spec.borderWidth;
-    box->m_cornerDiameter = spec.cornerDiameter;
-    box->m_background = spec.background;
-    box->m_align = spec.align;
+    box->m_text = setup.text;
+    box->m_textColour = setup.textColour;
+    box->m_border = setup.border;
+    box->m_borderWidth = setup.borderWidth;
+    box->m_cornerDiameter = setup.cornerDiameter;
+    box->m_background = setup.background;
+    box->m_align = setup.align;
     CreateOptions options;
-    options.visible = spec.visible;
+    options.visible = setup.visible;
     options.focusable = false;
     options.tabStop = false;
     options.drawTabStop = false;

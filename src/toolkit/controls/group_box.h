@@ -26,7 +26,7 @@ struct GroupBoxSpec {
 
 class GroupBox final : public BaseControl, public PropertyHolder {
 public:
-    static GroupBox* create(ControlParent parent, const QRect& rect, const GroupBoxSpec& spec = {});
+    static GroupBox* create(ControlParent parent, const QRect& rect, const GroupBoxSpec& setup = {});
 
     [[nodiscard]] const QString& text() const { return m_text; }
     void setText(const QString& text);

@@ -35,25 +35,25 @@ PictureFrames PictureFrames::decode(const QByteArray& bytes) {
 }
 
 ImageBox* ImageBox::create(ControlParent parent, const QRect& rect, const QByteArray& picture,
-                           const ImageBoxSpec& spec) {
+                           const ImageBoxSpec& setup) {
     auto box = std::unique_ptr<ImageBox>(new ImageBox);
-    box->m_background = spec.background;
-    box->m_border = spec.border;
-    box->m_play = spec.play;
-    box->m_fillType = spec.fillType;
+    box->m_background = setup.background;
+    box->m_border = setup.border;
+    box->m_play = setup.play;
+    box->m_fillType = setup.fillType;
     box->m_frames = PictureFrames::decode(picture);
     if (!box->m_frames.frames.empty()) box->m_bytes = picture;
     CreateOptions options;
-    options.visible = spec.visible;
+    options.visible = setup.visible;
     return BaseControl::create(std::move(box), parent, rect, kind::kImageBox, names::kImageBox, options);
 }
 
 ImageBox* ImageBox::createFromFile(ControlParent parent, const QRect& rect, const QString& path,
-                                   const ImageBoxSpec& spec) {
+                                   const ImageBoxSpec& setup) {
     QByteArray bytes;
     QFile file(path);
     if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxFileBytes) bytes = file.read(kMaxFileBytes);
-    return create(parent, rect, bytes, spec);
+    return create(parent, rect, bytes, setup);
 }
 
 int ImageBox::frameDelayMs(int frame) const {

@@ -38,10 +38,10 @@ struct ImageBoxSpec {
 class ImageBox : public BaseControl, public PropertyHolder {
 public:
     static ImageBox* create(ControlParent parent, const QRect& rect, const QByteArray& picture = {},
-                            const ImageBoxSpec& spec = {});
+                            const ImageBoxSpec& setup = {});
     // A picture file of at most kMaxFileBytes; an unreadable file leaves the box empty.
     static ImageBox* createFromFile(ControlParent parent, const QRect& rect, const QString& path,
-                                    const ImageBoxSpec& spec = {});
+                                    const ImageBoxSpec& setup = {});
     static constexpr qint64 kMaxFileBytes = 32LL * 1024 * 1024;
 
     // False (and no picture) when the bytes do not decode.

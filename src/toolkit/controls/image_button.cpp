@@ -31,8 +31,8 @@ void PictureBytes::set(const QByteArray& data) {
     bytes = image.isNull() ? QByteArray() : data;
 }
 
-ImageButton* ImageButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& spec) {
-    return createAs(std::unique_ptr<ImageButton>(new ImageButton), parent, rect, spec, kind::kImageButton,
+ImageButton* ImageButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& setup) {
+    return createAs(std::unique_ptr<ImageButton>(new ImageButton), parent, rect, setup, kind::kImageButton,
                     names::kImageButton);
 }
 
@@ -88,8 +88,8 @@ std::optional<PropertyValues> ImageButton::property(std::string_view name, const
     return Button::property(name, set);
 }
 
-ImageListButton* ImageListButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& spec) {
-    return createAs(std::unique_ptr<ImageListButton>(new ImageListButton), parent, rect, spec,
+ImageListButton* ImageListButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& setup) {
+    return createAs(std::unique_ptr<ImageListButton>(new ImageListButton), parent, rect, setup,
                     kind::kImageListButton, names::kImageListButton);
 }
 

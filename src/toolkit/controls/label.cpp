@@ -22,31 +22,31 @@ bool isDark(const QImage& picture, QPoint point) {
 
 }  // namespace
 
-Label* Label::create(ControlParent parent, const QRect& rect, const LabelSpec& spec) {
+Label* Label::create(ControlParent parent, const QRect& rect, const LabelSpec& setup) {
     CreateOptions options;
-    options.visible = spec.visible;
+    options.visible = setup.visible;
     options.focusable = false;
     options.mouseTrack = false;
     options.tabStop = false;
     options.drawTabStop = false;
-    return createAs(std::unique_ptr<Label>(new Label), parent, rect, spec, kind::kLabel, names::kLabel, options);
+    return createAs(std::unique_ptr<Label>(new Label), parent, rect, setup, kind::kLabel, names::kLabel, options);
 }
 
-void Label::takeSpec(const LabelSpec& spec) {
-    m_text = spec.text;
-    m_textColour = spec.textColour;
-    m_lineType = spec.lineType;
-    m_background1 = spec.background1;
-    m_background2 = spec.background2;
-    m_autoCutLine = spec.autoCutLine;
-    m_autoSetColour = spec.autoSetColour;
-    m_horzAlignMode = spec.horzAlignMode;
-    m_trimming = spec.trimming;
-    m_textEffect = spec.textEffect;
-    m_effectColour = spec.effectColour;
-    m_border = spec.border;
+void Label::takeSpec(const LabelSpec& setup) {
+    m_text = setup.text;
+    m_textColour = setup.textColour;
+    m_lineType = setup.lineType;
+    m_background1 = setup.background1;
+    m_background2 = setup.background2;
+    m_autoCutLine = setup.autoCutLine;
+    m_autoSetColour = setup.autoSetColour;
+    m_horzAlignMode = setup.horzAlignMode;
+    m_trimming = setup.trimming;
+    m_textEffect = setup.textEffect;
+    m_effectColour = setup.effectColour;
+    m_border = setup.border;
     m_vertAlignMode = 1;
-    m_createFont = requestedFont(spec.fontName, spec.fontSize, spec.fontStyle);
+    m_createFont = requestedFont(setup.fontName, setup.fontSize, setup.fontStyle);
 }
 
 void Label::registerText() {

@@ -13,8 +13,8 @@ constexpr auto kMailScheme = QLatin1String("mailto:");
 
 }  // namespace
 
-Link* Link::create(ControlParent parent, const QRect& rect, const LinkSpec& spec) {
-    LabelSpec label = spec.label;
+Link* Link::create(ControlParent parent, const QRect& rect, const LinkSpec& setup) {
+    LabelSpec label = setup.label;
     label.autoCutLine = false;
     CreateOptions options;
     options.visible = label.visible;
@@ -25,8 +25,8 @@ Link* Link::create(ControlParent parent, const QRect& rect, const LinkSpec& spec
     options.animationInterval = kFrameInterval;
     options.cursor = platform::CursorShape::Hand;
     auto link = std::unique_ptr<Link>(new Link);
-    link->m_address = spec.address;
-    link->m_linkType = spec.linkType;
+    link->m_address = setup.address;
+    link->m_linkType = setup.linkType;
     link->m_normal = label.textColour;
     link->setAccessKeys(true);
     return createAs(std::move(link), parent, rect, label, kind::kLink, names::kLink, options);

@@ -16,7 +16,7 @@ struct LinkSpec {
 
 class Link final : public Label {
 public:
-    static Link* create(ControlParent parent, const QRect& rect, const LinkSpec& spec = {});
+    static Link* create(ControlParent parent, const QRect& rect, const LinkSpec& setup = {});
 
     [[nodiscard]] const QString& address() const { return m_address; }
     void setAddress(const QString& address) { m_address = address; }

@@ -24,16 +24,16 @@ QImage NewObj::makeRound(const QImage& picture) {
     return round;
 }
 
-NewObj* NewObj::create(ControlParent parent, const QRect& rect, const NewObjSpec& spec) {
+NewObj* NewObj::create(ControlParent parent, const QRect& rect, const NewObjSpec& setup) {
     auto object = std::unique_ptr<NewObj>(new NewObj);
-    object->m_bytes = spec.picture;
-    object->m_round = makeRound(QImage::fromData(spec.picture));
-    object->m_ringNormal = spec.ringNormal;
-    object->m_ringHot = spec.ringHot;
-    object->m_ringPressed = spec.ringPressed;
-    object->m_ringWidth = spec.ringWidth;
+    object->m_bytes = setup.picture;
+    object->m_round = makeRound(QImage::fromData(setup.picture));
+    object->m_ringNormal = setup.ringNormal;
+    object->m_ringHot = setup.ringHot;
+    object->m_ringPressed = setup.ringPressed;
+    object->m_ringWidth = setup.ringWidth;
     CreateOptions options;
-    options.visible = spec.visible;
+    options.visible = setup.visible;
     NewObj* created = BaseControl::create(std::move(object), parent, rect, kind::kNewObj, names::kNewObj, options);
     // Clicks on the transparent corners go to what lies below.
     if (created) created->setAlpHitTest(true);

@@ -19,7 +19,7 @@ struct NewObjSpec {
 
 class NewObj final : public BaseControl {
 public:
-    static NewObj* create(ControlParent parent, const QRect& rect, const NewObjSpec& spec = {});
+    static NewObj* create(ControlParent parent, const QRect& rect, const NewObjSpec& setup = {});
 
     // Unchanged bytes do nothing; a change after creation fades the new picture in.
     // Bytes that do not decode leave only the ring.

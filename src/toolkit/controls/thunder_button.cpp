@@ -34,8 +34,8 @@ QRect ThunderButton::cellOf(std::uint32_t visualState) {
     return QRect(x, 0, kCellWidth, kCellHeight);
 }
 
-ThunderButton* ThunderButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& spec) {
-    return createAs(std::unique_ptr<ThunderButton>(new ThunderButton), parent, rect, spec, kind::kThunderButton,
+ThunderButton* ThunderButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& setup) {
+    return createAs(std::unique_ptr<ThunderButton>(new ThunderButton), parent, rect, setup, kind::kThunderButton,
                     names::kThunderButton, false);
 }
 
