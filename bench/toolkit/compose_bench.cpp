@@ -1,14 +1,10 @@
 // Compose-and-present time of a host window of 380 x 415 with 60 controls, when one
 // control changes and when all of them change. Runs on the offscreen platform.
-#include "platform/system.h"
+#include "bench_window.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/paint.h"
 #include "toolkit/controls/text_paint.h"
 #include "toolkit/host_window.h"
-#include "toolkit/toolkit.h"
-
-#include <QCoreApplication>
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -43,15 +39,11 @@ private:
 
 struct Fixture {
     Fixture() {
-        WindowSpec setup;
-        setup.left = 10;
-        setup.top = 10;
-        setup.size = QSize(380, 415);
         AttachOptions options;
         options.alpha = 255;
         options.captionFlags = caption::kIcon | caption::kTitle | caption::kClose | caption::kMin;
         options.backgroundColour = 0xF7F3EF;
-        host.attach(createNativeWindow(setup), options);
+        bench::openBenchWindow(host, QSize(380, 415), options);
         // 6 columns x 10 rows of 58 x 34 tiles under the caption.
         for (int row = 0; row < 10; ++row) {
             for (int column = 0; column < 6; ++column) {
@@ -60,8 +52,7 @@ struct Fixture {
                                                     "Button"));
             }
         }
-        host.show();
-        QCoreApplication::processEvents();
+        host.controls().flush();
     }
     HostWindow host;
     std::vector<Tile*> tiles;
@@ -108,14 +99,3 @@ void composeOnly(benchmark::State& state) {
 BENCHMARK(composeOnly)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    toolkitStartup();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    vamu::platform::shutdown();
-    return 0;
-}

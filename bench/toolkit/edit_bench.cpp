@@ -3,13 +3,9 @@
 // the middle of the text, in a wrapping multi-line box and in a one-line box.
 // Runs on the offscreen platform.
 #include "platform/keys.h"
-#include "platform/system.h"
+#include "bench_window.h"
 #include "toolkit/controls/edit.h"
 #include "toolkit/host_window.h"
-#include "toolkit/toolkit.h"
-
-#include <QCoreApplication>
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -28,22 +24,16 @@ QString sampleText() {
 
 struct Fixture {
     explicit Fixture(bool multiline) {
-        WindowSpec setup;
-        setup.left = 10;
-        setup.top = 10;
-        setup.size = QSize(380, 415);
         AttachOptions options;
         options.alpha = 255;
         options.captionFlags = caption::kIcon | caption::kTitle | caption::kClose;
         options.backgroundColour = 0xF7F3EF;
-        host.attach(createNativeWindow(setup), options);
+        bench::openBenchWindow(host, QSize(380, 415), options);
         EditOptions edit;
         edit.multiline = multiline;
         edit.scroll = multiline ? edit_scroll::kWrapVertical : edit_scroll::kNone;
         edit.text = sampleText();
         box = Edit::create(host, multiline ? QRect(15, 100, 330, 165) : QRect(15, 40, 330, 26), edit);
-        host.show();
-        QCoreApplication::processEvents();
         box->setFocus();
     }
     void deliver(platform::MessageId id, std::uintptr_t wParam) {
@@ -78,14 +68,3 @@ BENCHMARK(singleLineAtEnd)->Unit(benchmark::kMicrosecond);
 BENCHMARK(singleLineInMiddle)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    toolkitStartup();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    platform::shutdown();
-    return 0;
-}

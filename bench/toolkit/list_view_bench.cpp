@@ -2,13 +2,9 @@
 // holding 100 or 10,000 rows: repainting it whole, scrolling by one row (the wheel),
 // jumping by more than a screen, and hot tracking between two rows. Each step
 // includes composing and presenting the changed area. Runs on the offscreen platform.
-#include "platform/system.h"
+#include "bench_window.h"
 #include "toolkit/controls/list_view.h"
 #include "toolkit/host_window.h"
-#include "toolkit/toolkit.h"
-
-#include <QCoreApplication>
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -22,14 +18,10 @@ using namespace vamu::toolkit;
 
 struct SongList {
     explicit SongList(int rows) {
-        WindowSpec placement;
-        placement.left = 10;
-        placement.top = 10;
-        placement.size = QSize(380, 300);
         AttachOptions options;
         options.captionFlags = 0;
         options.backgroundColour = 0xFFFFFF;
-        host.attach(createNativeWindow(placement), options);
+        bench::openBenchWindow(host, QSize(380, 300), options);
         ListViewOptions listOptions;
         listOptions.headerHot = false;
         listOptions.checkBoxes = true;
@@ -46,8 +38,6 @@ struct SongList {
             list->setCellText(row, 4, QString("上传者%1").arg(i % 97));
             list->setCellText(row, 5, QString::number(100000 + i));
         }
-        host.show();
-        QCoreApplication::processEvents();
         middle = (rows / 2) * list->rowHeight();
         list->setVerticalPosition(middle);
         host.controls().flush();
@@ -123,14 +113,3 @@ void hotTracking(benchmark::State& state) {
 BENCHMARK(hotTracking)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    toolkitStartup();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    platform::shutdown();
-    return 0;
-}
