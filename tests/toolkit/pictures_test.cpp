@@ -8,7 +8,6 @@
 #include "toolkit/controls/new_obj.h"
 #include "toolkit/controls/page.h"
 
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -23,16 +22,6 @@ namespace {
 QByteArray testPicture(const char* name) {
     QFile file(QStringLiteral(VAMU_TEST_DATA_DIR "/") + QLatin1String(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray png(QSize size, QRgb colour) {
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(QColor::fromRgba(colour));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 TEST(ImageBox, AnimatedPictureShowsEachFrameForItsOwnDelay) {
@@ -110,7 +99,7 @@ TEST(ImageBox, BackgroundPictureAndBorderByFillType) {
     setup.background = 0xFF0000FF;
     setup.border = 0xFF00FF00;
     setup.fillType = 2;  // centred, natural size
-    ImageBox* box = ImageBox::create(t.host(), QRect(10, 10, 20, 20), png(QSize(6, 6), 0xFFFF0000), setup);
+    ImageBox* box = ImageBox::create(t.host(), QRect(10, 10, 20, 20), solidPng(QSize(6, 6), 0xFFFF0000), setup);
     const QImage& s = box->surface();
     EXPECT_EQ(s.pixel(10, 10), 0xFFFF0000u);
     EXPECT_EQ(s.pixel(5, 10), 0xFF0000FFu);
@@ -123,7 +112,7 @@ TEST(NewObj, TransparentCornersLetClicksThroughToTheControlBelow) {
     Log log;
     TestHost t;
     RecordingControl::make(t.host(), QRect(0, 0, 100, 100), "below", &log);
-    NewObj* round = NewObj::create(t.host(), QRect(10, 10, 60, 60), {.picture = png(QSize(20, 20), 0xFFFF0000)});
+    NewObj* round = NewObj::create(t.host(), QRect(10, 10, 60, 60), {.picture = solidPng(QSize(20, 20), 0xFFFF0000)});
     ASSERT_NE(round, nullptr);
     EXPECT_TRUE(round->alpHitTest());
     int clicks = 0;
@@ -140,7 +129,7 @@ TEST(NewObj, TransparentCornersLetClicksThroughToTheControlBelow) {
 TEST(NewObj, RingFollowsTheMouseAndANewPictureFadesIn) {
     TestHost t;
     NewObjSpec setup;
-    setup.picture = png(QSize(20, 20), 0xFFFF0000);
+    setup.picture = solidPng(QSize(20, 20), 0xFFFF0000);
     setup.ringWidth = 4;
     NewObj* round = NewObj::create(t.host(), QRect(10, 10, 60, 60), setup);
     const QImage& s = round->surface();
@@ -155,7 +144,7 @@ TEST(NewObj, RingFollowsTheMouseAndANewPictureFadesIn) {
     t.release(centre);
     EXPECT_EQ(round->surface().pixel(ring), 0xFFFFFF00u);
 
-    round->setPicture(png(QSize(20, 20), 0xFF0000FF));
+    round->setPicture(solidPng(QSize(20, 20), 0xFF0000FF));
     EXPECT_TRUE(round->state() & state::kAnimating);
     EXPECT_EQ(round->animationFrames(), 10);
     EXPECT_EQ(round->animationInterval(), 30);

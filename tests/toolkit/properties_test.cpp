@@ -14,22 +14,12 @@
 #include "toolkit/controls/thunder_button.h"
 #include "toolkit/method_map.h"
 
-#include <QBuffer>
 
 #include <gtest/gtest.h>
 
 namespace vamu::toolkit::test {
 namespace {
 
-QByteArray pngBytes() {
-    QImage image(4, 4, QImage::Format_ARGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 // A value of the argument's type that every property of that type keeps as given.
 PropertyValue sample(const MethodInfo& method, ArgumentType type) {
@@ -39,7 +29,7 @@ PropertyValue sample(const MethodInfo& method, ArgumentType type) {
     case ArgumentType::Double: return 15.0;
     case ArgumentType::Text: return QStringLiteral("abc");
     case ArgumentType::ByteString:
-        return method.name.ends_with('W') ? utf16Bytes(QStringLiteral("abc")) : pngBytes();
+        return method.name.ends_with('W') ? utf16Bytes(QStringLiteral("abc")) : solidPng(QSize(4, 4), 0xFFFF0000);
     default: return 3LL;
     }
 }

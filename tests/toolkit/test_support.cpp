@@ -7,6 +7,7 @@
 #include "toolkit/engine.h"
 #include "toolkit/toolkit.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -104,6 +105,20 @@ std::optional<std::vector<std::uint32_t>> TestTheme::colours(std::string_view el
         return result;
     }
     return builtinThemePack()->colours(element, attribute);
+}
+
+QByteArray encodeImage(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QByteArray solidPng(QSize size, QRgb colour) {
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(QColor::fromRgba(colour));
+    return encodeImage(image);
 }
 
 QRgb skinPixel(std::string_view section, std::uint32_t state, QSize size, QPoint at, QRgb background) {

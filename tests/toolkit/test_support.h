@@ -7,6 +7,7 @@
 #include "toolkit/host_window.h"
 #include "toolkit/theme_pack.h"
 
+#include <QByteArray>
 #include <QImage>
 
 #include <chrono>
@@ -37,6 +38,11 @@ private:
     const std::string* overridden(std::string_view element, std::string_view attribute) const;
     std::map<std::string, std::string> m_overrides;
 };
+
+// The bytes of `image` in an image file format ("PNG", "ICO", ...).
+QByteArray encodeImage(const QImage& image, const char* format = "PNG");
+// A PNG picture of one colour.
+QByteArray solidPng(QSize size, QRgb colour);
 
 // What a skin state looks like drawn over an opaque background colour.
 QRgb skinPixel(std::string_view section, std::uint32_t state, QSize size, QPoint at, QRgb background);

@@ -6,7 +6,6 @@
 #include "toolkit/test_support.h"
 #include "toolkit/tray_icon.h"
 
-#include <QBuffer>
 #include <QPainter>
 #include <QSystemTrayIcon>
 
@@ -18,6 +17,7 @@
 namespace vamu::toolkit {
 namespace {
 
+using test::encodeImage;
 using test::pump;
 using test::pumpUntil;
 
@@ -27,23 +27,15 @@ QImage solid(int size, QColor colour) {
     return image;
 }
 
-QByteArray encode(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
 void putLittle(QByteArray& bytes, std::uint32_t value, int size) {
     for (int i = 0; i < size; ++i) bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
 // An icon file with a bitmap entry (16 px, red) and a PNG entry (32 px, blue).
 QByteArray twoEntryIcon() {
-    const QByteArray bitmapFile = encode(solid(16, Qt::red), "ICO");
+    const QByteArray bitmapFile = encodeImage(solid(16, Qt::red), "ICO");
     const QByteArray bitmap = bitmapFile.mid(22);  // the single entry's image behind header and entry
-    const QByteArray png = encode(solid(32, Qt::blue), "PNG");
+    const QByteArray png = encodeImage(solid(32, Qt::blue), "PNG");
     QByteArray file;
     putLittle(file, 0, 2);
     putLittle(file, 1, 2);
@@ -80,8 +72,8 @@ TEST(TrayIconFromData, ReadsTheChosenEntryAndRefusesDamagedFiles) {
         {"png entry", file, 2, qRgb(0, 0, 255), 32},
         {"entry past the count", file, 3, std::nullopt, 0},
         {"entry zero", file, 0, std::nullopt, 0},
-        {"plain png file", encode(solid(24, Qt::green), "PNG"), 1, qRgb(0, 255, 0), 24},
-        {"second entry of a png file", encode(solid(24, Qt::green), "PNG"), 2, std::nullopt, 0},
+        {"plain png file", encodeImage(solid(24, Qt::green), "PNG"), 1, qRgb(0, 255, 0), 24},
+        {"second entry of a png file", encodeImage(solid(24, Qt::green), "PNG"), 2, std::nullopt, 0},
         {"truncated directory", file.left(20), 1, std::nullopt, 0},
         {"truncated image", file.left(file.size() - 10), 2, std::nullopt, 0},
         {"offset out of range", outOfRange, 1, std::nullopt, 0},
@@ -134,7 +126,7 @@ TEST(TrayIcon, TipIsCutAtTheFieldsByteCount) {
 TEST(TrayIcon, PointerActionsArriveAsMouseMessagePairs) {
     test::TestHost host;
     TrayIcon icon;
-    icon.add(host.host().windowHandle(), QStringLiteral("VAMU"), encode(solid(16, Qt::red), "PNG"));
+    icon.add(host.host().windowHandle(), QStringLiteral("VAMU"), encodeImage(solid(16, Qt::red), "PNG"));
     std::vector<int> codes;
     ASSERT_TRUE(icon.setEventHandler([&codes](int code) { codes.push_back(code); }));
     struct Case {
@@ -231,7 +223,7 @@ TEST(TrayIcon, TrayHostComingBackIsReportedOncePerAppearance) {
     test::TestHost host;
     TrayIcon icon;
     TrayIcon second;  // two icons on one window: still one notice per appearance
-    const QByteArray picture = encode(solid(16, Qt::red), "PNG");
+    const QByteArray picture = encodeImage(solid(16, Qt::red), "PNG");
     icon.add(host.host().windowHandle(), QStringLiteral("VAMU"), picture);
     second.add(host.host().windowHandle(), QStringLiteral("second"), picture);
     std::vector<int> codes;
@@ -268,7 +260,7 @@ TEST(TrayIcon, TrayHostComingBackIsReportedOncePerAppearance) {
 TEST(TrayIcon, WindowDestructionSends1130AndTakesTheIconAway) {
     test::TestHost host;
     TrayIcon icon;
-    icon.add(host.host().windowHandle(), QStringLiteral("VAMU"), encode(solid(16, Qt::red), "PNG"));
+    icon.add(host.host().windowHandle(), QStringLiteral("VAMU"), encodeImage(solid(16, Qt::red), "PNG"));
     std::vector<int> codes;
     bool hostSawDestroy = false;
     host.host().bindDestroyed([&hostSawDestroy](const Event&) { return hostSawDestroy = true; });
@@ -293,7 +285,7 @@ TEST(TrayIcon, GoneWindowsAndBadPicturesChangeNothing) {
     EXPECT_EQ(icon.statusIcon().icon().pixel(8, 8), qRgb(0, 255, 0)) << "falls back to the window's icon";
     EXPECT_FALSE(icon.setIcon(QByteArray("still not an icon")));
     EXPECT_EQ(icon.statusIcon().icon().pixel(8, 8), qRgb(0, 255, 0));
-    EXPECT_FALSE(icon.setIcon(encode(solid(16, Qt::blue), "PNG"))) << "no tray host shows it offscreen";
+    EXPECT_FALSE(icon.setIcon(encodeImage(solid(16, Qt::blue), "PNG"))) << "no tray host shows it offscreen";
     EXPECT_EQ(icon.statusIcon().icon().pixel(8, 8), qRgb(0, 0, 255));
 }
 
