@@ -55,10 +55,6 @@ std::size_t onWrite(char* data, std::size_t size, std::size_t count, void* user)
     return bytes;
 }
 
-int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<Exchange*>(user)->stop.stop_requested() ? 1 : 0;
-}
-
 }  // namespace
 
 SongTransfer::~SongTransfer() {
@@ -128,10 +124,7 @@ void SongTransfer::transferLoop(std::stop_token stop, std::string url, std::stri
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &exchange);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &onWrite);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &exchange);
-    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &onProgress);
-    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &exchange);
-    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-    const CURLcode result = curl_easy_perform(h);
+    const net::RunResult result = net::runTransfer(h, stop);
     const bool flushed = std::fclose(file.release()) == 0;
 
     if (stop.stop_requested()) {
@@ -139,7 +132,7 @@ void SongTransfer::transferLoop(std::stop_token stop, std::string url, std::stri
         onCancelled();
         return;
     }
-    onFinished(m_received.load(), result == CURLE_OK && flushed);
+    onFinished(m_received.load(), result == net::RunResult::Completed && flushed);
 }
 
 void SongTransfer::monitorLoop(std::stop_token stop) {

@@ -5,6 +5,7 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <stop_token>
 
 namespace vamu::net {
 
@@ -33,5 +34,12 @@ using CurlUrl = std::unique_ptr<CURLU, CurlUrlCleanup>;
 // system's per-process cookie store. It lives until the process ends; libcurl serialises
 // access through the share's lock callbacks. Null when libcurl is not ready.
 [[nodiscard]] CURLSH* processCookieStore();
+
+enum class RunResult { Completed, Failed, Cancelled };
+
+// Runs one prepared transfer to its end on a private multi handle, so that a stop
+// request wakes the wait at once instead of at libcurl's next progress call (up to a
+// second later while the server sends nothing).
+[[nodiscard]] RunResult runTransfer(CURL* easy, const std::stop_token& stop);
 
 }  // namespace vamu::net

@@ -215,51 +215,6 @@ bool configure(CURL* easy, const HttpRequestArgs& args, const Setup& setup, Tran
     return options.ok();
 }
 
-enum class RunResult { Completed, Failed, Cancelled };
-
-// Runs the transfer on a private multi handle, so that a stop request wakes the wait at
-// once instead of at libcurl's next progress call.
-RunResult run(CURL* easy, const std::stop_token& stop) {
-    CurlMulti multi(curl_multi_init());
-    if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) {
-        return RunResult::Failed;
-    }
-    struct Detach {
-        CURLM* multi;
-        CURL* easy;
-        ~Detach() { curl_multi_remove_handle(multi, easy); }
-    } detach{multi.get(), easy};
-    // Destroyed before `detach` and `multi`: a wake-up running on another thread is
-    // waited for before the handles go away.
-    std::stop_callback wake(stop, [handle = multi.get()] { curl_multi_wakeup(handle); });
-
-    int running = 0;
-    CURLMcode status = curl_multi_perform(multi.get(), &running);
-    while (status == CURLM_OK && running > 0 && !stop.stop_requested()) {
-        status = curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
-        if (status == CURLM_OK) {
-            status = curl_multi_perform(multi.get(), &running);
-        }
-    }
-    if (running > 0 && stop.stop_requested()) {
-        return RunResult::Cancelled;
-    }
-    if (status != CURLM_OK) {
-        return RunResult::Failed;
-    }
-    CURLcode result = CURLE_FAILED_INIT;
-    int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
-        if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
-            result = message->data.result;
-        }
-    }
-    if (result == CURLE_ABORTED_BY_CALLBACK && stop.stop_requested()) {
-        return RunResult::Cancelled;
-    }
-    return result == CURLE_OK ? RunResult::Completed : RunResult::Failed;
-}
-
 }  // namespace
 
 bool initializeHttp() {
@@ -302,7 +257,7 @@ HttpReply httpRequest(const HttpRequestArgs& args) {
     }
 
     // From here on the request is open, and every out-value is written.
-    RunResult result = run(easy.get(), args.stop);
+    RunResult result = runTransfer(easy.get(), args.stop);
     if (result == RunResult::Failed && transfer.endedAfterHeaders) {
         result = RunResult::Completed;
     }
