@@ -1,3 +1,9 @@
+# The programs of the tests labelled "threads", which CI runs again under
+# ThreadSanitizer: building this target alone is enough for that run.
+if(NOT TARGET vamu_threads_tests)
+  add_custom_target(vamu_threads_tests)
+endif()
+
 # vamu_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [DISPLAY])
 # One GoogleTest binary; its cases are listed to ctest when the tests run, so
 # building never needs to execute a test (and never needs a display).
@@ -16,6 +22,9 @@ function(vamu_add_test)
   set(_props TIMEOUT ${T_TIMEOUT})
   if(T_LABELS)
     list(APPEND _props LABELS ${T_LABELS})
+  endif()
+  if("threads" IN_LIST T_LABELS)
+    add_dependencies(vamu_threads_tests ${T_NAME})
   endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
