@@ -92,8 +92,11 @@ bool HostWindow::attach(platform::WindowHandle window, const AttachOptions& opti
     QImage picture = options.backgroundPicture;
     long long colour = options.backgroundColour;
     if (ownerHost && colour == -1 && picture.isNull()) {
+        // The owner's skin as it lays it out: a nine-grid picture keeps its bands.
         picture = ownerHost->m_backgroundPicture;
         colour = ownerHost->m_backgroundColour;
+        m_fillType = ownerHost->m_fillType;
+        m_backgroundGrid = ownerHost->m_backgroundGrid;
     }
     setBackground(picture, colour, Redraw::No);
     return true;

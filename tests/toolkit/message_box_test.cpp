@@ -6,6 +6,7 @@
 #include "toolkit/controls/button.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/label.h"
+#include "toolkit/controls/paint.h"
 #include "toolkit/message_box.h"
 #include "toolkit/message_box_layout.h"
 #include "toolkit/recording_control.h"
@@ -13,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
 #include <QWindow>
 
@@ -321,6 +323,23 @@ TEST(MessageBox, OwnerSkinOrItsOwnBlueSkin) {
     });
     EXPECT_EQ(ownedPixel, qRgba(0, 255, 0, 255));
     EXPECT_EQ(ownedAlpha, -1);
+
+    // An owner's nine-grid picture keeps its 40-pixel red band in the smaller box,
+    // where stretching would have halved it.
+    QImage banded(400, 300, QImage::Format_ARGB32_Premultiplied);
+    banded.fill(Qt::green);
+    QPainter(&banded).fillRect(QRect(0, 0, 400, 40), Qt::red);
+    owner.host().setFillType(paint::fill::kNineGrid);
+    owner.host().setBackgroundGrid(QRect(8, 40, 384, 252));
+    owner.host().setBackground(banded, -1);
+    Driven grid;
+    QRgb bandPixel = 0;
+    grid.run(owner.host().windowHandle(), QStringLiteral("提示"), {}, [&](HostWindow& box) {
+        box.controls().flush();
+        bandPixel = box.backBuffer().pixelColor(box.frame().contentRect.left() + 3, box.frame().contentRect.top() + 24).rgba();
+        box.close();
+    });
+    EXPECT_EQ(bandPixel, qRgba(255, 0, 0, 255));
 
     // A background callback replaces the strip.
     Driven painted;

@@ -11,6 +11,7 @@
 
 #include "platform/system.h"
 #include "platform/window_animation.h"
+#include "toolkit/controls/paint.h"
 #include "toolkit/host_window.h"
 #include "toolkit/toolkit.h"
 
@@ -29,20 +30,6 @@ using namespace vamu;
 using namespace vamu::toolkit;
 
 // A skin picture: a blue caption band over a light body, stretched over the content.
-QImage makeSkin() {
-    QImage skin(64, 360, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&skin);
-    QLinearGradient band(0, 0, 0, 30);
-    band.setColorAt(0, QColor(0x2F, 0x6F, 0xB8));
-    band.setColorAt(1, QColor(0x24, 0x5C, 0x9E));
-    painter.fillRect(QRect(0, 0, 64, 30), band);
-    QLinearGradient body(0, 30, 0, 360);
-    body.setColorAt(0, QColor(0xF5, 0xF8, 0xFB));
-    body.setColorAt(1, QColor(0xE6, 0xEC, 0xF2));
-    painter.fillRect(QRect(0, 30, 64, 330), body);
-    return skin;
-}
-
 std::unique_ptr<HostWindow> makeRoundWindow() {
     auto window = std::make_unique<HostWindow>();
     WindowSpec setup;
@@ -87,8 +74,9 @@ std::unique_ptr<HostWindow> makeMainWindow(HostWindow* roundWindow, PageWindows&
     options.captionFlags = caption::kIcon | caption::kTitle | caption::kClose | caption::kMax | caption::kMin |
                            caption::kMenu | caption::kSkin | caption::kReport | caption::kSetting;
     options.alpha = 255;
-    options.backgroundPicture = makeSkin();
-    options.fillType = 1;
+    options.backgroundPicture = gallery::paintSkin(QSize(64, 360));
+    options.fillType = paint::fill::kNineGrid;
+    options.backgroundGrid = gallery::skinGrid(QSize(64, 360));
     window->attach(createNativeWindow(setup), options);
     window->setIcon(gallery::galleryIcon());
     window->setCloseOnEscape(true);

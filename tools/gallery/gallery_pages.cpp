@@ -1,5 +1,7 @@
 #include "gallery_pages.h"
 
+#include "toolkit/controls/paint.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -18,9 +20,18 @@ const std::array<PageSpec, 4> kPages{{
     {"msgbox", QStringLiteral("消息框与托盘图标"), QSize(440, 300), &buildMessageBoxPage},
 }};
 
-// A blue caption band over a light body. The buttons page keeps a dark panel behind
-// its automatic-colour label (bottom right), which the other pages never cover.
-QImage makeSkin(QSize size) {
+// The buttons page keeps a dark panel behind its automatic-colour label (bottom right).
+void paintButtonsPanel(QImage& skin) {
+    QPainter painter(&skin);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x23, 0x33, 0x48));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(404, 380, 214, 36), 6, 6);
+}
+
+}  // namespace
+
+QImage paintSkin(QSize size) {
     QImage skin(size, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&skin);
     QLinearGradient band(0, 0, 0, 30);
@@ -34,15 +45,7 @@ QImage makeSkin(QSize size) {
     return skin;
 }
 
-void paintButtonsPanel(QImage& skin) {
-    QPainter painter(&skin);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0x23, 0x33, 0x48));
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(QRectF(404, 380, 214, 36), 6, 6);
-}
-
-}  // namespace
+QRect skinGrid(QSize size) { return QRect(8, 32, size.width() - 16, size.height() - 40); }
 
 std::span<const PageSpec> pages() { return kPages; }
 
@@ -74,9 +77,11 @@ std::unique_ptr<HostWindow> makePageWindow(const PageSpec& page, QPoint topLeft)
     AttachOptions options;
     options.captionFlags = caption::kIcon | caption::kTitle | caption::kClose | caption::kMin;
     options.alpha = 255;
-    QImage skin = makeSkin(page.size);
+    QImage skin = paintSkin(page.size);
     if (page.build == &buildButtonsPage) paintButtonsPanel(skin);
     options.backgroundPicture = std::move(skin);
+    options.fillType = paint::fill::kNineGrid;
+    options.backgroundGrid = skinGrid(page.size);
     window->attach(createNativeWindow(setup), options);
     window->setIcon(galleryIcon());
     window->setCloseOnEscape(true);

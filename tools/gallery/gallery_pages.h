@@ -29,6 +29,12 @@ struct PageSpec {
 // A skinned window (blue caption band over a light body) holding the page, not yet shown.
 [[nodiscard]] std::unique_ptr<toolkit::HostWindow> makePageWindow(const PageSpec& page, QPoint topLeft);
 
+// The gallery's window picture: a blue caption band over a light body, drawn as a
+// nine-grid with skinGrid() as its centre, so that a window of another size (a message
+// box taking its owner's skin) keeps the band's height.
+[[nodiscard]] QImage paintSkin(QSize size);
+[[nodiscard]] QRect skinGrid(QSize size);
+
 // The gallery's icon: a blue disc with a white dot.
 [[nodiscard]] QImage galleryIcon();
 
