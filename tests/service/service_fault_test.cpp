@@ -3,6 +3,8 @@
 
 #include "service_client.h"
 
+#include <arpa/inet.h>
+#include <ifaddrs.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -145,6 +147,36 @@ std::string rawStatusLine(int port, const std::string& bytes) {
     }
     ::close(fd);
     return answer.substr(0, answer.find("\r\n"));
+}
+
+// An IPv4 address of this machine other than loopback; empty when it has none.
+std::string outsideAddress() {
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0) return {};
+    std::string found;
+    for (const ifaddrs* entry = list; entry && found.empty(); entry = entry->ifa_next) {
+        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET) continue;
+        const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
+        if ((ntohl(address->sin_addr.s_addr) >> 24) == 127) continue;
+        char text[INET_ADDRSTRLEN] = {};
+        if (::inet_ntop(AF_INET, &address->sin_addr, text, sizeof text)) found = text;
+    }
+    ::freeifaddrs(list);
+    return found;
+}
+
+TEST(ServiceRobustness, AdministrationAnswersLoopbackClientsOnly) {
+    const std::string outside = outsideAddress();
+    if (outside.empty()) GTEST_SKIP() << "this machine has no address besides loopback";
+    TestService service({.arguments = {"--bind", "0.0.0.0"}});
+    ASSERT_SERVICE_RUNNING(service);
+    const std::string port = std::to_string(service.apiPort());
+    EXPECT_EQ(get("http://127.0.0.1:" + port + "/admin/status").status, 200);
+    const auto refused = get("http://" + outside + ":" + port + "/admin/status");
+    EXPECT_EQ(refused.status, 403);
+    EXPECT_EQ(post("http://" + outside + ":" + port + "/admin/faults", "fault=" + formValue("*=html")).status, 403);
+    // The refused rule did not take: the catalogue still answers from outside.
+    EXPECT_EQ(parsed(get("http://" + outside + ":" + port + "/sound/hot?page=1"))["state"], 1);
 }
 
 TEST(ServiceRobustness, BadRequestsGetClearErrorsAndTheServiceCarriesOn) {
