@@ -99,11 +99,7 @@ PulseServer::PulseServer() {
 }
 
 PulseServer::~PulseServer() {
-    if (m_pid > 0) {
-        ::kill(m_pid, SIGTERM);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-    }
+    kill();  // nothing of the server's state is worth a graceful stop
     if (!m_directory.empty()) {
         std::error_code ec;
         std::filesystem::remove_all(m_directory, ec);
