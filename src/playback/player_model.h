@@ -114,6 +114,9 @@ public:
     void releaseRowGuard();  // kRowGuardHold after playSelectedRow answered a step
     // Another feature plays row `row` of a list source: that source, mode 1.
     PlayerStep startList(PlaySource list, int row);
+    // Another feature plays one song by itself (mode 2): it starts over whenever it ends,
+    // until a list or the catalogue plays. The controller then starts `song`.
+    void playRepeating(const net::SongEntry& song);
 
 private:
     PlayerStep catalogueStep(int position, std::chrono::milliseconds pause);
