@@ -103,7 +103,11 @@ public:
     void setDetailLine(std::string text);  // the song details arrived
 
     // The 500 ms clock. `listRowCount`: rows of the list that playSource() names (unused
-    // for the catalogue).
+    // for the catalogue). Answers nothing at all before the first song and while a switch
+    // loads. In mode 1 the second line follows the buffering count (ticks 1..10, 11..13) or
+    // shows the detail line once the length is known; the 13th tick without a length moves
+    // on, an ended song plays the next one, a position past the list wraps to row 1 within
+    // the tick, a position past the queue starts a new page at the next tick.
     TickResult tick(const StreamStatus& status, int listRowCount);
     // "我要换歌": always moves on. None, changing nothing, while a switch loads.
     PlayerStep next(int listRowCount);
