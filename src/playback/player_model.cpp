@@ -1,0 +1,246 @@
+#include "playback/player_model.h"
+
+#include <utility>
+
+namespace vamu::playback {
+
+namespace {
+
+bool isList(PlaySource source) {
+    return source != PlaySource::Catalogue;
+}
+
+}  // namespace
+
+const net::SongEntry* PlayerModel::catalogueSong(int position) const {
+    if (position < 1 || position > queueLength()) {
+        return nullptr;
+    }
+    return &m_catalogue[static_cast<std::size_t>(position - 1)];
+}
+
+PlayerStep PlayerModel::switchCatalogue(int channel) {
+    if (m_switching || channel < 1 || channel > kHotChannel) {
+        return {};
+    }
+    m_switching = true;
+    m_currentChannel = channel;
+    m_currentIndex = 1;
+    return {.action = PlayerAction::SwitchCatalogue};
+}
+
+PlayerStep PlayerModel::finishSwitch(std::vector<net::SongEntry> songsInPlayOrder) {
+    if (!m_switching) {
+        return {};
+    }
+    m_switching = false;
+    if (songsInPlayOrder.empty()) {
+        // The list view keeps the previous page; the player no longer plays from it.
+        m_listLoaded = false;
+        return {.action = PlayerAction::RetrySwitch, .pause = kSwitchRetryPause};
+    }
+    m_catalogue = std::move(songsInPlayOrder);
+    m_listLoaded = true;
+    m_mode = PlayMode::Advance;
+    m_source = PlaySource::Catalogue;
+    m_currentIndex = 1;
+    return {.action = PlayerAction::PlayCatalogueItem, .position = 1};
+}
+
+void PlayerModel::songStarting(const net::SongEntry& song) {
+    m_currentUrl = song.source;
+    m_currentSongId = song.id;
+    m_detailLine = song.uploader;
+    // A song picked while the previous one was still buffering gets its own 13 ticks.
+    m_bufferTicks = 0;
+}
+
+void PlayerModel::setDetailLine(std::string text) {
+    m_detailLine = std::move(text);
+}
+
+PlayerStep PlayerModel::catalogueStep(int position, std::chrono::milliseconds pause) {
+    if (!m_listLoaded || position > queueLength()) {
+        // Nothing to play at that position: a new page of the same source.
+        PlayerStep step = switchCatalogue(m_currentChannel);
+        step.pause = step.action == PlayerAction::None ? std::chrono::milliseconds{0} : pause;
+        return step;
+    }
+    return {.action = PlayerAction::PlayCatalogueItem, .position = position, .pause = pause};
+}
+
+std::optional<std::string> PlayerModel::bufferingTick() {
+    ++m_bufferTicks;
+    return std::string(m_bufferTicks >= kBufferingFailedTick ? kBufferingFailedText : kBufferingText);
+}
+
+TickResult PlayerModel::catalogueTick(const StreamStatus& status) {
+    if (queueLength() < m_currentIndex) {
+        return {.step = switchCatalogue(m_currentChannel)};
+    }
+    TickResult result;
+    if (status.lengthBytes < 0) {
+        result.secondLine = bufferingTick();
+        if (m_bufferTicks >= kGiveUpTick) {
+            ++m_currentIndex;
+            m_bufferTicks = 0;
+            result.step = catalogueStep(m_currentIndex, kCatalogueGiveUpPause);
+        }
+        return result;
+    }
+    result.secondLine = m_detailLine;
+    m_bufferTicks = 0;
+    if (status.activity == ActivityState::Stopped) {
+        const bool more = queueLength() > m_currentIndex;
+        ++m_currentIndex;
+        // At the end of the queue the next tick asks for a new page.
+        if (more) {
+            result.step = catalogueStep(m_currentIndex, {});
+        }
+    }
+    return result;
+}
+
+TickResult PlayerModel::listTick(const StreamStatus& status, int listRowCount) {
+    if (listRowCount < m_currentIndex) {
+        m_currentIndex = 0;  // past the end: the row after this one is row 1
+    }
+    TickResult result;
+    if (status.lengthBytes < 0) {
+        result.secondLine = bufferingTick();
+        if (m_bufferTicks >= kGiveUpTick) {
+            m_bufferTicks = 0;
+            // The failed song may be the last row: carry on with row 1, not past the end.
+            m_currentIndex = m_currentIndex < listRowCount ? m_currentIndex + 1 : 1;
+            if (listRowCount > 0) {
+                result.step = {.action = PlayerAction::PlayListRow, .position = m_currentIndex};
+            }
+        }
+        return result;
+    }
+    result.secondLine = m_detailLine;
+    m_bufferTicks = 0;
+    if (status.activity == ActivityState::Stopped) {
+        const bool more = listRowCount > m_currentIndex;
+        ++m_currentIndex;
+        if (more) {
+            result.step = {.action = PlayerAction::PlayListRow, .position = m_currentIndex};
+        }
+    }
+    return result;
+}
+
+TickResult PlayerModel::tick(const StreamStatus& status, int listRowCount) {
+    if (m_switching) {
+        return {};  // the switch has stopped the song; its result decides what plays
+    }
+    switch (m_mode) {
+    case PlayMode::None:
+        return {};
+    case PlayMode::RepeatOne:
+        if (status.activity == ActivityState::Stopped) {
+            return {.step = {.action = PlayerAction::RestartSong}};
+        }
+        return {};
+    case PlayMode::Advance:
+        break;
+    }
+    return isList(m_source) ? listTick(status, listRowCount) : catalogueTick(status);
+}
+
+PlayerStep PlayerModel::next(int listRowCount) {
+    if (m_switching) {
+        return {};
+    }
+    if (m_mode != PlayMode::Advance) {
+        return switchCatalogue(kHotChannel);
+    }
+    if (!isList(m_source)) {
+        if (queueLength() > m_currentIndex) {
+            ++m_currentIndex;
+            return catalogueStep(m_currentIndex, {});
+        }
+        return switchCatalogue(m_currentChannel);
+    }
+    if (listRowCount < 1) {
+        return {};
+    }
+    m_currentIndex = listRowCount > m_currentIndex ? m_currentIndex + 1 : 1;
+    return {.action = PlayerAction::PlayListRow, .position = m_currentIndex};
+}
+
+PlayerStep PlayerModel::playSelectedRow(PlaySource list, int row, int listRowCount) {
+    if (m_rowGuard || !isList(list) || row < 1 || row > listRowCount) {
+        return {};
+    }
+    PlayerStep step;
+    if (list == PlaySource::SongList) {
+        // The song list plays as itself only when it is the source; otherwise it shows the
+        // catalogue, whose queue position equals the row. The mode stays as it was.
+        const PlaySource source = m_source == PlaySource::SongList ? PlaySource::SongList : PlaySource::Catalogue;
+        if (source == PlaySource::Catalogue && m_switching) {
+            return {};  // the queue is about to be replaced
+        }
+        m_source = source;
+        m_currentIndex = row;
+        step = source == PlaySource::SongList ? PlayerStep{.action = PlayerAction::PlayListRow, .position = row}
+                                              : catalogueStep(row, {});
+    } else {
+        step = startList(list, row);
+    }
+    // The guard is held only while a start it let through is under way.
+    m_rowGuard = step.action != PlayerAction::None;
+    return step;
+}
+
+void PlayerModel::releaseRowGuard() {
+    m_rowGuard = false;
+}
+
+PlayerStep PlayerModel::startList(PlaySource list, int row) {
+    if (!isList(list) || row < 1) {
+        return {};
+    }
+    m_source = list;
+    m_mode = PlayMode::Advance;
+    m_currentIndex = row;
+    return {.action = PlayerAction::PlayListRow, .position = row};
+}
+
+void PlayerModel::playRepeating(const net::SongEntry& song) {
+    m_mode = PlayMode::RepeatOne;
+    songStarting(song);
+}
+
+int progressPercent(std::int64_t positionBytes, std::int64_t lengthBytes) {
+    const std::int64_t hundredth = lengthBytes / 100;
+    if (hundredth <= 0 || positionBytes <= 0) {
+        return 0;
+    }
+    const std::int64_t percent = positionBytes / hundredth;
+    return percent > 100 ? 100 : static_cast<int>(percent);
+}
+
+std::optional<std::int64_t> seekPosition(int sliderValue, std::int64_t lengthBytes) {
+    if (lengthBytes < 0) {
+        return std::nullopt;
+    }
+    const std::int64_t value = sliderValue < 0 ? 0 : (sliderValue > 100 ? 100 : sliderValue);
+    // Split so that value x length cannot overflow for any stream length.
+    return (lengthBytes / 102) * value + (lengthBytes % 102) * value / 102;
+}
+
+PauseAction togglePause(ActivityState activity) {
+    switch (activity) {
+    case ActivityState::Playing:
+        return PauseAction::Pause;
+    case ActivityState::Paused:
+        return PauseAction::Resume;
+    case ActivityState::Stopped:
+    case ActivityState::Stalled:
+        return PauseAction::None;
+    }
+    return PauseAction::None;
+}
+
+}  // namespace vamu::playback

@@ -1,0 +1,50 @@
+#include "playback/window_title.h"
+
+#include "net/text_encoding.h"
+
+namespace vamu::playback {
+
+namespace {
+
+// The UTF-8 text after its first `bytes` GBK bytes (`bytes` lies on a character boundary).
+std::string_view afterGbkBytes(std::string_view text, std::size_t bytes) {
+    return text.substr(net::gbkPrefix(text, bytes).size());
+}
+
+}  // namespace
+
+std::optional<std::string> TitleMarquee::step(std::string_view titleLine) {
+    if (m_position >= m_length) {
+        m_text = std::string(kMarqueeGap) + std::string(titleLine);
+        m_length = net::gbkByteLength(m_text);
+        m_position = 0;
+        return std::nullopt;
+    }
+    // One byte on, and one more when that byte starts a double-byte character: a prefix
+    // one byte longer that does not grow means the next character is two bytes wide.
+    const std::size_t start = m_position;
+    const bool oneByte = net::gbkByteLength(net::gbkPrefix(m_text, start + 1)) == start + 1;
+    m_position = start + (oneByte ? 1 : 2);
+    const bool firstStep = start == 0;
+    std::string title(kMarqueeLead);
+    title += firstStep ? std::string_view(m_text) : afterGbkBytes(m_text, m_position);
+    return title;
+}
+
+std::optional<std::string> WindowTitle::tick(WindowState state, ActivityState activity, std::string_view prefix,
+                                             std::string_view titleLine) {
+    switch (state) {
+    case WindowState::Normal:
+        return std::string(prefix) + std::string(kTitleSeparator) + std::string(titleLine);
+    case WindowState::Minimized:
+        if (activity == ActivityState::Paused) {
+            return std::string(kPausedTitle);
+        }
+        return m_marquee.step(titleLine);
+    case WindowState::Maximized:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+}  // namespace vamu::playback
