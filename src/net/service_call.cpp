@@ -3,8 +3,8 @@
 #include <cassert>
 #include <utility>
 
-#include "app/settings.h"
-#include "net/text_encoding.h"
+#include "core/settings.h"
+#include "core/text_encoding.h"
 
 namespace vamu::net {
 namespace {
@@ -123,7 +123,7 @@ void ServiceSession::mergeRegistrationCookies(std::string_view replyCookies) {
 
 ParamValue ParamValue::text(std::string_view text) {
     ParamValue value;
-    value.m_encoded = percentEncoded(utf8ToGb18030(text), Keep::Unreserved);
+    value.m_encoded = percentEncoded(core::utf8ToGb18030(text), Keep::Unreserved);
     return value;
 }
 
@@ -154,7 +154,7 @@ std::string serviceParameters(const ServiceEndpoint& endpoint, std::initializer_
 }
 
 std::string serviceBaseUrl() {
-    std::string base = app::readSetting(app::setting::kServer);
+    std::string base = core::readSetting(core::setting::kServer);
     while (!base.empty() && (base.back() == '/' || base.back() == ' ')) {
         base.pop_back();
     }
@@ -182,7 +182,7 @@ ServiceReply callService(const ServiceEndpoint& endpoint, std::initializer_list<
         return result;
     }
     JsonDocument document;
-    if (!document.load(replyBodyToText(reply.body))) {
+    if (!document.load(core::replyBodyToText(reply.body))) {
         result.outcome = ServiceOutcome::Unparsable;
         return result;
     }

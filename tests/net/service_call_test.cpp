@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
-#include "app/settings_fixture.h"
+#include "core/settings.h"
+#include "core/settings_fixture.h"
 #include "fake_service.h"
-#include "net/text_encoding.h"
+#include "core/text_encoding.h"
 #include "support/raw_http_server.h"
 
 namespace vamu::net {
@@ -21,13 +21,13 @@ struct Message {
     bool operator==(const Message&) const = default;
 };
 
-class ServiceCallTest : public app::SettingsTest {
+class ServiceCallTest : public core::SettingsTest {
 protected:
     void SetUp() override {
-        app::SettingsTest::SetUp();
+        core::SettingsTest::SetUp();
         // No scheme, as a user might write it: "http://" is assumed.
-        ASSERT_TRUE(app::writeSetting(app::setting::kServer, "127.0.0.1:" + std::to_string(m_service.port()) + "/",
-                                      app::CreateFolder::Yes));
+        ASSERT_TRUE(core::writeSetting(core::setting::kServer, "127.0.0.1:" + std::to_string(m_service.port()) + "/",
+                                      core::CreateFolder::Yes));
     }
 
     ServiceReply call(const ServiceEndpoint& endpoint, std::initializer_list<ParamValue> values) {
@@ -113,7 +113,7 @@ TEST_F(ServiceCallTest, FormValuesArriveIntact) {
         const auto found = request.params.find(name);
         return found == request.params.end() ? std::string("<missing>") : found->second;
     };
-    EXPECT_EQ(value("password"), utf8ToGb18030(password));  // the bytes the service has always had
+    EXPECT_EQ(value("password"), core::utf8ToGb18030(password));  // the bytes the service has always had
     EXPECT_EQ(value("username"), "user&name");
     EXPECT_EQ(value("act"), "login");
     EXPECT_EQ(request.params.size(), 7u);
@@ -182,7 +182,7 @@ TEST_F(ServiceCallTest, CookieTextsGoOnlyToTheirEndpoints) {
 
 TEST_F(ServiceCallTest, UnreachableServiceIsSilent) {
     const test::RefusingPort refusing;
-    ASSERT_TRUE(app::writeSetting(app::setting::kServer, "http://127.0.0.1:" + std::to_string(refusing.port())));
+    ASSERT_TRUE(core::writeSetting(core::setting::kServer, "http://127.0.0.1:" + std::to_string(refusing.port())));
 
     m_session.setSessionCookies("sid=1");
     const ServiceReply reply = call(endpoint::kSearch, {ParamValue::keyword("a"), ParamValue::number(1)});

@@ -6,20 +6,20 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
-#include "app/settings_fixture.h"
+#include "core/settings.h"
+#include "core/settings_fixture.h"
 #include "fake_service.h"
 #include "net/service_call.h"
 
 namespace vamu::net {
 namespace {
 
-class ServiceCallThreadsTest : public app::SettingsTest {
+class ServiceCallThreadsTest : public core::SettingsTest {
 protected:
     void SetUp() override {
-        app::SettingsTest::SetUp();
-        ASSERT_TRUE(app::writeSetting(app::setting::kServer, "http://127.0.0.1:" + std::to_string(m_service.port()),
-                                      app::CreateFolder::Yes));
+        core::SettingsTest::SetUp();
+        ASSERT_TRUE(core::writeSetting(core::setting::kServer, "http://127.0.0.1:" + std::to_string(m_service.port()),
+                                      core::CreateFolder::Yes));
     }
 
     FakeService m_service;

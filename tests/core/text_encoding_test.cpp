@@ -1,11 +1,11 @@
-#include "net/text_encoding.h"
+#include "core/text_encoding.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
 
-namespace vamu::net {
+namespace vamu::core {
 namespace {
 
 using namespace std::string_literals;
@@ -178,4 +178,4 @@ TEST(GbkPrefix, NeverSplitsACharacter) {
 }
 
 }  // namespace
-}  // namespace vamu::net
+}  // namespace vamu::core
