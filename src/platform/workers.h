@@ -13,7 +13,7 @@
 #include <memory>
 #include <stop_token>
 
-namespace vamu::app {
+namespace vamu::platform {
 
 namespace detail {
 struct WorkerState;
@@ -46,4 +46,4 @@ void postResult(std::stop_token stop, std::function<void()> call);
 // Gives unused heap memory back to the system.
 void trimWorkingSet();
 
-}  // namespace vamu::app
+}  // namespace vamu::platform
