@@ -6,7 +6,9 @@
 // through postResult(), which drops them once the worker was asked to stop.
 //
 // startWorker/stopWorker/joinWorkers are called on the UI thread; routines run on
-// their own threads and reach the UI only through postResult().
+// their own threads and reach the UI only through postResult(). A task that belongs to
+// an owner runs in that owner's TaskSlot (task_slot.h), which also drops the results
+// that are already on their way when the owner stops it or goes.
 
 #include <chrono>
 #include <functional>
