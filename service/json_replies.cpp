@@ -1,6 +1,6 @@
 #include "json_replies.h"
 
-#include "net/text_encoding.h"
+#include "core/text_encoding.h"
 
 #include "media_library.h"
 #include "service_names.h"
@@ -71,7 +71,7 @@ std::string parameter(const Request& request, std::string_view name) {
 }
 
 std::string legacyTextParameter(const Request& request, std::string_view name) {
-    return net::gb18030ToUtf8(parameter(request, name));
+    return core::gb18030ToUtf8(parameter(request, name));
 }
 
 std::optional<std::int64_t> numberParameter(const Request& request, std::string_view name, std::int64_t fallback,

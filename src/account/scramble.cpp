@@ -2,7 +2,7 @@
 
 #include <openssl/evp.h>
 
-#include "net/text_encoding.h"
+#include "core/text_encoding.h"
 
 namespace vamu::account {
 namespace {
@@ -30,7 +30,7 @@ int hexValue(char c) {
 }
 
 std::string checkSuffix(std::string_view key) {
-    std::string digest = md5Hex(net::utf8ToGb18030(key));
+    std::string digest = md5Hex(core::utf8ToGb18030(key));
     if (digest.size() != 32) {
         return {};
     }
@@ -64,7 +64,7 @@ std::string scrambleText(std::string_view text, std::string_view key) {
     if (suffix.empty()) {
         return {};
     }
-    const std::string bytes = net::utf8ToGb18030(text);
+    const std::string bytes = core::utf8ToGb18030(text);
     std::string scrambled;
     scrambled.reserve(bytes.size() * 2 + kCheckLength);
     for (char byte : bytes) {
@@ -92,7 +92,7 @@ std::string unscrambleText(std::string_view scrambled, std::string_view key) {
         }
         bytes += static_cast<char>(((high << 4) | low) ^ 0x10);
     }
-    return net::gb18030ToUtf8(bytes);
+    return core::gb18030ToUtf8(bytes);
 }
 
 }  // namespace vamu::account

@@ -3,8 +3,8 @@
 #include <cassert>
 #include <utility>
 
-#include "app/settings.h"
-#include "net/text_encoding.h"
+#include "core/settings.h"
+#include "core/text_encoding.h"
 
 namespace vamu::net {
 namespace {
@@ -45,10 +45,10 @@ ServiceOutcome judged(const JsonDocument& document) {
     return ServiceOutcome::UnknownState;
 }
 
-HttpRequestArgs requestFor(const ServiceEndpoint& endpoint, std::string parameters, const ServiceSession& session,
+HttpRequestArgs requestFor(const ServiceContext& context, const ServiceEndpoint& endpoint, std::string parameters,
                            std::stop_token stop) {
     HttpRequestArgs args;
-    args.url = serviceBaseUrl() + std::string(endpoint.path);
+    args.url = context.baseUrl + std::string(endpoint.path);
     if (endpoint.method == ServiceMethod::Get) {
         args.method = 0;
         if (!parameters.empty()) {
@@ -58,10 +58,11 @@ HttpRequestArgs requestFor(const ServiceEndpoint& endpoint, std::string paramete
         args.method = 1;
         args.body = std::move(parameters);
     }
-    if (endpoint.cookies == CookieUse::SendSession) {
-        args.cookies = session.sessionCookies();
-    } else if (endpoint.cookies == CookieUse::SendRegistration) {
-        args.cookies = session.registrationCookies();
+    const ServiceSession* session = context.session.get();
+    if (session && endpoint.cookies == CookieUse::SendSession) {
+        args.cookies = session->sessionCookies();
+    } else if (session && endpoint.cookies == CookieUse::SendRegistration) {
+        args.cookies = session->registrationCookies();
     }
     args.stop = std::move(stop);
     return args;
@@ -123,7 +124,7 @@ void ServiceSession::mergeRegistrationCookies(std::string_view replyCookies) {
 
 ParamValue ParamValue::text(std::string_view text) {
     ParamValue value;
-    value.m_encoded = percentEncoded(utf8ToGb18030(text), Keep::Unreserved);
+    value.m_encoded = percentEncoded(core::utf8ToGb18030(text), Keep::Unreserved);
     return value;
 }
 
@@ -153,8 +154,8 @@ std::string serviceParameters(const ServiceEndpoint& endpoint, std::initializer_
     return text;
 }
 
-std::string serviceBaseUrl() {
-    std::string base = app::readSetting(app::setting::kServer);
+std::string serviceBaseUrl(std::string_view server) {
+    std::string base(server);
     while (!base.empty() && (base.back() == '/' || base.back() == ' ')) {
         base.pop_back();
     }
@@ -164,10 +165,15 @@ std::string serviceBaseUrl() {
     return base;
 }
 
-ServiceReply callService(const ServiceEndpoint& endpoint, std::initializer_list<ParamValue> values,
-                         ServiceSession& session, const MessageSink& messages, std::stop_token stop) {
+ServiceContext serviceContextFromSettings(std::shared_ptr<ServiceSession> session, MessageSink messages) {
+    return ServiceContext{serviceBaseUrl(core::readSetting(core::setting::kServer)), std::move(session),
+                          std::move(messages)};
+}
+
+ServiceReply callService(const ServiceContext& context, const ServiceEndpoint& endpoint,
+                         std::initializer_list<ParamValue> values, std::stop_token stop) {
     const HttpReply reply =
-        httpRequest(requestFor(endpoint, serviceParameters(endpoint, values), session, std::move(stop)));
+        httpRequest(requestFor(context, endpoint, serviceParameters(endpoint, values), std::move(stop)));
     ServiceReply result;
     result.httpStatus = reply.status;
     if (reply.outcome == HttpOutcome::Cancelled) {
@@ -176,21 +182,23 @@ ServiceReply callService(const ServiceEndpoint& endpoint, std::initializer_list<
         result.outcome = ServiceOutcome::Cancelled;
         return result;
     }
-    updateCookies(endpoint, reply, session);
+    if (context.session) {
+        updateCookies(endpoint, reply, *context.session);
+    }
     if (reply.outcome != HttpOutcome::Completed) {
         result.outcome = ServiceOutcome::TransportFailed;
         return result;
     }
     JsonDocument document;
-    if (!document.load(replyBodyToText(reply.body))) {
+    if (!document.load(core::replyBodyToText(reply.body))) {
         result.outcome = ServiceOutcome::Unparsable;
         return result;
     }
     result.outcome = judged(document);
     if (result.outcome == ServiceOutcome::Refused && !endpoint.refusalPath.empty()) {
         result.refusalText = document.getText(endpoint.refusalPath);
-        if (messages) {
-            messages(endpoint.refusalTitle, result.refusalText);
+        if (context.messages) {
+            context.messages(endpoint.refusalTitle, result.refusalText);
         }
     }
     result.document = std::move(document);

@@ -3,10 +3,13 @@
 // an endpoint of service_endpoints.h and encoded values, the account's cookie text sent
 // and updated, the reply decoded, parsed and judged by its "state", and a refusal's text
 // handed to the caller's message sink. Runs synchronously on the calling worker thread.
+// Where the service is, the session and the message sink come in a ServiceContext that
+// the program makes once at start.
 
 #include <atomic>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stop_token>
@@ -87,13 +90,28 @@ using MessageSink = std::function<void(std::string_view title, std::string_view 
 // The query or form text of `endpoint` with `values` (endpoint.valueCount of them).
 [[nodiscard]] std::string serviceParameters(const ServiceEndpoint& endpoint, std::initializer_list<ParamValue> values);
 
-// Base address of the service from the "server" setting: "http://" added when no scheme
-// is given, a final "/" dropped.
-[[nodiscard]] std::string serviceBaseUrl();
+// What every call needs for the whole run. Made once at start and copied into the routines
+// that make calls (a copy is cheap and shares the session), so a change of the "server"
+// setting takes effect at the next start, as it always has.
+struct ServiceContext {
+    // "scheme://host[:port]" without a final "/"; endpoint paths are appended to it.
+    std::string baseUrl;
+    // Shared by every call of the run; without one, calls send and keep no cookie text.
+    std::shared_ptr<ServiceSession> session;
+    // Where refusals are shown; may be empty (no message is shown then).
+    MessageSink messages;
+};
 
-// Makes one call. `messages` may be empty (no message is shown then).
-[[nodiscard]] ServiceReply callService(const ServiceEndpoint& endpoint, std::initializer_list<ParamValue> values,
-                                       ServiceSession& session, const MessageSink& messages,
-                                       std::stop_token stop = {});
+// Base address of the service from the text of the "server" setting: final "/" and
+// spaces dropped, "http://" added when no scheme is given.
+[[nodiscard]] std::string serviceBaseUrl(std::string_view server);
+
+// The context of the run: the "server" setting read now, with the session and the sink.
+[[nodiscard]] ServiceContext serviceContextFromSettings(std::shared_ptr<ServiceSession> session,
+                                                        MessageSink messages);
+
+// Makes one call.
+[[nodiscard]] ServiceReply callService(const ServiceContext& context, const ServiceEndpoint& endpoint,
+                                       std::initializer_list<ParamValue> values, std::stop_token stop = {});
 
 }  // namespace vamu::net

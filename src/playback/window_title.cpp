@@ -1,6 +1,6 @@
 #include "playback/window_title.h"
 
-#include "net/text_encoding.h"
+#include "core/text_encoding.h"
 
 namespace vamu::playback {
 
@@ -8,7 +8,7 @@ namespace {
 
 // The UTF-8 text after its first `bytes` GBK bytes (`bytes` lies on a character boundary).
 std::string_view afterGbkBytes(std::string_view text, std::size_t bytes) {
-    return text.substr(net::gbkPrefix(text, bytes).size());
+    return text.substr(core::gbkPrefix(text, bytes).size());
 }
 
 }  // namespace
@@ -16,14 +16,14 @@ std::string_view afterGbkBytes(std::string_view text, std::size_t bytes) {
 std::optional<std::string> TitleMarquee::step(std::string_view titleLine) {
     if (m_position >= m_length) {
         m_text = std::string(kMarqueeGap) + std::string(titleLine);
-        m_length = net::gbkByteLength(m_text);
+        m_length = core::gbkByteLength(m_text);
         m_position = 0;
         return std::nullopt;
     }
     // One byte on, and one more when that byte starts a double-byte character: a prefix
     // one byte longer that does not grow means the next character is two bytes wide.
     const std::size_t start = m_position;
-    const bool oneByte = net::gbkByteLength(net::gbkPrefix(m_text, start + 1)) == start + 1;
+    const bool oneByte = core::gbkByteLength(core::gbkPrefix(m_text, start + 1)) == start + 1;
     m_position = start + (oneByte ? 1 : 2);
     const bool firstStep = start == 0;
     std::string title(kMarqueeLead);

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings_fixture.h"
+#include "core/settings_fixture.h"
 #include "net/fake_service.h"
 #include "support/audio_fixture.h"
 #include "support/loopback_http_server.h"
@@ -52,7 +52,7 @@ Result runCli(const std::vector<std::string>& arguments) {
     return result;
 }
 
-using CliTest = app::SettingsTest;
+using CliTest = core::SettingsTest;
 
 TEST_F(CliTest, UsageAndExitCodes) {
     const Result none = runCli({});

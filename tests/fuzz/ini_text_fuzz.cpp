@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/ini_text.h"
-#include "net/text_encoding.h"
+#include "core/ini_text.h"
+#include "core/text_encoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -19,14 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view key = first.substr(0, tab);
     const std::string_view value = tab == std::string_view::npos ? std::string_view("v") : first.substr(tab + 1);
 
-    (void)vamu::app::iniValue(file, "配置文件", key);
-    const auto written = vamu::app::iniWithValue(file, "配置文件", key, value);
+    (void)vamu::core::iniValue(file, "配置文件", key);
+    const auto written = vamu::core::iniWithValue(file, "配置文件", key, value);
     // Names and values are UTF-8; text that is not does not survive GB18030 unchanged.
     const auto survives = [](std::string_view text) {
-        return vamu::net::gb18030ToUtf8(vamu::net::utf8ToGb18030(text)) == text;
+        return vamu::core::gb18030ToUtf8(vamu::core::utf8ToGb18030(text)) == text;
     };
     if (written && survives(key) && survives(value)) {
-        const auto readBack = vamu::app::iniValue(*written, "配置文件", key);
+        const auto readBack = vamu::core::iniValue(*written, "配置文件", key);
         if (!readBack || *readBack != value) {
             std::abort();
         }

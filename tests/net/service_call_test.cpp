@@ -1,15 +1,16 @@
 #include "net/service_call.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
-#include "app/settings_fixture.h"
+#include "core/settings.h"
+#include "core/settings_fixture.h"
+#include "core/text_encoding.h"
 #include "fake_service.h"
-#include "net/text_encoding.h"
 #include "support/raw_http_server.h"
 
 namespace vamu::net {
@@ -21,19 +22,20 @@ struct Message {
     bool operator==(const Message&) const = default;
 };
 
-class ServiceCallTest : public app::SettingsTest {
+class ServiceCallTest : public core::SettingsTest {
 protected:
     void SetUp() override {
-        app::SettingsTest::SetUp();
+        core::SettingsTest::SetUp();
         // No scheme, as a user might write it: "http://" is assumed.
-        ASSERT_TRUE(app::writeSetting(app::setting::kServer, "127.0.0.1:" + std::to_string(m_service.port()) + "/",
-                                      app::CreateFolder::Yes));
+        ASSERT_TRUE(core::writeSetting(core::setting::kServer, "127.0.0.1:" + std::to_string(m_service.port()) + "/",
+                                       core::CreateFolder::Yes));
+        m_context = serviceContextFromSettings(m_session, [this](std::string_view title, std::string_view text) {
+            m_messages.push_back({std::string(title), std::string(text)});
+        });
     }
 
     ServiceReply call(const ServiceEndpoint& endpoint, std::initializer_list<ParamValue> values) {
-        return callService(endpoint, values, m_session, [this](std::string_view title, std::string_view text) {
-            m_messages.push_back({std::string(title), std::string(text)});
-        });
+        return callService(m_context, endpoint, values);
     }
     // Any endpoint with placeholder values.
     ServiceReply callWithPlaceholders(const ServiceEndpoint& endpoint) {
@@ -51,7 +53,8 @@ protected:
     }
 
     FakeService m_service;
-    ServiceSession m_session;
+    std::shared_ptr<ServiceSession> m_session = std::make_shared<ServiceSession>();
+    ServiceContext m_context;
     std::vector<Message> m_messages;
 };
 
@@ -113,7 +116,7 @@ TEST_F(ServiceCallTest, FormValuesArriveIntact) {
         const auto found = request.params.find(name);
         return found == request.params.end() ? std::string("<missing>") : found->second;
     };
-    EXPECT_EQ(value("password"), utf8ToGb18030(password));  // the bytes the service has always had
+    EXPECT_EQ(value("password"), core::utf8ToGb18030(password));  // the bytes the service has always had
     EXPECT_EQ(value("username"), "user&name");
     EXPECT_EQ(value("act"), "login");
     EXPECT_EQ(request.params.size(), 7u);
@@ -135,35 +138,35 @@ TEST_F(ServiceCallTest, QueriesAndTheSearchKeyword) {
 }
 
 TEST_F(ServiceCallTest, RotatedCookiesReplaceTheHeldOnes) {
-    m_session.setSessionCookies("sid=1; keep=2");
+    m_session->setSessionCookies("sid=1; keep=2");
     m_service.answer("/user/info", {.setCookies = {"sid=2; Path=/; HttpOnly"}});
     ASSERT_EQ(call(endpoint::kUserInfo, {}).outcome, ServiceOutcome::Succeeded);
     EXPECT_EQ(m_service.lastRequest().cookie, "sid=1; keep=2");
-    EXPECT_EQ(m_session.sessionCookies(), "sid=2; keep=2");
+    EXPECT_EQ(m_session->sessionCookies(), "sid=2; keep=2");
     ASSERT_EQ(call(endpoint::kLike, {ParamValue::number(5)}).outcome, ServiceOutcome::Succeeded);
     EXPECT_EQ(m_service.lastRequest().cookie, "sid=2; keep=2");
 
     // A login replaces the text with the reply's cookies, even with none.
     m_service.answer("/index/login", {.body = R"({"state":0,"message":"x"})", .setCookies = {"sid=new"}});
     (void)call(endpoint::kLogin, {ParamValue::text("a"), ParamValue::text("b")});
-    EXPECT_EQ(m_session.sessionCookies(), "sid=new");
+    EXPECT_EQ(m_session->sessionCookies(), "sid=new");
     m_service.answer("/index/login", {});
     (void)call(endpoint::kLogin, {ParamValue::text("a"), ParamValue::text("b")});
-    EXPECT_EQ(m_session.sessionCookies(), "");
+    EXPECT_EQ(m_session->sessionCookies(), "");
 
     m_service.answer("/index/code", {.setCookies = {"reg=abc"}});
     (void)call(endpoint::kCodeRequest, {ParamValue::text("13800138000")});
-    EXPECT_EQ(m_session.registrationCookies(), "reg=abc");
+    EXPECT_EQ(m_session->registrationCookies(), "reg=abc");
     m_service.answer("/index/register", {.setCookies = {"reg=deleted", "done=1"}});
     (void)call(endpoint::kRegister, {ParamValue::text("1234"), ParamValue::text("138"), ParamValue::text("pw")});
     EXPECT_EQ(m_service.lastRequest().cookie, "reg=abc");
-    EXPECT_EQ(m_session.registrationCookies(), "done=1");
+    EXPECT_EQ(m_session->registrationCookies(), "done=1");
 }
 
 TEST_F(ServiceCallTest, CookieTextsGoOnlyToTheirEndpoints) {
     for (const ServiceEndpoint* endpoint : endpoint::kAll) {
-        m_session.setSessionCookies("sess=abc");
-        m_session.setRegistrationCookies("reg=xyz");
+        m_session->setSessionCookies("sess=abc");
+        m_session->setRegistrationCookies("reg=xyz");
         (void)callWithPlaceholders(*endpoint);
         const FakeService::Request request = m_service.lastRequest();
         ASSERT_EQ(request.path, endpoint->path);
@@ -180,16 +183,34 @@ TEST_F(ServiceCallTest, CookieTextsGoOnlyToTheirEndpoints) {
     }
 }
 
-TEST_F(ServiceCallTest, UnreachableServiceIsSilent) {
+TEST_F(ServiceCallTest, TheServerIsReadOnceAndAnUnreachableOneIsSilent) {
     const test::RefusingPort refusing;
-    ASSERT_TRUE(app::writeSetting(app::setting::kServer, "http://127.0.0.1:" + std::to_string(refusing.port())));
+    ASSERT_TRUE(core::writeSetting(core::setting::kServer, "http://127.0.0.1:" + std::to_string(refusing.port())));
+    // The context made at start keeps the address it read.
+    EXPECT_EQ(call(endpoint::kUserInfo, {}).outcome, ServiceOutcome::Succeeded);
 
-    m_session.setSessionCookies("sid=1");
+    m_context = serviceContextFromSettings(m_session, m_context.messages);
+    m_session->setSessionCookies("sid=1");
     const ServiceReply reply = call(endpoint::kSearch, {ParamValue::keyword("a"), ParamValue::number(1)});
     EXPECT_EQ(reply.outcome, ServiceOutcome::TransportFailed);
     EXPECT_FALSE(reply.document);
     EXPECT_TRUE(m_messages.empty());
-    EXPECT_EQ(m_session.sessionCookies(), "sid=1");
+    EXPECT_EQ(m_session->sessionCookies(), "sid=1");
+}
+
+TEST_F(ServiceCallTest, AContextWithoutASessionSendsAndKeepsNoCookieText) {
+    m_session->setSessionCookies("sid=held");
+    m_service.answer("/user/info", {.setCookies = {"sid=new"}});
+    const ServiceContext bare{m_context.baseUrl, nullptr, {}};
+    EXPECT_EQ(callService(bare, endpoint::kUserInfo, {}).outcome, ServiceOutcome::Succeeded);
+    EXPECT_EQ(m_service.lastRequest().cookie.find("sid=held"), std::string::npos);
+    EXPECT_EQ(m_session->sessionCookies(), "sid=held");
+}
+
+TEST(ServiceBaseUrl, SchemeAddedAndFinalSlashesDropped) {
+    EXPECT_EQ(serviceBaseUrl("127.0.0.1:8960/"), "http://127.0.0.1:8960");
+    EXPECT_EQ(serviceBaseUrl("https://music.example// "), "https://music.example");
+    EXPECT_EQ(serviceBaseUrl("http://10.0.0.2:80/api"), "http://10.0.0.2:80/api");
 }
 
 TEST(ServiceParameters, PiecesAndValuesInterleave) {

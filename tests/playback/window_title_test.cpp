@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "net/text_encoding.h"
+#include "core/text_encoding.h"
 
 namespace vamu::playback {
 namespace {
@@ -52,7 +52,7 @@ TEST(TitleMarquee, StepsOverWholeCharacters) {
             position += text[k].gbkBytes;
             EXPECT_EQ(marquee.position(), position) << k;
             EXPECT_EQ(*shown, std::string(kMarqueeLead) + joined(text, k == 0 ? 0 : k + 1)) << k;
-            EXPECT_EQ(net::replyBodyToText(*shown), *shown) << "broken UTF-8 at step " << k;
+            EXPECT_EQ(core::replyBodyToText(*shown), *shown) << "broken UTF-8 at step " << k;
         }
         EXPECT_EQ(marquee.position(), marquee.byteLength());
     }

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "cli_command.h"
 
 namespace vamu::cli {
@@ -19,7 +19,7 @@ constexpr Command kSettings{
 };
 
 std::string_view knownDefault(std::string_view key) {
-    for (const app::SettingKey& known : app::setting::kAll) {
+    for (const core::SettingKey& known : core::setting::kAll) {
         if (known.name == key) {
             return known.defaultValue;
         }
@@ -29,17 +29,17 @@ std::string_view knownDefault(std::string_view key) {
 
 int run(std::span<const std::string_view> arguments) {
     if (arguments.size() == 1 && arguments[0] == "path") {
-        std::printf("%s\n", app::settingsPath().c_str());
+        std::printf("%s\n", core::settingsPath().c_str());
         return kExitOk;
     }
     if (arguments.size() >= 2 && arguments.size() <= 3 && arguments[0] == "get") {
         const std::string_view fallback = arguments.size() == 3 ? arguments[2] : knownDefault(arguments[1]);
-        std::printf("%s\n", app::readSetting(arguments[1], fallback).c_str());
+        std::printf("%s\n", core::readSetting(arguments[1], fallback).c_str());
         return kExitOk;
     }
     if (arguments.size() == 3 && arguments[0] == "set") {
-        if (!app::writeSetting(arguments[1], arguments[2], app::CreateFolder::Yes)) {
-            std::fprintf(stderr, "vamu-cli settings: could not write %s\n", app::settingsPath().c_str());
+        if (!core::writeSetting(arguments[1], arguments[2], core::CreateFolder::Yes)) {
+            std::fprintf(stderr, "vamu-cli settings: could not write %s\n", core::settingsPath().c_str());
             return kExitFailure;
         }
         return kExitOk;

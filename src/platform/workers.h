@@ -6,14 +6,16 @@
 // through postResult(), which drops them once the worker was asked to stop.
 //
 // startWorker/stopWorker/joinWorkers are called on the UI thread; routines run on
-// their own threads and reach the UI only through postResult().
+// their own threads and reach the UI only through postResult(). A task that belongs to
+// an owner runs in that owner's TaskSlot (task_slot.h), which also drops the results
+// that are already on their way when the owner stops it or goes.
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <stop_token>
 
-namespace vamu::app {
+namespace vamu::platform {
 
 namespace detail {
 struct WorkerState;
@@ -46,4 +48,4 @@ void postResult(std::stop_token stop, std::function<void()> call);
 // Gives unused heap memory back to the system.
 void trimWorkingSet();
 
-}  // namespace vamu::app
+}  // namespace vamu::platform

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-namespace vamu::app {
+namespace vamu::core {
 
 struct SettingKey {
     std::string_view name;
@@ -61,4 +61,4 @@ inline constexpr SettingKey kAll[] = {
 };
 
 }  // namespace setting
-}  // namespace vamu::app
+}  // namespace vamu::core

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-namespace vamu::app {
+namespace vamu::core {
 
 // Value of `key` in `section`, or nullopt when the section or the key is missing.
 [[nodiscard]] std::optional<std::string> iniValue(std::string_view fileBytes, std::string_view section,
@@ -28,4 +28,4 @@ namespace vamu::app {
 [[nodiscard]] std::optional<std::string> iniWithValue(std::string_view fileBytes, std::string_view section,
                                                       std::string_view key, std::string_view value);
 
-}  // namespace vamu::app
+}  // namespace vamu::core

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "core/settings.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -13,10 +13,10 @@
 #include <optional>
 #include <vector>
 
-#include "app/ini_text.h"
-#include "net/text_encoding.h"
+#include "core/ini_text.h"
+#include "core/text_encoding.h"
 
-namespace vamu::app {
+namespace vamu::core {
 namespace {
 
 // A value read is cut to this many bytes, counted the way GBK counts them.
@@ -183,7 +183,7 @@ std::string readSetting(std::string_view key, std::string_view defaultValue) {
         const std::lock_guard lock(settingsMutex());
         value = storedValue(key);
     }
-    return std::string(net::gbkPrefix(value ? *value : defaultValue, kMaxValueBytes));
+    return std::string(gbkPrefix(value ? *value : defaultValue, kMaxValueBytes));
 }
 
 int readSettingInt(std::string_view key, int defaultValue) {
@@ -192,7 +192,7 @@ int readSettingInt(std::string_view key, int defaultValue) {
         const std::lock_guard lock(settingsMutex());
         value = storedValue(key);
     }
-    return value ? textToInt(net::gbkPrefix(*value, kMaxValueBytes)) : defaultValue;
+    return value ? textToInt(gbkPrefix(*value, kMaxValueBytes)) : defaultValue;
 }
 
 bool writeSetting(std::string_view key, std::string_view value, CreateFolder createFolder) {
@@ -237,4 +237,4 @@ bool writeSetting(const SettingKey& key, std::string_view value, CreateFolder cr
     return writeSetting(key.name, value, createFolder);
 }
 
-}  // namespace vamu::app
+}  // namespace vamu::core

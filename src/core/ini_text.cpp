@@ -1,11 +1,11 @@
-#include "app/ini_text.h"
+#include "core/ini_text.h"
 
 #include <algorithm>
 #include <cstddef>
 
-#include "net/text_encoding.h"
+#include "core/text_encoding.h"
 
-namespace vamu::app {
+namespace vamu::core {
 namespace {
 
 // White space and line-break bytes are single bytes in GB18030 (never parts of a longer
@@ -28,7 +28,7 @@ bool isAscii(std::string_view bytes) {
 
 // File bytes as UTF-8; ASCII needs no conversion, which keeps the usual lines cheap.
 std::string decoded(std::string_view bytes) {
-    return isAscii(bytes) ? std::string(bytes) : net::gb18030ToUtf8(bytes);
+    return isAscii(bytes) ? std::string(bytes) : gb18030ToUtf8(bytes);
 }
 
 char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -120,7 +120,7 @@ bool keyMatches(std::string_view rawKey, std::string_view key) {
     if (rawKey.empty()) {
         return false;
     }
-    return isAscii(rawKey) ? sameName(rawKey, key) : sameName(net::gb18030ToUtf8(rawKey), key);
+    return isAscii(rawKey) ? sameName(rawKey, key) : sameName(gb18030ToUtf8(rawKey), key);
 }
 
 // Where `key` of `section` stands in a file.
@@ -179,7 +179,7 @@ bool storableName(std::string_view name) {
 }
 
 std::string valueBytes(std::string_view value) {
-    std::string bytes = net::utf8ToGb18030(value);
+    std::string bytes = utf8ToGb18030(value);
     const bool loosesEdges = !value.empty() && (isBlank(value.front()) || isBlank(value.back()));
     if (loosesEdges || withoutQuotes(value).size() != value.size()) {
         bytes = '"' + bytes + '"';
@@ -220,7 +220,7 @@ std::optional<std::string> iniWithValue(std::string_view fileBytes, std::string_
         result.replace(where.keyLine.begin, where.keyLine.end - where.keyLine.begin, line);
         return result;
     }
-    std::string entry = net::utf8ToGb18030(key) + '=' + valueBytes(value);
+    std::string entry = utf8ToGb18030(key) + '=' + valueBytes(value);
     if (where.sectionFound) {
         const Line& last = where.lastSectionLine;
         if (last.hasEnding) {
@@ -238,11 +238,11 @@ std::optional<std::string> iniWithValue(std::string_view fileBytes, std::string_
             result += where.ending;  // a blank line before the new section
         }
     }
-    result += '[' + net::utf8ToGb18030(section) + ']';
+    result += '[' + utf8ToGb18030(section) + ']';
     result += where.ending;
     result += entry;
     result += where.ending;
     return result;
 }
 
-}  // namespace vamu::app
+}  // namespace vamu::core

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace vamu::net {
+namespace vamu::core {
 
 inline constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD
 
@@ -60,4 +60,4 @@ struct Utf8Step {
     return {value, length, true};
 }
 
-}  // namespace vamu::net
+}  // namespace vamu::core

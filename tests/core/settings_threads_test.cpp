@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "settings_fixture.h"
 
-namespace vamu::app {
+namespace vamu::core {
 namespace {
 
 TEST_F(SettingsTest, ConcurrentWritersNeverLoseKeys) {
@@ -38,4 +38,4 @@ TEST_F(SettingsTest, ConcurrentWritersNeverLoseKeys) {
 }
 
 }  // namespace
-}  // namespace vamu::app
+}  // namespace vamu::core

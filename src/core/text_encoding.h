@@ -4,10 +4,11 @@
 // GBK, so files written by earlier versions read unchanged).
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
-namespace vamu::net {
+namespace vamu::core {
 
 // A reply body as program text: valid UTF-8 passes unchanged, every invalid sequence
 // becomes U+FFFD. Text is cut at the first zero byte, as the body of a text reply ends there.
@@ -18,6 +19,11 @@ namespace vamu::net {
 [[nodiscard]] std::string gb18030ToUtf8(std::string_view bytes);
 [[nodiscard]] std::string utf8ToGb18030(std::string_view text);
 
+// The strict conversion that stored data (the theme description, the method map) needs:
+// nullopt when a sequence of `input` is not valid in `from` or has no form in `to`, or when
+// the converter does not know the pair. Encoding names are iconv's ("GB18030", "UTF-8").
+[[nodiscard]] std::optional<std::string> convertStrictly(std::string_view input, const char* to, const char* from);
+
 // Length of UTF-8 text counted the way GBK counts bytes: ASCII 1, any other character 2.
 [[nodiscard]] std::size_t gbkByteLength(std::string_view text);
 
@@ -25,4 +31,4 @@ namespace vamu::net {
 // splitting a character.
 [[nodiscard]] std::string_view gbkPrefix(std::string_view text, std::size_t maxBytes);
 
-}  // namespace vamu::net
+}  // namespace vamu::core

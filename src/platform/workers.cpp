@@ -1,4 +1,4 @@
-#include "app/workers.h"
+#include "platform/workers.h"
 
 #include "platform/ui_thread.h"
 
@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-namespace vamu::app {
+namespace vamu::platform {
 
 namespace detail {
 struct WorkerState {
@@ -121,11 +121,11 @@ int runningWorkers() {
 
 void postResult(std::stop_token stop, std::function<void()> call) {
     if (stop.stop_requested()) return;
-    platform::runOnUi([stop = std::move(stop), call = std::move(call)] {
+    runOnUi([stop = std::move(stop), call = std::move(call)] {
         if (!stop.stop_requested()) call();
     });
 }
 
 void trimWorkingSet() { malloc_trim(0); }
 
-}  // namespace vamu::app
+}  // namespace vamu::platform

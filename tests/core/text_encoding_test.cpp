@@ -1,11 +1,12 @@
-#include "net/text_encoding.h"
+#include "core/text_encoding.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
-namespace vamu::net {
+namespace vamu::core {
 namespace {
 
 using namespace std::string_literals;
@@ -145,6 +146,33 @@ TEST(Gb18030, InvalidInputIsReplacedWithoutLosingWhatFollows) {
     EXPECT_EQ(utf8ToGb18030("x\xFFy"), "x\x84\x31\xA4\x37y");
 }
 
+// Stored data must decode whole: where the lenient conversions replace, these refuse.
+TEST(ConvertStrictly, RefusesWhatTheLenientConversionsWouldReplace) {
+    const struct {
+        const char* what;
+        std::string input;
+        const char* to;
+        const char* from;
+        std::optional<std::string> expected;
+    } cases[] = {
+        {"GB to UTF-8", "\xD6\xD0" "a", "UTF-8", "GB18030", "\xE4\xB8\xAD" "a"},
+        {"empty", "", "UTF-8", "GB18030", ""},
+        {"undecodable byte", "a\xFF" "b", "UTF-8", "GB18030", std::nullopt},
+        {"cut off at the end", "a\xD6", "UTF-8", "GB18030", std::nullopt},
+        {"ill-formed UTF-8", "x\xFFy", "GB2312", "UTF-8", std::nullopt},
+        {"beyond GB2312", "\xF0\x9F\x98\x80", "GB2312", "UTF-8", std::nullopt},
+        {"unknown encoding", "a", "NO-SUCH-ENCODING", "UTF-8", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(convertStrictly(c.input, c.to, c.from), c.expected) << c.what;
+    }
+    // Output four times the input, well past the first guess of its size.
+    const auto wide = convertStrictly(std::string(4000, 'a'), "UTF-32LE", "UTF-8");
+    ASSERT_TRUE(wide.has_value());
+    EXPECT_EQ(wide->size(), 16000u);
+    EXPECT_EQ(wide->substr(15996), "a\0\0\0"s);
+}
+
 TEST(GbkByteLength, CountsAsciiOneAndEveryOtherCharacterTwo) {
     EXPECT_EQ(gbkByteLength(""), 0u);
     EXPECT_EQ(gbkByteLength("abc"), 3u);
@@ -178,4 +206,4 @@ TEST(GbkPrefix, NeverSplitsACharacter) {
 }
 
 }  // namespace
-}  // namespace vamu::net
+}  // namespace vamu::core

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vamu::app {
+namespace vamu::core {
 
 class SettingsTest : public ::testing::Test {
 protected:
@@ -51,4 +51,4 @@ protected:
     std::string m_home;
 };
 
-}  // namespace vamu::app
+}  // namespace vamu::core

@@ -1,20 +1,20 @@
-#include "app/ini_text.h"
+#include "core/ini_text.h"
 
 #include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "net/text_encoding.h"
+#include "core/text_encoding.h"
 
-namespace vamu::app {
+namespace vamu::core {
 namespace {
 
 constexpr std::string_view kSection = "配置文件";
 
 // A file as a user might leave it after editing it by hand, in GB18030 with CR LF endings.
 std::string handWrittenFile() {
-    return net::utf8ToGb18030(
+    return utf8ToGb18030(
         "; 用户手工编辑的文件\r\n"
         "[其它]\r\n"
         "音量=5\r\n"
@@ -62,7 +62,7 @@ TEST(IniText, ReadsHandWrittenFiles) {
 TEST(IniText, MultiByteCharactersAreNotSplitIntoAsciiBytes) {
     // 丄 is 81 41 and 乤 is 81 61 in GBK: folding the case of their second bytes would make
     // them the same key. 乚 is 81 5D, whose second byte is "]".
-    const std::string file = net::utf8ToGb18030("[配置文件]\n乤=lower\n[乚\n音量=7\n");
+    const std::string file = utf8ToGb18030("[配置文件]\n乤=lower\n[乚\n音量=7\n");
     EXPECT_EQ(iniValue(file, kSection, "丄"), std::nullopt);
     EXPECT_EQ(iniValue(file, kSection, "乤"), "lower");
     EXPECT_EQ(iniValue(file, kSection, "音量"), "7");  // "[乚" is no section header
@@ -73,8 +73,8 @@ TEST(IniText, RewritesOneLineAndKeepsEveryOtherByte) {
     const std::optional<std::string> updated = iniWithValue(file, kSection, "音量", "55");
     ASSERT_TRUE(updated);
     std::string expected = file;
-    const std::string oldLine = net::utf8ToGb18030("  音量  =  80  ");
-    expected.replace(expected.find(oldLine), oldLine.size(), net::utf8ToGb18030("音量=55"));
+    const std::string oldLine = utf8ToGb18030("  音量  =  80  ");
+    expected.replace(expected.find(oldLine), oldLine.size(), utf8ToGb18030("音量=55"));
     EXPECT_EQ(*updated, expected);
     EXPECT_EQ(iniValue(*updated, kSection, "音量"), "55");
     EXPECT_EQ(iniValue(*updated, "其它", "音量"), "5");
@@ -89,9 +89,9 @@ TEST(IniText, AddsKeysAtTheEndOfTheSectionWithTheFilesLineEnding) {
     const std::string file = handWrittenFile();
     const std::optional<std::string> updated = iniWithValue(file, kSection, "下载提示", "0");
     ASSERT_TRUE(updated);
-    const std::string after = net::utf8ToGb18030("没有等号的行\r\n");
+    const std::string after = utf8ToGb18030("没有等号的行\r\n");
     std::string expected = file;
-    expected.insert(expected.find(after) + after.size(), net::utf8ToGb18030("下载提示=0\r\n"));
+    expected.insert(expected.find(after) + after.size(), utf8ToGb18030("下载提示=0\r\n"));
     EXPECT_EQ(*updated, expected);
 
     struct Case {
@@ -110,9 +110,9 @@ TEST(IniText, AddsKeysAtTheEndOfTheSectionWithTheFilesLineEnding) {
     };
     for (const Case& c : cases) {
         const std::optional<std::string> result =
-            iniWithValue(net::utf8ToGb18030(c.before), kSection, "k", "v");
+            iniWithValue(utf8ToGb18030(c.before), kSection, "k", "v");
         ASSERT_TRUE(result) << c.before;
-        EXPECT_EQ(net::gb18030ToUtf8(*result), c.after) << c.before;
+        EXPECT_EQ(gb18030ToUtf8(*result), c.after) << c.before;
     }
 }
 
@@ -141,4 +141,4 @@ TEST(IniText, RefusesWhatCannotStandOnOneLine) {
 }
 
 }  // namespace
-}  // namespace vamu::app
+}  // namespace vamu::core

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings_keys.h"
+#include "core/settings_keys.h"
 
-namespace vamu::app {
+namespace vamu::core {
 
 enum class CreateFolder { No, Yes };
 
@@ -40,4 +40,4 @@ bool writeSetting(const SettingKey& key, std::string_view value, CreateFolder cr
 // digits up to the first other character; no digits give 0, values beyond int are clamped.
 [[nodiscard]] int textToInt(std::string_view text);
 
-}  // namespace vamu::app
+}  // namespace vamu::core

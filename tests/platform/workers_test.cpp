@@ -1,6 +1,5 @@
-// Named timers and worker threads.
-#include "app/timers.h"
-#include "app/workers.h"
+// Worker threads: stop requests, results on the UI thread, the bounded join at shutdown.
+#include "platform/workers.h"
 
 #include "platform/qt_test_app.h"
 #include "platform/system.h"
@@ -15,7 +14,7 @@
 #include <atomic>
 #include <thread>
 
-namespace vamu::app {
+namespace vamu::platform {
 namespace {
 
 // Workers still running at the end are stopped before the application goes.
@@ -31,35 +30,11 @@ const bool kRegistered = [] {
 
 using vamu::test::pumpUntil;
 
-TEST(NamedTimers, EachNameHasOneIdAndRestartsWithItsNewPeriod) {
-    EXPECT_EQ(timerIdForName(timer_name::kClock), timerIdForName("时钟"));
-    EXPECT_NE(timerIdForName(timer_name::kClock), timerIdForName(timer_name::kComments));
-    const platform::WindowHandle window = platform::NativeWindow::create({});
-    int slow = 0;
-    int fast = 0;
-    startTimer(window, timer_name::kClock, std::chrono::hours(1), [&] { ++slow; });
-    startTimer(window, timer_name::kClock, std::chrono::milliseconds(5), [&] { ++fast; });
-    ASSERT_TRUE(pumpUntil([&] { return fast >= 2; }));
-    EXPECT_EQ(slow, 0);
-    EXPECT_TRUE(isTimerRunning(window, timer_name::kClock));
-    stopTimer(window, timer_name::kClock);
-    stopTimer(window, timer_name::kClock);         // not running: nothing
-    stopTimer(window, timer_name::kDownloadClock);  // never started: nothing
-    EXPECT_FALSE(isTimerRunning(window, timer_name::kClock));
-    const int after = fast;
-    platform::waitPumping(std::chrono::milliseconds(30));
-    EXPECT_EQ(fast, after);
-    platform::NativeWindow::destroy(window);
-    startTimer(window, timer_name::kClock, std::chrono::milliseconds(5), [&] { ++fast; });  // gone: nothing
-    stopTimer(window, timer_name::kClock);
-    EXPECT_FALSE(isTimerRunning(window, timer_name::kClock));
-}
-
 TEST(Workers, StopEndsABlockedWorkerPromptlyAndDropsItsResult) {
     std::atomic<bool> ended{false};
     bool delivered = false;
     Worker worker = startWorker([&](std::stop_token stop) {
-        platform::waitFor(std::chrono::seconds(30), stop);
+        waitFor(std::chrono::seconds(30), stop);
         postResult(stop, [&] { delivered = true; });
         ended = true;
     });
@@ -70,7 +45,7 @@ TEST(Workers, StopEndsABlockedWorkerPromptlyAndDropsItsResult) {
     EXPECT_FALSE(worker);
     ASSERT_TRUE(pumpUntil([&] { return ended.load(); }));
     EXPECT_LT(clock.elapsed(), 5000);
-    platform::waitPumping(std::chrono::milliseconds(20));
+    waitPumping(std::chrono::milliseconds(20));
     EXPECT_FALSE(delivered);
 }
 
@@ -87,7 +62,7 @@ TEST(Workers, ResultsOfARunningWorkerReachTheUiThread) {
 
 TEST(Workers, JoinAtShutdownStopsEveryWorker) {
     for (int i = 0; i < 3; ++i) {
-        (void)startWorker([](std::stop_token stop) { platform::waitFor(std::chrono::seconds(30), stop); });
+        (void)startWorker([](std::stop_token stop) { waitFor(std::chrono::seconds(30), stop); });
     }
     EXPECT_EQ(runningWorkers(), 3);
     EXPECT_TRUE(joinWorkers(std::chrono::seconds(5)));
@@ -96,4 +71,4 @@ TEST(Workers, JoinAtShutdownStopsEveryWorker) {
 }
 
 }  // namespace
-}  // namespace vamu::app
+}  // namespace vamu::platform

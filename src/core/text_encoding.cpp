@@ -1,4 +1,4 @@
-#include "net/text_encoding.h"
+#include "core/text_encoding.h"
 
 #include <cerrno>
 #include <iconv.h>
@@ -6,10 +6,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
-#include "net/utf8.h"
+#include "core/utf8.h"
 
-namespace vamu::net {
+namespace vamu::core {
 namespace {
 
 // Valid UTF-8 of `text`: every ill-formed subpart becomes U+FFFD.
@@ -49,9 +50,10 @@ struct Fallback {
 };
 
 // Runs `input` through the converter (or, without one, through `fallback` alone for every
-// byte that is not ASCII). The conversion always reaches the end of the input.
+// byte that is not ASCII). A fallback that gives nothing ends the conversion with nullopt;
+// otherwise the conversion always reaches the end of the input.
 template <typename FallbackFor>
-std::string convert(iconv_t cd, std::string_view input, FallbackFor fallback) {
+std::optional<std::string> convert(iconv_t cd, std::string_view input, FallbackFor fallback) {
     std::string out;
     out.resize(input.size() * 2 + 16);
     char* in = const_cast<char*>(input.data());
@@ -82,13 +84,16 @@ std::string convert(iconv_t cd, std::string_view input, FallbackFor fallback) {
             continue;
         }
         // EILSEQ (no such character), EINVAL (cut off at the end) or no converter.
-        const Fallback stand = fallback(std::string_view(in, inLeft));
-        const std::size_t skip = std::min(std::max<std::size_t>(stand.skip, 1), inLeft);
+        const std::optional<Fallback> stand = fallback(std::string_view(in, inLeft));
+        if (!stand) {
+            return std::nullopt;
+        }
+        const std::size_t skip = std::min(std::max<std::size_t>(stand->skip, 1), inLeft);
         in += skip;
         inLeft -= skip;
-        out.resize(std::max(out.size(), written + stand.replacement.size() + 16));
-        out.replace(written, stand.replacement.size(), stand.replacement);
-        written += stand.replacement.size();
+        out.resize(std::max(out.size(), written + stand->replacement.size() + 16));
+        out.replace(written, stand->replacement.size(), stand->replacement);
+        written += stand->replacement.size();
     }
     out.resize(written);
     return out;
@@ -152,8 +157,9 @@ std::string gb18030ToUtf8(std::string_view bytes) {
         return {};
     }
     const auto cd = openIconv("UTF-8", "GB18030");
-    return convert(static_cast<iconv_t>(cd.get()), bytes,
-                   [](std::string_view) { return Fallback{1, std::string(kReplacementCharacter)}; });
+    return *convert(static_cast<iconv_t>(cd.get()), bytes, [](std::string_view) {
+        return std::optional<Fallback>(Fallback{1, std::string(kReplacementCharacter)});
+    });
 }
 
 std::string utf8ToGb18030(std::string_view text) {
@@ -164,10 +170,19 @@ std::string utf8ToGb18030(std::string_view text) {
     const auto cd = openIconv("GB18030", "UTF-8");
     // The input is valid UTF-8 now, and GB18030 encodes every character, so the fallback
     // only runs where the converter lacks a mapping (or there is no converter).
-    return convert(static_cast<iconv_t>(cd.get()), valid, [](std::string_view rest) {
+    return *convert(static_cast<iconv_t>(cd.get()), valid, [](std::string_view rest) {
         const auto step = readUtf8(rest, 0);
-        return Fallback{step.length, gb18030Fallback(step.codePoint)};
+        return std::optional<Fallback>(Fallback{step.length, gb18030Fallback(step.codePoint)});
     });
+}
+
+std::optional<std::string> convertStrictly(std::string_view input, const char* to, const char* from) {
+    const auto cd = openIconv(to, from);
+    if (!cd) {
+        return std::nullopt;
+    }
+    return convert(static_cast<iconv_t>(cd.get()), input,
+                   [](std::string_view) { return std::optional<Fallback>(); });
 }
 
 std::size_t gbkByteLength(std::string_view text) {
@@ -195,4 +210,4 @@ std::string_view gbkPrefix(std::string_view text, std::size_t maxBytes) {
     return text.substr(0, pos);
 }
 
-}  // namespace vamu::net
+}  // namespace vamu::core

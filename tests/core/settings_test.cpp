@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "core/settings.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -14,10 +14,10 @@
 
 #include <gtest/gtest.h>
 
-#include "net/text_encoding.h"
+#include "core/text_encoding.h"
 #include "settings_fixture.h"
 
-namespace vamu::app {
+namespace vamu::core {
 namespace {
 
 namespace fs = std::filesystem;
@@ -55,12 +55,12 @@ TEST_F(SettingsTest, OnlyFolderOwningWritersCreateTheFolder) {
     EXPECT_EQ(fs::status(file()).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(fs::status(folder()).permissions() & fs::perms::all, fs::perms::owner_all);
     EXPECT_TRUE(writeSetting(setting::kBackground, "3"));  // the folder exists now
-    EXPECT_EQ(fileBytes(), net::utf8ToGb18030("[配置文件]\n音量=40\n背景=3\n"));
+    EXPECT_EQ(fileBytes(), utf8ToGb18030("[配置文件]\n音量=40\n背景=3\n"));
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"vamu.ini"});
 }
 
 TEST_F(SettingsTest, HandWrittenGbkFileReadsAndKeepsItsShape) {
-    const std::string original = net::utf8ToGb18030(
+    const std::string original = utf8ToGb18030(
         "; 手工写的\r\n[其它]\r\nk=1\r\n\r\n[配置文件]\r\n 音量 = 35 \r\n音量=99\r\n"
         "COOKIE='sid=1; x=2'\r\n自动登陆=1\r\n");
     writeFileBytes(original);
@@ -71,8 +71,8 @@ TEST_F(SettingsTest, HandWrittenGbkFileReadsAndKeepsItsShape) {
 
     ASSERT_TRUE(writeSetting(setting::kUserData, "51A7"));
     ASSERT_TRUE(writeSetting(setting::kVolume, "60"));
-    EXPECT_EQ(fileBytes(), net::utf8ToGb18030("; 手工写的\r\n[其它]\r\nk=1\r\n\r\n[配置文件]\r\n音量=60\r\n音量=99\r\n"
-                                              "COOKIE='sid=1; x=2'\r\n自动登陆=1\r\nuserdata=51A7\r\n"));
+    EXPECT_EQ(fileBytes(), utf8ToGb18030("; 手工写的\r\n[其它]\r\nk=1\r\n\r\n[配置文件]\r\n音量=60\r\n音量=99\r\n"
+                                         "COOKIE='sid=1; x=2'\r\n自动登陆=1\r\nuserdata=51A7\r\n"));
 }
 
 TEST_F(SettingsTest, ValuesAreCutAt10239Bytes) {
@@ -84,7 +84,7 @@ TEST_F(SettingsTest, ValuesAreCutAt10239Bytes) {
     }
     ASSERT_TRUE(writeSetting("wide", chinese));
     const std::string read = readSetting("wide", "");
-    EXPECT_EQ(net::gbkByteLength(read), 10'238u);  // never half a character
+    EXPECT_EQ(gbkByteLength(read), 10'238u);  // never half a character
     EXPECT_EQ(read, chinese.substr(0, 5119 * 3));
     EXPECT_EQ(readSetting("missing", std::string(10'240, 'd')).size(), 10'239u);
 }
@@ -103,7 +103,7 @@ TEST_F(SettingsTest, IntegersReadTheWayAtoiReadsThem) {
     for (const Case& c : cases) {
         EXPECT_EQ(textToInt(c.text), c.value) << c.text;
     }
-    writeFileBytes(net::utf8ToGb18030("[配置文件]\n音量=12abc\n背景=\n句柄=\"34\"\n"));
+    writeFileBytes(utf8ToGb18030("[配置文件]\n音量=12abc\n背景=\n句柄=\"34\"\n"));
     EXPECT_EQ(readSettingInt(setting::kVolume), 12);
     EXPECT_EQ(readSettingInt(setting::kBackground), 0);  // present but empty: not the default
     EXPECT_EQ(readSettingInt(setting::kWindowHandle), 34);
@@ -182,4 +182,4 @@ TEST_F(SettingsTest, ConcurrentProcessesNeverLoseKeys) {
 }
 
 }  // namespace
-}  // namespace vamu::app
+}  // namespace vamu::core
