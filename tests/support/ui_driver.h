@@ -33,6 +33,11 @@ public:
     static bool doubleClick(toolkit::BaseControl& control);
     static bool rightClick(toolkit::BaseControl& control);
 
+    // Drags the window as a user does: a press at the point (window coordinates, on a
+    // part that moves the window), a move by `delta` and a release, through the Qt
+    // window's own mouse events so that the platform's drag path runs.
+    static void dragWindow(toolkit::HostWindow& window, QPoint windowPoint, QPoint delta);
+
     // Keys (virtual key numbers of platform/keys.h) and characters to the window's
     // focused control.
     static void key(toolkit::HostWindow& window, int virtualKey);
