@@ -1,0 +1,53 @@
+#include "app/comment_strip_window.h"
+
+#include "platform/system.h"
+
+namespace vamu::app {
+
+using namespace vamu::toolkit;
+
+QRect CommentStripWindow::placeFor(const QRect& screen, const QRect& workArea) {
+    const int width = screen.width() - kWidthLess;
+    return {workArea.x() + (workArea.width() - width) / 2, kTop, width, kHeight};
+}
+
+CommentStripWindow::CommentStripWindow(bool shown) : m_host(std::make_unique<HostWindow>()) {
+    const QRect place = placeFor(platform::screenGeometry(), platform::workArea());
+    WindowSpec window;
+    window.left = place.x();
+    window.top = place.y();
+    window.size = place.size();
+    window.inTaskBar = false;
+    AttachOptions options;
+    options.backgroundColour = 0xFFFFFF;  // white; the window's alpha 0 leaves only what is drawn
+    options.captionFlags = 0;
+    options.alpha = 0;
+    options.borderColours = std::vector<QRgb>{0, 0, 0, 0};
+    options.cornerRadius = kCornerRadius;
+    options.movable = false;
+    if (!m_host->attach(createNativeWindow(window), options)) return;
+    m_host->show();
+    setShown(shown);
+}
+
+CommentStripWindow::~CommentStripWindow() {
+    if (m_host) m_host->destroyWindow();
+}
+
+bool CommentStripWindow::valid() const { return m_host->nativeWindow() != nullptr; }
+
+platform::WindowHandle CommentStripWindow::handle() const { return m_host->windowHandle(); }
+
+void CommentStripWindow::setShown(bool shown) {
+    platform::NativeWindow* native = m_host->nativeWindow();
+    if (!native || native->isVisible() == shown) return;
+    if (shown) m_host->show();
+    else native->hide();
+}
+
+bool CommentStripWindow::isShown() const {
+    const platform::NativeWindow* native = m_host->nativeWindow();
+    return native && native->isVisible();
+}
+
+}  // namespace vamu::app

@@ -1,0 +1,39 @@
+#pragma once
+// The comment strip: a borderless, layered window along the top of the screen (the
+// screen's width less 300, 150 high, top 1, centred in the work area) without a task
+// bar entry and not movable, with rounded corners. Bullet comments move in it; it is
+// shown or hidden with the comments switch. UI thread only.
+
+#include "toolkit/host_window.h"
+
+#include <memory>
+
+namespace vamu::app {
+
+class CommentStripWindow {
+public:
+    static constexpr int kHeight = 150;
+    static constexpr int kWidthLess = 300;  // than the screen's width
+    static constexpr int kTop = 1;
+    static constexpr int kCornerRadius = 20;
+
+    // Creates and attaches the window, then shows it when `shown`.
+    explicit CommentStripWindow(bool shown);
+    ~CommentStripWindow();
+    CommentStripWindow(const CommentStripWindow&) = delete;
+    CommentStripWindow& operator=(const CommentStripWindow&) = delete;
+
+    [[nodiscard]] bool valid() const;
+    [[nodiscard]] toolkit::HostWindow& host() { return *m_host; }
+    [[nodiscard]] platform::WindowHandle handle() const;
+    void setShown(bool shown);
+    [[nodiscard]] bool isShown() const;
+
+    // Where the strip goes on a screen with this work area and screen size.
+    [[nodiscard]] static QRect placeFor(const QRect& screen, const QRect& workArea);
+
+private:
+    std::unique_ptr<toolkit::HostWindow> m_host;
+};
+
+}  // namespace vamu::app

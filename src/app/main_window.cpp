@@ -1,0 +1,133 @@
+// The main window: the native window and its host, the composition built from the
+// layout tables, and the panels handed to the features.
+#include "app/main_window.h"
+
+#include "app/backgrounds.h"
+#include "app/main_window_layout.h"
+
+#include "platform/window_animation.h"
+
+#include <chrono>
+
+namespace vamu::app {
+
+using namespace vamu::toolkit;
+
+struct MainWindow::Menus {
+    PopupMenu collection;
+    PopupMenu songs;
+    PopupMenu likes;
+};
+
+namespace {
+
+constexpr unsigned kCaptionFlags = caption::kIcon | caption::kTitle | caption::kClose | caption::kMin |
+                                   caption::kSkin | caption::kReport | caption::kSetting;  // 0x1D7
+constexpr auto kShowAnimation = platform::WindowAnimation::SlideDown;  // type 3
+constexpr auto kCloseAnimation = platform::WindowAnimation::SlideUp;   // type 2
+constexpr std::chrono::milliseconds kAnimationTime{200};
+
+// A right click on the list opens its menu at the mouse.
+void bindMenu(ListView* list, PopupMenu* menu, platform::WindowHandle window) {
+    list->bindRightUp([menu, window](const Event&) {
+        menu->popup(window);
+        return false;
+    });
+}
+
+template <std::size_t N>
+void fillMenu(PopupMenu& menu, const std::array<const char*, N>& items) {
+    for (const char* item : items) menu.addAction(QString::fromUtf8(item), {});
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const MainWindowSetup& setup)
+    : m_host(std::make_unique<HostWindow>()), m_menus(std::make_unique<Menus>()), m_loggedIn(setup.loggedIn),
+      m_volume(setup.volume) {
+    WindowSpec window;
+    window.title = QStringLiteral("VAMU");
+    window.size = QSize(kWidth, kHeight);  // centred in the work area
+    AttachOptions options;
+    options.captionFlags = kCaptionFlags;
+    options.alpha = -1;  // not layered: the theme's rounded corners cut the window's region
+    const QImage picture = backgroundPicture(setup.background);
+    options.backgroundPicture = picture;
+    if (!m_host->attach(createNativeWindow(window), options)) return;
+    m_background = picture.isNull() ? -1 : setup.background;
+    m_host->setIcon(programIcon());
+    build();
+    wireViews();
+}
+
+MainWindow::~MainWindow() {
+    // The controls go with the native window, before the menus the handlers point at.
+    if (m_host) m_host->destroyWindow();
+}
+
+bool MainWindow::valid() const { return m_host && m_host->nativeWindow() != nullptr; }
+
+platform::WindowHandle MainWindow::handle() const { return m_host ? m_host->windowHandle() : platform::WindowHandle{}; }
+
+void MainWindow::show() {
+    m_host->show(kShowAnimation, kAnimationTime);
+    m_host->setCloseAnimation(kCloseAnimation, kAnimationTime);
+}
+
+int MainWindow::setBackground(int index) {
+    const QImage picture = backgroundPicture(index);
+    m_host->setBackground(picture);
+    m_background = picture.isNull() ? -1 : index;
+    return m_background;
+}
+
+void MainWindow::growForChannels() {
+    if (m_host->height() != kGrownHeight) m_host->move(std::nullopt, std::nullopt, kWidth, kGrownHeight);
+    if (m_player.panel->rect() != layout::kGrownPlayerPanel) m_player.panel->setRect(layout::kGrownPlayerPanel);
+}
+
+BaseControl* MainWindow::captionButton(unsigned flag) const { return m_host->captionControl(flag); }
+
+void MainWindow::build() {
+    HostWindow& window = *m_host;
+    const layout::Pages pages = layout::buildPages(window);
+    const layout::PlayerControls player = layout::buildPlayerPanel(window, m_volume);
+    const layout::ToolBar bar = layout::buildToolBar(*pages.toolBar);
+    const layout::Details details = layout::buildDetails(*pages.details);
+    const layout::Paging paging = layout::buildPaging(*pages.paging);
+    const layout::SongListView lists = layout::buildSongListView(*pages.songLists);
+    fillMenu(m_menus->collection, layout::kCollectionMenu);
+    fillMenu(m_menus->songs, layout::kSongMenu);
+    fillMenu(m_menus->likes, layout::kLikesMenu);
+    bindMenu(lists.lists.collection, &m_menus->collection, window.windowHandle());
+    bindMenu(lists.lists.songs, &m_menus->songs, window.windowHandle());
+    bindMenu(lists.lists.likes, &m_menus->likes, window.windowHandle());
+
+    if (BaseControl* skin = window.captionControl(caption::kSkin)) skin->setTips(QString::fromUtf8(layout::kSkinTip));
+    if (BaseControl* report = window.captionControl(caption::kReport)) {
+        report->setTips(QString::fromUtf8(layout::kAboutText));
+    }
+    if (BaseControl* settings = window.captionControl(caption::kSetting)) {
+        settings->setTips(QString::fromUtf8(layout::kSettingsTip));
+    }
+
+    m_views = {pages.channels, pages.details, pages.toolBar, pages.paging, pages.songLists, lists.tabBar, bar.list,
+               player.cover, bar.songIdBox, lists.searchBox, lists.searchBar, lists.login, lists.lists};
+    m_player = {&window,        player.panel,  player.cover,  player.title, player.subtitle,
+                player.collect, player.play,   player.progress, player.time, player.volume,
+                bar.changeSong, bar.download,  lists.lists};
+    m_radio = {&window,         pages.channels,   pages.paging,    paging.previous,  paging.next,
+               paging.previousLabel, paging.nextLabel, lists.lists.songs, &m_menus->songs, player.panel,
+               player.cover,    player.title,     player.subtitle};
+    m_search = {lists.searchBar, lists.searchBox, lists.search, lists.searchNext, lists.lists.likes,
+                lists.lists.likesTab};
+    m_details = {pages.details,  details.group, details.picture,  details.headline, details.subline,
+                 details.description, bar.songIdBox, bar.get, lists.lists.songs, &m_menus->songs, player.subtitle};
+    m_login = {&window,          lists.login,     lists.account,   lists.password,    lists.loginButton,
+               lists.autoLogin,  lists.registerLink, lists.lists.likes, lists.searchBar, lists.lists.likesTab,
+               &m_menus->likes};
+    m_library = {&window,          lists.lists.collection, &m_menus->collection, lists.lists.likes, &m_menus->likes,
+                 lists.lists.songs, player.collect,        bar.download};
+}
+
+}  // namespace vamu::app
