@@ -1,0 +1,136 @@
+#include "app/program.h"
+
+#include "app/comment_strip_window.h"
+#include "app/main_window.h"
+#include "app/now_playing_window.h"
+#include "app/window_scheduler.h"
+#include "app/window_settings.h"
+#include "catalogue/radio_controller.h"
+#include "core/settings.h"
+#include "platform/native_window.h"
+#include "platform/single_instance.h"
+#include "playback/audio_engine.h"
+#include "playback/player_controller.h"
+#include "toolkit/toolkit.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace vamu::app {
+namespace {
+
+// How long a second start tries to reach the running instance.
+constexpr std::chrono::milliseconds kHandOverTime{3000};
+// The exit command's pause between the shutdown and the end of the event loop.
+constexpr std::chrono::milliseconds kExitDelay{500};
+
+// Restores, shows and raises a window of this process; a handle that names none (the
+// stored handle of an instance that has ended) does nothing.
+void bringWindowToFront(platform::WindowHandle handle) {
+    platform::NativeWindow* window = platform::NativeWindow::find(handle);
+    if (!window) return;
+    window->restore();
+    window->show();
+    window->raise();
+    window->activate();
+}
+
+}  // namespace
+
+Program::Program(ProgramOptions options) : m_options(options) {}
+
+Program::~Program() { shutdown(); }
+
+Program::StartResult Program::start() {
+    // The stored handle is honoured as before; in a new process it names no window, and
+    // the raise of a running instance goes through the single-instance channel instead.
+    bringWindowToFront(platform::WindowHandle{static_cast<std::uint32_t>(core::readSettingInt(core::setting::kWindowHandle))});
+    m_instance = std::make_unique<platform::SingleInstance>(QFileInfo(QString::fromStdString(core::settingsPath())).absolutePath());
+    if (m_instance->role() == platform::SingleInstance::Role::Secondary) {
+        (void)m_instance->sendToPrimary(QString::fromLatin1(platform::SingleInstance::kRaiseRequest), kHandOverTime);
+        return StartResult::HandedOver;  // silently, with exit code 0, whether it answered or not
+    }
+    m_instance->onRequest([this](const QString& request) {
+        if (request == QLatin1String(platform::SingleInstance::kRaiseRequest)) raiseMainWindow();
+    });
+
+    m_context = std::make_unique<net::ServiceContext>(
+        net::serviceContextFromSettings(std::make_shared<net::ServiceSession>(), net::MessageSink{}));
+
+    toolkit::toolkitStartup();
+    MainWindowSetup setup;
+    setup.background = backgroundSetting();
+    setup.volume = volumeSetting();
+    setup.loggedIn = [session = m_context->session] { return session && session->loggedIn(); };
+    m_mainWindow = std::make_unique<MainWindow>(setup);
+    if (!m_mainWindow->valid()) return StartResult::Failed;
+    core::writeSetting(core::setting::kWindowHandle, std::to_string(m_mainWindow->handle().value));
+
+    m_engine = std::make_unique<playback::AudioEngine>();
+    m_engine->init(m_options.silentOutput ? playback::OutputChoice::Silent : playback::OutputChoice::Automatic);
+
+    m_scheduler = m_options.scheduler;
+    if (!m_scheduler) {
+        m_windowScheduler = std::make_unique<WindowScheduler>(m_mainWindow->handle());
+        m_scheduler = m_windowScheduler.get();
+    }
+    const QString titlePrefix = m_mainWindow->host().title();
+
+    playback::PlayerHooks playerHooks;
+    playerHooks.loadCataloguePage = [this](int channel) { m_radio->loadCataloguePage(channel); };
+    playerHooks.catalogueItemStarting = [this](const net::SongEntry& song, int channel) {
+        m_radio->itemStarting(song, channel);
+    };
+    playerHooks.startedWhileHidden = [this](const QString& title) {
+        if (m_nowPlaying) m_nowPlaying->slideIn(title);
+    };
+    m_player = std::make_unique<playback::PlayerController>(*m_engine, m_mainWindow->playerPanel(), *m_scheduler,
+                                                             titlePrefix, std::move(playerHooks));
+
+    catalogue::RadioHooks radioHooks;
+    radioHooks.switchCatalogue = [this](int channel) { m_player->switchCatalogue(channel); };
+    radioHooks.pageLoaded = [this](std::vector<net::SongEntry> songs) { m_player->finishSwitch(std::move(songs)); };
+    radioHooks.showCurrentSong = [this] { return m_player->showCurrentSong(); };
+    radioHooks.growWindow = [this] { m_mainWindow->growForChannels(); };
+    m_radio = std::make_unique<catalogue::RadioController>(m_mainWindow->radioPanel(), m_context->baseUrl,
+                                                           *m_scheduler, titlePrefix,
+                                                           catalogue::systemRandomSource(), std::move(radioHooks));
+    m_radio->loadChannelPage();
+
+    wireCaptionButtons();
+    m_mainWindow->show();
+    m_commentStrip = std::make_unique<CommentStripWindow>(commentsSetting());
+    m_nowPlaying = std::make_unique<NowPlayingWindow>(nowPlayingTopSetting(), [](int top) { storeNowPlayingTop(top); });
+    return StartResult::Started;
+}
+
+void Program::wireCaptionButtons() {
+    // Until the program lives in the tray, closing the main window ends the program:
+    // hiding it would leave no way back.
+    m_mainWindow->host().bindClose([this](const toolkit::Event&) {
+        exitProgram();
+        return true;
+    });
+}
+
+void Program::raiseMainWindow() {
+    if (m_mainWindow) bringWindowToFront(m_mainWindow->handle());
+}
+
+void Program::exitProgram() {
+    shutdown();
+    QTimer::singleShot(kExitDelay, [] { QCoreApplication::exit(0); });
+}
+
+void Program::shutdown() {
+    if (m_shutDown) return;
+    m_shutDown = true;
+    if (m_radio) m_radio->stopAll();
+    if (m_player) m_player->stopAll();
+    m_commentStrip.reset();
+    m_nowPlaying.reset();
+    if (m_engine) m_engine->free();
+}
+
+}  // namespace vamu::app

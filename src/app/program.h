@@ -1,0 +1,90 @@
+#pragma once
+// The program: everything it is made of, created in start-up order and wired together
+// here, the one place where features meet. Members are declared so that the features
+// go before the windows and the engine they use.
+//
+// UI thread only. main() makes one; tests make one per case on the offscreen platform.
+
+#include "net/service_call.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace vamu::platform {
+class Scheduler;
+class SingleInstance;
+}  // namespace vamu::platform
+namespace vamu::playback {
+class AudioEngine;
+class PlayerController;
+}  // namespace vamu::playback
+namespace vamu::catalogue {
+class RadioController;
+}
+
+namespace vamu::app {
+
+class CommentStripWindow;
+class MainWindow;
+class NowPlayingWindow;
+class WindowScheduler;
+
+struct ProgramOptions {
+    // The sound output: the audio server when one answers (the program), or the silent
+    // output that keeps real time (tests).
+    bool silentOutput = false;
+    // The controllers' timers: none, the main window's named timers; tests give a
+    // scheduler whose clock they move themselves. It must outlive the program.
+    platform::Scheduler* scheduler = nullptr;
+};
+
+class Program {
+public:
+    enum class StartResult {
+        Started,     // the windows are up; run the event loop
+        HandedOver,  // another instance runs and was asked to raise its window: exit 0
+        Failed,      // no window could be made
+    };
+
+    explicit Program(ProgramOptions options = {});
+    ~Program();  // the shutdown order
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    StartResult start();
+
+    // The exit command: shutdown, then the event loop ends half a second later.
+    void exitProgram();
+    // Stops the clock and every task, frees the stream; the windows stay (shutdown).
+    void shutdown();
+
+    // For tests and the benchmarks.
+    [[nodiscard]] MainWindow& mainWindow() { return *m_mainWindow; }
+    [[nodiscard]] playback::PlayerController& player() { return *m_player; }
+    [[nodiscard]] catalogue::RadioController& radio() { return *m_radio; }
+    [[nodiscard]] playback::AudioEngine& engine() { return *m_engine; }
+    [[nodiscard]] NowPlayingWindow& nowPlaying() { return *m_nowPlaying; }
+    [[nodiscard]] CommentStripWindow& commentStrip() { return *m_commentStrip; }
+    [[nodiscard]] const net::ServiceContext& serviceContext() const { return *m_context; }
+
+private:
+    void raiseMainWindow();
+    void wireCaptionButtons();
+
+    ProgramOptions m_options;
+    std::unique_ptr<platform::SingleInstance> m_instance;
+    std::unique_ptr<net::ServiceContext> m_context;
+    std::unique_ptr<playback::AudioEngine> m_engine;
+    std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<CommentStripWindow> m_commentStrip;
+    std::unique_ptr<NowPlayingWindow> m_nowPlaying;
+    std::unique_ptr<WindowScheduler> m_windowScheduler;
+    platform::Scheduler* m_scheduler = nullptr;  // the options' or m_windowScheduler
+    // Features last: destroyed first, while the windows and the engine still exist.
+    std::unique_ptr<playback::PlayerController> m_player;
+    std::unique_ptr<catalogue::RadioController> m_radio;
+    bool m_shutDown = false;
+};
+
+}  // namespace vamu::app

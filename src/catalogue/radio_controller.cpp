@@ -1,0 +1,255 @@
+#include "catalogue/radio_controller.h"
+
+#include "catalogue/catalogue_texts.h"
+#include "core/text_encoding.h"
+#include "net/http_request.h"
+#include "net/json_document.h"
+
+#include <climits>
+
+namespace vamu::catalogue {
+namespace {
+
+constexpr std::string_view kRetryTimer = "频道重试";
+
+// The grid: four columns 90 px apart from x = 20, rows 90 px apart from y = 30; tiles 9
+// and 10 take the first two cells of the third row, whose others hold the paging tiles.
+constexpr int kTileSize = 60;
+constexpr int kCellStep = 90;
+constexpr int kGridLeft = 20;
+constexpr int kGridTop = 30;
+constexpr int kColumns = 4;
+constexpr QRgb kRingWhite = 0xFFFFFFFF;
+constexpr QRgb kRingBlue = 0xFF0088FF;  // red 0, green 136, blue 255
+
+QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// One GET of a JSON reply, parsed; nullopt when the exchange or the parse failed.
+std::optional<net::JsonDocument> fetchJson(const std::string& url, std::stop_token stop) {
+    net::HttpRequestArgs args;
+    args.url = url;
+    args.stop = std::move(stop);
+    const net::HttpReply reply = net::httpRequest(args);
+    if (reply.outcome != net::HttpOutcome::Completed) return std::nullopt;
+    net::JsonDocument document;
+    if (!document.load(core::replyBodyToText(reply.body))) return std::nullopt;
+    return document;
+}
+
+QByteArray fetchPicture(const std::string& url, std::stop_token stop) {
+    if (url.empty()) return {};
+    net::HttpRequestArgs args;
+    args.url = url;
+    args.stop = std::move(stop);
+    args.maxBodyBytes = net::kMaxPictureReplyBytes;
+    const net::HttpReply reply = net::httpRequest(args);
+    if (reply.outcome != net::HttpOutcome::Completed || reply.status != 200) return {};
+    return QByteArray(reply.body.data(), static_cast<qsizetype>(reply.body.size()));
+}
+
+QRect tileRect(int index) {  // index from 0
+    return {kGridLeft + kCellStep * (index % kColumns), kGridTop + kCellStep * (index / kColumns), kTileSize,
+            kTileSize};
+}
+
+}  // namespace
+
+RadioController::RadioController(const RadioPanel& panel, std::string serviceBase, platform::Scheduler& scheduler,
+                                 QString titlePrefix, RandomSource random, RadioHooks hooks)
+    : m_panel(panel), m_serviceBase(std::move(serviceBase)), m_scheduler(scheduler),
+      m_titlePrefix(std::move(titlePrefix)), m_random(std::move(random)), m_hooks(std::move(hooks)) {
+    const auto onClick = [](toolkit::BaseControl* control, std::function<void()> action) {
+        control->bindClick([action = std::move(action)](const toolkit::Event&) {
+            action();
+            return false;
+        });
+    };
+    onClick(m_panel.previousPage, [this] { previousPage(); });
+    onClick(m_panel.nextPage, [this] { nextPage(); });
+    m_panel.previousPage->setDisabled(true);
+}
+
+RadioController::~RadioController() { stopAll(); }
+
+void RadioController::stopAll() {
+    m_scheduler.stopTimer(kRetryTimer);
+    m_gridFetch.stop();
+    m_pageFetch.stop();
+    m_coverFetch.stop();
+}
+
+// --- the channel grid ----------------------------------------------------------------
+
+void RadioController::loadChannelPage() {
+    m_scheduler.stopTimer(kRetryTimer);
+    ++m_channelRequests;
+    const std::string url = m_serviceBase + channelListPath(m_page);
+    m_gridFetch.start(
+        [url](std::stop_token stop) {
+            ChannelGrid grid;
+            const auto reply = fetchJson(url, stop);
+            if (!reply) return grid;
+            const auto tiles = readChannelPage(*reply);
+            if (!tiles) return grid;
+            grid.loaded = true;
+            grid.tiles = *tiles;
+            for (int i = 0; i < kTilesPerPage && !stop.stop_requested(); ++i) {
+                grid.pictures[static_cast<std::size_t>(i)] = fetchPicture(grid.tiles[static_cast<std::size_t>(i)].pictureUrl, stop);
+            }
+            return grid;
+        },
+        [this](ChannelGrid grid) { gridFetched(std::move(grid)); });
+}
+
+void RadioController::gridFetched(ChannelGrid grid) {
+    if (m_hooks.growWindow) m_hooks.growWindow();
+    if (!grid.loaded) {
+        m_panel.title->setText(qText(kFetchFailedText));
+        m_panel.title->setTips(qText(kFetchFailedText));
+        m_panel.subtitle->setText(qText(kRetryingText));
+        m_panel.subtitle->setTips(qText(kRetryingText));
+        m_scheduler.once(kRetryTimer, kRetryDelay, [this] { loadChannelPage(); });
+        return;
+    }
+    m_grid = std::move(grid);
+    showTiles();
+    if (!(m_hooks.showCurrentSong && m_hooks.showCurrentSong())) {
+        m_panel.title->setText(qText(kIdleTitleLine));
+        m_panel.title->setTips(qText(kIdleTitleLine));
+        m_panel.subtitle->setText(qText(kIdleSecondLine));
+        m_panel.subtitle->setTips(qText(kIdleSecondLine));
+    }
+}
+
+void RadioController::showTiles() {
+    removeTiles();
+    for (int i = 0; i < kTilesPerPage; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const ChannelTile& tile = m_grid.tiles[at];
+        const QString name = QString::fromStdString(tile.name);
+        toolkit::NewObjSpec picture;
+        picture.picture = m_grid.pictures[at];
+        picture.ringNormal = kRingWhite;
+        picture.ringHot = kRingBlue;
+        picture.ringPressed = kRingWhite;
+        const QRect rect = tileRect(i);
+        panel::NewObj* control = toolkit::NewObj::create(*m_panel.channelPage, rect, picture);
+        toolkit::LabelSpec caption;
+        caption.text = name;
+        caption.textColour = 0xFF000000;
+        caption.horzAlignMode = 1;
+        panel::Label* label =
+            toolkit::Label::create(*m_panel.channelPage, QRect(rect.left() - 3, rect.top() + 40, 66, 60), caption);
+        if (control) {
+            control->setTips(name);
+            control->bindClick([this, tile = i + 1](const toolkit::Event&) {
+                tileClicked(tile);
+                return false;
+            });
+        }
+        if (label) label->setTips(name);
+        m_tileControls[at] = control;
+        m_labelControls[at] = label;
+    }
+    m_panel.pagingPage->setVisible(true);
+    m_tilesShown = true;
+}
+
+void RadioController::removeTiles() {
+    for (std::size_t i = 0; i < m_tileControls.size(); ++i) {
+        if (m_tileControls[i]) m_tileControls[i]->destroy();
+        if (m_labelControls[i]) m_labelControls[i]->destroy();
+        m_tileControls[i] = nullptr;
+        m_labelControls[i] = nullptr;
+    }
+    m_tilesShown = false;
+}
+
+void RadioController::previousPage() {
+    if (m_page <= 1) return;
+    removeTiles();
+    m_panel.pagingPage->setVisible(false);
+    --m_page;
+    m_panel.previousPage->setDisabled(m_page == 1);
+    loadChannelPage();
+}
+
+void RadioController::nextPage() {
+    removeTiles();
+    m_panel.pagingPage->setVisible(false);
+    ++m_page;
+    m_panel.previousPage->setDisabled(false);
+    loadChannelPage();
+}
+
+void RadioController::tileClicked(int tile) {
+    if (tile < 1 || tile > kTilesPerPage) return;
+    const auto at = static_cast<std::size_t>(tile - 1);
+    m_playingChannel = m_grid.tiles[at];
+    m_playingChannelPicture = m_grid.pictures[at];
+    if (m_hooks.switchCatalogue) m_hooks.switchCatalogue(tile);
+}
+
+// --- the catalogue pages -------------------------------------------------------------
+
+void RadioController::loadCataloguePage(int channel) {
+    const CatalogueKind kind = kindOfChannel(channel);
+    const QString loading = qText(kLoadingSongsText);
+    std::string path;
+    if (kind == CatalogueKind::Hot) {
+        path = hotPagePath(hotPageNumber(m_random));
+        m_panel.window->setTitle(QString::fromStdString(loadingWindowTitle(m_titlePrefix.toStdString(), kind, "")));
+    } else {
+        path = channelSongsPath(m_playingChannel.id, channelSongsPageNumber(m_playingChannel.pageCount, m_random));
+        m_panel.window->setTitle(
+            QString::fromStdString(loadingWindowTitle(m_titlePrefix.toStdString(), kind, m_playingChannel.name)));
+        m_panel.cover->setPicture(m_playingChannelPicture);
+        const QString name = QString::fromStdString(m_playingChannel.name);
+        m_panel.title->setText(name);
+        m_panel.title->setTips(name);
+    }
+    m_panel.subtitle->setText(loading);
+    m_panel.subtitle->setTips(loading);
+    // Each task shuffles with its own generator: a stopped task may still be running.
+    RandomSource shuffle = seededRandomSource(static_cast<std::uint32_t>(m_random(0, INT_MAX)));
+    const std::string url = m_serviceBase + path;
+    m_pageFetch.start(
+        [url, kind, shuffle](std::stop_token stop) {
+            const auto reply = fetchJson(url, stop);
+            return readCataloguePage(reply ? &*reply : nullptr, kind, shuffle);
+        },
+        [this](CataloguePage page) {
+            std::vector<net::SongEntry> songs = page.inPlayOrder();
+            if (!songs.empty()) {
+                fillSongList(songs);
+                m_panel.songMenu->setText(panel::song_menu::kView, QStringLiteral("查看"));
+            }
+            if (m_hooks.pageLoaded) m_hooks.pageLoaded(std::move(songs));
+        });
+}
+
+void RadioController::fillSongList(const std::vector<net::SongEntry>& songs) {
+    panel::ListView& list = *m_panel.songList;
+    list.clear();
+    int number = 0;
+    for (const net::SongEntry& song : songs) {
+        ++number;
+        // The row's value carries the uploader's id, which the uploader's songs look up.
+        const int row = list.insertRow(0, QString::fromStdString(song.source), 0,
+                                       static_cast<int>(std::clamp<long long>(song.uploaderId, INT_MIN, INT_MAX)));
+        list.setCellText(row, panel::song_column::kNumber, QString::number(number));
+        list.setCellText(row, panel::song_column::kTitle, QString::fromStdString(song.name));
+        list.setCellText(row, panel::song_column::kUploader, QString::fromStdString(song.uploader));
+        list.setCellText(row, panel::song_column::kId, QString::fromStdString(song.id));
+    }
+}
+
+void RadioController::itemStarting(const net::SongEntry& song, int channel) {
+    const CatalogueKind kind = kindOfChannel(channel);
+    m_panel.window->setTitle(QString::fromStdString(itemWindowTitle(m_titlePrefix.toStdString(), kind, song.name)));
+    const std::string url = song.coverUrl;
+    m_coverFetch.start([url](std::stop_token stop) { return fetchPicture(url, stop); },
+                       [this](QByteArray picture) { m_panel.cover->setPicture(picture); });
+}
+
+}  // namespace vamu::catalogue

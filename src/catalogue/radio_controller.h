@@ -1,0 +1,111 @@
+#pragma once
+// The radio on the UI thread: the channel grid (ten tiles a page, fetched by a task and
+// fetched again every 2 s while that fails), its paging, the random page of a channel or
+// of the hot list that a catalogue switch loads into the song list, and the window title
+// and cover of each catalogue item.
+//
+// Requests run in tasks (TaskSlot); a newer request of the same kind drops the older
+// one's result. What the radio needs of the player reaches it through RadioHooks.
+// UI thread only; the panel's controls and the scheduler outlive it.
+
+#include "catalogue/catalogue_page.h"
+#include "catalogue/channel_page.h"
+#include "catalogue/radio_panel.h"
+#include "catalogue/random_source.h"
+#include "net/song_entry.h"
+#include "platform/scheduler.h"
+#include "platform/task_slot.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vamu::catalogue {
+
+struct RadioHooks {
+    // A channel tile was clicked: switch the player to channel 1..10.
+    std::function<void(int channel)> switchCatalogue;
+    // The page a switch asked for, songs in play order (empty: no songs).
+    std::function<void(std::vector<net::SongEntry> songs)> pageLoaded;
+    // The player panel's lines show the current song again; false when none played yet.
+    std::function<bool()> showCurrentSong;
+    // The window grows to make room for the grid (also when the first fetch fails).
+    std::function<void()> growWindow;
+};
+
+// What a fetch of the channel grid gives: the tiles with their pictures.
+struct ChannelGrid {
+    bool loaded = false;
+    ChannelPage tiles;
+    std::array<QByteArray, kTilesPerPage> pictures;
+};
+
+class RadioController {
+public:
+    static constexpr std::chrono::milliseconds kRetryDelay{2000};
+
+    // `serviceBase`: the music service's address ("http://127.0.0.1:8960").
+    RadioController(const RadioPanel& panel, std::string serviceBase, platform::Scheduler& scheduler,
+                    QString titlePrefix, RandomSource random, RadioHooks hooks);
+    ~RadioController();
+    RadioController(const RadioController&) = delete;
+    RadioController& operator=(const RadioController&) = delete;
+
+    // Fetches the current page of the grid (start-up, paging, retries).
+    void loadChannelPage();
+    void previousPage();
+    void nextPage();
+    void tileClicked(int tile);  // 1..10
+
+    // The player began a switch to `channel`: show that it loads and fetch a random page.
+    void loadCataloguePage(int channel);
+    // A catalogue item starts: its window title and cover.
+    void itemStarting(const net::SongEntry& song, int channel);
+
+    void stopAll();
+
+    [[nodiscard]] int page() const { return m_page; }
+    [[nodiscard]] bool gridShown() const { return m_tilesShown; }
+    [[nodiscard]] const ChannelPage& tiles() const { return m_grid.tiles; }
+    // Tile 1..10 of the grid shown; null while none shows.
+    [[nodiscard]] panel::NewObj* tileControl(int tile) const {
+        return tile >= 1 && tile <= kTilesPerPage ? m_tileControls[static_cast<std::size_t>(tile - 1)] : nullptr;
+    }
+    [[nodiscard]] int channelRequests() const { return m_channelRequests; }
+    [[nodiscard]] bool loadingPage() const { return m_pageFetch.running(); }
+
+private:
+    void gridFetched(ChannelGrid grid);
+    void showTiles();
+    void removeTiles();
+    void fillSongList(const std::vector<net::SongEntry>& songs);
+
+    RadioPanel m_panel;
+    std::string m_serviceBase;
+    platform::Scheduler& m_scheduler;
+    QString m_titlePrefix;
+    RandomSource m_random;
+    RadioHooks m_hooks;
+
+    int m_page = 1;
+    int m_channelRequests = 0;
+    bool m_tilesShown = false;
+    ChannelGrid m_grid;
+    std::array<panel::NewObj*, kTilesPerPage> m_tileControls{};
+    std::array<panel::Label*, kTilesPerPage> m_labelControls{};
+    // The channel a switch plays, kept apart from the grid: paging away does not change
+    // what a reload of the playing channel fetches.
+    ChannelTile m_playingChannel;
+    QByteArray m_playingChannelPicture;
+
+    platform::TaskSlot<ChannelGrid> m_gridFetch;
+    platform::TaskSlot<CataloguePage> m_pageFetch;
+    platform::TaskSlot<QByteArray> m_coverFetch;
+};
+
+}  // namespace vamu::catalogue

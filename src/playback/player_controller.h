@@ -1,0 +1,117 @@
+#pragma once
+// The player on the UI thread: it owns the one current stream, carries out what the
+// player model decides (playback/player_model.h), keeps the player panel, the window
+// title and the song lists' selection current, and runs the 500 ms clock "时钟".
+//
+// Slow work never runs here: a song's stream is opened by a task (TaskSlot) whose late
+// result is dropped, and so freed, when another song has started meanwhile. What the
+// player needs of other features reaches it through PlayerHooks, which the program
+// wires; the player never calls a feature itself.
+//
+// UI thread only. The engine, the panel's controls and the scheduler outlive it.
+
+#include "net/song_entry.h"
+#include "platform/scheduler.h"
+#include "platform/task_slot.h"
+#include "playback/audio_engine.h"
+#include "playback/player_model.h"
+#include "playback/player_panel.h"
+#include "playback/window_title.h"
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vamu::playback {
+
+struct PlayerHooks {
+    // A catalogue switch began: fetch a random page of `channel` (1..10 a tile, 11 the
+    // hot list) and hand its songs to finishSwitch().
+    std::function<void(int channel)> loadCataloguePage;
+    // A catalogue item is about to start (window title, cover).
+    std::function<void(const net::SongEntry& song, int channel)> catalogueItemStarting;
+    // Any song is about to start (its details).
+    std::function<void(const net::SongEntry& song)> songStarting;
+    // The song still plays 2 s after its start (the comments).
+    std::function<void()> songPlaying;
+    // A song starts while the main window is hidden (the now-playing window).
+    std::function<void(const QString& title)> startedWhileHidden;
+};
+
+class PlayerController {
+public:
+    // The clock and the player's own one-shot timers.
+    static constexpr std::string_view kClockTimer = "时钟";
+    static constexpr std::chrono::milliseconds kCommentsDelay{2000};
+
+    PlayerController(AudioEngine& engine, const PlayerPanel& panel, platform::Scheduler& scheduler,
+                     QString titlePrefix, PlayerHooks hooks);
+    ~PlayerController();
+    PlayerController(const PlayerController&) = delete;
+    PlayerController& operator=(const PlayerController&) = delete;
+
+    // Makes `channel` the source and starts its first song; nothing while a switch loads.
+    void switchCatalogue(int channel);
+    // The page a switch asked for (songs in play order; empty: the load failed).
+    void finishSwitch(std::vector<net::SongEntry> songsInPlayOrder);
+
+    void nextSong();                    // "我要换歌" and the tray's " 下一首 "
+    void togglePause();                 // the play button and the tray's "播放暂停"
+    void seek(int sliderValue);         // the progress slider released, 0..100
+    void changeVolume(int value);       // the volume bar released, 0..100; stored as 音量
+    void playSelectedRow(PlaySource list);  // a double click on a row of that list
+    // Another feature plays row `row` of a list, or one song repeating.
+    void playListRow(PlaySource list, int row);
+    void playRepeating(const net::SongEntry& song);
+
+    // One clock tick; public so tests drive ticks without waiting.
+    void tick();
+
+    // The panel's two lines show the current song again (its title and detail line);
+    // false, changing nothing, before the first song.
+    bool showCurrentSong();
+
+    // Stops the clock and every task, frees the stream (shutdown).
+    void stopAll();
+
+    [[nodiscard]] const PlayerModel& model() const { return m_model; }
+    [[nodiscard]] StreamHandle stream() const { return m_stream; }
+    [[nodiscard]] bool startingSong() const { return m_songStart.running(); }
+    // The model with the details' line (the details feature sets it).
+    void setDetailLine(std::string text) { m_model.setDetailLine(std::move(text)); }
+
+private:
+    struct OpenedStream;
+
+    void carryOut(const PlayerStep& step);
+    void playCatalogueItem(int position);
+    void playListItem(PlaySource list, int row);
+    void startSong();
+    void streamOpened(StreamHandle handle);
+    void stopSong();  // cancels the start, stops the clock, frees the stream
+    void freeStream();
+    void showSong(const net::SongEntry& song);
+    void setSecondLine(const QString& text);
+    void updateTitle();
+    void updatePanel();
+    [[nodiscard]] panel::ListView* listOf(PlaySource source) const;
+    [[nodiscard]] int rowCountOf(PlaySource source) const;
+    [[nodiscard]] bool mainWindowVisible() const;
+
+    AudioEngine& m_engine;
+    PlayerPanel m_panel;
+    platform::Scheduler& m_scheduler;
+    QString m_titlePrefix;
+    PlayerHooks m_hooks;
+    PlayerModel m_model;
+    WindowTitle m_windowTitle;
+    StreamHandle m_stream = 0;
+    QString m_songTitle;  // the current song's name, for showCurrentSong()
+    platform::TaskSlot<std::unique_ptr<OpenedStream>> m_songStart;
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);  // guards posted calls
+};
+
+}  // namespace vamu::playback

@@ -1,0 +1,56 @@
+#include "integration/program_fixture.h"
+
+#include "catalogue/radio_controller.h"
+#include "core/settings.h"
+
+#include <cstdlib>
+#include <random>
+
+namespace vamu::test {
+
+ProgramFixture::~ProgramFixture() {
+    m_program.reset();
+    m_service.reset();
+    std::error_code ignored;
+    if (!m_home.empty()) std::filesystem::remove_all(m_home, ignored);
+}
+
+void ProgramFixture::startService(std::vector<std::string> arguments) {
+    ServiceProcessOptions options;
+    options.arguments = std::move(arguments);
+    options.arguments.emplace_back("--log-requests");  // tests count what reached the service
+    m_service = std::make_unique<ServiceProcess>(options);
+    ASSERT_TRUE(m_service->running()) << m_service->startError();
+
+    m_home = std::filesystem::temp_directory_path() /
+             ("vamu-program-" + std::to_string(std::random_device{}()));
+    std::filesystem::create_directories(m_home / "config");
+    std::filesystem::create_directories(m_home / "data");
+    ::setenv("HOME", m_home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (m_home / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (m_home / "data").c_str(), 1);
+    ASSERT_TRUE(core::writeSetting(core::setting::kServer, m_service->apiBase(), core::CreateFolder::Yes));
+    ASSERT_TRUE(core::writeSetting(core::setting::kCompanion, m_service->companionHost(), core::CreateFolder::Yes));
+}
+
+bool ProgramFixture::startProgram() {
+    app::ProgramOptions options;
+    options.silentOutput = true;
+    options.scheduler = &m_scheduler;
+    m_program = std::make_unique<app::Program>(options);
+    return m_program->start() == app::Program::StartResult::Started;
+}
+
+bool ProgramFixture::waitForGrid(std::chrono::milliseconds deadline) {
+    return UiDriver::pumpUntil([&] { return m_program->radio().gridShown(); }, deadline);
+}
+
+void ProgramFixture::writeSetting(std::string_view key, std::string_view value) {
+    core::writeSetting(key, value, core::CreateFolder::Yes);
+}
+
+std::string ProgramFixture::readSetting(std::string_view key, std::string_view fallback) {
+    return core::readSetting(key, fallback);
+}
+
+}  // namespace vamu::test

@@ -1,0 +1,46 @@
+#pragma once
+// A whole program in the test's process, against its own vamu-service: settings in a
+// temporary XDG_CONFIG_HOME pointing at the service, the silent sound output, and a
+// manual scheduler so the player's and the radio's timers run on the test's clock.
+
+#include "app/main_window.h"
+#include "app/program.h"
+#include "support/manual_scheduler.h"
+#include "support/service_process.h"
+#include "support/ui_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vamu::test {
+
+class ProgramFixture : public ::testing::Test {
+protected:
+    ~ProgramFixture() override;
+
+    // Starts the service (small catalogue, songs at their own byte rate unless the
+    // arguments say otherwise) and writes the settings that point at it.
+    void startService(std::vector<std::string> arguments = {"--throttle-streams"});
+    // Starts the program; false when it did not come up.
+    [[nodiscard]] bool startProgram();
+    // Pumps until the channel grid shows (the first page arrived).
+    [[nodiscard]] bool waitForGrid(std::chrono::milliseconds deadline = std::chrono::seconds(20));
+
+    // Settings of this test's folder.
+    void writeSetting(std::string_view key, std::string_view value);
+    [[nodiscard]] std::string readSetting(std::string_view key, std::string_view fallback = "");
+
+    [[nodiscard]] app::MainWindow& window() { return m_program->mainWindow(); }
+    [[nodiscard]] toolkit::HostWindow& host() { return m_program->mainWindow().host(); }
+
+    std::filesystem::path m_home;
+    std::unique_ptr<ServiceProcess> m_service;
+    ManualScheduler m_scheduler;
+    std::unique_ptr<app::Program> m_program;
+};
+
+}  // namespace vamu::test

@@ -1,0 +1,214 @@
+// The radio as a user meets it: the grid at start, a channel tile that plays its songs
+// one after another, buffering failures, a failing channel list, and the player's
+// commands. Each case runs the whole program against its own vamu-service.
+#include "integration/program_fixture.h"
+
+#include "catalogue/radio_controller.h"
+#include "core/settings_keys.h"
+#include "net/http_request.h"
+#include "net/json_document.h"
+#include "playback/audio_engine.h"
+#include "playback/player_controller.h"
+
+namespace vamu::test {
+namespace {
+
+using namespace std::chrono_literals;
+using playback::ActivityState;
+
+class RadioTest : public ProgramFixture {
+protected:
+    playback::PlayerController& player() { return m_program->player(); }
+    catalogue::RadioController& radio() { return m_program->radio(); }
+    const playback::PlayerPanel& panel() { return window().playerPanel(); }
+    ActivityState activity() { return m_program->engine().isActive(player().stream()); }
+
+    // A real tick after a real pause, so the stream has moved on meanwhile.
+    void tickAfter(std::chrono::milliseconds wait) {
+        UiDriver::pump(wait);
+        m_scheduler.advance(500ms);
+    }
+    bool waitForPlaying(std::chrono::milliseconds deadline = 20s) {
+        return UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; },
+                                   deadline);
+    }
+    void clickTile(int tile) {
+        ASSERT_NE(radio().tileControl(tile), nullptr);
+        ASSERT_TRUE(UiDriver::click(*radio().tileControl(tile)));
+    }
+    int channelSongRequests() const {
+        int count = 0;
+        for (const std::string& line : m_service->logLines()) count += line.find("/channel/info") != std::string::npos;
+        return count;
+    }
+};
+
+TEST_F(RadioTest, StartsOnTheChannelGridWithTenTilesFromTheService) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+
+    const auto& views = window().views();
+    EXPECT_TRUE(UiDriver::visible(*views.channels));
+    EXPECT_TRUE(UiDriver::visible(*views.toolBar));
+    EXPECT_FALSE(UiDriver::visible(*views.songLists));
+    EXPECT_EQ(host().geometry().height(), 415);
+    EXPECT_EQ(panel().panel->top(), 345);
+    EXPECT_EQ(panel().panel->width(), 380);
+
+    // The tiles carry the service's first ten channels, in its order.
+    net::HttpRequestArgs args;
+    args.url = m_service->apiUrl("/channel/get?with_sound=0&order=hot&page=1");
+    net::JsonDocument reply;
+    ASSERT_TRUE(reply.load(net::httpRequest(args).body));
+    for (int tile = 1; tile <= 10; ++tile) {
+        const std::string name = reply.getText("result.data[" + std::to_string(tile - 1) + "].name");
+        ASSERT_NE(radio().tileControl(tile), nullptr);
+        EXPECT_EQ(radio().tileControl(tile)->tips().toStdString(), name) << "tile " << tile;
+    }
+
+    ASSERT_TRUE(UiDriver::click(*views.listButton));
+    EXPECT_TRUE(UiDriver::visible(*views.songLists));
+    EXPECT_FALSE(UiDriver::visible(*views.channels));
+    EXPECT_TRUE(views.lists.songsTab->isDisabled());
+    EXPECT_EQ(UiDriver::text(*views.listButton), QStringLiteral("频道列表"));
+}
+
+TEST_F(RadioTest, ChannelTilePlaysItsSongsInRowOrderAndReloadsAtTheEnd) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    EXPECT_FALSE(UiDriver::enabled(*panel().play));
+    clickTile(1);
+    ASSERT_TRUE(waitForPlaying());
+
+    panel::ListView& songs = *panel().lists.songs;
+    const int rows = songs.rowCount();
+    ASSERT_GT(rows, 0);
+    for (int row = 1; row <= rows; ++row) EXPECT_EQ(songs.cellText(row, 2), QString::number(row));
+    EXPECT_EQ(songs.selectedRow(), 1);
+    EXPECT_EQ(host().title(), QStringLiteral("VAMU  - ") + songs.cellText(1, 3));
+    EXPECT_EQ(UiDriver::text(*panel().title), songs.cellText(1, 3));
+
+    // The clock moves the time label and the progress slider while the song plays.
+    tickAfter(1200ms);
+    EXPECT_TRUE(UiDriver::enabled(*panel().play));
+    EXPECT_NE(UiDriver::text(*panel().time), QStringLiteral("00:00/00:00"));
+    EXPECT_GT(panel().progress->position(), 0.0);
+
+    // A song that ends gives way to the next row.
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return activity() == ActivityState::Stopped; }, 20s));
+    m_scheduler.advance(500ms);
+    ASSERT_TRUE(waitForPlaying());
+    EXPECT_EQ(player().model().currentIndex(), 2);
+    EXPECT_EQ(songs.selectedRow(), 2);
+
+    // Past the last row a new page of the same channel is fetched and plays from row 1.
+    const int requestsBefore = channelSongRequests();
+    while (player().model().currentIndex() < rows) {
+        ASSERT_TRUE(UiDriver::click(*panel().changeSong));
+        m_scheduler.advance(1500ms);  // the change-song button's lock
+        ASSERT_TRUE(waitForPlaying());
+    }
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return activity() == ActivityState::Stopped; }, 20s));
+    m_scheduler.advance(500ms);  // the end: past the queue
+    m_scheduler.advance(500ms);  // the reload
+    ASSERT_TRUE(waitForPlaying());
+    EXPECT_EQ(channelSongRequests(), requestsBefore + 1);
+    EXPECT_EQ(player().model().currentIndex(), 1);
+}
+
+TEST_F(RadioTest, StalledSongShowsBufferingTextsAndMovesOnAtTheThirteenthTick) {
+    startService({"--throttle-streams", "--stream", "all=stall:0"});
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    clickTile(1);
+    // Opening the stream gives up on its own (no audio ever comes); then the clock runs.
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return m_scheduler.timerRunning("时钟"); }, 20s));
+    EXPECT_EQ(player().model().currentIndex(), 1);
+    for (int tick = 1; tick <= 12; ++tick) {
+        m_scheduler.advance(500ms);
+        const QString expected = tick <= 10 ? QStringLiteral("歌曲缓冲中...") : QStringLiteral("缓冲失败,切换下一首");
+        EXPECT_EQ(UiDriver::text(*panel().subtitle), expected) << "tick " << tick;
+        EXPECT_EQ(player().model().currentIndex(), 1) << "tick " << tick;
+    }
+    m_scheduler.advance(500ms);  // tick 13: on to the next song after a pause
+    EXPECT_EQ(player().model().currentIndex(), 2);
+    EXPECT_FALSE(player().startingSong());
+    m_scheduler.advance(2000ms);
+    EXPECT_TRUE(player().startingSong());
+    EXPECT_EQ(panel().lists.songs->selectedRow(), 1);  // selected once the stream is open
+}
+
+TEST_F(RadioTest, FailingChannelListShowsRetryTextsAndRetriesEveryTwoSeconds) {
+    startService({"--fault", "/channel/get=status:500*2"});
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return m_scheduler.timerRunning("频道重试"); }, 10s));
+    EXPECT_EQ(UiDriver::text(*panel().title), QStringLiteral("获取数据失败"));
+    EXPECT_EQ(UiDriver::text(*panel().subtitle), QStringLiteral("重试中..."));
+    EXPECT_EQ(host().geometry().height(), 415);
+    EXPECT_EQ(radio().channelRequests(), 1);
+
+    m_scheduler.advance(1900ms);
+    EXPECT_EQ(radio().channelRequests(), 1);  // not before the two seconds
+    m_scheduler.advance(100ms);
+    EXPECT_EQ(radio().channelRequests(), 2);
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return m_scheduler.timerRunning("频道重试"); }, 10s));
+    m_scheduler.advance(2000ms);
+    EXPECT_EQ(radio().channelRequests(), 3);
+    ASSERT_TRUE(waitForGrid());  // the fault healed
+    EXPECT_EQ(UiDriver::text(*panel().title), QStringLiteral("「vamu」"));
+    EXPECT_FALSE(m_scheduler.timerRunning("频道重试"));
+}
+
+TEST_F(RadioTest, NextPauseSeekAndVolumeActOnThePlayingSong) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+
+    // "我要换歌" with nothing played yet starts the hot list.
+    ASSERT_TRUE(UiDriver::click(*panel().changeSong));
+    ASSERT_TRUE(waitForPlaying());
+    EXPECT_EQ(player().model().currentChannel(), 11);
+    EXPECT_EQ(player().model().currentIndex(), 1);
+    EXPECT_TRUE(host().title().endsWith(QStringLiteral(" - 热门推荐"))) << host().title().toStdString();
+    m_scheduler.advance(1500ms);
+
+    // Within the hot list too, the first "next" moves on.
+    const std::string first = player().model().currentSongId();
+    ASSERT_TRUE(UiDriver::click(*panel().changeSong));
+    EXPECT_FALSE(UiDriver::enabled(*panel().changeSong));
+    EXPECT_EQ(player().model().currentIndex(), 2);
+    ASSERT_TRUE(waitForPlaying());
+    EXPECT_NE(player().model().currentSongId(), first);
+    m_scheduler.advance(1500ms);
+    EXPECT_TRUE(UiDriver::enabled(*panel().changeSong));
+    tickAfter(200ms);
+
+    ASSERT_TRUE(UiDriver::click(*panel().play));
+    EXPECT_EQ(activity(), ActivityState::Paused);
+    EXPECT_EQ(UiDriver::text(*panel().play), QStringLiteral("暂停"));
+    ASSERT_TRUE(UiDriver::click(*panel().play));
+    EXPECT_EQ(activity(), ActivityState::Playing);
+    EXPECT_EQ(UiDriver::text(*panel().play), QStringLiteral("播放"));
+
+    // The slider's end is 100/102 of the song.
+    const auto length = m_program->engine().getLength(player().stream());
+    ASSERT_GT(length, 0);
+    ASSERT_TRUE(UiDriver::click(*panel().progress, QPoint(panel().progress->width() - 1, 5)));
+    ASSERT_EQ(panel().progress->position(), 100.0);
+    const auto position = m_program->engine().getPosition(player().stream());
+    EXPECT_NEAR(static_cast<double>(position), static_cast<double>(length) * 100 / 102, length * 0.02);
+
+    // The volume bar: a click moves it, its release stores 音量 and applies it.
+    ASSERT_TRUE(UiDriver::click(*panel().volume, QPoint(2, 5)));
+    const int volume = panel().volume->pos();
+    EXPECT_LT(volume, 100);
+    EXPECT_EQ(readSetting(core::setting::kVolume.name), std::to_string(volume));
+    const auto applied = m_program->engine().getAttribute(player().stream());
+    ASSERT_TRUE(applied.has_value());
+    EXPECT_NEAR(*applied, volume / 100.0, 0.001);
+}
+
+}  // namespace
+}  // namespace vamu::test
