@@ -41,6 +41,11 @@ int closedPort() {
     return ntohs(address.sin_port);
 }
 
+struct RefusalCase {
+    const char* name;
+    Route route;
+};
+
 class UrlStreamTest : public EngineTest {
 protected:
     // Streams first, so their connections are closed before the server stops.
@@ -83,6 +88,66 @@ TEST_F(UrlStreamTest, OpensOnceTheFormatIsKnownWithoutWaitingForTheWholeSong) {
     EXPECT_TRUE(waitUntil([&] { return m_engine.isActive(handle) == ActivityState::Playing; }, 3s));
     // The state turns to playing just before the mixer's first write.
     EXPECT_TRUE(waitUntil([&] { return m_capture->firstWriteTime().has_value(); }, 3s));
+}
+
+// A song that arrives no faster than it plays: createStream hands it out with the start
+// buffered, so it is playing at once and keeps playing on that buffer.
+TEST_F(UrlStreamTest, SongArrivingAtItsOwnRateIsPlayingRightAfterPlay) {
+    startEngine();
+    const std::int64_t bytesPerSecond = 128 * 1000 / 8;
+    m_server.serve("/paced.mp3", {.body = encodeMp3({.frames = 20 * 44100}), .bytesPerSecond = bytesPerSecond});
+
+    const auto created = Clock::now();
+    const auto handle = open("/paced.mp3");
+    const double createSeconds = secondsSince(created);
+    ASSERT_NE(handle, 0u);
+    EXPECT_LT(createSeconds, static_cast<double>(playback::AudioEngine::kOpenTimeout.count()));
+    ASSERT_TRUE(m_engine.play(handle, Restart::No));
+    EXPECT_EQ(m_engine.isActive(handle), ActivityState::Playing);
+
+    // The buffered start alone covers the first second, however the network keeps up.
+    const auto played = Clock::now();
+    bool stalled = false;
+    while (secondsSince(played) < 1.0) {
+        stalled = stalled || m_engine.isActive(handle) != ActivityState::Playing;
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_FALSE(stalled);
+    EXPECT_GT(m_engine.getPosition(handle), 0);
+    RecordProperty("create_ms", static_cast<int>(createSeconds * 1000));
+}
+
+TEST_F(UrlStreamTest, SongShorterThanTheStartBufferIsHandedOutWhole) {
+    startEngine(4.0);
+    const std::int64_t frames = 44100 / 2;
+    m_server.serve("/short.mp3", {.body = encodeMp3({.frames = frames}), .bytesPerSecond = 8 * 1024});
+    const auto handle = open("/short.mp3");
+    ASSERT_NE(handle, 0u);
+    ASSERT_TRUE(m_engine.play(handle, Restart::No));
+    EXPECT_EQ(m_engine.isActive(handle), ActivityState::Playing);
+    ASSERT_TRUE(waitUntil([&] { return m_engine.isActive(handle) == ActivityState::Stopped; }));
+    EXPECT_EQ(m_engine.getPosition(handle), frames * 4);
+}
+
+// Servers that answer but never deliver the first seconds of audio are given up after
+// the open time-out, not held as a stream that would sit silent at position 0.
+TEST_F(UrlStreamTest, ServerThatStopsBeforeTheStartBufferGivesNoHandleAfterTheOpenTimeout) {
+    startEngine();
+    const auto mp3 = encodeMp3({.frames = 20 * 44100});
+    const double timeout = static_cast<double>(playback::AudioEngine::kOpenTimeout.count());
+    const RefusalCase cases[] = {
+        {"no data at all", {.body = mp3, .stallAt = 0}},
+        {"one second, then nothing", {.body = mp3, .stallAt = 16000}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_server.serve("/stops.mp3", c.route);
+        const auto started = Clock::now();
+        EXPECT_EQ(open("/stops.mp3"), 0u);
+        const double seconds = secondsSince(started);
+        EXPECT_GT(seconds, timeout - 0.5);
+        EXPECT_LT(seconds, timeout + 5.0);
+    }
 }
 
 TEST_F(UrlStreamTest, LengthWithoutHeaderComesFromContentLengthThenTheExactEnd) {
@@ -133,7 +198,7 @@ TEST_F(UrlStreamTest, SlowServerStallsThePlaybackWhichThenRecovers) {
         },
         20s);
     ASSERT_GE(seen.size(), 4u);
-    EXPECT_EQ(seen.front(), ActivityState::Stalled);  // buffering before the first sound
+    EXPECT_EQ(seen.front(), ActivityState::Playing);  // createStream buffered the start
     EXPECT_EQ(seen.back(), ActivityState::Playing);
     EXPECT_EQ(seen[seen.size() - 2], ActivityState::Stalled);
 }
@@ -200,11 +265,6 @@ TEST_F(UrlStreamTest, CreateCanBeCancelledWhileWaitingForData) {
     EXPECT_EQ(m_engine.createStream({.url = m_server.url("/silent.mp3")}, cancel.get_token()), 0u);
     EXPECT_LT(secondsSince(started), 1.0);
 }
-
-struct RefusalCase {
-    const char* name;
-    Route route;
-};
 
 TEST_F(UrlStreamTest, ErrorsAndPagesThatAreNotAudioGiveNoHandle) {
     startEngine();
