@@ -7,13 +7,19 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "playback/engine_fixture.h"
 #include "playback/stream_time.h"
 #include "support/audio_fixture.h"
+#include "playback/url_source.h"
 #include "support/loopback_http_server.h"
+#include "support/raw_http_server.h"
+#include "support/tls_identity.h"
 #include "support/wait_until.h"
 
 namespace vamu::test {
@@ -29,6 +35,22 @@ double secondsSince(Clock::time_point start) {
 }
 
 // A loopback port with nothing listening on it.
+// Reads a source to its end; the bytes, or nullopt when it failed.
+std::optional<std::string> readAll(playback::ByteSource& source) {
+    std::string bytes;
+    std::array<std::byte, 4096> buffer{};
+    for (;;) {
+        const auto result = source.read(buffer, {});
+        if (result.status == playback::ReadStatus::Data) {
+            bytes.append(reinterpret_cast<const char*>(buffer.data()), result.bytes);
+        } else if (result.status == playback::ReadStatus::End) {
+            return bytes;
+        } else if (result.status != playback::ReadStatus::Interrupted) {
+            return std::nullopt;
+        }
+    }
+}
+
 int closedPort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -335,6 +357,42 @@ TEST_F(UrlStreamTest, OffsetStartsTheFetchWithARange) {
     EXPECT_EQ(m_engine.getLength(handle), 44100 * 4);
     ASSERT_EQ(m_server.rangeHeaders("/padded.mp3").size(), 1u);
     EXPECT_EQ(m_server.rangeHeaders("/padded.mp3")[0], "bytes=1000-");
+}
+
+// The stream reader follows the redirect rule of every transfer: a song asked for over
+// HTTPS never continues over plain HTTP.
+TEST(UrlSourcePolicy, RedirectsNeverLeaveHttpsForPlainHttp) {
+    TlsIdentity identity;
+    const std::string song(20'000, 's');
+    RawHttpServer plain([&](const std::string&, std::size_t) { return RawHttpServer::reply(song); });
+    RawHttpServer secure(
+        [&](const std::string& request, std::size_t) {
+            if (request.starts_with("GET /down ")) {
+                return RawHttpServer::reply("", "Location: " + plain.url("/song.mp3") + "\r\n", 302);
+            }
+            return RawHttpServer::reply(song);
+        },
+        identity.serverContext());
+    const playback::UrlSourceLimits limits{.transfer = {.caFile = identity.certificateFile()}};
+
+    playback::UrlSource redirected(secure.url("/down"), 0, limits);
+    EXPECT_FALSE(readAll(redirected).has_value());
+    EXPECT_TRUE(plain.requests().empty());
+
+    playback::UrlSource direct(secure.url("/song.mp3"), 0, limits);
+    EXPECT_EQ(readAll(direct), song);
+}
+
+// A song may take minutes to arrive: no overall deadline cuts it while data flows.
+TEST(UrlSourcePolicy, SlowSongIsNotCutByADeadline) {
+    LoopbackHttpServer server;
+    const auto body = encodeMp3({.frames = 44100});
+    server.serve("/slow.mp3", {.body = body, .bytesPerSecond = 20 * 1024});
+    playback::UrlSource source(server.url("/slow.mp3"), 0,
+                               {.transfer = {.deadline = std::chrono::milliseconds(200)}});
+    const auto bytes = readAll(source);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(bytes->size(), body.size());
 }
 
 }  // namespace
