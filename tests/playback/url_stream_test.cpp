@@ -124,11 +124,11 @@ TEST_F(UrlStreamTest, SongArrivingAtItsOwnRateIsPlayingRightAfterPlay) {
     const double createSeconds = secondsSince(created);
     ASSERT_NE(handle, 0u);
     EXPECT_LT(createSeconds, static_cast<double>(playback::AudioEngine::kOpenTimeout.count()));
+    const auto played = Clock::now();
     ASSERT_TRUE(m_engine.play(handle, Restart::No));
     EXPECT_EQ(m_engine.isActive(handle), ActivityState::Playing);
 
     // The buffered start alone covers the first second, however the network keeps up.
-    const auto played = Clock::now();
     bool stalled = false;
     while (secondsSince(played) < 1.0) {
         stalled = stalled || m_engine.isActive(handle) != ActivityState::Playing;
@@ -136,7 +136,15 @@ TEST_F(UrlStreamTest, SongArrivingAtItsOwnRateIsPlayingRightAfterPlay) {
     }
     EXPECT_FALSE(stalled);
     EXPECT_GT(m_engine.getPosition(handle), 0);
+    // Figures for the record (the capture's clock runs at the steady clock's pace here).
+    const auto firstWrite = m_capture->firstWriteTime();
+    ASSERT_TRUE(firstWrite.has_value());
+    const auto milliseconds = [](auto duration) {
+        return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
+    };
     RecordProperty("create_ms", static_cast<int>(createSeconds * 1000));
+    RecordProperty("create_to_sound_ms", milliseconds(*firstWrite - created));
+    RecordProperty("play_to_sound_ms", milliseconds(*firstWrite - played));
 }
 
 TEST_F(UrlStreamTest, SongShorterThanTheStartBufferIsHandedOutWhole) {
