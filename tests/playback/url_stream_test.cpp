@@ -137,8 +137,8 @@ TEST_F(UrlStreamTest, SongArrivingAtItsOwnRateIsPlayingRightAfterPlay) {
     EXPECT_FALSE(stalled);
     EXPECT_GT(m_engine.getPosition(handle), 0);
     // Figures for the record (the capture's clock runs at the steady clock's pace here).
+    ASSERT_TRUE(waitUntil([&] { return m_capture->firstWriteTime().has_value(); }, 5s));
     const auto firstWrite = m_capture->firstWriteTime();
-    ASSERT_TRUE(firstWrite.has_value());
     const auto milliseconds = [](auto duration) {
         return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
     };
