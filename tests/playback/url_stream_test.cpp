@@ -285,15 +285,20 @@ TEST_F(UrlStreamTest, FreeingWhileDownloadingReturnsPromptly) {
 
 TEST_F(UrlStreamTest, CreateCanBeCancelledWhileWaitingForData) {
     startEngine();
-    m_server.serve("/silent.mp3", {.body = encodeMp3({.frames = 44100}), .stallAt = 0});
-    std::stop_source cancel;
-    std::jthread canceller([&] {
-        std::this_thread::sleep_for(200ms);
-        cancel.request_stop();
-    });
-    const auto started = Clock::now();
-    EXPECT_EQ(m_engine.createStream({.url = m_server.url("/silent.mp3")}, cancel.get_token()), 0u);
-    EXPECT_LT(secondsSince(started), 1.0);
+    const auto mp3 = encodeMp3({.frames = 10 * 44100});
+    // Before the format is known, and after it while the first seconds are still missing.
+    for (const std::int64_t stallAt : {std::int64_t{0}, std::int64_t{16000}}) {
+        SCOPED_TRACE(stallAt);
+        m_server.serve("/silent.mp3", {.body = mp3, .stallAt = stallAt});
+        std::stop_source cancel;
+        std::jthread canceller([&] {
+            std::this_thread::sleep_for(200ms);
+            cancel.request_stop();
+        });
+        const auto started = Clock::now();
+        EXPECT_EQ(m_engine.createStream({.url = m_server.url("/silent.mp3")}, cancel.get_token()), 0u);
+        EXPECT_LT(secondsSince(started), 1.5);
+    }
 }
 
 TEST_F(UrlStreamTest, ErrorsAndPagesThatAreNotAudioGiveNoHandle) {
