@@ -2,10 +2,12 @@
 
 #include <curl/curl.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "net/curl_support.h"
 
@@ -26,12 +28,37 @@ struct Exchange {
     std::atomic<std::int64_t>* received = nullptr;
     std::string fileName;
     bool started = false;
+    bool chunked = false;  // the final response's body is chunked, so its end is certain
     std::function<void(std::int64_t, const std::string&)> onStarted;
 };
+
+// "Transfer-Encoding: chunked" in any case, with any spacing.
+bool announcesChunks(std::string_view line) {
+    std::string lower;
+    for (const char c : line) {
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+    }
+    return lower.starts_with("transfer-encoding:") && lower.find("chunked") != std::string::npos;
+}
+
+// Removes a file without throwing; a name the system refuses (too long, a folder that
+// cannot be searched) simply cannot exist, so there is nothing to remove.
+void removeQuietly(const std::string& path) {
+    std::error_code error;
+    std::filesystem::remove(path, error);
+}
 
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
     auto& exchange = *static_cast<Exchange*>(user);
     const std::size_t bytes = size * count;
+    const std::string_view line(data, bytes);
+    if (line.starts_with("HTTP/")) {
+        exchange.chunked = false;  // a new response (after a redirect or 100 Continue)
+    } else if (announcesChunks(line)) {
+        exchange.chunked = true;
+    }
     const bool blankLine = bytes <= 2 && (bytes == 0 || data[0] == '\r' || data[0] == '\n');
     long status = 0;
     curl_easy_getinfo(exchange.easy, CURLINFO_RESPONSE_CODE, &status);
@@ -101,38 +128,37 @@ void SongTransfer::transferLoop(std::stop_token stop, std::string url, std::stri
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(partialPath.c_str(), "wb"));
     if (!easy || !file) {
         file.reset();
-        std::filesystem::remove(partialPath);
-        onFinished(0, false);
+        removeQuietly(partialPath);
+        onFinished(0, End::Failed);
         return;
     }
     Exchange exchange{easy.get(), file.get(), stop, &m_received, partialPath};
     exchange.onStarted = [this](std::int64_t total, const std::string& name) { onStarted(total, name); };
 
+    net::TransferPolicy policy = m_policy;
+    policy.secure = net::startsSecure(url);
+    policy.deadline = std::chrono::milliseconds(0);  // a song may rightly take long; only silence ends it
     CURL* h = easy.get();
-    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 30L);
-    curl_easy_setopt(h, CURLOPT_USERAGENT, "vamu");
-    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &onHeader);
-    curl_easy_setopt(h, CURLOPT_HEADERDATA, &exchange);
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &onWrite);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &exchange);
-    const net::RunResult result = net::runTransfer(h, stop);
+    const bool configured = net::applyPolicy(h, policy) && curl_easy_setopt(h, CURLOPT_URL, url.c_str()) == CURLE_OK &&
+                            curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L) == CURLE_OK &&
+                            curl_easy_setopt(h, CURLOPT_USERAGENT, "vamu") == CURLE_OK &&
+                            curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &onHeader) == CURLE_OK &&
+                            curl_easy_setopt(h, CURLOPT_HEADERDATA, &exchange) == CURLE_OK &&
+                            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &onWrite) == CURLE_OK &&
+                            curl_easy_setopt(h, CURLOPT_WRITEDATA, &exchange) == CURLE_OK;
+    const net::RunResult result = configured ? net::runTransfer(h, stop) : net::RunResult::Failed;
     const bool flushed = std::fclose(file.release()) == 0;
 
     if (stop.stop_requested()) {
-        std::filesystem::remove(partialPath);
+        removeQuietly(partialPath);
         onCancelled();
         return;
     }
-    onFinished(m_received.load(), result == net::RunResult::Completed && flushed);
+    End end = End::Failed;
+    if (result == net::RunResult::Completed && flushed) {
+        end = exchange.chunked ? End::CompleteChunked : End::Complete;
+    }
+    onFinished(m_received.load(), end);
 }
 
 void SongTransfer::monitorLoop(std::stop_token stop) {
@@ -151,7 +177,7 @@ void SongTransfer::onStarted(std::int64_t totalBytes, const std::string& fileNam
     m_status.fileName = fileName;
 }
 
-void SongTransfer::onFinished(std::int64_t bytes, bool complete) {
+void SongTransfer::onFinished(std::int64_t bytes, End end) {
     std::string fileName;
     std::int64_t total = 0;
     {
@@ -159,11 +185,12 @@ void SongTransfer::onFinished(std::int64_t bytes, bool complete) {
         fileName = m_status.fileName;
         total = m_status.totalBytes;
     }
-    // A server that announced no size has sent everything when the exchange ended cleanly.
-    if (total == 0 && complete) {
+    // Without an announced size only a chunked reply's closing chunk proves that the whole
+    // song arrived; a reply that just ends with its connection may have been cut off.
+    if (total == 0 && end == End::CompleteChunked) {
         total = bytes;
     }
-    bool success = complete && bytes == total && total > 0;
+    bool success = end != End::Failed && bytes == total && total > 0;
     std::string finalName = fileName;
     if (success && fileName.ends_with(';')) {
         finalName.pop_back();
@@ -172,8 +199,7 @@ void SongTransfer::onFinished(std::int64_t bytes, bool complete) {
         success = !error;
     }
     if (!success) {
-        std::error_code error;
-        std::filesystem::remove(fileName.ends_with(';') ? fileName : fileName + ";", error);
+        removeQuietly(fileName.ends_with(';') ? fileName : fileName + ";");
     }
     {
         std::lock_guard lock(m_mutex);

@@ -4,6 +4,10 @@
 // The bytes go to the partial file "<path>;" while they arrive; only a complete transfer
 // is renamed to <path>, and a failed or cancelled one deletes its partial file, so the
 // target name never holds half a song. An existing file of either name is overwritten.
+// A song whose size the server did not announce is kept only when its end is certain (a
+// chunked reply that arrived with its closing chunk); one that merely ends with the
+// connection may have been cut off, so it fails. Every file operation reports failure as
+// state Failed (a name the system refuses, a folder that cannot be reached); none throws.
 //
 // Threads: start, status, running and stop may be called from any thread. The transfer
 // runs on its own thread; a monitor thread copies the received byte count into the
@@ -15,6 +19,9 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
+
+#include "net/transfer_policy.h"
 
 namespace vamu::library {
 
@@ -35,7 +42,9 @@ struct TransferStatus {
 
 class SongTransfer {
 public:
-    SongTransfer() = default;
+    // `policy` supplies the connection rules (tests give a CA file); its redirect rule
+    // follows each URL's scheme, and a download has no overall deadline.
+    explicit SongTransfer(net::TransferPolicy policy = {}) : m_policy(std::move(policy)) {}
     ~SongTransfer();  // stops a running transfer
 
     SongTransfer(const SongTransfer&) = delete;
@@ -50,13 +59,16 @@ public:
     void stop();
 
 private:
+    enum class End { Failed, Complete, CompleteChunked };
+
     void transferLoop(std::stop_token stop, std::string url, std::string partialPath);
     void monitorLoop(std::stop_token stop);
     // Events of the transfer thread.
     void onStarted(std::int64_t totalBytes, const std::string& fileName);
-    void onFinished(std::int64_t bytes, bool complete);
+    void onFinished(std::int64_t bytes, End end);
     void onCancelled();
 
+    const net::TransferPolicy m_policy;
     mutable std::mutex m_mutex;  // guards m_status and m_running
     std::condition_variable_any m_monitorWake;
     TransferStatus m_status;

@@ -1,6 +1,9 @@
 #include "net/curl_support.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -53,6 +56,37 @@ CURLSH* processCookieStore() {
     }
     static CookieStore* const store = makeCookieStore();
     return store != nullptr ? store->share : nullptr;
+}
+
+bool startsSecure(std::string_view url) {
+    constexpr std::string_view kScheme = "https";
+    return url.size() >= kScheme.size() &&
+           std::equal(kScheme.begin(), kScheme.end(), url.begin(),
+                      [](char lower, char c) { return std::tolower(static_cast<unsigned char>(c)) == lower; });
+}
+
+bool applyPolicy(CURL* easy, const TransferPolicy& policy) {
+    const long idleSeconds = std::max<long>(1, static_cast<long>(policy.idleTimeout.count()));
+    bool ok = true;
+    const auto set = [&](CURLoption option, auto value) {
+        ok = ok && curl_easy_setopt(easy, option, value) == CURLE_OK;
+    };
+    set(CURLOPT_NOSIGNAL, 1L);
+    set(CURLOPT_PROTOCOLS_STR, "http,https");
+    set(CURLOPT_REDIR_PROTOCOLS_STR, policy.secure ? "https" : "http,https");
+    set(CURLOPT_FOLLOWLOCATION, policy.followRedirects ? 1L : 0L);
+    set(CURLOPT_MAXREDIRS, kMaxRedirects);
+    set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(policy.connectTimeout.count()));
+    set(CURLOPT_LOW_SPEED_LIMIT, 1L);
+    set(CURLOPT_LOW_SPEED_TIME, idleSeconds);
+    set(CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<std::int64_t>(0, policy.deadline.count())));
+    set(CURLOPT_SSL_VERIFYPEER, 1L);
+    set(CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!policy.caFile.empty()) {
+        set(CURLOPT_CAINFO, policy.caFile.c_str());
+    }
+    return ok;
 }
 
 RunResult runTransfer(CURL* easy, const std::stop_token& stop) {

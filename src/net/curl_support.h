@@ -7,6 +7,8 @@
 #include <memory>
 #include <stop_token>
 
+#include "net/transfer_policy.h"
+
 namespace vamu::net {
 
 struct CurlEasyCleanup {
@@ -34,6 +36,10 @@ using CurlUrl = std::unique_ptr<CURLU, CurlUrlCleanup>;
 // system's per-process cookie store. It lives until the process ends; libcurl serialises
 // access through the share's lock callbacks. Null when libcurl is not ready.
 [[nodiscard]] CURLSH* processCookieStore();
+
+// Sets the options of `policy` (transfer_policy.h) and CURLOPT_NOSIGNAL on a handle. The
+// caller adds its own URL, callbacks and request. False when libcurl refused an option.
+[[nodiscard]] bool applyPolicy(CURL* easy, const TransferPolicy& policy);
 
 enum class RunResult { Completed, Failed, Cancelled };
 

@@ -14,8 +14,6 @@ namespace {
 
 enum class Verb { Get, Post, Head };
 
-constexpr long kMaxRedirects = 10;
-
 Verb verbFor(int method) {
     switch (method) {
     case 1:
@@ -147,25 +145,23 @@ struct Setup {
 };
 
 bool configure(CURL* easy, const HttpRequestArgs& args, const Setup& setup, Transfer& transfer) {
+    const TransferPolicy policy{.secure = setup.https,
+                                .followRedirects = !args.noRedirect,
+                                .connectTimeout = args.connectTimeout,
+                                .idleTimeout = args.idleTimeout,
+                                .deadline = args.deadline,
+                                .caFile = args.caFile};
+    if (!applyPolicy(easy, policy)) {
+        return false;
+    }
     Options options(easy);
-    const long idleSeconds = std::max<long>(1, static_cast<long>(args.idleTimeout.count()));
     options.set(CURLOPT_URL, setup.url.c_str())
-        .flag(CURLOPT_NOSIGNAL, true)
-        .set(CURLOPT_PROTOCOLS_STR, "http,https")
-        // A secure request never continues over plain HTTP.
-        .set(CURLOPT_REDIR_PROTOCOLS_STR, setup.https ? "https" : "http,https")
-        .set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1))
         .flag(CURLOPT_PATH_AS_IS, true)
         .set(CURLOPT_USERAGENT, setup.agent.c_str())
         .set(CURLOPT_HTTPHEADER, setup.headers)
         // An empty proxy also keeps libcurl from taking one from the environment.
         .set(CURLOPT_PROXY, setup.proxy.c_str())
         .flag(CURLOPT_SUPPRESS_CONNECT_HEADERS, true)
-        .flag(CURLOPT_FOLLOWLOCATION, !args.noRedirect)
-        .set(CURLOPT_MAXREDIRS, kMaxRedirects)
-        .set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(args.connectTimeout.count()))
-        .set(CURLOPT_LOW_SPEED_LIMIT, 1L)
-        .set(CURLOPT_LOW_SPEED_TIME, idleSeconds)
         .set(CURLOPT_WRITEFUNCTION, onBody)
         .set(CURLOPT_WRITEDATA, &transfer)
         .set(CURLOPT_HEADERFUNCTION, onHeader)
@@ -173,9 +169,6 @@ bool configure(CURL* easy, const HttpRequestArgs& args, const Setup& setup, Tran
         .set(CURLOPT_XFERINFOFUNCTION, onProgress)
         .set(CURLOPT_XFERINFODATA, &transfer)
         .flag(CURLOPT_NOPROGRESS, false);
-    if (!args.caFile.empty()) {
-        options.set(CURLOPT_CAINFO, args.caFile.c_str());
-    }
 
     if (!args.cookies) {
         // The cookie engine is switched on by naming an (empty) cookie file; the share

@@ -8,15 +8,13 @@
 #include <stop_token>
 #include <string>
 
+#include "net/transfer_policy.h"
+
 namespace vamu::net {
 
 inline constexpr std::size_t kMaxJsonReplyBytes = 16u << 20;
 inline constexpr std::size_t kMaxPictureReplyBytes = 8u << 20;
 inline constexpr std::size_t kMaxHeaderBlockBytes = 1u << 20;  // one response's header block
-
-// The time-outs of a classic system HTTP stack.
-inline constexpr std::chrono::milliseconds kConnectTimeout{60'000};
-inline constexpr std::chrono::seconds kIdleTimeout{30};
 
 // Arguments of one exchange. Only `url` is required.
 struct HttpRequestArgs {
@@ -38,6 +36,9 @@ struct HttpRequestArgs {
     std::size_t maxBodyBytes = kMaxJsonReplyBytes;  // longer replies are cut off and fail
     std::chrono::milliseconds connectTimeout = kConnectTimeout;
     std::chrono::seconds idleTimeout = kIdleTimeout;  // abort after this long without data (at least 1 s)
+    // Abort when the whole exchange takes longer; 0 means no limit. Every reply read
+    // through this routine is small, so a slow trickle is a fault, not a long song.
+    std::chrono::milliseconds deadline = kCallDeadline;
     std::string caFile;  // PEM file of the certificates trusted for HTTPS; empty: the system's
 };
 
@@ -46,7 +47,7 @@ struct HttpRequestArgs {
 enum class HttpOutcome {
     Completed,        // a response was read (any status)
     NotOpened,        // failed before a request was opened (bad URL, setup failure)
-    TransportFailed,  // refused, unreachable, timed out, reset, broken response
+    TransportFailed,  // refused, unreachable, timed out (deadline included), reset, broken response
     Cancelled,        // the stop token was triggered
     TooLarge,         // the reply exceeded HttpRequestArgs::maxBodyBytes or kMaxHeaderBlockBytes
 };

@@ -34,8 +34,35 @@ std::string percentEncoded(std::string_view bytes, Keep keep) {
     return out;
 }
 
-ServiceOutcome judged(const JsonDocument& document) {
+// The text read the way C's atoi reads it: leading white space, an optional sign, then
+// decimal digits up to the first other character; 0 when there are none. Saturates
+// instead of overflowing.
+long long leadingInteger(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) {
+        ++at;
+    }
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+        negative = text[at] == '-';
+        ++at;
+    }
+    constexpr long long kLimit = 1'000'000'000'000'000LL;
+    long long value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        value = value >= kLimit / 10 ? kLimit : value * 10 + (text[at] - '0');
+    }
+    return negative ? -value : value;
+}
+
+ServiceOutcome judged(const JsonDocument& document, StateReading reading) {
     const std::string state = document.getText("state");
+    if (reading == StateReading::Integer) {
+        const long long value = leadingInteger(state);
+        return value == 1 ? ServiceOutcome::Succeeded
+               : value == 0 ? ServiceOutcome::Refused
+                            : ServiceOutcome::UnknownState;
+    }
     if (state == "1") {
         return ServiceOutcome::Succeeded;
     }
@@ -194,7 +221,7 @@ ServiceReply callService(const ServiceContext& context, const ServiceEndpoint& e
         result.outcome = ServiceOutcome::Unparsable;
         return result;
     }
-    result.outcome = judged(document);
+    result.outcome = judged(document, endpoint.state);
     if (result.outcome == ServiceOutcome::Refused && !endpoint.refusalPath.empty()) {
         result.refusalText = document.getText(endpoint.refusalPath);
         if (context.messages) {

@@ -69,8 +69,8 @@ enum class ServiceOutcome {
     TransportFailed,  // no complete reply: refused, unreachable, timed out, too large
     Cancelled,        // the stop token was triggered; the session was left as it was
     Unparsable,       // a reply that is not JSON: empty, an HTML error page, broken text
-    Refused,          // "state" 0
-    UnknownState,     // JSON whose "state" is neither 1 nor 0, or missing
+    Refused,          // "state" 0 (as the endpoint's StateReading judges it)
+    UnknownState,     // JSON whose "state" is neither 1 nor 0 (for Text endpoints also: missing)
     Succeeded,        // "state" 1
 };
 

@@ -19,6 +19,12 @@ enum class CookieUse {
     ReplaceRegistration,  // sends none; the reply's cookies replace the registration text
 };
 
+// How a reply's "state" is judged. Text: exactly "1" succeeds and "0" refuses (a JSON
+// number 1 reads as "1"). Integer: the text is read as a C integer would be (leading
+// spaces, a sign, the digits up to the first other character; none at all reads 0), so
+// "01" and "1.0" succeed and a missing "state" refuses.
+enum class StateReading { Text, Integer };
+
 struct ServiceEndpoint {
     ServiceMethod method = ServiceMethod::Get;
     std::string_view path;
@@ -31,6 +37,7 @@ struct ServiceEndpoint {
     // empty when the feature shows nothing for a refusal.
     std::string_view refusalPath;
     std::string_view refusalTitle;
+    StateReading state = StateReading::Text;
 };
 
 inline constexpr std::string_view kTitleNotice = "提示";
@@ -58,7 +65,8 @@ inline constexpr ServiceEndpoint kSearch{.path = "/sound/search",
 inline constexpr ServiceEndpoint kUploaderSongs{.path = "/user/sound",
                                                 .pieces = {"user_id=", "&order=new&page="},
                                                 .valueCount = 2,
-                                                .cookies = CookieUse::SendSession};
+                                                .cookies = CookieUse::SendSession,
+                                                .state = StateReading::Integer};
 inline constexpr ServiceEndpoint kUserInfo{.path = "/user/info", .cookies = CookieUse::SendSession};
 // Values: password, account.
 inline constexpr ServiceEndpoint kLogin{
@@ -76,7 +84,8 @@ inline constexpr ServiceEndpoint kCodeRequest{.method = ServiceMethod::Post,
                                               .valueCount = 1,
                                               .cookies = CookieUse::ReplaceRegistration,
                                               .refusalPath = "error.message",
-                                              .refusalTitle = kTitleError};
+                                              .refusalTitle = kTitleError,
+                                              .state = StateReading::Integer};
 // Values: code, phone number, password.
 inline constexpr ServiceEndpoint kRegister{
     .method = ServiceMethod::Post,
@@ -85,7 +94,8 @@ inline constexpr ServiceEndpoint kRegister{
     .valueCount = 3,
     .cookies = CookieUse::SendRegistration,
     .refusalPath = "error.message",
-    .refusalTitle = kTitleError};
+    .refusalTitle = kTitleError,
+    .state = StateReading::Integer};
 // Value: song id.
 inline constexpr ServiceEndpoint kLike{.method = ServiceMethod::Post,
                                        .path = "/sound/like",

@@ -96,7 +96,7 @@ StreamHandle AudioEngine::createStream(const StreamSource& source, std::stop_tok
             held->wake();
         }
     });
-    if (!stream->waitUntilOpen(stop, kOpenTimeout)) {
+    if (!stream->waitUntilPrimed(stop, kOpenTimeout)) {
         stream->shutdown();
         return 0;
     }

@@ -9,7 +9,8 @@
 // Threads: every operation may be called from any thread (the UI thread and workers).
 // The handle table has its own mutex and each stream another; no operation holds the
 // table's lock while it works on a stream or waits, and none calls out under a lock.
-// Only createStream blocks for long (until the format is known, bounded and cancellable);
+// Only createStream blocks for long (until the first seconds are decoded, bounded and
+// cancellable);
 // freeStream returns promptly even while a download runs.
 
 #include <chrono>
@@ -50,8 +51,9 @@ struct StreamSource {
 
 class AudioEngine {
 public:
-    // createStream gives up on a source whose format is not known by then.
-    static constexpr std::chrono::seconds kOpenTimeout{20};
+    // createStream gives up on a source that has not delivered its first kStartBufferBytes
+    // of audio (or the whole song, when shorter) by then.
+    static constexpr std::chrono::seconds kOpenTimeout{5};
 
     AudioEngine();
     ~AudioEngine();  // frees everything
@@ -68,8 +70,10 @@ public:
     [[nodiscard]] OutputKind outputKind() const;
 
     // 0 when every source is empty, the engine is not started, the server cannot be
-    // reached or answers with an error status, the data is not audio, or `stop` fires.
-    // Returns once the format is known, while the rest still downloads.
+    // reached or answers with an error status, the data is not audio, `stop` fires, or
+    // kOpenTimeout passes first. Returns once about two seconds of audio (the whole song
+    // when shorter) are decoded, while the rest still downloads: play then gives sound at
+    // once, and Stalled afterwards always means that playing ran dry.
     [[nodiscard]] StreamHandle createStream(const StreamSource& source, std::stop_token stop = {});
     bool freeStream(StreamHandle handle);
 

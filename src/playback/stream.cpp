@@ -22,10 +22,10 @@ Stream::~Stream() {
     shutdown();
 }
 
-bool Stream::waitUntilOpen(std::stop_token stop, std::chrono::milliseconds timeout) {
+bool Stream::waitUntilPrimed(std::stop_token stop, std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_mutex);
-    m_changed.wait_for(lock, stop, timeout, [&] { return m_open != Open::Pending; });
-    return m_open == Open::Ready && !m_dead;
+    m_changed.wait_for(lock, stop, timeout, [&] { return m_dead || m_open == Open::Failed || m_primed; });
+    return m_open == Open::Ready && m_primed && !m_dead;
 }
 
 void Stream::shutdown() {
@@ -51,6 +51,9 @@ bool Stream::play(bool restart) {
         if (m_dead || m_open != Open::Ready) {
             return false;
         }
+        // Restarting where nothing has been played yet keeps the decoded start instead of
+        // decoding it again.
+        restart = restart && (m_position != 0 || m_seekFrame.has_value() || m_generation != 0);
         if (restart) {
             requestSeekLocked(0);
         }
@@ -176,6 +179,7 @@ Stream::Pulled Stream::pull(std::span<std::byte> out) {
 
 void Stream::push(std::span<const std::byte> pcm, std::uint64_t generation) {
     bool playable = false;
+    bool primed = false;
     {
         std::lock_guard lock(m_mutex);
         if (generation != m_generation) {
@@ -183,6 +187,10 @@ void Stream::push(std::span<const std::byte> pcm, std::uint64_t generation) {
         }
         m_ring.write(pcm);
         playable = updateBufferingLocked();
+        primed = updatePrimedLocked();
+    }
+    if (primed) {
+        m_changed.notify_all();
     }
     notifyPlayable(playable);
 }
@@ -194,6 +202,7 @@ void Stream::publishOpen(bool ready, std::optional<std::int64_t> lengthFrames) {
         if (lengthFrames) {
             m_length = *lengthFrames * kBytesPerFrame;
         }
+        static_cast<void>(updatePrimedLocked());
     }
     m_changed.notify_all();
 }
@@ -214,6 +223,7 @@ void Stream::publishSeekDone(std::int64_t frame, std::uint64_t generation) {
 
 void Stream::publishEnd(std::int64_t frame, std::uint64_t generation) {
     bool playable = false;
+    bool primed = false;
     {
         std::lock_guard lock(m_mutex);
         if (generation != m_generation) {
@@ -222,6 +232,10 @@ void Stream::publishEnd(std::int64_t frame, std::uint64_t generation) {
         m_decodeEnded = true;
         m_length = frame * kBytesPerFrame;  // the exact end replaces any estimate
         playable = updateBufferingLocked();
+        primed = updatePrimedLocked();
+    }
+    if (primed) {
+        m_changed.notify_all();
     }
     notifyPlayable(playable);
 }
@@ -234,12 +248,24 @@ bool Stream::updateBufferingLocked() {
         m_phase = Phase::Ended;
         return false;
     }
-    const bool enough = static_cast<std::int64_t>(m_ring.size()) >= kStartBufferBytes || m_decodeEnded ||
-                        m_ring.freeSpace() < kRingFullMargin;
+    const bool enough = bufferFilledLocked();
     if (enough) {
         m_phase = Phase::Playing;
     }
     return enough;
+}
+
+bool Stream::bufferFilledLocked() const {
+    return static_cast<std::int64_t>(m_ring.size()) >= kStartBufferBytes || m_decodeEnded ||
+           m_ring.freeSpace() < kRingFullMargin;
+}
+
+bool Stream::updatePrimedLocked() {
+    if (m_primed || m_open != Open::Ready || !bufferFilledLocked()) {
+        return false;
+    }
+    m_primed = true;
+    return true;
 }
 
 void Stream::requestSeekLocked(std::int64_t bytes) {

@@ -26,7 +26,8 @@ namespace vamu::playback {
 
 class PcmDecoder;
 
-// Playback starts, and resumes after running dry, once this much decoded audio waits.
+// A new stream is handed out, and playback resumes after running dry, once this much
+// decoded audio waits.
 inline constexpr std::int64_t kStartBufferBytes = 2 * kBytesPerSecond;
 // Decoded audio held ahead of the output.
 inline constexpr std::int64_t kRingBytes = 4 * kBytesPerSecond;
@@ -43,8 +44,10 @@ public:
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
 
-    // Waits until the format is known (true) or the data proved unusable (false).
-    bool waitUntilOpen(std::stop_token stop, std::chrono::milliseconds timeout);
+    // Waits until the format is known and the first kStartBufferBytes of audio (or the
+    // whole song, when shorter) are decoded, so that play gives sound at once. False when
+    // the data proved unusable, `stop` fired, or `timeout` passed first.
+    bool waitUntilPrimed(std::stop_token stop, std::chrono::milliseconds timeout);
     // Stops the decoder and the source's fetching and waits for both; afterwards the
     // stream is dead and every operation fails. Idempotent.
     void shutdown();
@@ -88,6 +91,9 @@ private:
 
     // Returns true when the stream just became able to give sound.
     bool updateBufferingLocked();
+    // Marks the first start buffer as filled; true when that happened just now.
+    bool updatePrimedLocked();
+    [[nodiscard]] bool bufferFilledLocked() const;
     void requestSeekLocked(std::int64_t bytes);
     void notifyPlayable(bool playable) const;
 
@@ -103,6 +109,7 @@ private:
     std::int64_t m_length = -1;
     float m_volume = 1.0f;
     bool m_decodeEnded = false;   // the decoder produced its last byte (for this generation)
+    bool m_primed = false;        // the first start buffer was filled (or the song ended first)
     std::uint64_t m_generation = 0;  // bumped by every seek; stale PCM is dropped
     std::optional<std::int64_t> m_seekFrame;
     bool m_dead = false;

@@ -261,15 +261,13 @@ UrlSource::TransferEnd UrlSource::runTransfer(CURL* easy, std::int64_t from, std
     const std::string range = transfer.fileFrom > 0 ? std::to_string(transfer.fileFrom) + "-" : std::string();
 
     curl_easy_reset(easy);
+    net::TransferPolicy policy = m_limits.transfer;
+    policy.secure = net::startsSecure(m_url);
+    policy.deadline = std::chrono::milliseconds(0);  // a song plays for minutes; only silence ends it
+    if (!net::applyPolicy(easy, policy)) {
+        return TransferEnd::Refused;
+    }
     curl_easy_setopt(easy, CURLOPT_URL, m_url.c_str());
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_limits.connectTimeout.count()));
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_limits.stallTimeout.count()));
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "vamu");
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &UrlSource::onWrite);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);

@@ -29,8 +29,9 @@ namespace vamu::playback {
 struct UrlSourceLimits {
     std::int64_t maxAhead = 16 << 20;     // unread bytes before the reader pauses
     std::int64_t keepBehind = 16 << 20;   // read bytes kept for seeking back
-    std::chrono::milliseconds connectTimeout{10000};
-    std::chrono::seconds stallTimeout{30};  // a connection without data this long is dropped
+    // Connection rules shared with every transfer of the program. A song has no overall
+    // deadline (the field is ignored); a connection without data for idleTimeout is dropped.
+    net::TransferPolicy transfer;
     int maxRetries = 3;                   // resumptions in a row that bring no data
     std::chrono::milliseconds retryDelay{500};
 };

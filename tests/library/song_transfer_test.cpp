@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 #include "library/download_tone.h"
 #include "library/song_transfer.h"
 #include "playback/capturing_output.h"
 #include "support/loopback_http_server.h"
+#include "support/raw_http_server.h"
 #include "support/scaled_clock.h"
+#include "support/tls_identity.h"
 #include "support/wait_until.h"
 
 namespace vamu::library {
@@ -87,7 +92,7 @@ TEST_F(SongTransferTest, MonitorReportsProgressWhileReceiving) {
     EXPECT_EQ(m_transfer.status().state, TransferState::Finished);
 }
 
-TEST_F(SongTransferTest, SizeNotAnnouncedStillCompletes) {
+TEST_F(SongTransferTest, ChunkedReplyWithoutSizeIsKeptWhenItsClosingChunkArrives) {
     const auto body = songBytes(50 * 1024);
     m_server.serve("/chunked.mp3", {.body = body, .announceLength = false});
     const fs::path target = m_folder / "chunked.mp3";
@@ -96,6 +101,107 @@ TEST_F(SongTransferTest, SizeNotAnnouncedStillCompletes) {
     EXPECT_EQ(m_transfer.status().state, TransferState::Finished);
     EXPECT_EQ(m_transfer.status().totalBytes, std::ssize(body));
     EXPECT_EQ(readFile(target), body);
+}
+
+// Without an announced size, only the closing chunk of a chunked reply proves the end.
+TEST_F(SongTransferTest, ReplyWithoutSizeWhoseEndIsUncertainFails) {
+    const std::string body(30'000, 'm');
+    struct Case {
+        const char* name;
+        std::string reply;
+    };
+    const Case cases[] = {
+        {"ends with the connection", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + body},
+        {"chunked, cut before the closing chunk",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7530\r\n" + body + "\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::RawHttpServer server([&](const std::string&, std::size_t) {
+            return test::RawHttpServer::Response{test::RawHttpServer::Action::Close, c.reply};
+        });
+        const fs::path target = m_folder / "unsized.mp3";
+        m_transfer.start(server.url("/unsized.mp3"), target.string());
+        ASSERT_TRUE(finishes());
+        EXPECT_EQ(m_transfer.status().state, TransferState::Failed);
+        EXPECT_EQ(m_transfer.status().doneBytes, std::ssize(body));
+        EXPECT_FALSE(fs::exists(target));
+        EXPECT_FALSE(fs::exists(target.string() + ";"));
+    }
+}
+
+// Names the system refuses end as a failed transfer, not as an exception on the
+// transfer's thread (which would end the program).
+TEST_F(SongTransferTest, NamesTheSystemRefusesFailWithoutThrowing) {
+    m_server.serve("/song.mp3", {.body = songBytes(10 * 1024)});
+    std::string longTitle;
+    for (int i = 0; i < 86; ++i) {
+        longTitle += "歌";  // 3 bytes each: 258 bytes, over the 255 a file name may have
+    }
+    std::ofstream(m_folder / "plain").put('x');
+    const fs::path targets[] = {
+        m_folder / (longTitle + ".mp3"),
+        m_folder / "plain" / "song.mp3",  // a folder in the path is a regular file
+    };
+    for (const fs::path& target : targets) {
+        SCOPED_TRACE(target.string());
+        m_transfer.start(m_server.url("/song.mp3"), target.string());
+        ASSERT_TRUE(finishes());
+        EXPECT_EQ(m_transfer.status().state, TransferState::Failed);
+    }
+}
+
+TEST_F(SongTransferTest, FolderThatCannotBeSearchedFailsWithoutThrowing) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not bind root; the other refused names cover this path";
+    }
+    m_server.serve("/song.mp3", {.body = songBytes(10 * 1024)});
+    const fs::path locked = m_folder / "locked";
+    fs::create_directories(locked);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_write);
+    m_transfer.start(m_server.url("/song.mp3"), (locked / "song.mp3").string());
+    ASSERT_TRUE(finishes());
+    EXPECT_EQ(m_transfer.status().state, TransferState::Failed);
+    fs::permissions(locked, fs::perms::owner_all);
+}
+
+// The download follows the same redirect rule as every other transfer: HTTPS never
+// continues over plain HTTP.
+TEST_F(SongTransferTest, RedirectsNeverLeaveHttpsForPlainHttp) {
+    test::TlsIdentity identity;
+    const auto song = songBytes(20 * 1024);
+    const std::string songText(reinterpret_cast<const char*>(song.data()), song.size());
+    test::RawHttpServer plain([&](const std::string&, std::size_t) { return test::RawHttpServer::reply(songText); });
+    test::RawHttpServer secure(
+        [&](const std::string& request, std::size_t) {
+            if (request.starts_with("GET /down ")) {
+                return test::RawHttpServer::reply("", "Location: " + plain.url("/song.mp3") + "\r\n", 302);
+            }
+            return test::RawHttpServer::reply(songText);
+        },
+        identity.serverContext());
+    SongTransfer transfer(net::TransferPolicy{.caFile = identity.certificateFile()});
+
+    transfer.start(secure.url("/down"), (m_folder / "down.mp3").string());
+    ASSERT_TRUE(test::waitUntil([&] { return !transfer.running(); }, 15s));
+    EXPECT_EQ(transfer.status().state, TransferState::Failed);
+    EXPECT_TRUE(plain.requests().empty());
+
+    transfer.start(secure.url("/song.mp3"), (m_folder / "direct.mp3").string());
+    ASSERT_TRUE(test::waitUntil([&] { return !transfer.running(); }, 15s));
+    EXPECT_EQ(transfer.status().state, TransferState::Finished);
+    EXPECT_EQ(readFile(m_folder / "direct.mp3"), song);
+}
+
+// A download may take as long as it needs while data flows: no overall deadline applies.
+TEST_F(SongTransferTest, SlowDownloadIsNotCutByADeadline) {
+    const auto body = songBytes(60 * 1024);
+    m_server.serve("/slow.mp3", {.body = body, .bytesPerSecond = 40 * 1024});
+    SongTransfer transfer(net::TransferPolicy{.deadline = std::chrono::milliseconds(300)});
+    transfer.start(m_server.url("/slow.mp3"), (m_folder / "slow.mp3").string());
+    ASSERT_TRUE(test::waitUntil([&] { return !transfer.running(); }, 15s));
+    EXPECT_EQ(transfer.status().state, TransferState::Finished);
+    EXPECT_EQ(readFile(m_folder / "slow.mp3"), body);
 }
 
 struct FailureCase {

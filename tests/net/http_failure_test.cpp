@@ -83,10 +83,32 @@ TEST(HttpFailure, ASilentServerRunsIntoTheIdleTimeOut) {
     EXPECT_FALSE(result.cookies.has_value());
 }
 
+// Bytes keep coming, so the no-data rule never fires: only the overall deadline ends the call.
+TEST(HttpFailure, ATricklingServerRunsIntoTheOverallDeadline) {
+    const std::string body(100'000, 'x');
+    RawHttpServer server([&](const std::string&, std::size_t) {
+        return RawHttpServer::Response{RawHttpServer::Action::Reply, RawHttpServer::response(200, "", body), 5ms};
+    });
+    auto args = argsFor(server.url("/trickle"));
+    args.idleTimeout = 1s;
+    args.deadline = 1500ms;
+
+    const auto started = Clock::now();
+    const HttpReply result = httpRequest(args);
+    const auto elapsed = Clock::now() - started;
+
+    EXPECT_EQ(result.outcome, HttpOutcome::TransportFailed);
+    EXPECT_GE(elapsed, 1400ms);  // longer than the idle time-out: the trickle kept it alive
+    EXPECT_LT(elapsed, 10s);
+    EXPECT_EQ(result.body, "");
+    EXPECT_EQ(result.status, 200);
+}
+
 TEST(HttpFailure, TheProductionTimeOutsAreThoseOfASystemStack) {
     const HttpRequestArgs defaults;
     EXPECT_EQ(defaults.connectTimeout, 60s);
     EXPECT_EQ(defaults.idleTimeout, 30s);
+    EXPECT_EQ(defaults.deadline, 60s);
     EXPECT_EQ(defaults.maxBodyBytes, 16u << 20);
 }
 

@@ -88,6 +88,47 @@ TEST_F(ServiceCallTest, JudgesTheReplyEnvelope) {
     EXPECT_EQ(m_service.lastRequest().target, "/sound/hot?page=3");
 }
 
+// Most endpoints compare "state" as text; registration and the uploader's songs read it
+// as an integer, the way C's atoi would.
+TEST_F(ServiceCallTest, StateIsComparedAsTextOrReadAsAnIntegerPerEndpoint) {
+    struct Case {
+        std::string_view body;
+        ServiceOutcome asText;
+        ServiceOutcome asInteger;
+    };
+    constexpr auto S = ServiceOutcome::Succeeded;
+    constexpr auto R = ServiceOutcome::Refused;
+    constexpr auto U = ServiceOutcome::UnknownState;
+    const Case cases[] = {
+        {R"({"state":1})", S, S},     {R"({"state":"1"})", S, S},  {R"({"state":"01"})", U, S},
+        {R"({"state":" 1"})", U, S},  {R"({"state":"1ok"})", U, S}, {R"({"state":"+1"})", U, S},
+        {R"({"state":0})", R, R},     {R"({"state":"0"})", R, R},  {R"({"state":"-0"})", U, R},
+        {R"({"state":"x"})", U, R},   {R"({"result":{}})", U, R},  {R"({"state":true})", U, R},
+        {R"({"state":2})", U, U},     {R"({"state":"-1"})", U, U},
+        {R"({"state":"99999999999999999999999"})", U, U},
+    };
+    for (const Case& c : cases) {
+        m_service.answer("/user/info", {.body = std::string(c.body)});
+        m_service.answer("/user/sound", {.body = std::string(c.body)});
+        EXPECT_EQ(call(endpoint::kUserInfo, {}).outcome, c.asText) << c.body;
+        EXPECT_EQ(call(endpoint::kUploaderSongs, {ParamValue::number(7), ParamValue::number(1)}).outcome, c.asInteger)
+            << c.body;
+    }
+    EXPECT_TRUE(m_messages.empty());  // neither endpoint shows a refusal
+
+    // Registration reads it as an integer too, and shows its refusal text.
+    m_service.answer("/index/register", {.body = R"({"state":"01"})"});
+    const ParamValue v = ParamValue::text("1");
+    EXPECT_EQ(call(endpoint::kRegister, {v, v, v}).outcome, ServiceOutcome::Succeeded);
+    m_service.answer("/index/register", {.body = R"({"state":"0 ","error":{"message":"验证码错误"}})"});
+    EXPECT_EQ(call(endpoint::kRegister, {v, v, v}).outcome, ServiceOutcome::Refused);
+    EXPECT_EQ(m_messages, (std::vector<Message>{{"错误", "验证码错误"}}));
+    for (const ServiceEndpoint* integerReading : {&endpoint::kCodeRequest, &endpoint::kRegister,
+                                                  &endpoint::kUploaderSongs}) {
+        EXPECT_EQ(integerReading->state, StateReading::Integer) << integerReading->path;
+    }
+}
+
 TEST_F(ServiceCallTest, RefusalsReachTheSinkWithTheEndpointsTitle) {
     m_service.answer("/index/login", {.body = R"({"state":0,"message":"密码错误"})"});
     EXPECT_EQ(call(endpoint::kLogin, {ParamValue::text("pw"), ParamValue::text("13800138000")}).outcome,

@@ -7,13 +7,19 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "playback/engine_fixture.h"
 #include "playback/stream_time.h"
 #include "support/audio_fixture.h"
+#include "playback/url_source.h"
 #include "support/loopback_http_server.h"
+#include "support/raw_http_server.h"
+#include "support/tls_identity.h"
 #include "support/wait_until.h"
 
 namespace vamu::test {
@@ -29,6 +35,22 @@ double secondsSince(Clock::time_point start) {
 }
 
 // A loopback port with nothing listening on it.
+// Reads a source to its end; the bytes, or nullopt when it failed.
+std::optional<std::string> readAll(playback::ByteSource& source) {
+    std::string bytes;
+    std::array<std::byte, 4096> buffer{};
+    for (;;) {
+        const auto result = source.read(buffer, {});
+        if (result.status == playback::ReadStatus::Data) {
+            bytes.append(reinterpret_cast<const char*>(buffer.data()), result.bytes);
+        } else if (result.status == playback::ReadStatus::End) {
+            return bytes;
+        } else if (result.status != playback::ReadStatus::Interrupted) {
+            return std::nullopt;
+        }
+    }
+}
+
 int closedPort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -40,6 +62,11 @@ int closedPort() {
     ::close(fd);
     return ntohs(address.sin_port);
 }
+
+struct RefusalCase {
+    const char* name;
+    Route route;
+};
 
 class UrlStreamTest : public EngineTest {
 protected:
@@ -83,6 +110,74 @@ TEST_F(UrlStreamTest, OpensOnceTheFormatIsKnownWithoutWaitingForTheWholeSong) {
     EXPECT_TRUE(waitUntil([&] { return m_engine.isActive(handle) == ActivityState::Playing; }, 3s));
     // The state turns to playing just before the mixer's first write.
     EXPECT_TRUE(waitUntil([&] { return m_capture->firstWriteTime().has_value(); }, 3s));
+}
+
+// A song that arrives no faster than it plays: createStream hands it out with the start
+// buffered, so it is playing at once and keeps playing on that buffer.
+TEST_F(UrlStreamTest, SongArrivingAtItsOwnRateIsPlayingRightAfterPlay) {
+    startEngine();
+    const std::int64_t bytesPerSecond = 128 * 1000 / 8;
+    m_server.serve("/paced.mp3", {.body = encodeMp3({.frames = 20 * 44100}), .bytesPerSecond = bytesPerSecond});
+
+    const auto created = Clock::now();
+    const auto handle = open("/paced.mp3");
+    const double createSeconds = secondsSince(created);
+    ASSERT_NE(handle, 0u);
+    EXPECT_LT(createSeconds, static_cast<double>(playback::AudioEngine::kOpenTimeout.count()));
+    const auto played = Clock::now();
+    ASSERT_TRUE(m_engine.play(handle, Restart::No));
+    EXPECT_EQ(m_engine.isActive(handle), ActivityState::Playing);
+
+    // The buffered start alone covers the first second, however the network keeps up.
+    bool stalled = false;
+    while (secondsSince(played) < 1.0) {
+        stalled = stalled || m_engine.isActive(handle) != ActivityState::Playing;
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_FALSE(stalled);
+    EXPECT_GT(m_engine.getPosition(handle), 0);
+    // Figures for the record (the capture's clock runs at the steady clock's pace here).
+    ASSERT_TRUE(waitUntil([&] { return m_capture->firstWriteTime().has_value(); }, 5s));
+    const auto firstWrite = m_capture->firstWriteTime();
+    const auto milliseconds = [](auto duration) {
+        return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
+    };
+    RecordProperty("create_ms", static_cast<int>(createSeconds * 1000));
+    RecordProperty("create_to_sound_ms", milliseconds(*firstWrite - created));
+    RecordProperty("play_to_sound_ms", milliseconds(*firstWrite - played));
+}
+
+TEST_F(UrlStreamTest, SongShorterThanTheStartBufferIsHandedOutWhole) {
+    startEngine(4.0);
+    const std::int64_t frames = 44100 / 2;
+    m_server.serve("/short.mp3", {.body = encodeMp3({.frames = frames}), .bytesPerSecond = 8 * 1024});
+    const auto handle = open("/short.mp3");
+    ASSERT_NE(handle, 0u);
+    ASSERT_TRUE(m_engine.play(handle, Restart::No));
+    EXPECT_EQ(m_engine.isActive(handle), ActivityState::Playing);
+    ASSERT_TRUE(waitUntil([&] { return m_engine.isActive(handle) == ActivityState::Stopped; }));
+    EXPECT_EQ(m_engine.getPosition(handle), frames * 4);
+}
+
+// Servers that answer but never deliver the first seconds of audio are given up after
+// the open time-out, not held as a stream that would sit silent at position 0.
+TEST_F(UrlStreamTest, ServerThatStopsBeforeTheStartBufferGivesNoHandleAfterTheOpenTimeout) {
+    startEngine();
+    const auto mp3 = encodeMp3({.frames = 20 * 44100});
+    const double timeout = static_cast<double>(playback::AudioEngine::kOpenTimeout.count());
+    const RefusalCase cases[] = {
+        {"no data at all", {.body = mp3, .stallAt = 0}},
+        {"one second, then nothing", {.body = mp3, .stallAt = 16000}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_server.serve("/stops.mp3", c.route);
+        const auto started = Clock::now();
+        EXPECT_EQ(open("/stops.mp3"), 0u);
+        const double seconds = secondsSince(started);
+        EXPECT_GT(seconds, timeout - 0.5);
+        EXPECT_LT(seconds, timeout + 5.0);
+    }
 }
 
 TEST_F(UrlStreamTest, LengthWithoutHeaderComesFromContentLengthThenTheExactEnd) {
@@ -133,7 +228,7 @@ TEST_F(UrlStreamTest, SlowServerStallsThePlaybackWhichThenRecovers) {
         },
         20s);
     ASSERT_GE(seen.size(), 4u);
-    EXPECT_EQ(seen.front(), ActivityState::Stalled);  // buffering before the first sound
+    EXPECT_EQ(seen.front(), ActivityState::Playing);  // createStream buffered the start
     EXPECT_EQ(seen.back(), ActivityState::Playing);
     EXPECT_EQ(seen[seen.size() - 2], ActivityState::Stalled);
 }
@@ -190,21 +285,21 @@ TEST_F(UrlStreamTest, FreeingWhileDownloadingReturnsPromptly) {
 
 TEST_F(UrlStreamTest, CreateCanBeCancelledWhileWaitingForData) {
     startEngine();
-    m_server.serve("/silent.mp3", {.body = encodeMp3({.frames = 44100}), .stallAt = 0});
-    std::stop_source cancel;
-    std::jthread canceller([&] {
-        std::this_thread::sleep_for(200ms);
-        cancel.request_stop();
-    });
-    const auto started = Clock::now();
-    EXPECT_EQ(m_engine.createStream({.url = m_server.url("/silent.mp3")}, cancel.get_token()), 0u);
-    EXPECT_LT(secondsSince(started), 1.0);
+    const auto mp3 = encodeMp3({.frames = 10 * 44100});
+    // Before the format is known, and after it while the first seconds are still missing.
+    for (const std::int64_t stallAt : {std::int64_t{0}, std::int64_t{16000}}) {
+        SCOPED_TRACE(stallAt);
+        m_server.serve("/silent.mp3", {.body = mp3, .stallAt = stallAt});
+        std::stop_source cancel;
+        std::jthread canceller([&] {
+            std::this_thread::sleep_for(200ms);
+            cancel.request_stop();
+        });
+        const auto started = Clock::now();
+        EXPECT_EQ(m_engine.createStream({.url = m_server.url("/silent.mp3")}, cancel.get_token()), 0u);
+        EXPECT_LT(secondsSince(started), 1.5);
+    }
 }
-
-struct RefusalCase {
-    const char* name;
-    Route route;
-};
 
 TEST_F(UrlStreamTest, ErrorsAndPagesThatAreNotAudioGiveNoHandle) {
     startEngine();
@@ -275,6 +370,42 @@ TEST_F(UrlStreamTest, OffsetStartsTheFetchWithARange) {
     EXPECT_EQ(m_engine.getLength(handle), 44100 * 4);
     ASSERT_EQ(m_server.rangeHeaders("/padded.mp3").size(), 1u);
     EXPECT_EQ(m_server.rangeHeaders("/padded.mp3")[0], "bytes=1000-");
+}
+
+// The stream reader follows the redirect rule of every transfer: a song asked for over
+// HTTPS never continues over plain HTTP.
+TEST(UrlSourcePolicy, RedirectsNeverLeaveHttpsForPlainHttp) {
+    TlsIdentity identity;
+    const std::string song(20'000, 's');
+    RawHttpServer plain([&](const std::string&, std::size_t) { return RawHttpServer::reply(song); });
+    RawHttpServer secure(
+        [&](const std::string& request, std::size_t) {
+            if (request.starts_with("GET /down ")) {
+                return RawHttpServer::reply("", "Location: " + plain.url("/song.mp3") + "\r\n", 302);
+            }
+            return RawHttpServer::reply(song);
+        },
+        identity.serverContext());
+    const playback::UrlSourceLimits limits{.transfer = {.caFile = identity.certificateFile()}};
+
+    playback::UrlSource redirected(secure.url("/down"), 0, limits);
+    EXPECT_FALSE(readAll(redirected).has_value());
+    EXPECT_TRUE(plain.requests().empty());
+
+    playback::UrlSource direct(secure.url("/song.mp3"), 0, limits);
+    EXPECT_EQ(readAll(direct), song);
+}
+
+// A song may take minutes to arrive: no overall deadline cuts it while data flows.
+TEST(UrlSourcePolicy, SlowSongIsNotCutByADeadline) {
+    LoopbackHttpServer server;
+    const auto body = encodeMp3({.frames = 44100});
+    server.serve("/slow.mp3", {.body = body, .bytesPerSecond = 20 * 1024});
+    playback::UrlSource source(server.url("/slow.mp3"), 0,
+                               {.transfer = {.deadline = std::chrono::milliseconds(200)}});
+    const auto bytes = readAll(source);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(bytes->size(), body.size());
 }
 
 }  // namespace

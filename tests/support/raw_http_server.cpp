@@ -69,15 +69,17 @@ public:
         return n > 0 ? static_cast<std::size_t>(n) : 0;
     }
 
-    void write(std::string_view bytes) {
+    // False when the peer is gone before every byte went out.
+    bool write(std::string_view bytes) {
         while (!bytes.empty()) {
             const long n = m_ssl != nullptr ? SSL_write(m_ssl, bytes.data(), static_cast<int>(bytes.size()))
                                             : send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
             if (n <= 0) {
-                return;
+                return false;
             }
             bytes.remove_prefix(static_cast<std::size_t>(n));
         }
+        return true;
     }
 
 private:
@@ -234,7 +236,20 @@ void RawHttpServer::serve(int fd) {
                 m_changed.notify_all();
             }
             const Response answer = m_handler(request, index);
-            channel.write(answer.bytes);
+            if (answer.byteInterval.count() > 0) {
+                for (std::size_t i = 0; i < answer.bytes.size(); ++i) {
+                    if (!channel.write(std::string_view(answer.bytes).substr(i, 1))) {
+                        break;
+                    }
+                    std::this_thread::sleep_for(answer.byteInterval);
+                    std::lock_guard lock(m_mutex);
+                    if (m_stopping) {
+                        break;
+                    }
+                }
+            } else {
+                channel.write(answer.bytes);
+            }
             if (answer.action == Action::Close) {
                 open = false;
             } else if (answer.action == Action::Silent) {

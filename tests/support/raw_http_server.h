@@ -26,6 +26,9 @@ public:
     struct Response {
         Action action = Action::Reply;
         std::string bytes;
+        // Non-zero: `bytes` go out one at a time with this pause after each (a trickling
+        // server), until all are sent, the client leaves or the server stops.
+        std::chrono::milliseconds byteInterval{0};
     };
     // Called on the connection's thread with the request's exact bytes and its index
     // (counted from 0 over the server's life).
