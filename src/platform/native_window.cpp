@@ -115,6 +115,8 @@ NativeWindow::NativeWindow(const NativeWindowOptions& options, WindowHandle hand
     m_window->create();
     m_window->reportGeometry(options.geometry);
     resizeBackBuffer(options.geometry.size());
+    // Nothing is drawn yet: nothing takes the mouse until something is presented.
+    updateInputShape(QRegion());
 }
 
 NativeWindow::~NativeWindow() = default;
@@ -134,6 +136,11 @@ void NativeWindow::setLayered(bool on) {
     m_window->setFormat(format);
     m_perPixelAlpha = perPixel;
     m_window->create();
+    // The new native window has no input region of its own yet.
+    m_drawnCells.reset();
+    m_inputShape.reset();
+    m_inputShapeUnavailable = false;
+    updateInputShape(QRegion(QRect(QPoint(), m_backBuffer.size())));
     if (visible) m_window->setVisible(true);
 }
 
@@ -251,9 +258,10 @@ void NativeWindow::resizeBackBuffer(QSize size) {
 }
 
 void NativeWindow::present(const QRegion& region) {
-    if (!m_window->isExposed()) return;
     const QRegion area = region & QRect(QPoint(), m_backBuffer.size());
-    if (area.isEmpty()) return;
+    // Also while hidden: the region must be right the moment the window shows.
+    updateInputShape(area);
+    if (!m_window->isExposed() || area.isEmpty()) return;
     QBackingStore& store = m_window->store();
     if (store.size() != m_backBuffer.size()) store.resize(m_backBuffer.size());
     store.beginPaint(area);
@@ -270,6 +278,15 @@ void NativeWindow::present(const QRegion& region) {
     store.endPaint();
     store.flush(area);
     ++m_presentCount;
+}
+
+void NativeWindow::updateInputShape(const QRegion& area) {
+    if (!m_perPixelAlpha || m_inputShapeUnavailable) return;
+    const bool changed = m_drawnCells.update(m_backBuffer, area);
+    if (!changed && m_inputShape) return;
+    std::vector<QRect> rectangles = m_drawnCells.rectangles();
+    if (detail::setInputShape(*m_window, rectangles)) m_inputShape = std::move(rectangles);
+    else m_inputShapeUnavailable = true;  // not on X11: no reading of alpha for nothing
 }
 
 void NativeWindow::setShape(const QRegion& shape) {

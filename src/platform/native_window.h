@@ -7,7 +7,10 @@
 // The window presents a back buffer that its user composes (ARGB32 premultiplied,
 // window-sized). A layered window shows the buffer with per-pixel alpha when a
 // compositor blends windows, and otherwise through a shape mask made from the
-// buffer's alpha, so transparent parts stay see-through on a plain X server.
+// buffer's alpha, so transparent parts stay see-through on a plain X server. Either
+// way the mouse goes through its fully transparent parts to what lies below: with
+// per-pixel alpha each present() updates an input region that follows the drawn
+// pixels (platform/input_shape.h; X11 only).
 //
 // Input, focus, geometry and timers arrive at the message handler as numbered
 // messages (platform/messages.h). Everything here is UI-thread only; other threads
@@ -17,6 +20,7 @@
 // So QGuiApplication::quit(), which first asks every window to close, is refused;
 // the program ends its event loop with QCoreApplication::exit().
 
+#include "platform/input_shape.h"
 #include "platform/messages.h"
 
 #include <QImage>
@@ -30,6 +34,8 @@ class QWindow;
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace vamu::platform {
 
@@ -148,6 +154,9 @@ public:
     // compositor blends it; does nothing otherwise.
     void updateShapeFromAlpha();
     [[nodiscard]] bool perPixelAlpha() const { return m_perPixelAlpha; }
+    // The input region last given to the window system (window coordinates), for
+    // tests: empty while none was set.
+    [[nodiscard]] const std::optional<std::vector<QRect>>& inputShape() const { return m_inputShape; }
     [[nodiscard]] int presentCount() const { return m_presentCount; }
     // True while a delivery to this window is running.
     [[nodiscard]] bool busy() const { return m_deliveryDepth > 0; }
@@ -182,6 +191,8 @@ private:
     explicit NativeWindow(const NativeWindowOptions& options, WindowHandle handle);
     // Input from the window system: dropped while a modal window keeps it (modal.h).
     void translate(const Message& message);
+    // With per-pixel alpha: reads the presented area's alpha into the input region.
+    void updateInputShape(const QRegion& area);
 
     WindowHandle m_handle;
     WindowHandle m_owner;
@@ -196,6 +207,9 @@ private:
     QRect m_normalGeometry;
     double m_opacity = 1.0;
     bool m_perPixelAlpha = false;
+    detail::DrawnCells m_drawnCells;
+    std::optional<std::vector<QRect>> m_inputShape;
+    bool m_inputShapeUnavailable = false;
     CursorShape m_cursor = CursorShape::Arrow;
     int m_deliveryDepth = 0;
     bool m_destroyed = false;

@@ -175,10 +175,23 @@ bool StatusIcon::inTray() const {
 
 QObject* StatusIcon::qtObject() const { return m_impl->tray.get(); }
 
+bool StatusIcon::hostReportsDoubleClicks() const {
+    // An icon embedded in the tray (XEmbed) is a window of ours that sees the real
+    // clicks, double clicks included, and only such an icon has a place on the
+    // screen; a StatusNotifierItem host draws the icon itself and reports activations.
+    const QSystemTrayIcon* tray = m_impl->tray.get();
+    return tray && !tray->geometry().isEmpty();
+}
+
 void StatusIcon::activated(int reason) {
     std::array<MessageId, 2> codes{};
     switch (static_cast<QSystemTrayIcon::ActivationReason>(reason)) {
-    case QSystemTrayIcon::Trigger: codes = {msg::kLeftDown, msg::kLeftUp}; break;
+    case QSystemTrayIcon::Trigger:
+        // A host that never reports double clicks reports the activation meant to
+        // bring the window back as a single one: it stands for the double click.
+        if (hostReportsDoubleClicks()) codes = {msg::kLeftDown, msg::kLeftUp};
+        else codes = {msg::kLeftDoubleClick, msg::kLeftUp};
+        break;
     case QSystemTrayIcon::DoubleClick: codes = {msg::kLeftDoubleClick, msg::kLeftUp}; break;
     case QSystemTrayIcon::Context: codes = {msg::kRightDown, msg::kRightUp}; break;
     case QSystemTrayIcon::MiddleClick: codes = {msg::kMiddleDown, msg::kMiddleUp}; break;

@@ -11,9 +11,11 @@
 //   middle click        519 then 520
 // Tray hosts report clicks, not button transitions: there is no 512 (move), no right
 // double click (518), no pointer position, and the two messages of a pair arrive
-// together after the action. StatusNotifierItem hosts decide themselves which button
-// activates; many never report a double click, so 515 only comes from hosts that do
-// (XEmbed trays report it).
+// together after the action. An XEmbed tray reports single and double clicks as
+// such. StatusNotifierItem hosts decide themselves which button activates and never
+// report a double click: their activation (a single click there) arrives as the
+// double click, 515 then 514, since it is what such a host offers to bring the
+// program's window back.
 //
 // When a tray host appears (a host starts, or restarts after a crash), every window
 // that owns a status icon receives msg::kTrayHostCreated, once per appearance, so
@@ -70,6 +72,10 @@ public:
     // The Qt tray object behind the icon (a QSystemTrayIcon), nullptr without one: for
     // platform glue and tests that feed it activations.
     [[nodiscard]] QObject* qtObject() const;
+    // The tray host tells single from double clicks (the icon is embedded in an
+    // XEmbed tray); false while the icon is in no tray or in a host that only reports
+    // activations.
+    [[nodiscard]] bool hostReportsDoubleClicks() const;
 
 private:
     struct Impl;

@@ -90,7 +90,8 @@ bool MenuWindow::open(platform::WindowHandle owner, QPoint at, const QRect& open
     if (m_parent) {
         place = placeSubmenu(m_parent->host().geometry(), openerItem, size, m_theme.margins, area);
     } else {
-        place = placeRootMenu(at.isNull() ? platform::cursorPosition() : at, size, area);
+        place = at.isNull() ? placeRootMenu(platform::cursorPosition(), MenuAnchor::Cursor, size, area)
+                            : placeRootMenu(at, MenuAnchor::Point, size, area);
     }
 
     WindowSpec setup;

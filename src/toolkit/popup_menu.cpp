@@ -147,7 +147,8 @@ bool PopupMenu::popup(platform::WindowHandle owner, ControlHandle receiver, QPoi
     return true;
 }
 
-QPoint placeRootMenu(QPoint at, QSize size, const QRect& workArea) {
+QPoint placeRootMenu(QPoint at, MenuAnchor anchor, QSize size, const QRect& workArea) {
+    if (anchor == MenuAnchor::Point) return at;
     QPoint place = at;
     const int right = workArea.x() + workArea.width();
     const int bottom = workArea.y() + workArea.height();

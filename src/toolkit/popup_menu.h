@@ -107,8 +107,9 @@ public:
 
     // Shows the menu owned by a host window and returns once the chain has closed.
     // Command items go to the receiver control (dropped if it has gone meanwhile), or
-    // to the owner window when no receiver is given. With no point (0, 0) the menu opens at the mouse. False
-    // when the owner has no host window (nothing is shown).
+    // to the owner window when no receiver is given. With no point (0, 0) the menu
+    // opens at the mouse, turned away from the work area's edges; at a given point it
+    // opens exactly there. False when the owner has no host window (nothing is shown).
     bool popup(platform::WindowHandle owner, ControlHandle receiver = {}, QPoint at = {});
 
 private:
@@ -124,8 +125,10 @@ private:
 };
 
 // Where menus open. Sizes are the menu's MenuMetrics (without the extra 2 pixels).
-// A root menu opens at the point, turned to the left or upwards where it would
-// pass the work area's right or bottom edge. A submenu opens beside its item
+// A root menu opens at the point. At the cursor it is turned to the left or upwards
+// where it would pass the work area's right or bottom edge (and kept on the work
+// area when it is larger); at a point its caller chose it stays there, as placed
+// menus (under a button, beside a list) mean to. A submenu opens beside its item
 // (itemRect in the parent's content coordinates), on the left when the right has no
 // room, and upwards when it would pass the bottom.
 struct MenuMargins {
@@ -134,7 +137,8 @@ struct MenuMargins {
     int right = 0;   // negative
     int bottom = 0;  // negative
 };
-[[nodiscard]] QPoint placeRootMenu(QPoint at, QSize size, const QRect& workArea);
+enum class MenuAnchor { Cursor, Point };
+[[nodiscard]] QPoint placeRootMenu(QPoint at, MenuAnchor anchor, QSize size, const QRect& workArea);
 [[nodiscard]] QPoint placeSubmenu(const QRect& parentWindow, const QRect& itemRect, QSize size,
                                   const MenuMargins& margins, const QRect& workArea);
 

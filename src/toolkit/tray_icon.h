@@ -6,7 +6,9 @@
 // previous one back). The handler receives one code per call:
 //   a mouse message number   a pointer action on the icon (platform/status_icon.h
 //                            lists what the tray reports: 513/514 click,
-//                            515/514 double click, 516/517 context click, 519/520)
+//                            515/514 double click, 516/517 context click, 519/520;
+//                            a host without double clicks sends its activation
+//                            as 515/514)
 //   1120                     a tray host appeared: add() the icon again
 //   1130                     the window is being destroyed
 // Texts keep the limits of the fixed fields they were made for, counted in the legacy

@@ -458,16 +458,62 @@ TEST(ListView, ClearHidesBothBars) {
     EXPECT_EQ(s.list->horizontalPosition(), 0);
 }
 
-TEST(ListView, DeletingRowsAboveTheViewKeepsTheRowsInView) {
-    SongList s(40);
-    ListView& list = *s.list;
-    list.setVerticalPosition(10 * list.rowHeight());
-    const QString shown = list.cellText(list.firstVisibleRow(), 3);
+TEST(ListView, DeletingARowTakesOneRowOffThePositionWhicheverRowItWas) {
+    TestHost t(HostSpec{.size = QSize(400, 300)});
+    ListViewOptions options;
+    options.headerHot = false;
+    ListView& list = *ListView::create(t.host(), QRect(5, 5, 300, 200), options);
+    list.insertColumn(0, "name", 280);
+    // Each row carries its first number as its value and a colour of its own, so the
+    // pixels tell which row shows on which line.
+    const auto colourOf = [](int original) { return qRgb(original * 4, 255 - original * 4, 128); };
+    for (int i = 1; i <= 60; ++i) list.insertRow(0, QString("row %1").arg(i), 0, i, 0, 0, colourOf(i));
+    const int rh = list.rowHeight();
+    const int lines = list.rowsArea().height() / rh;  // lines shown whole
+    const auto shownOn = [&](int line) {
+        const QPoint at = windowPoint(list, {250, list.rowsArea().top() + line * rh + rh / 2});
+        const QRgb colour = t.pixel(at.x(), at.y());
+        for (int i = 1; i <= 60; ++i) {
+            if (colourOf(i) == colour) return i;
+        }
+        return 0;
+    };
+    const auto screen = [&] {
+        std::vector<int> shown;
+        for (int line = 0; line < lines; ++line) shown.push_back(shownOn(line));
+        return shown;
+    };
+    list.setVerticalPosition(10 * rh);
+    std::vector<int> before = screen();
+    ASSERT_EQ(before.front(), 11);
+
+    // Above the view: the rows in view stay where they are.
     list.deleteRow(2);
-    EXPECT_EQ(list.cellText(list.firstVisibleRow(), 3), shown);
-    list.deleteRow(list.firstVisibleRow() + 2);  // a visible row: the rows below move up
-    EXPECT_EQ(list.rowCount(), 38);
-    EXPECT_EQ(list.cellText(list.firstVisibleRow(), 3), shown);
+    EXPECT_EQ(list.verticalPosition(), 9 * rh);
+    EXPECT_EQ(list.verticalBar()->pos(), 9 * rh);
+    EXPECT_EQ(screen(), before);
+    EXPECT_EQ(list.rowValue(list.firstVisibleRow()), 11);
+
+    // A visible row: the rows above the gap move down into it, the rows below stay.
+    const int gapLine = 3;
+    list.deleteRow(list.firstVisibleRow() + gapLine);
+    EXPECT_EQ(list.verticalPosition(), 8 * rh);
+    EXPECT_EQ(list.verticalBar()->pos(), 8 * rh);
+    std::vector<int> expected = before;
+    expected.erase(expected.begin() + gapLine);
+    expected.insert(expected.begin(), 10);
+    EXPECT_EQ(screen(), expected);
+    EXPECT_EQ(list.rowCount(), 58);
+
+    // At the top there is nothing to take off: the rows below the gap move up.
+    list.setVerticalPosition(0);
+    before = screen();
+    list.deleteRow(2);
+    EXPECT_EQ(list.verticalPosition(), 0);
+    expected = before;
+    expected.erase(expected.begin() + 1);
+    const std::vector<int> after = screen();
+    EXPECT_EQ(std::vector<int>(after.begin(), after.end() - 1), std::vector<int>(expected.begin(), expected.end()));
 }
 
 TEST(ListView, MultipleSelectionFollowsTheModifiers) {

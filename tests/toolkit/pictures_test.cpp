@@ -3,6 +3,7 @@
 #include "toolkit/test_support.h"
 #include "toolkit/recording_control.h"
 
+#include "toolkit/controls/control_properties.h"
 #include "toolkit/controls/group_box.h"
 #include "toolkit/controls/image_box.h"
 #include "toolkit/controls/new_obj.h"
@@ -199,6 +200,52 @@ TEST(GroupBox, CaptionInterruptsTheOutline) {
             EXPECT_EQ(qAlpha(s.pixel(0, y)), 0);  // a rounded corner
         }
     }
+}
+
+TEST(GroupBox, WithoutACaptionTheFrameTakesTheWholeBox) {
+    TestHost t;
+    GroupBoxSpec setup;
+    setup.border = 0xFFFF0000;
+    GroupBox* box = GroupBox::create(t.host(), QRect(10, 10, 120, 30), setup);
+    EXPECT_EQ(box->frameRect(), QRect(0, 0, 120, 30));
+    const QImage& s = box->surface();
+    EXPECT_EQ(s.pixel(60, 0), 0xFFFF0000u);   // the top line runs along the top edge
+    EXPECT_EQ(s.pixel(60, 29), 0xFFFF0000u);  // and the bottom one along the bottom edge
+    EXPECT_EQ(s.pixel(0, 1), 0xFFFF0000u);
+    // A caption moves the frame down by half its height; taking it away moves it back.
+    box->setText(QStringLiteral("标题"));
+    const int half = box->captionRect().height() / 2;
+    ASSERT_GT(half, 0);
+    EXPECT_EQ(box->frameRect(), QRect(0, half, 120, 30 - half));
+    box->setText(QString());
+    EXPECT_EQ(box->frameRect(), QRect(0, 0, 120, 30));
+    EXPECT_EQ(box->captionRect().size(), QSize(0, 0));
+}
+
+TEST(GroupBox, OutlineOnlyWithABorderColourAndWidthZeroIsOnePixel) {
+    TestHost t;
+    GroupBox* box = GroupBox::create(t.host(), QRect(10, 10, 100, 40));
+    const QImage& s = box->surface();
+    const auto edgesDrawn = [&s] {
+        int drawn = 0;
+        for (int x = 0; x < s.width(); ++x) drawn += (qAlpha(s.pixel(x, 0)) != 0) + (qAlpha(s.pixel(x, s.height() - 1)) != 0);
+        for (int y = 0; y < s.height(); ++y) drawn += (qAlpha(s.pixel(0, y)) != 0) + (qAlpha(s.pixel(s.width() - 1, y)) != 0);
+        return drawn;
+    };
+    EXPECT_EQ(edgesDrawn(), 0) << "no outline without crBorder";
+    struct Case {
+        const char* width;
+        int thickness;  // pixels of the line, counted inwards from the edge
+    };
+    for (const Case c : {Case{"0", 1}, Case{"1", 1}}) {
+        ASSERT_TRUE(setPropertyFromText(*box, "crBorder", "4278190335"));  // opaque blue
+        ASSERT_TRUE(setPropertyFromText(*box, "szBorder", c.width));
+        EXPECT_GT(edgesDrawn(), 2 * 100 + 2 * 40 - 8) << c.width;
+        for (int d = 0; d < c.thickness; ++d) EXPECT_EQ(s.pixel(50, 39 - d), 0xFF0000FFu) << c.width << " " << d;
+        EXPECT_EQ(qAlpha(s.pixel(50, 39 - c.thickness)), 0) << c.width;
+    }
+    ASSERT_TRUE(setPropertyFromText(*box, "crBorder", "0"));
+    EXPECT_EQ(edgesDrawn(), 0) << "crBorder 0 takes the outline away";
 }
 
 TEST(Page, DrawsNothingAndHoldsItsChildren) {

@@ -10,6 +10,7 @@
 #include "toolkit/menu_window.h"
 #include "toolkit/popup_menu.h"
 
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QTimer>
@@ -153,7 +154,7 @@ TEST(PopupMenuModel, ItemOperationsRefusePositionsOutsideTheList) {
     EXPECT_EQ(menu.item(1)->kind, MenuItemKind::Normal);
 }
 
-TEST(PopupMenuPlacement, MenusTurnAwayFromTheWorkAreaEdges) {
+TEST(PopupMenuPlacement, MenusAtTheCursorTurnAwayFromTheWorkAreaEdges) {
     const QRect area(0, 0, 800, 600);
     const QSize size(100, 80);
     struct Case {
@@ -167,9 +168,13 @@ TEST(PopupMenuPlacement, MenusTurnAwayFromTheWorkAreaEdges) {
         {{799, 599}, {699, 519}},   // lower-right corner: up and to the left
         {{700, 520}, {700, 520}},   // exactly fits
     };
-    for (const Case& c : cases) EXPECT_EQ(placeRootMenu(c.at, size, area), c.expected) << c.at.x() << "," << c.at.y();
+    for (const Case& c : cases) {
+        EXPECT_EQ(placeRootMenu(c.at, MenuAnchor::Cursor, size, area), c.expected) << c.at.x() << "," << c.at.y();
+        // A point the caller chose is kept, whatever room it leaves.
+        EXPECT_EQ(placeRootMenu(c.at, MenuAnchor::Point, size, area), c.at) << c.at.x() << "," << c.at.y();
+    }
     // The work area need not start at the screen's corner.
-    EXPECT_EQ(placeRootMenu(QPoint(900, 30), size, QRect(100, 20, 850, 600)), QPoint(800, 30));
+    EXPECT_EQ(placeRootMenu(QPoint(900, 30), MenuAnchor::Cursor, size, QRect(100, 20, 850, 600)), QPoint(800, 30));
 
     const MenuMargins margins{3, 3, -3, -3};
     const QRect parent(200, 100, 120, 200);
@@ -485,7 +490,7 @@ TEST(PopupMenu, EscOnASubmenuGoesBackToItsParent) {
     EXPECT_EQ(afterSecondEsc, 0u);
 }
 
-TEST(PopupMenu, ResolvesAtTheScreenEdges) {
+TEST(PopupMenu, AtTheCursorItTurnsAwayFromTheScreenEdgesAtAPointItStays) {
     TestHost owner;
     auto sub = std::make_shared<PopupMenu>();
     sub->addCommand(QStringLiteral("子项"), 9);
@@ -493,20 +498,30 @@ TEST(PopupMenu, ResolvesAtTheScreenEdges) {
     menu.addSubmenu(QStringLiteral("更多"), sub);
     const QRect area = platform::workArea();
     const QPoint corner(area.right(), area.bottom());
+    QCursor::setPos(corner);
+    ASSERT_EQ(platform::cursorPosition(), corner);
     QRect rootGeometry;
     QRect subGeometry;
-    runMenu(menu, owner.host(), {}, corner, [&] {
+    runMenu(menu, owner.host(), {}, QPoint(), [&] {
         MenuWindow& root = *openMenus().front();
         rootGeometry = root.host().geometry();
         clickItem(root, *itemAt(root, 0));
         subGeometry = root.submenu()->host().geometry();
         chain()->closeAll();
     });
-    // Up and to the left of the point, and the submenu on the left of its parent.
+    // Up and to the left of the cursor, and the submenu on the left of its parent.
     const MenuMetrics m = menu.metrics(&theme());
     EXPECT_EQ(rootGeometry.topLeft(), corner - QPoint(m.width, m.height));
     EXPECT_LT(subGeometry.x(), rootGeometry.x());
     EXPECT_LE(subGeometry.bottom(), area.bottom() + 2);
+
+    // Shown at that very point, the menu opens there: the caller placed it.
+    const QPoint placed = corner - QPoint(10, 10);
+    runMenu(menu, owner.host(), {}, placed, [&] {
+        rootGeometry = openMenus().front()->host().geometry();
+        chain()->closeAll();
+    });
+    EXPECT_EQ(rootGeometry.topLeft(), placed);
 }
 
 TEST(PopupMenu, HighlightFollowsTheMouseAndUsesTheMenuColour) {

@@ -123,15 +123,45 @@ TEST(ScrollBar, LaysOutArrowsTrackAndThumbFromTheSkin) {
         EXPECT_EQ(b.bar->backArrowRect(), c.back);
         EXPECT_EQ(b.bar->forwardArrowRect(), c.forward);
         EXPECT_EQ(b.bar->trackRect(), c.track);
-        // No view: the thumb is as short as it may get, still long enough to grab
-        // (its two grid caps alone would give 6 pixels).
+        // No view: the thumb is as short as it may get, its two grid caps.
         const bool horizontal = c.orientation == Orientation::Horizontal;
-        EXPECT_EQ(horizontal ? b.bar->thumbRect().width() : b.bar->thumbRect().height(), 20);
+        EXPECT_EQ(horizontal ? b.bar->thumbRect().width() : b.bar->thumbRect().height(), 6);
         b.bar->setViewPos(25);  // a quarter of the range: a quarter of the track
         EXPECT_EQ(horizontal ? b.bar->thumbRect().width() : b.bar->thumbRect().height(), 25);
         b.bar->setPos(75);  // the far end
         const QRect thumb = b.bar->thumbRect();
         EXPECT_EQ(horizontal ? thumb.right() : thumb.bottom(), horizontal ? c.track.right() : c.track.bottom());
+    }
+}
+
+TEST(ScrollBar, OnlyLongTracksKeepAThumbLongEnoughToGrab) {
+    struct Case {
+        int barLength;   // the track is 18 pixels shorter (two arrows)
+        int viewPos;     // of the range 0..100
+        int thumb;
+    };
+    const Case cases[] = {
+        {60, 0, 6},      // the volume bar: its thumb keeps 36 of 42 pixels of travel
+        {60, 10, 6},     // 4.2 pixels by the view: the caps' 6 still hold
+        {60, 50, 21},    // the view sets the length once it is longer than the minimum
+        {218, 0, 6},     // a 200-pixel track is still short
+        {219, 0, 20},    // 201 pixels: the thumb stays grabbable
+        {219, 5, 20},    // 10 pixels by the view: raised to 20
+        {219, 50, 100},
+    };
+    for (const Case& c : cases) {
+        for (const Orientation orientation : {Orientation::Horizontal, Orientation::Vertical}) {
+            const bool horizontal = orientation == Orientation::Horizontal;
+            Bar b(orientation, horizontal ? QRect(10, 10, c.barLength, 10) : QRect(10, 10, 10, c.barLength));
+            b.bar->setViewPos(c.viewPos);
+            const QRect thumb = b.bar->thumbRect();
+            EXPECT_EQ(horizontal ? thumb.width() : thumb.height(), c.thumb) << c.barLength << " " << c.viewPos;
+            // At the far end the thumb ends with the track.
+            b.bar->setPos(b.bar->lastPos());
+            const QRect end = b.bar->thumbRect();
+            EXPECT_EQ(horizontal ? end.right() : end.bottom(),
+                      horizontal ? b.bar->trackRect().right() : b.bar->trackRect().bottom());
+        }
     }
 }
 
@@ -207,7 +237,7 @@ TEST(ScrollBar, PageRepeatStopsWhenTheThumbReachesTheMouse) {
     Bar b;
     b.bar->setViewPos(10);
     b.bar->setPageChange(10);
-    // The track is 102 pixels, the thumb 20: each page moves it about 8 pixels.
+    // The track is 102 pixels, the thumb 10: each page moves it about 9 pixels.
     const QPoint mouse(b.bar->trackRect().left() + 60, 5);
     pressAt(b.t, *b.bar, mouse);
     for (int i = 0; i < 20 && b.bar->repeating(); ++i) b.tick();

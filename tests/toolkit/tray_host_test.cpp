@@ -1,11 +1,16 @@
 // The tray icon against a real tray host: an X server (Xvfb) with an XEmbed tray
-// (trayer) of its own, clicks synthesised with xdotool. Skipped when any of the three
-// programs is missing.
+// (trayer) and a window manager (openbox) of its own, clicks and keys synthesised
+// with xdotool. Skipped when Xvfb, trayer or xdotool is missing; the checks that need
+// the window manager skip without openbox.
 #include "platform/application.h"
 #include "platform/status_icon.h"
 #include "platform/system.h"
 #include "platform/ui_thread.h"
+#include "platform/x11_selection.h"
+#include "support/x_display.h"
 #include "toolkit/host_window.h"
+#include "toolkit/menu_window.h"
+#include "toolkit/popup_menu.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/tray_icon.h"
 
@@ -14,60 +19,22 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace vamu::toolkit {
 namespace {
 
-bool onPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::string rest = path ? path : "";
-    while (!rest.empty()) {
-        const std::size_t colon = rest.find(':');
-        const std::string dir = rest.substr(0, colon);
-        if (!dir.empty() && ::access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-        if (colon == std::string::npos) break;
-        rest.erase(0, colon + 1);
-    }
-    return false;
-}
-
-pid_t spawn(std::vector<std::string> arguments) {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return failed ? 0 : pid;
-}
-
-void stop(pid_t& pid) {
-    if (pid <= 0) return;
-    ::kill(pid, SIGTERM);
-    ::waitpid(pid, nullptr, 0);
-    pid = 0;
-}
+using test::onPath;
+using test::spawnQuiet;
+using test::stopProcess;
 
 bool pumpUntil(const std::function<bool()>& condition, int deadlineMs = 10000) {
     QElapsedTimer clock;
@@ -88,33 +55,21 @@ public:
             m_missing = "Xvfb, trayer and xdotool are needed";
             return;
         }
-        int pipeFds[2];
-        if (::pipe(pipeFds) != 0) return;
-        m_server = spawn({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "640x480x24",
-                          "-nolisten", "tcp"});
-        ::close(pipeFds[1]);
-        std::string display;
-        pollfd wait{pipeFds[0], POLLIN, 0};
-        char buffer[16];
-        while (m_server && ::poll(&wait, 1, 10000) > 0) {
-            const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
-            if (n <= 0) break;
-            display.append(buffer, static_cast<std::size_t>(n));
-            if (display.find('\n') != std::string::npos) break;
-        }
-        ::close(pipeFds[0]);
-        while (!display.empty() && (display.back() == '\n' || display.back() == ' ')) display.pop_back();
-        if (display.empty()) {
-            m_missing = "Xvfb did not start";
-            return;
-        }
-        ::setenv("DISPLAY", (":" + display).c_str(), 1);
+        m_missing = m_display.start(640, 480);
+        if (!m_missing.empty()) return;
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
         static int argc = 1;
         static char name[] = "vamu_tray_host_tests";
         static char* argv[] = {name, nullptr};
         m_app = platform::createApplication(argc, argv);
         toolkitStartup();
+        if (onPath("openbox")) {
+            m_windowManager = spawnQuiet({"openbox", "--sm-disable"});
+            // A window manager announces itself by the selection of the screen.
+            if (m_windowManager && !pumpUntil([] { return platform::detail::selectionOwner("WM_S0").value_or(0) != 0; })) {
+                stopProcess(m_windowManager);
+            }
+        }
         startTray();
     }
     void TearDown() override {
@@ -122,25 +77,28 @@ public:
             platform::shutdown();
             m_app.reset();
         }
-        stop(m_tray);
-        stop(m_server);
+        stopProcess(m_tray);
+        stopProcess(m_windowManager);
+        m_display.stop();
     }
     bool startTray() {
-        stop(m_tray);
-        m_tray = spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
-                        "--SetDockType", "false", "--SetPartialStrut", "false", "--transparent", "false"});
+        stopProcess(m_tray);
+        m_tray = spawnQuiet({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
+                             "--SetDockType", "true", "--SetPartialStrut", "false", "--transparent", "false"});
         if (m_tray <= 0 || !pumpUntil([] { return platform::defaultTrayHostProbe().value_or(0) > 1; })) return false;
         // The tray's announcement follows its selection: take it in now, so that it
         // reaches only the watches that were running when the tray started.
         platform::waitPumping(std::chrono::milliseconds(300));
         return true;
     }
-    void stopTray() { stop(m_tray); }
+    void stopTray() { stopProcess(m_tray); }
     [[nodiscard]] const std::string& missing() const { return m_missing; }
+    [[nodiscard]] bool hasWindowManager() const { return m_windowManager > 0; }
 
 private:
     std::string m_missing;
-    pid_t m_server = 0;
+    test::PrivateDisplay m_display;
+    pid_t m_windowManager = 0;
     pid_t m_tray = 0;
     std::unique_ptr<QGuiApplication> m_app;
 };
@@ -218,6 +176,79 @@ TEST_F(TrayHost, ARestartedTrayGets1120AndTheIconBack) {
     EXPECT_TRUE(readded);
     EXPECT_TRUE(pumpUntil([&] { return dockedGeometry(icon).width() > 0; }));
     platform::setTrayHostWatch({}, {});
+}
+
+// Runs the tray menu the way the program does (a right click on the icon pops it
+// up at the cursor, owned by a main window that is hidden) and, once the menu is on
+// the screen, does what closes it from outside. Answers whether the menu closed by
+// itself; a menu still open 5 s later is closed by the test.
+struct TrayMenuRun {
+    int shown = 0;
+    int closed = 0;
+    bool acted = false;
+    bool leftOpen = false;
+};
+
+bool closesFromOutside(HostWindow& owner, TrayIcon& icon, const std::string& outsideAction) {
+    PopupMenu menu;
+    menu.addCommand(QStringLiteral("VAMU"), 1);
+    menu.addCommand(QStringLiteral("显示窗口"), 2);
+    menu.addCommand(QStringLiteral("退出"), 3);
+    TrayMenuRun run;
+    icon.setEventHandler([&](int code) {
+        if (code != 517) return;
+        ++run.shown;
+        menu.popup(owner.windowHandle());
+        ++run.closed;
+    });
+    // Drives the steps from inside the menu's own loop.
+    QElapsedTimer clock;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        const auto& chains = detail::runningMenuChains();
+        if (chains.empty()) return;
+        detail::MenuChain& chain = *chains.back();
+        const std::vector<detail::MenuWindow*> open = chain.openWindows();
+        if (open.empty()) return;
+        platform::NativeWindow* window = open.front()->host().nativeWindow();
+        if (!run.acted) {
+            if (!window || !window->qtWindow()->isExposed()) return;
+            if (!clock.isValid()) clock.start();
+            if (clock.elapsed() < 500) return;  // the window manager has placed it
+            run.acted = true;
+            clock.restart();
+            EXPECT_EQ(std::system(("xdotool " + outsideAction).c_str()), 0);
+            return;
+        }
+        if (clock.elapsed() > 5000) {
+            run.leftOpen = true;
+            chain.closeAll();
+        }
+    });
+    driver.start(50);
+    const QRect docked = dockedGeometry(icon);
+    const std::string at = std::to_string(docked.center().x()) + " " + std::to_string(docked.center().y());
+    EXPECT_EQ(std::system(("xdotool mousemove " + at + " click 3").c_str()), 0);
+    EXPECT_TRUE(pumpUntil([&] { return run.closed == 1; }, 20000));
+    driver.stop();
+    icon.setEventHandler({});
+    EXPECT_EQ(run.shown, 1);
+    EXPECT_TRUE(run.acted);
+    return run.closed == 1 && run.acted && !run.leftOpen;
+}
+
+TEST_F(TrayHost, TheTrayMenuOverAHiddenWindowClosesOnAClickElsewhereAndOnEsc) {
+    if (!TrayHostEnvironment::instance->hasWindowManager()) GTEST_SKIP() << "openbox is needed";
+    // m_host is never shown: the main window hidden to the tray.
+    TrayIcon icon;
+    ASSERT_TRUE(icon.add(m_host.windowHandle(), QStringLiteral("VAMU"), redIcon()));
+    ASSERT_TRUE(pumpUntil([&] { return dockedGeometry(icon).width() > 0; }));
+    platform::waitPumping(std::chrono::milliseconds(300));
+    EXPECT_TRUE(icon.statusIcon().hostReportsDoubleClicks());
+    EXPECT_FALSE(platform::NativeWindow::find(m_host.windowHandle())->isVisible());
+    // Far from the tray and from where the menu opens, on the bare desktop.
+    EXPECT_TRUE(closesFromOutside(m_host, icon, "mousemove 60 400 click 1")) << "a click elsewhere";
+    EXPECT_TRUE(closesFromOutside(m_host, icon, "key Escape")) << "Esc";
 }
 
 }  // namespace

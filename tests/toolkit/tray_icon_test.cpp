@@ -136,7 +136,9 @@ TEST(TrayIcon, PointerActionsArriveAsMouseMessagePairs) {
     const Case cases[] = {
         {QSystemTrayIcon::DoubleClick, {515, 514}},
         {QSystemTrayIcon::Context, {516, 517}},
-        {QSystemTrayIcon::Trigger, {513, 514}},
+        // No tray runs here, as for a host that only reports activations: a single
+        // activation is the double click that brings the window back.
+        {QSystemTrayIcon::Trigger, {515, 514}},
         {QSystemTrayIcon::MiddleClick, {519, 520}},
         {QSystemTrayIcon::Unknown, {}},
     };

@@ -167,7 +167,8 @@ void buildButtonsPage(HostWindow& window) {
     CheckButton* startup = CheckButton::create(window, QRect(130, 106, 110, 22), {.text = QStringLiteral("开机启动")});
     startup->bindClick(report(QStringLiteral("开机启动")));
 
-    GroupBox* mode = GroupBox::create(window, QRect(16, 138, 190, 112), {.text = QStringLiteral("播放模式")});
+    GroupBox* mode = GroupBox::create(window, QRect(16, 138, 190, 112),
+                                      {.text = QStringLiteral("播放模式"), .border = 0xFFA0A8B4});
     const std::array<QString, 3> modes{QStringLiteral("顺序播放"), QStringLiteral("单曲循环"), QStringLiteral("随机播放")};
     for (int i = 0; i < 3; ++i) {
         RadioButton* radio = RadioButton::create(mode, QRect(12, 24 + i * 26, 150, 22), {.text = modes[i]});

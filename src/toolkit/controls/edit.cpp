@@ -498,14 +498,14 @@ bool Edit::onWheel(int delta, QPoint, int) {
     return true;
 }
 
-void Edit::onRightUp(QPoint local, int) {
+void Edit::onRightUp(QPoint, int) {
     const ControlHandle self = handle();
     if (!isFocused()) setFocus();
     if (!resolveControl(self) || isPassword() || !host()) return;
-    showContextMenu(local);
+    showContextMenu();
 }
 
-void Edit::showContextMenu(QPoint local) {
+void Edit::showContextMenu() {
     PopupMenu& menu = editContextMenu();
     const bool selected = m_engine.hasSelection();
     const bool writable = !isReadOnly();
@@ -514,8 +514,8 @@ void Edit::showContextMenu(QPoint local) {
     menu.setState(2, state(selected));
     menu.setState(3, state(writable && !filtered(platform::clipboardText()).isEmpty()));
     menu.setState(5, state(!m_engine.text().isEmpty()));
-    const QPoint at = host()->geometry().topLeft() + absoluteRect().topLeft() + local;
-    menu.popup(hostWindowHandle(), handle(), at);
+    // At the mouse, so that near the screen's edges the menu turns away from them.
+    menu.popup(hostWindowHandle(), handle());
 }
 
 // ---- focus ------------------------------------------------------------------------

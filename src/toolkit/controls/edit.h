@@ -149,7 +149,7 @@ private:
     void layout();
     void syncScrollBars();
     void scrollTo(QPoint offset);
-    void showContextMenu(QPoint local);
+    void showContextMenu();
     void raiseEvent(MessageId id, int key = 0, int x = 0, int y = 0);
     void startBlink();
     void stopBlink();

@@ -2,11 +2,12 @@
 
 #include "toolkit/controls/class_names.h"
 
+#include <algorithm>
+
 namespace vamu::toolkit {
 namespace {
 
 constexpr int kCaptionIndent = 8;
-constexpr char16_t kLineProbe = u'\u6CC6';
 
 paint::TextFormat captionFormat() {
     paint::TextFormat format;
@@ -65,9 +66,9 @@ void GroupBox::setTextEffect(int effect, std::optional<QRgb> colour) {
 }
 
 QSizeF GroupBox::captionSize() const {
-    const QString measured = m_text.isEmpty() ? QString(QChar(kLineProbe)) : m_text;
-    const QSizeF size = paint::measureText(QRectF(0, 0, width(), height()), measured, font(), captionFormat());
-    return m_text.isEmpty() ? QSizeF(0, size.height()) : size;
+    // No caption takes no room: the frame then starts at the very top.
+    if (m_text.isEmpty()) return QSizeF(0, 0);
+    return paint::measureText(QRectF(0, 0, width(), height()), m_text, font(), captionFormat());
 }
 
 QRect GroupBox::frameRect() const {
@@ -94,7 +95,9 @@ void GroupBox::onPaint(QPainter& painter, const PaintContext&) {
             if (m_cornerDiameter > 0) paint::fillPath(painter, outline, m_background);
             else painter.fillRect(frame, QColor::fromRgba(m_background));
         }
-        if (m_border != 0 && m_borderWidth > 0) {
+        if (m_border != 0) {
+            // Width 0 (or less) is the thinnest line there is, one pixel, not none.
+            const int penWidth = std::max(m_borderWidth, 0);
             // The caption interrupts the outline.
             QPainterPath open;
             open.addRect(frame);
@@ -104,9 +107,9 @@ void GroupBox::onPaint(QPainter& painter, const PaintContext&) {
             if (m_cornerDiameter > 0) {
                 // Half a pixel in, so that the straight parts cover whole pixels.
                 painter.setRenderHint(QPainter::Antialiasing);
-                paint::strokePath(painter, outline.translated(0.5, 0.5), m_border, m_borderWidth);
+                paint::strokePath(painter, outline.translated(0.5, 0.5), m_border, penWidth);
             } else {
-                paint::drawBorder(painter, frame, 3, m_border, m_borderWidth);
+                paint::drawBorder(painter, frame, 3, m_border, penWidth);
             }
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
-// The group frame: an outline (square, or rounded with rdBorder as the corner
-// diameter) starting half a caption height down, interrupted under the caption,
+// The group frame: an outline in crBorder (none while it is 0; square, or rounded
+// with rdBorder as the corner diameter) starting half a caption height down (at the
+// top when there is no caption), interrupted under the caption,
 // which stands at the top 8 pixels from the left (Align 0), centred (1) or 8 pixels
 // from the right (2). The inside may be filled with crBackground. The frame takes
 // neither the focus nor a Tab stop; controls placed in it are its children.
@@ -16,8 +17,8 @@ namespace vamu::toolkit {
 struct GroupBoxSpec {
     QString text;
     QRgb textColour = 0xFF000000;
-    QRgb border = 0xFFA0A8B4;  // 0: no outline
-    int borderWidth = 1;
+    QRgb border = 0;           // 0: no outline
+    int borderWidth = 1;       // 0: a one-pixel line
     int cornerDiameter = 0;    // 0: square corners
     QRgb background = 0;       // 0: not filled
     int align = 0;

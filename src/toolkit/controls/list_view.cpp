@@ -284,12 +284,19 @@ bool ListView::deleteRow(int row) {
     renumber(m_hotRow);
     std::erase(m_selection, row);
     for (int& selected : m_selection) renumber(selected);
-    if (row < m_firstVisibleRow) {
-        // The rows in view stay in view: the position follows them up by one row.
-        m_verticalPosition = std::max(0, m_verticalPosition - m_rowHeight);
-        m_firstVisibleRow = m_verticalPosition / m_rowHeight + 1;
-        if (ScrollBar* bar = verticalBar()) bar->setPos(m_verticalPosition);
-    } else if (rowInBuffer(row) && !m_bufferStale) {
+    // The position goes up by one row whichever row went: above the view that keeps
+    // the rows in view where they were; inside it the rows above the gap move down
+    // into it, the rows below stay.
+    const int previousFirst = m_firstVisibleRow;
+    const bool inBuffer = row >= previousFirst && row <= previousFirst + m_visibleRows;
+    const int position = std::max(0, m_verticalPosition - m_rowHeight);
+    if (position != m_verticalPosition) {
+        m_verticalPosition = position;
+        m_firstVisibleRow = m_rowHeight > 0 ? position / m_rowHeight + 1 : 1;
+        if (ScrollBar* bar = verticalBar()) bar->setPos(position);
+        // Every visible row above the gap moved: paint them all again.
+        if (row >= previousFirst) m_bufferStale = true;
+    } else if (inBuffer && !m_bufferStale) {
         shiftBuffer(row - m_firstVisibleRow, -1);
     }
     contentChanged();

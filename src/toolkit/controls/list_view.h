@@ -105,6 +105,7 @@ public:
     // Rows. textColour 0 uses the list's text colour.
     int insertRow(int index, const QString& text, int cellValue = 0, int userValue = 0, int indent = 0,
                   QRgb textColour = 0, QRgb backColour = 0);
+    // Takes one row height off the vertical position, whichever row it was.
     bool deleteRow(int row);
     void clear();
     [[nodiscard]] int rowCount() const { return m_model.rowCount(); }

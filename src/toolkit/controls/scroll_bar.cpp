@@ -16,8 +16,10 @@ namespace vamu::toolkit {
 namespace {
 
 constexpr std::string_view kSection = theme::kScrollBar;
-// A thumb shorter than this is hard to hit with the mouse.
+// A thumb shorter than this is hard to hit with the mouse. Only tracks longer than
+// kLongTrack keep it, so that short bars (a volume bar) keep their thumb's travel.
 constexpr int kMinGrabLength = 20;
+constexpr int kLongTrack = 200;
 
 // Without a theme the parts are plain translucent fills.
 void fallbackFill(QPainter& painter, const QRect& rect, int alpha) {
@@ -123,11 +125,9 @@ void ScrollBar::layout() {
         m_forwardArrow = QRect(0, length - arrow, thickness, arrow);
         m_track = QRect(0, arrow, thickness, std::max(0, length - 2 * arrow));
     }
-    // The thumb never gets shorter than its two nine-grid caps, nor too short to grab
-    // on a long list.
+    // The thumb never gets shorter than its two nine-grid caps.
     const std::optional<QRect> grid = engine::getPackRect(theme, kSection, key("gird"));
-    const int caps = grid ? 2 * (horizontal() ? grid->x() : grid->y()) : 8;
-    m_minThumbLength = std::max(caps, kMinGrabLength);
+    m_minThumbLength = grid ? 2 * (horizontal() ? grid->x() : grid->y()) : 8;
     placeThumb();
 }
 
@@ -136,7 +136,8 @@ void ScrollBar::placeThumb() {
     const long long span = static_cast<long long>(m_maxPos) - m_minPos;
     long long length = trackLength;
     if (span > 0) length = std::clamp<long long>(m_viewPos, 0, span) * trackLength / span;
-    length = std::min<long long>(std::max<long long>(length, m_minThumbLength), trackLength);
+    const int minimum = trackLength > kLongTrack ? std::max(m_minThumbLength, kMinGrabLength) : m_minThumbLength;
+    length = std::min<long long>(std::max<long long>(length, minimum), trackLength);
     m_thumbLength = static_cast<int>(length);
     const int travel = trackLength - m_thumbLength;
     const long long range = static_cast<long long>(lastPos()) - m_minPos;

@@ -3,7 +3,8 @@
 // drawn from the theme's "ScrollBar" parts ("h_" or "v_" in front of every key).
 //
 // The position runs from MinPos to MaxPos − ViewPos (ViewPos is the visible amount,
-// which also sets the thumb's length); it is clamped whenever the range or the view
+// which also sets the thumb's length, at least the thumb grid's two caps, and 20
+// pixels on tracks longer than 200); it is clamped whenever the range or the view
 // changes. Arrows step by LineChange, presses in the track by PageChange; holding
 // the button repeats the step every 200 ms (page steps stop once the thumb has
 // reached the mouse). Dragging the thumb maps the mouse to a position.
