@@ -55,6 +55,20 @@ Json refusedWithError(std::string_view message) {
     return {{member::kState, 0}, {member::kError, {{member::kMessage, message}}}};
 }
 
+std::optional<std::string> withStateAs(std::string_view body, StateForm form) {
+    auto document = Json::parse(body, nullptr, false);
+    if (document.is_discarded() || !document.is_object()) return std::nullopt;
+    const auto state = document.find(member::kState);
+    if (state == document.end()) return std::nullopt;
+    if (form == StateForm::Missing) {
+        document.erase(state);
+    } else if (!state->is_string()) {
+        // Assigning in place keeps the member first, where the service writes it.
+        *state = state->dump();
+    }
+    return jsonText(document);
+}
+
 std::string jsonText(const Json& document) { return document.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 void replyJsonText(Response& response, std::string text) {

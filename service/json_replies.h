@@ -38,6 +38,12 @@ private:
 [[nodiscard]] Json refused(std::string_view message);
 [[nodiscard]] Json refusedWithError(std::string_view message);
 
+// How a fault rule rewrites the "state" of a reply: as text ("1", "0"), or left out.
+enum class StateForm { Text, Missing };
+// The reply text `body` with its top-level "state" rewritten; nullopt when the body is
+// not a JSON object holding a "state" (plain-text and media replies stay as they are).
+[[nodiscard]] std::optional<std::string> withStateAs(std::string_view body, StateForm form);
+
 // UTF-8 text of a document; invalid sequences in strings become U+FFFD.
 [[nodiscard]] std::string jsonText(const Json& document);
 void replyJson(Response& response, const Json& document, int status = 200);

@@ -75,6 +75,38 @@ TEST(ServiceFaults, EveryEndpointModeMisbehavesAsNamed) {
     EXPECT_NE(bad.body.find("teapot"), std::string::npos);
 }
 
+TEST(ServiceFaults, StateModesSendStateAsTextOrLeaveItOutAndKeepTheRest) {
+    TestService service({.arguments = {"--fault", "/user/info=state-text*1"}});
+    ASSERT_SERVICE_RUNNING(service);
+    // A refusal from the start-up rule: "0" as text, its message intact.
+    const auto refusal = parsed(get(service.apiUrl("/user/info")));
+    EXPECT_EQ(refusal["state"], "0");
+    EXPECT_EQ(refusal["message"], "请先登录");
+    EXPECT_EQ(parsed(get(service.apiUrl("/user/info")))["state"], 0);  // the counted rule is spent
+
+    const auto url = service.apiUrl("/channel/get?with_sound=0&order=hot&page=1");
+    const auto normal = parsed(get(url));
+    ASSERT_EQ(normal["state"], 1);
+    setFaults(service, {"/channel/get=state-text"});
+    const auto reply = get(url);
+    EXPECT_EQ(reply.body.rfind("{\"state\":\"1\",", 0), 0u) << reply.body.substr(0, 40);  // still the first member
+    auto text = parsed(reply);
+    EXPECT_EQ(text["state"], "1");
+    text["state"] = 1;
+    EXPECT_EQ(text, normal);
+
+    setFaults(service, {"/channel/get=state-missing"});
+    auto missing = parsed(get(url));
+    EXPECT_FALSE(missing.contains("state"));
+    missing["state"] = 1;
+    EXPECT_EQ(missing, normal);
+
+    // Replies that are not JSON documents with a state pass unchanged.
+    setFaults(service, {"*=state-missing"});
+    EXPECT_EQ(post(service.companionUrl("/vamu.php"), "do=gx&bbh=2.36").body, "1");
+    EXPECT_EQ(get(service.apiUrl("/admin/faults")).body, "fault *=state-missing\n");
+}
+
 TEST(ServiceFaults, StartUpRulesAndCompanionKeysApply) {
     TestService service({.arguments = {"--fault", "/vamu.php?do=xt=empty", "--fault", "/info.php=html*1"}});
     ASSERT_SERVICE_RUNNING(service);
