@@ -84,15 +84,43 @@ std::string parameter(const Request& request, std::string_view name) {
     return request.get_param_value(std::string(name).c_str());
 }
 
-std::string legacyTextParameter(const Request& request, std::string_view name) {
-    return net::gb18030ToUtf8(parameter(request, name));
+RequestValues::RequestValues(const Request& request) : m_values(&request.params) {
+    if (request.method != "POST") return;
+    // The library has merged the query into the same table; only the body counts here.
+    m_values = &m_form;
+    const auto type = request.get_header_value("Content-Type");
+    if (type.starts_with("application/x-www-form-urlencoded")) httplib::detail::parse_query_text(request.body, m_form);
 }
 
-std::optional<std::int64_t> numberParameter(const Request& request, std::string_view name, std::int64_t fallback,
-                                            std::int64_t low, std::int64_t high) {
-    const std::string key(name);
-    if (!request.has_param(key.c_str())) return fallback;
-    return wholeNumber(request.get_param_value(key.c_str()), low, high);
+bool RequestValues::has(std::string_view name) const { return m_values->find(std::string(name)) != m_values->end(); }
+
+std::string RequestValues::text(std::string_view name) const {
+    const auto found = m_values->find(std::string(name));
+    return found == m_values->end() ? std::string() : found->second;
+}
+
+std::string RequestValues::legacyText(std::string_view name) const { return net::gb18030ToUtf8(text(name)); }
+
+NumberValue RequestValues::number(std::string_view name, std::int64_t low, std::int64_t high) const {
+    const auto found = m_values->find(std::string(name));
+    if (found == m_values->end()) return {name, false, std::nullopt};
+    return {name, true, wholeNumber(found->second, low, high)};
+}
+
+bool refuseBadValues(Response& response, std::initializer_list<NumberValue> values) {
+    for (const auto& value : values) {
+        if (!value.present) {
+            replyJson(response, refused(std::string(text::kMissingParameter) + ":" + std::string(value.name)), 400);
+            return true;
+        }
+    }
+    for (const auto& value : values) {
+        if (!value.value) {
+            replyBadParameter(response);
+            return true;
+        }
+    }
+    return false;
 }
 
 void replyBadParameter(Response& response) { replyJson(response, refused(text::kBadParameter), 400); }

@@ -10,7 +10,10 @@ namespace {
 
 class ServiceCatalogueEndpoints : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { s_service = new TestService(); }
+    static void SetUpTestSuite() {
+        s_service = new TestService();
+        if (s_service->running()) s_session = loginDemo(*s_service);
+    }
     static void TearDownTestSuite() {
         delete s_service;
         s_service = nullptr;
@@ -18,8 +21,11 @@ protected:
     void SetUp() override { ASSERT_SERVICE_RUNNING(*s_service); }
     static const TestService& service() { return *s_service; }
     static json getJson(const std::string& pathAndQuery) { return parsed(get(service().apiUrl(pathAndQuery))); }
+    // Search and an uploader's songs answer logged-in listeners only.
+    static json getLoggedIn(const std::string& pathAndQuery) { return parsed(get(service().apiUrl(pathAndQuery), s_session)); }
 
     static inline TestService* s_service = nullptr;
+    static inline std::string s_session;
 };
 
 TEST_F(ServiceCatalogueEndpoints, ChannelsComeTenAPageUntilAnEmptyPage) {
@@ -108,7 +114,7 @@ TEST_F(ServiceCatalogueEndpoints, SearchDecodesEveryByteEncodedKeywordsAndPagesB
     ASSERT_FALSE(ascii.empty());
     const auto finds = [&](const std::string& keyword, const std::string& wanted) {
         for (int page = 1; page < 10; ++page) {
-            const auto reply = getJson("/sound/search?keyword=" + keywordValue(keyword) + "&page=" + std::to_string(page));
+            const auto reply = getLoggedIn("/sound/search?keyword=" + keywordValue(keyword) + "&page=" + std::to_string(page));
             EXPECT_EQ(reply["state"], 1);
             const auto& data = reply["result"]["data"];
             EXPECT_LE(data.size(), 10u);
@@ -125,9 +131,9 @@ TEST_F(ServiceCatalogueEndpoints, SearchDecodesEveryByteEncodedKeywordsAndPagesB
     std::string lower = ascii;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
     EXPECT_TRUE(finds(lower, ascii));
-    EXPECT_TRUE(getJson("/sound/search?keyword=" + keywordValue("zzzz-nothing") + "&page=1")["result"]["data"].empty());
+    EXPECT_TRUE(getLoggedIn("/sound/search?keyword=" + keywordValue("zzzz-nothing") + "&page=1")["result"]["data"].empty());
 
-    const auto empty = getJson("/sound/search?keyword=&page=1");
+    const auto empty = getLoggedIn("/sound/search?keyword=&page=1");
     EXPECT_EQ(empty["state"], 0);
     EXPECT_EQ(empty["message"], "请输入搜索关键词");
 }
@@ -138,12 +144,14 @@ TEST_F(ServiceCatalogueEndpoints, UploaderSongsComeByPageUntilEmpty) {
     const auto uploader = std::to_string(details["result"]["user_id"].get<long long>());
     std::vector<std::size_t> sizes;
     for (int page = 1; page <= 4; ++page) {
-        const auto reply = getJson("/user/sound?user_id=" + uploader + "&order=new&page=" + std::to_string(page));
+        const auto reply = getLoggedIn("/user/sound?user_id=" + uploader + "&order=new&page=" + std::to_string(page));
         ASSERT_EQ(reply["state"], 1);
         sizes.push_back(reply["result"]["data"].size());
     }
     EXPECT_EQ(sizes, (std::vector<std::size_t>{10, 10, 3, 0}));
-    EXPECT_EQ(getJson("/user/sound?user_id=1&order=new&page=1")["state"], 0);
+    const auto unknown = getLoggedIn("/user/sound?user_id=1&order=new&page=1");
+    EXPECT_EQ(unknown["state"], 0);
+    EXPECT_EQ(unknown["message"], "用户不存在");
 }
 
 TEST_F(ServiceCatalogueEndpoints, PicturesArePngsOfTheirSizes) {
