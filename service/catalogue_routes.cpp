@@ -11,7 +11,6 @@ namespace {
 
 constexpr std::int64_t kMaxPage = 1'000'000'000;
 constexpr std::size_t kMaxKeywordBytes = 100;
-constexpr int kDefaultCommentsLimit = 120;
 
 NumberValue pageOf(const RequestValues& values) { return values.number(param::kPage, -kMaxPage, kMaxPage); }
 
