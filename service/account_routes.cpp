@@ -19,14 +19,10 @@ Json accountJson(const Account& account, const ServiceContext& context) {
     return user;
 }
 
-// The reply for a request that needs a login but has none that is valid.
-void refuseSession(const SessionCheck& session, Response& response) {
-    replyJson(response, refused(session.state == SessionState::Expired ? text::kSessionExpired : text::kNotLoggedIn));
-}
-
 void login(ServiceContext& context, const Request& request, Response& response) {
-    const auto phone = legacyTextParameter(request, param::kUsername);
-    const auto password = legacyTextParameter(request, param::kPassword);
+    const RequestValues values(request);
+    const auto phone = values.legacyText(param::kUsername);
+    const auto password = values.legacyText(param::kPassword);
     if (phone.empty() || password.empty()) return replyJson(response, refused(text::kLoginMissing));
     const auto now = context.now();
     const auto result = context.accounts.login(phone, password, now);
@@ -52,7 +48,7 @@ void userInfo(ServiceContext& context, const Request& request, Response& respons
 }
 
 void requestCode(ServiceContext& context, const Request& request, Response& response) {
-    const auto phone = legacyTextParameter(request, param::kPhone);
+    const auto phone = RequestValues(request).legacyText(param::kPhone);
     const auto now = context.now();
     const auto result = context.accounts.requestCode(phone, now);
     switch (result.outcome) {
@@ -84,8 +80,9 @@ std::string_view registrationRefusal(RegisterOutcome outcome) {
 }
 
 void registerAccount(ServiceContext& context, const Request& request, Response& response) {
-    RegistrationForm form{requestCookie(request, cookie::kRegistration).value_or(""), legacyTextParameter(request, param::kPhone),
-                          legacyTextParameter(request, param::kCode), legacyTextParameter(request, param::kPassword)};
+    const RequestValues values(request);
+    RegistrationForm form{requestCookie(request, cookie::kRegistration).value_or(""), values.legacyText(param::kPhone),
+                          values.legacyText(param::kCode), values.legacyText(param::kPassword)};
     const auto result = context.accounts.registerAccount(form, context.now());
     if (result.outcome != RegisterOutcome::Registered) {
         const int status = result.outcome == RegisterOutcome::Failed ? 500 : 200;
@@ -98,30 +95,37 @@ void registerAccount(ServiceContext& context, const Request& request, Response& 
 void like(ServiceContext& context, const Request& request, Response& response) {
     const auto session = checkRequestSession(context, request, response);
     if (session.state != SessionState::Valid) return refuseSession(session, response);
-    const auto type = numberParameter(request, param::kType, -1, 0, 1);
-    const auto songId = numberParameter(request, param::kSoundId, 0, INT64_MIN, INT64_MAX);
-    if (!type || *type < 0 || !songId) return replyJson(response, refused(text::kBadParameter));
-    if (!context.catalogue.song(*songId)) return replyJson(response, refused(text::kNoSuchSong));
-    if (!context.accounts.setLiked(session.userId, *songId, *type == 1, context.now())) {
+    const RequestValues values(request);
+    const auto type = values.number(param::kType, 0, 1);
+    const auto songId = values.number(param::kSoundId, INT64_MIN, INT64_MAX);
+    if (refuseBadValues(response, {type, songId})) return;
+    const bool liked = *type.value == 1;
+    if (!context.catalogue.song(*songId.value)) return replyJson(response, refused(text::kNoSuchSong));
+    if (!context.accounts.setLiked(session.userId, *songId.value, liked, context.now())) {
         return replyJson(response, refused(text::kBadParameter), 500);
     }
-    replyJson(response, succeeded({{member::kLiked, *type == 1}, {member::kId, *songId}}, text::kDone));
+    replyJson(response, succeeded({{member::kLiked, liked}, {member::kId, *songId.value}}, text::kDone));
 }
 
 void likes(ServiceContext& context, const Request& request, Response& response) {
     const auto session = checkRequestSession(context, request, response);
     if (session.state != SessionState::Valid) return refuseSession(session, response);
-    const auto page = numberParameter(request, param::kPage, 1, -1'000'000'000, 1'000'000'000);
-    const auto limit = numberParameter(request, param::kLimit, 20, 1, kMaxLikesLimit);
-    if (!page || !limit) return replyBadParameter(response);
+    const RequestValues values(request);
+    const auto page = values.number(param::kPage, -1'000'000'000, 1'000'000'000);
+    const auto limit = values.number(param::kLimit, 1, kMaxLikesLimit);
+    if (refuseBadValues(response, {page, limit})) return;
     Json sounds = Json::array();
-    for (const Id id : context.accounts.likes(session.userId, static_cast<int>(*page), static_cast<int>(*limit))) {
+    for (const Id id : context.accounts.likes(session.userId, static_cast<int>(*page.value), static_cast<int>(*limit.value))) {
         if (const Song* song = context.catalogue.song(id)) sounds.push_back(songJson(*song, context.catalogue, context.urls));
     }
-    replyJson(response, succeeded({{member::kSounds, std::move(sounds)}, {member::kPage, *page}}));
+    replyJson(response, succeeded({{member::kSounds, std::move(sounds)}, {member::kPage, *page.value}}));
 }
 
 }  // namespace
+
+void refuseSession(const SessionCheck& session, Response& response) {
+    replyJson(response, refused(session.state == SessionState::Expired ? text::kSessionExpired : text::kNotLoggedIn));
+}
 
 SessionCheck checkRequestSession(ServiceContext& context, const Request& request, Response& response) {
     const auto token = requestCookie(request, cookie::kSession);

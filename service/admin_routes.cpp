@@ -4,6 +4,8 @@
 #include "service_names.h"
 #include "service_routes.h"
 
+#include <algorithm>
+
 namespace vamu::service {
 namespace {
 
@@ -71,6 +73,7 @@ void status(ServiceContext& context, const Request&, Response& response) {
     replyJson(response, {{"catalogue", catalogueSizeName(data.size)},
                          {"channels", data.channels.size()},
                          {"songs", data.songs.size()},
+                         {"mp3_files", std::count_if(data.songs.begin(), data.songs.end(), [](const Song& s) { return s.audio == 0; })},
                          {"songs_ready", context.media.readySongs()},
                          {"demo_phone", data.demo.phone},
                          {"faults", std::move(faults)}});

@@ -35,6 +35,7 @@ struct Song {
     std::string info;           // description shown with the song's details
     int plays = 0;              // orders the hot list and the channels' songs
     std::uint64_t seed = 0;     // of the song's music and cover picture
+    Id audio = 0;               // a version plays the MP3 of this song (which has its own); 0: its own music
     std::vector<Comment> comments;
 };
 
@@ -108,6 +109,14 @@ private:
 [[nodiscard]] std::optional<CatalogueSize> catalogueSizeFromName(std::string_view name);
 
 // The catalogue file of a data directory, JSON. Saving replaces the file atomically.
+inline constexpr int kCatalogueFormat = 2;  // 2: songs may share music
+// The format and size written in a catalogue file, when it is one; an older format is
+// made again by the service rather than refused.
+struct CatalogueFileHeader {
+    int format = 0;
+    CatalogueSize size = CatalogueSize::Demo;
+};
+[[nodiscard]] std::optional<CatalogueFileHeader> readCatalogueFileHeader(const std::filesystem::path& file);
 [[nodiscard]] std::optional<CatalogueData> loadCatalogueFile(const std::filesystem::path& file, std::string& error);
 [[nodiscard]] bool saveCatalogueFile(const CatalogueData& data, const std::filesystem::path& file, std::string& error);
 

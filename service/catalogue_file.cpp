@@ -10,14 +10,12 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int kFormatVersion = 1;
-
 json toJson(const Song& song) {
     json comments = json::array();
     for (const auto& c : song.comments) comments.push_back({{"user", c.userId}, {"text", c.content}});
     return {{"id", song.id},       {"name", song.name},   {"user", song.userId},
             {"seconds", song.seconds}, {"created", song.createTime}, {"info", song.info},
-            {"plays", song.plays}, {"seed", song.seed},   {"comments", std::move(comments)}};
+            {"plays", song.plays}, {"seed", song.seed},   {"audio", song.audio}, {"comments", std::move(comments)}};
 }
 
 Song songFromJson(const json& j) {
@@ -30,6 +28,7 @@ Song songFromJson(const json& j) {
     song.info = j.at("info").get<std::string>();
     song.plays = j.at("plays").get<int>();
     song.seed = j.at("seed").get<std::uint64_t>();
+    song.audio = j.at("audio").get<Id>();
     for (const auto& c : j.at("comments")) {
         song.comments.push_back({c.at("user").get<Id>(), c.at("text").get<std::string>()});
     }
@@ -45,7 +44,7 @@ json toJson(const CatalogueData& data) {
     }
     json songs = json::array();
     for (const auto& s : data.songs) songs.push_back(toJson(s));
-    return {{"format", kFormatVersion},
+    return {{"format", kCatalogueFormat},
             {"size", catalogueSizeName(data.size)},
             {"users", std::move(users)},
             {"channels", std::move(channels)},
@@ -59,7 +58,7 @@ json toJson(const CatalogueData& data) {
 
 CatalogueData catalogueFromJson(const json& j) {
     CatalogueData data;
-    if (j.at("format").get<int>() != kFormatVersion) throw std::runtime_error("unknown catalogue format");
+    if (j.at("format").get<int>() != kCatalogueFormat) throw std::runtime_error("unknown catalogue format");
     const auto size = catalogueSizeFromName(j.at("size").get<std::string>());
     if (!size) throw std::runtime_error("unknown catalogue size");
     data.size = *size;
@@ -94,6 +93,21 @@ std::optional<CatalogueData> loadCatalogueFile(const std::filesystem::path& file
         error = file.string() + ": " + e.what();
         return std::nullopt;
     }
+}
+
+std::optional<CatalogueFileHeader> readCatalogueFileHeader(const std::filesystem::path& file) {
+    const auto text = readWholeFile(file);
+    if (!text) return std::nullopt;
+    const auto document = json::parse(*text, nullptr, false);
+    if (document.is_discarded() || !document.is_object()) return std::nullopt;
+    const auto format = document.find("format");
+    const auto sizeName = document.find("size");
+    if (format == document.end() || !format->is_number_integer() || sizeName == document.end() || !sizeName->is_string()) {
+        return std::nullopt;
+    }
+    const auto size = catalogueSizeFromName(sizeName->get<std::string>());
+    if (!size) return std::nullopt;
+    return CatalogueFileHeader{format->get<int>(), *size};
 }
 
 bool saveCatalogueFile(const CatalogueData& data, const std::filesystem::path& file, std::string& error) {

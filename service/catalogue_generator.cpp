@@ -106,6 +106,39 @@ std::vector<Song> makeSongs(CatalogueSize size, const std::vector<User>& users, 
     return songs;
 }
 
+// Live takes, covers, remixes ...: songs of their own (id, title, uploader, cover,
+// comments) that play the MP3 of an original, so that a channel of hundreds of songs
+// costs no more music. Original k % n gets the k / n-th tag, so titles stay distinct.
+// They are listened to less than any original, which keeps the originals ahead in
+// every list ordered by plays.
+std::vector<Song> makeVersions(const std::vector<Song>& originals, const std::vector<User>& users, DemoRandom& random) {
+    const auto tags = demo_texts::versionTags();
+    std::vector<Song> versions;
+    for (int k = 0; k < kDemoVersionCount; ++k) {
+        const Song& original = originals[static_cast<std::size_t>(k) % originals.size()];
+        Song song;
+        song.id = kFirstSongId + kDemoSongCount + k;
+        song.name = original.name + " (" + std::string(tags[static_cast<std::size_t>(k) / originals.size() % tags.size()]) + ")";
+        // Never the prolific uploader, whose 23 songs span exactly three pages.
+        song.userId = kFirstUserId + 1 + k % (kDemoUploaderCount - 1);
+        song.seconds = original.seconds;
+        song.createTime = kFirstUpload + static_cast<std::int64_t>(random.unit() * kUploadSpan);
+        if (k % 9 == 4) song.createTime *= 1000;
+        song.info = makeDescription(random);
+        song.plays = random.between(1, 49);
+        song.seed = random.fork();
+        song.audio = original.id;
+        const int comments = random.between(0, kMaxCommentsPerVersion);
+        for (int i = 0; i < comments; ++i) {
+            const auto& writer = users[static_cast<std::size_t>(random.next() % users.size())];
+            song.comments.push_back({writer.id, std::string(random.pick(demo_texts::comments())) +
+                                                    std::string(random.pick(demo_texts::commentTails()))});
+        }
+        versions.push_back(std::move(song));
+    }
+    return versions;
+}
+
 std::vector<Channel> makeChannels(const std::vector<Song>& songs, DemoRandom& random) {
     static constexpr std::array kSubsetSizes = {5, 8, 12, 15, 19, 20, 21, 25, 30, 40, 45};
     std::vector<Id> allIds;
@@ -141,6 +174,7 @@ CatalogueData generateCatalogue(CatalogueSize size, std::uint64_t seed) {
     DemoRandom songRandom(random.fork());
     DemoRandom channelRandom(random.fork());
     DemoRandom likeRandom(random.fork());
+    DemoRandom versionRandom(random.fork());  // drawn last, so the parts above are as they always were
 
     CatalogueData data;
     data.size = size;
@@ -153,6 +187,15 @@ CatalogueData generateCatalogue(CatalogueSize size, std::uint64_t seed) {
     shuffle(liked, likeRandom);
     liked.resize(kDemoLikeCount);
     data.demo = {std::string(kDemoPhone), std::string(kDemoPassword), kDemoUserId, std::move(liked)};
+
+    // The first channel, which holds every song, also holds every version: more than 30
+    // pages of 20, past the page cap of clients.
+    auto versions = makeVersions(data.songs, data.users, versionRandom);
+    std::vector<const Song*> byPlays;
+    for (const auto& v : versions) byPlays.push_back(&v);
+    std::stable_sort(byPlays.begin(), byPlays.end(), [](const Song* a, const Song* b) { return a->plays > b->plays; });
+    for (const Song* v : byPlays) data.channels.front().songIds.push_back(v->id);
+    for (auto& v : versions) data.songs.push_back(std::move(v));
     return data;
 }
 

@@ -20,11 +20,12 @@ std::string statsText(const CompanionStats& stats) {
 }
 
 void script(ServiceContext& context, const Request& request, Response& response) {
-    const auto what = parameter(request, param::kDo);
+    const RequestValues values(request);
+    const auto what = values.text(param::kDo);
     const auto now = context.now();
     if (what == companion::kUpdateCheck) {
         const auto offer = context.companion.updateOffer();
-        if (!offer || !versionIsNewer(offer->version, parameter(request, param::kVersion))) {
+        if (!offer || !versionIsNewer(offer->version, values.text(param::kVersion))) {
             return replyText(response, std::string(companion::kNoUpdate));
         }
         return replyText(response, offer->version + "," + offer->url + "," + offer->notes);
@@ -35,11 +36,11 @@ void script(ServiceContext& context, const Request& request, Response& response)
         return replyText(response, id);
     }
     if (what == companion::kClientStart) {
-        context.companion.clientStarted(parameter(request, param::kId), now);
+        context.companion.clientStarted(values.text(param::kId), now);
         return replyText(response, "1");
     }
     if (what == companion::kReport) {
-        return replyText(response, statsText(context.companion.report(parameter(request, param::kId), now)));
+        return replyText(response, statsText(context.companion.report(values.text(param::kId), now)));
     }
     if (what == companion::kNotice) {
         const auto notice = context.companion.notice();
@@ -54,7 +55,7 @@ void script(ServiceContext& context, const Request& request, Response& response)
 
 void songDetails(ServiceContext& context, const Request& request, Response& response) {
     // The client hides the id S as id = S - r and key = r + offset.
-    const auto a = wholeNumber(parameter(request, param::kId));
+    const auto a = wholeNumber(RequestValues(request).text(param::kId));
     const auto b = wholeNumber(requestCookie(request, cookie::kDetailsKey).value_or(""));
     std::int64_t sum = 0;
     std::int64_t songId = 0;
@@ -81,7 +82,7 @@ void addCompanionRoutes(HttpServer& companionServer, ServiceContext& context) {
     companionServer.route(
         Method::Post, path::kCompanionScript, withContext(context, script),
         Faults::Apply, [](const Request& request) {
-            return std::vector<std::string>{std::string(path::kCompanionScript) + "?do=" + parameter(request, param::kDo),
+            return std::vector<std::string>{std::string(path::kCompanionScript) + "?do=" + RequestValues(request).text(param::kDo),
                                             std::string(path::kCompanionScript)};
         });
     companionServer.route(Method::Get, path::kSongDetails, withContext(context, songDetails));

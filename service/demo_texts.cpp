@@ -66,6 +66,7 @@ constexpr std::array kAsciiDescriptions = {
     "Recorded at home; {} and short."sv,
 };
 constexpr std::array kAsciiMoods = {"cheerful"sv, "mellow"sv, "dreamy"sv, "gentle"sv};
+constexpr std::array kVersionTags = {"Live"sv, "翻唱"sv, "Remix"sv, "伴奏"sv, "现场版"sv, "Cover"sv, "加长版"sv, "Acoustic"sv};
 
 }  // namespace
 
@@ -76,6 +77,7 @@ std::span<const std::string_view> asciiTitleEnds() { return kAsciiTitleEnds; }
 std::span<const std::string_view> chineseUserNames() { return kChineseUserNames; }
 std::span<const std::string_view> asciiUserNames() { return kAsciiUserNames; }
 std::span<const std::string_view> channelNames() { return kChannelNames; }
+std::span<const std::string_view> versionTags() { return kVersionTags; }
 std::span<const std::string_view> comments() { return kComments; }
 std::span<const std::string_view> commentTails() { return kCommentTails; }
 std::span<const std::string_view> chineseDescriptions() { return kChineseDescriptions; }

@@ -14,6 +14,8 @@ namespace vamu::service::demo_texts {
 [[nodiscard]] std::span<const std::string_view> chineseUserNames();
 [[nodiscard]] std::span<const std::string_view> asciiUserNames();
 [[nodiscard]] std::span<const std::string_view> channelNames();
+// What a version of a song adds to its title: "晚风 (Live)".
+[[nodiscard]] std::span<const std::string_view> versionTags();
 [[nodiscard]] std::span<const std::string_view> comments();
 [[nodiscard]] std::span<const std::string_view> commentTails();
 // Descriptions hold "{}" where a mood word of the same language goes.

@@ -16,7 +16,8 @@ constexpr std::array kKindNames = {
     KindName{FaultKind::HtmlPage, "html"},   KindName{FaultKind::BrokenJson, "broken-json"},
     KindName{FaultKind::EmptyBody, "empty"}, KindName{FaultKind::Drop, "drop"},
     KindName{FaultKind::Oversized, "oversized"}, KindName{FaultKind::Delay, "delay"},
-    KindName{FaultKind::Status, "status"},
+    KindName{FaultKind::Status, "status"},   KindName{FaultKind::StateText, "state-text"},
+    KindName{FaultKind::StateMissing, "state-missing"},
 };
 
 // Splits "name:argument" at the first colon.

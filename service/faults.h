@@ -6,7 +6,8 @@
 //   endpoint rule   KEY=MODE[*COUNT]
 //     KEY    a request path ("/sound/hot", "/info.php", "/media/sound/"), "/vamu.php?do=xt"
 //            for one companion request, or "*" for every endpoint
-//     MODE   html | broken-json | empty | drop | oversized[:BYTES] | delay:MS | status:CODE | none
+//     MODE   html | broken-json | empty | drop | oversized[:BYTES] | delay:MS | status:CODE |
+//            state-text | state-missing | none
 //     COUNT  only the next COUNT requests; without it the rule stays until changed
 //   stream rule     SONG=MODE
 //     SONG   a song id or "all"
@@ -32,6 +33,8 @@ enum class FaultKind {
     Oversized,   // a reply of `argument` bytes
     Delay,       // `argument` milliseconds, then the real reply
     Status,      // HTTP status `argument` with a short text body
+    StateText,     // the real reply with "state" as text ("1", "0") instead of a number
+    StateMissing,  // the real reply without its "state" member
 };
 
 inline constexpr std::int64_t kDefaultOversizedBytes = 17LL << 20;  // above any reply a client accepts

@@ -1,5 +1,6 @@
 #include "http_server.h"
 
+#include "json_replies.h"
 #include "service_log.h"
 
 #include <arpa/inet.h>
@@ -229,6 +230,13 @@ void HttpServer::injectFault(const Fault& fault, const Handler& handler, const R
                 return;
             }
             handler(request, response);
+            return;
+        case FaultKind::StateText:
+        case FaultKind::StateMissing:
+            handler(request, response);
+            if (auto changed = withStateAs(response.body, fault.kind == FaultKind::StateText ? StateForm::Text : StateForm::Missing)) {
+                response.body = std::move(*changed);
+            }
             return;
         case FaultKind::Status:
             response.status = static_cast<int>(fault.argument);

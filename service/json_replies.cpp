@@ -55,6 +55,20 @@ Json refusedWithError(std::string_view message) {
     return {{member::kState, 0}, {member::kError, {{member::kMessage, message}}}};
 }
 
+std::optional<std::string> withStateAs(std::string_view body, StateForm form) {
+    auto document = Json::parse(body, nullptr, false);
+    if (document.is_discarded() || !document.is_object()) return std::nullopt;
+    const auto state = document.find(member::kState);
+    if (state == document.end()) return std::nullopt;
+    if (form == StateForm::Missing) {
+        document.erase(state);
+    } else if (!state->is_string()) {
+        // Assigning in place keeps the member first, where the service writes it.
+        *state = state->dump();
+    }
+    return jsonText(document);
+}
+
 std::string jsonText(const Json& document) { return document.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 void replyJsonText(Response& response, std::string text) {
@@ -70,15 +84,43 @@ std::string parameter(const Request& request, std::string_view name) {
     return request.get_param_value(std::string(name).c_str());
 }
 
-std::string legacyTextParameter(const Request& request, std::string_view name) {
-    return core::gb18030ToUtf8(parameter(request, name));
+RequestValues::RequestValues(const Request& request) : m_values(&request.params) {
+    if (request.method != "POST") return;
+    // The library has merged the query into the same table; only the body counts here.
+    m_values = &m_form;
+    const auto type = request.get_header_value("Content-Type");
+    if (type.starts_with("application/x-www-form-urlencoded")) httplib::detail::parse_query_text(request.body, m_form);
 }
 
-std::optional<std::int64_t> numberParameter(const Request& request, std::string_view name, std::int64_t fallback,
-                                            std::int64_t low, std::int64_t high) {
-    const std::string key(name);
-    if (!request.has_param(key.c_str())) return fallback;
-    return wholeNumber(request.get_param_value(key.c_str()), low, high);
+bool RequestValues::has(std::string_view name) const { return m_values->find(std::string(name)) != m_values->end(); }
+
+std::string RequestValues::text(std::string_view name) const {
+    const auto found = m_values->find(std::string(name));
+    return found == m_values->end() ? std::string() : found->second;
+}
+
+std::string RequestValues::legacyText(std::string_view name) const { return core::gb18030ToUtf8(text(name)); }
+
+NumberValue RequestValues::number(std::string_view name, std::int64_t low, std::int64_t high) const {
+    const auto found = m_values->find(std::string(name));
+    if (found == m_values->end()) return {name, false, std::nullopt};
+    return {name, true, wholeNumber(found->second, low, high)};
+}
+
+bool refuseBadValues(Response& response, std::initializer_list<NumberValue> values) {
+    for (const auto& value : values) {
+        if (!value.present) {
+            replyJson(response, refused(std::string(text::kMissingParameter) + ":" + std::string(value.name)), 400);
+            return true;
+        }
+    }
+    for (const auto& value : values) {
+        if (!value.value) {
+            replyBadParameter(response);
+            return true;
+        }
+    }
+    return false;
 }
 
 void replyBadParameter(Response& response) { replyJson(response, refused(text::kBadParameter), 400); }

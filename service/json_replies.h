@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,19 +39,54 @@ private:
 [[nodiscard]] Json refused(std::string_view message);
 [[nodiscard]] Json refusedWithError(std::string_view message);
 
+// How a fault rule rewrites the "state" of a reply: as text ("1", "0"), or left out.
+enum class StateForm { Text, Missing };
+// The reply text `body` with its top-level "state" rewritten; nullopt when the body is
+// not a JSON object holding a "state" (plain-text and media replies stay as they are).
+[[nodiscard]] std::optional<std::string> withStateAs(std::string_view body, StateForm form);
+
 // UTF-8 text of a document; invalid sequences in strings become U+FFFD.
 [[nodiscard]] std::string jsonText(const Json& document);
 void replyJson(Response& response, const Json& document, int status = 200);
 void replyJsonText(Response& response, std::string text);
 
-// Request values, already percent-decoded. A missing parameter gives `fallback`; one that
-// is not a whole number within [low, high] gives nullopt.
+// A request value of the admin routes, already percent-decoded; "" when missing. Tools
+// may put it in the query or the form body.
 [[nodiscard]] std::string parameter(const Request& request, std::string_view name);
-// A value the client sends as the GB18030 bytes of its text (account names, passwords,
-// codes), as UTF-8. ASCII is the same in both.
-[[nodiscard]] std::string legacyTextParameter(const Request& request, std::string_view name);
-[[nodiscard]] std::optional<std::int64_t> numberParameter(const Request& request, std::string_view name,
-                                                          std::int64_t fallback, std::int64_t low, std::int64_t high);
+
+// A whole-number value of a request, as RequestValues::number reads it.
+struct NumberValue {
+    std::string_view name;
+    bool present = false;
+    std::optional<std::int64_t> value;  // nullopt when missing or not a whole number within range
+};
+
+// The values a route of the two servers reads, already percent-decoded: a GET request's
+// query string; a POST request's form body and never its query string, as the real
+// service reads them, so a client that puts a value in the wrong place finds out.
+class RequestValues {
+public:
+    explicit RequestValues(const Request& request);
+    RequestValues(const RequestValues&) = delete;  // may point into itself
+    RequestValues& operator=(const RequestValues&) = delete;
+
+    [[nodiscard]] bool has(std::string_view name) const;
+    // "" when missing.
+    [[nodiscard]] std::string text(std::string_view name) const;
+    // A value the client sends as the GB18030 bytes of its text (account names, passwords,
+    // codes), as UTF-8. ASCII is the same in both.
+    [[nodiscard]] std::string legacyText(std::string_view name) const;
+    // A value that must be there, a whole number within [low, high].
+    [[nodiscard]] NumberValue number(std::string_view name, std::int64_t low, std::int64_t high) const;
+
+private:
+    httplib::Params m_form;  // a POST request's body
+    const httplib::Params* m_values = nullptr;
+};
+
+// When one of `values` is missing or not acceptable, answers HTTP 400 with a refusal that
+// says which ("缺少参数:page", or "参数错误") and returns true.
+[[nodiscard]] bool refuseBadValues(Response& response, std::initializer_list<NumberValue> values);
 // Answers HTTP 400 with {"state":0,"message":"参数错误"}.
 void replyBadParameter(Response& response);
 

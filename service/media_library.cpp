@@ -44,10 +44,18 @@ RgbaImage paint(PictureKind kind, std::uint64_t seed) {
 MediaLibrary::MediaLibrary(std::filesystem::path dataDirectory, const Catalogue& catalogue, StopSignal& stop)
     : m_directory(std::move(dataDirectory) / "media"), m_catalogue(catalogue), m_stop(stop) {
     for (const Song* s : catalogue.songsByPlays()) {
+        if (s->audio != 0) continue;
         auto slot = std::make_unique<Slot>();
         slot->id = s->id;
         m_slotById.emplace(s->id, slot.get());
         m_slots.push_back(std::move(slot));
+    }
+    // A version plays its original's file; one whose original has no music of its own has none.
+    for (const Song* s : catalogue.songsByPlays()) {
+        if (s->audio == 0) continue;
+        if (const auto original = m_slotById.find(s->audio); original != m_slotById.end()) {
+            m_slotById.emplace(s->id, original->second);
+        }
     }
 }
 
@@ -105,9 +113,10 @@ std::filesystem::path MediaLibrary::songPath(Id id) const { return m_directory /
 
 std::optional<SongFile> MediaLibrary::song(Id id) {
     Slot* s = slot(id);
-    const Song* record = m_catalogue.song(id);
-    if (!s || !record) return std::nullopt;
-    const auto path = songPath(id);
+    if (!s) return std::nullopt;
+    const Song* record = m_catalogue.song(s->id);  // the song whose music it is
+    if (!record) return std::nullopt;
+    const auto path = songPath(s->id);
     if (const auto size = s->size.load(); size >= 0) return SongFile{path, size};
 
     std::lock_guard lock(s->mutex);

@@ -44,13 +44,14 @@ public:
     [[nodiscard]] std::shared_ptr<const std::string> picture(PictureKind kind, Id id);
 
     // The song's MP3 file, made first if it does not exist yet (this blocks for about a
-    // second per minute of music). nullopt for an unknown song, a failure or a stop.
+    // second per minute of music); a version's is its original's. nullopt for an unknown
+    // song, a failure or a stop.
     [[nodiscard]] std::optional<SongFile> song(Id id);
 
     // Makes every missing song on `threads` background threads of low priority, hottest first.
     void startBackgroundGeneration(int threads);
 
-    // Number of songs whose files exist.
+    // Number of MP3 files that exist (one for each song with music of its own).
     [[nodiscard]] int readySongs() const { return m_readyCount.load(); }
 
 private:

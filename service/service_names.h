@@ -137,6 +137,7 @@ inline constexpr std::string_view kNoSuchSong = "歌曲不存在";
 inline constexpr std::string_view kNoSuchChannel = "频道不存在";
 inline constexpr std::string_view kNoSuchUser = "用户不存在";
 inline constexpr std::string_view kBadParameter = "参数错误";
+inline constexpr std::string_view kMissingParameter = "缺少参数";  // followed by ":" and the name
 inline constexpr std::string_view kDone = "操作成功";
 inline constexpr std::string_view kNewUserPrefix = "用户";
 }  // namespace text

@@ -26,7 +26,8 @@ catalogue generated into the data directory on first start.
   --rotate-session N          new session cookie value every N-th request (default 20; 0 never)
   --code-interval SECONDS     time between two SMS codes for one phone (default 10)
   --fault KEY=MODE[*COUNT]    endpoint fault; MODE is html, broken-json, empty, drop,
-                              oversized[:BYTES], delay:MS, status:CODE or none
+                              oversized[:BYTES], delay:MS, status:CODE, state-text
+                              ("state" sent as "1" or "0"), state-missing or none
   --stream SONG=MODE          song stream fault; SONG is an id or all, MODE is
                               throttle:BYTES_PER_S, throttle:real, stall:BYTES or none
   --throttle-streams          every song at its own byte rate (--stream all=throttle:real)

@@ -37,6 +37,9 @@ using ContextHandler = void (*)(ServiceContext&, const Request&, Response&);
 // old value of a valid session (or the session was just rotated), the reply carries
 // the current one.
 [[nodiscard]] SessionCheck checkRequestSession(ServiceContext& context, const Request& request, Response& response);
+// The reply for a request that needs a login but has none that is valid: state 0 with
+// "请先登录", or the expiry message for a session that ran out.
+void refuseSession(const SessionCheck& session, Response& response);
 
 void addCatalogueRoutes(HttpServer& api, ServiceContext& context);
 void addAccountRoutes(HttpServer& api, ServiceContext& context);

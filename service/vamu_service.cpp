@@ -28,7 +28,15 @@ std::string reachableHost(const std::string& bindAddress) {
 
 std::optional<CatalogueData> loadOrGenerate(const std::filesystem::path& directory, CatalogueSize size, std::string& error) {
     const auto file = directory / kCatalogueFile;
-    if (std::filesystem::exists(file)) {
+    const auto header = readCatalogueFileHeader(file);
+    // An older service's catalogue is made again in its size: the generator keeps the ids,
+    // titles and likes it had, so accounts, likes and MP3 files stay valid.
+    const bool outdated = header && header->format < kCatalogueFormat;
+    if (outdated) {
+        logLine("note: " + file.string() + " is from an older service; it is made again");
+        size = header->size;
+    }
+    if (!outdated && std::filesystem::exists(file)) {
         auto data = loadCatalogueFile(file, error);
         if (data && data->size != size) {
             logLine("note: " + directory.string() + " holds the " + std::string(catalogueSizeName(data->size)) +

@@ -122,10 +122,41 @@ TEST_F(ServiceDemoCatalogue, PagesHaveTheirSizesAndEndEmpty) {
 
     const Channel& all = *catalogue().channelPage(1).front();
     ASSERT_EQ(all.songIds.size(), catalogue().data().songs.size());
+    const int lastPage = static_cast<int>((all.songIds.size() + 19) / 20);
     EXPECT_EQ(catalogue().channelSongs(all, 1, 20).size(), 20u);
-    EXPECT_EQ(catalogue().channelSongs(all, 4, 20).size(), all.songIds.size() - 60);
-    EXPECT_TRUE(catalogue().channelSongs(all, 5, 20).empty());
+    EXPECT_EQ(catalogue().channelSongs(all, lastPage, 20).size(), all.songIds.size() - 20 * (lastPage - 1));
+    EXPECT_TRUE(catalogue().channelSongs(all, lastPage + 1, 20).empty());
     EXPECT_EQ(catalogue().channelSongs(all, 2, 7).front()->id, all.songIds[7]);
+}
+
+TEST_F(ServiceDemoCatalogue, VersionsFillOneChannelPastThePageCapWithTheMusicOfOriginals) {
+    const auto& data = catalogue().data();
+    const auto big = std::find_if(data.channels.begin(), data.channels.end(),
+                                  [](const Channel& c) { return c.songIds.size() > 600; });
+    ASSERT_NE(big, data.channels.end());
+    EXPECT_GT(big->songIds.size() / 20 + 1, 30u);  // the page count clients compute, above their cap
+    EXPECT_EQ(std::set<Id>(big->songIds.begin(), big->songIds.end()).size(), big->songIds.size());
+
+    std::set<std::string> titles;
+    int ownMusic = 0;
+    for (const auto& song : data.songs) {
+        EXPECT_TRUE(titles.insert(song.name).second) << song.name;
+        if (song.audio == 0) {
+            ++ownMusic;
+            continue;
+        }
+        const Song* original = catalogue().song(song.audio);
+        ASSERT_NE(original, nullptr) << song.id;
+        EXPECT_EQ(original->audio, 0) << song.id;             // one step: every MP3 is an original's
+        EXPECT_EQ(song.seconds, original->seconds) << song.id;  // its length is the music's
+        EXPECT_TRUE(song.name.starts_with(original->name + " (")) << song.name;
+        EXPECT_LT(song.plays, original->plays) << song.id;
+    }
+    EXPECT_EQ(ownMusic, kDemoSongCount);  // no further MP3 files to make
+    EXPECT_EQ(data.songs.size(), static_cast<std::size_t>(kDemoSongCount + kDemoVersionCount));
+    // Liked songs, and the hot list's lead, are originals as before there were versions.
+    for (const Id id : data.demo.likes) EXPECT_EQ(catalogue().song(id)->audio, 0);
+    for (const Song* song : catalogue().hotPage(1)) EXPECT_EQ(song->audio, 0);
 }
 
 TEST_F(ServiceDemoCatalogue, UploaderSongsAreNewestFirstAcrossPages) {
@@ -185,12 +216,21 @@ TEST(ServiceCatalogueFile, RoundTripsAndRejectsDamage) {
     EXPECT_EQ(loaded->songs[5].seed, original.songs[5].seed);
     EXPECT_EQ(loaded->songs[3].comments.back().content, original.songs[3].comments.back().content);
     EXPECT_EQ(loaded->demo.likes, original.demo.likes);
+    EXPECT_NE(loaded->songs.back().audio, 0);
+    EXPECT_EQ(loaded->songs.back().audio, original.songs.back().audio);
+    const auto header = readCatalogueFileHeader(dir / "c.json");
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->format, kCatalogueFormat);
+    EXPECT_EQ(header->size, CatalogueSize::Small);
 
     const std::pair<const char*, const char*> damaged[] = {
         {"truncated", "{\"format\":1,\"size\":\"demo\",\"users\":["},
         {"wrong types", "{\"format\":1,\"size\":\"demo\",\"users\":\"x\",\"channels\":[],\"songs\":[],\"demo\":{}}"},
         {"unknown size", "{\"format\":1,\"size\":\"huge\",\"users\":[],\"channels\":[],\"songs\":[],\"demo\":{}}"},
-        {"other format", "{\"format\":2}"},
+        {"other format", "{\"format\":3}"},
+        {"song without its music", "{\"format\":2,\"size\":\"demo\",\"users\":[],\"channels\":[],\"songs\":[{\"id\":1,"
+                                   "\"name\":\"a\",\"user\":1,\"seconds\":20,\"created\":0,\"info\":\"\",\"plays\":1,"
+                                   "\"seed\":1,\"comments\":[]}],\"demo\":{}}"},
     };
     for (const auto& [name, text] : damaged) {
         std::ofstream(dir / "bad.json") << text;
@@ -199,6 +239,14 @@ TEST(ServiceCatalogueFile, RoundTripsAndRejectsDamage) {
         EXPECT_FALSE(error.empty()) << name;
     }
     EXPECT_FALSE(loadCatalogueFile(dir / "missing.json", error));
+    // A file of the older format is recognised as such, so the service can make it again.
+    std::ofstream(dir / "old.json") << "{\"format\":1,\"size\":\"small\",\"users\":[]}";
+    const auto old = readCatalogueFileHeader(dir / "old.json");
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->format, 1);
+    EXPECT_EQ(old->size, CatalogueSize::Small);
+    std::ofstream(dir / "bad.json") << "not a catalogue";
+    EXPECT_FALSE(readCatalogueFileHeader(dir / "bad.json"));
     std::filesystem::remove_all(dir);
 }
 

@@ -185,6 +185,67 @@ TEST(ServiceAccounts, LikesPageByTwentyAndFollowLikeAndUnlike) {
     EXPECT_EQ(parsed(post(service.apiUrl("/player/likes"), "limit=20&v=9&page=1", std::string()))["state"], 0);
 }
 
+TEST(ServiceAccounts, AccountBoundEndpointsAnswerOnlyAValidSession) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    struct Case {
+        bool post;
+        std::string target;
+        std::string body;
+    };
+    const Case cases[] = {
+        {false, "/user/info", ""},
+        {false, "/sound/search?keyword=%61&page=1", ""},
+        {false, "/user/sound?user_id=10001&order=new&page=1", ""},
+        {true, "/player/likes", "limit=20&v=9&page=1"},
+        {true, "/sound/like", "type=1&v=9&sound_id=20001"},
+        {true, "/sound/like", "type=0&v=9&sound_id=20001"},
+    };
+    const auto session = loginDemo(service);
+    ASSERT_FALSE(session.empty());
+    for (const auto& c : cases) {
+        const auto url = service.apiUrl(c.target);
+        for (const std::string cookies : {"", "vamu_session=forged", "vamu_uid=10000"}) {
+            const auto refusal = parsed(c.post ? post(url, c.body, cookies) : get(url, cookies));
+            EXPECT_EQ(refusal["state"], 0) << c.target << " with '" << cookies << "'";
+            EXPECT_EQ(refusal["message"], "请先登录") << c.target;
+            EXPECT_FALSE(refusal.contains("result")) << c.target;
+        }
+        EXPECT_EQ(parsed(c.post ? post(url, c.body, session) : get(url, session))["state"], 1) << c.target;
+    }
+}
+
+TEST(ServiceAccounts, PostValuesAreReadFromTheBodyAndNeverFromTheQuery) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    // The account in the query does not log in.
+    const auto login = post(service.apiUrl("/index/login?username=" + std::string(kDemoPhone) + "&password=" +
+                                           std::string(kDemoPassword)),
+                            "act=login&app=index&device_token=0&v=9&device_type=ios");
+    EXPECT_EQ(parsed(login)["message"], "请输入账号和密码");
+    EXPECT_EQ(login.responseCookies, "");
+    const auto code = parsed(post(service.apiUrl("/index/code?phone=13900000002"), "type=0&v=9"));
+    EXPECT_EQ(code["error"]["message"], "手机号格式不正确");
+
+    const auto session = loginDemo(service);
+    const auto likes = [&](const std::string& query, const std::string& body) {
+        return parsed(post(service.apiUrl("/player/likes" + query), body, session));
+    };
+    EXPECT_EQ(likes("?limit=20&page=1", "v=9")["message"], "缺少参数:page");
+    // Where both carry a value, the body's counts: page 1 holds 20 likes, page 3 five.
+    EXPECT_EQ(likes("?page=3", "limit=20&v=9&page=1")["result"]["sounds"].size(), 20u);
+    EXPECT_EQ(likes("?page=1", "limit=20&v=9&page=3")["result"]["sounds"].size(), 5u);
+
+    const auto newest = likes("", "limit=20&v=9&page=1")["result"]["sounds"][0]["id"].get<long long>();
+    const auto unlike = parsed(post(service.apiUrl("/sound/like?type=0&sound_id=" + std::to_string(newest)), "v=9", session));
+    EXPECT_EQ(unlike["state"], 0);
+    EXPECT_EQ(likes("", "limit=20&v=9&page=1")["result"]["sounds"][0]["id"], newest);  // still liked
+
+    // The companion script reads its form body too.
+    EXPECT_EQ(post(service.companionUrl("/vamu.php?do=gx&bbh=2.36"), "").status, 400);
+    EXPECT_EQ(post(service.companionUrl("/vamu.php?do=new"), "do=gx&bbh=2.36").body, "1");
+}
+
 TEST(ServiceAccounts, StateSurvivesARestartOnTheSameDataDirectory) {
     const auto directory = std::filesystem::temp_directory_path() / ("vamu-restart-" + std::to_string(::getpid()));
     std::filesystem::remove_all(directory);

@@ -10,7 +10,10 @@ namespace {
 
 class ServiceCatalogueEndpoints : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { s_service = new TestService(); }
+    static void SetUpTestSuite() {
+        s_service = new TestService();
+        if (s_service->running()) s_session = loginDemo(*s_service);
+    }
     static void TearDownTestSuite() {
         delete s_service;
         s_service = nullptr;
@@ -18,8 +21,11 @@ protected:
     void SetUp() override { ASSERT_SERVICE_RUNNING(*s_service); }
     static const TestService& service() { return *s_service; }
     static json getJson(const std::string& pathAndQuery) { return parsed(get(service().apiUrl(pathAndQuery))); }
+    // Search and an uploader's songs answer logged-in listeners only.
+    static json getLoggedIn(const std::string& pathAndQuery) { return parsed(get(service().apiUrl(pathAndQuery), s_session)); }
 
     static inline TestService* s_service = nullptr;
+    static inline std::string s_session;
 };
 
 TEST_F(ServiceCatalogueEndpoints, ChannelsComeTenAPageUntilAnEmptyPage) {
@@ -74,6 +80,71 @@ TEST_F(ServiceCatalogueEndpoints, ChannelSongsArePagedByLimitAndCountedBySoundCo
     EXPECT_FALSE(unknown.contains("result"));
 }
 
+TEST_F(ServiceCatalogueEndpoints, ALargeChannelPassesThePageCapAndPagesPastTheEndDescribeTheChannelWithoutSongs) {
+    json big;
+    for (int page = 1; page <= 3 && big.is_null(); ++page) {
+        const auto reply = getJson("/channel/get?with_sound=0&order=hot&page=" + std::to_string(page));
+        for (const auto& channel : reply["result"]["data"]) {
+            if (channel["sound_count"].get<int>() > 600) big = channel;
+        }
+    }
+    ASSERT_FALSE(big.is_null()) << "no channel of more than 600 songs";
+    const int count = big["sound_count"];
+    const int pages = count / 20 + 1;  // as the program counts them
+    ASSERT_GT(pages, 30);
+    const auto channelPage = [&](int page) {
+        return getJson("/channel/info?limit=20&id=" + std::to_string(big["id"].get<long long>()) +
+                       "&list_order=hot&page=" + std::to_string(page));
+    };
+    EXPECT_EQ(channelPage(30)["result"]["data"]["sounds"].size(), 20u);
+    const int lastFull = count / 20;
+    EXPECT_EQ(channelPage(lastFull)["result"]["data"]["sounds"].size(), 20u);
+    EXPECT_EQ(channelPage(lastFull + 1)["result"]["data"]["sounds"].size(), static_cast<std::size_t>(count % 20));
+    for (const int page : {(count + 19) / 20 + 1, 1000, 0}) {
+        const auto reply = channelPage(page);
+        EXPECT_EQ(reply["state"], 1) << page;
+        const auto& data = reply["result"]["data"];
+        EXPECT_EQ(data["id"], big["id"]) << page;
+        EXPECT_EQ(data["name"], big["name"]) << page;
+        EXPECT_EQ(data["sound_count"], count) << page;
+        ASSERT_TRUE(data["sounds"].is_array()) << page;
+        EXPECT_TRUE(data["sounds"].empty()) << page;
+    }
+}
+
+TEST_F(ServiceCatalogueEndpoints, VersionsPlayTheMp3OfTheirOriginalWithoutAFileOfTheirOwn) {
+    // The last song of the large channel is a version, "<original title> (<tag>)".
+    const auto channel = getJson("/channel/get?with_sound=0&order=hot&page=1")["result"]["data"][0];
+    const int count = channel["sound_count"];
+    ASSERT_GT(count, 600);
+    const auto last = getJson("/channel/info?limit=20&id=" + std::to_string(channel["id"].get<long long>()) +
+                              "&list_order=hot&page=" + std::to_string((count + 19) / 20))["result"]["data"]["sounds"];
+    ASSERT_FALSE(last.empty());
+    const auto version = last.back();
+    const auto title = version["name"].get<std::string>();
+    const auto cut = title.rfind(" (");
+    ASSERT_NE(cut, std::string::npos) << title;
+    const auto found = getLoggedIn("/sound/search?keyword=" + keywordValue(title.substr(0, cut)) + "&page=1")["result"]["data"];
+    ASSERT_FALSE(found.empty());
+    const auto original = found[0];  // originals are played more than their versions
+    ASSERT_EQ(original["name"], title.substr(0, cut));
+    EXPECT_NE(original["id"], version["id"]);
+    EXPECT_NE(original["source"], version["source"]);
+    EXPECT_NE(original["pic_100"], version["pic_100"]);
+
+    net::HttpRequestArgs args;
+    args.url = version["source"];
+    const auto versionBytes = net::httpRequest(args);
+    args.url = original["source"];
+    const auto originalBytes = net::httpRequest(args);
+    ASSERT_EQ(versionBytes.status, 200);
+    ASSERT_GT(versionBytes.body.size(), 16000u);
+    EXPECT_EQ(versionBytes.body, originalBytes.body);
+    const auto folder = service().dataDirectory() / "media" / "sound";
+    EXPECT_TRUE(std::filesystem::exists(folder / (std::to_string(original["id"].get<long long>()) + ".mp3")));
+    EXPECT_FALSE(std::filesystem::exists(folder / (std::to_string(version["id"].get<long long>()) + ".mp3")));
+}
+
 TEST_F(ServiceCatalogueEndpoints, CommentsCarryWriterAndTextUpToTheLimit) {
     std::size_t most = 0;
     bool sawEmpty = false;
@@ -108,7 +179,7 @@ TEST_F(ServiceCatalogueEndpoints, SearchDecodesEveryByteEncodedKeywordsAndPagesB
     ASSERT_FALSE(ascii.empty());
     const auto finds = [&](const std::string& keyword, const std::string& wanted) {
         for (int page = 1; page < 10; ++page) {
-            const auto reply = getJson("/sound/search?keyword=" + keywordValue(keyword) + "&page=" + std::to_string(page));
+            const auto reply = getLoggedIn("/sound/search?keyword=" + keywordValue(keyword) + "&page=" + std::to_string(page));
             EXPECT_EQ(reply["state"], 1);
             const auto& data = reply["result"]["data"];
             EXPECT_LE(data.size(), 10u);
@@ -125,9 +196,9 @@ TEST_F(ServiceCatalogueEndpoints, SearchDecodesEveryByteEncodedKeywordsAndPagesB
     std::string lower = ascii;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
     EXPECT_TRUE(finds(lower, ascii));
-    EXPECT_TRUE(getJson("/sound/search?keyword=" + keywordValue("zzzz-nothing") + "&page=1")["result"]["data"].empty());
+    EXPECT_TRUE(getLoggedIn("/sound/search?keyword=" + keywordValue("zzzz-nothing") + "&page=1")["result"]["data"].empty());
 
-    const auto empty = getJson("/sound/search?keyword=&page=1");
+    const auto empty = getLoggedIn("/sound/search?keyword=&page=1");
     EXPECT_EQ(empty["state"], 0);
     EXPECT_EQ(empty["message"], "请输入搜索关键词");
 }
@@ -138,12 +209,14 @@ TEST_F(ServiceCatalogueEndpoints, UploaderSongsComeByPageUntilEmpty) {
     const auto uploader = std::to_string(details["result"]["user_id"].get<long long>());
     std::vector<std::size_t> sizes;
     for (int page = 1; page <= 4; ++page) {
-        const auto reply = getJson("/user/sound?user_id=" + uploader + "&order=new&page=" + std::to_string(page));
+        const auto reply = getLoggedIn("/user/sound?user_id=" + uploader + "&order=new&page=" + std::to_string(page));
         ASSERT_EQ(reply["state"], 1);
         sizes.push_back(reply["result"]["data"].size());
     }
     EXPECT_EQ(sizes, (std::vector<std::size_t>{10, 10, 3, 0}));
-    EXPECT_EQ(getJson("/user/sound?user_id=1&order=new&page=1")["state"], 0);
+    const auto unknown = getLoggedIn("/user/sound?user_id=1&order=new&page=1");
+    EXPECT_EQ(unknown["state"], 0);
+    EXPECT_EQ(unknown["message"], "用户不存在");
 }
 
 TEST_F(ServiceCatalogueEndpoints, PicturesArePngsOfTheirSizes) {

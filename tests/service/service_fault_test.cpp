@@ -75,6 +75,38 @@ TEST(ServiceFaults, EveryEndpointModeMisbehavesAsNamed) {
     EXPECT_NE(bad.body.find("teapot"), std::string::npos);
 }
 
+TEST(ServiceFaults, StateModesSendStateAsTextOrLeaveItOutAndKeepTheRest) {
+    TestService service({.arguments = {"--fault", "/user/info=state-text*1"}});
+    ASSERT_SERVICE_RUNNING(service);
+    // A refusal from the start-up rule: "0" as text, its message intact.
+    const auto refusal = parsed(get(service.apiUrl("/user/info")));
+    EXPECT_EQ(refusal["state"], "0");
+    EXPECT_EQ(refusal["message"], "请先登录");
+    EXPECT_EQ(parsed(get(service.apiUrl("/user/info")))["state"], 0);  // the counted rule is spent
+
+    const auto url = service.apiUrl("/channel/get?with_sound=0&order=hot&page=1");
+    const auto normal = parsed(get(url));
+    ASSERT_EQ(normal["state"], 1);
+    setFaults(service, {"/channel/get=state-text"});
+    const auto reply = get(url);
+    EXPECT_EQ(reply.body.rfind("{\"state\":\"1\",", 0), 0u) << reply.body.substr(0, 40);  // still the first member
+    auto text = parsed(reply);
+    EXPECT_EQ(text["state"], "1");
+    text["state"] = 1;
+    EXPECT_EQ(text, normal);
+
+    setFaults(service, {"/channel/get=state-missing"});
+    auto missing = parsed(get(url));
+    EXPECT_FALSE(missing.contains("state"));
+    missing["state"] = 1;
+    EXPECT_EQ(missing, normal);
+
+    // Replies that are not JSON documents with a state pass unchanged.
+    setFaults(service, {"*=state-missing"});
+    EXPECT_EQ(post(service.companionUrl("/vamu.php"), "do=gx&bbh=2.36").body, "1");
+    EXPECT_EQ(get(service.apiUrl("/admin/faults")).body, "fault *=state-missing\n");
+}
+
 TEST(ServiceFaults, StartUpRulesAndCompanionKeysApply) {
     TestService service({.arguments = {"--fault", "/vamu.php?do=xt=empty", "--fault", "/info.php=html*1"}});
     ASSERT_SERVICE_RUNNING(service);
@@ -191,12 +223,53 @@ TEST(ServiceRobustness, BadRequestsGetClearErrorsAndTheServiceCarriesOn) {
     EXPECT_EQ(get(service.apiUrl("/sound/hot?page=1&x=" + std::string(20000, 'a'))).status, 414);
     EXPECT_EQ(post(service.apiUrl("/index/login"), std::string(2 << 20, 'a')).status, 413);
     // Invalid UTF-8 and odd escapes in values are taken as bytes, never crash the service.
-    EXPECT_EQ(parsed(get(service.apiUrl("/sound/search?keyword=%FF%FE%ZZ&page=1")))["state"], 1);
+    EXPECT_EQ(parsed(get(service.apiUrl("/sound/search?keyword=%FF%FE%ZZ&page=1"), loginDemo(service)))["state"], 1);
     EXPECT_EQ(parsed(post(service.apiUrl("/index/login"), "username=%FF&password=%C0"))["state"], 0);
 
     EXPECT_EQ(rawStatusLine(service.apiPort(), "\x01\x02 garbage\r\n\r\n"), "HTTP/1.1 400 Bad Request");
     EXPECT_EQ(rawStatusLine(service.companionPort(), "GET /vamu.php HTTP/1.1\r\nHost: x\r\n\r\n"), "HTTP/1.1 404 Not Found");
     EXPECT_EQ(parsed(get(service.apiUrl("/sound/hot?page=1")))["state"], 1);
+}
+
+TEST(ServiceRobustness, MissingValuesAreRefusedWithTheirNameNotTakenAsOne) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    const auto session = loginDemo(service);
+    struct Case {
+        bool post;
+        std::string target;
+        std::string body;
+        std::string_view missing;
+    };
+    const Case cases[] = {
+        {false, "/channel/get?with_sound=0&order=hot", "", "page"},
+        {false, "/sound/hot", "", "page"},
+        {false, "/channel/info?id=101&list_order=hot&page=1", "", "limit"},
+        {false, "/channel/info?limit=20&list_order=hot&page=1", "", "id"},
+        {false, "/channel/info?limit=20&id=101&list_order=hot", "", "page"},
+        {false, "/bullet/get?limit=120", "", "sound_id"},
+        {false, "/bullet/get?sound_id=20001", "", "limit"},
+        {false, "/sound/search?keyword=%61", "", "page"},
+        {false, "/user/sound?order=new&page=1", "", "user_id"},
+        {false, "/user/sound?user_id=10001&order=new", "", "page"},
+        {true, "/player/likes", "v=9&page=1", "limit"},
+        {true, "/player/likes", "limit=20&v=9", "page"},
+        {true, "/sound/like", "type=1&v=9", "sound_id"},
+        {true, "/sound/like", "v=9&sound_id=20001", "type"},
+    };
+    for (const auto& c : cases) {
+        const auto url = service.apiUrl(c.target);
+        const auto reply = c.post ? post(url, c.body, session) : get(url, session);
+        EXPECT_EQ(reply.status, 400) << c.target << " " << c.body;
+        const auto document = parsed(reply);
+        EXPECT_EQ(document["state"], 0) << c.target << " " << c.body;
+        EXPECT_EQ(document["message"], "缺少参数:" + std::string(c.missing)) << c.target << " " << c.body;
+    }
+    // A value that is there but unusable is a different refusal.
+    EXPECT_EQ(parsed(get(service.apiUrl("/sound/hot?page=x")))["message"], "参数错误");
+    const auto noKeyword = parsed(get(service.apiUrl("/sound/search?page=1"), session));
+    EXPECT_EQ(noKeyword["state"], 0);
+    EXPECT_EQ(noKeyword["message"], "请输入搜索关键词");
 }
 
 TEST(ServiceRobustness, ManyClientsAtOnceAllGetTheirAnswers) {
