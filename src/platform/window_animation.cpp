@@ -46,9 +46,12 @@ void applyFrame(NativeWindow& window, const Running& state, double v) {
     if (fades(state.type)) window.setOpacity(v);
     const QPoint offset = slideOffset(state.type, state.geometry);
     if (!offset.isNull()) {
+        // The slide moves the window only: a size set meanwhile (a window that grows
+        // while it appears) is kept.
         const double away = 1.0 - v;
-        window.setGeometry(state.geometry.translated(static_cast<int>(std::lround(offset.x() * away)),
-                                                     static_cast<int>(std::lround(offset.y() * away))));
+        const QRect frame(state.geometry.topLeft(), window.geometry().size());
+        window.setGeometry(frame.translated(static_cast<int>(std::lround(offset.x() * away)),
+                                            static_cast<int>(std::lround(offset.y() * away))));
     }
 }
 
@@ -62,7 +65,7 @@ void finish(WindowHandle handle) {
         if (state->type != WindowAnimation::None) applyFrame(*window, *state, 1.0);
         if (!state->showing) {
             window->hide();
-            window->setGeometry(state->geometry);
+            window->setGeometry(QRect(state->geometry.topLeft(), window->geometry().size()));
             window->setOpacity(1.0);
         }
     }

@@ -215,6 +215,20 @@ TEST(NativeWindow, ShowAndHideAnimationsEndInTheirFinalState) {
     EXPECT_EQ(w.native().geometry(), rest);
 }
 
+TEST(NativeWindow, SizeSetWhileTheShowAnimationRunsIsKept) {
+    // A window that grows while it slides in (the main window when its first content
+    // arrives) must not be shrunk back by the animation's later frames.
+    Window w;
+    w.native().hide();
+    const QRect rest = w.native().geometry();
+    bool shown = false;
+    animateShow(w.handle, WindowAnimation::SlideUp, std::chrono::milliseconds(120), [&] { shown = true; });
+    waitPumping(std::chrono::milliseconds(30));
+    w.native().setGeometry(QRect(w.native().geometry().topLeft(), rest.size() + QSize(0, 60)));
+    ASSERT_TRUE(pumpUntil([&] { return shown; }));
+    EXPECT_EQ(w.native().geometry(), QRect(rest.topLeft(), rest.size() + QSize(0, 60)));
+}
+
 TEST(NativeWindow, ManualMoveFollowsTheMouseWhereTheWindowManagerCannot) {
     Window w;
     QWindow* qt = w.native().qtWindow();
