@@ -15,5 +15,9 @@ inline constexpr int kBackgroundCount = 5;
 [[nodiscard]] QImage programIcon();
 // The icon file's bytes (PNG), for controls that take encoded pictures.
 [[nodiscard]] QByteArray programIconBytes();
+// The paging tiles' pictures: a chevron on a soft disc (PNG bytes), pointing left for
+// the previous page and right for the next.
+enum class PagingArrow { Previous, Next };
+[[nodiscard]] QByteArray pagingArrowBytes(PagingArrow arrow);
 
 }  // namespace vamu::app

@@ -20,9 +20,10 @@ constexpr Row kSubline{{105, 50, 240, 30}, "颠覆你的听觉体验"};
 constexpr Row kDescription{{15, 100, 0, 165}};  // width: the group's less 20
 constexpr int kDescriptionLess = 20;
 
-NewObj* tile(Page& page, const Row& row) {
+NewObj* tile(Page& page, const Row& row, PagingArrow arrow) {
     NewObj* made = NewObj::create(page, row.place,
-                                  {.ringNormal = kWhite, .ringHot = kRingHot, .ringPressed = kWhite, .ringWidth = 2});
+                                  {.picture = pagingArrowBytes(arrow), .ringNormal = kWhite, .ringHot = kRingHot,
+                                   .ringPressed = kWhite, .ringWidth = 2});
     made->setTips(text(row));
     return made;
 }
@@ -37,9 +38,9 @@ Label* caption(Page& page, const Row& row) {
 
 Paging buildPaging(Page& page) {
     Paging paging;
-    paging.previous = tile(page, kPreviousTile);
+    paging.previous = tile(page, kPreviousTile, PagingArrow::Previous);
     paging.previous->setDisabled(true);
-    paging.next = tile(page, kNextTile);
+    paging.next = tile(page, kNextTile, PagingArrow::Next);
     paging.previousLabel = caption(page, kPreviousLabel);
     paging.nextLabel = caption(page, kNextLabel);
     return paging;
