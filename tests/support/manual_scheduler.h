@@ -27,6 +27,16 @@ public:
         return it == m_timers.end() ? std::chrono::milliseconds{} : it->second.period;
     }
 
+    // Runs the timer `name` once now, without moving the clock (a one-shot timer
+    // stops itself); false when it does not run.
+    bool fire(std::string_view name) {
+        const auto it = m_timers.find(name);
+        if (it == m_timers.end()) return false;
+        const std::function<void()> tick = it->second.tick;
+        tick();
+        return true;
+    }
+
     // Moves the clock on by `duration`, firing every timer that falls due on the way
     // (a repeating timer once per period).
     void advance(std::chrono::milliseconds duration) {
