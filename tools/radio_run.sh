@@ -7,8 +7,8 @@
 # CSV defaults to radio_run.csv. Audio goes to a private PulseAudio null sink when
 # pulseaudio is installed. The service runs on loopback with the full catalogue kept in
 # $VAMU_BUILD/bench-service. Prints a summary at the end: PSS first/last/peak and
-# growth per hour over the second half, thread and descriptor ranges, processor share,
-# songs requested, and whether the program was still alive.
+# its trend per hour over the second half, thread and descriptor ranges, processor share,
+# songs requested, and whether the program was still alive. The trend needs 10 minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/lib/session.sh
@@ -35,10 +35,6 @@ for minute in $(seq 0 "$minutes"); do
         # Sleep to the minute mark of the run, not a minute after the previous sample.
         wait=$(awk -v s="$started" -v now="$EPOCHREALTIME" -v m="$minute" 'BEGIN { w = s + 60 * m - now; print (w > 0 ? w : 0) }')
         sleep "$wait"
-        if [ $(( minute % changeEvery )) -eq 0 ] && [ "$minute" -lt "$minutes" ]; then
-            tile=$(( tile % 10 + 1 ))
-            session_click_tile "$tile"
-        fi
     fi
     if ! kill -0 "$SESSION_VAMU_PID" 2>/dev/null; then alive=no; break; fi
     songs=$(grep -c 'GET /media/sound/' "$SESSION_DIR/service.log" || true)
@@ -46,6 +42,11 @@ for minute in $(seq 0 "$minutes"); do
     printf '%d,%.1f,%s,%s,%s,%s,%s,%s,%s\n' "$minute" "$(awk -v s="$started" -v now="$EPOCHREALTIME" 'BEGIN { print now - s }')" \
         "$(pss_kib "$SESSION_VAMU_PID")" "$(thread_count "$SESSION_VAMU_PID")" "$(fd_count "$SESSION_VAMU_PID")" \
         "$(cpu_ticks "$SESSION_VAMU_PID")" "$songs" "$tile" "$title" >>"$csv"
+    # A change of channel right after a sample, so that each sample sees a settled player.
+    if [ "$minute" -gt 0 ] && [ $(( minute % changeEvery )) -eq 0 ] && [ "$minute" -lt "$minutes" ]; then
+        tile=$(( tile % 10 + 1 ))
+        session_click_tile "$tile"
+    fi
 done
 
 echo "radio run: $minutes min planned, channel change every $changeEvery min, samples in $csv, vamu alive at the end: $alive"
@@ -57,9 +58,16 @@ awk -F, -v hz="$ticksPerSecond" 'NR > 1 {
     }
     END {
         if (n < 2) { print "too few samples"; exit }
-        half = int((n + 1) / 2)
-        growth = (pss[n] - pss[half]) / 1024 / ((t[n] - t[half]) / 3600 + 1e-9)
-        printf "PSS MiB: first %.1f, last %.1f, peak %.1f; growth over the second half %+.1f MiB/h\n", pss[1] / 1024, pss[n] / 1024, peak / 1024, growth
+        printf "PSS MiB: first %.1f, last %.1f, peak %.1f", pss[1] / 1024, pss[n] / 1024, peak / 1024
+        # The trend: a least-squares slope over the second half, once there are enough
+        # samples for the song-to-song swings to even out.
+        if (n >= 11) {
+            half = int((n + 1) / 2); k = 0; sx = sy = sxx = sxy = 0
+            for (i = half; i <= n; i++) { k++; x = t[i] / 3600; y = pss[i] / 1024; sx += x; sy += y; sxx += x * x; sxy += x * y }
+            printf "; trend over the second half %+.1f MiB/h\n", (k * sxy - sx * sy) / (k * sxx - sx * sx)
+        } else {
+            printf "; too short a run for a trend\n"
+        }
         printf "threads %d..%d, open descriptors %d..%d\n", thMin, thMax, fdMin, fdMax
         printf "processor: %.2f %% of a core over %.0f s; songs requested: %d\n", 100 * (cpu[n] - cpu[1]) / hz / (t[n] - t[1]), t[n] - t[1], songs
     }' "$csv"
