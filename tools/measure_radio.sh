@@ -42,7 +42,7 @@ measure() {
 threadTicks() {
     local task
     for task in /proc/"$1"/task/*; do
-        awk -v tid="${task##*/}" '{ name = $0; sub(/^[^(]*\(/, "", name); sub(/\).*$/, "", name); gsub(/ /, "_", name)
+        awk -v tid="${task##*/}" -v pid="$1" '{ name = $0; sub(/^[^(]*\(/, "", name); sub(/\).*$/, "", name); gsub(/ /, "_", name); if (tid == pid) name = name "(UI)"
             sub(/^.*\) /, ""); print tid, name, $12 + $13 }' "$task/stat" 2>/dev/null || true
     done
 }
