@@ -1,13 +1,70 @@
 // vamu: start-up and the event loop; Program does the rest.
+#include "app/main_window.h"
 #include "app/program.h"
 #include "net/http_request.h"
 #include "platform/application.h"
+#include "platform/native_window.h"
 #include "platform/system.h"
 #include "platform/workers.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+bool environmentSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value && std::strcmp(value, "1") == 0;
+}
+
+
+// The start-up benchmark's probe (VAMU_TRACE_STARTUP=1): prints when the main window's
+// first frame went to the window system, as Unix time, so that the caller can subtract
+// the time it started the process; VAMU_EXIT_AFTER_FIRST_PRESENT=1 then ends the program.
+// The window presents while it handles its expose event; the check runs right after.
+class FirstPresentProbe final : public QObject {
+public:
+    FirstPresentProbe(vamu::platform::WindowHandle window, std::chrono::steady_clock::time_point mainEntered)
+        : m_window(window), m_mainEntered(mainEntered), m_exit(environmentSet("VAMU_EXIT_AFTER_FIRST_PRESENT")) {
+        QCoreApplication::instance()->installEventFilter(this);
+        check();  // a platform that exposes at once has presented already
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (!m_done && event->type() == QEvent::Expose) QTimer::singleShot(0, this, [this] { check(); });
+        return false;
+    }
+
+private:
+    void check() {
+        const vamu::platform::NativeWindow* native = vamu::platform::NativeWindow::find(m_window);
+        if (m_done || !native || native->presentCount() == 0) return;
+        m_done = true;
+        const auto now = std::chrono::steady_clock::now();
+        const auto unixTime = std::chrono::system_clock::now().time_since_epoch();
+        std::fprintf(stderr, "vamu: first present at %.6f s, %.1f ms after main\n",
+                     std::chrono::duration<double>(unixTime).count(),
+                     std::chrono::duration<double, std::milli>(now - m_mainEntered).count());
+        if (m_exit) QCoreApplication::exit(0);
+    }
+
+    vamu::platform::WindowHandle m_window;
+    std::chrono::steady_clock::time_point m_mainEntered;
+    bool m_exit;
+    bool m_done = false;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    const auto mainEntered = std::chrono::steady_clock::now();
     const auto application = vamu::platform::createApplication(argc, argv);
     vamu::platform::initialize();
     vamu::net::initializeHttp();  // before the first worker
@@ -22,7 +79,11 @@ int main(int argc, char** argv) {
         case vamu::app::Program::StartResult::Started:
             break;
         }
+        std::unique_ptr<FirstPresentProbe> probe;
+        if (environmentSet("VAMU_TRACE_STARTUP"))
+            probe = std::make_unique<FirstPresentProbe>(program.mainWindow().handle(), mainEntered);
         code = application->exec();
+        probe.reset();
         program.shutdown();
         // Workers stop at their next check; none may keep the process on the network.
         vamu::platform::joinWorkers(std::chrono::milliseconds(1000));

@@ -38,7 +38,7 @@ void bringWindowToFront(platform::WindowHandle handle) {
 
 }  // namespace
 
-Program::Program(ProgramOptions options) : m_options(options) {}
+Program::Program(ProgramOptions options) : m_options(std::move(options)) {}
 
 Program::~Program() { shutdown(); }
 
@@ -68,7 +68,8 @@ Program::StartResult Program::start() {
     core::writeSetting(core::setting::kWindowHandle, std::to_string(m_mainWindow->handle().value));
 
     m_engine = std::make_unique<playback::AudioEngine>();
-    m_engine->init(m_options.silentOutput ? playback::OutputChoice::Silent : playback::OutputChoice::Automatic);
+    if (m_options.makeOutput) m_engine->init(m_options.makeOutput());
+    else m_engine->init(m_options.silentOutput ? playback::OutputChoice::Silent : playback::OutputChoice::Automatic);
 
     m_scheduler = m_options.scheduler;
     if (!m_scheduler) {

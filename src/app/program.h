@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace vamu::platform {
@@ -17,6 +18,7 @@ class SingleInstance;
 }  // namespace vamu::platform
 namespace vamu::playback {
 class AudioEngine;
+class AudioOutput;
 class PlayerController;
 }  // namespace vamu::playback
 namespace vamu::catalogue {
@@ -34,6 +36,8 @@ struct ProgramOptions {
     // The sound output: the audio server when one answers (the program), or the silent
     // output that keeps real time (tests).
     bool silentOutput = false;
+    // When set, the output the engine plays into instead (the benchmarks' recording one).
+    std::function<std::unique_ptr<playback::AudioOutput>()> makeOutput;
     // The controllers' timers: none, the main window's named timers; tests give a
     // scheduler whose clock they move themselves. It must outlive the program.
     platform::Scheduler* scheduler = nullptr;
