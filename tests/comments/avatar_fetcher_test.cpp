@@ -113,15 +113,20 @@ TEST(AvatarFetcher, ANewRunStopsTheOldOneAndDropsItsLatePictures) {
     for (int song = 0; song < 10; ++song) {
         const std::string prefix = "song" + std::to_string(song) + "/";
         fetcher.start(urls(prefix, 6), record);
-        // URLs are taken in order: the fourth under way means all four workers are busy.
-        ASSERT_TRUE(test::pumpUntil([&] { return transfers.startedCount(prefix + "3") == 1; }));
+        // URLs are taken in order: the first four under way means all four workers are busy.
+        ASSERT_TRUE(test::pumpUntil([&] {
+            for (int i = 0; i < AvatarFetcher::kWorkers; ++i) {
+                if (transfers.startedCount(prefix + std::to_string(i)) != 1) return false;
+            }
+            return true;
+        }));
     }
     // The old runs' workers were told to stop and have left their transfers.
     ASSERT_TRUE(test::pumpUntil([&] {
         const std::lock_guard lock(transfers.mutex);
         return transfers.stoppedEarly.size() == 9u * AvatarFetcher::kWorkers;
     }));
-    EXPECT_EQ(transfers.running(), AvatarFetcher::kWorkers);
+    EXPECT_TRUE(test::pumpUntil([&] { return transfers.running() == AvatarFetcher::kWorkers; }));
     transfers.release();
     ASSERT_TRUE(test::pumpUntil([&] { return !fetcher.running(); }));
     ASSERT_EQ(seen.size(), 6u);
