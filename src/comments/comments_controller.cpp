@@ -67,6 +67,8 @@ void CommentsController::startComments() {
 }
 
 void CommentsController::showComments(std::vector<Comment> comments) {
+    // A page holds one song's comments: one that has some already goes first.
+    if (!m_controls.empty()) takeDown();
     if (!m_page) m_page = toolkit::Page::create(*m_strip, QRect(stripWidth() + kPageStartGap, 0, kPageWidth, kPageHeight));
     if (!m_page) return;
     m_comments = std::move(comments);
