@@ -130,14 +130,14 @@ Program::StartResult Program::start() {
     m_radio->loadChannelPage();
 
     m_commentStrip = std::make_unique<CommentStripWindow>(commentsSetting());
-    startComments();
-    startMenus();
+    createComments();
+    createMenus();
     m_mainWindow->show();
     m_nowPlaying = std::make_unique<NowPlayingWindow>(nowPlayingTopSetting(), [](int top) { storeNowPlayingTop(top); });
     return StartResult::Started;
 }
 
-void Program::startComments() {
+void Program::createComments() {
     comments::CommentsSetup setup;
     setup.strip = &m_commentStrip->host();
     setup.on = commentsSetting();
@@ -157,14 +157,19 @@ void Program::startComments() {
                                                                 std::move(hooks));
 }
 
-void Program::startMenus() {
+void Program::createMenus() {
     ShellActions actions;
-    actions.nextSong = [this] { m_player->nextSong(); };
-    actions.togglePause = [this] { m_player->togglePause(); };
+    // After the shutdown (the half second before the loop ends) the menus change nothing.
+    actions.nextSong = [this] {
+        if (!m_shutDown) m_player->nextSong();
+    };
+    actions.togglePause = [this] {
+        if (!m_shutDown) m_player->togglePause();
+    };
     actions.showMainWindow = [this] { raiseMainWindow(); };
     actions.exitProgram = [this] { exitProgram(); };
-    actions.toggleComments = [this] { return m_comments->toggleComments(); };
-    actions.commentsCaption = [this] { return m_comments->caption(); };
+    actions.toggleComments = [this] { return m_comments ? m_comments->toggleComments() : QString(); };
+    actions.commentsCaption = [this] { return m_comments ? m_comments->caption() : QString(); };
     actions.trayPresent = m_options.trayPresent;
     m_menus = std::make_unique<ProgramMenus>(*m_mainWindow, std::move(actions));
 }

@@ -80,8 +80,8 @@ public:
 
 private:
     void raiseMainWindow();
-    void startComments();
-    void startMenus();
+    void createComments();
+    void createMenus();
 
     ProgramOptions m_options;
     std::unique_ptr<platform::SingleInstance> m_instance;
