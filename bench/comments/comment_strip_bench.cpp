@@ -81,7 +81,7 @@ struct Strip {
     // A fresh page, moved until its first comments are well inside the strip.
     void freshPage() {
         controller->showComments(demoComments());
-        while (controller->page()->left() > 0) controller->tick();
+        while (controller->page()->left() > 0) controller->scrollComments();
         host.controls().flush();
     }
     toolkit::HostWindow host;
@@ -99,7 +99,7 @@ void frameWith120Comments(benchmark::State& state) {
     s.freshPage();
     const int before = s.host.nativeWindow()->presentCount();
     for (auto _ : state) {
-        s.controller->tick();
+        s.controller->scrollComments();
         s.host.controls().flush();
         if (s.controller->page()->left() + s.controller->layout().extent < kStrip.width()) {
             state.PauseTiming();  // the page runs thin: a new one, as the next song would bring
@@ -124,11 +124,11 @@ BENCHMARK(layOut120Comments)->Unit(benchmark::kMillisecond);
 void frameAfterThePageHasPassed(benchmark::State& state) {
     Strip& s = strip();
     s.controller->showComments(demoComments());
-    while (s.controller->page()->left() + s.controller->layout().extent > 0) s.controller->tick();
+    while (s.controller->page()->left() + s.controller->layout().extent > 0) s.controller->scrollComments();
     s.host.controls().flush();
     const int before = s.host.nativeWindow()->presentCount();
     for (auto _ : state) {
-        s.controller->tick();
+        s.controller->scrollComments();
         s.host.controls().flush();
     }
     state.counters["presents_per_frame"] = static_cast<double>(s.host.nativeWindow()->presentCount() - before) /

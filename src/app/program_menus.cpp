@@ -32,8 +32,8 @@ ProgramMenus::ProgramMenus(MainWindow& window, ShellActions actions)
     setupTray();
     setupSettingsMenu();
     m_window.host().bindClose([this](const toolkit::Event&) {
-        closeClicked();
-        return true;  // the window stays; closeClicked() decides what happens to it
+        closeButton();
+        return true;  // the window stays; closeButton() decides what happens to it
     });
     bindClick(m_window.captionButton(toolkit::caption::kSkin), [this] { cycleSkin(); });
 }
@@ -75,7 +75,7 @@ void ProgramMenus::setupSettingsMenu() {
     if (closeToTray == "1" || closeToTray == "0") {
         m_closeToTrayItem = m_settingsMenu.addAction(
             qText(closeToTray == "1" ? settings_caption::kCloseToTrayOn : settings_caption::kCloseToTrayOff),
-            [this] { toggleCloseToTray(); });
+            [this] { toggleExitToTray(); });
     }
     m_downloadTone = core::readSettingInt(core::setting::kDownloadSound);
     if (m_downloadTone == 1 || m_downloadTone == 0) {
@@ -103,7 +103,7 @@ void ProgramMenus::trayEvent(int code) {
 
 void ProgramMenus::removeTray() { m_tray.remove(); }
 
-void ProgramMenus::closeClicked() {
+void ProgramMenus::closeButton() {
     const std::string closeToTray = core::readSetting(core::setting::kCloseToTray);
     if (closeToTray == "0") {
         if (m_actions.exitProgram) m_actions.exitProgram();
@@ -125,7 +125,7 @@ void ProgramMenus::cycleSkin() {
     storeBackground(m_background);
 }
 
-void ProgramMenus::toggleCloseToTray() {
+void ProgramMenus::toggleExitToTray() {
     const std::string closeToTray = core::readSetting(core::setting::kCloseToTray);
     if (closeToTray != "1" && closeToTray != "0") return;
     const bool on = closeToTray == "0";

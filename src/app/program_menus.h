@@ -64,10 +64,10 @@ public:
 
     // The close button: by 最小化, "1" hides the window to the tray (minimises it while
     // no tray host shows the icon), "0" exits, anything else does nothing.
-    void closeClicked();
+    void closeButton();
     // The skin button: the next background (after 4 comes 0), written to 背景.
     void cycleSkin();
-    void toggleCloseToTray();
+    void toggleExitToTray();
     void toggleDownloadTone();
 
     // 下载提示 as read at start and switched since: 1 on, 0 off, other values leave the

@@ -104,7 +104,7 @@ void CommentsController::showComments(std::vector<Comment> comments) {
     }
     m_scroll.reset(m_page->left(), m_layout.extent);
     m_avatars.start(urls, [this](const std::string& url, const QByteArray& bytes) { avatarArrived(url, bytes); });
-    m_scheduler.startTimer(kTimer, kTickPeriod, [this] { tick(); });
+    m_scheduler.startTimer(kTimer, kTickPeriod, [this] { scrollComments(); });
 }
 
 void CommentsController::avatarArrived(const std::string& url, const QByteArray& bytes) {
@@ -115,7 +115,7 @@ void CommentsController::avatarArrived(const std::string& url, const QByteArray&
     }
 }
 
-void CommentsController::tick() {
+void CommentsController::scrollComments() {
     if (!m_page) {
         m_scheduler.stopTimer(kTimer);
         return;

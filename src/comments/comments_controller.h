@@ -70,8 +70,9 @@ public:
     // Everything stops and goes; the strip keeps its visibility (shutdown).
     void stopAll();
 
-    // One tick of "弹幕"; public so tests and the benchmark drive it.
-    void tick();
+    // One tick of "弹幕": the page moves, stands or goes by the stream; public so the
+    // benchmark drives it.
+    void scrollComments();
 
     // For tests and the benchmark: the page (null while none), its comments' controls
     // by index from 0, and the layout they follow.

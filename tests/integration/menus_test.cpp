@@ -32,7 +32,7 @@ protected:
                                                             static_cast<std::intptr_t>(code)});
         UiDriver::pump(100ms);
     }
-    void closeButton() {
+    void clickClose() {
         ASSERT_NE(window().captionButton(toolkit::caption::kClose), nullptr);
         ASSERT_TRUE(UiDriver::click(*window().captionButton(toolkit::caption::kClose)));
         UiDriver::pump(100ms);
@@ -57,7 +57,7 @@ TEST_F(MenusTest, CloseHidesToTheTrayAndATrayDoubleClickBringsItBack) {
     m_trayPresent = [] { return true; };
     start();
     EXPECT_EQ(readSetting("最小化", "1"), "1");
-    closeButton();
+    clickClose();
     EXPECT_FALSE(native().isVisible());
     EXPECT_TRUE(m_program->commentStrip().valid());  // still running, in the tray
 
@@ -69,7 +69,7 @@ TEST_F(MenusTest, CloseHidesToTheTrayAndATrayDoubleClickBringsItBack) {
     EXPECT_TRUE(native().isVisible());
 
     // "显示窗口" does what the double click does.
-    closeButton();
+    clickClose();
     ASSERT_FALSE(native().isVisible());
     ASSERT_EQ(menus().trayMenu().item(app::ProgramMenus::kTrayShowItem)->text, QStringLiteral("显示窗口"));
     choose(menus().trayMenu(), app::ProgramMenus::kTrayShowItem);
@@ -79,7 +79,7 @@ TEST_F(MenusTest, CloseHidesToTheTrayAndATrayDoubleClickBringsItBack) {
 TEST_F(MenusTest, WithoutATrayHostTheCloseButtonMinimisesInstead) {
     start();
     ASSERT_FALSE(platform::trayHostAvailable());  // the offscreen platform has none
-    closeButton();
+    clickClose();
     EXPECT_TRUE(native().isVisible());
     EXPECT_EQ(native().showState(), platform::ShowState::Minimized);
     // The menus still work.
@@ -140,7 +140,7 @@ TEST_F(MenusTest, CloseToTraySwitchWritesZeroThenOneAndOtherValuesDisableIt) {
     choose(settings, 2);
     EXPECT_EQ(readSetting("最小化"), "yes");
     EXPECT_EQ(settings.item(2)->text, QStringLiteral("退出到托盘开"));
-    closeButton();
+    clickClose();
     EXPECT_TRUE(native().isVisible());
     EXPECT_EQ(native().showState(), platform::ShowState::Normal);
 }
