@@ -213,6 +213,30 @@ TEST_F(CommentsTest, SwitchedOffNoRequestIsSentUntilSwitchedOnWhilePlaying) {
     EXPECT_FALSE(m_scheduler.timerRunning(comments::kTimer));
 }
 
+TEST_F(CommentsTest, AFailedRequestOrASongWithoutCommentsShowsNothingAndRunsNoTimer) {
+    startService({"--throttle-streams", "--fault", "/bullet/get=html*1"});
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    std::vector<CatalogueSong> songs = hotSongs();
+    const auto silent = std::find_if(songs.begin(), songs.end(), [](const auto& song) { return song.comments == 0; });
+    ASSERT_NE(silent, songs.end());
+    const CatalogueSong commented = songWithComments(10);
+
+    const auto expectNothing = [&](int requests) {
+        ASSERT_TRUE(UiDriver::pumpUntil([&] { return bulletRequests() == requests && !comments().requesting(); }, 10s));
+        UiDriver::pump(100ms);
+        EXPECT_TRUE(comments().controls().empty());
+        EXPECT_FALSE(m_scheduler.timerRunning(comments::kTimer));
+    };
+    playFor2Seconds(commented);  // the service answers with an HTML page
+    expectNothing(1);
+    playFor2Seconds(*silent);
+    expectNothing(2);
+    playFor2Seconds(commented);  // and now with its comments
+    EXPECT_TRUE(waitForComments(static_cast<std::size_t>(std::min(commented.comments, 120))));
+    EXPECT_TRUE(m_scheduler.timerRunning(comments::kTimer));
+}
+
 TEST_F(CommentsTest, AvatarsReplaceTheIconAndAFailingOneKeepsIt) {
     startService({"--throttle-streams", "--fault", "/media/avatar/=status:404*3"});
     ASSERT_TRUE(startProgram());
