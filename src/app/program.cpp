@@ -1,7 +1,7 @@
 #include "app/program.h"
 
-#include "app/comment_strip_window.h"
 #include "app/backgrounds.h"
+#include "app/comment_strip_window.h"
 #include "app/main_window.h"
 #include "app/now_playing_window.h"
 #include "app/program_menus.h"
