@@ -1,11 +1,14 @@
 #include "app/program.h"
 
+#include "app/backgrounds.h"
 #include "app/comment_strip_window.h"
 #include "app/main_window.h"
 #include "app/now_playing_window.h"
+#include "app/program_menus.h"
 #include "app/window_scheduler.h"
 #include "app/window_settings.h"
 #include "catalogue/radio_controller.h"
+#include "comments/comments_controller.h"
 #include "core/settings.h"
 #include "platform/native_window.h"
 #include "platform/single_instance.h"
@@ -13,9 +16,12 @@
 #include "playback/player_controller.h"
 #include "toolkit/toolkit.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <random>
 
 namespace vamu::app {
 namespace {
@@ -34,6 +40,28 @@ void bringWindowToFront(platform::WindowHandle handle) {
     window->show();
     window->raise();
     window->activate();
+}
+
+// The icon as the comments' avatar placeholder: encoded once at avatar size, so no
+// comment decodes and scales the full icon.
+QByteArray avatarPlaceholder() {
+    const QImage icon = programIcon().scaled(comments::kAvatarSize, comments::kAvatarSize, Qt::IgnoreAspectRatio,
+                                             Qt::SmoothTransformation);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    icon.save(&buffer, "PNG");
+    return bytes;
+}
+
+comments::StreamActivity streamActivityOf(playback::ActivityState state) {
+    switch (state) {
+    case playback::ActivityState::Playing: return comments::StreamActivity::Playing;
+    case playback::ActivityState::Stalled: return comments::StreamActivity::Stalled;
+    case playback::ActivityState::Paused: return comments::StreamActivity::Paused;
+    case playback::ActivityState::Stopped: break;
+    }
+    return comments::StreamActivity::Stopped;
 }
 
 }  // namespace
@@ -86,6 +114,9 @@ Program::StartResult Program::start() {
     playerHooks.startedWhileHidden = [this](const QString& title) {
         if (m_nowPlaying) m_nowPlaying->slideIn(title);
     };
+    playerHooks.songPlaying = [this] {
+        if (m_comments) m_comments->startComments();
+    };
     m_player = std::make_unique<playback::PlayerController>(*m_engine, m_mainWindow->playerPanel(), *m_scheduler,
                                                              titlePrefix, std::move(playerHooks));
 
@@ -99,20 +130,49 @@ Program::StartResult Program::start() {
                                                            catalogue::systemRandomSource(), std::move(radioHooks));
     m_radio->loadChannelPage();
 
-    wireCaptionButtons();
-    m_mainWindow->show();
     m_commentStrip = std::make_unique<CommentStripWindow>(commentsSetting());
+    createComments();
+    createMenus();
+    m_mainWindow->show();
     m_nowPlaying = std::make_unique<NowPlayingWindow>(nowPlayingTopSetting(), [](int top) { storeNowPlayingTop(top); });
     return StartResult::Started;
 }
 
-void Program::wireCaptionButtons() {
-    // Until the program lives in the tray, closing the main window ends the program:
-    // hiding it would leave no way back.
-    m_mainWindow->host().bindClose([this](const toolkit::Event&) {
-        exitProgram();
-        return true;
-    });
+void Program::createComments() {
+    comments::CommentsSetup setup;
+    setup.strip = &m_commentStrip->host();
+    setup.on = commentsSetting();
+    setup.placeholder = avatarPlaceholder();
+    setup.random = [engine = std::make_shared<std::mt19937>(std::random_device{}())](int lowest, int highest) {
+        return std::uniform_int_distribution<int>(lowest, highest)(*engine);
+    };
+    comments::CommentsHooks hooks;
+    hooks.streamActivity = [this] {
+        return m_player ? streamActivityOf(m_engine->isActive(m_player->stream())) : comments::StreamActivity::Stopped;
+    };
+    hooks.currentSongId = [this] { return m_player ? m_player->model().currentSongId() : std::string(); };
+    hooks.showStrip = [this](bool shown) {
+        if (m_commentStrip) m_commentStrip->setShown(shown);
+    };
+    m_comments = std::make_unique<comments::CommentsController>(std::move(setup), *m_context, *m_scheduler,
+                                                                std::move(hooks));
+}
+
+void Program::createMenus() {
+    ShellActions actions;
+    // After the shutdown (the half second before the loop ends) the menus change nothing.
+    actions.nextSong = [this] {
+        if (!m_shutDown) m_player->nextSong();
+    };
+    actions.togglePause = [this] {
+        if (!m_shutDown) m_player->togglePause();
+    };
+    actions.showMainWindow = [this] { raiseMainWindow(); };
+    actions.exitProgram = [this] { exitProgram(); };
+    actions.toggleComments = [this] { return m_comments ? m_comments->toggleComments() : QString(); };
+    actions.commentsCaption = [this] { return m_comments ? m_comments->caption() : QString(); };
+    actions.trayPresent = m_options.trayPresent;
+    m_menus = std::make_unique<ProgramMenus>(*m_mainWindow, std::move(actions));
 }
 
 void Program::raiseMainWindow() {
@@ -127,6 +187,10 @@ void Program::exitProgram() {
 void Program::shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
+    if (m_menus) m_menus->removeTray();
+    // The comments go before their strip: their page lives in it.
+    if (m_comments) m_comments->stopAll();
+    m_comments.reset();
     if (m_radio) m_radio->stopAll();
     if (m_player) m_player->stopAll();
     m_commentStrip.reset();

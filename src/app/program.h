@@ -24,12 +24,16 @@ class PlayerController;
 namespace vamu::catalogue {
 class RadioController;
 }
+namespace vamu::comments {
+class CommentsController;
+}
 
 namespace vamu::app {
 
 class CommentStripWindow;
 class MainWindow;
 class NowPlayingWindow;
+class ProgramMenus;
 class WindowScheduler;
 
 struct ProgramOptions {
@@ -41,6 +45,9 @@ struct ProgramOptions {
     // The controllers' timers: none, the main window's named timers; tests give a
     // scheduler whose clock they move themselves. It must outlive the program.
     platform::Scheduler* scheduler = nullptr;
+    // Whether a tray host shows the icon; none: the tray icon is asked. Tests that run
+    // without a tray host stand one in.
+    std::function<bool()> trayPresent;
 };
 
 class Program {
@@ -70,11 +77,14 @@ public:
     [[nodiscard]] playback::AudioEngine& engine() { return *m_engine; }
     [[nodiscard]] NowPlayingWindow& nowPlaying() { return *m_nowPlaying; }
     [[nodiscard]] CommentStripWindow& commentStrip() { return *m_commentStrip; }
+    [[nodiscard]] comments::CommentsController& comments() { return *m_comments; }
+    [[nodiscard]] ProgramMenus& menus() { return *m_menus; }
     [[nodiscard]] const net::ServiceContext& serviceContext() const { return *m_context; }
 
 private:
     void raiseMainWindow();
-    void wireCaptionButtons();
+    void createComments();
+    void createMenus();
 
     ProgramOptions m_options;
     std::unique_ptr<platform::SingleInstance> m_instance;
@@ -88,6 +98,8 @@ private:
     // Features last: destroyed first, while the windows and the engine still exist.
     std::unique_ptr<playback::PlayerController> m_player;
     std::unique_ptr<catalogue::RadioController> m_radio;
+    std::unique_ptr<comments::CommentsController> m_comments;
+    std::unique_ptr<ProgramMenus> m_menus;
     bool m_shutDown = false;
 };
 

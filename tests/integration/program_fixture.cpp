@@ -37,6 +37,7 @@ bool ProgramFixture::startProgram() {
     app::ProgramOptions options;
     options.silentOutput = true;
     options.scheduler = &m_scheduler;
+    options.trayPresent = m_trayPresent;
     m_program = std::make_unique<app::Program>(options);
     return m_program->start() == app::Program::StartResult::Started;
 }

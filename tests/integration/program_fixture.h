@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +41,8 @@ protected:
     std::filesystem::path m_home;
     std::unique_ptr<ServiceProcess> m_service;
     ManualScheduler m_scheduler;
+    // Whether a tray host shows the icon, as the program sees it; none: ask the tray.
+    std::function<bool()> m_trayPresent;
     std::unique_ptr<app::Program> m_program;
 };
 

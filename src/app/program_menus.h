@@ -1,0 +1,101 @@
+#pragma once
+// The program's life in the tray and its option switches: the tray icon (tooltip
+// "VAMU") with its menu, the settings caption button's menu with the switches 弹幕,
+// 最小化 and 下载提示, the close button (hide to the tray or quit), and the skin button
+// that cycles the five backgrounds.
+//
+// What the menus do to other features reaches them through ShellActions, which the
+// program fills. UI thread only; the main window outlives this object.
+
+#include "toolkit/popup_menu.h"
+#include "toolkit/tray_icon.h"
+
+#include <QString>
+
+#include <functional>
+#include <string_view>
+
+namespace vamu::app {
+
+class MainWindow;
+
+inline constexpr std::string_view kTrayTip = "VAMU";
+
+// The switch captions of the settings menu.
+namespace settings_caption {
+inline constexpr std::string_view kCloseToTrayOn = "退出到托盘开";
+inline constexpr std::string_view kCloseToTrayOff = "退出到托盘关";
+inline constexpr std::string_view kDownloadToneOn = "下载提示音开";
+inline constexpr std::string_view kDownloadToneOff = "下载提示音关";
+}  // namespace settings_caption
+
+struct ShellActions {
+    std::function<void()> nextSong;
+    std::function<void()> togglePause;
+    std::function<void()> showMainWindow;  // restore, show, raise
+    std::function<void()> exitProgram;
+    // The comments switch: flips it and answers the new caption.
+    std::function<QString()> toggleComments;
+    std::function<QString()> commentsCaption;
+    // Whether a tray host shows the icon now; none: ask the tray icon.
+    std::function<bool()> trayPresent;
+};
+
+class ProgramMenus {
+public:
+    // The tray menu's items, from 1.
+    static constexpr int kTrayTitleItem = 1;
+    static constexpr int kTrayNextItem = 2;
+    static constexpr int kTrayPauseItem = 3;
+    static constexpr int kTrayShowItem = 4;
+    static constexpr int kTrayExitItem = 5;
+
+    // Adds the tray icon, builds both menus and binds the caption buttons.
+    ProgramMenus(MainWindow& window, ShellActions actions);
+    ~ProgramMenus();
+    ProgramMenus(const ProgramMenus&) = delete;
+    ProgramMenus& operator=(const ProgramMenus&) = delete;
+
+    // A code of the tray icon (toolkit/tray_icon.h): 515 shows the main window, 517
+    // opens the tray menu at the cursor, 1120 puts the icon back into a new tray host.
+    void trayEvent(int code);
+    // Takes the icon out of the tray (the first step of the shutdown).
+    void removeTray();
+
+    // The close button: by 最小化, "1" hides the window to the tray (minimises it while
+    // no tray host shows the icon), "0" exits, anything else does nothing.
+    void closeButton();
+    // The skin button: the next background (after 4 comes 0), written to 背景.
+    void cycleSkin();
+    void toggleExitToTray();
+    void toggleDownloadTone();
+
+    // 下载提示 as read at start and switched since: 1 on, 0 off, other values leave the
+    // tone off and the switch out of the menu.
+    [[nodiscard]] int downloadTone() const { return m_downloadTone; }
+    [[nodiscard]] toolkit::PopupMenu& trayMenu() { return m_trayMenu; }
+    [[nodiscard]] toolkit::PopupMenu& settingsMenu() { return m_settingsMenu; }
+    [[nodiscard]] const toolkit::TrayIcon& trayIcon() const { return m_tray; }
+    // Positions of the settings menu's switches, from 1; 0 when left out.
+    [[nodiscard]] int commentsItem() const { return m_commentsItem; }
+    [[nodiscard]] int closeToTrayItem() const { return m_closeToTrayItem; }
+    [[nodiscard]] int downloadToneItem() const { return m_downloadToneItem; }
+
+private:
+    void setupTray();
+    void setupSettingsMenu();
+    [[nodiscard]] bool trayPresent() const;
+
+    MainWindow& m_window;
+    ShellActions m_actions;
+    toolkit::TrayIcon m_tray;
+    toolkit::PopupMenu m_trayMenu;
+    toolkit::PopupMenu m_settingsMenu;
+    int m_commentsItem = 0;
+    int m_closeToTrayItem = 0;
+    int m_downloadToneItem = 0;
+    int m_downloadTone = 1;
+    int m_background = 0;
+};
+
+}  // namespace vamu::app

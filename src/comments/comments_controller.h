@@ -1,0 +1,118 @@
+#pragma once
+// Bullet comments on the UI thread: the request for the playing song's comments, the
+// comment page in the comment strip (avatar, white rounded bubble, blue name, black
+// text per comment), its 30 ms movement "弹幕" while the stream plays, its removal when
+// the stream stops, the avatars as they arrive, and the comments switch 弹幕.
+//
+// The request runs in a task and the avatars in AvatarFetcher's bounded set of tasks;
+// a new song, the switch-off and stopAll() drop every late result. What the comments
+// need of the player reaches them through CommentsHooks, which the program wires.
+//
+// UI thread only. The strip's host window and the scheduler outlive the controller.
+
+#include "comments/avatar_fetcher.h"
+#include "comments/comment_layout.h"
+#include "net/service_call.h"
+#include "platform/scheduler.h"
+#include "platform/task_slot.h"
+#include "toolkit/panel_types.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vamu::comments {
+
+inline constexpr std::string_view kTimer = "弹幕";
+inline constexpr std::chrono::milliseconds kTickPeriod{30};
+inline constexpr std::string_view kCaptionOn = "点击关闭弹幕";   // shown while comments are on
+inline constexpr std::string_view kCaptionOff = "点击开启弹幕";  // shown while they are off
+
+struct CommentsHooks {
+    // The engine state of the player's current stream (Stopped when there is none).
+    std::function<StreamActivity()> streamActivity;
+    // The playing song's id (empty: none).
+    std::function<std::string()> currentSongId;
+    // Shows or hides the comment strip.
+    std::function<void(bool shown)> showStrip;
+};
+
+struct CommentsSetup {
+    panel::HostWindow* strip = nullptr;  // the comment strip's host window
+    bool on = true;                      // the switch as read from 弹幕 at start
+    QByteArray placeholder;              // picture shown until an avatar arrives (icon file bytes)
+    RandomInt random;                    // lane starts and gaps
+    AvatarFetcher::Fetch fetchAvatar;    // none: AvatarFetcher::httpFetch
+};
+
+class CommentsController {
+public:
+    CommentsController(CommentsSetup setup, net::ServiceContext context, platform::Scheduler& scheduler,
+                       CommentsHooks hooks);
+    ~CommentsController();
+    CommentsController(const CommentsController&) = delete;
+    CommentsController& operator=(const CommentsController&) = delete;
+
+    // The song has played for 2 s: take the old page down and, while comments are on,
+    // request this song's comments and lay them out.
+    void startComments();
+    // The settings menu's switch: flips it, writes 弹幕 and answers the new caption.
+    QString toggleComments();
+    [[nodiscard]] bool on() const { return m_on; }
+    [[nodiscard]] QString caption() const;
+    // Everything stops and goes; the strip keeps its visibility (shutdown).
+    void stopAll();
+
+    // One tick of "弹幕": the page moves, stands or goes by the stream; public so the
+    // benchmark drives it.
+    void scrollComments();
+
+    // For tests and the benchmark: the page (null while none), its comments' controls
+    // by index from 0, and the layout they follow.
+    struct CommentControls {
+        panel::NewObj* avatar = nullptr;
+        panel::GroupBox* bubble = nullptr;
+        panel::Label* name = nullptr;
+        panel::Label* content = nullptr;
+    };
+    [[nodiscard]] panel::Page* page() const { return m_page; }
+    [[nodiscard]] const std::vector<CommentControls>& controls() const { return m_controls; }
+    [[nodiscard]] const CommentLayout& layout() const { return m_layout; }
+    [[nodiscard]] const std::vector<Comment>& comments() const { return m_comments; }
+    [[nodiscard]] bool requesting() const { return m_request.running(); }
+    [[nodiscard]] bool fetchingAvatars() const { return m_avatars.running(); }
+    [[nodiscard]] const QByteArray& placeholder() const { return m_placeholder; }
+    // Lays out comments as a reply would have brought them (the benchmark's page).
+    void showComments(std::vector<Comment> comments);
+
+private:
+    void takeDown();
+    void avatarArrived(const std::string& url, const QByteArray& bytes);
+    [[nodiscard]] int stripWidth() const;
+
+    panel::HostWindow* m_strip = nullptr;
+    net::ServiceContext m_context;
+    platform::Scheduler& m_scheduler;
+    CommentsHooks m_hooks;
+    RandomInt m_random;
+    QByteArray m_placeholder;
+    bool m_on = true;
+
+    panel::Page* m_page = nullptr;
+    std::vector<Comment> m_comments;
+    CommentLayout m_layout;
+    std::vector<CommentControls> m_controls;
+    CommentScroll m_scroll;
+
+    platform::TaskSlot<std::optional<std::vector<Comment>>> m_request;
+    AvatarFetcher m_avatars;
+};
+
+}  // namespace vamu::comments

@@ -1,0 +1,311 @@
+// Bullet comments as a user meets them: a playing song's comments drifting across the
+// strip, standing while paused, gone at the next song, the switch 弹幕, and the avatars.
+// Each case runs the whole program against its own vamu-service.
+#include "integration/program_fixture.h"
+
+#include "app/comment_strip_window.h"
+#include "app/program_menus.h"
+#include "comments/comments_controller.h"
+#include "core/settings_keys.h"
+#include "net/http_request.h"
+#include "net/json_document.h"
+#include "playback/audio_engine.h"
+#include "playback/player_controller.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <map>
+
+namespace vamu::test {
+namespace {
+
+using namespace std::chrono_literals;
+using playback::ActivityState;
+
+struct CatalogueSong {
+    net::SongEntry entry;
+    int seconds = 0;
+    int comments = 0;
+};
+
+class CommentsTest : public ProgramFixture {
+protected:
+    playback::PlayerController& player() { return m_program->player(); }
+    comments::CommentsController& comments() { return m_program->comments(); }
+    ActivityState activity() { return m_program->engine().isActive(player().stream()); }
+
+    // The songs of the hot list's first pages, as the service describes them.
+    std::vector<CatalogueSong> hotSongs() {
+        std::vector<CatalogueSong> songs;
+        for (int page = 1; page <= 3; ++page) {
+            net::HttpRequestArgs args;
+            args.url = m_service->apiUrl("/sound/hot?page=" + std::to_string(page));
+            net::JsonDocument reply;
+            if (!reply.load(net::httpRequest(args).body)) continue;
+            for (int k = 0; k < reply.countMembers("result.data"); ++k) {
+                const std::string item = "result.data[" + std::to_string(k) + "]";
+                CatalogueSong song;
+                song.entry.source = reply.getText(item + ".source");
+                song.entry.name = reply.getText(item + ".name");
+                song.entry.id = reply.getText(item + ".id");
+                song.seconds = std::stoi(reply.getText(item + ".duration"));
+                song.comments = std::stoi(reply.getText(item + ".comment_count"));
+                songs.push_back(song);
+            }
+        }
+        return songs;
+    }
+    // The longest song with at least `minimum` comments, the most commented first.
+    CatalogueSong songWithComments(int minimum) {
+        std::vector<CatalogueSong> songs = hotSongs();
+        std::erase_if(songs, [&](const CatalogueSong& song) { return song.comments < minimum; });
+        EXPECT_FALSE(songs.empty());
+        if (songs.empty()) return {};
+        return *std::max_element(songs.begin(), songs.end(), [](const auto& a, const auto& b) {
+            return std::pair(a.seconds, a.comments) < std::pair(b.seconds, b.comments);
+        });
+    }
+    int bulletRequests() const {
+        int count = 0;
+        for (const std::string& line : m_service->logLines()) count += line.find("/bullet/get") != std::string::npos;
+        return count;
+    }
+    bool waitForPlaying(std::chrono::milliseconds deadline = 20s) {
+        return UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; },
+                                   deadline);
+    }
+    // Plays the song and lets 2 s pass on the program's clock.
+    void playFor2Seconds(const CatalogueSong& song) {
+        player().playRepeating(song.entry);
+        ASSERT_TRUE(waitForPlaying());
+        m_scheduler.advance(2000ms);
+    }
+    bool waitForComments(std::size_t count) {
+        return UiDriver::pumpUntil([&] { return comments().controls().size() == count; }, 10s);
+    }
+    bool stripShown() { return m_program->commentStrip().isShown(); }
+};
+
+TEST_F(CommentsTest, APlayingSongsCommentsDriftWhilePlayingAndStandWhilePaused) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    const CatalogueSong song = songWithComments(100);
+    player().playRepeating(song.entry);
+    ASSERT_TRUE(waitForPlaying());
+    UiDriver::pump(300ms);
+    EXPECT_EQ(bulletRequests(), 0);  // nothing asked before the song has played 2 s
+    m_scheduler.advance(1990ms);
+    UiDriver::pump(300ms);
+    EXPECT_EQ(bulletRequests(), 0);
+    m_scheduler.advance(10ms);
+    const std::size_t expected = static_cast<std::size_t>(std::min(song.comments, comments::kMaxComments));
+    ASSERT_TRUE(waitForComments(expected));
+    EXPECT_EQ(bulletRequests(), 1);
+    EXPECT_TRUE(m_service->waitForLogLine("/bullet/get?sound_id=" + song.entry.id + "&limit=120", 1s));
+    EXPECT_TRUE(stripShown());
+    EXPECT_TRUE(m_scheduler.timerRunning(comments::kTimer));
+    EXPECT_EQ(m_scheduler.period(comments::kTimer), 30ms);
+
+    // The page starts right of the strip; the first three comments take the three lanes.
+    panel::Page& page = *comments().page();
+    const int stripWidth = m_program->commentStrip().host().width();
+    EXPECT_EQ(page.left(), stripWidth + 10);
+    const auto& controls = comments().controls();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(controls[static_cast<std::size_t>(i)].avatar->top(), 10 + 40 * i);
+        EXPECT_GE(controls[static_cast<std::size_t>(i)].avatar->left(), 1);
+        EXPECT_LE(controls[static_cast<std::size_t>(i)].avatar->left(), 90);
+    }
+    EXPECT_GT(controls[3].avatar->left(), controls[0].bubble->rect().right());
+    // Each bubble is white and rounded with the blue name and the black text, sized by its texts.
+    const comments::Comment& first = comments().comments()[0];
+    EXPECT_EQ(UiDriver::text(*controls[0].name), QString::fromStdString(first.name));
+    EXPECT_EQ(UiDriver::text(*controls[0].content), QString::fromStdString(first.content));
+    EXPECT_EQ(controls[0].name->textColour(), 0xFF0088FFu);
+    EXPECT_EQ(controls[0].content->textColour(), 0xFF000000u);
+    EXPECT_EQ(controls[0].bubble->width(), comments().layout().places[0].bubbleWidth);
+    EXPECT_EQ(controls[0].content->left(), comments().layout().places[0].contentLeft);
+
+    // 2 px every tick while the stream plays.
+    ASSERT_EQ(activity(), ActivityState::Playing);
+    const int start = page.left();
+    m_scheduler.advance(30ms);
+    EXPECT_EQ(page.left(), start - 2);
+    m_scheduler.advance(300ms);
+    EXPECT_EQ(page.left(), start - 22);
+
+    // Paused: the comments stand, and move on from there after the resume.
+    player().togglePause();
+    ASSERT_EQ(activity(), ActivityState::Paused);
+    m_scheduler.advance(600ms);
+    EXPECT_EQ(page.left(), start - 22);
+    EXPECT_TRUE(stripShown());
+    player().togglePause();
+    ASSERT_TRUE(waitForPlaying(5s));
+    m_scheduler.advance(60ms);
+    EXPECT_EQ(page.left(), start - 26);
+}
+
+TEST_F(CommentsTest, TheNextSongTakesTheOldCommentsDownBeforeItsOwnAppear) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    std::vector<CatalogueSong> songs = hotSongs();
+    std::erase_if(songs, [](const CatalogueSong& song) { return song.comments < 10; });
+    ASSERT_GE(songs.size(), 2u);
+    playFor2Seconds(songs[0]);
+    ASSERT_TRUE(waitForComments(static_cast<std::size_t>(std::min(songs[0].comments, 120))));
+    const toolkit::ControlHandle oldPage = comments().page()->handle();
+    const toolkit::ControlHandle oldAvatar = comments().controls()[0].avatar->handle();
+
+    // The player frees the old stream for the next song: the next tick takes the page down.
+    player().playRepeating(songs[1].entry);
+    m_scheduler.advance(30ms);
+    EXPECT_EQ(toolkit::resolveControl(oldPage), nullptr);
+    EXPECT_EQ(toolkit::resolveControl(oldAvatar), nullptr);
+    EXPECT_TRUE(comments().controls().empty());
+    EXPECT_FALSE(stripShown());
+    EXPECT_FALSE(m_scheduler.timerRunning(comments::kTimer));
+
+    ASSERT_TRUE(waitForPlaying());
+    m_scheduler.advance(2000ms);
+    EXPECT_TRUE(stripShown());
+    ASSERT_TRUE(waitForComments(static_cast<std::size_t>(std::min(songs[1].comments, 120))));
+    EXPECT_EQ(comments().comments()[0].content.empty(), false);
+    EXPECT_EQ(bulletRequests(), 2);
+}
+
+TEST_F(CommentsTest, SwitchedOffNoRequestIsSentUntilSwitchedOnWhilePlaying) {
+    startService();
+    writeSetting("弹幕", "0");
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    EXPECT_FALSE(stripShown());
+    app::ProgramMenus& menus = m_program->menus();
+    toolkit::PopupMenu& settings = menus.settingsMenu();
+    ASSERT_EQ(menus.commentsItem(), 1);
+    EXPECT_EQ(settings.item(1)->text, QStringLiteral("点击开启弹幕"));
+
+    const CatalogueSong song = songWithComments(20);
+    playFor2Seconds(song);
+    UiDriver::pump(500ms);
+    EXPECT_EQ(bulletRequests(), 0);
+    EXPECT_EQ(comments().page(), nullptr);
+    EXPECT_FALSE(stripShown());
+
+    // On while the song plays: the comments come at once.
+    ASSERT_EQ(activity(), ActivityState::Playing);
+    settings.item(1)->handler();
+    EXPECT_EQ(settings.item(1)->text, QStringLiteral("点击关闭弹幕"));
+    EXPECT_EQ(readSetting("弹幕"), "1");
+    EXPECT_TRUE(stripShown());
+    ASSERT_TRUE(waitForComments(static_cast<std::size_t>(std::min(song.comments, 120))));
+    EXPECT_EQ(bulletRequests(), 1);
+
+    // Off again: the page and the strip go at once, and the timer with them.
+    settings.item(1)->handler();
+    EXPECT_EQ(settings.item(1)->text, QStringLiteral("点击开启弹幕"));
+    EXPECT_EQ(readSetting("弹幕"), "0");
+    EXPECT_FALSE(stripShown());
+    EXPECT_EQ(comments().page(), nullptr);
+    EXPECT_FALSE(m_scheduler.timerRunning(comments::kTimer));
+}
+
+TEST_F(CommentsTest, AFailedRequestOrASongWithoutCommentsShowsNothingAndRunsNoTimer) {
+    startService({"--throttle-streams", "--fault", "/bullet/get=html*1"});
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    std::vector<CatalogueSong> songs = hotSongs();
+    const auto silent = std::find_if(songs.begin(), songs.end(), [](const auto& song) { return song.comments == 0; });
+    ASSERT_NE(silent, songs.end());
+    const CatalogueSong commented = songWithComments(10);
+
+    const auto expectNothing = [&](int requests) {
+        ASSERT_TRUE(UiDriver::pumpUntil([&] { return bulletRequests() == requests && !comments().requesting(); }, 10s));
+        UiDriver::pump(100ms);
+        EXPECT_TRUE(comments().controls().empty());
+        EXPECT_FALSE(m_scheduler.timerRunning(comments::kTimer));
+    };
+    playFor2Seconds(commented);  // the service answers with an HTML page
+    expectNothing(1);
+    playFor2Seconds(*silent);
+    expectNothing(2);
+    playFor2Seconds(commented);  // and now with its comments
+    EXPECT_TRUE(waitForComments(static_cast<std::size_t>(std::min(commented.comments, 120))));
+    EXPECT_TRUE(m_scheduler.timerRunning(comments::kTimer));
+}
+
+TEST_F(CommentsTest, AvatarsReplaceTheIconAndAFailingOneKeepsIt) {
+    startService({"--throttle-streams", "--fault", "/media/avatar/=status:404*3"});
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    const CatalogueSong song = songWithComments(40);
+    playFor2Seconds(song);
+    ASSERT_TRUE(waitForComments(static_cast<std::size_t>(std::min(song.comments, 120))));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !comments().fetchingAvatars(); }, 15s));
+
+    // The first three avatar requests failed: the comments of those writers keep the icon;
+    // every other comment shows its writer's own picture.
+    std::map<std::string, QByteArray> fetched;
+    int placeholders = 0;
+    for (std::size_t i = 0; i < comments().controls().size(); ++i) {
+        const std::string& url = comments().comments()[i].avatarUrl;
+        const QByteArray& shown = comments().controls()[i].avatar->pictureBytes();
+        if (shown == comments().placeholder()) {
+            ++placeholders;
+            continue;
+        }
+        if (!fetched.count(url)) {
+            net::HttpRequestArgs args;
+            args.url = url;
+            const auto body = net::httpRequest(args).body;
+            fetched[url] = QByteArray(body.data(), static_cast<qsizetype>(body.size()));
+        }
+        EXPECT_EQ(shown, fetched[url]) << "comment " << i;
+    }
+    EXPECT_GE(placeholders, 3);
+    EXPECT_LT(placeholders, static_cast<int>(comments().controls().size()));
+    EXPECT_FALSE(QImage::fromData(comments().placeholder()).isNull());
+}
+
+TEST_F(CommentsTest, QuickSongChangesLeaveNoLatePictureOnTheLastSong) {
+    // Slow avatars: every song changes while its avatars are still on their way.
+    startService({"--throttle-streams", "--fault", "/media/avatar/=delay:250"});
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    std::vector<CatalogueSong> songs = hotSongs();
+    std::erase_if(songs, [](const CatalogueSong& song) { return song.comments < 8; });
+    ASSERT_GE(songs.size(), 10u);
+    for (std::size_t i = 0; i < 10; ++i) {
+        playFor2Seconds(songs[i]);
+        ASSERT_TRUE(waitForComments(static_cast<std::size_t>(std::min(songs[i].comments, 120)))) << i;
+        EXPECT_TRUE(comments().fetchingAvatars());
+    }
+    const CatalogueSong& last = songs[9];
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !comments().fetchingAvatars(); }, 30s));
+    UiDriver::pump(500ms);  // anything an old run still had on its way would land now
+    EXPECT_EQ(comments().comments().size(), static_cast<std::size_t>(std::min(last.comments, 120)));
+
+    // Every picture shown is the one at its own comment's URL.
+    net::HttpRequestArgs clear;
+    clear.url = m_service->apiUrl("/admin/faults");
+    clear.method = 1;  // POST
+    clear.body = "clear=1";
+    ASSERT_EQ(net::httpRequest(clear).status, 200);
+    std::map<std::string, QByteArray> fetched;
+    for (std::size_t i = 0; i < comments().controls().size(); ++i) {
+        const std::string& url = comments().comments()[i].avatarUrl;
+        if (!fetched.count(url)) {
+            net::HttpRequestArgs args;
+            args.url = url;
+            const auto body = net::httpRequest(args).body;
+            fetched[url] = QByteArray(body.data(), static_cast<qsizetype>(body.size()));
+        }
+        EXPECT_EQ(comments().controls()[i].avatar->pictureBytes(), fetched[url]) << "comment " << i;
+    }
+}
+
+}  // namespace
+}  // namespace vamu::test
