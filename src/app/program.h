@@ -21,6 +21,13 @@ class PlayerController;
 }  // namespace vamu::playback
 namespace vamu::catalogue {
 class RadioController;
+class SearchController;
+}  // namespace vamu::catalogue
+namespace vamu::account {
+class AccountController;
+}
+namespace vamu::library {
+class LibraryController;
 }
 
 namespace vamu::app {
@@ -63,6 +70,9 @@ public:
     [[nodiscard]] MainWindow& mainWindow() { return *m_mainWindow; }
     [[nodiscard]] playback::PlayerController& player() { return *m_player; }
     [[nodiscard]] catalogue::RadioController& radio() { return *m_radio; }
+    [[nodiscard]] catalogue::SearchController& search() { return *m_search; }
+    [[nodiscard]] account::AccountController& account() { return *m_account; }
+    [[nodiscard]] library::LibraryController& library() { return *m_library; }
     [[nodiscard]] playback::AudioEngine& engine() { return *m_engine; }
     [[nodiscard]] NowPlayingWindow& nowPlaying() { return *m_nowPlaying; }
     [[nodiscard]] CommentStripWindow& commentStrip() { return *m_commentStrip; }
@@ -71,6 +81,7 @@ public:
 private:
     void raiseMainWindow();
     void wireCaptionButtons();
+    void wireListMenus();
 
     ProgramOptions m_options;
     std::unique_ptr<platform::SingleInstance> m_instance;
@@ -84,6 +95,9 @@ private:
     // Features last: destroyed first, while the windows and the engine still exist.
     std::unique_ptr<playback::PlayerController> m_player;
     std::unique_ptr<catalogue::RadioController> m_radio;
+    std::unique_ptr<library::LibraryController> m_library;
+    std::unique_ptr<catalogue::SearchController> m_search;
+    std::unique_ptr<account::AccountController> m_account;
     bool m_shutDown = false;
 };
 
