@@ -16,6 +16,9 @@ constexpr int kEmptyPhoneWidth = 220;
 constexpr int kWrongInputWidth = 240;
 constexpr int kSuccessWidth = 180;
 constexpr int kDefaultWidth = 0;
+// Windows colour value (red 150, green 190, blue 235): the white title and the black
+// captions both read on it.
+constexpr long long kBackground = 0xEBBE96;
 
 // In window coordinates, below the caption.
 constexpr QRect kPhoneLabel{10, 35, 50, 25};
@@ -40,6 +43,7 @@ RegistrationWindow::RegistrationWindow(QPoint topLeft, net::ServiceContext conte
     window.size = QSize(kWidth, kHeight);
     toolkit::AttachOptions options;
     options.captionFlags = toolkit::caption::kTitle | toolkit::caption::kClose;
+    options.backgroundColour = kBackground;
     if (!m_host->attach(toolkit::createNativeWindow(window), options)) return;
     m_host->setTitle(qText(text::kRegistrationTitle));
     build();

@@ -3,8 +3,9 @@
 # typed and clicked as a user does (xdotool):
 #   1. account-login.png      the "我喜欢的" tab without a login: the login panel, filled in
 #   2. account-likes.png      after "登陆": the demo account's 45 likes and the search bar
-#   3. account-search.png     a search for "列车": ten results, "搜索" as their uploader
-#   4. account-sync.png       "同步" of the collection menu: the summary box
+#   3. account-sync.png       "同步" of the collection menu (a collection file of three
+#                             songs written beforehand): the summary box
+#   4. account-search.png     a search for "列车": ten results, "搜索" as their uploader
 #   5. account-register.png   the registration window of "注册账号" (after logging out)
 # Usage: tools/screenshots/account.sh [OUTPUT_DIR]   (default: screenshots/)
 # Needs a built tree (scripts/build), Xvfb, xcompmgr, xdotool and ImageMagick.
@@ -13,7 +14,10 @@ cd "$(dirname "$0")/../.."
 out=${1:-screenshots}
 mkdir -p "$out"
 work=$(mktemp -d)
-display=:$(( 90 + RANDOM % 9 ))
+# A display nobody else uses (other scripts may run at the same time).
+n=$(( 90 + RANDOM % 9 ))
+while [ -e "/tmp/.X$n-lock" ]; do n=$(( n + 1 )); done
+display=:$n
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
@@ -39,6 +43,33 @@ XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data HOME=$work build/src/app/v
 sleep 3
 window=$(xdotool search --name '^VAMU' | head -1)
 eval "$(xdotool getwindowgeometry --shell "$window")"
+# The popup menu that a right click opened: a small window other than the main one.
+menu_window() {
+  local w g
+  for w in $(xdotool search --onlyvisible --name '.*' 2>/dev/null || true); do
+    [ "$w" = "$window" ] && continue
+    g=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
+    ( eval "$g"; [ "$WIDTH" -lt 200 ] && [ "$HEIGHT" -gt 40 ] && [ "$HEIGHT" -lt 250 ] ) && echo "$w"
+  done | tail -1 || true
+}
+# The message box on screen: its "确认" sits at its bottom right.
+close_message_box() {
+  local w g
+  for w in $(xdotool search --onlyvisible --name '.*' 2>/dev/null || true); do
+    [ "$w" = "$window" ] && continue
+    g=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
+    if ( eval "$g"; [ "$WIDTH" -ge 250 ] && [ "$WIDTH" -le 330 ] && [ "$HEIGHT" -lt 200 ] ); then
+      eval "$g"
+      xdotool mousemove $((X + WIDTH - 40)) $((Y + HEIGHT - 17)) click 1
+    fi
+  done
+  return 0
+}
+# Clicks item $1 of the $2 items of the menu window $3.
+menu_item() {
+  eval "$(xdotool getwindowgeometry --shell "$3")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + 1 + (HEIGHT - 2) * (2 * $1 - 1) / (2 * $2))) click 1
+}
 # Window coordinates of the main window's controls (see app/layout_*.cpp).
 at() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep "${3:-0.5}"; }
 at 175 45            # "播放列表": the song-list view
@@ -51,41 +82,27 @@ at 190 235           # "自动登陆"
 import -window root "$out/account-login.png"
 at 140 235 3         # "登陆"
 import -window root "$out/account-likes.png"
+at 65 82             # the "我的收藏" tab
+at 100 140 0.2       # its first row
+xdotool mousemove $((X + 100)) $((Y + 140)) click 3
+sleep 1
+menu=$(menu_window)
+[ -n "$menu" ] && menu_item 2 3 "$menu"      # "同步"
+sleep 4
+import -window root "$out/account-sync.png"
+close_message_box
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+at 307 82            # back to "我喜欢的"
 at 95 118            # the search box (it empties when it takes the focus)
 xdotool type --delay 60 列车
 at 245 120 2         # "搜索"
 import -window root "$out/account-search.png"
-at 65 82             # the "我的收藏" tab
-at 100 117 0.2       # its first row
-xdotool mousemove $((X + 100)) $((Y + 117)) click 3
-sleep 1
-menu=$(xdotool search --onlyvisible --class '' 2>/dev/null | while read -r w; do
-  [ "$w" = "$window" ] && continue
-  g=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
-  eval "$g"; [ "$WIDTH" -lt 200 ] && [ "$HEIGHT" -gt 40 ] && [ "$HEIGHT" -lt 150 ] && echo "$w"
-done | tail -1)
-if [ -n "$menu" ]; then
-  eval "$(xdotool getwindowgeometry --shell "$menu")"
-  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1   # item 2 of 3: "同步"
-fi
-sleep 4
-import -window root "$out/account-sync.png"
-xdotool key Return
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$window")"
-at 307 82            # back to "我喜欢的"
 at 200 200 0.2
 xdotool mousemove $((X + 200)) $((Y + 200)) click 3
 sleep 1
-menu=$(xdotool search --onlyvisible --class '' 2>/dev/null | while read -r w; do
-  [ "$w" = "$window" ] && continue
-  g=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
-  eval "$g"; [ "$WIDTH" -lt 200 ] && [ "$HEIGHT" -gt 80 ] && [ "$HEIGHT" -lt 250 ] && echo "$w"
-done | tail -1)
-if [ -n "$menu" ]; then
-  eval "$(xdotool getwindowgeometry --shell "$menu")"
-  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT * 9 / 10)) click 1   # item 5 of 5: "注销"
-fi
+menu=$(menu_window)
+[ -n "$menu" ] && menu_item 5 5 "$menu"      # "注销"
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 at 180 260 2         # "注册账号"
