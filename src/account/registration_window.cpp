@@ -46,6 +46,13 @@ RegistrationWindow::RegistrationWindow(QPoint topLeft, net::ServiceContext conte
     options.backgroundColour = kBackground;
     if (!m_host->attach(toolkit::createNativeWindow(window), options)) return;
     m_host->setTitle(qText(text::kRegistrationTitle));
+    // Closing hides the window; its requests and countdown end with it, and the owner
+    // lets the object go at the next opening.
+    m_host->bindClose([this](const toolkit::Event&) {
+        m_closed = true;
+        stopAll();
+        return false;
+    });
     build();
     m_host->show();
 }
@@ -57,7 +64,7 @@ RegistrationWindow::~RegistrationWindow() {
 
 bool RegistrationWindow::valid() const { return m_host && m_host->nativeWindow() != nullptr && m_submit != nullptr; }
 
-bool RegistrationWindow::closed() const { return !m_host || m_host->nativeWindow() == nullptr; }
+bool RegistrationWindow::closed() const { return m_closed || !m_host || m_host->nativeWindow() == nullptr; }
 
 void RegistrationWindow::stopAll() {
     m_scheduler.stopTimer(m_timerName);

@@ -65,6 +65,7 @@ private:
     platform::Scheduler& m_scheduler;
     std::string m_timerName;
     int m_remaining = 0;  // seconds of the countdown still to show
+    bool m_closed = false;
     panel::Edit* m_phone = nullptr;
     panel::Edit* m_code = nullptr;
     panel::Edit* m_password = nullptr;

@@ -111,7 +111,7 @@ Program::StartResult Program::start() {
     accountHooks.loggedIn = [this] { m_library->refreshLikes(); };
     accountHooks.loggedOut = [this] {
         m_library->stopLikes();
-        m_search->stopAll();
+        m_search->cancel();
     };
     m_account = std::make_unique<account::AccountController>(m_mainWindow->loginPanel(), *m_context, *m_scheduler,
                                                              std::move(accountHooks));

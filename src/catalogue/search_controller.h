@@ -46,6 +46,11 @@ public:
     // Likes pages disable "下一页": likes are never paged by hand.
     void disableNextPage() { m_panel.nextPage->setDisabled(true); }
     void stopAll() { m_page.stop(); }
+    // Ends a running page (logout) and gives "搜索" back for the next login.
+    void cancel() {
+        m_page.stop();
+        m_panel.search->setDisabled(false);
+    }
 
     [[nodiscard]] int searchPage() const { return m_searchPage; }
     [[nodiscard]] bool searching() const { return m_page.running(); }

@@ -189,9 +189,29 @@ TEST_F(RegistrationTest, TheWindowAndTheChecksBeforeAnyRequest) {
     EXPECT_TRUE(UiDriver::enabled(*window.sendCode())) << "a refusal gives the button back";
     EXPECT_FALSE(UiDriver::enabled(*window.submit()));
 
-    // Each click opens a window of its own.
+    // Each click opens a window of its own; closed ones go at the next opening.
     openWindow();
     EXPECT_EQ(account().registrationWindows().size(), 2u);
+    account().registrationWindows().front()->host().close();
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return account().registrationWindows().front()->closed(); }));
+    openWindow();
+    EXPECT_EQ(account().registrationWindows().size(), 2u);
+}
+
+TEST_F(RegistrationTest, ClosingTheWindowEndsItsCountdown) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    account::RegistrationWindow& window = openWindow();
+    window.phone()->setText("13900000021");
+    ASSERT_TRUE(UiDriver::click(*window.sendCode()));
+    ASSERT_TRUE(m_messages.waitFor(1));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return UiDriver::enabled(*window.submit()); }));
+    m_scheduler.advance(1000ms);
+    EXPECT_EQ(UiDriver::text(*window.sendCode()), "9秒");
+    window.host().close();
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return window.closed(); }));
+    m_scheduler.advance(3000ms);
+    EXPECT_EQ(UiDriver::text(*window.sendCode()), "9秒") << "no tick after the close";
 }
 
 TEST_F(RegistrationTest, ARegisteredAccountWithAnAmpersandInItsPasswordLogsIn) {

@@ -136,6 +136,14 @@ TEST_F(SearchTest, OverlappingPagesLeaveTheRowsOfOneReply) {
         EXPECT_EQ(std::count(firstPage.begin(), firstPage.end(), id), 0) << "a row of page 1 among page 2";
     }
     EXPECT_EQ(column(likes(), column::kNumber).front(), "1");
+
+    // A logout while a page loads ends it and leaves "搜索" usable for the next login.
+    search().startSearch();
+    EXPECT_FALSE(UiDriver::enabled(*searchPanel().search));
+    libraryPanel().likesMenu->item(panel::likes_menu::kLogout)->handler();
+    EXPECT_FALSE(search().searching());
+    ASSERT_TRUE(loginAndWait(kDemoPhone, kDemoPassword, false, 45));
+    EXPECT_TRUE(UiDriver::enabled(*searchPanel().search));
 }
 
 TEST_F(SearchTest, ASearchEndsALikesChainSoNoLikesLandAmongTheResults) {
