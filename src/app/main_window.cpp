@@ -27,9 +27,10 @@ constexpr auto kShowAnimation = platform::WindowAnimation::SlideDown;  // type 3
 constexpr auto kCloseAnimation = platform::WindowAnimation::SlideUp;   // type 2
 constexpr std::chrono::milliseconds kAnimationTime{200};
 
-// A right click on the list opens its menu at the mouse.
-void bindMenu(ListView* list, PopupMenu* menu, platform::WindowHandle window) {
-    list->bindRightUp([menu, window](const Event&) {
+// A right click on the list opens its menu at the mouse, when its gate lets it.
+void bindMenu(ListView* list, PopupMenu* menu, platform::WindowHandle window, const std::function<bool()>* gate) {
+    list->bindRightUp([menu, window, gate](const Event&) {
+        if (*gate && !(*gate)()) return false;
         menu->popup(window);
         return false;
     });
@@ -86,6 +87,10 @@ void MainWindow::growForChannels() {
     if (m_player.panel->rect() != layout::kGrownPlayerPanel) m_player.panel->setRect(layout::kGrownPlayerPanel);
 }
 
+void MainWindow::setMenuGate(panel::SongList list, std::function<bool()> gate) {
+    m_menuGates[static_cast<std::size_t>(list)] = std::move(gate);
+}
+
 BaseControl* MainWindow::captionButton(unsigned flag) const { return m_host->captionControl(flag); }
 
 void MainWindow::build() {
@@ -99,9 +104,10 @@ void MainWindow::build() {
     fillMenu(m_menus->collection, layout::kCollectionMenu);
     fillMenu(m_menus->songs, layout::kSongMenu);
     fillMenu(m_menus->likes, layout::kLikesMenu);
-    bindMenu(lists.lists.collection, &m_menus->collection, window.windowHandle());
-    bindMenu(lists.lists.songs, &m_menus->songs, window.windowHandle());
-    bindMenu(lists.lists.likes, &m_menus->likes, window.windowHandle());
+    const auto gate = [this](panel::SongList list) { return &m_menuGates[static_cast<std::size_t>(list)]; };
+    bindMenu(lists.lists.collection, &m_menus->collection, window.windowHandle(), gate(panel::SongList::Collection));
+    bindMenu(lists.lists.songs, &m_menus->songs, window.windowHandle(), gate(panel::SongList::Songs));
+    bindMenu(lists.lists.likes, &m_menus->likes, window.windowHandle(), gate(panel::SongList::Likes));
 
     if (BaseControl* skin = window.captionControl(caption::kSkin)) skin->setTips(QString::fromUtf8(layout::kSkinTip));
     if (BaseControl* report = window.captionControl(caption::kReport)) {

@@ -23,6 +23,7 @@
 
 #include <QImage>
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -68,6 +69,9 @@ public:
     void growForChannels();
 
     void setLoggedInQuery(std::function<bool()> loggedIn) { m_loggedIn = std::move(loggedIn); }
+    // Asked before a list's menu opens on a right click: the feature sets the items'
+    // states and answers whether the menu opens at all. None: it always opens.
+    void setMenuGate(panel::SongList list, std::function<bool()> gate);
     [[nodiscard]] MainView view() const;
 
     [[nodiscard]] const playback::PlayerPanel& playerPanel() const { return m_player; }
@@ -108,6 +112,7 @@ private:
     std::unique_ptr<toolkit::HostWindow> m_host;
     std::unique_ptr<Menus> m_menus;
     std::function<bool()> m_loggedIn;
+    std::array<std::function<bool()>, 3> m_menuGates;  // by panel::SongList
     int m_background = -1;
     int m_volume = 100;
     Views m_views;

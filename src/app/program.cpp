@@ -7,8 +7,11 @@
 #include "app/program_menus.h"
 #include "app/window_scheduler.h"
 #include "app/window_settings.h"
+#include "account/account_controller.h"
 #include "catalogue/radio_controller.h"
 #include "comments/comments_controller.h"
+#include "catalogue/search_controller.h"
+#include "library/library_controller.h"
 #include "core/settings.h"
 #include "platform/native_window.h"
 #include "platform/single_instance.h"
@@ -117,8 +120,36 @@ Program::StartResult Program::start() {
     playerHooks.songPlaying = [this] {
         if (m_comments) m_comments->startComments();
     };
+    playerHooks.songStarting = [this](const net::SongEntry& song) {
+        if (m_library) m_library->setPlayingSong(song);
+    };
     m_player = std::make_unique<playback::PlayerController>(*m_engine, m_mainWindow->playerPanel(), *m_scheduler,
                                                              titlePrefix, std::move(playerHooks));
+
+    // The list panels: the collection file and the automatic login start here.
+    library::LibraryHooks libraryHooks;
+    libraryHooks.likesPageShown = [this] { m_search->disableNextPage(); };
+    m_library = std::make_unique<library::LibraryController>(m_mainWindow->libraryPanel(), *m_context, *m_scheduler,
+                                                             library::collectionPath(), std::move(libraryHooks));
+    catalogue::SearchHooks searchHooks;
+    searchHooks.resultsShown = [this] {
+        // The results take the likes list over: no likes page may land among them.
+        m_library->stopLikes();
+        m_library->setLikesMode(library::LikesMode::SearchResults);
+    };
+    m_search = std::make_unique<catalogue::SearchController>(m_mainWindow->searchPanel(), *m_context,
+                                                             std::move(searchHooks));
+    account::AccountHooks accountHooks;
+    accountHooks.loggedIn = [this] { m_library->refreshLikes(); };
+    accountHooks.loggedOut = [this] {
+        m_library->stopLikes();
+        m_search->cancel();
+    };
+    m_account = std::make_unique<account::AccountController>(m_mainWindow->loginPanel(), *m_context, *m_scheduler,
+                                                             std::move(accountHooks));
+    wireListMenus();
+    m_library->loadCollection();
+    m_account->autoLogin();
 
     catalogue::RadioHooks radioHooks;
     radioHooks.switchCatalogue = [this](int channel) { m_player->switchCatalogue(channel); };
@@ -175,6 +206,25 @@ void Program::createMenus() {
     m_menus = std::make_unique<ProgramMenus>(*m_mainWindow, std::move(actions));
 }
 
+void Program::wireListMenus() {
+    using playback::PlaySource;
+    const library::LibraryPanel& lists = m_mainWindow->libraryPanel();
+    panel::setMenuAction(*lists.collectionMenu, panel::collection_menu::kPlay,
+                         [this] { m_player->playSelectedRow(PlaySource::Collection); });
+    panel::setMenuAction(*lists.collectionMenu, panel::collection_menu::kSync, [this] { m_library->syncLikes(); });
+    panel::setMenuAction(*lists.collectionMenu, panel::collection_menu::kDelete,
+                         [this] { m_library->deleteFromCollection(); });
+    panel::setMenuAction(*lists.likesMenu, panel::likes_menu::kCollect, [this] { m_library->collectFromLikes(); });
+    panel::setMenuAction(*lists.likesMenu, panel::likes_menu::kReload, [this] { m_library->refreshLikes(); });
+    panel::setMenuAction(*lists.likesMenu, panel::likes_menu::kDelete, [this] { m_library->unlike(); });
+    panel::setMenuAction(*lists.likesMenu, panel::likes_menu::kSync, [this] { m_library->syncLikes(); });
+    panel::setMenuAction(*lists.likesMenu, panel::likes_menu::kLogout, [this] { m_account->logout(); });
+    panel::setMenuAction(*m_mainWindow->radioPanel().songMenu, panel::song_menu::kCollect,
+                         [this] { m_library->collectFromSongList(); });
+    m_mainWindow->setMenuGate(panel::SongList::Collection, [this] { return m_library->prepareCollectionMenu(); });
+    m_mainWindow->setMenuGate(panel::SongList::Likes, [this] { return m_library->prepareLikesMenu(); });
+}
+
 void Program::raiseMainWindow() {
     if (m_mainWindow) bringWindowToFront(m_mainWindow->handle());
 }
@@ -191,6 +241,9 @@ void Program::shutdown() {
     // The comments go before their strip: their page lives in it.
     if (m_comments) m_comments->stopAll();
     m_comments.reset();
+    if (m_account) m_account->stopAll();
+    if (m_search) m_search->stopAll();
+    if (m_library) m_library->stopAll();
     if (m_radio) m_radio->stopAll();
     if (m_player) m_player->stopAll();
     m_commentStrip.reset();

@@ -23,6 +23,13 @@ class PlayerController;
 }  // namespace vamu::playback
 namespace vamu::catalogue {
 class RadioController;
+class SearchController;
+}  // namespace vamu::catalogue
+namespace vamu::account {
+class AccountController;
+}
+namespace vamu::library {
+class LibraryController;
 }
 namespace vamu::comments {
 class CommentsController;
@@ -74,6 +81,9 @@ public:
     [[nodiscard]] MainWindow& mainWindow() { return *m_mainWindow; }
     [[nodiscard]] playback::PlayerController& player() { return *m_player; }
     [[nodiscard]] catalogue::RadioController& radio() { return *m_radio; }
+    [[nodiscard]] catalogue::SearchController& search() { return *m_search; }
+    [[nodiscard]] account::AccountController& account() { return *m_account; }
+    [[nodiscard]] library::LibraryController& library() { return *m_library; }
     [[nodiscard]] playback::AudioEngine& engine() { return *m_engine; }
     [[nodiscard]] NowPlayingWindow& nowPlaying() { return *m_nowPlaying; }
     [[nodiscard]] CommentStripWindow& commentStrip() { return *m_commentStrip; }
@@ -85,6 +95,7 @@ private:
     void raiseMainWindow();
     void createComments();
     void createMenus();
+    void wireListMenus();
 
     ProgramOptions m_options;
     std::unique_ptr<platform::SingleInstance> m_instance;
@@ -100,6 +111,9 @@ private:
     std::unique_ptr<catalogue::RadioController> m_radio;
     std::unique_ptr<comments::CommentsController> m_comments;
     std::unique_ptr<ProgramMenus> m_menus;
+    std::unique_ptr<library::LibraryController> m_library;
+    std::unique_ptr<catalogue::SearchController> m_search;
+    std::unique_ptr<account::AccountController> m_account;
     bool m_shutDown = false;
 };
 

@@ -1,0 +1,94 @@
+#include "catalogue/search_controller.h"
+
+#include "toolkit/message_box.h"
+
+namespace vamu::catalogue {
+namespace {
+
+namespace column = panel::song_column;
+constexpr std::string_view kSearchUploader = "搜索";
+
+QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+}  // namespace
+
+SearchController::SearchController(const SearchPanel& panel, net::ServiceContext context, SearchHooks hooks)
+    : m_panel(panel), m_context(std::move(context)), m_hooks(std::move(hooks)) {
+    m_panel.search->bindClick([this](const toolkit::Event&) {
+        startSearch();
+        return false;
+    });
+    m_panel.nextPage->bindClick([this](const toolkit::Event&) {
+        nextSearchPage();
+        return false;
+    });
+}
+
+SearchController::~SearchController() { stopAll(); }
+
+void SearchController::startSearch() {
+    m_searchPage = 1;
+    searchPage();
+}
+
+void SearchController::nextSearchPage() {
+    ++m_searchPage;
+    searchPage();
+}
+
+void SearchController::searchPage() {
+    m_panel.search->setDisabled(true);
+    const std::string keyword = m_panel.keyword->text().toStdString();
+    const int page = m_searchPage;
+    m_page.start(
+        [context = m_context, keyword, page](std::stop_token stop) {
+            net::ServiceReply reply = net::callService(
+                context, net::endpoint::kSearch, {net::ParamValue::keyword(keyword), net::ParamValue::number(page)}, stop);
+            SearchResult result;
+            result.outcome = reply.outcome;
+            result.refusalText = std::move(reply.refusalText);
+            if (reply.outcome == net::ServiceOutcome::Succeeded && reply.document) {
+                result.count = reply.document->countMembers("result.data");
+                result.songs = net::readSongEntries(*reply.document, "result.data");
+            }
+            return result;
+        },
+        [this](SearchResult result) { pageArrived(std::move(result)); });
+}
+
+void SearchController::pageArrived(SearchResult result) {
+    m_panel.search->setDisabled(false);
+    switch (result.outcome) {
+    case net::ServiceOutcome::TransportFailed:
+    case net::ServiceOutcome::Cancelled:
+    case net::ServiceOutcome::Unparsable:
+        return;  // the list keeps its rows and its mode
+    case net::ServiceOutcome::UnknownState:
+        if (m_hooks.resultsShown) m_hooks.resultsShown();
+        return;
+    case net::ServiceOutcome::Refused: {
+        if (m_hooks.resultsShown) m_hooks.resultsShown();
+        m_panel.nextPage->setDisabled(true);
+        toolkit::MessageBoxOptions options;
+        options.title = qText(net::kTitleNotice);
+        options.icon = toolkit::message_icon::kInformation;
+        options.width = kRefusalWidth;
+        toolkit::messageBox(m_panel.results->hostWindowHandle(), qText(result.refusalText), options);
+        return;
+    }
+    case net::ServiceOutcome::Succeeded: break;
+    }
+    if (m_hooks.resultsShown) m_hooks.resultsShown();
+    panel::ListView& list = *m_panel.results;
+    list.clear();
+    m_panel.nextPage->setDisabled(result.count < kPageSize);
+    for (const net::SongEntry& song : result.songs) {
+        const int row = list.insertRow(0, qText(song.source));
+        list.setCellText(row, column::kNumber, QString::number(row));
+        list.setCellText(row, column::kTitle, qText(song.name));
+        list.setCellText(row, column::kUploader, qText(kSearchUploader));
+        list.setCellText(row, column::kId, qText(song.id));
+    }
+}
+
+}  // namespace vamu::catalogue

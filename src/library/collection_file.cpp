@@ -1,0 +1,137 @@
+#include "library/collection_file.h"
+
+#include "core/text_encoding.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace vamu::library {
+namespace {
+
+// The file is small; anything beyond this is not a collection written by the program.
+constexpr std::uintmax_t kMaxFileBytes = 64u * 1024u * 1024u;
+
+std::vector<std::string_view> splitPieces(std::string_view line) {
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t at = line.find(kSeparator, start);
+        if (at == std::string_view::npos) {
+            pieces.push_back(line.substr(start));
+            return pieces;
+        }
+        pieces.push_back(line.substr(start, at - start));
+        start = at + kSeparator.size();
+    }
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+void syncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::filesystem::path collectionPath() {
+    std::filesystem::path base;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
+        base = xdg;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
+        base = std::filesystem::path(home) / ".local" / "share";
+    } else {
+        base = "/tmp";
+    }
+    return base / "vamu" / std::string(kCollectionFileName);
+}
+
+std::vector<CollectionRow> parseCollection(std::string_view bytes) {
+    const std::string text = core::gb18030ToUtf8(bytes);
+    std::vector<CollectionRow> rows;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const auto pieces = splitPieces(line);
+        if (pieces.size() < 4) continue;
+        rows.push_back({std::string(pieces[0]), std::string(pieces[1]), std::string(pieces[2]), std::string(pieces[3])});
+    }
+    return rows;
+}
+
+std::string formatCollection(const std::vector<CollectionRow>& rows) {
+    std::string text;
+    for (const CollectionRow& row : rows) {
+        text += row.source;
+        text += kSeparator;
+        text += row.name;
+        text += kSeparator;
+        text += row.uploader;
+        text += kSeparator;
+        text += row.id;
+        text += "\r\n";
+    }
+    return core::utf8ToGb18030(text);
+}
+
+std::optional<std::vector<CollectionRow>> loadCollection(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error || size > kMaxFileBytes) return std::nullopt;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return parseCollection(bytes);
+}
+
+bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    const std::filesystem::path folder = path.parent_path();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(pattern.c_str(), path.c_str()) != 0) {
+        ::unlink(pattern.c_str());
+        return false;
+    }
+    syncFolder(folder);
+    return true;
+}
+
+CollectionStore::SaveResult CollectionStore::save(const std::vector<CollectionRow>& rows, std::uint64_t change) {
+    const std::lock_guard lock(m_mutex);
+    if (change < m_written) return SaveResult::Superseded;
+    m_written = change;
+    if (rows.empty()) {
+        std::error_code error;
+        std::filesystem::remove(m_path, error);
+        if (error) return SaveResult::Failed;
+        syncFolder(m_path.parent_path());
+        return SaveResult::Removed;
+    }
+    return replaceFileAtomically(m_path, formatCollection(rows)) ? SaveResult::Written : SaveResult::Failed;
+}
+
+}  // namespace vamu::library
