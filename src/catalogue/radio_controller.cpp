@@ -37,14 +37,8 @@ std::optional<net::JsonDocument> fetchJson(const std::string& url, std::stop_tok
 }
 
 QByteArray fetchPicture(const std::string& url, std::stop_token stop) {
-    if (url.empty()) return {};
-    net::HttpRequestArgs args;
-    args.url = url;
-    args.stop = std::move(stop);
-    args.maxBodyBytes = net::kMaxPictureReplyBytes;
-    const net::HttpReply reply = net::httpRequest(args);
-    if (reply.outcome != net::HttpOutcome::Completed || reply.status != 200) return {};
-    return QByteArray(reply.body.data(), static_cast<qsizetype>(reply.body.size()));
+    const std::string bytes = net::fetchPicture(url, std::move(stop));
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 QRect tileRect(int index) {  // index from 0

@@ -66,13 +66,8 @@ bool AvatarFetcher::running() const {
 }
 
 QByteArray AvatarFetcher::httpFetch(const std::string& url, std::stop_token stop) {
-    net::HttpRequestArgs args;
-    args.url = url;
-    args.stop = std::move(stop);
-    args.maxBodyBytes = net::kMaxPictureReplyBytes;
-    const net::HttpReply reply = net::httpRequest(args);
-    if (reply.outcome != net::HttpOutcome::Completed || reply.status != 200) return {};
-    return QByteArray(reply.body.data(), static_cast<qsizetype>(reply.body.size()));
+    const std::string bytes = net::fetchPicture(url, std::move(stop));
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 }  // namespace vamu::comments

@@ -276,4 +276,15 @@ HttpReply httpRequest(const HttpRequestArgs& args) {
     return reply;
 }
 
+std::string fetchPicture(const std::string& url, std::stop_token stop) {
+    if (url.empty()) return {};
+    HttpRequestArgs args;
+    args.url = url;
+    args.stop = std::move(stop);
+    args.maxBodyBytes = kMaxPictureReplyBytes;
+    HttpReply reply = httpRequest(args);
+    if (reply.outcome != HttpOutcome::Completed || reply.status != 200) return {};
+    return std::move(reply.body);
+}
+
 }  // namespace vamu::net

@@ -82,6 +82,10 @@ bool initializeHttp();
 // Re-entrant: any number of threads may call it at once.
 [[nodiscard]] HttpReply httpRequest(const HttpRequestArgs& args);
 
+// A picture by GET (covers, channel tiles, avatars): its bytes, capped at
+// kMaxPictureReplyBytes; empty when the exchange failed or the status was not 200.
+[[nodiscard]] std::string fetchPicture(const std::string& url, std::stop_token stop = {});
+
 // Merges the cookies of a reply into a held cookie text: new pairs first, then the old
 // pairs whose names the new text does not carry; pairs valued "deleted", empty pairs and
 // exact duplicates are dropped; ASCII and full-width spaces are removed.
