@@ -6,10 +6,14 @@
 // UI thread only. main() makes one; tests make one per case on the offscreen platform.
 
 #include "net/service_call.h"
+#include "toolkit/message_request.h"
 
 #include <QString>
 
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace vamu::platform {
 class Scheduler;
@@ -20,7 +24,14 @@ class AudioEngine;
 class PlayerController;
 }  // namespace vamu::playback
 namespace vamu::catalogue {
+class DetailsController;
 class RadioController;
+}  // namespace vamu::catalogue
+namespace vamu::library {
+class DownloadController;
+}
+namespace vamu::companion {
+class CompanionController;
 }
 
 namespace vamu::app {
@@ -37,6 +48,15 @@ struct ProgramOptions {
     // The controllers' timers: none, the main window's named timers; tests give a
     // scheduler whose clock they move themselves. It must outlive the program.
     platform::Scheduler* scheduler = nullptr;
+    // The features' message boxes: the skinned box owned by the main window, or what
+    // tests give to see and answer them.
+    toolkit::MessageFunction messages;
+    // How an update's address is opened: the desktop's default handler, or the tests'.
+    std::function<void(const std::string& address)> openAddress;
+    // The companion report's interval (tests shorten it).
+    std::chrono::milliseconds heartbeat{120000};
+    // The desktop launcher at the first start of a version (tests of other features skip it).
+    bool firstRunLauncher = true;
 };
 
 class Program {
@@ -66,11 +86,19 @@ public:
     [[nodiscard]] playback::AudioEngine& engine() { return *m_engine; }
     [[nodiscard]] NowPlayingWindow& nowPlaying() { return *m_nowPlaying; }
     [[nodiscard]] CommentStripWindow& commentStrip() { return *m_commentStrip; }
+    [[nodiscard]] catalogue::DetailsController& details() { return *m_details; }
+    [[nodiscard]] library::DownloadController& download() { return *m_download; }
+    [[nodiscard]] companion::CompanionController& companion() { return *m_companion; }
     [[nodiscard]] const net::ServiceContext& serviceContext() const { return *m_context; }
+    [[nodiscard]] bool shutDown() const { return m_shutDown; }
 
 private:
     void raiseMainWindow();
     void wireCaptionButtons();
+    void startDetails(const QString& titlePrefix);
+    void startDownload();
+    void startCompanion();
+    int showMessage(const toolkit::MessageRequest& request);
 
     ProgramOptions m_options;
     std::unique_ptr<platform::SingleInstance> m_instance;
@@ -84,6 +112,9 @@ private:
     // Features last: destroyed first, while the windows and the engine still exist.
     std::unique_ptr<playback::PlayerController> m_player;
     std::unique_ptr<catalogue::RadioController> m_radio;
+    std::unique_ptr<catalogue::DetailsController> m_details;
+    std::unique_ptr<library::DownloadController> m_download;
+    std::unique_ptr<companion::CompanionController> m_companion;
     bool m_shutDown = false;
 };
 
