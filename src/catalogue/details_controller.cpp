@@ -218,7 +218,7 @@ void DetailsController::loadUploaderPage() {
         [context = m_context, userId = m_uploaderId, page = m_uploaderPage](std::stop_token stop)
             -> std::optional<std::vector<net::SongEntry>> {
             const net::ServiceReply reply = net::callService(
-                context, net::kUploaderSongs, {net::ParamValue::number(userId), net::ParamValue::number(page)}, stop);
+                context, net::endpoint::kUploaderSongs, {net::ParamValue::number(userId), net::ParamValue::number(page)}, stop);
             if (reply.outcome != net::ServiceOutcome::Succeeded || !reply.document) return std::nullopt;
             return net::readSongEntries(*reply.document, "result.data");
         },
