@@ -29,7 +29,7 @@ protected:
         ASSERT_NE(m_program->radio().tileControl(1), nullptr);
         ASSERT_TRUE(UiDriver::click(*m_program->radio().tileControl(1)));
         ASSERT_TRUE(UiDriver::pumpUntil(
-            [&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 20s));
+            [&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 40s));
     }
     catalogue::SongDetails detailsOf(const std::string& id) {
         const auto found = catalogue::fetchSongDetails(m_service->companionHost(), std::stoll(id), 1, {});
@@ -58,29 +58,29 @@ TEST_F(DetailsTest, ThePlayingSongsDetailsFillTheDetailLineAndTheDescription) {
     const catalogue::SongDetails expected = detailsOf(player().model().currentSongId());
     ASSERT_FALSE(expected.info.empty());
     // The service answers the id the hidden pair adds up to; another song's text would differ.
-    ASSERT_TRUE(UiDriver::pumpUntil([&] { return showsDetailsOf(expected); }, 10s))
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return showsDetailsOf(expected); }, 30s))
         << UiDriver::text(*panel().subtitle).toStdString();
     EXPECT_EQ(panel().subtitle->tips().toStdString(), expected.uploaderName);
     EXPECT_EQ(player().model().detailLine(), catalogue::detailLine(expected));
 
     // The next song brings its own.
     player().nextSong();
-    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().fetchingDetails() && player().stream() != 0; }, 20s));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().fetchingDetails() && player().stream() != 0; }, 40s));
     const catalogue::SongDetails next = detailsOf(player().model().currentSongId());
-    EXPECT_TRUE(UiDriver::pumpUntil([&] { return showsDetailsOf(next); }, 10s));
+    EXPECT_TRUE(UiDriver::pumpUntil([&] { return showsDetailsOf(next); }, 30s));
 }
 
 TEST_F(DetailsTest, AnOldSongsLateReplyNeverOverwritesTheNewSongsDetails) {
     startService();
     startPlaying();
-    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().fetchingDetails(); }, 10s));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().fetchingDetails(); }, 30s));
     // The next details request is slow; the one after it is not.
     serviceRule("fault=%2Finfo.php%3Ddelay%3A2500%2A1");
     player().nextSong();
     UiDriver::pump(200ms);
     m_scheduler.advance(1500ms);  // the change-song button's lock
     player().nextSong();
-    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().fetchingDetails(); }, 10s));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().fetchingDetails(); }, 30s));
     const catalogue::SongDetails newest = detailsOf(player().model().currentSongId());
     ASSERT_TRUE(showsDetailsOf(newest));
     UiDriver::pump(3500ms);  // the slow reply has come and gone
@@ -95,7 +95,7 @@ TEST_F(DetailsTest, AnUnknownIdSaysSoAndTheSongPlaysOn) {
     typeId(QStringLiteral("99999999"));
     ASSERT_TRUE(UiDriver::click(*panel().get));
     EXPECT_FALSE(UiDriver::enabled(*panel().get));
-    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !m_messages.empty(); }, 10s));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !m_messages.empty(); }, 30s));
     EXPECT_EQ(m_messages.back().title, QStringLiteral("错误"));
     EXPECT_EQ(m_messages.back().text, QStringLiteral("该id不存在!"));
     EXPECT_EQ(m_messages.back().width, 180);
@@ -114,12 +114,12 @@ TEST_F(DetailsTest, AKnownIdPlaysThatSongAndRepeatsItAtItsEnd) {
     const QString name = list.cellText(3, panel::song_column::kTitle);
     typeId(id);
     ASSERT_TRUE(UiDriver::click(*panel().get));
-    ASSERT_TRUE(UiDriver::pumpUntil([&] { return player().model().currentSongId() == id.toStdString(); }, 10s));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return player().model().currentSongId() == id.toStdString(); }, 30s));
     EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(player().model().mode(), playback::PlayMode::RepeatOne);
     EXPECT_TRUE(UiDriver::enabled(*panel().get));
     EXPECT_TRUE(host().title().endsWith(QStringLiteral("  -  ") + name)) << host().title().toStdString();
-    ASSERT_TRUE(UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 20s));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 40s));
 
     // Played to its end, the same song starts again.
     const playback::StreamHandle first = player().stream();
@@ -200,7 +200,7 @@ TEST_F(DetailsTest, UploaderSongsNeedALoginThenListEveryPageAndBackRestoresTheCa
     panel().songMenu->item(panel::song_menu::kView)->handler();
     EXPECT_EQ(player().model().playSource(), playback::PlaySource::SongList);
     EXPECT_EQ(panel().songMenu->item(panel::song_menu::kView)->text, QStringLiteral("返回"));
-    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().loadingUploader(); }, 20s));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().loadingUploader(); }, 40s));
     ASSERT_EQ(list.rowCount(), static_cast<int>(expected.size()));
     for (int row = 1; row <= list.rowCount(); ++row) {
         EXPECT_EQ(list.cellText(row, panel::song_column::kId).toStdString(), expected[static_cast<std::size_t>(row - 1)]);
@@ -218,7 +218,7 @@ TEST_F(DetailsTest, UploaderSongsNeedALoginThenListEveryPageAndBackRestoresTheCa
     // The catalogue plays from its list again.
     m_scheduler.advance(1500ms);
     player().nextSong();
-    ASSERT_TRUE(UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 20s));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 40s));
     EXPECT_EQ(player().model().currentSongId(), list.cellText(2, panel::song_column::kId).toStdString());
 }
 
