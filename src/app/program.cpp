@@ -3,16 +3,24 @@
 #include "app/backgrounds.h"
 #include "app/comment_strip_window.h"
 #include "app/main_window.h"
+#include "app/main_window_layout.h"
 #include "app/now_playing_window.h"
 #include "app/program_menus.h"
 #include "app/window_scheduler.h"
 #include "app/window_settings.h"
 #include "account/account_controller.h"
+#include "catalogue/details_controller.h"
 #include "catalogue/radio_controller.h"
-#include "comments/comments_controller.h"
 #include "catalogue/search_controller.h"
+#include "comments/comments_controller.h"
+#include "companion/companion_controller.h"
+#include "companion/first_run_launcher.h"
 #include "library/library_controller.h"
 #include "core/settings.h"
+#include "core/settings_keys.h"
+#include "core/user_dirs.h"
+#include "library/download_controller.h"
+#include "platform/desktop.h"
 #include "platform/native_window.h"
 #include "platform/single_instance.h"
 #include "playback/audio_engine.h"
@@ -22,6 +30,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <random>
@@ -114,14 +123,15 @@ Program::StartResult Program::start() {
     playerHooks.catalogueItemStarting = [this](const net::SongEntry& song, int channel) {
         m_radio->itemStarting(song, channel);
     };
+    playerHooks.songStarting = [this](const net::SongEntry& song) {
+        if (m_library) m_library->setPlayingSong(song);
+        if (m_details) m_details->songStarting(song);
+    };
     playerHooks.startedWhileHidden = [this](const QString& title) {
         if (m_nowPlaying) m_nowPlaying->slideIn(title);
     };
     playerHooks.songPlaying = [this] {
         if (m_comments) m_comments->startComments();
-    };
-    playerHooks.songStarting = [this](const net::SongEntry& song) {
-        if (m_library) m_library->setPlayingSong(song);
     };
     m_player = std::make_unique<playback::PlayerController>(*m_engine, m_mainWindow->playerPanel(), *m_scheduler,
                                                              titlePrefix, std::move(playerHooks));
@@ -160,6 +170,9 @@ Program::StartResult Program::start() {
                                                            *m_scheduler, titlePrefix,
                                                            catalogue::systemRandomSource(), std::move(radioHooks));
     m_radio->loadChannelPage();
+    startDetails(titlePrefix);
+    startDownload();
+    startCompanion();
 
     m_commentStrip = std::make_unique<CommentStripWindow>(commentsSetting());
     createComments();
@@ -225,6 +238,89 @@ void Program::wireListMenus() {
     m_mainWindow->setMenuGate(panel::SongList::Likes, [this] { return m_library->prepareLikesMenu(); });
 }
 
+int Program::showMessage(const toolkit::MessageRequest& request) {
+    if (m_options.messages) return m_options.messages(request);
+    return toolkit::showMessageBox(m_mainWindow ? &m_mainWindow->host() : nullptr, request);
+}
+
+void Program::startDetails(const QString& titlePrefix) {
+    const playback::PlayerPanel& player = m_mainWindow->playerPanel();
+    catalogue::DetailsHooks hooks;
+    hooks.playingFromLibrary = [this] {
+        const playback::PlaySource source = m_player->model().playSource();
+        return source == playback::PlaySource::Collection || source == playback::PlaySource::Likes;
+    };
+    hooks.playerCover = [cover = player.cover] { return cover->pictureBytes(); };
+    hooks.playerTitle = [title = player.title] { return title->text(); };
+    hooks.setPlayerCover = [cover = player.cover](const QByteArray& picture) { cover->setPicture(picture); };
+    hooks.setPlayerUploader = [subtitle = player.subtitle](const QString& uploader) {
+        subtitle->setText(uploader);
+        subtitle->setTips(uploader);
+    };
+    hooks.setDetailLine = [this](std::string line) { m_player->setDetailLine(std::move(line)); };
+    hooks.playRepeating = [this](const net::SongEntry& song) { m_player->playRepeating(song); };
+    hooks.setWindowTitle = [window = player.window](const QString& title) { window->setTitle(title); };
+    hooks.setUploaderView = [this](bool shown) { m_player->setSongListShown(shown); };
+    hooks.uploaderViewShown = [this] { return m_player->model().playSource() == playback::PlaySource::SongList; };
+    hooks.catalogueRows = [this] {
+        std::vector<net::SongEntry> rows;
+        for (int i = 1; i <= m_player->model().queueLength(); ++i) rows.push_back(*m_player->model().catalogueSong(i));
+        return rows;
+    };
+    hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
+    m_details = std::make_unique<catalogue::DetailsController>(
+        m_mainWindow->detailsPanel(), core::readSetting(core::setting::kCompanion), *m_context, *m_scheduler,
+        titlePrefix, catalogue::systemRandomSource(), std::move(hooks));
+}
+
+void Program::startDownload() {
+    const playback::PlayerPanel& player = m_mainWindow->playerPanel();
+    library::DownloadHooks hooks;
+    hooks.currentTitle = [title = player.title] { return title->text(); };
+    hooks.currentUrl = [this] { return m_player->model().currentUrl(); };
+    hooks.playingStream = [this] { return m_player->stream(); };
+    hooks.volume = [volume = player.volume] { return volume->pos(); };
+    hooks.toneWanted = [] { return core::readSettingInt(core::setting::kDownloadSound) == 1; };
+    hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
+    m_download = std::make_unique<library::DownloadController>(*player.download, *m_engine, *m_scheduler,
+                                                               std::move(hooks));
+}
+
+void Program::startCompanion() {
+    companion::CompanionHooks hooks;
+    hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
+    hooks.openAddress = [open = m_options.openAddress](const std::string& address) {
+        if (open) {
+            open(address);
+        } else {
+            (void)platform::openAddress(QString::fromStdString(address));
+        }
+    };
+    hooks.setStatistics = [this](const std::string& statistics) {
+        if (toolkit::BaseControl* report = m_mainWindow->captionButton(toolkit::caption::kReport)) {
+            report->setTips(QString::fromUtf8(layout::kAboutText) + QStringLiteral("\n") +
+                            QString::fromStdString(statistics));
+        }
+    };
+    hooks.exitProgram = [this] { exitProgram(); };
+    m_companion = std::make_unique<companion::CompanionController>(core::readSetting(core::setting::kCompanion),
+                                                                   *m_scheduler, std::move(hooks), m_options.heartbeat);
+    m_companion->start();
+
+    if (!m_options.firstRunLauncher) return;
+    companion::LauncherPlaces places;
+    places.program = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath().toStdString();
+    const std::string home = qEnvironmentVariable("HOME").toStdString();
+    std::string data = qEnvironmentVariable("XDG_DATA_HOME").toStdString();
+    if (data.empty()) data = home + "/.local/share";
+    places.dataFolder = data + "/vamu";
+    places.desktop = core::userDir("DESKTOP", "Desktop");
+    places.iconFolder = data + "/icons/hicolor/128x128/apps";
+    const QByteArray icon = programIconBytes();
+    places.iconBytes.assign(icon.constData(), static_cast<std::size_t>(icon.size()));
+    (void)companion::makeFirstRunLauncher(places);
+}
+
 void Program::raiseMainWindow() {
     if (m_mainWindow) bringWindowToFront(m_mainWindow->handle());
 }
@@ -244,6 +340,9 @@ void Program::shutdown() {
     if (m_account) m_account->stopAll();
     if (m_search) m_search->stopAll();
     if (m_library) m_library->stopAll();
+    if (m_companion) m_companion->stopAll();
+    if (m_download) m_download->stopAll();
+    if (m_details) m_details->stopAll();
     if (m_radio) m_radio->stopAll();
     if (m_player) m_player->stopAll();
     m_commentStrip.reset();

@@ -6,11 +6,14 @@
 // UI thread only. main() makes one; tests make one per case on the offscreen platform.
 
 #include "net/service_call.h"
+#include "toolkit/message_request.h"
 
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace vamu::platform {
 class Scheduler;
@@ -22,6 +25,7 @@ class AudioOutput;
 class PlayerController;
 }  // namespace vamu::playback
 namespace vamu::catalogue {
+class DetailsController;
 class RadioController;
 class SearchController;
 }  // namespace vamu::catalogue
@@ -29,10 +33,14 @@ namespace vamu::account {
 class AccountController;
 }
 namespace vamu::library {
+class DownloadController;
 class LibraryController;
 }
 namespace vamu::comments {
 class CommentsController;
+}
+namespace vamu::companion {
+class CompanionController;
 }
 
 namespace vamu::app {
@@ -55,6 +63,15 @@ struct ProgramOptions {
     // Whether a tray host shows the icon; none: the tray icon is asked. Tests that run
     // without a tray host stand one in.
     std::function<bool()> trayPresent;
+    // The features' message boxes: the skinned box owned by the main window, or what
+    // tests give to see and answer them.
+    toolkit::MessageFunction messages;
+    // How an update's address is opened: the desktop's default handler, or the tests'.
+    std::function<void(const std::string& address)> openAddress;
+    // The companion report's interval (tests shorten it).
+    std::chrono::milliseconds heartbeat{120000};
+    // The desktop launcher at the first start of a version (tests of other features skip it).
+    bool firstRunLauncher = true;
 };
 
 class Program {
@@ -89,13 +106,21 @@ public:
     [[nodiscard]] CommentStripWindow& commentStrip() { return *m_commentStrip; }
     [[nodiscard]] comments::CommentsController& comments() { return *m_comments; }
     [[nodiscard]] ProgramMenus& menus() { return *m_menus; }
+    [[nodiscard]] catalogue::DetailsController& details() { return *m_details; }
+    [[nodiscard]] library::DownloadController& download() { return *m_download; }
+    [[nodiscard]] companion::CompanionController& companion() { return *m_companion; }
     [[nodiscard]] const net::ServiceContext& serviceContext() const { return *m_context; }
+    [[nodiscard]] bool shutDown() const { return m_shutDown; }
 
 private:
     void raiseMainWindow();
     void createComments();
     void createMenus();
     void wireListMenus();
+    void startDetails(const QString& titlePrefix);
+    void startDownload();
+    void startCompanion();
+    int showMessage(const toolkit::MessageRequest& request);
 
     ProgramOptions m_options;
     std::unique_ptr<platform::SingleInstance> m_instance;
@@ -114,6 +139,9 @@ private:
     std::unique_ptr<library::LibraryController> m_library;
     std::unique_ptr<catalogue::SearchController> m_search;
     std::unique_ptr<account::AccountController> m_account;
+    std::unique_ptr<catalogue::DetailsController> m_details;
+    std::unique_ptr<library::DownloadController> m_download;
+    std::unique_ptr<companion::CompanionController> m_companion;
     bool m_shutDown = false;
 };
 

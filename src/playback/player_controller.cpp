@@ -221,7 +221,9 @@ void PlayerController::carryOut(const PlayerStep& step) {
         playListItem(m_model.playSource(), step.position);
         break;
     case PlayerAction::RestartSong:
-        startSong();
+        // A stream still being opened reads as stopped; restarting it at every tick
+        // would cancel each start before its first sound.
+        if (!m_songStart.running()) startSong();
         break;
     }
 }

@@ -66,6 +66,8 @@ public:
     // Another feature plays row `row` of a list, or one song repeating.
     void playListRow(PlaySource list, int row);
     void playRepeating(const net::SongEntry& song);
+    // The song list holds another feature's songs (list C) or the catalogue's again.
+    void setSongListShown(bool otherSongs) { m_model.setSongListShown(otherSongs); }
 
     // One clock tick; public so tests drive ticks without waiting.
     void tick();

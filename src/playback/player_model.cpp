@@ -212,6 +212,11 @@ void PlayerModel::playRepeating(const net::SongEntry& song) {
     songStarting(song);
 }
 
+void PlayerModel::setSongListShown(bool otherSongs) {
+    m_source = otherSongs ? PlaySource::SongList : PlaySource::Catalogue;
+    m_currentIndex = 1;
+}
+
 int progressPercent(std::int64_t positionBytes, std::int64_t lengthBytes) {
     const std::int64_t hundredth = lengthBytes / 100;
     if (hundredth <= 0 || positionBytes <= 0) {

@@ -121,6 +121,9 @@ public:
     // Another feature plays one song by itself (mode 2): it starts over whenever it ends,
     // until a list or the catalogue plays. The controller then starts `song`.
     void playRepeating(const net::SongEntry& song);
+    // The song list shows another feature's songs (list C, true) or the catalogue's again
+    // (false). The playing song plays on; the next one is counted from row 1.
+    void setSongListShown(bool otherSongs);
 
 private:
     PlayerStep catalogueStep(int position, std::chrono::milliseconds pause);

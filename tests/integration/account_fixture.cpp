@@ -33,11 +33,15 @@ bool MessageWatcher::waitFor(std::size_t count, std::chrono::milliseconds deadli
 
 void AccountFixture::openTab(panel::SongList list) {
     const auto& views = window().views();
-    if (!UiDriver::visible(*views.songLists)) ASSERT_TRUE(UiDriver::click(*views.listButton));
+    if (!UiDriver::visible(*views.songLists)) {
+        ASSERT_TRUE(UiDriver::click(*views.listButton));
+    }
     panel::Button* tab = views.lists.collectionTab;
     if (list == panel::SongList::Songs) tab = views.lists.songsTab;
     if (list == panel::SongList::Likes) tab = views.lists.likesTab;
-    if (!tab->isDisabled()) ASSERT_TRUE(UiDriver::click(*tab));
+    if (!tab->isDisabled()) {
+        ASSERT_TRUE(UiDriver::click(*tab));
+    }
 }
 
 void AccountFixture::clickLogin(std::string_view account, std::string_view password, bool autoLogin) {

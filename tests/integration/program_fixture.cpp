@@ -34,7 +34,12 @@ void ProgramFixture::startService(std::vector<std::string> arguments) {
 }
 
 bool ProgramFixture::startProgram() {
-    app::ProgramOptions options;
+    app::ProgramOptions options = m_options;
+    options.messages = [this](const toolkit::MessageRequest& request) {
+        m_messages.push_back(request);
+        return m_messageAnswer;
+    };
+    options.openAddress = [this](const std::string& address) { m_opened.push_back(address); };
     options.silentOutput = true;
     options.scheduler = &m_scheduler;
     options.trayPresent = m_trayPresent;

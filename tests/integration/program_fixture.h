@@ -38,6 +38,14 @@ protected:
     [[nodiscard]] app::MainWindow& window() { return m_program->mainWindow(); }
     [[nodiscard]] toolkit::HostWindow& host() { return m_program->mainWindow().host(); }
 
+    // Message boxes the features asked for, answered with m_messageAnswer (1: closed).
+    std::vector<toolkit::MessageRequest> m_messages;
+    int m_messageAnswer = 1;
+    // Addresses the program opened with the desktop's handler.
+    std::vector<std::string> m_opened;
+    // Options of the next startProgram() (scheduler, output and the two recorders are set there).
+    app::ProgramOptions m_options;
+
     std::filesystem::path m_home;
     std::unique_ptr<ServiceProcess> m_service;
     ManualScheduler m_scheduler;

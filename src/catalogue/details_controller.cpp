@@ -1,0 +1,249 @@
+#include "catalogue/details_controller.h"
+
+#include "net/http_request.h"
+#include "net/json_document.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+
+namespace vamu::catalogue {
+namespace {
+
+constexpr std::string_view kUnknownIdText = "该id不存在!";
+constexpr std::string_view kLoginFirstText = "请先登陆!!";
+constexpr std::string_view kViewText = "查看";
+constexpr std::string_view kBackText = "返回";
+constexpr std::string_view kErrorTitle = "错误";
+constexpr std::string_view kNoticeTitle = "提示";
+constexpr int kUnknownIdWidth = 180;
+constexpr int kInformationIcon = 64;
+// The uploader's list stops here even if the service keeps answering full pages.
+constexpr int kMaxUploaderPages = 200;
+
+QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::optional<long long> songIdOf(std::string_view text) {
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc{} || last != end) return std::nullopt;
+    return value;
+}
+
+QByteArray fetchPicture(const std::string& url, std::stop_token stop) {
+    if (url.empty()) return {};
+    net::HttpRequestArgs args;
+    args.url = url;
+    args.stop = std::move(stop);
+    args.maxBodyBytes = net::kMaxPictureReplyBytes;
+    const net::HttpReply reply = net::httpRequest(args);
+    if (reply.outcome != net::HttpOutcome::Completed || reply.status != 200) return {};
+    return QByteArray(reply.body.data(), static_cast<qsizetype>(reply.body.size()));
+}
+
+}  // namespace
+
+DetailsController::DetailsController(const DetailsPanel& panel, std::string companionHost, net::ServiceContext context,
+                                     platform::Scheduler& scheduler, QString titlePrefix, RandomSource random,
+                                     DetailsHooks hooks)
+    : m_panel(panel), m_companionHost(std::move(companionHost)), m_context(std::move(context)),
+      m_scheduler(scheduler), m_titlePrefix(std::move(titlePrefix)), m_random(std::move(random)),
+      m_hooks(std::move(hooks)) {
+    m_panel.get->bindClick([this](const toolkit::Event&) {
+        playById();
+        return false;
+    });
+    panel::setMenuAction(*m_panel.songMenu, panel::song_menu::kView, [this] { viewUploaderSongs(); });
+}
+
+DetailsController::~DetailsController() { stopAll(); }
+
+void DetailsController::stopAll() {
+    m_scheduler.stopTimer(kPlayByIdTimer);
+    m_detailsFetch.stop();
+    m_coverFetch.stop();
+    m_idFetch.stop();
+    m_idCoverFetch.stop();
+    m_uploaderFetch.stop();
+}
+
+long long DetailsController::drawKey(long long songId) {
+    if (songId < 1) return 0;
+    return m_random ? m_random(1, static_cast<int>(std::min<long long>(songId, INT_MAX))) : 1;
+}
+
+int DetailsController::message(const QString& title, const QString& text, int icon, int width) {
+    if (!m_hooks.message) return toolkit::message_result::kCancel;
+    toolkit::MessageRequest request;
+    request.title = title;
+    request.text = text;
+    request.icon = icon;
+    request.width = width;
+    return m_hooks.message(request);
+}
+
+// --- song details --------------------------------------------------------------------
+
+void DetailsController::songStarting(const net::SongEntry& song) {
+    if (m_hooks.playerCover) m_panel.picture->setPicture(m_hooks.playerCover());
+    if (m_hooks.playerTitle) {
+        const QString title = m_hooks.playerTitle();
+        m_panel.headline->setText(title);
+        m_panel.headline->setTips(title);
+    }
+    m_coverFetch.stop();
+    const std::optional<long long> id = songIdOf(song.id);
+    if (!id) {
+        // No id to ask about: the view must not keep the previous song's text.
+        m_detailsFetch.stop();
+        detailsArrived(std::nullopt);
+        return;
+    }
+    const long long r = drawKey(*id);
+    m_detailsFetch.start(
+        [host = m_companionHost, songId = *id, r](std::stop_token stop) {
+            return fetchSongDetails(host, songId, r, stop);
+        },
+        [this](std::optional<SongDetails> details) { detailsArrived(details); });
+}
+
+void DetailsController::detailsArrived(const std::optional<SongDetails>& details) {
+    m_panel.description->setText({});
+    if (!details) return;
+    const QString line = QString::fromStdString(detailLine(*details));
+    const QString uploader = QString::fromStdString(details->uploaderName);
+    m_panel.subtitle->setText(line);
+    m_panel.subtitle->setTips(uploader);
+    if (m_hooks.setDetailLine) m_hooks.setDetailLine(detailLine(*details));
+    m_panel.description->setText(QString::fromStdString(details->info));
+    if (!(m_hooks.playingFromLibrary && m_hooks.playingFromLibrary())) return;
+    if (m_hooks.setPlayerUploader) m_hooks.setPlayerUploader(uploader);
+    m_coverFetch.start([url = details->coverUrl](std::stop_token stop) { return fetchPicture(url, stop); },
+                       [this](QByteArray picture) {
+                           if (picture.isEmpty()) return;
+                           if (m_hooks.setPlayerCover) m_hooks.setPlayerCover(picture);
+                           m_panel.picture->setPicture(picture);
+                       });
+}
+
+// --- play by id ----------------------------------------------------------------------
+
+void DetailsController::playById() {
+    if (m_idFetch.running()) return;
+    const std::optional<long long> id = songIdOf(m_panel.songIdBox->text().trimmed().toStdString());
+    if (!id) return;  // the hint or an empty box: nothing to ask for
+    m_panel.get->setDisabled(true);
+    const long long r = drawKey(*id);
+    m_idFetch.start(
+        [host = m_companionHost, songId = *id, r](std::stop_token stop) {
+            return fetchSongDetails(host, songId, r, stop);
+        },
+        [this](std::optional<SongDetails> details) { idArrived(details); });
+    m_scheduler.once(kPlayByIdTimer, kPlayByIdLimit, [this] { endIdWait(); });
+}
+
+void DetailsController::endIdWait() {
+    m_scheduler.stopTimer(kPlayByIdTimer);
+    m_idFetch.stop();
+    m_panel.get->setDisabled(false);
+}
+
+void DetailsController::idArrived(const std::optional<SongDetails>& details) {
+    endIdWait();
+    if (!details) return;
+    if (details->state == "0") {
+        message(qText(kErrorTitle), qText(kUnknownIdText), toolkit::message_icon::kNone, kUnknownIdWidth);
+        return;
+    }
+    if (details->state != "1" || details->source.empty()) return;
+    net::SongEntry song;
+    song.source = details->source;
+    song.name = details->name;
+    song.uploader = details->uploaderName;
+    song.id = details->id;
+    song.coverUrl = details->coverUrl;
+    if (m_hooks.playRepeating) m_hooks.playRepeating(song);
+    if (m_hooks.setWindowTitle) m_hooks.setWindowTitle(m_titlePrefix + QStringLiteral("  -  ") + QString::fromStdString(song.name));
+    m_idCoverFetch.start([url = song.coverUrl](std::stop_token stop) { return fetchPicture(url, stop); },
+                         [this](QByteArray picture) {
+                             if (!picture.isEmpty() && m_hooks.setPlayerCover) m_hooks.setPlayerCover(picture);
+                         });
+}
+
+// --- the uploader's songs ------------------------------------------------------------
+
+void DetailsController::viewUploaderSongs() {
+    panel::ListView& list = *m_panel.songList;
+    const int row = list.selectedRow();
+    if (row < 1 || row > list.rowCount()) return;
+    if (!(m_context.session && m_context.session->loggedIn())) {
+        message(qText(kNoticeTitle), qText(kLoginFirstText), kInformationIcon, 0);
+        return;
+    }
+    if (m_hooks.uploaderViewShown && m_hooks.uploaderViewShown()) {
+        leaveUploaderView();
+        return;
+    }
+    m_uploaderId = list.rowValue(row);
+    m_uploaderName = list.cellText(row, panel::song_column::kUploader);
+    list.clear();
+    m_panel.songMenu->setText(panel::song_menu::kView, qText(kBackText));
+    m_uploaderPage = 1;
+    if (m_hooks.setUploaderView) m_hooks.setUploaderView(true);
+    loadUploaderPage();
+}
+
+void DetailsController::leaveUploaderView() {
+    m_uploaderFetch.stop();
+    panel::ListView& list = *m_panel.songList;
+    list.clear();
+    const std::vector<net::SongEntry> rows = m_hooks.catalogueRows ? m_hooks.catalogueRows() : std::vector<net::SongEntry>{};
+    int number = 0;
+    for (const net::SongEntry& song : rows) {
+        const int row = list.insertRow(0, QString::fromStdString(song.source), 0,
+                                       static_cast<int>(std::clamp<long long>(song.uploaderId, INT_MIN, INT_MAX)));
+        list.setCellText(row, panel::song_column::kNumber, QString::number(++number));
+        list.setCellText(row, panel::song_column::kTitle, QString::fromStdString(song.name));
+        list.setCellText(row, panel::song_column::kUploader, QString::fromStdString(song.uploader));
+        list.setCellText(row, panel::song_column::kId, QString::fromStdString(song.id));
+    }
+    m_panel.songMenu->setText(panel::song_menu::kView, qText(kViewText));
+    m_panel.songMenu->setState(panel::song_menu::kReload, toolkit::menu_state::kNormal);
+    if (m_hooks.setUploaderView) m_hooks.setUploaderView(false);
+}
+
+void DetailsController::loadUploaderPage() {
+    m_uploaderFetch.start(
+        [context = m_context, userId = m_uploaderId, page = m_uploaderPage](std::stop_token stop)
+            -> std::optional<std::vector<net::SongEntry>> {
+            const net::ServiceReply reply = net::callService(
+                context, net::endpoint::kUploaderSongs, {net::ParamValue::number(userId), net::ParamValue::number(page)}, stop);
+            if (reply.outcome != net::ServiceOutcome::Succeeded || !reply.document) return std::nullopt;
+            return net::readSongEntries(*reply.document, "result.data");
+        },
+        [this](std::optional<std::vector<net::SongEntry>> songs) { uploaderPageArrived(std::move(songs)); });
+}
+
+void DetailsController::uploaderPageArrived(std::optional<std::vector<net::SongEntry>> songs) {
+    if (!songs) return;
+    panel::ListView& list = *m_panel.songList;
+    const int value = static_cast<int>(std::clamp<long long>(m_uploaderId, INT_MIN, INT_MAX));
+    for (const net::SongEntry& song : *songs) {
+        const int row = list.insertRow(0, QString::fromStdString(song.source), 0, value);
+        list.setCellText(row, panel::song_column::kNumber, QString::number(row));
+        list.setCellText(row, panel::song_column::kTitle, QString::fromStdString(song.name));
+        list.setCellText(row, panel::song_column::kUploader, m_uploaderName);
+        list.setCellText(row, panel::song_column::kId, QString::fromStdString(song.id));
+    }
+    // A page of one song or none is the last; its song is kept all the same.
+    if (songs->size() > 1 && m_uploaderPage < kMaxUploaderPages) {
+        ++m_uploaderPage;
+        loadUploaderPage();
+        return;
+    }
+    m_panel.songMenu->setState(panel::song_menu::kReload, toolkit::menu_state::kNormal);
+    m_panel.songMenu->setState(panel::song_menu::kView, toolkit::menu_state::kNormal);
+}
+
+}  // namespace vamu::catalogue

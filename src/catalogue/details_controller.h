@@ -1,0 +1,114 @@
+#pragma once
+// Song details, play by id and the uploader's songs on the UI thread.
+//
+// Details: every song that starts asks the companion server for its details; the reply
+// fills the detail line, the details view's description and, for songs of the
+// collection or the likes, the player's cover and uploader line. A newer song's request
+// drops an older one's late reply (TaskSlot), so the view never shows a song that
+// no longer plays.
+//
+// Play by id: the get button is disabled while its request runs; the wait ends with the
+// reply or after kPlayByIdLimit, which enables the button again and changes nothing.
+//
+// The uploader's songs: the song list's item "查看" lists the selected row's uploader's
+// songs newest first, page after page, into the song list (the player's list C); "返回"
+// puts the catalogue rows back.
+//
+// UI thread only. The panel's controls and the scheduler outlive the controller.
+
+#include "catalogue/details_panel.h"
+#include "catalogue/random_source.h"
+#include "catalogue/song_details.h"
+#include "net/service_call.h"
+#include "net/song_entry.h"
+#include "platform/scheduler.h"
+#include "platform/task_slot.h"
+#include "toolkit/message_request.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vamu::catalogue {
+
+struct DetailsHooks {
+    // The playing song came from the collection or the likes list.
+    std::function<bool()> playingFromLibrary;
+    // The player panel's cover and title, copied into the details view.
+    std::function<QByteArray()> playerCover;
+    std::function<QString()> playerTitle;
+    // The player panel's cover and uploader line.
+    std::function<void(const QByteArray& picture)> setPlayerCover;
+    std::function<void(const QString& uploader)> setPlayerUploader;
+    // The player keeps the detail line for when its panel shows the song again.
+    std::function<void(std::string line)> setDetailLine;
+    // Plays one song repeating (mode 2).
+    std::function<void(const net::SongEntry& song)> playRepeating;
+    std::function<void(const QString& title)> setWindowTitle;
+    // The uploader view: the song list becomes list C (true) or the catalogue again
+    // (false); restart the catalogue list's numbering at 1.
+    std::function<void(bool uploaderView)> setUploaderView;
+    std::function<bool()> uploaderViewShown;
+    // The rows the catalogue put into the song list, for "返回".
+    std::function<std::vector<net::SongEntry>()> catalogueRows;
+    toolkit::MessageFunction message;
+};
+
+class DetailsController {
+public:
+    static constexpr std::chrono::milliseconds kPlayByIdLimit{15000};
+    static constexpr std::string_view kPlayByIdTimer = "音乐ID等待";
+
+    // `companionHost`: host[:port] of the companion server; `context`: the music service.
+    DetailsController(const DetailsPanel& panel, std::string companionHost, net::ServiceContext context,
+                      platform::Scheduler& scheduler, QString titlePrefix, RandomSource random, DetailsHooks hooks);
+    ~DetailsController();
+    DetailsController(const DetailsController&) = delete;
+    DetailsController& operator=(const DetailsController&) = delete;
+
+    void songStarting(const net::SongEntry& song);  // SongDetails
+    void playById();                                // the get button
+    void viewUploaderSongs();                       // song list menu item 3
+
+    void stopAll();
+
+    [[nodiscard]] bool fetchingDetails() const { return m_detailsFetch.running(); }
+    [[nodiscard]] bool waitingForId() const { return m_idFetch.running(); }
+    [[nodiscard]] bool loadingUploader() const { return m_uploaderFetch.running(); }
+    [[nodiscard]] int uploaderPage() const { return m_uploaderPage; }
+
+private:
+    void detailsArrived(const std::optional<SongDetails>& details);
+    void idArrived(const std::optional<SongDetails>& details);
+    void endIdWait();
+    void loadUploaderPage();
+    void uploaderPageArrived(std::optional<std::vector<net::SongEntry>> songs);
+    void leaveUploaderView();
+    [[nodiscard]] long long drawKey(long long songId);
+    int message(const QString& title, const QString& text, int icon, int width);
+
+    DetailsPanel m_panel;
+    std::string m_companionHost;
+    net::ServiceContext m_context;
+    platform::Scheduler& m_scheduler;
+    QString m_titlePrefix;
+    RandomSource m_random;
+    DetailsHooks m_hooks;
+
+    long long m_uploaderId = 0;
+    QString m_uploaderName;
+    int m_uploaderPage = 1;
+
+    platform::TaskSlot<std::optional<SongDetails>> m_detailsFetch;
+    platform::TaskSlot<QByteArray> m_coverFetch;
+    platform::TaskSlot<std::optional<SongDetails>> m_idFetch;
+    platform::TaskSlot<QByteArray> m_idCoverFetch;
+    platform::TaskSlot<std::optional<std::vector<net::SongEntry>>> m_uploaderFetch;
+};
+
+}  // namespace vamu::catalogue
