@@ -25,6 +25,7 @@ CommentStripWindow::CommentStripWindow(bool shown) : m_host(std::make_unique<Hos
     options.borderColours = std::vector<QRgb>{0, 0, 0, 0};
     options.cornerRadius = kCornerRadius;
     options.movable = false;
+    options.shadow = false;  // between the comments, the strip must not show as a faint frame
     if (!m_host->attach(createNativeWindow(window), options)) return;
     m_host->show();
     setShown(shown);

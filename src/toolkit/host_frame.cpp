@@ -162,7 +162,7 @@ void HostWindow::paintFrame(QImage& target) const {
                              alpha);
         }
     }
-    if (m_alpha != -1) {
+    if (m_alpha != -1 && m_shadow) {
         // The shadow fills only the ring between the window edge and the content.
         const std::string_view element = m_owner ? kSubShadow : kHostShadow;
         const auto shadow = engine::getPackImageRect(m_theme, element, "rect");

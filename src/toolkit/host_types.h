@@ -52,6 +52,9 @@ struct AttachOptions {
     std::optional<std::vector<QRgb>> borderColours;  // none: the theme's
     int cornerRadius = -1;             // -1: the theme's
     bool movable = true;
+    // A layered window's shadow ring; a window that should leave nothing on the screen
+    // where it draws nothing (the comment strip) goes without.
+    bool shadow = true;
 };
 
 // The frame of a host window, read from "SysShadow.HostWnd" or "SysShadow.SubWnd".

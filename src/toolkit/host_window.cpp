@@ -74,6 +74,7 @@ bool HostWindow::attach(platform::WindowHandle window, const AttachOptions& opti
     m_fillType = options.fillType;
     m_backgroundGrid = options.backgroundGrid;
     m_movable = options.movable;
+    m_shadow = options.shadow;
     m_sizeBox = native->style() & style::kThickFrame;
     m_window = window;
     native->setLayered(m_alpha != -1);

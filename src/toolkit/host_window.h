@@ -156,6 +156,7 @@ private:
     Frame m_frame;
     unsigned m_captionFlags = 0;
     int m_alpha = -1;
+    bool m_shadow = true;
     int m_fillType = 1;
     QRect m_backgroundGrid;
     QPoint m_backgroundOffset;

@@ -104,5 +104,18 @@ TEST(CommentStripWindow, SpansTheScreenLessThreeHundredAtTheTopAndFollowsTheSwit
     EXPECT_FALSE(strip.isShown());
 }
 
+TEST(CommentStripWindow, WithoutCommentsNothingOfItIsVisible) {
+    CommentStripWindow strip(true);
+    ASSERT_TRUE(strip.valid());
+    UiDriver::pump(50ms);
+    const QImage& drawn = strip.host().nativeWindow()->backBuffer();
+    ASSERT_FALSE(drawn.isNull());
+    int visible = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) visible += qAlpha(drawn.pixel(x, y)) != 0;
+    }
+    EXPECT_EQ(visible, 0);  // no shadow ring or frame left over the desktop
+}
+
 }  // namespace
 }  // namespace vamu::app

@@ -30,6 +30,15 @@ TEST(HostFrame, LayeredWindowHasContentRectShadowRingAndBorderLines) {
     EXPECT_EQ(qAlpha(t.pixel(200, 150)), 0);
 }
 
+TEST(HostFrame, LayeredWindowWithoutShadowLeavesItsMarginsClear) {
+    TestHost t({.size = {400, 300}, .alpha = 0, .colour = -1, .shadow = false});
+    EXPECT_EQ(t.host().frame().contentRect.topLeft(), QPoint(4, 3));  // the content stays where it was
+    for (const QPoint p : {QPoint(1, 150), QPoint(200, 297), QPoint(0, 0), QPoint(398, 298), QPoint(200, 1)}) {
+        EXPECT_EQ(qAlpha(t.pixel(p.x(), p.y())), 0) << p.x() << "," << p.y();
+    }
+    EXPECT_EQ(t.pixel(4, 150), qRgba(0, 0, 0, 0x51));  // the border lines are the caller's to choose
+}
+
 TEST(HostFrame, WindowWithoutAlphaHasRoundedRegionAndNoShadow) {
     TestHost t({.size = {400, 300}, .alpha = -1, .colour = 0x00FF00});
     EXPECT_EQ(t.pixel(1, 150), qRgba(0, 0, 0, 0));

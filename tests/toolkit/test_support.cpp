@@ -159,6 +159,7 @@ TestHost::TestHost(const HostSpec& setup) : m_host(std::make_unique<HostWindow>(
     options.alpha = setup.alpha;
     options.captionFlags = setup.captionFlags;
     options.backgroundColour = setup.colour;
+    options.shadow = setup.shadow;
     m_host->attach(handle, options);
     m_host->show();
     pump();

@@ -62,6 +62,7 @@ struct HostSpec {
     bool sizable = false;
     long long colour = 0xFFFFFF;  // Windows colour value
     platform::WindowHandle owner;
+    bool shadow = true;
 };
 
 // A shown host window at (100, 100) with the test theme.

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Processor and memory of vamu while a song with many comments plays and they drift
+# across the strip, the main window hidden (closed to the tray), under Xvfb with a
+# compositor.
+#   tools/measure_comments.sh [SECONDS] [MIN_COMMENTS]   (defaults 60 and 120)
+# The first channel tile is played and "我要换歌" moves on until a song with at least
+# MIN_COMMENTS comments plays (the service's answer to the program's own comment request
+# is counted). The main window is then closed with 最小化 = 1, so it hides, and after
+# 5 s of settling the process is measured for SECONDS: processor time from
+# /proc/PID/stat over the wall time, PSS from /proc/PID/smaps_rollup every second (mean
+# and peak, avatars included: they arrive in the first seconds).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. tools/lib/session.sh
+
+seconds=${1:-60}
+minComments=${2:-120}
+ticksPerSecond=$(getconf CLK_TCK)
+session_begin
+session_xvfb 1920x1080 compositor
+session_pulse
+session_service "$SESSION_BUILD/bench-service" --generator-threads 0 --log-requests
+session_config
+printf '最小化=1\n' | iconv -f UTF-8 -t GB18030 >>"$XDG_CONFIG_HOME/vamu/vamu.ini"
+
+session_vamu
+sleep 3
+session_click_tile 1
+
+commentRequests() { grep -c '/bullet/get' "$SESSION_DIR/service.log" || true; }
+seen=0
+count=0
+for attempt in $(seq 1 40); do
+    for _ in $(seq 1 150); do
+        [ "$(commentRequests)" -gt "$seen" ] && break
+        sleep 0.1
+    done
+    if [ "$(commentRequests)" -gt "$seen" ]; then
+        seen=$(commentRequests)
+        path=$(grep -o 'GET /bullet/get[^ ]*' "$SESSION_DIR/service.log" | tail -1 | cut -d' ' -f2)
+        count=$(curl -s "$SESSION_API$path" | grep -o '"content"' | wc -l)
+        [ "$count" -ge "$minComments" ] && break
+    fi
+    # "我要换歌" in the tool bar (page 2 at (5, 30), the button 210 px in, 80 x 30).
+    session_window_origin
+    xdotool mousemove $(( WINDOW_X + 5 + 210 + 40 )) $(( WINDOW_Y + 30 + 15 )) click 1
+done
+[ "$count" -ge "$minComments" ] || { echo "no song with $minComments comments in 40 songs" >&2; exit 1; }
+
+# The close button is the rightmost caption button, at the window's top right corner.
+eval "$(xdotool getwindowgeometry --shell "$SESSION_WINDOW")"
+xdotool mousemove $(( X + WIDTH - 12 )) $(( Y + 8 )) click 1
+sleep 1
+if xdotool search --onlyvisible --pid "$SESSION_VAMU_PID" --name '^VAMU' >/dev/null 2>&1; then
+    echo "the main window did not hide" >&2
+    exit 1
+fi
+sleep 5
+
+pid=$SESSION_VAMU_PID
+start=$EPOCHREALTIME
+ticks0=$(cpu_ticks "$pid")
+sum=0 n=0 peak=0
+for _ in $(seq 1 "$seconds"); do
+    sleep 1
+    pss=$(pss_kib "$pid")
+    sum=$(( sum + pss )); n=$(( n + 1 ))
+    [ "$pss" -gt "$peak" ] && peak=$pss
+done
+ticks1=$(cpu_ticks "$pid")
+end=$EPOCHREALTIME
+kill -0 "$pid" || { echo "vamu ended during the measurement" >&2; exit 1; }
+strip=$(xdotool search --onlyvisible --pid "$pid" --name '.' 2>/dev/null | wc -l)
+
+echo "comments while playing, main window hidden, ${seconds} s after 5 s of settling; load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "song with $count comments; windows still shown: $strip (the comment strip)"
+awk -v t="$(( ticks1 - ticks0 ))" -v hz="$ticksPerSecond" -v s="$start" -v e="$end" -v sum="$sum" -v n="$n" -v peak="$peak" \
+    'BEGIN { printf "CPU %.2f %% of a core, PSS mean %.1f MiB, peak %.1f MiB\n", 100 * t / hz / (e - s), sum / n / 1024, peak / 1024 }'
