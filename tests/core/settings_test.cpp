@@ -75,6 +75,15 @@ TEST_F(SettingsTest, HandWrittenGbkFileReadsAndKeepsItsShape) {
                                          "COOKIE='sid=1; x=2'\r\n自动登陆=1\r\nuserdata=51A7\r\n"));
 }
 
+TEST_F(SettingsTest, FileSavedWithAByteOrderMarkKeepsEveryKey) {
+    const std::string mark = "\xEF\xBB\xBF";
+    writeFileBytes(mark + "[配置文件]\r\n音量=35\r\ncookie=sid=1\r\n");
+    EXPECT_EQ(readSettingInt(setting::kVolume), 35);
+    EXPECT_EQ(readSetting(setting::kCookie), "sid=1");
+    ASSERT_TRUE(writeSetting(setting::kVolume, "60"));
+    EXPECT_EQ(fileBytes(), mark + "[配置文件]\r\n音量=60\r\ncookie=sid=1\r\n");
+}
+
 TEST_F(SettingsTest, ValuesAreCutAt10239Bytes) {
     ASSERT_TRUE(writeSetting("long", std::string(12'000, 'a'), CreateFolder::Yes));
     EXPECT_EQ(readSetting("long", ""), std::string(10'239, 'a'));
