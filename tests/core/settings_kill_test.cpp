@@ -53,7 +53,17 @@ std::string runHelper(const char* mode, std::chrono::microseconds delay, bool& k
     EXPECT_EQ(posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv, environ), 0);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeEnds[1]);
+    std::string output;
+    char buffer[4096];
+    const auto readSome = [&] {
+        const ssize_t n = ::read(pipeEnds[0], buffer, sizeof buffer);
+        if (n > 0) output.append(buffer, static_cast<std::size_t>(n));
+        return n > 0;
+    };
     if (delay.count() >= 0) {
+        // The delay counts from the writer's "ready", whatever its start-up took.
+        while (output.find("ready\n") == std::string::npos && readSome()) {
+        }
         std::this_thread::sleep_for(delay);
         ::kill(pid, SIGKILL);
     }
@@ -61,10 +71,7 @@ std::string runHelper(const char* mode, std::chrono::microseconds delay, bool& k
     EXPECT_EQ(::waitpid(pid, &status, 0), pid);
     killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
     EXPECT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << mode << " failed";
-    std::string output;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
-        output.append(buffer, static_cast<std::size_t>(n));
+    while (readSome()) {
     }
     ::close(pipeEnds[0]);
     return output;
@@ -106,7 +113,7 @@ TEST_F(SettingsTest, KilledWriterLeavesTheOldOrTheNewFileWhole) {
     const auto start = std::chrono::steady_clock::now();
     for (int round = 0; round < kRounds; ++round) {
         bool killed = false;
-        const auto delay = std::chrono::microseconds(std::uniform_int_distribution<int>(0, 12000)(random));
+        const auto delay = std::chrono::microseconds(std::uniform_int_distribution<int>(0, 8000)(random));
         const int reported = lastSaved(runHelper("write", delay, killed), saved);
         killedMidWay += killed ? 1 : 0;
         const std::string bytes = fileBytes();
@@ -124,7 +131,7 @@ TEST_F(SettingsTest, KilledWriterLeavesTheOldOrTheNewFileWhole) {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     // Loose bounds, for a loaded machine: writes went on, and kills caught writes midway.
     const std::vector<std::string> left = temporaries(folder());
-    EXPECT_GT(saved, kRounds / 10);
+    EXPECT_GT(saved, kRounds / 4);
     EXPECT_GT(killedMidWay, kRounds * 9 / 10);
     EXPECT_FALSE(left.empty());
     std::cout << kRounds << " rounds in " << elapsed.count() << " ms, " << saved << " writes, " << killedMidWay
