@@ -94,6 +94,8 @@ Program::StartResult Program::start() {
     m_instance->onRequest([this](const QString& request) {
         if (request == QLatin1String(platform::SingleInstance::kRaiseRequest)) raiseMainWindow();
     });
+    // Writes killed midway (a crash, a power cut) leave their temporary files behind.
+    (void)core::removeStaleSettingsFiles();
 
     m_context = std::make_unique<net::ServiceContext>(
         net::serviceContextFromSettings(std::make_shared<net::ServiceSession>(), net::MessageSink{}));

@@ -26,9 +26,40 @@ bool isAscii(std::string_view bytes) {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+// The encoding of a file's text, told by its byte-order mark (GB18030 without one).
+enum class Encoding { Gb18030, Utf8 };
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kGb18030Mark = "\x84\x31\x95\x33";
+
+// A file split into its byte-order mark (possibly none) and the text after it.
+struct FileText {
+    std::string_view mark;
+    std::string_view body;
+    Encoding encoding = Encoding::Gb18030;
+};
+
+FileText splitMark(std::string_view bytes) {
+    if (bytes.starts_with(kUtf8Mark)) {
+        return {bytes.substr(0, kUtf8Mark.size()), bytes.substr(kUtf8Mark.size()), Encoding::Utf8};
+    }
+    if (bytes.starts_with(kGb18030Mark)) {
+        return {bytes.substr(0, kGb18030Mark.size()), bytes.substr(kGb18030Mark.size()), Encoding::Gb18030};
+    }
+    return {{}, bytes, Encoding::Gb18030};
+}
+
 // File bytes as UTF-8; ASCII needs no conversion, which keeps the usual lines cheap.
-std::string decoded(std::string_view bytes) {
-    return isAscii(bytes) ? std::string(bytes) : gb18030ToUtf8(bytes);
+std::string decoded(std::string_view bytes, Encoding encoding) {
+    if (isAscii(bytes)) {
+        return std::string(bytes);
+    }
+    return encoding == Encoding::Utf8 ? toValidUtf8(bytes) : gb18030ToUtf8(bytes);
+}
+
+// UTF-8 text as file bytes.
+std::string encoded(std::string_view text, Encoding encoding) {
+    return encoding == Encoding::Utf8 ? toValidUtf8(text) : utf8ToGb18030(text);
 }
 
 char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -86,7 +117,7 @@ struct ParsedLine {
     std::string_view value;   // Entry: raw bytes, trimmed, quotes kept
 };
 
-ParsedLine parse(std::string_view content) {
+ParsedLine parse(std::string_view content, Encoding encoding) {
     ParsedLine parsed;
     const std::string_view text = trimmed(content);
     if (text.empty()) {
@@ -99,7 +130,7 @@ ParsedLine parse(std::string_view content) {
     }
     if (text.front() == '[') {
         // "]" can be the second byte of a GB18030 character, so look for it in UTF-8.
-        const std::string header = decoded(text);
+        const std::string header = decoded(text, encoding);
         const std::size_t close = header.rfind(']');
         if (close != std::string::npos && close > 0) {
             parsed.kind = LineKind::Section;
@@ -116,11 +147,11 @@ ParsedLine parse(std::string_view content) {
     return parsed;
 }
 
-bool keyMatches(std::string_view rawKey, std::string_view key) {
+bool keyMatches(std::string_view rawKey, std::string_view key, Encoding encoding) {
     if (rawKey.empty()) {
         return false;
     }
-    return isAscii(rawKey) ? sameName(rawKey, key) : sameName(gb18030ToUtf8(rawKey), key);
+    return sameName(decoded(rawKey, encoding), key);
 }
 
 // Where `key` of `section` stands in a file.
@@ -134,7 +165,7 @@ struct Location {
     std::string_view ending = "\n";  // the file's line ending
 };
 
-Location locate(std::string_view bytes, std::string_view section, std::string_view key) {
+Location locate(std::string_view bytes, std::string_view section, std::string_view key, Encoding encoding) {
     Location where;
     bool endingKnown = false;
     bool inSection = false;
@@ -145,7 +176,7 @@ Location locate(std::string_view bytes, std::string_view section, std::string_vi
             where.ending = line.end + 1 < line.next ? "\r\n" : "\n";
             endingKnown = true;
         }
-        const ParsedLine parsed = parse(bytes.substr(line.begin, line.end - line.begin));
+        const ParsedLine parsed = parse(bytes.substr(line.begin, line.end - line.begin), encoding);
         if (parsed.kind == LineKind::Section) {
             inSection = !where.sectionFound && sameName(parsed.sectionName, section);
             if (inSection) {
@@ -160,7 +191,7 @@ Location locate(std::string_view bytes, std::string_view section, std::string_vi
         if (parsed.kind != LineKind::Blank) {
             where.lastSectionLine = line;
         }
-        if (parsed.kind == LineKind::Entry && !where.keyFound && keyMatches(parsed.key, key)) {
+        if (parsed.kind == LineKind::Entry && !where.keyFound && keyMatches(parsed.key, key, encoding)) {
             where.keyFound = true;
             where.keyLine = line;
             where.rawKey = parsed.key;
@@ -178,8 +209,8 @@ bool storableName(std::string_view name) {
     return name.find_first_of(std::string_view("=]\r\n\0", 5)) == std::string_view::npos;
 }
 
-std::string valueBytes(std::string_view value) {
-    std::string bytes = utf8ToGb18030(value);
+std::string valueBytes(std::string_view value, Encoding encoding) {
+    std::string bytes = encoded(value, encoding);
     const bool loosesEdges = !value.empty() && (isBlank(value.front()) || isBlank(value.back()));
     if (loosesEdges || withoutQuotes(value).size() != value.size()) {
         bytes = '"' + bytes + '"';
@@ -197,11 +228,12 @@ bool endsWithBlankLine(std::string_view text) {
 }  // namespace
 
 std::optional<std::string> iniValue(std::string_view fileBytes, std::string_view section, std::string_view key) {
-    const Location where = locate(fileBytes, section, key);
+    const FileText file = splitMark(fileBytes);
+    const Location where = locate(file.body, section, key, file.encoding);
     if (!where.keyFound) {
         return std::nullopt;
     }
-    return std::string(withoutQuotes(decoded(where.rawValue)));
+    return std::string(withoutQuotes(decoded(where.rawValue, file.encoding)));
 }
 
 std::optional<std::string> iniWithValue(std::string_view fileBytes, std::string_view section, std::string_view key,
@@ -210,17 +242,19 @@ std::optional<std::string> iniWithValue(std::string_view fileBytes, std::string_
         value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
         return std::nullopt;
     }
-    const Location where = locate(fileBytes, section, key);
-    std::string result(fileBytes);
+    const FileText file = splitMark(fileBytes);
+    const Location where = locate(file.body, section, key, file.encoding);
+    // Offsets in `where` count from the end of the mark.
+    std::string result(file.body);
     if (where.keyFound) {
         // The key keeps the spelling it has in the file.
         std::string line(where.rawKey);
         line += '=';
-        line += valueBytes(value);
+        line += valueBytes(value, file.encoding);
         result.replace(where.keyLine.begin, where.keyLine.end - where.keyLine.begin, line);
-        return result;
+        return std::string(file.mark) + result;
     }
-    std::string entry = utf8ToGb18030(key) + '=' + valueBytes(value);
+    std::string entry = encoded(key, file.encoding) + '=' + valueBytes(value, file.encoding);
     if (where.sectionFound) {
         const Line& last = where.lastSectionLine;
         if (last.hasEnding) {
@@ -228,7 +262,7 @@ std::optional<std::string> iniWithValue(std::string_view fileBytes, std::string_
         } else {
             result.insert(last.next, std::string(where.ending) + entry);
         }
-        return result;
+        return std::string(file.mark) + result;
     }
     if (!result.empty()) {
         if (result.back() != '\n') {
@@ -238,11 +272,11 @@ std::optional<std::string> iniWithValue(std::string_view fileBytes, std::string_
             result += where.ending;  // a blank line before the new section
         }
     }
-    result += '[' + utf8ToGb18030(section) + ']';
+    result += '[' + encoded(section, file.encoding) + ']';
     result += where.ending;
     result += entry;
     result += where.ending;
-    return result;
+    return std::string(file.mark) + result;
 }
 
 }  // namespace vamu::core

@@ -9,6 +9,9 @@
 //   - LF and CR LF line endings both read; an edit writes the file's own ending.
 // The file text is handled as its bytes on disk, GB18030; names, values and results are
 // UTF-8. An edit rewrites one line or adds one; every other byte stays as it was.
+// Editors may put a byte-order mark at the front: the UTF-8 mark (EF BB BF) says the editor
+// saved the text as UTF-8, so such a file reads and is edited as UTF-8; the GB18030 mark
+// (84 31 95 33) is skipped. Either mark stays where it is.
 
 #include <optional>
 #include <string>

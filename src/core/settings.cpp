@@ -1,14 +1,18 @@
 #include "core/settings.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fstream>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -23,6 +27,9 @@ namespace {
 constexpr std::size_t kMaxValueBytes = 10'239;
 // A settings file is a few hundred bytes; a larger one than this is not ours to rewrite.
 constexpr std::size_t kMaxFileBytes = 16u << 20;
+// Temporary files of replaceFile(): this prefix and six letters or digits from mkostemp.
+constexpr std::string_view kTemporaryPrefix = ".vamu.ini.";
+constexpr std::size_t kTemporarySuffixLength = 6;
 
 // Owned by this file: held for the whole of every read and every read-modify-write of the
 // settings file, so two writers of this process never interleave and lose each other's keys.
@@ -88,10 +95,23 @@ bool makeFolders(const std::string& folder) {
 }
 
 // The file's bytes; empty when it does not exist; nullopt when it exists but cannot be read.
+// Only a regular file is read: a FIFO or a device in its place would block the reader or
+// stream without end, so it counts as unreadable (and a write then fails rather than replace it).
 std::optional<std::string> readWhole(const std::string& path) {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return errno == ENOENT || errno == ENOTDIR ? std::optional<std::string>(std::string()) : std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    // O_NONBLOCK: should a FIFO take the file's place after the check, open() still returns.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!file.valid()) {
         return errno == ENOENT || errno == ENOTDIR ? std::optional<std::string>(std::string()) : std::nullopt;
+    }
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
     }
     std::string bytes;
     char chunk[8192];
@@ -127,7 +147,7 @@ bool writeAll(int fd, std::string_view bytes) {
 // Writes a temporary file beside `path` and renames it over `path`, so the file is either
 // the old one or the new one whole, even when the program or the machine stops midway.
 bool replaceFile(int folderFd, const std::string& path, std::string_view bytes) {
-    std::string temporary = folderOf(path) + "/.vamu.ini.XXXXXX";
+    std::string temporary = folderOf(path) + '/' + std::string(kTemporaryPrefix) + "XXXXXX";
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!file.valid()) {
         return false;
@@ -139,6 +159,60 @@ bool replaceFile(int folderFd, const std::string& path, std::string_view bytes) 
     }
     ::fsync(folderFd);  // makes the rename itself durable; the file is complete either way
     return true;
+}
+
+bool isTemporaryName(std::string_view name) {
+    if (name.size() != kTemporaryPrefix.size() + kTemporarySuffixLength || !name.starts_with(kTemporaryPrefix)) {
+        return false;
+    }
+    for (const char c : name.substr(kTemporaryPrefix.size())) {
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// When this process started, in seconds since the epoch (to a second); nullopt when
+// /proc does not tell.
+std::optional<long long> processStartTime() {
+    std::ifstream statFile("/proc/self/stat");
+    std::string stat;
+    std::getline(statFile, stat);
+    const std::size_t nameEnd = stat.rfind(')');  // the command name may hold spaces and ')'
+    if (nameEnd == std::string::npos) {
+        return std::nullopt;
+    }
+    // Field 22, the start in clock ticks after boot, is the 20th after the name.
+    std::string_view rest = std::string_view(stat).substr(nameEnd + 1);
+    unsigned long long ticks = 0;
+    for (int field = 0; field < 20; ++field) {
+        const std::size_t start = rest.find_first_not_of(' ');
+        if (start == std::string_view::npos) {
+            return std::nullopt;
+        }
+        rest.remove_prefix(start);
+        const std::size_t end = std::min(rest.find(' '), rest.size());
+        if (field == 19) {
+            ticks = std::strtoull(std::string(rest.substr(0, end)).c_str(), nullptr, 10);
+        }
+        rest.remove_prefix(end);
+    }
+    std::ifstream systemStat("/proc/stat");
+    std::string label;
+    long long bootTime = -1;
+    while (systemStat >> label) {
+        if (label == "btime") {
+            systemStat >> bootTime;
+            break;
+        }
+        systemStat.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+    if (bootTime < 0 || ticksPerSecond <= 0) {
+        return std::nullopt;
+    }
+    return bootTime + static_cast<long long>(ticks / static_cast<unsigned long long>(ticksPerSecond));
 }
 
 // Caller holds settingsMutex().
@@ -153,6 +227,47 @@ std::optional<std::string> storedValue(std::string_view key) {
 }  // namespace
 
 std::string settingsPath() { return configHome() + "/vamu/vamu.ini"; }
+
+int removeStaleSettingsFiles() {
+    const std::optional<long long> started = processStartTime();
+    if (!started) {
+        return 0;
+    }
+    // /proc gives the start to whole seconds, rounded down; a margin keeps anything that may
+    // belong to this run.
+    const long long cutoff = *started - 2;
+    const std::lock_guard lock(settingsMutex());
+    const int folderFd = ::open(folderOf(settingsPath()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) {
+        return 0;
+    }
+    // While the writers' lock is held no process is between creating and renaming its
+    // temporary file, so what is left is a killed writer's. A busy lock: try another time.
+    if (::flock(folderFd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(folderFd);
+        return 0;
+    }
+    DIR* folder = ::fdopendir(folderFd);  // owns folderFd from here
+    if (folder == nullptr) {
+        ::close(folderFd);
+        return 0;
+    }
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(folder)) {
+        struct stat info {};
+        if (isTemporaryName(entry->d_name) &&
+            ::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::geteuid() && static_cast<long long>(info.st_mtime) < cutoff) {
+            stale.emplace_back(entry->d_name);
+        }
+    }
+    int removed = 0;
+    for (const std::string& name : stale) {
+        removed += ::unlinkat(folderFd, name.c_str(), 0) == 0 ? 1 : 0;
+    }
+    ::closedir(folder);  // closes folderFd, releasing the lock
+    return removed;
+}
 
 int textToInt(std::string_view text) {
     std::size_t i = 0;

@@ -28,6 +28,12 @@ enum class CreateFolder { No, Yes };
 // white space at either end or wrapped in quotes is stored quoted, so it reads back as written.
 bool writeSetting(std::string_view key, std::string_view value, CreateFolder createFolder = CreateFolder::No);
 
+// Removes the temporary files that writes killed midway left in the settings folder (named
+// as the writer names them, regular, the user's own, last changed before this process
+// started), while holding the writers' lock so that no write of any process is cut short.
+// Does nothing when another process holds the lock. Returns how many files went. For start-up.
+int removeStaleSettingsFiles();
+
 // "$XDG_CONFIG_HOME/vamu/vamu.ini" (default "~/.config/vamu/vamu.ini"), built afresh on each call.
 [[nodiscard]] std::string settingsPath();
 

@@ -152,6 +152,8 @@ std::string replyBodyToText(std::string_view body) {
     return sanitizeUtf8(body.substr(0, body.find('\0')));
 }
 
+std::string toValidUtf8(std::string_view text) { return sanitizeUtf8(text); }
+
 std::string gb18030ToUtf8(std::string_view bytes) {
     if (bytes.empty()) {
         return {};

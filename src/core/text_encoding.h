@@ -14,6 +14,9 @@ namespace vamu::core {
 // becomes U+FFFD. Text is cut at the first zero byte, as the body of a text reply ends there.
 [[nodiscard]] std::string replyBodyToText(std::string_view body);
 
+// `text` with every invalid UTF-8 sequence replaced by U+FFFD; valid text passes unchanged.
+[[nodiscard]] std::string toValidUtf8(std::string_view text);
+
 // GB18030 bytes to UTF-8 and back. Undecodable bytes become U+FFFD; GB18030 encodes
 // every Unicode character, so the way out loses nothing.
 [[nodiscard]] std::string gb18030ToUtf8(std::string_view bytes);

@@ -68,6 +68,31 @@ TEST(IniText, MultiByteCharactersAreNotSplitIntoAsciiBytes) {
     EXPECT_EQ(iniValue(file, kSection, "音量"), "7");  // "[乚" is no section header
 }
 
+TEST(IniText, ByteOrderMarksAreSkippedAndKeepTheFilesEncoding) {
+    // An editor that saves "UTF-8 with BOM" writes the whole text as UTF-8.
+    const std::string utf8Mark = "\xEF\xBB\xBF";
+    const std::string utf8File = utf8Mark + "[配置文件]\r\n音量=80\r\n昵称=小明\r\n";
+    EXPECT_EQ(iniValue(utf8File, kSection, "音量"), "80");
+    EXPECT_EQ(iniValue(utf8File, kSection, "昵称"), "小明");
+    EXPECT_EQ(iniWithValue(utf8File, kSection, "音量", "60"),
+              utf8Mark + "[配置文件]\r\n音量=60\r\n昵称=小明\r\n");
+    EXPECT_EQ(iniWithValue(utf8File, kSection, "背景", "蓝"),
+              utf8Mark + "[配置文件]\r\n音量=80\r\n昵称=小明\r\n背景=蓝\r\n");
+    EXPECT_EQ(iniWithValue(utf8Mark, kSection, "音量", "1"), utf8Mark + "[配置文件]\n音量=1\n");
+    // A key in the first line, right after the mark.
+    EXPECT_EQ(iniValue(utf8Mark + "k=1\n[配置文件]\nk=2\n", kSection, "k"), "2");
+    EXPECT_EQ(iniValue(utf8Mark + "[配置文件]\nbad=\xFF\n", kSection, "bad"), "\xEF\xBF\xBD");
+
+    // The GB18030 form of the mark: the text stays GB18030.
+    const std::string gbMark = "\x84\x31\x95\x33";
+    const std::string gbFile = gbMark + utf8ToGb18030("[配置文件]\n音量=80\n");
+    EXPECT_EQ(iniValue(gbFile, kSection, "音量"), "80");
+    EXPECT_EQ(iniWithValue(gbFile, kSection, "昵称", "小明"), gbMark + utf8ToGb18030("[配置文件]\n音量=80\n昵称=小明\n"));
+
+    // A mark anywhere but at the front is text of the line it stands in.
+    EXPECT_EQ(iniValue("\n" + utf8Mark + "[配置文件]\n音量=80\n", kSection, "音量"), std::nullopt);
+}
+
 TEST(IniText, RewritesOneLineAndKeepsEveryOtherByte) {
     const std::string file = handWrittenFile();
     const std::optional<std::string> updated = iniWithValue(file, kSection, "音量", "55");

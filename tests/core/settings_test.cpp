@@ -1,15 +1,21 @@
 #include "core/settings.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -75,6 +81,15 @@ TEST_F(SettingsTest, HandWrittenGbkFileReadsAndKeepsItsShape) {
                                          "COOKIE='sid=1; x=2'\r\n自动登陆=1\r\nuserdata=51A7\r\n"));
 }
 
+TEST_F(SettingsTest, FileSavedWithAByteOrderMarkKeepsEveryKey) {
+    const std::string mark = "\xEF\xBB\xBF";
+    writeFileBytes(mark + "[配置文件]\r\n音量=35\r\ncookie=sid=1\r\n");
+    EXPECT_EQ(readSettingInt(setting::kVolume), 35);
+    EXPECT_EQ(readSetting(setting::kCookie), "sid=1");
+    ASSERT_TRUE(writeSetting(setting::kVolume, "60"));
+    EXPECT_EQ(fileBytes(), mark + "[配置文件]\r\n音量=60\r\ncookie=sid=1\r\n");
+}
+
 TEST_F(SettingsTest, ValuesAreCutAt10239Bytes) {
     ASSERT_TRUE(writeSetting("long", std::string(12'000, 'a'), CreateFolder::Yes));
     EXPECT_EQ(readSetting("long", ""), std::string(10'239, 'a'));
@@ -138,6 +153,89 @@ TEST_F(SettingsTest, FailedWriteLeavesTheOldFileWhole) {
     EXPECT_FALSE(written);
     EXPECT_EQ(fileBytes(), before);
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"vamu.ini"});  // no temporary left behind
+}
+
+// Runs `work` in a child process; true when it exits with 0 within `limit`. A child that is
+// still running then is killed, so a call that blocks fails the test instead of hanging it.
+template <typename Work>
+bool finishesInTime(Work work, std::chrono::milliseconds limit) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(work() ? 0 : 1);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(SettingsTest, FifoOrFolderAtTheSettingsPathIsUnreadableAndNeverBlocks) {
+    fs::create_directories(folder());
+    ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);
+    EXPECT_TRUE(finishesInTime(
+        [] {
+            return readSetting(setting::kVolume) == "100" && readSettingInt(setting::kVolume) == 100 &&
+                   !writeSetting(setting::kVolume, "40") && !writeSetting(setting::kCookie, "sid=1", CreateFolder::Yes);
+        },
+        std::chrono::seconds(5)));
+    EXPECT_TRUE(fs::is_fifo(file()));  // never replaced by a file
+    EXPECT_EQ(folderEntries(), std::vector<std::string>{"vamu.ini"});
+
+    fs::remove(file());
+    fs::create_directory(file());
+    EXPECT_EQ(readSetting(setting::kCookie), "");
+    EXPECT_FALSE(writeSetting(setting::kCookie, "sid=1"));
+    EXPECT_TRUE(fs::is_directory(file()));
+}
+
+TEST_F(SettingsTest, StaleTemporaryFilesOfKilledWritersAreRemovedAtStart) {
+    ASSERT_TRUE(writeSetting(setting::kVolume, "40", CreateFolder::Yes));
+    const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    const auto place = [&](const std::string& name, const fs::file_time_type& time) {
+        std::ofstream(folder() / name, std::ios::binary) << "[配置文件]\n";
+        fs::last_write_time(folder() / name, time);
+    };
+    place(".vamu.ini.Ab12Cd", hourAgo);                           // a killed writer's
+    place(".vamu.ini.zz9ZZ9", hourAgo);                           // and another
+    place(".vamu.ini.Xy34Zw", fs::file_time_type::clock::now());  // may be a writer's right now
+    place(".vamu.ini.old", hourAgo);                              // not the writer's pattern
+    place(".vamu.ini.Ab12Cd~", hourAgo);
+    place("vamu.ini.Ab12Cd", hourAgo);
+    place(".vamu.ini.Ab-2Cd", hourAgo);
+    place("outside", hourAgo);
+    fs::create_directory(folder() / ".vamu.ini.Dir123");
+    fs::last_write_time(folder() / ".vamu.ini.Dir123", hourAgo);
+    fs::create_symlink("outside", folder() / ".vamu.ini.Lnk123");
+    fs::last_write_time(file(), hourAgo);
+
+    // Another process in the middle of a write holds the lock: nothing is touched.
+    {
+        const int otherWriter = ::open(folder().c_str(), O_RDONLY | O_DIRECTORY);
+        ASSERT_EQ(::flock(otherWriter, LOCK_EX), 0);
+        EXPECT_EQ(removeStaleSettingsFiles(), 0);
+        EXPECT_TRUE(fs::exists(folder() / ".vamu.ini.Ab12Cd"));
+        ::close(otherWriter);
+    }
+
+    EXPECT_EQ(removeStaleSettingsFiles(), 2);
+    std::vector<std::string> left = folderEntries();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{".vamu.ini.Ab-2Cd", ".vamu.ini.Ab12Cd~", ".vamu.ini.Dir123",
+                                              ".vamu.ini.Lnk123", ".vamu.ini.Xy34Zw", ".vamu.ini.old", "outside",
+                                              "vamu.ini", "vamu.ini.Ab12Cd"}));
+    EXPECT_EQ(readSettingInt(setting::kVolume), 40);
+    EXPECT_EQ(removeStaleSettingsFiles(), 0);
+
+    fs::remove_all(folder());
+    EXPECT_EQ(removeStaleSettingsFiles(), 0);  // no folder: nothing to do, nothing made
+    EXPECT_FALSE(fs::exists(folder()));
 }
 
 TEST_F(SettingsTest, ReadOnlyFolderFailsTheWriteAndKeepsTheFile) {
