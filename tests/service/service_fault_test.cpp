@@ -70,7 +70,7 @@ TEST(ServiceFaults, EveryEndpointModeMisbehavesAsNamed) {
     EXPECT_EQ(get(url).status, 502);
     EXPECT_EQ(get(url).body, normal);
 
-    const auto bad = post(service.apiUrl("/admin/faults"), "fault=" + formValue("/sound/hot=teapot"));
+    const auto bad = adminPost(service.apiUrl("/admin/faults"), "fault=" + formValue("/sound/hot=teapot"));
     EXPECT_EQ(bad.status, 400);
     EXPECT_NE(bad.body.find("teapot"), std::string::npos);
 }
@@ -104,7 +104,7 @@ TEST(ServiceFaults, StateModesSendStateAsTextOrLeaveItOutAndKeepTheRest) {
     // Replies that are not JSON documents with a state pass unchanged.
     setFaults(service, {"*=state-missing"});
     EXPECT_EQ(post(service.companionUrl("/vamu.php"), "do=gx&bbh=2.36").body, "1");
-    EXPECT_EQ(get(service.apiUrl("/admin/faults")).body, "fault *=state-missing\n");
+    EXPECT_EQ(adminGet(service.apiUrl("/admin/faults")).body, "fault *=state-missing\n");
 }
 
 TEST(ServiceFaults, StartUpRulesAndCompanionKeysApply) {
@@ -207,11 +207,43 @@ TEST(ServiceRobustness, AdministrationAnswersLoopbackClientsOnly) {
     if (get(fromOutside + "/sound/hot?page=1").status != 200) {
         GTEST_SKIP() << "the machine's address " << outside << " does not reach its own service";
     }
-    EXPECT_EQ(get("http://127.0.0.1:" + port + "/admin/status").status, 200);
-    EXPECT_EQ(get(fromOutside + "/admin/status").status, 403);
-    EXPECT_EQ(post(fromOutside + "/admin/faults", "fault=" + formValue("*=html")).status, 403);
+    EXPECT_EQ(adminGet("http://127.0.0.1:" + port + "/admin/status").status, 200);
+    // An outside client is refused even with the admin header and a loopback Host.
+    EXPECT_EQ(adminGet(fromOutside + "/admin/status", "Host: 127.0.0.1:" + port).status, 403);
+    EXPECT_EQ(adminPost(fromOutside + "/admin/faults", "fault=" + formValue("*=html"), "Host: 127.0.0.1:" + port).status, 403);
     // The refused rule did not take.
     EXPECT_EQ(parsed(get(fromOutside + "/sound/hot?page=1"))["state"], 1);
+}
+
+// A page in a browser on this host is a loopback peer too: what it could send is refused.
+TEST(ServiceRobustness, AdministrationRefusesWhatAWebPageCouldSend) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    const std::string port = std::to_string(service.apiPort());
+    const auto faults = service.apiUrl("/admin/faults");
+    const auto status = service.apiUrl("/admin/status");
+    const std::string rule = "fault=" + formValue("*=html");
+
+    EXPECT_EQ(post(faults, rule).status, 403) << "a plain form post, without the admin header";
+    EXPECT_EQ(get(status).status, 403);
+    for (const std::string& origin : std::vector<std::string>{"http://example.com", "null", "http://localhost.example.com:" + port,
+                                     "http://127.0.0.1.example.com", "file://"}) {
+        EXPECT_EQ(adminPost(faults, rule, "Origin: " + origin).status, 403) << origin;
+    }
+    for (const std::string& host : std::vector<std::string>{"example.com:" + port, "127.0.0.1.example.com", "localhost.example.com", "[::2]:" + port}) {
+        EXPECT_EQ(adminPost(faults, rule, "Host: " + host).status, 403) << host;
+        EXPECT_EQ(adminGet(status, "Host: " + host).status, 403) << host;
+    }
+    EXPECT_EQ(adminGet(faults).body, "") << "no refused rule took";
+    EXPECT_EQ(parsed(get(service.apiUrl("/sound/hot?page=1")))["state"], 1);
+
+    // Loopback names, any port, any letter case, pass.
+    for (const std::string& host : std::vector<std::string>{"127.0.0.1", "localhost:1", "LocalHost:" + port, "[::1]:" + port}) {
+        EXPECT_EQ(adminGet(status, "Host: " + host).status, 200) << host;
+    }
+    EXPECT_EQ(adminGet(status, "Origin: http://localhost:3000").status, 200);
+    EXPECT_EQ(adminPost(faults, "fault=" + formValue("/sound/hot=html*1"), "Origin: http://127.0.0.1:" + port).status, 200);
+    EXPECT_EQ(get(service.apiUrl("/sound/hot?page=1")).status, 502);
 }
 
 TEST(ServiceRobustness, BadRequestsGetClearErrorsAndTheServiceCarriesOn) {
