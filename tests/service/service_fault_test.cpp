@@ -9,7 +9,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace vamu::test {
@@ -302,6 +306,170 @@ TEST(ServiceRobustness, MissingValuesAreRefusedWithTheirNameNotTakenAsOne) {
     const auto noKeyword = parsed(get(service.apiUrl("/sound/search?page=1"), session));
     EXPECT_EQ(noKeyword["state"], 0);
     EXPECT_EQ(noKeyword["message"], "请输入搜索关键词");
+}
+
+struct RawReply {
+    int status = 0;
+    std::string head;
+    std::string body;
+};
+
+// Sends `bytes` on one new connection and reads up to `count` replies (framed by their
+// Content-Length), fewer when the service closes the connection first.
+std::vector<RawReply> rawExchange(int port, const std::string& bytes, std::size_t count) {
+    std::vector<RawReply> replies;
+    const int fd = rawConnection(port, bytes);
+    std::string received;
+    char buffer[65536];
+    while (fd >= 0 && replies.size() < count) {
+        const auto headEnd = received.find("\r\n\r\n");
+        if (headEnd != std::string::npos) {
+            RawReply reply;
+            reply.head = received.substr(0, headEnd + 4);
+            reply.status = std::atoi(reply.head.c_str() + 9);
+            std::size_t length = 0;
+            if (const auto at = reply.head.find("Content-Length: "); at != std::string::npos) {
+                length = std::strtoul(reply.head.c_str() + at + 16, nullptr, 10);
+            }
+            if (received.size() >= headEnd + 4 + length) {
+                reply.body = received.substr(headEnd + 4, length);
+                received.erase(0, headEnd + 4 + length);
+                replies.push_back(std::move(reply));
+                continue;
+            }
+        }
+        const auto got = ::recv(fd, buffer, sizeof buffer, 0);
+        if (got <= 0) break;
+        received.append(buffer, static_cast<std::size_t>(got));
+    }
+    if (fd >= 0) ::close(fd);
+    return replies;
+}
+
+TEST(ServiceRobustness, PipelinedRequestsAreAnsweredInOrderAndBadFramingIsRefusedAtOnce) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    const int port = service.apiPort();
+    const std::string hot = "GET /sound/hot?page=2 HTTP/1.1\r\nHost: x\r\n\r\n";
+    const std::string login = loginBody(kDemoPhone, "wrong");
+    const std::string badLogin = "POST /index/login HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+                                 "Content-Length: " + std::to_string(login.size()) + "\r\n\r\n" + login;
+    const std::string gone = "GET /no/such HTTP/1.1\r\nHost: x\r\n\r\n";
+
+    // Three requests in one write, a body among them: three answers, in order.
+    const auto replies = rawExchange(port, gone + badLogin + hot, 3);
+    ASSERT_EQ(replies.size(), 3u);
+    EXPECT_EQ(replies[0].status, 404);
+    EXPECT_EQ(replies[1].status, 200);
+    EXPECT_EQ(json::parse(replies[1].body, nullptr, false)["state"], 0) << replies[1].body;
+    EXPECT_EQ(replies[2].status, 200);
+    EXPECT_EQ(replies[2].body, get(service.apiUrl("/sound/hot?page=2")).body);
+
+    // A GET that carries a body: the body is skipped, not taken for the next request.
+    const auto withBody = rawExchange(port, "GET /no/such HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                                                std::to_string(gone.size()) + "\r\n\r\n" + gone + hot, 2);
+    ASSERT_EQ(withBody.size(), 2u);
+    EXPECT_EQ(withBody[1].status, 200);
+
+    struct Case {
+        std::string headers;
+        int status;
+    };
+    const Case cases[] = {
+        {"Content-Length: -1", 400},
+        {"Content-Length: abc", 400},
+        {"Content-Length: 3, 3", 400},
+        {"Content-Length: 3\r\nContent-Length: 3", 400},
+        {"Transfer-Encoding: chunked\r\nContent-Length: 3", 400},
+        {"Transfer-Encoding: gzip", 400},
+        {"Content-Length: 99999999999999999999999999", 413},
+        {"Content-Length: 2097152", 413},
+    };
+    for (const auto& c : cases) {
+        const auto start = Clock::now();
+        const auto refused = rawExchange(port, "POST /index/login HTTP/1.1\r\nHost: x\r\n" + c.headers + "\r\n\r\nabc", 1);
+        ASSERT_EQ(refused.size(), 1u) << c.headers;
+        EXPECT_EQ(refused[0].status, c.status) << c.headers;
+        EXPECT_LT(secondsSince(start), 2.0) << c.headers;
+    }
+    // A chunked body still reaches its handler.
+    const auto chunked = rawExchange(port, "POST /index/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
+                                           "Content-Type: application/x-www-form-urlencoded\r\n\r\n" +
+                                               [&] {
+                                                   char size[16];
+                                                   std::snprintf(size, sizeof size, "%zx", login.size());
+                                                   return std::string(size) + "\r\n" + login + "\r\n0\r\n\r\n";
+                                               }(),
+                                     1);
+    ASSERT_EQ(chunked.size(), 1u);
+    EXPECT_EQ(json::parse(chunked[0].body, nullptr, false)["state"], 0) << chunked[0].body;
+}
+
+TEST(ServiceRobustness, ABurstOfConnectionsIsTakenAtOnce) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    std::vector<int> connections;
+    const auto start = Clock::now();
+    for (int i = 0; i < 200; ++i) connections.push_back(rawConnection(service.apiPort(), "G"));
+    const double seconds = secondsSince(start);
+    for (const int fd : connections) ::close(fd);
+    EXPECT_EQ(std::count(connections.begin(), connections.end(), -1), 0);
+    // A connection the listening queue has no room for waits a second for its retry.
+    EXPECT_LT(seconds, 0.9);
+}
+
+// Clients that send their request heads a byte a second, more of them than the service has
+// workers, from the same address as everyone else.
+TEST(ServiceRobustness, SlowRequestHeadsNeitherHoldUpOthersNorStayOpenPastTheirDeadline) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    const auto url = service.apiUrl("/sound/hot?page=1");
+    const std::string head = "GET /sound/hot?page=1 HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: slow\r\n\r\n";
+    constexpr int kSlow = 150;
+    std::vector<int> slow;
+    for (int i = 0; i < kSlow; ++i) {
+        const int fd = rawConnection(service.apiPort(), head.substr(0, 1));
+        ASSERT_GE(fd, 0);
+        slow.push_back(fd);
+    }
+    const auto opened = Clock::now();
+    std::atomic<bool> done{false};
+    std::thread trickle([&] {
+        for (std::size_t sent = 1; sent + 1 < head.size() && !done; ++sent) {
+            for (int tenth = 0; tenth < 10 && !done; ++tenth) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            for (const int fd : slow) (void)::send(fd, &head[sent], 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        }
+    });
+    // Still open: neither closed by the service nor reset.
+    const auto stillOpen = [&] {
+        int open = 0;
+        char buffer[512];
+        for (const int fd : slow) {
+            ssize_t got = 0;
+            while ((got = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) {
+            }
+            if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) ++open;
+        }
+        return open;
+    };
+
+    double slowest = 0;
+    for (int round = 0; round < 6; ++round) {
+        const auto start = Clock::now();
+        EXPECT_EQ(get(url).status, 200) << round;
+        slowest = std::max(slowest, secondsSince(start));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    EXPECT_LT(slowest, 1.5) << "the slowest answer while " << kSlow << " heads trickle";
+    EXPECT_LE(stillOpen(), 32) << "no more than 32 connections of one address wait for their heads";
+
+    // Each head has 10 s to arrive, however steadily its bytes come.
+    std::this_thread::sleep_until(opened + std::chrono::seconds(12));
+    EXPECT_EQ(stillOpen(), 0);
+    done = true;
+    trickle.join();
+    for (const int fd : slow) ::close(fd);
+    EXPECT_EQ(get(url).status, 200);
 }
 
 TEST(ServiceRobustness, ManyClientsAtOnceAllGetTheirAnswers) {
