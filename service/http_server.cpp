@@ -1,9 +1,8 @@
 #include "http_server.h"
 
+#include "http_connections.h"
 #include "json_replies.h"
 #include "service_log.h"
-
-#include "http_connections.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
