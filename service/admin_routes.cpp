@@ -1,10 +1,12 @@
-// Administration for tests and demos, answered only to loopback clients: fault rules,
-// the update offer, the notice, and a status summary. Never subject to faults itself.
+// Administration for tests and demos, answered only to loopback clients that send the admin
+// header and no foreign Origin or Host: fault rules, the update offer, the notice, and a
+// status summary. Never subject to faults itself.
 
 #include "service_names.h"
 #include "service_routes.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace vamu::service {
 namespace {
@@ -12,6 +14,41 @@ namespace {
 bool fromLoopback(const Request& request) {
     const auto& address = request.remote_addr;
     return address.starts_with("127.") || address == "::1" || address.starts_with("::ffff:127.");
+}
+
+// "127.0.0.1", "localhost" or "[::1]", with or without a port.
+bool loopbackAuthority(std::string_view authority) {
+    std::string host(authority);
+    if (const auto close = host.rfind(']'); host.starts_with('[') && close != std::string::npos) {
+        if (close + 1 < host.size() && host[close + 1] != ':') return false;
+        host.resize(close + 1);
+    } else if (const auto colon = host.find(':'); colon != std::string::npos) {
+        host.resize(colon);
+    }
+    std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return host == "127.0.0.1" || host == "localhost" || host == "[::1]";
+}
+
+// The peer alone is not enough: a browser on this host is a loopback peer too, and a page
+// it shows can send forms here, or reach this port under a name of its own (rebinding).
+// Such requests carry a foreign Origin or Host, and none carries the admin header.
+std::string_view refusal(const Request& request) {
+    if (!fromLoopback(request)) return "403 Forbidden: loopback only\n";
+    if (request.get_header_value_count("Host") > 1 ||
+        (request.has_header("Host") && !loopbackAuthority(request.get_header_value("Host")))) {
+        return "403 Forbidden: the Host is not loopback\n";
+    }
+    if (request.has_header("Origin")) {
+        const std::string origin = request.get_header_value("Origin");
+        const auto scheme = origin.find("://");
+        if (scheme == std::string::npos || !loopbackAuthority(std::string_view(origin).substr(scheme + 3))) {
+            return "403 Forbidden: the Origin is not loopback\n";
+        }
+    }
+    if (request.get_header_value(std::string(header::kAdmin).c_str()) != "1") {
+        return "403 Forbidden: administration requests carry the header X-Vamu-Admin: 1\n";
+    }
+    return {};
 }
 
 void replyText(Response& response, int status, std::string text) {
@@ -84,7 +121,7 @@ void status(ServiceContext& context, const Request&, Response& response) {
 void addAdminRoutes(HttpServer& api, ServiceContext& context) {
     const auto guarded = [&context](void (*handler)(ServiceContext&, const Request&, Response&)) {
         return [&context, handler](const Request& request, Response& response) {
-            if (!fromLoopback(request)) return replyText(response, 403, "403 Forbidden: loopback only\n");
+            if (const auto refused = refusal(request); !refused.empty()) return replyText(response, 403, std::string(refused));
             handler(context, request, response);
         };
     };

@@ -38,7 +38,10 @@ std::optional<Fault> parseFault(std::string_view mode, std::string& error) {
         fault.remaining = static_cast<int>(*count);
         mode = mode.substr(0, star);
     }
-    const auto [name, argument] = nameAndArgument(mode);
+    // Plain variables, not structured bindings: clang 14 refuses lambdas that capture those.
+    const auto parts = nameAndArgument(mode);
+    const std::string_view name = parts.first;
+    const std::string_view argument = parts.second;
     const auto* known = std::find_if(kKindNames.begin(), kKindNames.end(), [&](const KindName& k) { return k.name == name; });
     if (known == kKindNames.end()) {
         error = "unknown fault \"" + std::string(name) + "\"";

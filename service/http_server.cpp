@@ -1,15 +1,18 @@
 #include "http_server.h"
 
+#include "http_connections.h"
 #include "json_replies.h"
 #include "service_log.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <regex>
 
@@ -105,12 +108,106 @@ void forEachConnectedSocket(Visit&& visit) {
     }
 }
 
+constexpr auto kReadTimeout = std::chrono::seconds(30);
+// A paused player stops reading its stream for a while; a short write time-out would cut it off.
+constexpr auto kWriteTimeout = std::chrono::seconds(120);
+constexpr int kRequestsPerConnection = 1000;
+
+bool waitFor(int fd, short events, std::chrono::milliseconds timeout) {
+    pollfd polled{fd, events, 0};
+    for (;;) {
+        const int ready = ::poll(&polled, 1, static_cast<int>(timeout.count()));
+        if (ready >= 0 || errno != EINTR) return ready > 0;
+    }
+}
+
+// The library's view of one connection: the bytes the gate has read first, then the socket.
+class ConnectionStream final : public httplib::Stream {
+public:
+    explicit ConnectionStream(Connection& connection) : m_connection(connection) {}
+
+    bool is_readable() const override {
+        return m_connection.inRequest() || waitFor(m_connection.fd, POLLIN, kReadTimeout);
+    }
+    bool is_writable() const override { return waitFor(m_connection.fd, POLLOUT, kWriteTimeout); }
+    ssize_t read(char* ptr, size_t size) override {
+        if (m_connection.inRequest()) {
+            const auto count = std::min(size, m_connection.pending.size() - m_connection.consumed);
+            std::memcpy(ptr, m_connection.pending.data() + m_connection.consumed, count);
+            m_connection.consumed += count;
+            return static_cast<ssize_t>(count);
+        }
+        if (!waitFor(m_connection.fd, POLLIN, kReadTimeout)) return -1;
+        for (;;) {
+            const auto got = ::recv(m_connection.fd, ptr, size, 0);
+            if (got >= 0 || errno != EINTR) return got;
+        }
+    }
+    ssize_t write(const char* ptr, size_t size) override {
+        if (!waitFor(m_connection.fd, POLLOUT, kWriteTimeout)) return -1;
+        for (;;) {
+            const auto sent = ::send(m_connection.fd, ptr, size, MSG_NOSIGNAL);
+            if (sent >= 0 || errno != EINTR) return sent;
+        }
+    }
+    void get_remote_ip_and_port(std::string& ip, int& port) const override {
+        ip = m_connection.peerAddress;
+        port = m_connection.peerPort;
+    }
+    void get_local_ip_and_port(std::string& ip, int& port) const override {
+        ip = m_connection.localAddress;
+        port = m_connection.localPort;
+    }
+    socket_t socket() const override { return m_connection.fd; }
+
+private:
+    Connection& m_connection;
+};
+
+// The listening thread only hands each accepted socket to the gate.
+class AdmitAtOnce final : public httplib::TaskQueue {
+public:
+    void enqueue(std::function<void()> task) override { task(); }
+    void shutdown() override {}
+};
+
 }  // namespace
 
+// The library's server with its connection handling replaced: the library reads each
+// connection through a fresh buffer per request (a request pipelined behind another is
+// lost) and holds a thread while a client sends its head byte by byte. Requests,
+// routing and replies stay the library's.
+class GatedServer final : public httplib::Server {
+public:
+    explicit GatedServer(ConnectionLimits limits)
+        : m_gate(std::move(limits), [this](Connection& connection, bool last) {
+              ConnectionStream stream(connection);
+              bool closed = false;
+              const bool ok = process_request(stream, last, closed, nullptr);
+              return ok && !closed;
+          }) {
+        new_task_queue = [] { return new AdmitAtOnce; };
+    }
+    ~GatedServer() override { m_gate.stop(); }
+
+    ConnectionGate& gate() { return m_gate; }
+    // The library listens with a backlog of 5: a burst of connections (a page of covers)
+    // overflows it, and each connection past it waits a second for its SYN to be sent again.
+    void widenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
+
+private:
+    bool process_and_close_socket(socket_t sock) override {
+        m_gate.admit(sock);
+        return true;
+    }
+
+    ConnectionGate m_gate;
+};
+
 HttpServer::HttpServer(HttpServerOptions options, FaultTable& faults, StopSignal& stop)
-    : m_options(std::move(options)), m_faults(faults), m_stop(stop), m_server(std::make_unique<httplib::Server>()) {
-    const auto threads = static_cast<std::size_t>(std::max(1, m_options.threads));
-    m_server->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    : m_options(std::move(options)), m_faults(faults), m_stop(stop),
+      m_server(std::make_unique<GatedServer>(ConnectionLimits{.workers = std::max(1, m_options.threads),
+                                                              .requestsPerConnection = kRequestsPerConnection})) {
     // Without SO_REUSEPORT, a second service on a port in use fails instead of sharing it.
     m_server->set_socket_options([](socket_t sock) {
         const int yes = 1;
@@ -119,12 +216,13 @@ HttpServer::HttpServer(HttpServerOptions options, FaultTable& faults, StopSignal
     // The library writes a reply's head and body separately; with Nagle's algorithm the body
     // waits for the client's delayed ACK (40 ms) on every kept-alive request.
     m_server->set_tcp_nodelay(true);
-    m_server->set_read_timeout(30);
-    // A paused player stops reading its stream for a while; a short write time-out would cut it off.
-    m_server->set_write_timeout(120);
-    m_server->set_keep_alive_max_count(1000);
-    m_server->set_keep_alive_timeout(5);
-    m_server->set_payload_max_length(1 << 20);
+    // The connections' own time-outs are ConnectionStream's and the gate's; these set what
+    // the library writes into replies and the socket options of accepted connections.
+    m_server->set_read_timeout(kReadTimeout);
+    m_server->set_write_timeout(kWriteTimeout);
+    m_server->set_keep_alive_max_count(kRequestsPerConnection);
+    m_server->set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(ConnectionLimits{}.idle).count());
+    m_server->set_payload_max_length(static_cast<std::size_t>(RequestHeadLimits{}.maxBodyBytes));
     m_server->set_exception_handler([](const Request& request, Response& response, std::exception_ptr error) {
         std::string what = "unknown error";
         try {
@@ -176,11 +274,6 @@ void HttpServer::routePattern(Method method, const std::string& pattern, Handler
 
 void HttpServer::serve(const Handler& handler, Faults faults, const FaultKeys& keys, const Request& request,
                        Response& response) {
-    // The library's own Range handling (0.11) miscomputes ranges that run past the end.
-    // Ranges are dropped here, so every reply is whole unless its handler answers a
-    // Range header itself (songs do, through resolveRange). The request object is not
-    // const where the library owns it; only its view here is.
-    const_cast<Request&>(request).ranges.clear();
     std::optional<Fault> fault;
     if (faults == Faults::Apply) {
         const auto requestKeys = keys ? keys(request) : std::vector<std::string>{request.path};
@@ -258,6 +351,7 @@ bool HttpServer::bind(const std::string& address, int port, std::string& error) 
         error = "cannot listen on " + address + ":" + std::to_string(port) + " (in use, or not an address of this host)";
         return false;
     }
+    m_server->widenBacklog();
     return true;
 }
 
@@ -277,6 +371,7 @@ void HttpServer::stop() {
         return false;
     });
     m_thread.join();
+    m_server->gate().stop();
 }
 
 int connectionSocket(const Request& request) {

@@ -1,6 +1,7 @@
 #pragma once
-// One HTTP server (cpp-httplib) listening on its own thread, whose routes pass through
-// fault injection, plus the connection-level helpers the fault modes need.
+// One HTTP server (cpp-httplib for requests and replies, its connections our own, see
+// http_connections.h) listening on its own thread, whose routes pass through fault
+// injection, plus the connection-level helpers the fault modes need.
 
 #include "faults.h"
 #include "stop_signal.h"
@@ -27,9 +28,11 @@ enum class Faults { Apply, Never };
 
 struct HttpServerOptions {
     std::string name;  // for the log
-    int threads = 64;  // connections served at once; throttled streams each hold one
+    int threads = 64;  // requests served at once; throttled streams each hold one
     bool logRequests = false;
 };
+
+class GatedServer;
 
 class HttpServer {
 public:
@@ -59,7 +62,7 @@ private:
     HttpServerOptions m_options;
     FaultTable& m_faults;
     StopSignal& m_stop;
-    std::unique_ptr<httplib::Server> m_server;
+    std::unique_ptr<GatedServer> m_server;
     std::thread m_thread;
     int m_port = 0;
 };

@@ -3,6 +3,7 @@
 
 #include "http_range.h"
 #include "mp3_encoder.h"
+#include "request_head.h"
 #include "service_names.h"
 #include "service_routes.h"
 #include "whole_number.h"
@@ -77,7 +78,7 @@ void song(ServiceContext& context, const Request& request, Response& response) {
         return;
     }
     response.set_header("Accept-Ranges", "bytes");
-    const auto range = resolveRange(request.get_header_value("Range"), file->size);
+    const auto range = resolveRange(request.get_header_value(std::string(kRangeHeader).c_str()), file->size);
     if (range.outcome == RangeOutcome::Unsatisfiable) {
         response.status = 416;
         response.set_header("Content-Range", "bytes */" + std::to_string(file->size));

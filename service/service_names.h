@@ -35,6 +35,12 @@ inline constexpr std::string_view kAdminNotice = "/admin/notice";
 inline constexpr std::string_view kAdminStatus = "/admin/status";
 }  // namespace path
 
+namespace header {
+// Every administration request carries it with the value "1": a page in a browser can post
+// a form to loopback, but cannot add a header of its own without the server's consent.
+inline constexpr std::string_view kAdmin = "X-Vamu-Admin";
+}  // namespace header
+
 namespace param {
 inline constexpr std::string_view kPage = "page";
 inline constexpr std::string_view kLimit = "limit";

@@ -38,7 +38,8 @@ catalogue generated into the data directory on first start.
   --help                      this text
 
 Faults, the update offer and the notice can be changed while running with
-POST /admin/faults, /admin/update and /admin/notice on the API port (loopback only).
+POST /admin/faults, /admin/update and /admin/notice on the API port (loopback only;
+every admin request carries the header X-Vamu-Admin: 1).
 )";
 
 // Splits "a,b,c" into three parts at the first two commas; the last part keeps any further commas.

@@ -121,6 +121,7 @@ private:
 std::optional<vamu::net::JsonDocument> getJson(const std::string& url) {
     vamu::net::HttpRequestArgs args;
     args.url = url;
+    args.extraHeaders = std::string(vamu::test::kAdminHeader);  // only the admin status is read this way
     vamu::net::JsonDocument document;
     if (!document.load(vamu::net::httpRequest(args).body)) return std::nullopt;
     return document;

@@ -293,6 +293,7 @@ TEST_F(CommentsTest, QuickSongChangesLeaveNoLatePictureOnTheLastSong) {
     clear.url = m_service->apiUrl("/admin/faults");
     clear.method = 1;  // POST
     clear.body = "clear=1";
+    clear.extraHeaders = std::string(test::kAdminHeader);
     ASSERT_EQ(net::httpRequest(clear).status, 200);
     std::map<std::string, QByteArray> fetched;
     for (std::size_t i = 0; i < comments().controls().size(); ++i) {

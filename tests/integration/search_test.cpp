@@ -27,6 +27,7 @@ protected:
         net::HttpRequestArgs args;
         args.url = m_service->apiUrl("/admin/faults");
         args.method = 1;
+        args.extraHeaders = std::string(test::kAdminHeader);
         args.body = "fault=";
         for (const unsigned char c : rule) {
             static constexpr char kHex[] = "0123456789ABCDEF";

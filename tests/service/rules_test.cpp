@@ -1,8 +1,9 @@
 // The text rules of vamu-service: fault and stream rules, the fault table, Range
-// headers and the command line.
+// headers, request heads and the command line.
 
 #include "faults.h"
 #include "http_range.h"
+#include "request_head.h"
 #include "service_options.h"
 
 #include <gtest/gtest.h>
@@ -162,6 +163,53 @@ TEST(ServiceRangeHeader, ResolvesAgainstTheSize) {
             EXPECT_EQ(range.last, c.last) << c.header;
         }
     }
+}
+
+TEST(ServiceRequestHead, FramingIsUnambiguousOrRefusedAndRangeIsRenamed) {
+    const RequestHeadLimits limits{.maxHeadBytes = 1024, .maxBodyBytes = 1000};
+    EXPECT_EQ(requestHeadLength("GET / HTTP/1.1\r\nHost: x\r\n\r\nGET"), 27u);
+    EXPECT_EQ(requestHeadLength("GET / HTTP/1.1\r\nHost: x\r\n"), std::string_view::npos);
+
+    struct Case {
+        const char* headers;
+        int refusal;
+        std::int64_t bodyBytes;
+        bool streamed;
+    };
+    const Case cases[] = {
+        {"", 0, 0, false},
+        {"content-length: 12\r\n", 0, 12, false},
+        {"Content-Length:  1000 \r\n", 0, 1000, false},
+        {"Content-Length: 1001\r\n", 413, 0, false},
+        {"Content-Length: 184467440737095516160\r\n", 413, 0, false},
+        {"Content-Length: -1\r\n", 400, 0, false},
+        {"Content-Length: +1\r\n", 400, 0, false},
+        {"Content-Length: 1e3\r\n", 400, 0, false},
+        {"Content-Length:\r\n", 400, 0, false},
+        {"Content-Length: 3, 3\r\n", 400, 0, false},
+        {"Content-Length: 3\r\nContent-Length: 3\r\n", 400, 0, false},
+        {"Transfer-Encoding: chunked\r\nContent-Length: 3\r\n", 400, 0, false},
+        {"Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n", 400, 0, false},
+        {"Transfer-Encoding: gzip\r\n", 400, 0, false},
+        {"Transfer-Encoding: Chunked\r\n", 0, 0, true},
+        {"Expect: 100-continue\r\nContent-Length: 10\r\n", 0, 10, true},
+    };
+    for (const auto& c : cases) {
+        const std::string head = std::string("POST /index/login HTTP/1.1\r\nHost: x\r\n") + c.headers + "\r\n";
+        const auto checked = checkRequestHead(head, limits);
+        EXPECT_EQ(checked.refusal, c.refusal) << c.headers;
+        if (c.refusal == 0) {
+            EXPECT_EQ(checked.bodyBytes, c.bodyBytes) << c.headers;
+            EXPECT_EQ(checked.bodyStreamed, c.streamed) << c.headers;
+            EXPECT_EQ(checked.head, head) << c.headers;
+        }
+    }
+
+    // Range reaches the handlers under its own name, whatever its form; a client's own
+    // header of that name never does.
+    const auto ranged = checkRequestHead("GET /a HTTP/1.1\r\nrange: bytes=abc\r\nX-Vamu-Range: bytes=0-1\r\nHost: x\r\n\r\n", limits);
+    EXPECT_EQ(ranged.refusal, 0);
+    EXPECT_EQ(ranged.head, "GET /a HTTP/1.1\r\nX-Vamu-Range: bytes=abc\r\nHost: x\r\n\r\n");
 }
 
 TEST(ServiceCommandLine, ReadsEveryOptionInBothForms) {

@@ -53,6 +53,25 @@ inline net::HttpReply post(const std::string& url, const std::string& body, std:
     return net::httpRequest(args);
 }
 
+// Requests to the /admin endpoints, with the admin header and any further header lines.
+inline net::HttpReply adminGet(const std::string& url, const std::string& headers = {}) {
+    net::HttpRequestArgs args;
+    args.url = url;
+    args.extraHeaders = std::string(kAdminHeader) + (headers.empty() ? "" : "\r\n" + headers);
+    args.idleTimeout = std::chrono::seconds(10);
+    return net::httpRequest(args);
+}
+
+inline net::HttpReply adminPost(const std::string& url, const std::string& body, const std::string& headers = {}) {
+    net::HttpRequestArgs args;
+    args.url = url;
+    args.method = 1;
+    args.body = body;
+    args.extraHeaders = std::string(kAdminHeader) + (headers.empty() ? "" : "\r\n" + headers);
+    args.idleTimeout = std::chrono::seconds(10);
+    return net::httpRequest(args);
+}
+
 // The reply's body as JSON; a null document (and a test failure) when it is not.
 inline json parsed(const net::HttpReply& reply) {
     auto document = json::parse(reply.body, nullptr, false);
@@ -96,7 +115,7 @@ inline void setFaults(const ServiceProcess& service, const std::vector<std::stri
     std::string body = "clear=1";
     for (const auto& rule : faults) body += "&fault=" + formValue(rule);
     for (const auto& rule : streams) body += "&stream=" + formValue(rule);
-    const auto reply = post(service.apiUrl("/admin/faults"), body);
+    const auto reply = adminPost(service.apiUrl("/admin/faults"), body);
     ASSERT_EQ(reply.status, 200) << reply.body;
 }
 

@@ -49,9 +49,9 @@ TEST(ServiceCompanion, ScriptAnswersEachRequestInItsPlainTextForm) {
     EXPECT_EQ(stats[5], 2);  // distinct clients today
 
     EXPECT_EQ(script(service, "do=zt&bbh=2.36"), "");
-    ASSERT_EQ(post(service.apiUrl("/admin/notice"), "kind=2&id=7&text=" + formValue("你好 hello")).status, 200);
+    ASSERT_EQ(adminPost(service.apiUrl("/admin/notice"), "kind=2&id=7&text=" + formValue("你好 hello")).status, 200);
     EXPECT_EQ(script(service, "do=zt&bbh=2.36"), "2!@#qnmlgb7!@#qnmlgb你好 hello");
-    ASSERT_EQ(post(service.apiUrl("/admin/update"), "version=").status, 200);
+    ASSERT_EQ(adminPost(service.apiUrl("/admin/update"), "version=").status, 200);
     EXPECT_EQ(script(service, "do=gx&bbh=2.36"), "1");
 
     net::HttpRequestArgs unknown;

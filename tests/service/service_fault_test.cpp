@@ -9,7 +9,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace vamu::test {
@@ -70,7 +74,7 @@ TEST(ServiceFaults, EveryEndpointModeMisbehavesAsNamed) {
     EXPECT_EQ(get(url).status, 502);
     EXPECT_EQ(get(url).body, normal);
 
-    const auto bad = post(service.apiUrl("/admin/faults"), "fault=" + formValue("/sound/hot=teapot"));
+    const auto bad = adminPost(service.apiUrl("/admin/faults"), "fault=" + formValue("/sound/hot=teapot"));
     EXPECT_EQ(bad.status, 400);
     EXPECT_NE(bad.body.find("teapot"), std::string::npos);
 }
@@ -104,7 +108,7 @@ TEST(ServiceFaults, StateModesSendStateAsTextOrLeaveItOutAndKeepTheRest) {
     // Replies that are not JSON documents with a state pass unchanged.
     setFaults(service, {"*=state-missing"});
     EXPECT_EQ(post(service.companionUrl("/vamu.php"), "do=gx&bbh=2.36").body, "1");
-    EXPECT_EQ(get(service.apiUrl("/admin/faults")).body, "fault *=state-missing\n");
+    EXPECT_EQ(adminGet(service.apiUrl("/admin/faults")).body, "fault *=state-missing\n");
 }
 
 TEST(ServiceFaults, StartUpRulesAndCompanionKeysApply) {
@@ -207,11 +211,43 @@ TEST(ServiceRobustness, AdministrationAnswersLoopbackClientsOnly) {
     if (get(fromOutside + "/sound/hot?page=1").status != 200) {
         GTEST_SKIP() << "the machine's address " << outside << " does not reach its own service";
     }
-    EXPECT_EQ(get("http://127.0.0.1:" + port + "/admin/status").status, 200);
-    EXPECT_EQ(get(fromOutside + "/admin/status").status, 403);
-    EXPECT_EQ(post(fromOutside + "/admin/faults", "fault=" + formValue("*=html")).status, 403);
+    EXPECT_EQ(adminGet("http://127.0.0.1:" + port + "/admin/status").status, 200);
+    // An outside client is refused even with the admin header and a loopback Host.
+    EXPECT_EQ(adminGet(fromOutside + "/admin/status", "Host: 127.0.0.1:" + port).status, 403);
+    EXPECT_EQ(adminPost(fromOutside + "/admin/faults", "fault=" + formValue("*=html"), "Host: 127.0.0.1:" + port).status, 403);
     // The refused rule did not take.
     EXPECT_EQ(parsed(get(fromOutside + "/sound/hot?page=1"))["state"], 1);
+}
+
+// A page in a browser on this host is a loopback peer too: what it could send is refused.
+TEST(ServiceRobustness, AdministrationRefusesWhatAWebPageCouldSend) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    const std::string port = std::to_string(service.apiPort());
+    const auto faults = service.apiUrl("/admin/faults");
+    const auto status = service.apiUrl("/admin/status");
+    const std::string rule = "fault=" + formValue("*=html");
+
+    EXPECT_EQ(post(faults, rule).status, 403) << "a plain form post, without the admin header";
+    EXPECT_EQ(get(status).status, 403);
+    for (const std::string& origin : std::vector<std::string>{"http://example.com", "null", "http://localhost.example.com:" + port,
+                                     "http://127.0.0.1.example.com", "file://"}) {
+        EXPECT_EQ(adminPost(faults, rule, "Origin: " + origin).status, 403) << origin;
+    }
+    for (const std::string& host : std::vector<std::string>{"example.com:" + port, "127.0.0.1.example.com", "localhost.example.com", "[::2]:" + port}) {
+        EXPECT_EQ(adminPost(faults, rule, "Host: " + host).status, 403) << host;
+        EXPECT_EQ(adminGet(status, "Host: " + host).status, 403) << host;
+    }
+    EXPECT_EQ(adminGet(faults).body, "") << "no refused rule took";
+    EXPECT_EQ(parsed(get(service.apiUrl("/sound/hot?page=1")))["state"], 1);
+
+    // Loopback names, any port, any letter case, pass.
+    for (const std::string& host : std::vector<std::string>{"127.0.0.1", "localhost:1", "LocalHost:" + port, "[::1]:" + port}) {
+        EXPECT_EQ(adminGet(status, "Host: " + host).status, 200) << host;
+    }
+    EXPECT_EQ(adminGet(status, "Origin: http://localhost:3000").status, 200);
+    EXPECT_EQ(adminPost(faults, "fault=" + formValue("/sound/hot=html*1"), "Origin: http://127.0.0.1:" + port).status, 200);
+    EXPECT_EQ(get(service.apiUrl("/sound/hot?page=1")).status, 502);
 }
 
 TEST(ServiceRobustness, BadRequestsGetClearErrorsAndTheServiceCarriesOn) {
@@ -270,6 +306,170 @@ TEST(ServiceRobustness, MissingValuesAreRefusedWithTheirNameNotTakenAsOne) {
     const auto noKeyword = parsed(get(service.apiUrl("/sound/search?page=1"), session));
     EXPECT_EQ(noKeyword["state"], 0);
     EXPECT_EQ(noKeyword["message"], "请输入搜索关键词");
+}
+
+struct RawReply {
+    int status = 0;
+    std::string head;
+    std::string body;
+};
+
+// Sends `bytes` on one new connection and reads up to `count` replies (framed by their
+// Content-Length), fewer when the service closes the connection first.
+std::vector<RawReply> rawExchange(int port, const std::string& bytes, std::size_t count) {
+    std::vector<RawReply> replies;
+    const int fd = rawConnection(port, bytes);
+    std::string received;
+    char buffer[65536];
+    while (fd >= 0 && replies.size() < count) {
+        const auto headEnd = received.find("\r\n\r\n");
+        if (headEnd != std::string::npos) {
+            RawReply reply;
+            reply.head = received.substr(0, headEnd + 4);
+            reply.status = std::atoi(reply.head.c_str() + 9);
+            std::size_t length = 0;
+            if (const auto at = reply.head.find("Content-Length: "); at != std::string::npos) {
+                length = std::strtoul(reply.head.c_str() + at + 16, nullptr, 10);
+            }
+            if (received.size() >= headEnd + 4 + length) {
+                reply.body = received.substr(headEnd + 4, length);
+                received.erase(0, headEnd + 4 + length);
+                replies.push_back(std::move(reply));
+                continue;
+            }
+        }
+        const auto got = ::recv(fd, buffer, sizeof buffer, 0);
+        if (got <= 0) break;
+        received.append(buffer, static_cast<std::size_t>(got));
+    }
+    if (fd >= 0) ::close(fd);
+    return replies;
+}
+
+TEST(ServiceRobustness, PipelinedRequestsAreAnsweredInOrderAndBadFramingIsRefusedAtOnce) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    const int port = service.apiPort();
+    const std::string hot = "GET /sound/hot?page=2 HTTP/1.1\r\nHost: x\r\n\r\n";
+    const std::string login = loginBody(kDemoPhone, "wrong");
+    const std::string badLogin = "POST /index/login HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+                                 "Content-Length: " + std::to_string(login.size()) + "\r\n\r\n" + login;
+    const std::string gone = "GET /no/such HTTP/1.1\r\nHost: x\r\n\r\n";
+
+    // Three requests in one write, a body among them: three answers, in order.
+    const auto replies = rawExchange(port, gone + badLogin + hot, 3);
+    ASSERT_EQ(replies.size(), 3u);
+    EXPECT_EQ(replies[0].status, 404);
+    EXPECT_EQ(replies[1].status, 200);
+    EXPECT_EQ(json::parse(replies[1].body, nullptr, false)["state"], 0) << replies[1].body;
+    EXPECT_EQ(replies[2].status, 200);
+    EXPECT_EQ(replies[2].body, get(service.apiUrl("/sound/hot?page=2")).body);
+
+    // A GET that carries a body: the body is skipped, not taken for the next request.
+    const auto withBody = rawExchange(port, "GET /no/such HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                                                std::to_string(gone.size()) + "\r\n\r\n" + gone + hot, 2);
+    ASSERT_EQ(withBody.size(), 2u);
+    EXPECT_EQ(withBody[1].status, 200);
+
+    struct Case {
+        std::string headers;
+        int status;
+    };
+    const Case cases[] = {
+        {"Content-Length: -1", 400},
+        {"Content-Length: abc", 400},
+        {"Content-Length: 3, 3", 400},
+        {"Content-Length: 3\r\nContent-Length: 3", 400},
+        {"Transfer-Encoding: chunked\r\nContent-Length: 3", 400},
+        {"Transfer-Encoding: gzip", 400},
+        {"Content-Length: 99999999999999999999999999", 413},
+        {"Content-Length: 2097152", 413},
+    };
+    for (const auto& c : cases) {
+        const auto start = Clock::now();
+        const auto refused = rawExchange(port, "POST /index/login HTTP/1.1\r\nHost: x\r\n" + c.headers + "\r\n\r\nabc", 1);
+        ASSERT_EQ(refused.size(), 1u) << c.headers;
+        EXPECT_EQ(refused[0].status, c.status) << c.headers;
+        EXPECT_LT(secondsSince(start), 2.0) << c.headers;
+    }
+    // A chunked body still reaches its handler.
+    const auto chunked = rawExchange(port, "POST /index/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
+                                           "Content-Type: application/x-www-form-urlencoded\r\n\r\n" +
+                                               [&] {
+                                                   char size[16];
+                                                   std::snprintf(size, sizeof size, "%zx", login.size());
+                                                   return std::string(size) + "\r\n" + login + "\r\n0\r\n\r\n";
+                                               }(),
+                                     1);
+    ASSERT_EQ(chunked.size(), 1u);
+    EXPECT_EQ(json::parse(chunked[0].body, nullptr, false)["state"], 0) << chunked[0].body;
+}
+
+TEST(ServiceRobustness, ABurstOfConnectionsIsTakenAtOnce) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    std::vector<int> connections;
+    const auto start = Clock::now();
+    for (int i = 0; i < 200; ++i) connections.push_back(rawConnection(service.apiPort(), "G"));
+    const double seconds = secondsSince(start);
+    for (const int fd : connections) ::close(fd);
+    EXPECT_EQ(std::count(connections.begin(), connections.end(), -1), 0);
+    // A connection the listening queue has no room for waits a second for its retry.
+    EXPECT_LT(seconds, 0.9);
+}
+
+// Clients that send their request heads a byte a second, more of them than the service has
+// workers, from the same address as everyone else.
+TEST(ServiceRobustness, SlowRequestHeadsNeitherHoldUpOthersNorStayOpenPastTheirDeadline) {
+    TestService service;
+    ASSERT_SERVICE_RUNNING(service);
+    const auto url = service.apiUrl("/sound/hot?page=1");
+    const std::string head = "GET /sound/hot?page=1 HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: slow\r\n\r\n";
+    constexpr int kSlow = 150;
+    std::vector<int> slow;
+    for (int i = 0; i < kSlow; ++i) {
+        const int fd = rawConnection(service.apiPort(), head.substr(0, 1));
+        ASSERT_GE(fd, 0);
+        slow.push_back(fd);
+    }
+    const auto opened = Clock::now();
+    std::atomic<bool> done{false};
+    std::thread trickle([&] {
+        for (std::size_t sent = 1; sent + 1 < head.size() && !done; ++sent) {
+            for (int tenth = 0; tenth < 10 && !done; ++tenth) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            for (const int fd : slow) (void)::send(fd, &head[sent], 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        }
+    });
+    // Still open: neither closed by the service nor reset.
+    const auto stillOpen = [&] {
+        int open = 0;
+        char buffer[512];
+        for (const int fd : slow) {
+            ssize_t got = 0;
+            while ((got = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) {
+            }
+            if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) ++open;
+        }
+        return open;
+    };
+
+    double slowest = 0;
+    for (int round = 0; round < 6; ++round) {
+        const auto start = Clock::now();
+        EXPECT_EQ(get(url).status, 200) << round;
+        slowest = std::max(slowest, secondsSince(start));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    EXPECT_LT(slowest, 2.0) << "the slowest answer while " << kSlow << " heads trickle";
+    EXPECT_LE(stillOpen(), 32) << "no more than 32 connections of one address wait for their heads";
+
+    // Each head has 10 s to arrive, however steadily its bytes come.
+    std::this_thread::sleep_until(opened + std::chrono::seconds(12));
+    EXPECT_EQ(stillOpen(), 0);
+    done = true;
+    trickle.join();
+    for (const int fd : slow) ::close(fd);
+    EXPECT_EQ(get(url).status, 200);
 }
 
 TEST(ServiceRobustness, ManyClientsAtOnceAllGetTheirAnswers) {

@@ -32,6 +32,8 @@ namespace vamu::test {
 // The demo account that every new data directory holds, with 45 liked songs.
 inline constexpr std::string_view kDemoPhone = "13800138000";
 inline constexpr std::string_view kDemoPassword = "vamu1234";
+// The header line every request to the service's /admin endpoints carries.
+inline constexpr std::string_view kAdminHeader = "X-Vamu-Admin: 1";
 
 struct ServiceProcessOptions {
     // Further command-line arguments, such as {"--fault", "/sound/hot=html"}.

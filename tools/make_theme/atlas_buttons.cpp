@@ -91,8 +91,10 @@ void paintChoices(QImage& atlas, std::string_view element, bool round)
     const StateKey states[] = {{"normal", PartState::Normal}, {"highlight", PartState::Highlight},
                                {"down", PartState::Down}};
     for (const bool checked : {false, true}) {
-        for (const auto& [key, state] : states) {
-            const std::string name = std::string(key) + (checked ? "_ck" : "");
+        // Not structured bindings: clang 14 refuses lambdas that capture those.
+        for (const StateKey& entry : states) {
+            const PartState state = entry.state;
+            const std::string name = std::string(entry.key) + (checked ? "_ck" : "");
             paintInRegion(atlas, themeRect(element, name),
                           [&](QPainter& p, QSize) { choiceFace(p, state, checked, round); });
         }
@@ -105,8 +107,10 @@ void paintButtons(QImage& atlas)
 {
     const StateKey states[] = {{"normal", PartState::Normal}, {"highlight", PartState::Highlight},
                                {"down", PartState::Down}, {"focus", PartState::Focus}};
-    for (const auto& [key, state] : states)
-        paintInRegion(atlas, themeRect("Button", key), [state](QPainter& p, QSize size) { pushButton(p, size, state); });
+    for (const StateKey& entry : states) {
+        const PartState state = entry.state;
+        paintInRegion(atlas, themeRect("Button", entry.key), [state](QPainter& p, QSize size) { pushButton(p, size, state); });
+    }
     paintChoices(atlas, "CheckButton", false);
     paintChoices(atlas, "RadioButton", true);
 }

@@ -123,8 +123,9 @@ void paintCaptionButton(QImage& atlas, std::string_view element, const Glyph& gl
         std::string_view key;
         PartState state;
     } states[] = {{"normal", PartState::Normal}, {"highlight", PartState::Highlight}, {"down", PartState::Down}};
-    for (const auto& [key, state] : states) {
-        paintInRegion(atlas, themeRect(element, key), [&](QPainter& p, QSize size) {
+    for (const auto& entry : states) {
+        const PartState state = entry.state;  // not a structured binding: clang 14 refuses capturing those
+        paintInRegion(atlas, themeRect(element, entry.key), [&](QPainter& p, QSize size) {
             if (state != PartState::Normal) {
                 const bool hot = state == PartState::Highlight;
                 const QColor fill = danger ? (hot ? palette::kDanger : palette::kDangerDark)

@@ -74,7 +74,10 @@ void paintOrientation(QImage& atlas, std::string_view prefix, bool vertical, Dir
         std::string_view key;
         PartState state;
     } states[] = {{"normal", PartState::Normal}, {"highlight", PartState::Highlight}, {"down", PartState::Down}};
-    for (const auto& [key, state] : states) {
+    for (const auto& entry : states) {
+        // Not structured bindings: clang 14 refuses lambdas that capture those.
+        const std::string_view key = entry.key;
+        const PartState state = entry.state;
         paintInRegion(atlas, themeRect("ScrollBar", p + std::string(key)),
                       [vertical, state](QPainter& painter, QSize s) { thumb(painter, s, vertical, state); });
         paintInRegion(atlas, themeRect("ScrollBar", p + std::string(firstName) + std::string(key)),
