@@ -130,6 +130,21 @@ QString shownText(const BaseControl& control) {
     return {};
 }
 
+// Caption buttons draw a picture only; without a tooltip they are read by what they do.
+QString captionName(const BaseControl& control) {
+    const HostWindow* host = control.host();
+    if (!host || control.parent()) return {};
+    static const std::pair<unsigned, const char16_t*> kNames[] = {
+        {caption::kClose, u"关闭"}, {caption::kMax, u"最大化"},  {caption::kMin, u"最小化"},
+        {caption::kMenu, u"菜单"},  {caption::kSkin, u"换肤"},   {caption::kReport, u"反馈"},
+        {caption::kSetting, u"设置"},
+    };
+    for (const auto& [flag, name] : kNames) {
+        if (host->captionControl(flag) == &control) return QString::fromUtf16(name);
+    }
+    return {};
+}
+
 QAccessible::Role roleOf(const BaseControl& control) {
     switch (control.kind()) {
     case kind::kSysButton:
@@ -230,7 +245,8 @@ public:
         case QAccessible::Name: {
             if (edit) return c->tips();  // an edit's text is its value
             const QString shown = shownText(*c);
-            return shown.isEmpty() ? c->tips() : shown;
+            if (!shown.isEmpty()) return shown;
+            return c->tips().isEmpty() ? captionName(*c) : c->tips();
         }
         case QAccessible::Value:
             if (edit) return isPassword(*edit) ? QString() : edit->text();
