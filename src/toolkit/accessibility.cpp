@@ -25,6 +25,7 @@
 #include <QGuiApplication>
 #include <QWindow>
 
+#include <algorithm>
 #include <map>
 #include <unordered_map>
 
@@ -96,6 +97,12 @@ bool enabledInTree(const BaseControl& control) {
 }
 
 bool isPassword(const Edit& edit) { return edit.options().inputType == input_type::kPassword; }
+
+// What the edit shows: a password box gives out its mask characters only.
+QString shownEditText(const Edit& edit) {
+    const QString text = edit.text();
+    return isPassword(edit) ? QString(text.size(), edit.options().passwordChar) : text;
+}
 
 bool clickable(int kind) {
     switch (kind) {
@@ -192,7 +199,8 @@ QAccessibleInterface* rowInterface(ListView& list, int row);
 // nothing it refers to.
 class ControlAccessible final : public QAccessibleInterface,
                                 public QAccessibleActionInterface,
-                                public QAccessibleValueInterface {
+                                public QAccessibleValueInterface,
+                                public QAccessibleTextInterface {
 public:
     explicit ControlAccessible(ControlHandle handle) : m_handle(handle) {}
 
@@ -308,6 +316,7 @@ public:
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::ActionInterface) return static_cast<QAccessibleActionInterface*>(this);
         if (type == QAccessible::ValueInterface && hasValue()) return static_cast<QAccessibleValueInterface*>(this);
+        if (type == QAccessible::TextInterface && edit()) return static_cast<QAccessibleTextInterface*>(this);
         return nullptr;
     }
 
@@ -376,8 +385,56 @@ public:
         return 1;
     }
 
+    // Text, for edits (read as shown; changes go through the selection only).
+    void selection(int index, int* start, int* end) const override {
+        *start = *end = 0;
+        const Edit* e = edit();
+        if (!e || index != 0 || !e->engine().hasSelection()) return;
+        *start = std::min(e->engine().cursorPosition(), e->engine().anchorPosition());
+        *end = std::max(e->engine().cursorPosition(), e->engine().anchorPosition());
+    }
+    int selectionCount() const override {
+        const Edit* e = edit();
+        return e && e->engine().hasSelection() ? 1 : 0;
+    }
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int) override {
+        if (Edit* e = edit()) e->setSelection(e->engine().cursorPosition(), e->engine().cursorPosition());
+    }
+    void setSelection(int, int start, int end) override {
+        if (Edit* e = edit()) e->setSelection(start, end);
+    }
+    int cursorPosition() const override {
+        const Edit* e = edit();
+        return e ? e->engine().cursorPosition() : 0;
+    }
+    void setCursorPosition(int position) override {
+        if (Edit* e = edit()) e->setSelection(position, position);
+    }
+    QString text(int start, int end) const override {
+        const Edit* e = edit();
+        if (!e) return {};
+        const QString shown = shownEditText(*e);
+        start = std::clamp(start, 0, static_cast<int>(shown.size()));
+        end = end < 0 ? static_cast<int>(shown.size()) : std::clamp(end, start, static_cast<int>(shown.size()));
+        return shown.mid(start, end - start);
+    }
+    int characterCount() const override {
+        const Edit* e = edit();
+        return e ? static_cast<int>(shownEditText(*e).size()) : 0;
+    }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* start, int* end) const override {
+        *start = 0;
+        *end = std::max(offset, characterCount());
+        return {};
+    }
+
 private:
     BaseControl* control() const { return resolveControl(m_handle); }
+    Edit* edit() const { return dynamic_cast<Edit*>(control()); }
 
     ControlHandle m_handle;
 };
@@ -630,6 +687,51 @@ void valueChanged(BaseControl& control) {
     QAccessibleValueInterface* value = iface ? iface->valueInterface() : nullptr;
     if (!value) return;
     QAccessibleValueChangeEvent event(iface, value->currentValue());
+    report(event);
+}
+
+void editChanged(BaseControl& control, const QString& before) {
+    if (!active()) return;
+    auto* box = dynamic_cast<Edit*>(&control);
+    QAccessibleInterface* iface = box ? interfaceFor(control) : nullptr;
+    if (!iface) return;
+    const QString& old = before;
+    const QString now = box->text();
+    // Only the changed middle is reported: what went and what came at one position
+    // (found in the real text, given out masked for a password box).
+    qsizetype prefix = 0;
+    while (prefix < old.size() && prefix < now.size() && old[prefix] == now[prefix]) ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < old.size() - prefix && suffix < now.size() - prefix &&
+           old[old.size() - 1 - suffix] == now[now.size() - 1 - suffix]) {
+        ++suffix;
+    }
+    QString removed = old.mid(prefix, old.size() - prefix - suffix);
+    QString inserted = now.mid(prefix, now.size() - prefix - suffix);
+    if (isPassword(*box)) {
+        removed.fill(box->options().passwordChar);
+        inserted.fill(box->options().passwordChar);
+    }
+    const int at = static_cast<int>(prefix);
+    if (removed.isEmpty() && inserted.isEmpty()) return;
+    if (removed.isEmpty()) {
+        QAccessibleTextInsertEvent event(iface, at, inserted);
+        report(event);
+    } else if (inserted.isEmpty()) {
+        QAccessibleTextRemoveEvent event(iface, at, removed);
+        report(event);
+    } else {
+        QAccessibleTextUpdateEvent event(iface, at, removed, inserted);
+        report(event);
+    }
+}
+
+void caretMoved(BaseControl& control) {
+    if (!active()) return;
+    auto* box = dynamic_cast<Edit*>(&control);
+    QAccessibleInterface* iface = box ? interfaceFor(control) : nullptr;
+    if (!iface) return;
+    QAccessibleTextCursorEvent event(iface, box->engine().cursorPosition());
     report(event);
 }
 

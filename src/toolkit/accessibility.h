@@ -10,6 +10,8 @@
 // a session without assistive technology pays one flag test per change.
 // UI thread only.
 
+#include <QString>
+
 #include <functional>
 
 class QAccessibleEvent;
@@ -44,6 +46,9 @@ void textChanged(BaseControl& control);
 enum class StateChange { Checked, Disabled, Visible };
 void stateChanged(BaseControl& control, StateChange change);
 void valueChanged(BaseControl& control);
+// An edit's text changed from `before` (taken only while active()), or its caret moved.
+void editChanged(BaseControl& edit, const QString& before);
+void caretMoved(BaseControl& edit);
 void titleChanged(HostWindow& host);
 // Frees the control's interfaces (its rows' too) once it is destroyed.
 void controlDestroyed(BaseControl& control);

@@ -37,6 +37,7 @@ struct Recorded {
     QAccessibleInterface* target;
     QAccessible::State changed;
     QVariant value;
+    QString edit;  // text events: "position:removed>inserted", caret moves: "caret position"
 };
 
 // Collects what the toolkit reports while it lives.
@@ -51,6 +52,23 @@ public:
             if (event.type() == QAccessible::ValueChanged) {
                 entry.value = static_cast<QAccessibleValueChangeEvent&>(event).value();
             }
+            if (event.type() == QAccessible::TextInserted) {
+                auto& inserted = static_cast<QAccessibleTextInsertEvent&>(event);
+                entry.edit = QStringLiteral("%1:>%2").arg(inserted.changePosition()).arg(inserted.textInserted());
+            }
+            if (event.type() == QAccessible::TextRemoved) {
+                auto& removed = static_cast<QAccessibleTextRemoveEvent&>(event);
+                entry.edit = QStringLiteral("%1:%2>").arg(removed.changePosition()).arg(removed.textRemoved());
+            }
+            if (event.type() == QAccessible::TextUpdated) {
+                auto& updated = static_cast<QAccessibleTextUpdateEvent&>(event);
+                entry.edit = QStringLiteral("%1:%2>%3")
+                                 .arg(updated.changePosition())
+                                 .arg(updated.textRemoved(), updated.textInserted());
+            }
+            if (event.type() == QAccessible::TextCaretMoved) {
+                entry.edit = QStringLiteral("caret %1").arg(static_cast<QAccessibleTextCursorEvent&>(event).cursorPosition());
+            }
             events.push_back(entry);
         });
     }
@@ -58,6 +76,13 @@ public:
     EventLog(const EventLog&) = delete;
     EventLog& operator=(const EventLog&) = delete;
 
+    [[nodiscard]] QStringList edits() const {
+        QStringList list;
+        for (const Recorded& entry : events) {
+            if (!entry.edit.isEmpty()) list << entry.edit;
+        }
+        return list;
+    }
     [[nodiscard]] int count(QAccessible::Event type, QAccessibleInterface* target) const {
         int n = 0;
         for (const Recorded& entry : events) n += entry.type == type && entry.target == target ? 1 : 0;
@@ -402,6 +427,48 @@ TEST(AccessibleEvents, FocusTextStateAndValueChangesAreReported) {
     ASSERT_EQ(log.events.size(), 1u);
     EXPECT_EQ(log.events[0].target, window.root());
     EXPECT_EQ(window.root()->text(QAccessible::Name), "Player 2");
+}
+
+TEST(AccessibleText, EditsReadTheirTextAndSelectionAndReportWhatTypingChanged) {
+    Window window;
+    EventLog log;
+    QAccessibleTextInterface* search = accessibility::interfaceFor(*window.search)->textInterface();
+    ASSERT_NE(search, nullptr);
+    EXPECT_EQ(accessibility::interfaceFor(*window.volume)->textInterface(), nullptr);
+    EXPECT_EQ(search->characterCount(), 4);
+    EXPECT_EQ(search->text(0, 4), "rain");
+    EXPECT_EQ(search->text(1, -1), "ain");
+
+    // A reader selects "ai"; typing replaces the selection, as the edit always does.
+    window.search->setFocus();
+    search->setSelection(0, 1, 3);
+    EXPECT_EQ(window.search->selectedText(), "ai");
+    int start = -1;
+    int end = -1;
+    search->selection(0, &start, &end);
+    EXPECT_EQ(std::pair(start, end), std::pair(1, 3));
+    EXPECT_EQ(search->selectionCount(), 1);
+    log.events.clear();
+    window.test.send(platform::msg::kChar, 'o');
+    EXPECT_EQ(window.search->text(), "ron");
+    window.test.key(platform::vk::kBack);
+    EXPECT_EQ(window.search->text(), "rn");
+    window.search->setText(QStringLiteral("rn rain"));  // the program's own change
+    EXPECT_EQ(log.edits(), (QStringList{"1:ai>o", "caret 2", "1:o>", "caret 1", "2:> rain"}));
+    EXPECT_EQ(search->cursorPosition(), window.search->engine().cursorPosition());
+
+    // A password box gives out mask characters only, in its text and its events.
+    QAccessibleTextInterface* password = accessibility::interfaceFor(*window.password)->textInterface();
+    const QChar mask = window.password->options().passwordChar;
+    EXPECT_EQ(password->text(0, -1), QString(7, mask));
+    window.password->setFocus();
+    const int caret = window.password->engine().cursorPosition();
+    log.events.clear();
+    window.test.send(platform::msg::kChar, 'z');
+    EXPECT_EQ(window.password->text().size(), 8);
+    ASSERT_FALSE(log.edits().isEmpty());
+    EXPECT_EQ(log.edits().front(), QStringLiteral("%1:>").arg(caret) + mask);
+    EXPECT_EQ(password->characterCount(), 8);
 }
 
 TEST(AccessibleEvents, NothingIsReportedOrBuiltWhileNobodyListens) {
