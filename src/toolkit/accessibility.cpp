@@ -38,6 +38,7 @@ struct Registry {
     bool installed = false;
     std::unordered_map<std::uint32_t, QAccessible::Id> controls;
     std::unordered_map<std::uint32_t, std::map<int, QAccessible::Id>> rows;
+    std::unordered_map<std::uint32_t, QString> names;
     Observer observer;
 };
 
@@ -152,6 +153,25 @@ QString captionName(const BaseControl& control) {
     return {};
 }
 
+// A label just left of the control on its row, or just above it, names a control that
+// shows no text of its own (an edit, a list, a slider): the layouts place them so.
+QString labelBefore(const BaseControl& control) {
+    const BaseControl* before = control.previousSibling();
+    const auto* label = dynamic_cast<const Label*>(before);
+    if (!label || before->kind() != kind::kLabel || !label->isVisible()) return {};
+    constexpr int kGap = 12;
+    const QRect l = label->rect();
+    const QRect c = control.rect();
+    const bool sameRow = l.top() < c.bottom() && c.top() < l.bottom();
+    const bool sameColumn = l.left() < c.right() && c.left() < l.right();
+    const bool left = sameRow && l.right() < c.left() + kGap && c.left() - l.right() <= kGap;
+    const bool above = sameColumn && l.bottom() < c.top() + kGap && c.top() - l.bottom() <= kGap;
+    if (!left && !above) return {};
+    QString text = withoutAccessMarks(label->text()).trimmed();
+    while (text.endsWith(u':') || text.endsWith(u'\uFF1A')) text.chop(1);
+    return text;
+}
+
 QAccessible::Role roleOf(const BaseControl& control) {
     switch (control.kind()) {
     case kind::kSysButton:
@@ -251,10 +271,19 @@ public:
         const auto* edit = dynamic_cast<const Edit*>(c);
         switch (type) {
         case QAccessible::Name: {
-            if (edit) return c->tips();  // an edit's text is its value
-            const QString shown = shownText(*c);
-            if (!shown.isEmpty()) return shown;
-            return c->tips().isEmpty() ? captionName(*c) : c->tips();
+            if (const auto given = registry().names.find(m_handle.value); given != registry().names.end()) {
+                return given->second;
+            }
+            if (!edit) {
+                if (const QString shown = shownText(*c); !shown.isEmpty()) return shown;
+            }
+            if (!c->tips().isEmpty()) return c->tips();
+            if (const QString caption = captionName(*c); !caption.isEmpty()) return caption;
+            // An edit inside a combo box is read by the combo box's name.
+            if (edit && c->parent() && c->parent()->kind() == kind::kComboBox) {
+                if (QAccessibleInterface* combo = interfaceFor(*c->parent())) return combo->text(QAccessible::Name);
+            }
+            return labelBefore(*c);
         }
         case QAccessible::Value:
             if (edit) return isPassword(*edit) ? QString() : edit->text();
@@ -613,6 +642,7 @@ void forgetAll() {
     // Qt's cache frees the interfaces with the application.
     registry().controls.clear();
     registry().rows.clear();
+    registry().names.clear();
 }
 
 }  // namespace
@@ -743,10 +773,17 @@ void titleChanged(HostWindow& host) {
     }
 }
 
+void setName(BaseControl& control, const QString& name) {
+    if (name.isEmpty()) registry().names.erase(control.handle().value);
+    else registry().names[control.handle().value] = withoutAccessMarks(name);
+    textChanged(control);
+}
+
 void controlDestroyed(BaseControl& control) {
     Registry& reg = registry();
-    if (reg.controls.empty() && reg.rows.empty()) return;
+    if (reg.controls.empty() && reg.rows.empty() && reg.names.empty()) return;
     const std::uint32_t key = control.handle().value;
+    reg.names.erase(key);
     if (const auto rows = reg.rows.find(key); rows != reg.rows.end()) {
         const std::map<int, QAccessible::Id> ids = std::move(rows->second);
         reg.rows.erase(rows);

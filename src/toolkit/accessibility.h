@@ -40,6 +40,11 @@ void setObserver(Observer observer);
 [[nodiscard]] QAccessibleInterface* interfaceFor(HostWindow& host);
 [[nodiscard]] QAccessibleInterface* interfaceFor(BaseControl& control);
 
+// The name a reader gives the control, ahead of its text and tooltip: for controls
+// of the program's own classes and for picture-only buttons ("&" access marks are
+// dropped as in control texts). Empty removes it.
+void setName(BaseControl& control, const QString& name);
+
 // Reports from the toolkit. Each returns at once when nobody listens.
 void focusMoved(BaseControl& control);
 void textChanged(BaseControl& control);

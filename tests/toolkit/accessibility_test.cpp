@@ -292,6 +292,35 @@ TEST(AccessibleTree, WindowListsEveryControlWithRoleNameStateAndValue) {
     EXPECT_EQ(accessibility::interfaceFor(*window.position)->valueInterface()->maximumValue().toDouble(), 100.0);
 }
 
+TEST(AccessibleTree, ControlsWithoutTextAreNamedByTheirLabelOrAGivenName) {
+    TestHost test;
+    HostWindow& host = test.host();
+    LabelSpec artist;
+    artist.text = QStringLiteral("歌手：");
+    Label::create(host, QRect(10, 10, 50, 24), artist);
+    Edit* beside = Edit::create(host, QRect(62, 10, 120, 24));
+    LabelSpec heading;
+    heading.text = QStringLiteral("&Volume:");
+    Label::create(host, QRect(10, 50, 100, 20), heading);
+    Slider* below = Slider::create(host, QRect(10, 74, 150, 10), 20.0);
+    // A label far away names nothing.
+    LabelSpec far;
+    far.text = QStringLiteral("Far");
+    Label::create(host, QRect(300, 10, 40, 20), far);
+    Edit* alone = Edit::create(host, QRect(10, 200, 120, 24));
+    EXPECT_EQ(accessibility::interfaceFor(*beside)->text(QAccessible::Name), QStringLiteral("歌手"));
+    EXPECT_EQ(accessibility::interfaceFor(*below)->text(QAccessible::Name), "Volume");
+    EXPECT_EQ(accessibility::interfaceFor(*alone)->text(QAccessible::Name), "");
+
+    // A given name comes first and is announced; the tooltip comes before the label.
+    EventLog log;
+    accessibility::setName(*alone, QStringLiteral("&Notes"));
+    EXPECT_EQ(accessibility::interfaceFor(*alone)->text(QAccessible::Name), "Notes");
+    EXPECT_EQ(log.count(QAccessible::NameChanged, accessibility::interfaceFor(*alone)), 1);
+    beside->setTips(QStringLiteral("Singer"));
+    EXPECT_EQ(accessibility::interfaceFor(*beside)->text(QAccessible::Name), "Singer");
+}
+
 TEST(AccessibleTree, RectanglesAreOnTheScreenAndHitTestsFindTheTopmostControl) {
     Window window;
     QAccessibleInterface* root = window.root();
