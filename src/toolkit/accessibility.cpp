@@ -591,6 +591,12 @@ public:
     QAccessibleInterface* childAt(int x, int y) const override {
         return childAtPoint(*const_cast<HostAccessible*>(this), x, y);
     }
+    // The control with the toolkit's focus, wherever it lies in the tree.
+    QAccessibleInterface* focusChild() const override {
+        HostWindow* h = host();
+        BaseControl* focused = h ? resolveControl(h->controls().focused()) : nullptr;
+        return focused ? interfaceFor(*focused) : nullptr;
+    }
     QString text(QAccessible::Text type) const override {
         HostWindow* h = host();
         if (!h || type != QAccessible::Name) return {};

@@ -415,8 +415,10 @@ TEST(AccessibleEvents, FocusTextStateAndValueChangesAreReported) {
     Window window;
     EventLog log;
     QAccessibleInterface* search = accessibility::interfaceFor(*window.search);
+    EXPECT_EQ(window.root()->focusChild(), nullptr);
     window.search->setFocus();
     EXPECT_EQ(log.count(QAccessible::Focus, search), 1);
+    EXPECT_EQ(window.root()->focusChild(), search);
     // Tab moves the focus along the chain, and the reader hears where it went.
     window.test.key(platform::vk::kTab);
     const BaseControl* next = resolveControl(window.test.host().controls().focused());
