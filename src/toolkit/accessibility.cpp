@@ -785,6 +785,18 @@ void setName(BaseControl& control, const QString& name) {
     textChanged(control);
 }
 
+void activationChanged(HostWindow& host, bool on) {
+    if (!active()) return;
+    QAccessibleInterface* iface = interfaceFor(host);
+    if (!iface) return;
+    QAccessible::State changed;
+    changed.active = true;
+    QAccessibleStateChangeEvent event(iface, changed);
+    report(event);
+    if (!on) return;
+    if (BaseControl* focused = resolveControl(host.controls().focused())) focusMoved(*focused);
+}
+
 void controlDestroyed(BaseControl& control) {
     Registry& reg = registry();
     if (reg.controls.empty() && reg.rows.empty() && reg.names.empty()) return;

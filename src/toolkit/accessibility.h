@@ -55,6 +55,8 @@ void valueChanged(BaseControl& control);
 void editChanged(BaseControl& edit, const QString& before);
 void caretMoved(BaseControl& edit);
 void titleChanged(HostWindow& host);
+// The window became active (readers then hear its focused control) or inactive.
+void activationChanged(HostWindow& host, bool active);
 // Frees the control's interfaces (its rows' too) once it is destroyed.
 void controlDestroyed(BaseControl& control);
 

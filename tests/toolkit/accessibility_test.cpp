@@ -453,6 +453,17 @@ TEST(AccessibleEvents, FocusTextStateAndValueChangesAreReported) {
     EXPECT_EQ(log.events[0].value.toInt(), 60);
     EXPECT_EQ(log.events[1].value.toInt(), 45);
 
+    // Coming back to the window: it reports itself active, then where the focus is.
+    log.events.clear();
+    window.test.send(platform::msg::kActivate, 0);
+    window.test.send(platform::msg::kActivate, 1);
+    ASSERT_EQ(log.events.size(), 3u);
+    EXPECT_EQ(log.events[0].target, window.root());
+    EXPECT_TRUE(log.events[0].changed.active);
+    EXPECT_TRUE(log.events[1].changed.active);
+    EXPECT_EQ(log.events[2].type, QAccessible::Focus);
+    EXPECT_EQ(log.events[2].target, accessibility::interfaceFor(*const_cast<BaseControl*>(next)));
+
     log.events.clear();
     window.test.host().setTitle(QStringLiteral("Player 2"));
     ASSERT_EQ(log.events.size(), 1u);
