@@ -1,6 +1,7 @@
 // Layout tables of the pages, the player panel and the tool bar.
 #include "app/backgrounds.h"
 #include "app/main_window_layout.h"
+#include "toolkit/accessibility.h"
 
 #include <algorithm>
 
@@ -73,10 +74,13 @@ PlayerControls buildPlayerPanel(HostWindow& window, int volume) {
     c.play = thunder(panel, kPlay.place, kPlay);
     c.play->setDisabled(true);
     c.progress = Slider::create(panel, kProgress.place);
+    // Neither shows a text of its own: screen readers get their names here.
+    accessibility::setName(*c.progress, QStringLiteral("播放进度"));
     c.time = Label::create(panel, kTime.place, {.text = text(kTime)});
     c.volume = ScrollBar::create(panel, kVolume.place, Orientation::Horizontal);
     c.volume->setRange(0, 100);
     c.volume->setPos(std::clamp(volume, 0, 100));
+    accessibility::setName(*c.volume, QStringLiteral("音量"));
     return c;
 }
 
@@ -94,6 +98,7 @@ ToolBar buildToolBar(Page& page) {
     idBox.inputType = input_type::kDigits;
     idBox.limitLen = kSongIdLimit;
     bar.songIdBox = Edit::create(page, next(kSongIdBox), idBox);
+    accessibility::setName(*bar.songIdBox, QString::fromUtf8(kSongIdHint));
     bar.get = thunder(page, next(kGet.place.size()), kGet);
     bar.list = thunder(page, next(kList.place.size()), kList);
     bar.changeSong = thunder(page, next(kChangeSong.place.size()), kChangeSong);

@@ -71,6 +71,14 @@ WindowHandle NativeWindow::create(const NativeWindowOptions& options) {
     return handle;
 }
 
+NativeWindow* NativeWindow::fromQtWindow(const QWindow* window) {
+    if (!window) return nullptr;
+    for (const auto& [id, native] : registry().windows) {
+        if (native && native->qtWindow() == window) return native.get();
+    }
+    return nullptr;
+}
+
 NativeWindow* NativeWindow::find(WindowHandle handle) {
     if (!handle) return nullptr;
     auto& windows = registry().windows;

@@ -85,6 +85,8 @@ public:
     [[nodiscard]] static WindowHandle create(const NativeWindowOptions& options);
     [[nodiscard]] static NativeWindow* find(WindowHandle handle);
     [[nodiscard]] static bool isWindow(WindowHandle handle) { return find(handle) != nullptr; }
+    // The window whose Qt window this is, or nullptr (accessibility glue starts from Qt's side).
+    [[nodiscard]] static NativeWindow* fromQtWindow(const QWindow* window);
     // Delivers kDestroy, forgets the handle at once and frees the window once no
     // delivery to it is running any more.
     static void destroy(WindowHandle handle);

@@ -4,6 +4,7 @@
 #include "platform/keys.h"
 #include "platform/system.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QDateTime>
 #include <QGuiApplication>
@@ -91,6 +92,10 @@ void QtWindow::reportGeometry(const QRect& geometry) {
         if (m_native.showState() == ShowState::Minimized) type = SizeType::Minimized;
         deliver(msg::kSize, static_cast<std::uintptr_t>(type), packPoint(geometry.width(), geometry.height()));
     }
+}
+
+QAccessibleInterface* QtWindow::accessibleRoot() const {
+    return QAccessible::queryAccessibleInterface(const_cast<QtWindow*>(this));
 }
 
 void QtWindow::setTimer(TimerId id, int intervalMs, std::function<void()> callback) {

@@ -32,6 +32,10 @@ public:
     void setInputMethodRect(const QRect& rect) { m_inputMethodRect = rect; }
     // Reports a geometry to the handler as kMove / kSize when it differs from the last one.
     void reportGeometry(const QRect& geometry);
+    // What assistive technology reads of the window: the interface an installed
+    // factory makes for it (the toolkit's), none otherwise. A plain QWindow offers none,
+    // so the application's accessible tree would leave the window out.
+    QAccessibleInterface* accessibleRoot() const override;
 
 protected:
     bool event(QEvent* event) override;

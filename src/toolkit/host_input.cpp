@@ -7,6 +7,7 @@
 #include "platform/keys.h"
 #include "platform/system.h"
 #include "platform/ui_thread.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/tooltip_window.h"
@@ -232,9 +233,12 @@ std::intptr_t HostWindow::windowProc(const Message& message) {
     case msg::kSize:
         sized(QSize(platform::pointX(message.lParam), platform::pointY(message.lParam)));
         return 0;
-    case msg::kActivate:
+    case msg::kActivate: {
+        const platform::WindowHandle window = m_window;
         input.activate(message);
+        if (HostWindow* again = fromWindow(window)) accessibility::activationChanged(*again, message.wParam != 0);
         return 0;
+    }
     case msg::kClose:
         input.closeRequest(message);
         return 0;

@@ -2,6 +2,7 @@
 
 #include "platform/system.h"
 #include "platform/ui_thread.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/engine.h"
@@ -199,6 +200,7 @@ void HostWindow::setTitle(const QString& title) {
     if (!native) return;
     native->setTitle(title);
     if (BaseControl* label = captionControl(caption::kTitle)) label->redraw();
+    accessibility::titleChanged(*this);
 }
 
 int HostWindow::showState() const {

@@ -23,6 +23,8 @@ bool isDark(QRgb colour) { return 0.299 * qRed(colour) + 0.587 * qGreen(colour) 
 
 }  // namespace
 
+const MenuEntry& MenuItem::entry() const { return m_window.entry(m_entryIndex); }
+
 void MenuItem::onCreate(int) {
     const MenuEntry& entry = m_window.entry(m_entryIndex);
     if (entry.kind == MenuItemKind::Separator) return;

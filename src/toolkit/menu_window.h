@@ -46,6 +46,7 @@ class MenuItem final : public BaseControl {
 public:
     MenuItem(MenuWindow& window, int entryIndex) : m_window(window), m_entryIndex(entryIndex) {}
     [[nodiscard]] int entryIndex() const { return m_entryIndex; }
+    [[nodiscard]] const MenuEntry& entry() const;
     [[nodiscard]] bool isHot() const { return (state() & state::kHot) || isFocused(); }
 
 protected:

@@ -288,6 +288,8 @@ int messageBox(platform::WindowHandle owner, const QString& text, const MessageB
 
 HostWindow* currentMessageBox() { return openBoxes().empty() ? nullptr : openBoxes().back(); }
 
+bool isMessageBox(const HostWindow& window) { return std::ranges::find(openBoxes(), &window) != openBoxes().end(); }
+
 void setMessageBoxSound(std::function<void(int icon)> sound) { soundSlot() = std::move(sound); }
 
 }  // namespace vamu::toolkit

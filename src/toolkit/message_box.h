@@ -74,6 +74,8 @@ int messageBox(platform::WindowHandle owner, const QString& text, const MessageB
 
 // The innermost message box on screen, nullptr when none is (UI thread only).
 [[nodiscard]] HostWindow* currentMessageBox();
+// Whether the host window is a message box on screen (UI thread only).
+[[nodiscard]] bool isMessageBox(const HostWindow& window);
 
 // How the box sounds its icon (default: the desktop's alert sound); called with the
 // icon number when a box with an icon shows. For tests and quiet programs.

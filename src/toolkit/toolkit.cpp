@@ -1,6 +1,7 @@
 #include "toolkit/toolkit.h"
 
 #include "platform/system.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/control_messages.h"
 #include "toolkit/engine.h"
 #include "toolkit/theme_pack.h"
@@ -54,6 +55,7 @@ int fontStyleOf(const QFont& font) {
 void toolkitStartup(const StartupOptions& options) {
     platform::initialize();
     registerClasses();
+    accessibility::install();
     if (options.theme) engine::selectResourcePack(options.theme);
     else if (!engine::currentResourcePack()) engine::selectResourcePack(builtinThemePack());
     if (options.fontName || options.fontSize || options.fontStyle) {

@@ -1,6 +1,7 @@
 #include "gallery_controls.h"
 
 #include "platform/keys.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/control_text.h"
 #include "toolkit/controls/paint.h"
 #include "toolkit/controls/text_paint.h"
@@ -20,7 +21,10 @@ SkinButton* SkinButton::make(ControlParent parent, QRect rect, QString text, std
                                kind::kButton, "Button", options);
 }
 
-void SkinButton::onCreate(int) { registerMnemonic(*this, m_text); }
+void SkinButton::onCreate(int) {
+    registerMnemonic(*this, m_text);
+    toolkit::accessibility::setName(*this, m_text);
+}
 
 void SkinButton::animateTo() {
     setAnimationFramesAndTimer(8, 25);
@@ -51,8 +55,11 @@ void SkinButton::onClick(QPoint, int) {
 }
 
 CheckSample* CheckSample::make(ControlParent parent, QRect rect, QString text) {
-    return BaseControl::create(std::make_unique<CheckSample>(std::move(text)), parent, rect, kind::kCheckButton,
-                               "CheckButton");
+    const QString name = text;
+    CheckSample* sample = BaseControl::create(std::make_unique<CheckSample>(std::move(text)), parent, rect,
+                                              kind::kCheckButton, "CheckButton");
+    if (sample) toolkit::accessibility::setName(*sample, name);
+    return sample;
 }
 
 void CheckSample::onClick(QPoint, int) {
@@ -111,9 +118,11 @@ Caption* Caption::make(ControlParent parent, QRect rect, QString text, QRgb colo
     options.mouseTrack = false;
     options.tabStop = false;
     options.drawTabStop = false;
+    const QString name = text;
     Caption* caption = BaseControl::create(std::make_unique<Caption>(std::move(text), colour), parent, rect,
                                            kind::kLabel, "Label", options);
     if (caption) caption->setFontSize(pixelSize);
+    if (caption) toolkit::accessibility::setName(*caption, name);
     return caption;
 }
 

@@ -6,6 +6,7 @@
 #include "gallery_pages.h"
 
 #include "platform/desktop.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/button.h"
 #include "toolkit/controls/check_button.h"
 #include "toolkit/controls/group_box.h"
@@ -185,12 +186,15 @@ void buildButtonsPage(HostWindow& window) {
     picture->setImage(ImageButton::Look::Down, tile(QSize(64, 28), QColor(0x4E, 0x7A, 0x37), QStringLiteral("赞")));
     picture->setFill(paint::fill::kStretch);
     picture->bindClick(report(QStringLiteral("图片按钮")));
+    accessibility::setName(*picture, QStringLiteral("赞"));
     ImageListButton* strips = ImageListButton::create(pictures, QRect(96, 30, 36, 28));
     strips->setStrip(strip(), 4);
     strips->bindClick(report(QStringLiteral("图片条按钮")));
+    accessibility::setName(*strips, QStringLiteral("图片条按钮"));
     ImageListButton* stripsOff = ImageListButton::create(pictures, QRect(96, 68, 36, 28));
     stripsOff->setStrip(strip(), 4);
     stripsOff->setDisabled(true);
+    accessibility::setName(*stripsOff, QStringLiteral("不可用的图片条按钮"));
     Label::create(pictures, QRect(16, 70, 76, 24), {.text = QStringLiteral("条目不可用→"), .textColour = 0xFF6A7A8A});
 
     Label::create(window, QRect(404, 100, 200, 20), heading(QStringLiteral("图片")));

@@ -4,6 +4,7 @@
 // menu with check marks, a disabled item, separators and a submenu.
 #include "gallery_pages.h"
 
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/button.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/edit.h"
@@ -114,7 +115,7 @@ void buildEditPage(HostWindow& window) {
         "多行编辑框: 回车换行, 文字按词折行。\n"
         "Type here: Ctrl+A selects all, Ctrl+Z undoes, the right button opens the edit menu.\n"
         "第三行\n第四行\n第五行\n第六行, 滚轮或滚动条可以上下移动。");
-    Edit::create(parent, QRect(0, 112, 215, 110), notes);
+    accessibility::setName(*Edit::create(parent, QRect(0, 112, 215, 110), notes), QStringLiteral("多行编辑框"));
 
     EditOptions details;
     details.multiline = true;
@@ -122,6 +123,7 @@ void buildEditPage(HostWindow& window) {
     details.inputType = input_type::kReadOnly;
     details.rich = true;
     Edit* about = Edit::create(parent, QRect(225, 112, 215, 110), details);
+    accessibility::setName(*about, QStringLiteral("歌曲介绍"));
     about->setHtml(QStringLiteral(
         "<p><b>用户[小明]于2015年03月07日上传</b></p>"
         "<p>一首写给夏天的歌, 吉他和口琴。<a href=\"song:4242\">查看同一作者的歌</a></p>"

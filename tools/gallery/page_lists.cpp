@@ -4,6 +4,7 @@
 // right clicks in the line above it. Needs a window of about 450 x 400.
 #include "gallery_pages.h"
 
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/combo_box.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/label.h"
@@ -70,6 +71,7 @@ void buildListsPage(HostWindow& window) {
 
     Slider* slider = Slider::create(parent, QRect(10, 38, 180, 10), 35.0);
     slider->setJumpToClick(true);
+    accessibility::setName(*slider, QStringLiteral("进度滑块"));
     Progress* progress = Progress::create(parent, QRect(10, 66, 180, 12));
     progress->setPos(35);
     Progress* volume = Progress::create(parent, QRect(220, 22, 12, 94));
@@ -105,6 +107,7 @@ void buildListsPage(HostWindow& window) {
     note(parent, QRect(250, 22, 170, 18), QStringLiteral("共 300 首"), 0xFF6A7A8A);
     ListView* list = ListView::create(parent, QRect(10, 142, 410, 190));
     fillSongs(*list, 300);
+    accessibility::setName(*list, QStringLiteral("歌曲列表"));
     list->bindDoubleClick([status](const Event& event) {
         if (auto* songs = resolveControlAs<ListView>(event.control); songs && songs->selectedRow()) {
             status->setText(QStringLiteral("播放: %1 - %2").arg(songs->cellText(songs->selectedRow(), 3),

@@ -1,5 +1,6 @@
 #include "toolkit/controls/button.h"
 
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/class_names.h"
 #include "toolkit/controls/control_text.h"
 #include "toolkit/controls/paint.h"
@@ -127,6 +128,7 @@ void Button::setText(const QString& text) {
     m_text = text;
     registerText();
     redraw();
+    accessibility::textChanged(*this);
 }
 
 void Button::setTextColour(QRgb colour) {

@@ -1,5 +1,6 @@
 #include "toolkit/controls/check_button.h"
 
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/class_names.h"
 #include "toolkit/controls/paint.h"
 #include "toolkit/engine.h"
@@ -19,6 +20,7 @@ void ToggleButton::setChecked(bool on) {
     if (on == m_checked) return;
     m_checked = on;
     redraw();
+    accessibility::stateChanged(*this, accessibility::StateChange::Checked);
 }
 
 void ToggleButton::afterDraw(QPainter& painter, ButtonLayout& layout, std::uint32_t visualState) {

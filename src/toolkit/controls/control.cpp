@@ -2,6 +2,7 @@
 
 #include "platform/system.h"
 #include "platform/ui_thread.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/engine.h"
 #include "toolkit/host_window.h"
@@ -189,6 +190,7 @@ void BaseControl::destroyNow() {
         host.nativeWindow()->killTimer(detail::animationTimerId(m_handle));
     }
     engine::forgetControlAttributes(m_handle);
+    accessibility::controlDestroyed(*this);
     m_snapshot = QImage();
     m_surface = QImage();
     m_created = false;
@@ -225,6 +227,7 @@ BaseControl* BaseControl::nextSibling() const {
 void BaseControl::setVisible(bool visible) {
     if (!m_created || visible == isVisible()) return;
     dispatch(visible ? msg::kShowWindow : tkm::kHide, visible ? 1 : 0, 0);
+    if (m_created) accessibility::stateChanged(*this, accessibility::StateChange::Visible);
 }
 
 void BaseControl::setDisabled(bool disabled) {
@@ -232,6 +235,7 @@ void BaseControl::setDisabled(bool disabled) {
     if (disabled) m_state |= state::kDisabled;
     else m_state &= ~state::kDisabled;
     dispatch(tkm::kEnableChanged, 0, disabled ? 1 : 0);
+    if (m_created) accessibility::stateChanged(*this, accessibility::StateChange::Disabled);
 }
 
 void BaseControl::setFocus() {

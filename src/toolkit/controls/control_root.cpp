@@ -2,6 +2,7 @@
 #include "toolkit/controls/control_root.h"
 
 #include "platform/keys.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/host_window.h"
@@ -149,6 +150,9 @@ void ControlRoot::changeFocus(BaseControl& control, bool byKeyboard, ControlHand
     }
     if (BaseControl* again = resolveControl(handle)) {
         again->raise(again->makeEvent(Message{msg::kSetFocus, byKeyboard ? 1u : 0u, oldFocus.value}));
+    }
+    if (BaseControl* focused = resolveControl(m_focused); focused && focused->m_handle == handle) {
+        accessibility::focusMoved(*focused);
     }
 }
 

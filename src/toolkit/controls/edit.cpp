@@ -3,6 +3,7 @@
 #include "platform/input_method.h"
 #include "platform/keys.h"
 #include "platform/system.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/control_text.h"
 #include "toolkit/controls/edit_scroll.h"
 #include "toolkit/controls/paint.h"
@@ -173,7 +174,9 @@ void Edit::scrollTo(QPoint offset) {
 }
 
 void Edit::setText(const QString& text) {
+    const std::optional<QString> before = accessibility::active() ? std::optional(m_engine.text()) : std::nullopt;
     m_engine.setText(text);
+    if (before) accessibility::editChanged(*this, *before);
     syncScrollBars();
     redraw();
     updateInputMethod();
@@ -346,7 +349,13 @@ void Edit::userAction(Operation&& operation) {
     const unsigned long long revision = m_engine.revision();
     const int position = m_engine.cursorPosition();
     const int anchor = m_engine.anchorPosition();
+    // The text before is kept only while a screen reader listens.
+    const std::optional<QString> before = accessibility::active() ? std::optional(m_engine.text()) : std::nullopt;
     operation();
+    if (before) {
+        if (m_engine.revision() != revision) accessibility::editChanged(*this, *before);
+        if (m_engine.cursorPosition() != position) accessibility::caretMoved(*this);
+    }
     afterUserAction(revision, position, anchor);
 }
 

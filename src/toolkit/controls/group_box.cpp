@@ -1,5 +1,6 @@
 #include "toolkit/controls/group_box.h"
 
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/class_names.h"
 
 #include <algorithm>
@@ -38,6 +39,7 @@ void GroupBox::setText(const QString& text) {
     if (text == m_text) return;
     m_text = text;
     redraw();
+    accessibility::textChanged(*this);
 }
 
 void GroupBox::setColours(QRgb text, QRgb border, QRgb background) {

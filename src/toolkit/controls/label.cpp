@@ -1,5 +1,6 @@
 #include "toolkit/controls/label.h"
 
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/class_names.h"
 #include "toolkit/controls/control_text.h"
 #include "toolkit/host_window.h"
@@ -63,6 +64,7 @@ void Label::setText(const QString& text) {
     m_text = text;
     registerText();
     redraw();
+    accessibility::textChanged(*this);
 }
 
 void Label::setTextColour(QRgb colour) {

@@ -156,6 +156,7 @@ public:
     [[nodiscard]] int rowHeight() const { return m_rowHeight; }
     [[nodiscard]] int headerHeight() const { return m_headerHeight; }
     [[nodiscard]] QRect rowsArea() const { return m_rowsArea; }
+    [[nodiscard]] QRect rowRect(int row) const;  // control coordinates, clipped to the rows area
     [[nodiscard]] QRect headerArea() const { return m_headerArea; }
     [[nodiscard]] int contentWidth() const;
     [[nodiscard]] int contentHeight() const { return rowCount() * m_rowHeight; }
@@ -230,7 +231,6 @@ private:
     void paintCell(QPainter& painter, const ListRow& row, int column, const QRect& cell);
     void paintHeader(QPainter& painter);
     void paintOverlay(QPainter& painter);
-    [[nodiscard]] QRect rowRect(int row) const;  // control coordinates, clipped to the rows area
     // Presents an area of the control from the buffer (no rows are painted).
     void present(const QRect& area);
     void presentRows() { present(m_rowsArea); }

@@ -1,5 +1,6 @@
 #include "toolkit/controls/progress.h"
 
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/class_names.h"
 #include "toolkit/controls/text_paint.h"
 #include "toolkit/host_window.h"
@@ -43,6 +44,7 @@ void Progress::setPos(int position) {
     if (position == m_pos) return;
     m_pos = position;
     changed();
+    if (isCreated()) accessibility::valueChanged(*this);
 }
 
 void Progress::setRange(int minimum, int maximum) {

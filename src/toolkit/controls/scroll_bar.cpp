@@ -1,5 +1,6 @@
 #include "toolkit/controls/scroll_bar.h"
 
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/class_events.h"
 #include "toolkit/controls/class_names.h"
 #include "toolkit/controls/control_internal.h"
@@ -174,6 +175,7 @@ bool ScrollBar::setPos(int position, Notify notify) {
     placeThumb();
     repaintAtOnce();
     if (notify == Notify::Yes && isCreated()) report(ScrollCode::Set);
+    else if (isCreated()) accessibility::valueChanged(*this);
     return true;
 }
 
@@ -211,6 +213,7 @@ void ScrollBar::setHFlags(int flags) {
 
 void ScrollBar::report(ScrollCode code) {
     detail::DispatchScope scope;  // a handler may destroy the bar
+    accessibility::valueChanged(*this);
     raise(classEvent(*this, tkm::kScroll, static_cast<int>(code), m_pos));
 }
 

@@ -1,5 +1,6 @@
 #include "toolkit/controls/slider.h"
 
+#include "toolkit/accessibility.h"
 #include "toolkit/controls/class_names.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/controls/paint.h"
@@ -83,6 +84,7 @@ bool Slider::setPosition(double position) {
     m_position = position;
     layout();
     redraw();
+    if (isCreated()) accessibility::valueChanged(*this);
     return true;
 }
 
@@ -121,6 +123,7 @@ void Slider::dragTo(int x) {
     m_position = position;
     layout();
     redraw();
+    accessibility::valueChanged(*this);
     if (!m_onChange) return;
     detail::DispatchScope scope;  // the handler may destroy the slider: keep it alive
     const ChangeHandler handler = m_onChange;
