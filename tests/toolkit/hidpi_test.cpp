@@ -199,6 +199,22 @@ TEST(HighDensity, HitTestingAndClicksUseLogicalPositions) {
     EXPECT_NE(dense.host.host().controls().hitTest(labelOrigin + paper).control, dense.label);
 }
 
+TEST(HighDensity, AutomaticTextColourReadsTheBackgroundAtLogicalPositions) {
+    // A dark left half and a light right half, as the window's skin.
+    TestHost t({.size = kWindowSize, .position = kDenseScreen, .colour = 0xFFFFFF});
+    QImage skin(kWindowSize, QImage::Format_ARGB32_Premultiplied);
+    skin.fill(Qt::white);
+    QPainter(&skin).fillRect(QRect(0, 0, kWindowSize.width() / 2, kWindowSize.height()), Qt::black);
+    t.host().setBackground(skin);
+    ASSERT_EQ(t.host().devicePixelRatio(), 2.0);
+    LabelSpec setup{.text = QStringLiteral("Auto"), .autoSetColour = true};
+    Label* overDark = Label::create(t.host(), QRect(20, 60, 80, 20), setup);
+    Label* overLight = Label::create(t.host(), QRect(200, 60, 80, 20), setup);
+    t.host().controls().flush();
+    EXPECT_EQ(overDark->paintedTextColour(), qRgba(255, 255, 255, 255));
+    EXPECT_EQ(overLight->paintedTextColour(), qRgba(0, 0, 0, 255));
+}
+
 TEST(HighDensity, MovingToADenserScreenRedrawsEverythingAtTheNewRatio) {
     Gallery moved(kStandardScreen);
     Gallery dense(kDenseScreen);
