@@ -59,6 +59,7 @@ inline constexpr MessageId kCaptureChanged = 533;
 inline constexpr MessageId kDropFiles = 563;    // lParam: const DroppedFiles* (during the delivery)
 inline constexpr MessageId kMouseLeave = 675;
 inline constexpr MessageId kHotKey = 786;
+inline constexpr MessageId kDpiChanged = 736;   // wParam: new device pixel ratio in hundredths
 // A tray host appeared (status_icon.h). Numbered like the messages the window system
 // registers by name at run time, which it hands out from 0xC000.
 inline constexpr MessageId kTrayHostCreated = 0xC001;

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <cmath>
 #include <unordered_map>
 #include <vector>
 
@@ -43,6 +44,23 @@ void scheduleGraveyardSweep() {
             }
         },
         Qt::QueuedConnection);
+}
+
+// The device pixels a logical rectangle covers, rounded outwards.
+QRect toDevice(const QRect& rect, qreal ratio) {
+    if (ratio == 1.0) return rect;
+    const int left = static_cast<int>(std::floor(rect.x() * ratio));
+    const int top = static_cast<int>(std::floor(rect.y() * ratio));
+    const int right = static_cast<int>(std::ceil((rect.x() + rect.width()) * ratio));
+    const int bottom = static_cast<int>(std::ceil((rect.y() + rect.height()) * ratio));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+QRegion toDevice(const QRegion& region, qreal ratio) {
+    if (ratio == 1.0) return region;
+    QRegion result;
+    for (const QRect& rect : region) result += toDevice(rect, ratio);
+    return result;
 }
 
 Qt::CursorShape qtCursor(CursorShape shape) {
@@ -121,6 +139,7 @@ NativeWindow::NativeWindow(const NativeWindowOptions& options, WindowHandle hand
     m_window->setTitle(options.title);
     m_window->setGeometry(options.geometry);
     m_window->create();
+    m_ratio = m_window->devicePixelRatio();
     m_window->reportGeometry(options.geometry);
     resizeBackBuffer(options.geometry.size());
     // Nothing is drawn yet: nothing takes the mouse until something is presented.
@@ -148,7 +167,7 @@ void NativeWindow::setLayered(bool on) {
     m_drawnCells.reset();
     m_inputShape.reset();
     m_inputShapeUnavailable = false;
-    updateInputShape(QRegion(QRect(QPoint(), m_backBuffer.size())));
+    updateInputShape(QRegion(QRect(QPoint(), m_backBufferSize)));
     if (visible) m_window->setVisible(true);
 }
 
@@ -254,24 +273,41 @@ bool NativeWindow::hasFocus() const { return QGuiApplication::focusWindow() == m
 
 void NativeWindow::setOpacity(double opacity) {
     m_opacity = std::clamp(opacity, 0.0, 1.0);
-    if (m_perPixelAlpha) present(QRegion(QRect(QPoint(), m_backBuffer.size())));
+    if (m_perPixelAlpha) present(QRegion(QRect(QPoint(), m_backBufferSize)));
     else m_window->setOpacity(m_opacity);
 }
 
 void NativeWindow::resizeBackBuffer(QSize size) {
     size = size.expandedTo(QSize(1, 1));
-    if (m_backBuffer.size() == size) return;
-    m_backBuffer = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    if (m_backBufferSize == size && !m_backBuffer.isNull()) return;
+    m_backBufferSize = size;
+    allocateBackBuffer();
+}
+
+void NativeWindow::allocateBackBuffer() {
+    const QSize device(static_cast<int>(std::ceil(m_backBufferSize.width() * m_ratio)),
+                       static_cast<int>(std::ceil(m_backBufferSize.height() * m_ratio)));
+    m_backBuffer = QImage(device, QImage::Format_ARGB32_Premultiplied);
+    m_backBuffer.setDevicePixelRatio(m_ratio);
     m_backBuffer.fill(Qt::transparent);
 }
 
+void NativeWindow::screenChanged() {
+    const qreal ratio = m_window->devicePixelRatio();
+    if (ratio == m_ratio || ratio <= 0) return;
+    m_ratio = ratio;
+    allocateBackBuffer();
+    m_drawnCells.reset();
+    deliver(Message{msg::kDpiChanged, static_cast<std::uintptr_t>(std::lround(ratio * 100)), 0});
+}
+
 void NativeWindow::present(const QRegion& region) {
-    const QRegion area = region & QRect(QPoint(), m_backBuffer.size());
+    const QRegion area = region & QRect(QPoint(), m_backBufferSize);
     // Also while hidden: the region must be right the moment the window shows.
     updateInputShape(area);
     if (!m_window->isExposed() || area.isEmpty()) return;
     QBackingStore& store = m_window->store();
-    if (store.size() != m_backBuffer.size()) store.resize(m_backBuffer.size());
+    if (store.size() != m_backBufferSize) store.resize(m_backBufferSize);
     store.beginPaint(area);
     {
         QPainter painter(store.paintDevice());
@@ -281,7 +317,11 @@ void NativeWindow::present(const QRegion& region) {
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
             painter.setOpacity(m_opacity);
         }
-        for (const QRect& rect : area) painter.drawImage(rect.topLeft(), m_backBuffer, rect);
+        // The store's own device has the screen's ratio too: device pixels land 1:1.
+        for (const QRect& rect : area) {
+            if (m_ratio == 1.0) painter.drawImage(rect.topLeft(), m_backBuffer, rect);
+            else painter.drawImage(QRectF(rect), m_backBuffer, QRectF(toDevice(rect, m_ratio)));
+        }
     }
     store.endPaint();
     store.flush(area);
@@ -290,7 +330,7 @@ void NativeWindow::present(const QRegion& region) {
 
 void NativeWindow::updateInputShape(const QRegion& area) {
     if (!m_perPixelAlpha || m_inputShapeUnavailable) return;
-    const bool changed = m_drawnCells.update(m_backBuffer, area);
+    const bool changed = m_drawnCells.update(m_backBuffer, toDevice(area, m_ratio));
     if (!changed && m_inputShape) return;
     std::vector<QRect> rectangles = m_drawnCells.rectangles();
     if (detail::setInputShape(*m_window, rectangles)) m_inputShape = std::move(rectangles);
@@ -306,16 +346,25 @@ void NativeWindow::setShape(const QRegion& shape) {
 void NativeWindow::updateShapeFromAlpha() {
     if (!(m_flags & window_flag::kLayered) || m_perPixelAlpha) return;
     // Pixels at least half opaque belong to the window; soft shadow edges are dropped
-    // because without a compositor they would show as solid dark bands.
+    // because without a compositor they would show as solid dark bands. The mask is
+    // logical (the window system scales it): each logical pixel is judged by the
+    // device pixel at its centre.
     QRegion shape;
-    const int width = m_backBuffer.width();
-    for (int y = 0; y < m_backBuffer.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(m_backBuffer.constScanLine(y));
+    const int width = m_backBufferSize.width();
+    const int height = m_backBufferSize.height();
+    const auto device = [this](int logical, int limit) {
+        return std::min(static_cast<int>((logical + 0.5) * m_ratio), limit - 1);
+    };
+    std::vector<int> columns(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x) columns[static_cast<std::size_t>(x)] = device(x, m_backBuffer.width());
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(m_backBuffer.constScanLine(device(y, m_backBuffer.height())));
+        const auto opaque = [&](int x) { return qAlpha(row[columns[static_cast<std::size_t>(x)]]) >= 128; };
         int x = 0;
         while (x < width) {
-            while (x < width && qAlpha(row[x]) < 128) ++x;
+            while (x < width && !opaque(x)) ++x;
             const int start = x;
-            while (x < width && qAlpha(row[x]) >= 128) ++x;
+            while (x < width && opaque(x)) ++x;
             if (x > start) shape += QRect(start, y, x - start, 1);
         }
     }

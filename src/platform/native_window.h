@@ -5,7 +5,9 @@
 // and is never reused within a process.
 //
 // The window presents a back buffer that its user composes (ARGB32 premultiplied,
-// window-sized). A layered window shows the buffer with per-pixel alpha when a
+// window-sized in device pixels: the logical size times the device pixel ratio, with
+// that ratio set on the image so that a QPainter on it works in logical pixels).
+// Geometry, messages, present() areas and the shape are logical pixels throughout. A layered window shows the buffer with per-pixel alpha when a
 // compositor blends windows, and otherwise through a shape mask made from the
 // buffer's alpha, so transparent parts stay see-through on a plain X server. Either
 // way the mouse goes through its fully transparent parts to what lies below: with
@@ -145,9 +147,17 @@ public:
     void setOpacity(double opacity);
     [[nodiscard]] double opacity() const { return m_opacity; }
 
-    // Window-sized ARGB32 premultiplied; resizeBackBuffer() follows size changes.
+    // Window-sized ARGB32 premultiplied in device pixels (devicePixelRatio() set on
+    // it); resizeBackBuffer() follows size changes, given in logical pixels.
     [[nodiscard]] QImage& backBuffer() { return m_backBuffer; }
     void resizeBackBuffer(QSize size);
+    // The back buffer's size in logical pixels.
+    [[nodiscard]] QSize backBufferSize() const { return m_backBufferSize; }
+    // Device pixels per logical pixel of the screen the window is on (1 on an
+    // ordinary screen, 2 with QT_SCALE_FACTOR=2). When it changes (the window moved
+    // to another screen) the back buffer is made again, blank, and the handler gets
+    // kDpiChanged (wParam = the new ratio in hundredths) to compose it anew.
+    [[nodiscard]] qreal devicePixelRatio() const { return m_ratio; }
     // Copies the region (window coordinates) of the back buffer to the screen.
     void present(const QRegion& region);
     // The visible shape: empty = the whole rectangle.
@@ -156,8 +166,9 @@ public:
     // compositor blends it; does nothing otherwise.
     void updateShapeFromAlpha();
     [[nodiscard]] bool perPixelAlpha() const { return m_perPixelAlpha; }
-    // The input region last given to the window system (window coordinates), for
-    // tests: empty while none was set.
+    // The input region last given to the window system, for tests: empty while none
+    // was set. In device pixels, as the X server takes it (logical pixels times
+    // devicePixelRatio()).
     [[nodiscard]] const std::optional<std::vector<QRect>>& inputShape() const { return m_inputShape; }
     [[nodiscard]] int presentCount() const { return m_presentCount; }
     // True while a delivery to this window is running.
@@ -195,6 +206,9 @@ private:
     void translate(const Message& message);
     // With per-pixel alpha: reads the presented area's alpha into the input region.
     void updateInputShape(const QRegion& area);
+    // Follows a move to a screen of another device pixel ratio (qt_window.cpp).
+    void screenChanged();
+    void allocateBackBuffer();
 
     WindowHandle m_handle;
     WindowHandle m_owner;
@@ -203,6 +217,8 @@ private:
     std::unique_ptr<detail::QtWindow> m_window;
     MessageHandler m_handler;
     QImage m_backBuffer;
+    QSize m_backBufferSize;  // logical pixels
+    qreal m_ratio = 1.0;
     QImage m_icon;
     QRegion m_shape;
     ShowState m_showState = ShowState::Normal;

@@ -70,7 +70,10 @@ qint64 eventTimeMs(const QInputEvent* event) {
 
 }  // namespace
 
-QtWindow::QtWindow(NativeWindow& native) : m_native(native), m_store(std::make_unique<QBackingStore>(this)) {}
+QtWindow::QtWindow(NativeWindow& native) : m_native(native), m_store(std::make_unique<QBackingStore>(this)) {
+    // Each screen may have its own device pixel ratio.
+    QObject::connect(this, &QWindow::screenChanged, this, [this](QScreen*) { m_native.screenChanged(); });
+}
 
 QtWindow::~QtWindow() {
     for (const auto& [id, timer] : m_timers) QObject::killTimer(timer.qtId);
@@ -125,7 +128,7 @@ void QtWindow::timerEvent(QTimerEvent* event) {
 }
 
 void QtWindow::exposeEvent(QExposeEvent*) {
-    if (isExposed()) m_native.present(QRegion(QRect(QPoint(), m_native.backBuffer().size())));
+    if (isExposed()) m_native.present(QRegion(QRect(QPoint(), m_native.backBufferSize())));
 }
 
 void QtWindow::startManualDrag(unsigned edges) {

@@ -13,7 +13,8 @@ std::span<const std::byte> builtinThemePackBytes()
 
 std::shared_ptr<const ThemePack> sharedBuiltinThemePack()
 {
-    static const std::shared_ptr<const ThemePack> pack = ThemePack::load(builtinThemePackBytes());
+    static const std::shared_ptr<const ThemePack> pack =
+        ThemePack::load(builtinThemePackBytes(), {}, resources::defaultThemeAtlas2x());
     return pack;
 }
 

@@ -4,6 +4,7 @@
 
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/paint.h"
+#include "toolkit/controls/surface.h"
 #include "toolkit/controls/text_paint.h"
 #include "toolkit/engine.h"
 #include "toolkit/theme_pack.h"
@@ -136,7 +137,7 @@ void HostWindow::setBackground(const QImage& picture, long long colour, Redraw r
 
 void HostWindow::repaintBackground(Redraw redraw) {
     if (!m_window) return;
-    QImage painted(m_size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    QImage painted = surface::make(m_size, devicePixelRatio());
     paintFrame(painted);
     m_background = std::move(painted);
     updateRegion();
@@ -146,6 +147,7 @@ void HostWindow::repaintBackground(Redraw redraw) {
 void HostWindow::paintFrame(QImage& target) const {
     target.fill(Qt::transparent);
     QPainter painter(&target);
+    const QRect whole(QPoint(0, 0), surface::logicalSize(target));
     const QRect content = m_frame.contentRect;
     const int radius = m_frame.cornerRadius;
     const QRegion inside = contentRegion(content, radius);
@@ -169,12 +171,13 @@ void HostWindow::paintFrame(QImage& target) const {
         const auto grid = engine::getPackRect(m_theme, element, "gird");
         const QImage* atlas = engine::getPackImage(m_theme, 0);
         if (shadow && grid && atlas) {
-            painter.setClipRegion(QRegion(target.rect()).xored(inside));
-            paint::drawNineGrid(painter, *atlas, shadow->rect, QRectF(target.rect()), QRectF(*grid));
+            painter.setClipRegion(QRegion(whole).xored(inside));
+            paint::drawNineGrid(painter, paint::atlasFor(m_theme, *atlas, painter), shadow->rect, QRectF(whole),
+                                QRectF(*grid));
         }
         painter.setClipRegion(inside);
     }
-    if (m_paintHook) m_paintHook(painter, target.size());
+    if (m_paintHook) m_paintHook(painter, whole.size());
     painter.setClipping(false);
     for (std::size_t i = 0; i < m_frame.borderColours.size(); ++i) {
         const int inset = static_cast<int>(i);

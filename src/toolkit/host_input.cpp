@@ -233,6 +233,9 @@ std::intptr_t HostWindow::windowProc(const Message& message) {
     case msg::kSize:
         sized(QSize(platform::pointX(message.lParam), platform::pointY(message.lParam)));
         return 0;
+    case msg::kDpiChanged:
+        ratioChanged();
+        return 0;
     case msg::kActivate: {
         const platform::WindowHandle window = m_window;
         input.activate(message);
@@ -275,6 +278,16 @@ std::intptr_t HostWindow::windowProc(const Message& message) {
     default:
         return 0;
     }
+}
+
+void HostWindow::ratioChanged() {
+    if (!m_window) return;
+    const bool ready = m_paintReady;
+    m_paintReady = false;  // no partial presentation while surfaces are half made
+    repaintBackground(Redraw::No);
+    m_root->remakeSurfaces(devicePixelRatio());
+    m_paintReady = ready;
+    if (m_paintReady) presentWhole();
 }
 
 void HostWindow::sized(QSize size) {

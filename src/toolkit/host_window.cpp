@@ -5,6 +5,7 @@
 #include "toolkit/accessibility.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/control_internal.h"
+#include "toolkit/controls/surface.h"
 #include "toolkit/engine.h"
 #include "toolkit/theme_pack.h"
 #include "toolkit/tooltip_window.h"
@@ -81,8 +82,7 @@ bool HostWindow::attach(platform::WindowHandle window, const AttachOptions& opti
     native->setLayered(m_alpha != -1);
     m_size = native->geometry().size();
     native->resizeBackBuffer(m_size);
-    m_background = QImage(m_size, QImage::Format_ARGB32_Premultiplied);
-    m_background.fill(Qt::transparent);
+    m_background = surface::make(m_size, native->devicePixelRatio());
     hosts()[window.value] = this;
     std::weak_ptr<int> alive = m_alive;
     native->setMessageHandler([this, alive](const Message& message) -> std::intptr_t {
@@ -141,6 +141,11 @@ QImage& HostWindow::backBuffer() {
     static QImage none;
     platform::NativeWindow* native = nativeWindow();
     return native ? native->backBuffer() : none;
+}
+
+qreal HostWindow::devicePixelRatio() const {
+    platform::NativeWindow* native = nativeWindow();
+    return native ? native->devicePixelRatio() : 1.0;
 }
 
 void HostWindow::present(const QRegion& area) {

@@ -128,6 +128,9 @@ public:
     // For the control model.
     [[nodiscard]] bool paintReady() const { return m_paintReady; }
     [[nodiscard]] QImage& backBuffer();
+    // Device pixels per logical pixel of the window's screen (1 without a window): the
+    // ratio every surface of this host is made at (controls/surface.h).
+    [[nodiscard]] qreal devicePixelRatio() const;
     [[nodiscard]] const QImage& background() const { return m_background; }
     [[nodiscard]] const QRegion& clipRegion() const { return m_clipRegion; }
     void present(const QRegion& area);
@@ -143,6 +146,9 @@ private:
     void buildCaption();
     void layoutCaption();
     void sized(QSize size);
+    // The window moved to a screen of another device pixel ratio: every surface is
+    // made again at the new ratio and drawn anew.
+    void ratioChanged();
     [[nodiscard]] QRect maximizedGeometry() const;
     void destroyed();
     [[nodiscard]] Event windowEvent(const Message& message) const;

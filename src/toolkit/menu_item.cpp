@@ -54,7 +54,7 @@ void MenuItem::onPaint(QPainter& painter, const PaintContext& context) {
     if ((entry.state & menu_state::kChecked) && theme.checkMark && atlas) {
         const QRectF source = *theme.checkMark;
         const QRectF target(iconX, (whole.height() - source.height()) / 2, source.width(), source.height());
-        paint::drawImage(painter, *atlas, target, source, paint::fill::kStretch);
+        paint::drawImage(painter, paint::atlasFor(theme.pack, *atlas, painter), target, source, paint::fill::kStretch);
     } else if (!entry.icon.isNull()) {
         const QRectF target(iconX, (whole.height() - entry.icon.height()) / 2, entry.icon.width(), entry.icon.height());
         paint::drawImage(painter, entry.icon, target, std::nullopt, paint::fill::kStretch);

@@ -123,7 +123,8 @@ bool MenuWindow::open(platform::WindowHandle owner, QPoint at, const QRect& open
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         const QImage* atlas = engine::getPackImage(t.pack, 0);
         if (atlas && t.frame && t.frameGrid) {
-            paint::drawNineGrid(painter, *atlas, *t.frame, QRectF(QPoint(), windowSize), *t.frameGrid);
+            paint::drawNineGrid(painter, paint::atlasFor(t.pack, *atlas, painter), *t.frame, QRectF(QPoint(), windowSize),
+                                *t.frameGrid);
         }
     });
     if (m_menu.backgroundColour() != 0) m_host->setBackground(QImage(), m_menu.backgroundColour(), Redraw::No);

@@ -7,10 +7,13 @@
 #include "toolkit/controls/button.h"
 #include "toolkit/controls/image_box.h"
 #include "toolkit/controls/label.h"
+#include "toolkit/controls/paint.h"
+#include "toolkit/controls/surface.h"
 #include "toolkit/controls/text_paint.h"
 #include "toolkit/controls/thunder_button.h"
 #include "toolkit/engine.h"
 #include "toolkit/host_window.h"
+#include "toolkit/theme_pack.h"
 #include "toolkit/message_box_layout.h"
 #include "toolkit/theme_names.h"
 #include "toolkit/toolkit.h"
@@ -92,6 +95,7 @@ void paintStrip(QPainter& painter, QSize size, const HostWindow& box) {
     const std::optional<engine::PackImageRect> strip = engine::getPackImageRect(theme, theme::kMessageBox, theme::kRect);
     const QImage* atlas = engine::getPackImage(theme, strip ? strip->imageIndex : 0);
     if (!strip || !atlas) return;
+    const QImage& picture = paint::atlasFor(theme, *atlas, painter);
     const QRect source = strip->rect.toAlignedRect();
     const QRect blocks = themeRect(theme, theme::kMessageBox, theme::kBlockSize);
     const int head = blocks.width();
@@ -113,7 +117,8 @@ void paintStrip(QPainter& painter, QSize size, const HostWindow& box) {
     for (const Band& band : bands) {
         if (band.sourceHeight <= 0 || band.target.width() <= 0 || band.target.height() <= 0) continue;
         // A copy of the column, so that stretching never reaches its neighbours in the atlas.
-        const QImage column = atlas->copy(source.x(), source.y() + band.sourceTop, 1, band.sourceHeight);
+        const QImage column =
+            surface::copyPart(picture, QRect(source.x(), source.y() + band.sourceTop, 1, band.sourceHeight));
         painter.drawImage(QRectF(band.target), column);
     }
 }
@@ -140,11 +145,14 @@ private:
 };
 
 // The theme's icon region of "MsgBox" ("m16", "m64", ...); null when it has none.
-QImage iconPicture(const ThemePack* theme, int icon) {
+// From the high-resolution atlas on a screen with a ratio above 1.
+QImage iconPicture(const ThemePack* theme, int icon, qreal ratio) {
     const std::string region = "m" + std::to_string(icon);
     const std::optional<engine::PackImageRect> source = engine::getPackImageRect(theme, theme::kMessageBox, region);
     const QImage* atlas = engine::getPackImage(theme, source ? source->imageIndex : 0);
-    return source && atlas ? atlas->copy(source->rect.toAlignedRect()) : QImage();
+    if (!source || !atlas) return QImage();
+    const QImage* high = ratio > 1.0 && atlas == &theme->atlas() ? theme->highResolutionAtlas() : nullptr;
+    return surface::copyPart(high ? *high : *atlas, source->rect.toAlignedRect());
 }
 
 void buildControls(HostWindow& box, const QString& text, const MessageBoxOptions& options,
@@ -163,7 +171,7 @@ void buildControls(HostWindow& box, const QString& text, const MessageBoxOptions
     }
     if (Label* label = Label::create(box, textRect, look)) label->setLockPos(true, true, true, true);
     if (options.icon != message_icon::kNone && !layout.icon.isEmpty()) {
-        const QImage picture = iconPicture(box.theme(), options.icon);
+        const QImage picture = iconPicture(box.theme(), options.icon, box.devicePixelRatio());
         if (ImageBox* icon = ImageBox::create(box, layout.icon); icon && !picture.isNull()) icon->setPicture(picture);
     }
     std::vector<SetButton> buttons = buttonSet(options.buttons);

@@ -30,8 +30,9 @@ using ElementMap = std::unordered_map<std::string, AttributeMap, CaseInsensitive
 
 class LoadedThemePack final : public ThemePack {
 public:
-    LoadedThemePack(ElementMap elements, QImage atlas, std::string name)
-        : m_elements(std::move(elements)), m_atlas(std::move(atlas)), m_name(std::move(name))
+    LoadedThemePack(ElementMap elements, QImage atlas, QImage highResolution, std::string name)
+        : m_elements(std::move(elements)), m_atlas(std::move(atlas)), m_highResolution(std::move(highResolution)),
+          m_name(std::move(name))
     {
     }
 
@@ -98,6 +99,10 @@ public:
     }
 
     const QImage& atlas() const override { return m_atlas; }
+    const QImage* highResolutionAtlas() const override
+    {
+        return m_highResolution.isNull() ? nullptr : &m_highResolution;
+    }
     std::string_view name() const override { return m_name; }
 
 private:
@@ -140,6 +145,7 @@ private:
 
     ElementMap m_elements;
     QImage m_atlas;
+    QImage m_highResolution;  // null when the pack has none
     std::string m_name;
     mutable std::mutex m_cacheMutex;
     mutable Cache<QRect> m_rects;    // guarded by m_cacheMutex
@@ -187,13 +193,13 @@ bool regionsInsideAtlas(const ElementMap& elements, const QImage& atlas)
 }
 
 // The size is checked before decoding, so a hostile picture cannot ask for gigabytes.
-QImage decodeAtlas(const std::string& png)
+QImage decodeAtlas(std::string_view png, int maxSide = kMaxAtlasSide)
 {
     QByteArray bytes = QByteArray::fromRawData(png.data(), static_cast<qsizetype>(png.size()));
     QBuffer buffer(&bytes);
     QImageReader reader(&buffer, "PNG");
     const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty() || size.width() > kMaxAtlasSide || size.height() > kMaxAtlasSide)
+    if (!size.isValid() || size.isEmpty() || size.width() > maxSide || size.height() > maxSide)
         return {};
     QImage atlas;
     if (!reader.read(&atlas) || atlas.size() != size)
@@ -203,7 +209,8 @@ QImage decodeAtlas(const std::string& png)
 
 }  // namespace
 
-std::unique_ptr<ThemePack> ThemePack::load(std::span<const std::byte> stored, std::string_view password)
+std::unique_ptr<ThemePack> ThemePack::load(std::span<const std::byte> stored, std::string_view password,
+                                           std::span<const std::byte> highResolutionPng)
 {
     const PackReadResult read = readPack(stored, password);
     if (!read.ok())
@@ -226,7 +233,18 @@ std::unique_ptr<ThemePack> ThemePack::load(std::span<const std::byte> stored, st
     if (atlas.isNull() || !regionsInsideAtlas(*elements, atlas))
         return nullptr;
 
-    return std::make_unique<LoadedThemePack>(std::move(*elements), std::move(atlas),
+    QImage highResolution;
+    if (!highResolutionPng.empty()) {
+        highResolution = decodeAtlas(std::string_view(reinterpret_cast<const char*>(highResolutionPng.data()),
+                                                      highResolutionPng.size()),
+                                     2 * kMaxAtlasSide);
+        if (highResolution.size() == atlas.size() * 2)
+            highResolution.setDevicePixelRatio(2.0);
+        else
+            highResolution = QImage();
+    }
+
+    return std::make_unique<LoadedThemePack>(std::move(*elements), std::move(atlas), std::move(highResolution),
                                              root.attribute("ThemesName").value());
 }
 

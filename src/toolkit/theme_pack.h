@@ -30,8 +30,13 @@ public:
     // not decode or parse, an undecodable atlas, an atlas region that is empty or lies
     // outside the atlas, two elements of one name. A broken pack gives no theme rather
     // than garbage.
+    //
+    // highResolutionPng, when given, is the same atlas drawn at twice the resolution
+    // (a PNG kept beside the pack). It is optional: one that does not decode or is not
+    // exactly twice the atlas's size is left out and the pack loads without it.
     [[nodiscard]] static std::unique_ptr<ThemePack> load(std::span<const std::byte> stored,
-                                                         std::string_view password = {});
+                                                         std::string_view password = {},
+                                                         std::span<const std::byte> highResolutionPng = {});
     virtual ~ThemePack() = default;
 
     // The attribute's text (UTF-8) as written in the description; nullopt when the
@@ -57,6 +62,10 @@ public:
 
     // ARGB32 premultiplied; every region of the description lies inside it.
     [[nodiscard]] virtual const QImage& atlas() const = 0;
+    // The atlas at twice the resolution for screens with a device pixel ratio above 1,
+    // or nullptr. Its devicePixelRatio() is 2, so the description's regions, read as
+    // logical pixels, select the same parts in it (controls/surface.h).
+    [[nodiscard]] virtual const QImage* highResolutionAtlas() const { return nullptr; }
     // The description's "ThemesName" (UTF-8; may be empty).
     [[nodiscard]] virtual std::string_view name() const = 0;
 };

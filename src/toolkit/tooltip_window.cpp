@@ -1,6 +1,7 @@
 #include "toolkit/tooltip_window.h"
 
 #include "platform/system.h"
+#include "toolkit/controls/surface.h"
 #include "toolkit/controls/text_paint.h"
 #include "toolkit/host_window.h"
 #include "toolkit/toolkit.h"
@@ -56,7 +57,7 @@ void TooltipWindow::hideTip() {
     m_text.clear();
 }
 
-QImage TooltipWindow::render() const {
+QImage TooltipWindow::render(qreal ratio) const {
     const QFont font = toolkitFont();
     QFont bold = font;
     bold.setBold(true);
@@ -68,10 +69,10 @@ QImage TooltipWindow::render() const {
     const int width = static_cast<int>(std::max(textSize.width(), titleSize.width())) + 2 * kPadding + 1;
     const int titleHeight = m_title.isEmpty() ? 0 : static_cast<int>(titleSize.height()) + 2;
     const int height = static_cast<int>(textSize.height()) + titleHeight + 2 * kPadding - 2;
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image = surface::make(QSize(width, height), ratio);
     image.fill(QColor::fromRgba(kFill));
     QPainter painter(&image);
-    paint::drawBorder(painter, QRectF(image.rect()), 3, kBorder);
+    paint::drawBorder(painter, QRectF(0, 0, width, height), 3, kBorder);
     if (!m_title.isEmpty()) {
         paint::drawText(painter, QRectF(kPadding, kPadding - 1, width, titleSize.height()), m_title, bold, kTextColour, format);
     }
@@ -84,19 +85,23 @@ void TooltipWindow::appear() {
     platform::NativeWindow* window = platform::NativeWindow::find(m_window);
     if (!window || m_text.isEmpty()) return;
     window->killTimer(kDelayTimer);
-    const QImage image = render();
+    const QImage image = render(window->devicePixelRatio());
+    const QSize size = surface::logicalSize(image);
     // Below the pointer, kept on the screen.
     const QPoint cursor = platform::cursorPosition();
     const QRect hostRect = m_host.geometry();
     QPoint at = hostRect.contains(cursor) ? cursor + QPoint(0, 20) : hostRect.topLeft() + m_toolRect.bottomLeft() + QPoint(0, 4);
     const QRect screen = platform::screenGeometry();
-    at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() - image.width())));
-    at.setY(std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() - image.height())));
-    window->setGeometry(QRect(at, image.size()));
-    window->resizeBackBuffer(image.size());
-    window->backBuffer() = image;
+    at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() - size.width())));
+    at.setY(std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() - size.height())));
+    window->setGeometry(QRect(at, size));
+    window->resizeBackBuffer(size);
+    // The window may have moved to a screen of another ratio: draw at the one it has now.
+    window->backBuffer() = window->devicePixelRatio() == image.devicePixelRatio()
+                               ? image
+                               : render(window->devicePixelRatio());
     window->show();
-    window->present(QRegion(image.rect()));
+    window->present(QRegion(QRect(QPoint(), size)));
 }
 
 }  // namespace vamu::toolkit

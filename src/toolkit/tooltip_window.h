@@ -31,7 +31,8 @@ public:
 
 private:
     void appear();
-    [[nodiscard]] QImage render() const;
+    // The tip at the device pixel ratio given (its logical size is the window's).
+    [[nodiscard]] QImage render(qreal ratio) const;
 
     HostWindow& m_host;
     platform::WindowHandle m_window;

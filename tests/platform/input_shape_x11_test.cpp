@@ -21,6 +21,13 @@
 namespace vamu::platform {
 namespace {
 
+// Device pixels per logical pixel the run asks Qt for; X sees device pixels.
+#ifdef VAMU_TEST_SCALE
+constexpr int kScale = VAMU_TEST_SCALE;
+#else
+constexpr int kScale = 1;
+#endif
+
 bool pumpUntil(const std::function<bool()>& condition, int deadlineMs = 10000) {
     QElapsedTimer clock;
     clock.start();
@@ -43,6 +50,7 @@ public:
         m_missing = m_display.start(640, 480);
         if (!m_missing.empty()) return;
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        if (kScale != 1) ::setenv("QT_SCALE_FACTOR", std::to_string(kScale).c_str(), 1);
         static int argc = 1;
         static char name[] = "vamu_platform_x11_tests";
         static char* argv[] = {name, nullptr};
@@ -107,9 +115,11 @@ private:
     WindowHandle m_handle;
 };
 
+// A click at a logical screen point.
 void clickAt(QPoint screen) {
+    const QPoint device = screen * kScale;
     const std::string command =
-        "xdotool mousemove " + std::to_string(screen.x()) + " " + std::to_string(screen.y()) + " click 1";
+        "xdotool mousemove " + std::to_string(device.x()) + " " + std::to_string(device.y()) + " click 1";
     ASSERT_EQ(std::system(command.c_str()), 0);
 }
 
@@ -137,7 +147,10 @@ TEST(TranslucentWindow, TransparentPixelsLetTheMouseThroughToTheWindowBelow) {
     upper.showAndWait();
     upper.window().present(QRegion(0, 0, 200, 100));
     ASSERT_TRUE(upper.window().inputShape().has_value());
-    EXPECT_EQ(*upper.window().inputShape(), (std::vector<QRect>{QRect(0, 0, 56, 100)}));
+    ASSERT_EQ(upper.window().devicePixelRatio(), kScale);
+    // Device pixels: the block's width rounded up to whole 8-pixel cells.
+    const int blockWidth = (50 * kScale + 7) / 8 * 8;
+    EXPECT_EQ(*upper.window().inputShape(), (std::vector<QRect>{QRect(0, 0, blockWidth, 100 * kScale)}));
 
     const QPoint onBlock = geometry.topLeft() + QPoint(20, 50);
     const QPoint beside = geometry.topLeft() + QPoint(150, 50);

@@ -149,8 +149,8 @@ bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 TestHost::TestHost(const HostSpec& setup) : m_host(std::make_unique<HostWindow>()) {
     WindowSpec window;
     window.owner = setup.owner;
-    window.left = 100;
-    window.top = 100;
+    window.left = setup.position.x();
+    window.top = setup.position.y();
     window.size = setup.size;
     window.sizable = setup.sizable;
     const platform::WindowHandle handle = createNativeWindow(window);

@@ -28,6 +28,7 @@ public:
     std::optional<std::vector<std::uint32_t>> colours(std::string_view element,
                                                       std::string_view attribute) const override;
     const QImage& atlas() const override { return builtinThemePack()->atlas(); }
+    const QImage* highResolutionAtlas() const override { return builtinThemePack()->highResolutionAtlas(); }
     std::string_view name() const override { return "test"; }
     void set(const std::string& element, const std::string& attribute, const std::string& value) {
         m_overrides[element + "." + attribute] = value;
@@ -57,6 +58,7 @@ bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 struct HostSpec {
     QSize size{400, 300};
+    QPoint position{100, 100};  // screen coordinates of the window's corner
     std::optional<int> alpha = -1;
     unsigned captionFlags = 0;
     bool sizable = false;
@@ -65,7 +67,7 @@ struct HostSpec {
     bool shadow = true;
 };
 
-// A shown host window at (100, 100) with the test theme.
+// A shown host window (at (100, 100) unless the spec says otherwise) with the test theme.
 class TestHost {
 public:
     explicit TestHost(const HostSpec& setup = {});

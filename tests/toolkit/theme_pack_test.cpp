@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 
 #include <atomic>
@@ -255,6 +256,35 @@ TEST(BuiltinTheme, EveryRegionIsInsideTheAtlasAndDrawn)
     EXPECT_EQ(regions, 86);
 }
 
+// The 2x atlas shows the same parts in the same places: halved again, it comes close
+// to the 1x atlas everywhere (a part drawn off its region would not).
+TEST(BuiltinTheme, HighResolutionAtlasIsTheAtlasAtTwiceTheResolution)
+{
+    const ThemePack& pack = builtin();
+    const QImage* high = pack.highResolutionAtlas();
+    ASSERT_NE(high, nullptr);
+    EXPECT_EQ(high->size(), pack.atlas().size() * 2);
+    EXPECT_EQ(high->devicePixelRatio(), 2.0);
+    EXPECT_EQ(high->format(), QImage::Format_ARGB32_Premultiplied);
+    const QImage& atlas = pack.atlas();
+    long long difference = 0;
+    int worst = 0;
+    for (int y = 0; y < atlas.height(); ++y) {
+        for (int x = 0; x < atlas.width(); ++x) {
+            int alpha = 0;
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx)
+                    alpha += qAlpha(high->pixel(2 * x + dx, 2 * y + dy));
+            const int step = std::abs(alpha / 4 - qAlpha(atlas.pixel(x, y)));
+            difference += step;
+            worst = std::max(worst, step);
+        }
+    }
+    const double mean = static_cast<double>(difference) / (atlas.width() * atlas.height());
+    EXPECT_LT(mean, 4.0);
+    EXPECT_LT(worst, 160);
+}
+
 TEST(BuiltinTheme, ShadowPicturesFadeOutwards)
 {
     const QImage& atlas = builtin().atlas();
@@ -389,6 +419,36 @@ TEST_F(BrokenPacks, AnUnchangedCopyLoads)
     ASSERT_TRUE(fourColours);
     EXPECT_EQ(fourColours->colours("SysShadow.HostWnd", "crborder"),
               (std::vector<std::uint32_t>{0x51000000u, 0x33FFFFFFu, 0xFFFFFFFFu, 0x00FFFFFFu}));
+}
+
+TEST_F(BrokenPacks, AHighResolutionAtlasIsTakenOnlyAtExactlyTwiceTheSize)
+{
+    const auto png = [](const QImage& image) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    };
+    const auto bytesOf = [](const QByteArray& bytes) {
+        return std::as_bytes(std::span(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    };
+    const std::vector<std::byte> stored = packWith(m_description, m_picture);
+    const QImage& high = *builtin().highResolutionAtlas();
+    const QByteArray good = png(high);
+    const auto taken = ThemePack::load(stored, {}, bytesOf(good));
+    ASSERT_TRUE(taken);
+    ASSERT_NE(taken->highResolutionAtlas(), nullptr);
+    EXPECT_EQ(taken->highResolutionAtlas()->devicePixelRatio(), 2.0);
+
+    const QByteArray smaller = png(high.copy(0, 0, high.width() - 1, high.height()));
+    const QByteArray sameSize = png(builtin().atlas());
+    const QByteArray garbage("\x89PNG not really");
+    for (const QByteArray* bad : {&smaller, &sameSize, &garbage}) {
+        const auto pack = ThemePack::load(stored, {}, bytesOf(*bad));
+        ASSERT_TRUE(pack) << "a bad 2x atlas must not cost the theme";
+        EXPECT_EQ(pack->highResolutionAtlas(), nullptr);
+    }
 }
 
 TEST_F(BrokenPacks, GiveNoTheme)

@@ -4,9 +4,10 @@
 
 namespace vamu::tools {
 
-QImage paintAtlas()
+QImage paintAtlas(int scale)
 {
-    QImage atlas(kAtlasWidth, kAtlasHeight, QImage::Format_ARGB32_Premultiplied);
+    QImage atlas(kAtlasWidth * scale, kAtlasHeight * scale, QImage::Format_ARGB32_Premultiplied);
+    atlas.setDevicePixelRatio(scale);
     atlas.fill(Qt::transparent);
     paintCaptionButtons(atlas);
     paintButtons(atlas);

@@ -95,13 +95,17 @@ void strokePolyline(QPainter& painter, std::initializer_list<QPointF> points, co
 void paintSoftShadow(QPainter& target, QPoint origin, QSize size, const std::function<void(QPainter&)>& shape,
                      qreal sigma, const QColor& colour)
 {
+    const qreal scale = target.device() ? target.device()->devicePixelRatio() : 1.0;
+    size = size * scale;
     QImage mask(size, QImage::Format_ARGB32_Premultiplied);
+    mask.setDevicePixelRatio(scale);
     mask.fill(Qt::transparent);
     {
         QPainter painter(&mask);
         painter.setRenderHint(QPainter::Antialiasing);
         shape(painter);
     }
+    sigma *= scale;
     std::vector<double> alpha(static_cast<std::size_t>(size.width() * size.height()));
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x)
@@ -109,6 +113,7 @@ void paintSoftShadow(QPainter& target, QPoint origin, QSize size, const std::fun
     blurAlpha(alpha, size.width(), size.height(), sigma);
 
     QImage shadow(size, QImage::Format_ARGB32);
+    shadow.setDevicePixelRatio(scale);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x) {
             const double a = alpha[static_cast<std::size_t>(y * size.width() + x)] * colour.alphaF();

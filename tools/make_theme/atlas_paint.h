@@ -46,7 +46,8 @@ void strokePolyline(QPainter& painter, std::initializer_list<QPointF> points, co
 
 // Draws a shape blurred (a Gaussian of the given standard deviation) as a shadow of
 // `colour` into `target` at `origin`. `shape` paints opaque black on a transparent
-// image of `size` pixels.
+// image of `size` pixels. On a target with a device pixel ratio the mask and the blur
+// are made at that ratio, so the shadow is as fine as the rest of the part.
 void paintSoftShadow(QPainter& target, QPoint origin, QSize size, const std::function<void(QPainter&)>& shape,
                      qreal sigma, const QColor& colour);
 

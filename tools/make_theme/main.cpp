@@ -4,7 +4,9 @@
 //   make_theme --out DIR [--preview FILE] [--mockup FILE]
 //
 // Writes DIR/default_theme.png, DIR/default_theme.xml (GB2312, as stored in the pack)
-// and DIR/default_theme.pack, then loads the pack back and checks every region. With
+// and DIR/default_theme.pack, and beside them DIR/default_theme@2x.png, the same atlas
+// drawn again from its vector parts at twice the resolution for high-density screens;
+// then loads the pack back with the 2x atlas and checks every region in both. With
 // --preview it also writes the atlas enlarged four times, once over a checkerboard and
 // once over a coloured backdrop, for looking at; with --mockup a picture of the parts
 // in use.
@@ -50,12 +52,27 @@ QByteArray encodePng(const QImage& image)
     return bytes;
 }
 
-// Every region the description names must show something once loaded.
-bool verify(std::span<const std::byte> pack)
+bool regionDrawn(const QImage& atlas, const QRect& region)
 {
-    const auto theme = toolkit::ThemePack::load(pack);
+    const int scale = static_cast<int>(atlas.devicePixelRatio());
+    for (int y = region.top() * scale; y < (region.bottom() + 1) * scale; ++y)
+        for (int x = region.left() * scale; x < (region.right() + 1) * scale; ++x)
+            if (qAlpha(atlas.pixel(x, y)) != 0)
+                return true;
+    return false;
+}
+
+// Every region the description names must show something once loaded, in both atlases.
+bool verify(std::span<const std::byte> pack, const QByteArray& highResolutionPng)
+{
+    const auto theme = toolkit::ThemePack::load(
+        pack, {}, std::as_bytes(std::span(highResolutionPng.constData(), static_cast<std::size_t>(highResolutionPng.size()))));
     if (!theme) {
         std::fprintf(stderr, "make_theme: the written pack does not load\n");
+        return false;
+    }
+    if (!theme->highResolutionAtlas()) {
+        std::fprintf(stderr, "make_theme: the 2x atlas is not taken with the pack\n");
         return false;
     }
     bool ok = true;
@@ -64,11 +81,7 @@ bool verify(std::span<const std::byte> pack)
             const auto region = theme->rect(element.name, attribute.name);
             if (!region || !toolkit::isAtlasRegionAttribute(attribute.name))
                 continue;
-            bool drawn = false;
-            for (int y = region->top(); y <= region->bottom() && !drawn; ++y)
-                for (int x = region->left(); x <= region->right() && !drawn; ++x)
-                    drawn = qAlpha(theme->atlas().pixel(x, y)) != 0;
-            if (!drawn) {
+            if (!regionDrawn(theme->atlas(), *region) || !regionDrawn(*theme->highResolutionAtlas(), *region)) {
                 std::fprintf(stderr, "make_theme: %.*s.%.*s is blank\n", static_cast<int>(element.name.size()),
                              element.name.data(), static_cast<int>(attribute.name.size()), attribute.name.data());
                 ok = false;
@@ -115,6 +128,8 @@ int main(int argc, char** argv)
 
     const QImage atlas = tools::paintAtlas();
     const QByteArray png = encodePng(atlas);
+    const QImage atlas2x = tools::paintAtlas(2);
+    const QByteArray png2x = encodePng(atlas2x);
     const auto description = toolkit::utf8ToGb2312(tools::themeDescription());
     if (!description) {
         std::fprintf(stderr, "make_theme: the description is not GB2312 text\n");
@@ -126,7 +141,8 @@ int main(int argc, char** argv)
     const QByteArray packBytes(reinterpret_cast<const char*>(pack.data()), static_cast<qsizetype>(pack.size()));
     if (!writeFile(dir + "/default_theme.png", png) ||
         !writeFile(dir + "/default_theme.xml", QByteArray::fromStdString(*description)) ||
-        !writeFile(dir + "/default_theme.pack", packBytes) || !verify(pack))
+        !writeFile(dir + "/default_theme.pack", packBytes) || !writeFile(dir + "/default_theme@2x.png", png2x) ||
+        !verify(pack, png2x))
         return 1;
     if (previewAt >= 0 && !preview(atlas).save(args[previewAt + 1], "PNG")) {
         std::fprintf(stderr, "make_theme: cannot write the preview\n");
@@ -136,7 +152,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "make_theme: cannot write the mockup\n");
         return 1;
     }
-    std::printf("make_theme: atlas %dx%d, PNG %lld bytes, pack %zu bytes\n", atlas.width(), atlas.height(),
-                static_cast<long long>(png.size()), pack.size());
+    std::printf("make_theme: atlas %dx%d, PNG %lld bytes, pack %zu bytes; 2x atlas %dx%d, PNG %lld bytes\n",
+                atlas.width(), atlas.height(), static_cast<long long>(png.size()), pack.size(), atlas2x.width(),
+                atlas2x.height(), static_cast<long long>(png2x.size()));
     return 0;
 }

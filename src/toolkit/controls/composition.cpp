@@ -4,6 +4,7 @@
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/controls/control_root.h"
+#include "toolkit/controls/surface.h"
 #include "toolkit/host_window.h"
 
 #include <QPainter>
@@ -31,14 +32,14 @@ void drawFocusRect(QPainter& painter, const BaseControl& control, QPoint control
 void crossFade(QPainter& painter, BaseControl& control, const QImage& snapshot, const QRect& target,
                const QRect& source, double opacity, double progress) {
     QImage below = painter.device()->devType() == QInternal::Image
-                       ? static_cast<QImage*>(painter.device())->copy(target)
-                       : QImage(target.size(), QImage::Format_ARGB32_Premultiplied);
+                       ? surface::copyPart(*static_cast<QImage*>(painter.device()), target)
+                       : surface::make(target.size(), control.surface().devicePixelRatio());
     painter.setOpacity(opacity);
-    painter.drawImage(target.topLeft(), snapshot, source);
+    surface::drawPart(painter, target.topLeft(), snapshot, source);
     {
         QPainter fresh(&below);
         fresh.setOpacity(opacity);
-        fresh.drawImage(QPoint(0, 0), control.surface(), source);
+        surface::drawPart(fresh, QPoint(0, 0), control.surface(), source);
     }
     painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -80,7 +81,7 @@ private:
             animate(control, target, source, opacity);
         } else if (!page) {
             m_painter.setOpacity(opacity);
-            m_painter.drawImage(target.topLeft(), control.surface(), source);
+            surface::drawPart(m_painter, target.topLeft(), control.surface(), source);
         }
         if (control.handle() == m_keyboardFocus && control.drawTabStop()) {
             drawFocusRect(m_painter, control, offset + control.rect().topLeft());
@@ -101,7 +102,7 @@ void Composer::animate(BaseControl& control, const QRect& target, const QRect& s
     if (control.dispatch(tkm::kDrawAnimationFrame, 0, reinterpret_cast<std::intptr_t>(&frame)) != 0) return;
     if (snapshot.size() != control.surface().size()) {
         m_painter.setOpacity(opacity);
-        m_painter.drawImage(target.topLeft(), control.surface(), source);
+        surface::drawPart(m_painter, target.topLeft(), control.surface(), source);
         return;
     }
     crossFade(m_painter, control, snapshot, target, source, opacity, control.animationProgress());
@@ -151,7 +152,7 @@ void ControlRoot::composeArea(const QRegion& area) {
     const QRegion clip = m_host.clipRegion().isEmpty() ? area : area & m_host.clipRegion();
     painter.setClipRegion(area);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    for (const QRect& rect : area) painter.drawImage(rect.topLeft(), m_host.background(), rect);
+    for (const QRect& rect : area) surface::drawPart(painter, rect.topLeft(), m_host.background(), rect);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setClipRegion(clip);
     const QRect bounds = clip.boundingRect();

@@ -1,4 +1,5 @@
 #include "toolkit/controls/control.h"
+#include "toolkit/controls/surface.h"
 
 #include "platform/system.h"
 #include "platform/ui_thread.h"
@@ -26,11 +27,10 @@ Registry& registry() {
     return instance;
 }
 
-QImage makeSurface(QSize size, int kind) {
-    if (kind == kind::kPage) size = QSize(1, 1);
-    QImage surface(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    surface.fill(Qt::transparent);
-    return surface;
+// Pages draw nothing of their own: one pixel stands for their surface.
+QImage makeSurface(QSize size, int kind, qreal ratio) {
+    if (kind == kind::kPage) return surface::make(QSize(1, 1), 1.0);
+    return surface::make(size, ratio);
 }
 
 }  // namespace
@@ -104,7 +104,7 @@ bool BaseControl::createBase(std::unique_ptr<BaseControl> control, ControlParent
     ControlRoot& root = host->controls();
     root.link(std::move(control), parent.control);
     root.insertIntoTabChain(c);
-    c.m_surface = makeSurface(c.m_rect.size(), kind);
+    c.m_surface = makeSurface(c.m_rect.size(), kind, host->devicePixelRatio());
     c.m_absolute = parent.control ? c.m_rect.translated(parent.control->m_absolute.topLeft())
                                   : c.m_rect.translated(root.origin());
     c.dispatch(msg::kCreate, static_cast<std::uintptr_t>(c.m_createData),

@@ -2,6 +2,7 @@
 #include "toolkit/controls/control.h"
 
 #include "toolkit/controls/control_internal.h"
+#include "toolkit/controls/surface.h"
 #include "toolkit/host_window.h"
 
 namespace vamu::toolkit {
@@ -24,9 +25,8 @@ void BaseControl::applyGeometry(const Message& message, const QRect& target) {
     const int dy = target.y() - old.y();
     const bool resized = target.size() != old.size();
     if (resized) {
-        m_surface = QImage(target.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-        if (m_kind == kind::kPage) m_surface = QImage(1, 1, QImage::Format_ARGB32_Premultiplied);
-        m_surface.fill(Qt::transparent);
+        m_surface = m_kind == kind::kPage ? surface::make(QSize(1, 1), 1.0)
+                                          : surface::make(target.size(), m_host->devicePixelRatio());
         m_snapshot = QImage();
         m_dirty = QRect(QPoint(0, 0), target.size());
     }

@@ -5,6 +5,7 @@
 #include "toolkit/accessibility.h"
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/control_internal.h"
+#include "toolkit/controls/surface.h"
 #include "toolkit/host_window.h"
 
 #include <QChar>
@@ -233,6 +234,28 @@ bool ControlRoot::acceptsDrops() const {
             return false;
         };
     return any(m_controls);
+}
+
+void ControlRoot::remakeSurfaces(qreal ratio) {
+    detail::DispatchScope scope;
+    std::vector<ControlHandle> handles;
+    const std::function<void(const std::vector<std::unique_ptr<BaseControl>>&)> collect = [&](const auto& list) {
+        for (const auto& control : list) {
+            handles.push_back(control->m_handle);
+            collect(control->m_children);
+        }
+    };
+    collect(m_controls);
+    for (const ControlHandle handle : handles) {
+        BaseControl* control = resolveControl(handle);
+        if (!control || control->m_kind == kind::kPage) continue;
+        control->m_surface = surface::make(control->m_rect.size(), ratio);
+        control->m_snapshot = QImage();
+    }
+    // Painting may create or destroy controls: the handles decide who is still there.
+    for (const ControlHandle handle : handles) {
+        if (BaseControl* control = resolveControl(handle)) control->redraw();
+    }
 }
 
 void ControlRoot::sendToAll(MessageId id, std::uintptr_t wParam, std::intptr_t lParam) {

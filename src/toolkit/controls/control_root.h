@@ -79,6 +79,9 @@ public:
     // Composes the whole window without presenting (presentWhole).
     void composeWhole();
     void destroyAll();
+    // Makes every control's surface again at a new device pixel ratio and has each
+    // control paint it anew.
+    void remakeSurfaces(qreal ratio);
 
 private:
     friend class BaseControl;

@@ -14,7 +14,13 @@ constexpr int kTextInset = 2;
 // A background point is dark below this luminance (0..255) when mostly opaque.
 constexpr double kDarkLuminance = 128.0;
 
+// `point` is logical; a picture with a device pixel ratio is read at the device pixel
+// in the point's centre.
 bool isDark(const QImage& picture, QPoint point) {
+    if (const qreal ratio = picture.devicePixelRatio(); ratio != 1.0) {
+        if (point.x() < 0 || point.y() < 0) return false;
+        point = QPoint(static_cast<int>((point.x() + 0.5) * ratio), static_cast<int>((point.y() + 0.5) * ratio));
+    }
     if (!picture.valid(point)) return false;
     const QColor colour = picture.pixelColor(point);
     if (colour.alpha() < 128) return false;

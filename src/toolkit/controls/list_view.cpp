@@ -5,6 +5,7 @@
 #include "toolkit/controls/class_names.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/controls/scroll_bar.h"
+#include "toolkit/controls/surface.h"
 #include "toolkit/controls/text_paint.h"
 #include "toolkit/engine.h"
 #include "toolkit/host_window.h"
@@ -145,7 +146,10 @@ void ListView::layout() {
     }
     m_visibleRows = m_rowHeight > 0 ? (std::max(0, m_rowsArea.height()) + m_rowHeight - 1) / m_rowHeight : 0;
     const QSize bufferSize(std::max(1, m_rowsArea.width()), std::max(1, m_rowHeight * (m_visibleRows + 1)));
-    if (m_buffer.size() != bufferSize) m_buffer = QImage(bufferSize, QImage::Format_ARGB32_Premultiplied);
+    const qreal ratio = host() ? host()->devicePixelRatio() : 1.0;
+    if (surface::logicalSize(m_buffer) != bufferSize || m_buffer.devicePixelRatio() != ratio) {
+        m_buffer = surface::make(bufferSize, ratio);
+    }
     m_bufferStale = true;
     if (ScrollBar* bar = verticalBar()) {
         bar->setRect(QRect(m_rowsArea.right() - kBarThickness + 1, m_rowsArea.top(), kBarThickness, m_rowsArea.height()));

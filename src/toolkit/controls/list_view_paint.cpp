@@ -5,6 +5,7 @@
 
 #include "toolkit/controls/paint.h"
 #include "toolkit/controls/scroll_bar.h"
+#include "toolkit/controls/surface.h"
 #include "toolkit/controls/text_paint.h"
 #include "toolkit/host_window.h"
 #include "toolkit/theme_names.h"
@@ -12,6 +13,7 @@
 #include <QPainterPath>
 #include <QRegion>
 
+#include <cmath>
 #include <cstring>
 
 namespace vamu::toolkit {
@@ -70,7 +72,8 @@ void ListView::paintBufferRows(int firstLine, int lastLine) {
     if (firstLine > lastLine || m_buffer.isNull()) return;
     QPainter painter(&m_buffer);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(QRect(0, firstLine * m_rowHeight, m_buffer.width(), (lastLine - firstLine + 1) * m_rowHeight),
+    painter.fillRect(QRect(0, firstLine * m_rowHeight, surface::logicalSize(m_buffer).width(),
+                           (lastLine - firstLine + 1) * m_rowHeight),
                      Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setFont(font());
@@ -95,7 +98,13 @@ void ListView::paintBufferAll() {
 void ListView::shiftBuffer(int fromLine, int delta) {
     const int lines = m_visibleRows + 1;
     if (delta == 0 || fromLine < 0 || fromLine >= lines || m_buffer.isNull()) return;
-    const qsizetype lineBytes = m_buffer.bytesPerLine() * m_rowHeight;
+    // Rows move as whole device lines; a ratio that splits a row's pixels paints instead.
+    const qreal deviceRowHeight = m_rowHeight * m_buffer.devicePixelRatio();
+    if (deviceRowHeight != std::floor(deviceRowHeight)) {
+        paintBufferAll();
+        return;
+    }
+    const qsizetype lineBytes = m_buffer.bytesPerLine() * static_cast<qsizetype>(deviceRowHeight);
     uchar* bits = m_buffer.bits();
     const int kept = lines - fromLine - std::abs(delta);
     if (kept > 0) {
@@ -126,7 +135,7 @@ void ListView::paintRow(QPainter& painter, const ListRow& row, int y) {
         const int width = m_model.column(column).width;
         const QRect cell(x, y, width, m_rowHeight);
         x += width;
-        if (width <= 0 || cell.right() < 0 || cell.left() >= m_buffer.width()) continue;
+        if (width <= 0 || cell.right() < 0 || cell.left() >= surface::logicalSize(m_buffer).width()) continue;
         paintCell(painter, row, column, cell);
     }
 }
@@ -215,6 +224,11 @@ void ListView::present(const QRect& area) {
 }
 
 void ListView::onPaint(QPainter& painter, const PaintContext& context) {
+    // After a move to a screen of another ratio the row buffer is made again.
+    if (const qreal ratio = painter.device()->devicePixelRatio(); m_buffer.devicePixelRatio() != ratio) {
+        m_buffer = surface::make(surface::logicalSize(m_buffer), ratio);
+        m_bufferStale = true;
+    }
     if (m_bufferStale) paintBufferAll();
     if (!m_headerArea.isEmpty() && context.dirty.intersects(m_headerArea)) {
         paint::ClipScope clip(painter, m_headerArea);
@@ -230,8 +244,9 @@ void ListView::onPaint(QPainter& painter, const PaintContext& context) {
         painter.save();
         painter.setClipRegion(visible, Qt::IntersectClip);
         const QPoint origin(m_rowsArea.left(), m_rowsArea.top() - m_verticalPosition % std::max(1, m_rowHeight));
-        const QRect source = rows.translated(-origin) & m_buffer.rect();
-        painter.drawImage(source.translated(origin), m_buffer, source);
+        const QRect source = rows.translated(-origin) & QRect(QPoint(0, 0), surface::logicalSize(m_buffer));
+        if (m_buffer.devicePixelRatio() == 1.0) painter.drawImage(source.translated(origin), m_buffer, source);
+        else surface::drawPart(painter, source.translated(origin).topLeft(), m_buffer, source);
         paintOverlay(painter);
         painter.restore();
     }

@@ -3,6 +3,7 @@
 #include "toolkit/controls/control.h"
 #include "toolkit/controls/control_internal.h"
 #include "toolkit/controls/control_root.h"
+#include "toolkit/controls/surface.h"
 #include "toolkit/host_window.h"
 
 namespace vamu::toolkit {
@@ -17,8 +18,7 @@ BaseControl* hitList(const std::vector<std::unique_ptr<BaseControl>>& list, QPoi
         if (!control.absoluteRect().contains(point)) continue;
         if (control.alpHitTest()) {
             const QPoint local = point - control.absoluteRect().topLeft();
-            const QImage& surface = control.surface();
-            if (!surface.valid(local) || qAlpha(surface.pixel(local)) == 0) continue;
+            if (qAlpha(surface::pixelAt(control.surface(), local)) == 0) continue;
         }
         if (BaseControl* child = hitList(control.children(), point)) return child;
         return &control;

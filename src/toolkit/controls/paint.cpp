@@ -1,7 +1,9 @@
 #include "toolkit/controls/paint.h"
 
 #include "toolkit/controls/control_messages.h"
+#include "toolkit/controls/surface.h"
 #include "toolkit/engine.h"
+#include "toolkit/theme_pack.h"
 
 #include <algorithm>
 #include <charconv>
@@ -33,7 +35,28 @@ private:
     double m_previous;
 };
 
+// Draws the logical `from` part of the image over `to`.
+void drawScaled(QPainter& painter, const QRectF& to, const QImage& image, const QRectF& from) {
+    const qreal ratio = image.devicePixelRatio();
+    if (ratio == 1.0 && painter.device()->devicePixelRatio() == 1.0) {
+        painter.drawImage(to, image, from);
+        return;
+    }
+    const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+    if (ratio < painter.device()->devicePixelRatio()) painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(to, image, QRectF(from.topLeft() * ratio, from.size() * ratio));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+}
+
 }  // namespace
+
+const QImage& atlasFor(const ThemePack* theme, const QImage& atlas, const QPainter& painter) {
+    if (!theme || !painter.device() || painter.device()->devicePixelRatio() <= 1.0 || &atlas != &theme->atlas()) {
+        return atlas;
+    }
+    const QImage* high = theme->highResolutionAtlas();
+    return high ? *high : atlas;
+}
 
 std::string_view stateKey(std::uint32_t stateFlags) {
     if (stateFlags & state::kHot) return "highlight";
@@ -52,21 +75,22 @@ bool drawSkinImage(QPainter& painter, const ThemePack* theme, std::string_view s
     const std::optional<engine::PackImageRect> region = engine::getPackImageRect(theme, section, key);
     const QImage* image = engine::getPackImage(theme, region ? region->imageIndex : 0);
     if (!region || !image) return false;
+    const QImage& picture = atlasFor(theme, *image, painter);
     if (fillType == fill::kFromSkin) fillType = fillTypeOf(theme, section);
     if (const std::optional<QRect> grid = engine::getPackRect(theme, section, gridKey)) {
-        drawNineGrid(painter, *image, region->rect, destination, QRectF(*grid), alpha);
+        drawNineGrid(painter, picture, region->rect, destination, QRectF(*grid), alpha);
         return true;
     }
-    drawImage(painter, *image, destination, region->rect, fillType, std::nullopt, alpha);
+    drawImage(painter, picture, destination, region->rect, fillType, std::nullopt, alpha);
     return true;
 }
 
 void drawImage(QPainter& painter, const QImage& image, const QRectF& destination, std::optional<QRectF> source,
                int fillType, std::optional<QRectF> grid, int alpha, int featherFlags, double featherRatio) {
     if (image.isNull()) return;
-    const QRectF from = source.value_or(QRectF(image.rect()));
+    const QRectF from = source.value_or(QRectF(QPointF(0, 0), QSizeF(surface::logicalSize(image))));
     if (featherFlags != 0) {
-        const QImage copy = feathered(image.copy(from.toAlignedRect()), featherFlags, featherRatio);
+        const QImage copy = feathered(surface::copyPart(image, from.toAlignedRect()), featherFlags, featherRatio);
         drawImage(painter, copy, destination, std::nullopt, fillType, grid, alpha);
         return;
     }
@@ -83,7 +107,7 @@ void drawImage(QPainter& painter, const QImage& image, const QRectF& destination
         to = QRectF(destination.x() + dx, destination.y() + dy, from.width(), from.height());
     }
     OpacityScope opacity(painter, alpha);
-    painter.drawImage(to, image, from);
+    drawScaled(painter, to, image, from);
 }
 
 void drawNineGrid(QPainter& painter, const QImage& image, const QRectF& source, const QRectF& destination,
@@ -103,7 +127,7 @@ void drawNineGrid(QPainter& painter, const QImage& image, const QRectF& source, 
             const QRectF to(QPointF(dx[column], dy[row]), QPointF(dx[column + 1], dy[row + 1]));
             const QRectF from(QPointF(sx[column], sy[row]), QPointF(sx[column + 1], sy[row + 1]));
             if (to.width() <= 0 || to.height() <= 0 || from.width() <= 0 || from.height() <= 0) continue;
-            painter.drawImage(to, image, from);
+            drawScaled(painter, to, image, from);
         }
     }
 }

@@ -47,6 +47,15 @@ bool drawSkinImage(QPainter& painter, const ThemePack* theme, std::string_view s
                    std::string_view key, std::string_view gridKey = "gird", int fillType = fill::kFromSkin,
                    int alpha = 255);
 
+// The picture to draw a theme's atlas region from on this painter: the pack's
+// high-resolution atlas when the painter's device has a ratio above 1 and the pack
+// has one, otherwise `atlas` itself.
+[[nodiscard]] const QImage& atlasFor(const ThemePack* theme, const QImage& atlas, const QPainter& painter);
+
+// Source rectangles and grids below are logical pixels of the image: an image with a
+// device pixel ratio (a high-resolution atlas, a surface) is read at that ratio. An
+// image of lower ratio than the painter's device is scaled smoothly.
+//
 // Draws the source part of the image (the whole image when none) placed by fill type;
 // a grid is the nine-grid centre relative to the source part.
 void drawImage(QPainter& painter, const QImage& image, const QRectF& destination, std::optional<QRectF> source,

@@ -1,5 +1,7 @@
 #include "toolkit/controls/text_paint.h"
 
+#include "toolkit/controls/surface.h"
+
 #include <QFontMetricsF>
 #include <QLinearGradient>
 
@@ -37,8 +39,9 @@ void drawEffectLayer(QPainter& painter, const QRectF& rect, const QString& text,
                      const TextFormat& format, QRgb colour, double factor) {
     const QSize size(static_cast<int>(rect.width()) + 7, static_cast<int>(rect.height()) + 7);
     if (size.width() <= 7 || size.height() <= 7) return;
-    QImage layer(size, QImage::Format_ARGB32_Premultiplied);
-    layer.fill(Qt::transparent);
+    // At the target's device pixel ratio, so an outline is as sharp as the text.
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+    QImage layer = surface::make(size, ratio);
     {
         QPainter p(&layer);
         p.setRenderHint(QPainter::Antialiasing);
@@ -50,8 +53,11 @@ void drawEffectLayer(QPainter& painter, const QRectF& rect, const QString& text,
     }
     if (factor > 1.0) {
         const QSize small(std::max(1, static_cast<int>(size.width() / factor)), std::max(1, static_cast<int>(size.height() / factor)));
+        // The glow spreads as far in logical pixels at any ratio.
+        const QSize device = layer.size();
         layer = layer.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                    .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                    .scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        layer.setDevicePixelRatio(ratio);
     }
     painter.drawImage(QPointF(rect.x() - 4, rect.y() - 4), layer);
 }

@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/class_names.h"
 #include "toolkit/controls/paint.h"
+#include "toolkit/controls/surface.h"
 
 #include <embedded/vamu_button_pictures.h>
 
@@ -150,11 +151,10 @@ bool ThunderButton::onDrawAnimationFrame(AnimationFrameContext& frame) {
     // While focused the new look keeps changing (the spot moves), so each frame fades
     // from the old look to a fresh picture instead of the surface of the fade's start.
     const QSize size(width(), height());
-    if (!m_focused || !frame.target || !frame.snapshot || frame.snapshot->size() != size) return false;
+    if (!m_focused || !frame.target || !frame.snapshot || surface::logicalSize(*frame.snapshot) != size) return false;
     auto* back = dynamic_cast<QImage*>(frame.target->device());
     if (!back) return false;
-    QImage fresh(size, QImage::Format_ARGB32_Premultiplied);
-    fresh.fill(Qt::transparent);
+    QImage fresh = surface::make(size, frame.snapshot->devicePixelRatio());
     {
         QPainter painter(&fresh);
         painter.setFont(font());
@@ -162,16 +162,16 @@ bool ThunderButton::onDrawAnimationFrame(AnimationFrameContext& frame) {
     }
     const QRect source = frame.area.translated(-frame.controlRect.topLeft());
     const double opacity = frame.alpha / 255.0 * (isDisabled() ? 0.5 : 1.0);
-    QImage mixed = back->copy(frame.area);
+    QImage mixed = surface::copyPart(*back, frame.area);
     {
         QPainter painter(&mixed);
         painter.setOpacity(opacity);
-        painter.drawImage(QPoint(0, 0), fresh, source);
+        surface::drawPart(painter, QPoint(0, 0), fresh, source);
     }
     QPainter& target = *frame.target;
     target.save();
     target.setOpacity(opacity);
-    target.drawImage(frame.area.topLeft(), *frame.snapshot, source);
+    surface::drawPart(target, frame.area.topLeft(), *frame.snapshot, source);
     target.setCompositionMode(QPainter::CompositionMode_Source);
     target.setOpacity(std::clamp(frame.progress, 0.0, 1.0));
     target.drawImage(frame.area.topLeft(), mixed);
