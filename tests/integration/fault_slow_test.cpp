@@ -170,6 +170,26 @@ TEST_F(SlowReplies, ASlowAvatarHoldsUpNoOtherAndNothingLandsAfterTheSongChanged)
     expectResponsive("slow avatar");
 }
 
+TEST_F(SlowReplies, ClosingWhileEveryReplyHangsEndsWithinASecond) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    setFaults({"*=delay:60000"});
+    clickLogin(kDemoPhone, kDemoPassword, false);
+    ASSERT_TRUE(UiDriver::click(*playerPanel().changeSong));
+    radio().nextPage();
+    companion().report();
+    UiDriver::pump(500ms);
+    ASSERT_TRUE(account().loggingIn());
+    ASSERT_TRUE(radio().loadingPage());
+    ASSERT_TRUE(companion().reporting());
+    expectResponsive("every reply hanging");
+    const auto start = std::chrono::steady_clock::now();
+    m_program->shutdown();
+    m_program.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
 // --- songs ----------------------------------------------------------------------------
 
 class SongFaults : public FaultFixture {
