@@ -1,10 +1,10 @@
 #include "integration/fault_fixture.h"
 
-#include "app/now_playing_window.h"
 #include "net/http_request.h"
 #include "net/json_document.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iostream>
 
 namespace vamu::test {

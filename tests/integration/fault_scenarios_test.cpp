@@ -7,6 +7,9 @@
 #include "catalogue/catalogue_texts.h"
 #include "core/settings_keys.h"
 
+#include <cctype>
+#include <ostream>
+
 namespace vamu::test {
 namespace {
 

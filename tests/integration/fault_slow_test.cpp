@@ -270,7 +270,7 @@ INSTANTIATE_TEST_SUITE_P(EveryMode, SongEndpointFault,
                          ::testing::Values("html", "empty", "drop", "oversized", "status:500"),
                          [](const auto& info) {
                              std::string name;
-                             for (const char c : std::string_view(info.param)) name.push_back(std::isalnum(c) ? c : '_');
+                             for (const char c : std::string_view(info.param)) name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
                              return name;
                          });
 
