@@ -334,6 +334,26 @@ TEST_F(SongFaults, ASongThatStallsMidWayKeepsTheWindowAnsweringAndTheNextSongPla
     expectResponsive("song stall:48000");
 }
 
+TEST_F(SongFaults, AStalledSongGoesOnByItselfOnceTheServiceSendsAgain) {
+    startService({"--throttle-streams", "--stream", "all=stall:48000"});
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    const ServiceSong song = playLongestSong();
+    ASSERT_GE(song.seconds, 4);
+    ASSERT_TRUE(waitForPlaying(30s));
+    const Run stalled = playToTheEnd(8s);
+    ASSERT_TRUE(stalled.seen.count(ActivityState::Stalled));
+    clearFaults();
+    // The connection that sends nothing is dropped after half a minute without data and
+    // the song fetched on from where it stood; it plays to its end without a click.
+    const Run run = playToTheEnd(50s);
+    ASSERT_GT(run.length, 0);
+    EXPECT_GT(run.furthest, run.length * 9 / 10) << "stood at " << run.furthest << " of " << run.length;
+    EXPECT_EQ(player().model().currentSongId(), song.entry.id);
+    expectNoRawText();
+    expectResponsive("song stalled, then sent again");
+}
+
 TEST_F(SongFaults, ASongCutOffMidWayIsResumedAndPlaysToItsEnd) {
     // Every response of the song breaks off after 24000 bytes (1.5 s of sound).
     startService({"--throttle-streams", "--stream", "all=drop:24000"});
