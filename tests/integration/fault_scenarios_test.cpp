@@ -1,4 +1,4 @@
-// The program against a service that misbehaves on one endpoint at a time: each part
+// The program against a service that misbehaves on one endpoint at a time: each feature
 // shows what it should for that failure (retry texts, a silent keep, nothing at all),
 // never a piece of the reply, keeps its window answering within the budget, and works
 // again by itself once the service is well (timers fired on the manual clock).
@@ -16,30 +16,30 @@ namespace {
 using namespace std::chrono_literals;
 using playback::ActivityState;
 
-enum class Part { ChannelList, HotList, ChannelSongs, Comments, Avatars, Likes, Search, Login, Details, Companion };
+enum class Feature { ChannelList, HotList, ChannelSongs, Comments, Avatars, Likes, Search, Login, Details, Companion };
 
-struct PartInfo {
-    Part part;
+struct FeatureInfo {
+    Feature feature;
     const char* name;
     const char* key;  // the fault rule's key
 };
-constexpr PartInfo kParts[] = {
-    {Part::ChannelList, "ChannelList", "/channel/get"}, {Part::HotList, "HotList", "/sound/hot"},
-    {Part::ChannelSongs, "ChannelSongs", "/channel/info"}, {Part::Comments, "Comments", "/bullet/get"},
-    {Part::Avatars, "Avatars", "/media/avatar/"},       {Part::Likes, "Likes", "/player/likes"},
-    {Part::Search, "Search", "/sound/search"},           {Part::Login, "Login", "/index/login"},
-    {Part::Details, "Details", "/info.php"},             {Part::Companion, "Companion", "/vamu.php"},
+constexpr FeatureInfo kFeatures[] = {
+    {Feature::ChannelList, "ChannelList", "/channel/get"}, {Feature::HotList, "HotList", "/sound/hot"},
+    {Feature::ChannelSongs, "ChannelSongs", "/channel/info"}, {Feature::Comments, "Comments", "/bullet/get"},
+    {Feature::Avatars, "Avatars", "/media/avatar/"},       {Feature::Likes, "Likes", "/player/likes"},
+    {Feature::Search, "Search", "/sound/search"},           {Feature::Login, "Login", "/index/login"},
+    {Feature::Details, "Details", "/info.php"},             {Feature::Companion, "Companion", "/vamu.php"},
 };
-void PrintTo(const PartInfo& info, std::ostream* out) { *out << info.name << " (" << info.key << ")"; }
+void PrintTo(const FeatureInfo& info, std::ostream* out) { *out << info.name << " (" << info.key << ")"; }
 
 // Every way a reply can be unusable; a slow one has tests of its own.
 constexpr const char* kModes[] = {"html", "broken-json", "empty", "drop", "oversized", "status:500"};
 
 QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-class EndpointFault : public FaultFixture, public ::testing::WithParamInterface<std::tuple<PartInfo, const char*>> {
+class EndpointFault : public FaultFixture, public ::testing::WithParamInterface<std::tuple<FeatureInfo, const char*>> {
 protected:
-    Part part() const { return std::get<0>(GetParam()).part; }
+    Feature feature() const { return std::get<0>(GetParam()).feature; }
     std::string rule() const { return std::string(std::get<0>(GetParam()).key) + "=" + std::get<1>(GetParam()); }
     std::string mode() const { return std::get<1>(GetParam()); }
     int requests(std::string_view path) const { return AccountFixture::requests(path); }
@@ -58,7 +58,7 @@ protected:
         EXPECT_EQ(UiDriver::text(*playerPanel().subtitle), qText(catalogue::kLoadingSongsText));
         EXPECT_FALSE(m_scheduler.timerRunning(playback::PlayerController::kClockTimer));
         // Every half second another page is asked for, while the fault lasts.
-        const std::string path = part() == Part::HotList ? "/sound/hot" : "/channel/info";
+        const std::string path = feature() == Feature::HotList ? "/sound/hot" : "/channel/info";
         const int before = requests(path);
         m_scheduler.advance(500ms);
         ASSERT_TRUE(UiDriver::pumpUntil([&] { return requests(path) == before + 1 && !radio().loadingPage(); }, 20s));
@@ -72,15 +72,15 @@ protected:
 };
 
 TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell) {
-    const bool atStart = part() == Part::ChannelList || part() == Part::Companion;
+    const bool atStart = feature() == Feature::ChannelList || feature() == Feature::Companion;
     // Songs at full speed: they open at once, and still play in real time.
     std::vector<std::string> arguments;
     if (atStart) arguments.insert(arguments.end(), {"--fault", rule()});
     startService(arguments);
     ASSERT_TRUE(startProgram());
 
-    switch (part()) {
-    case Part::ChannelList: {
+    switch (feature()) {
+    case Feature::ChannelList: {
         // "获取数据失败" / "重试中..." and a retry two seconds later, again and again.
         ASSERT_TRUE(UiDriver::pumpUntil([&] { return m_scheduler.timerRunning("频道重试"); }, 20s));
         EXPECT_EQ(UiDriver::text(*playerPanel().title), qText(catalogue::kFetchFailedText));
@@ -97,11 +97,11 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         EXPECT_EQ(UiDriver::text(*playerPanel().title), QStringLiteral("「vamu」"));
         break;
     }
-    case Part::HotList:
-    case Part::ChannelSongs: {
+    case Feature::HotList:
+    case Feature::ChannelSongs: {
         ASSERT_TRUE(waitForGrid());
         setFaults({rule()});
-        if (part() == Part::HotList) {
+        if (feature() == Feature::HotList) {
             clickChangeSong();  // nothing played yet: the hot list
         } else {
             clickTile(1);
@@ -115,7 +115,7 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         EXPECT_EQ(player().model().currentIndex(), 1);
         break;
     }
-    case Part::Comments: {
+    case Feature::Comments: {
         ASSERT_TRUE(waitForGrid());
         const ServiceSong song = songWithComments(10);
         setFaults({rule()});
@@ -133,7 +133,7 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         EXPECT_TRUE(m_scheduler.timerRunning(comments::kTimer));
         break;
     }
-    case Part::Avatars: {
+    case Feature::Avatars: {
         ASSERT_TRUE(waitForGrid());
         const ServiceSong song = songWithComments(10);
         const auto commentCount = static_cast<std::size_t>(std::min(song.comments, 120));
@@ -157,7 +157,7 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         EXPECT_EQ(own, static_cast<int>(commentCount));
         break;
     }
-    case Part::Likes: {
+    case Feature::Likes: {
         ASSERT_TRUE(loginAndWait(kDemoPhone, kDemoPassword, false, 45));
         setFaults({rule()});
         library().refreshLikes();  // the likes list's "刷新"
@@ -171,7 +171,7 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         ASSERT_TRUE(waitForLikes(45));
         break;
     }
-    case Part::Search: {
+    case Feature::Search: {
         ASSERT_TRUE(loginAndWait(kDemoPhone, kDemoPassword, false, 45));
         setFaults({rule()});
         searchPanel().keyword->setText(QStringLiteral("0"));
@@ -189,7 +189,7 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         EXPECT_EQ(library().likesMode(), library::LikesMode::SearchResults);
         break;
     }
-    case Part::Login: {
+    case Feature::Login: {
         ASSERT_TRUE(waitForGrid());
         setFaults({rule()});
         clickLogin(kDemoPhone, kDemoPassword, false);
@@ -205,7 +205,7 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         ASSERT_TRUE(waitForLikes(45));
         break;
     }
-    case Part::Details: {
+    case Feature::Details: {
         ASSERT_TRUE(waitForGrid());
         const catalogue::DetailsPanel& panel = window().detailsPanel();
         clickChangeSong();
@@ -238,7 +238,7 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         EXPECT_TRUE(UiDriver::text(*panel.subtitle).startsWith(QStringLiteral("用户[")));
         break;
     }
-    case Part::Companion: {
+    case Feature::Companion: {
         ASSERT_TRUE(UiDriver::pumpUntil([&] { return companion().reportsAnswered() >= 1; }, 20s));
         toolkit::BaseControl* report = window().captionButton(toolkit::caption::kReport);
         ASSERT_NE(report, nullptr);
@@ -264,14 +264,14 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
     expectResponsive(std::string(std::get<0>(GetParam()).name) + " " + mode());
 }
 
-std::string scenarioName(const ::testing::TestParamInfo<std::tuple<PartInfo, const char*>>& info) {
+std::string scenarioName(const ::testing::TestParamInfo<std::tuple<FeatureInfo, const char*>>& info) {
     std::string name = std::string(std::get<0>(info.param).name) + "_";
     for (const char c : std::string_view(std::get<1>(info.param))) name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryPartEveryMode, EndpointFault,
-                         ::testing::Combine(::testing::ValuesIn(kParts), ::testing::ValuesIn(kModes)), scenarioName);
+INSTANTIATE_TEST_SUITE_P(EveryFeatureEveryMode, EndpointFault,
+                         ::testing::Combine(::testing::ValuesIn(kFeatures), ::testing::ValuesIn(kModes)), scenarioName);
 
 }  // namespace
 }  // namespace vamu::test

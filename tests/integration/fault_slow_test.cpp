@@ -1,5 +1,5 @@
 // Replies that take twenty seconds, and songs that trickle, stall or break off. Slow
-// replies of different parts are waited for together in one case (the program has no
+// replies of different features are waited for together in one case (the program has no
 // deadline of its own below a minute), while the user keeps using the window; the
 // window must answer throughout and every late reply must land where it belongs.
 #include "integration/fault_fixture.h"
