@@ -144,7 +144,9 @@ void FaultFixture::expectNoMessage() {
 
 void FaultFixture::expectResponsive(std::string_view scenario) {
     EXPECT_GT(m_probe.samples(), 3) << "the probe measured nothing";
-    EXPECT_LT(m_probe.worst(), LatencyProbe::kBudget) << "the UI thread stalled in " << m_probe.worstSpan();
+    if (LatencyProbe::kBudgetApplies) {
+        EXPECT_LT(m_probe.worst(), LatencyProbe::kBudget) << "the UI thread stalled in " << m_probe.worstSpan();
+    }
     std::cout << "[ latency  ] " << scenario << ": worst stall " << m_probe.worst().count() << " ms in "
               << (m_probe.worstSpan().empty() ? "-" : m_probe.worstSpan()) << " (" << m_probe.worstWall().count()
               << " ms by the wall clock) over " << m_probe.samples() << " samples\n";

@@ -56,7 +56,8 @@ protected:
     void expectNoRawText();
     // No message box at all was shown.
     void expectNoMessage();
-    // The UI thread never stalled beyond the budget; the worst stall is printed for the log.
+    // The UI thread never stalled beyond the budget (where the build is one it applies
+    // to); the worst stall is printed for the log.
     void expectResponsive(std::string_view scenario);
 
     LatencyProbe m_probe;
