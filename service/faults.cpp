@@ -123,14 +123,17 @@ std::optional<StreamRule> parseStreamRule(std::string_view text, std::string& er
     StreamFault fault;
     if (name == "throttle" && argument == "real") {
         fault.kind = StreamFaultKind::ThrottleReal;
-    } else if (name == "throttle" || name == "stall") {
-        // A stall may come at once (0 bytes); a throttle needs some rate.
-        const auto bytes = wholeNumber(argument, name == "stall" ? 0 : 1, INT64_MAX);
+    } else if (name == "throttle" || name == "stall" || name == "drop") {
+        // A stall or a drop may come at once (0 bytes); a throttle needs some rate.
+        const auto bytes = wholeNumber(argument, name == "throttle" ? 1 : 0, INT64_MAX);
         if (!bytes) {
             error = std::string(name) + " needs a number of bytes";
             return std::nullopt;
         }
-        fault = {name == "stall" ? StreamFaultKind::Stall : StreamFaultKind::Throttle, *bytes};
+        const StreamFaultKind kind = name == "stall"  ? StreamFaultKind::Stall
+                                     : name == "drop" ? StreamFaultKind::Drop
+                                                      : StreamFaultKind::Throttle;
+        fault = {kind, *bytes};
     } else {
         error = "unknown stream fault \"" + std::string(name) + "\"";
         return std::nullopt;
@@ -154,6 +157,7 @@ std::string describeStreamFault(const StreamFault& fault) {
         case StreamFaultKind::Throttle: return "throttle:" + std::to_string(fault.bytes);
         case StreamFaultKind::ThrottleReal: return "throttle:real";
         case StreamFaultKind::Stall: return "stall:" + std::to_string(fault.bytes);
+        case StreamFaultKind::Drop: return "drop:" + std::to_string(fault.bytes);
     }
     return {};
 }

@@ -11,7 +11,7 @@
 //     COUNT  only the next COUNT requests; without it the rule stays until changed
 //   stream rule     SONG=MODE
 //     SONG   a song id or "all"
-//     MODE   throttle:BYTES_PER_SECOND | throttle:real | stall:BYTES | none
+//     MODE   throttle:BYTES_PER_SECOND | throttle:real | stall:BYTES | drop:BYTES | none
 
 #include "catalogue.h"
 
@@ -51,6 +51,7 @@ enum class StreamFaultKind {
     Throttle,      // at most `bytes` a second
     ThrottleReal,  // at the song's own byte rate
     Stall,         // send `bytes` bytes, then nothing more
+    Drop,          // send `bytes` bytes of each response, then close the connection
 };
 
 struct StreamFault {

@@ -1,5 +1,5 @@
 // Media of the music service: pictures and songs. Songs are read from their files in
-// slices, honour Range requests, and follow the stream fault rules (throttle, stall).
+// slices, honour Range requests, and follow the stream fault rules (throttle, stall, drop).
 
 #include "http_range.h"
 #include "mp3_encoder.h"
@@ -35,6 +35,7 @@ struct SongStream {
     int file = -1;
     std::int64_t bytesPerSecond = 0;  // 0: as fast as the connection takes it
     std::int64_t stallAfter = -1;     // -1: never
+    std::int64_t dropAfter = -1;      // -1: never; counted from this response's first byte
     int connection = -1;              // for noticing a client that left during a stall
     std::int64_t sent = 0;
     Clock::time_point started;
@@ -55,7 +56,10 @@ bool sendSlice(SongStream& stream, StopSignal& stop, std::size_t offset, std::si
         }
         return false;
     }
+    // Dropped: the connection closes short of the length it announced.
+    if (stream.dropAfter >= 0 && stream.sent >= stream.dropAfter) return false;
     if (stream.stallAfter >= 0) wanted = std::min<std::size_t>(wanted, static_cast<std::size_t>(stream.stallAfter - stream.sent));
+    if (stream.dropAfter >= 0) wanted = std::min<std::size_t>(wanted, static_cast<std::size_t>(stream.dropAfter - stream.sent));
     if (stream.bytesPerSecond > 0) {
         // Small slices, each sent when the rate allows it, keep the flow even.
         wanted = std::min<std::size_t>(wanted, static_cast<std::size_t>(std::max<std::int64_t>(1, stream.bytesPerSecond / 10)));
@@ -105,6 +109,7 @@ void song(ServiceContext& context, const Request& request, Response& response) {
                 stream->stallAfter = fault->bytes;
                 stream->connection = connectionSocket(request);
                 break;
+            case StreamFaultKind::Drop: stream->dropAfter = fault->bytes; break;
         }
     }
     response.set_content_provider(

@@ -29,7 +29,8 @@ catalogue generated into the data directory on first start.
                               oversized[:BYTES], delay:MS, status:CODE, state-text
                               ("state" sent as "1" or "0"), state-missing or none
   --stream SONG=MODE          song stream fault; SONG is an id or all, MODE is
-                              throttle:BYTES_PER_S, throttle:real, stall:BYTES or none
+                              throttle:BYTES_PER_S, throttle:real, stall:BYTES,
+                              drop:BYTES or none
   --throttle-streams          every song at its own byte rate (--stream all=throttle:real)
   --update VERSION,URL,NOTES  offer an update to older clients
   --notice KIND,ID,TEXT       notice for clients (kind 0 stops them, 2 is shown once)

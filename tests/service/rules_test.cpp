@@ -84,6 +84,8 @@ TEST(ServiceStreamRules, ParseEveryModeAndRefuseNonsense) {
         {"20001=throttle:real", true, 20001, StreamFaultKind::ThrottleReal, 0},
         {"20002=stall:65536", true, 20002, StreamFaultKind::Stall, 65536},
         {"all=stall:0", true, 0, StreamFaultKind::Stall, 0},
+        {"20003=drop:40000", true, 20003, StreamFaultKind::Drop, 40000},
+        {"all=drop:x", false, 0, StreamFaultKind::Drop, 0},
         {"all=throttle:0", false, 0, StreamFaultKind::Throttle, 0},
         {"all=throttle", false, 0, StreamFaultKind::Throttle, 0},
         {"some=stall:5", false, 0, StreamFaultKind::Stall, 0},

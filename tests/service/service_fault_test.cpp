@@ -146,6 +146,22 @@ TEST(ServiceFaults, StreamsThrottleToTheirRateOrStall) {
     EXPECT_EQ(reply.outcome, net::HttpOutcome::TransportFailed);
     EXPECT_GE(secondsSince(start), 0.9);
 
+    // A drop closes each response short, the resumed ones too: a client that resumes
+    // with a Range request still gets the whole song, piece by piece.
+    setFaults(service, {}, {"all=drop:10000"});
+    args.idleTimeout = std::chrono::seconds(30);
+    reply = net::httpRequest(args);
+    EXPECT_EQ(reply.outcome, net::HttpOutcome::TransportFailed);
+    net::HttpRequestArgs rest = args;
+    rest.extraHeaders = "Range: bytes=10000-";
+    reply = net::httpRequest(rest);
+    EXPECT_EQ(reply.outcome, net::HttpOutcome::TransportFailed);
+    EXPECT_EQ(reply.status, 206);
+    rest.extraHeaders = "Range: bytes=" + std::to_string(size - 5000) + "-";
+    reply = net::httpRequest(rest);
+    EXPECT_EQ(reply.outcome, net::HttpOutcome::Completed);
+    EXPECT_EQ(reply.body.size(), 5000u);
+
     // A rule for one song leaves the others at full speed.
     setFaults(service, {}, {std::to_string(song["id"].get<long long>()) + "=stall:0"});
     args.idleTimeout = std::chrono::seconds(30);  // the song is made on this first request

@@ -3,6 +3,7 @@
 // order as advance() passes their due times, on the calling (UI) thread.
 
 #include "platform/scheduler.h"
+#include "support/ui_span.h"
 
 #include <chrono>
 #include <functional>
@@ -33,6 +34,7 @@ public:
         const auto it = m_timers.find(name);
         if (it == m_timers.end()) return false;
         const std::function<void()> tick = it->second.tick;
+        const UiSpan span(name);  // one timer message of the program
         tick();
         return true;
     }
@@ -50,6 +52,7 @@ public:
             m_now = due->second.due;
             due->second.due += due->second.period;
             const std::function<void()> tick = due->second.tick;  // the tick may stop or replace it
+            const UiSpan span(due->first);  // one timer message of the program
             tick();
         }
         m_now = end;

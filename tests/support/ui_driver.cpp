@@ -3,6 +3,7 @@
 #include "platform/messages.h"
 #include "platform/system.h"
 #include "platform/ui_thread.h"
+#include "support/ui_span.h"
 #include "toolkit/controls/button.h"
 #include "toolkit/controls/edit.h"
 #include "toolkit/controls/group_box.h"
@@ -24,6 +25,7 @@ namespace {
 std::intptr_t send(HostWindow& window, platform::MessageId id, std::uintptr_t wParam, QPoint point) {
     platform::NativeWindow* native = window.nativeWindow();
     if (!native) return 0;
+    const UiSpan span("input");
     return native->deliver(platform::Message{id, wParam, platform::packPoint(point.x(), point.y())});
 }
 
@@ -118,6 +120,7 @@ void UiDriver::dragWindow(HostWindow& window, QPoint point, QPoint delta) {
 void UiDriver::key(HostWindow& window, int virtualKey) {
     platform::NativeWindow* native = window.nativeWindow();
     if (!native) return;
+    const UiSpan span("key");
     native->deliver(platform::Message{msg::kKeyDown, static_cast<std::uintptr_t>(virtualKey), 1});
     native->deliver(platform::Message{msg::kKeyUp, static_cast<std::uintptr_t>(virtualKey), 1});
 }
@@ -125,6 +128,7 @@ void UiDriver::key(HostWindow& window, int virtualKey) {
 void UiDriver::type(HostWindow& window, const QString& text) {
     platform::NativeWindow* native = window.nativeWindow();
     if (!native) return;
+    const UiSpan span("typing");
     for (const QChar unit : text) native->deliver(platform::Message{msg::kChar, unit.unicode(), 1});
 }
 
@@ -151,11 +155,13 @@ bool UiDriver::enabled(const BaseControl& control) {
 }
 
 void UiDriver::pump(std::chrono::milliseconds duration) {
+    const UiSpan span("pump");
     platform::waitPumping(duration);
     QCoreApplication::processEvents();
 }
 
 bool UiDriver::pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
+    const UiSpan span("pumpUntil");
     QElapsedTimer clock;
     clock.start();
     while (!condition()) {

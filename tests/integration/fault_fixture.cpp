@@ -1,0 +1,155 @@
+#include "integration/fault_fixture.h"
+
+#include "net/http_request.h"
+#include "net/json_document.h"
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+
+namespace vamu::test {
+namespace {
+
+std::string formValue(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (const unsigned char c : text) {
+        if (std::isalnum(c)) {
+            encoded.push_back(static_cast<char>(c));
+        } else {
+            encoded += {'%', kHex[c >> 4], kHex[c & 15]};
+        }
+    }
+    return encoded;
+}
+
+void addListCells(const panel::ListView* list, std::vector<QString>& texts) {
+    if (!list) return;
+    for (int row = 1; row <= list->rowCount(); ++row) {
+        for (int column = panel::song_column::kNumber; column <= panel::song_column::kId; ++column) {
+            texts.push_back(list->cellText(row, column));
+        }
+    }
+}
+
+}  // namespace
+
+FaultFixture::~FaultFixture() = default;
+
+void FaultFixture::setFaults(const std::vector<std::string>& faults, const std::vector<std::string>& streams,
+                             bool clear) {
+    net::HttpRequestArgs args;
+    args.url = m_service->apiUrl("/admin/faults");
+    args.method = 1;
+    // The admin endpoint asks for this header of its callers.
+    args.extraHeaders = "X-Vamu-Admin: 1";
+    std::string body = clear ? "clear=1" : "";
+    for (const auto& rule : faults) body += (body.empty() ? "" : "&") + std::string("fault=") + formValue(rule);
+    for (const auto& rule : streams) body += (body.empty() ? "" : "&") + std::string("stream=") + formValue(rule);
+    args.body = body;
+    const net::HttpReply reply = net::httpRequest(args);
+    ASSERT_EQ(reply.status, 200) << reply.body;
+}
+
+bool FaultFixture::waitForPlaying(std::chrono::milliseconds deadline) {
+    return UiDriver::pumpUntil(
+        [&] { return player().stream() != 0 && activity() == playback::ActivityState::Playing; }, deadline);
+}
+
+std::vector<ServiceSong> FaultFixture::hotSongs() const {
+    std::vector<ServiceSong> songs;
+    for (int page = 1; page <= 3; ++page) {
+        net::HttpRequestArgs args;
+        args.url = m_service->apiUrl("/sound/hot?page=" + std::to_string(page));
+        net::JsonDocument reply;
+        if (!reply.load(net::httpRequest(args).body)) continue;
+        for (int k = 0; k < reply.countMembers("result.data"); ++k) {
+            const std::string item = "result.data[" + std::to_string(k) + "]";
+            ServiceSong song;
+            song.entry.source = reply.getText(item + ".source");
+            song.entry.name = reply.getText(item + ".name");
+            song.entry.id = reply.getText(item + ".id");
+            song.entry.uploader = reply.getText(item + ".user.name");
+            song.seconds = std::stoi(reply.getText(item + ".duration"));
+            song.comments = std::stoi(reply.getText(item + ".comment_count"));
+            songs.push_back(song);
+        }
+    }
+    return songs;
+}
+
+ServiceSong FaultFixture::songWithComments(int minimum) const {
+    std::vector<ServiceSong> songs = hotSongs();
+    std::erase_if(songs, [&](const ServiceSong& song) { return song.comments < minimum; });
+    EXPECT_FALSE(songs.empty());
+    if (songs.empty()) return {};
+    return *std::max_element(songs.begin(), songs.end(), [](const auto& a, const auto& b) {
+        return std::pair(a.seconds, a.comments) < std::pair(b.seconds, b.comments);
+    });
+}
+
+std::vector<QString> FaultFixture::shownTexts() {
+    std::vector<QString> texts;
+    texts.push_back(host().title());
+    const playback::PlayerPanel& player = playerPanel();
+    for (const toolkit::BaseControl* control : {static_cast<const toolkit::BaseControl*>(player.title),
+                                                static_cast<const toolkit::BaseControl*>(player.subtitle),
+                                                static_cast<const toolkit::BaseControl*>(player.time)}) {
+        if (control) {
+            texts.push_back(UiDriver::text(*control));
+            texts.push_back(control->tips());
+        }
+    }
+    const catalogue::DetailsPanel& details = window().detailsPanel();
+    if (details.description) texts.push_back(UiDriver::text(*details.description));
+    if (details.headline) texts.push_back(UiDriver::text(*details.headline));
+    if (toolkit::BaseControl* report = window().captionButton(toolkit::caption::kReport)) texts.push_back(report->tips());
+    for (int tile = 1; tile <= catalogue::kTilesPerPage; ++tile) {
+        if (const auto* control = radio().tileControl(tile)) texts.push_back(control->tips());
+    }
+    addListCells(player.lists.songs, texts);
+    addListCells(player.lists.likes, texts);
+    addListCells(player.lists.collection, texts);
+    for (const auto& request : ProgramFixture::m_messages) {
+        texts.push_back(request.title);
+        texts.push_back(request.text);
+    }
+    for (const auto& seen : m_messages.seen()) {
+        texts.push_back(seen.title);
+        texts.push_back(seen.text);
+    }
+    for (const auto& comment : comments().comments()) {
+        texts.push_back(QString::fromStdString(comment.name));
+        texts.push_back(QString::fromStdString(comment.content));
+    }
+    return texts;
+}
+
+void FaultFixture::expectNoRawText() {
+    // Pieces of what a misbehaving server sends: a proxy's page, JSON, a status line,
+    // the padding of an oversized reply.
+    static const QString kRaw[] = {"<html", "<!DOCTYPE", "<body", "{", "}", "\"state\"", "Internal Server Error",
+                                   "Bad Gateway", "xxxxxxxxxx", "padding"};
+    for (const QString& text : shownTexts()) {
+        for (const QString& raw : kRaw) {
+            EXPECT_FALSE(text.contains(raw, Qt::CaseInsensitive)) << "shown: " << text.left(200).toStdString();
+        }
+    }
+}
+
+void FaultFixture::expectNoMessage() {
+    EXPECT_TRUE(ProgramFixture::m_messages.empty()) << ProgramFixture::m_messages.front().text.toStdString();
+    EXPECT_EQ(m_messages.count(), 0u) << (m_messages.count() ? m_messages.seen().front().text.toStdString() : "");
+}
+
+void FaultFixture::expectResponsive(std::string_view scenario) {
+    EXPECT_GT(m_probe.samples(), 3) << "the probe measured nothing";
+    if (LatencyProbe::kBudgetApplies) {
+        EXPECT_LT(m_probe.worst(), LatencyProbe::kBudget) << "the UI thread stalled in " << m_probe.worstSpan();
+    }
+    std::cout << "[ latency  ] " << scenario << ": worst stall " << m_probe.worst().count() << " ms in "
+              << (m_probe.worstSpan().empty() ? "-" : m_probe.worstSpan()) << " (" << m_probe.worstWall().count()
+              << " ms by the wall clock) over " << m_probe.samples() << " samples\n";
+}
+
+}  // namespace vamu::test
