@@ -150,7 +150,7 @@ TEST_F(MenusTest, OddSettingsValuesLeaveTheirSwitchesOut) {
     startService();
     writeSetting("下载提示", "5");
     writeSetting("最小化", "2");
-    writeSetting("通知", "on");
+    writeSetting("通知", "7");
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
     EXPECT_EQ(menus().settingsMenu().count(), 1);
@@ -161,7 +161,7 @@ TEST_F(MenusTest, OddSettingsValuesLeaveTheirSwitchesOut) {
     menus().toggleDownloadTone();
     EXPECT_EQ(readSetting("下载提示"), "5");
     menus().toggleNotifications();
-    EXPECT_EQ(readSetting("通知"), "on");
+    EXPECT_EQ(readSetting("通知"), "7");
 }
 
 TEST_F(MenusTest, NotificationsSwitchFlipsTheSettingAndItsCaption) {
