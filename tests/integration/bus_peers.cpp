@@ -9,6 +9,8 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 
+#include <gtest/gtest.h>
+
 namespace vamu::test {
 namespace {
 
@@ -20,9 +22,14 @@ const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
 QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
+// Generous: the sanitizer builds run many times slower.
+constexpr int kCallTimeoutMs = 20000;
+
 QDBusMessage waitFor(QDBusPendingCall pending) {
     QDBusPendingCallWatcher watcher(pending);
-    (void)UiDriver::pumpUntil([&] { return watcher.isFinished(); }, 10s);
+    (void)UiDriver::pumpUntil([&] { return watcher.isFinished(); }, std::chrono::milliseconds(kCallTimeoutMs + 5000));
+    if (watcher.isError()) ADD_FAILURE() << watcher.error().name().toStdString() << ": "
+                                         << watcher.error().message().toStdString();
     return watcher.reply();
 }
 
@@ -71,7 +78,7 @@ QDBusMessage MediaClient::call(const QString& interface, const QString& method, 
     QDBusMessage message =
         QDBusMessage::createMethodCall(qText(desktop::kServiceName), qText(desktop::kObjectPath), interface, method);
     message.setArguments(arguments);
-    return waitFor(m_connection.asyncCall(message, 5000));
+    return waitFor(m_connection.asyncCall(message, kCallTimeoutMs));
 }
 
 QVariant MediaClient::get(const QString& interface, const QString& name) {
