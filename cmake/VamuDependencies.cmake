@@ -27,6 +27,6 @@ include(GoogleTest)
 find_package(benchmark REQUIRED)
 
 if(VAMU_BUILD_GUI)
-  find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test)
+  find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test DBus)
   set(CMAKE_AUTOMOC OFF)
 endif()

@@ -19,6 +19,8 @@
 #include "core/settings.h"
 #include "core/settings_keys.h"
 #include "core/user_dirs.h"
+#include "desktop/cover_cache.h"
+#include "desktop/desktop_bus.h"
 #include "library/download_controller.h"
 #include "platform/desktop.h"
 #include "platform/native_window.h"
@@ -33,6 +35,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <filesystem>
 #include <random>
 
 namespace vamu::app {
@@ -74,6 +77,16 @@ comments::StreamActivity streamActivityOf(playback::ActivityState state) {
     case playback::ActivityState::Stopped: break;
     }
     return comments::StreamActivity::Stopped;
+}
+
+desktop::Activity desktopActivityOf(playback::ActivityState state) {
+    switch (state) {
+    case playback::ActivityState::Playing: return desktop::Activity::Playing;
+    case playback::ActivityState::Stalled: return desktop::Activity::Stalled;
+    case playback::ActivityState::Paused: return desktop::Activity::Paused;
+    case playback::ActivityState::Stopped: break;
+    }
+    return desktop::Activity::Stopped;
 }
 
 }  // namespace
@@ -128,9 +141,11 @@ Program::StartResult Program::start() {
     playerHooks.songStarting = [this](const net::SongEntry& song) {
         if (m_library) m_library->setPlayingSong(song);
         if (m_details) m_details->songStarting(song);
+        if (m_desktop) m_desktop->songStarting({song.id, song.name, song.uploader});
     };
     playerHooks.startedWhileHidden = [this](const QString& title) {
         if (m_nowPlaying) m_nowPlaying->slideIn(title);
+        if (m_desktop) notifyDesktop(title.toStdString(), m_desktop->song().uploader);
     };
     playerHooks.songPlaying = [this] {
         if (m_comments) m_comments->startComments();
@@ -175,6 +190,7 @@ Program::StartResult Program::start() {
     startDetails(titlePrefix);
     startDownload();
     startCompanion();
+    createDesktopBus();
 
     m_commentStrip = std::make_unique<CommentStripWindow>(commentsSetting());
     createComments();
@@ -284,6 +300,12 @@ void Program::startDownload() {
     hooks.volume = [volume = player.volume] { return volume->pos(); };
     hooks.toneWanted = [] { return core::readSettingInt(core::setting::kDownloadSound) == 1; };
     hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
+    hooks.ended = [this](library::DownloadOutcome outcome, const std::string& target) {
+        notifyDesktop(std::string(outcome == library::DownloadOutcome::Finished
+                                      ? desktop::notification_text::kDownloadFinished
+                                      : desktop::notification_text::kDownloadFailed),
+                      std::filesystem::path(target).filename().string());
+    };
     m_download = std::make_unique<library::DownloadController>(*player.download, *m_engine, *m_scheduler,
                                                                std::move(hooks));
 }
@@ -323,6 +345,50 @@ void Program::startCompanion() {
     (void)companion::makeFirstRunLauncher(places);
 }
 
+void Program::createDesktopBus() {
+    const playback::PlayerPanel& panel = m_mainWindow->playerPanel();
+    desktop::MediaHooks hooks;
+    hooks.activity = [this] { return desktopActivityOf(m_engine->isActive(m_player->stream())); };
+    hooks.songStarting = [this] { return m_player->startingSong(); };
+    const auto micros = [this](std::int64_t bytes) -> std::int64_t {
+        if (bytes < 0) return -1;
+        const double seconds = m_engine->bytesToSeconds(m_player->stream(), bytes);
+        return seconds < 0 ? -1 : static_cast<std::int64_t>(seconds * 1e6);
+    };
+    hooks.lengthMicros = [this, micros] { return micros(m_engine->getLength(m_player->stream())); };
+    hooks.positionMicros = [this, micros] { return micros(m_engine->getPosition(m_player->stream())); };
+    hooks.setPositionMicros = [this](std::int64_t position) {
+        const std::int64_t bytes = m_engine->secondsToBytes(m_player->stream(), static_cast<double>(position) / 1e6);
+        return bytes >= 0 && m_engine->setPosition(m_player->stream(), bytes);
+    };
+    hooks.cover = [cover = panel.cover] { return cover->pictureBytes(); };
+    hooks.volume = [volume = panel.volume] { return volume->pos(); };
+    // As the panel does when its slider is let go: the stream's volume and 音量.
+    hooks.setVolume = [this, volume = panel.volume](int value) {
+        volume->setPos(value);
+        m_player->changeVolume(volume->pos());
+    };
+    // After the shutdown (the half second before the loop ends) the bus is left already.
+    hooks.nextSong = [this] {
+        if (!m_shutDown) m_player->nextSong();
+    };
+    hooks.togglePause = [this] {
+        if (!m_shutDown) m_player->togglePause();
+    };
+    hooks.raise = [this] { raiseMainWindow(); };
+    hooks.quit = [this] { exitProgram(); };
+    m_desktop = desktop::DesktopBus::connectSession(std::move(hooks), desktop::coverFolder());
+    if (!m_desktop) return;
+    m_scheduler->startTimer(desktop::DesktopBus::kRefreshTimer, desktop::DesktopBus::kRefreshInterval,
+                            [this] { m_desktop->refresh(); });
+}
+
+// A desktop notification in place of the previous one, when 通知 is 1.
+void Program::notifyDesktop(std::string summary, std::string body) {
+    if (!m_desktop || core::readSettingInt(core::setting::kNotifications) != 1) return;
+    m_desktop->notify({std::move(summary), std::move(body), {}});
+}
+
 void Program::raiseMainWindow() {
     if (m_mainWindow) bringWindowToFront(m_mainWindow->handle());
 }
@@ -336,6 +402,10 @@ void Program::shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
     if (m_menus) m_menus->removeTray();
+    if (m_desktop) {
+        m_scheduler->stopTimer(desktop::DesktopBus::kRefreshTimer);
+        m_desktop->stop();
+    }
     // The comments go before their strip: their page lives in it.
     if (m_comments) m_comments->stopAll();
     m_comments.reset();

@@ -42,6 +42,9 @@ class CommentsController;
 namespace vamu::companion {
 class CompanionController;
 }
+namespace vamu::desktop {
+class DesktopBus;
+}
 
 namespace vamu::app {
 
@@ -109,6 +112,8 @@ public:
     [[nodiscard]] catalogue::DetailsController& details() { return *m_details; }
     [[nodiscard]] library::DownloadController& download() { return *m_download; }
     [[nodiscard]] companion::CompanionController& companion() { return *m_companion; }
+    // Nothing without a session bus.
+    [[nodiscard]] desktop::DesktopBus* desktopBus() { return m_desktop.get(); }
     [[nodiscard]] const net::ServiceContext& serviceContext() const { return *m_context; }
     [[nodiscard]] bool shutDown() const { return m_shutDown; }
 
@@ -120,6 +125,8 @@ private:
     void startDetails(const QString& titlePrefix);
     void startDownload();
     void startCompanion();
+    void createDesktopBus();
+    void notifyDesktop(std::string summary, std::string body);
     int showMessage(const toolkit::MessageRequest& request);
 
     ProgramOptions m_options;
@@ -142,6 +149,7 @@ private:
     std::unique_ptr<catalogue::DetailsController> m_details;
     std::unique_ptr<library::DownloadController> m_download;
     std::unique_ptr<companion::CompanionController> m_companion;
+    std::unique_ptr<desktop::DesktopBus> m_desktop;
     bool m_shutDown = false;
 };
 

@@ -83,6 +83,12 @@ void ProgramMenus::setupSettingsMenu() {
             qText(m_downloadTone == 1 ? settings_caption::kDownloadToneOn : settings_caption::kDownloadToneOff),
             [this] { toggleDownloadTone(); });
     }
+    m_notifications = core::readSettingInt(core::setting::kNotifications);
+    if (m_notifications == 1 || m_notifications == 0) {
+        m_notificationsItem = m_settingsMenu.addAction(
+            qText(m_notifications == 1 ? settings_caption::kNotificationsOn : settings_caption::kNotificationsOff),
+            [this] { toggleNotifications(); });
+    }
 }
 
 bool ProgramMenus::trayPresent() const {
@@ -143,6 +149,16 @@ void ProgramMenus::toggleDownloadTone() {
     if (m_downloadToneItem) {
         m_settingsMenu.setText(m_downloadToneItem, qText(m_downloadTone == 1 ? settings_caption::kDownloadToneOn
                                                                                : settings_caption::kDownloadToneOff));
+    }
+}
+
+void ProgramMenus::toggleNotifications() {
+    if (m_notifications != 1 && m_notifications != 0) return;
+    m_notifications = m_notifications == 1 ? 0 : 1;
+    core::writeSetting(core::setting::kNotifications, m_notifications == 1 ? "1" : "0", core::CreateFolder::Yes);
+    if (m_notificationsItem) {
+        m_settingsMenu.setText(m_notificationsItem, qText(m_notifications == 1 ? settings_caption::kNotificationsOn
+                                                                                 : settings_caption::kNotificationsOff));
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The program's life in the tray and its option switches: the tray icon (tooltip
 // "VAMU") with its menu, the settings caption button's menu with the switches 弹幕,
-// 最小化 and 下载提示, the close button (hide to the tray or quit), and the skin button
+// 最小化, 下载提示 and 通知, the close button (hide to the tray or quit), and the skin button
 // that cycles the five backgrounds.
 //
 // What the menus do to other features reaches them through ShellActions, which the
@@ -27,6 +27,8 @@ inline constexpr std::string_view kCloseToTrayOn = "退出到托盘开";
 inline constexpr std::string_view kCloseToTrayOff = "退出到托盘关";
 inline constexpr std::string_view kDownloadToneOn = "下载提示音开";
 inline constexpr std::string_view kDownloadToneOff = "下载提示音关";
+inline constexpr std::string_view kNotificationsOn = "通知开";
+inline constexpr std::string_view kNotificationsOff = "通知关";
 }  // namespace settings_caption
 
 struct ShellActions {
@@ -69,10 +71,13 @@ public:
     void cycleSkin();
     void toggleExitToTray();
     void toggleDownloadTone();
+    void toggleNotifications();
 
     // 下载提示 as read at start and switched since: 1 on, 0 off, other values leave the
     // tone off and the switch out of the menu.
     [[nodiscard]] int downloadTone() const { return m_downloadTone; }
+    // 通知 likewise: 1 on, 0 off, other values leave notifications off and the switch out.
+    [[nodiscard]] int notifications() const { return m_notifications; }
     [[nodiscard]] toolkit::PopupMenu& trayMenu() { return m_trayMenu; }
     [[nodiscard]] toolkit::PopupMenu& settingsMenu() { return m_settingsMenu; }
     [[nodiscard]] const toolkit::TrayIcon& trayIcon() const { return m_tray; }
@@ -80,6 +85,7 @@ public:
     [[nodiscard]] int commentsItem() const { return m_commentsItem; }
     [[nodiscard]] int closeToTrayItem() const { return m_closeToTrayItem; }
     [[nodiscard]] int downloadToneItem() const { return m_downloadToneItem; }
+    [[nodiscard]] int notificationsItem() const { return m_notificationsItem; }
 
 private:
     void setupTray();
@@ -95,6 +101,8 @@ private:
     int m_closeToTrayItem = 0;
     int m_downloadToneItem = 0;
     int m_downloadTone = 1;
+    int m_notificationsItem = 0;
+    int m_notifications = 1;
     int m_background = 0;
 };
 

@@ -31,6 +31,9 @@ inline constexpr SettingKey kNowPlayingTop{"提示顶边", "0"};
 inline constexpr SettingKey kCloseToTray{"最小化", "1"};
 // Flag read as integer: a sound is played when a download finishes.
 inline constexpr SettingKey kDownloadSound{"下载提示", "1"};
+// Flag read as integer: desktop notifications (a song starting while the main window
+// is hidden, a download that ends).
+inline constexpr SettingKey kNotifications{"通知", "1"};
 // Flag: log in automatically at start.
 inline constexpr SettingKey kAutoLogin{"自动登陆", "0"};
 // Scrambled account and password (account/scramble.h).
@@ -58,6 +61,7 @@ inline constexpr SettingKey kAll[] = {
     kWindowHandle, kBackground, kVolume,    kBulletComments, kNowPlayingTop, kCloseToTray,
     kDownloadSound, kAutoLogin,  kUserData,  kCookie,         kVersion,       kProgramFolder,
     kFirstStart,   kAdministrator, kClientId, kShownNotices,  kServer,        kCompanion,
+    kNotifications,
 };
 
 }  // namespace setting

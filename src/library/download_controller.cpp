@@ -75,6 +75,10 @@ void DownloadController::tick() {
         m_scheduler.stopTimer(kTickTimer);
         m_button.setText(qText(kIdleCaption));
         m_button.setDisabled(false);
+        if (m_hooks.ended) {
+            m_hooks.ended(status.state == TransferState::Finished ? DownloadOutcome::Finished : DownloadOutcome::Failed,
+                          m_target);
+        }
         if (status.state == TransferState::Failed) {
             m_button.setTips(qText(kFailedTips));
             return;

@@ -123,10 +123,11 @@ TEST_F(MenusTest, CloseToTraySwitchWritesZeroThenOneAndOtherValuesDisableIt) {
     start();
     toolkit::PopupMenu& settings = menus().settingsMenu();
     EXPECT_EQ(window().captionButton(toolkit::caption::kSetting)->tips(), QStringLiteral("设置"));
-    ASSERT_EQ(settings.count(), 3);
+    ASSERT_EQ(settings.count(), 4);
     EXPECT_EQ(settings.item(1)->text, QStringLiteral("点击关闭弹幕"));
     EXPECT_EQ(settings.item(2)->text, QStringLiteral("退出到托盘开"));
     EXPECT_EQ(settings.item(3)->text, QStringLiteral("下载提示音开"));
+    EXPECT_EQ(settings.item(4)->text, QStringLiteral("通知开"));
     choose(settings, 2);
     EXPECT_EQ(readSetting("最小化"), "0");
     EXPECT_EQ(settings.item(2)->text, QStringLiteral("退出到托盘关"));
@@ -149,14 +150,34 @@ TEST_F(MenusTest, OddSettingsValuesLeaveTheirSwitchesOut) {
     startService();
     writeSetting("下载提示", "5");
     writeSetting("最小化", "2");
+    writeSetting("通知", "7");
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
     EXPECT_EQ(menus().settingsMenu().count(), 1);
     EXPECT_EQ(menus().closeToTrayItem(), 0);
     EXPECT_EQ(menus().downloadToneItem(), 0);
+    EXPECT_EQ(menus().notificationsItem(), 0);
     EXPECT_NE(menus().downloadTone(), 1);  // no tone after a download
     menus().toggleDownloadTone();
     EXPECT_EQ(readSetting("下载提示"), "5");
+    menus().toggleNotifications();
+    EXPECT_EQ(readSetting("通知"), "7");
+}
+
+TEST_F(MenusTest, NotificationsSwitchFlipsTheSettingAndItsCaption) {
+    startService();
+    writeSetting("最小化", "x");  // its switch left out: the notifications' moves up
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    toolkit::PopupMenu& settings = menus().settingsMenu();
+    ASSERT_EQ(menus().notificationsItem(), 3);
+    choose(settings, 3);
+    EXPECT_EQ(menus().notifications(), 0);
+    EXPECT_EQ(readSetting("通知"), "0");
+    EXPECT_EQ(settings.item(3)->text, QStringLiteral("通知关"));
+    choose(settings, 3);
+    EXPECT_EQ(readSetting("通知"), "1");
+    EXPECT_EQ(settings.item(3)->text, QStringLiteral("通知开"));
 }
 
 TEST_F(MenusTest, DownloadToneSwitchFlipsTheToneAndItsCaption) {
