@@ -310,6 +310,7 @@ void Program::startCompanion() {
     if (!m_options.firstRunLauncher) return;
     companion::LauncherPlaces places;
     places.program = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath().toStdString();
+    places.installedEntry = companion::installedDesktopEntry(places.program).value_or(std::string());
     const std::string home = qEnvironmentVariable("HOME").toStdString();
     std::string data = qEnvironmentVariable("XDG_DATA_HOME").toStdString();
     if (data.empty()) data = home + "/.local/share";

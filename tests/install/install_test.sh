@@ -54,5 +54,31 @@ else
   fail "no share/applications/vamu.desktop"
 fi
 
+# The installed program's first start puts the installed entry on the desktop, starting
+# the installed program by its path.
+if [ -x "$prefix/bin/vamu" ] && [ -f "$entry" ]; then
+  home="$prefix/home"
+  mkdir -p "$home/Desktop"
+  env -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$home" QT_QPA_PLATFORM=offscreen "$prefix/bin/vamu" >/dev/null 2>&1 &
+  pid=$!
+  for _ in $(seq 1 200); do
+    [ -f "$home/Desktop/vamu.desktop" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+  launcher="$home/Desktop/vamu.desktop"
+  if [ -f "$launcher" ]; then
+    grep -qxF "Exec=\"$prefix/bin/vamu\" %u" "$launcher" || fail "the launcher does not start the installed program: $(grep '^Exec=' "$launcher")"
+    grep -q '^Comment\[zh_CN\]=' "$launcher" || fail "the launcher is not the installed entry"
+    [ -f "$home/.local/share/icons/hicolor/128x128/apps/vamu.png" ] || fail "the launcher's icon was not copied"
+    if command -v desktop-file-validate >/dev/null; then
+      desktop-file-validate "$launcher" || fail "desktop-file-validate refuses the desktop launcher"
+    fi
+  else
+    fail "the installed program's first start made no desktop launcher"
+  fi
+fi
+
 [ "$failures" -eq 0 ] && echo "install layout: all checks passed"
 exit $((failures > 0))
