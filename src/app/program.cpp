@@ -6,6 +6,7 @@
 #include "app/main_window_layout.h"
 #include "app/now_playing_window.h"
 #include "app/program_menus.h"
+#include "app/song_link.h"
 #include "app/window_scheduler.h"
 #include "app/window_settings.h"
 #include "account/account_controller.h"
@@ -88,12 +89,10 @@ Program::StartResult Program::start() {
     bringWindowToFront(platform::WindowHandle{static_cast<std::uint32_t>(core::readSettingInt(core::setting::kWindowHandle))});
     m_instance = std::make_unique<platform::SingleInstance>(QFileInfo(QString::fromStdString(core::settingsPath())).absolutePath());
     if (m_instance->role() == platform::SingleInstance::Role::Secondary) {
-        (void)m_instance->sendToPrimary(QString::fromLatin1(platform::SingleInstance::kRaiseRequest), kHandOverTime);
+        (void)m_instance->sendToPrimary(handOverRequest(), kHandOverTime);
         return StartResult::HandedOver;  // silently, with exit code 0, whether it answered or not
     }
-    m_instance->onRequest([this](const QString& request) {
-        if (request == QLatin1String(platform::SingleInstance::kRaiseRequest)) raiseMainWindow();
-    });
+    m_instance->onRequest([this](const QString& request) { handleInstanceRequest(request); });
 
     m_context = std::make_unique<net::ServiceContext>(
         net::serviceContextFromSettings(std::make_shared<net::ServiceSession>(), net::MessageSink{}));
@@ -179,6 +178,7 @@ Program::StartResult Program::start() {
     createMenus();
     m_mainWindow->show();
     m_nowPlaying = std::make_unique<NowPlayingWindow>(nowPlayingTopSetting(), [](int top) { storeNowPlayingTop(top); });
+    if (!m_options.songId.empty()) playLinkedSong(m_options.songId);
     return StartResult::Started;
 }
 
@@ -320,6 +320,35 @@ void Program::startCompanion() {
     const QByteArray icon = programIconBytes();
     places.iconBytes.assign(icon.constData(), static_cast<std::size_t>(icon.size()));
     (void)companion::makeFirstRunLauncher(places);
+}
+
+// --- vamu: links and the single-instance channel -------------------------------------
+
+QString Program::handOverRequest() const {
+    if (const std::optional<std::string> request = playIdRequest(m_options.songId)) {
+        return QString::fromStdString(*request);
+    }
+    return QString::fromLatin1(platform::SingleInstance::kRaiseRequest);
+}
+
+// The channel is open to every process of the user: anything but the two known
+// requests is ignored.
+void Program::handleInstanceRequest(const QString& request) {
+    if (request == QLatin1String(platform::SingleInstance::kRaiseRequest)) {
+        raiseMainWindow();
+        return;
+    }
+    const std::optional<std::string> songId = songIdFromRequest(request.toStdString());
+    if (!songId) return;
+    raiseMainWindow();
+    playLinkedSong(*songId);
+}
+
+// The get button's play by id, as if the user had typed the id into the box.
+void Program::playLinkedSong(const std::string& songId) {
+    if (m_shutDown || !m_details || !m_mainWindow) return;
+    m_mainWindow->detailsPanel().songIdBox->setText(QString::fromStdString(songId));
+    m_details->playById();
 }
 
 void Program::raiseMainWindow() {
