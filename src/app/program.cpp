@@ -344,9 +344,11 @@ void Program::handleInstanceRequest(const QString& request) {
     playLinkedSong(*songId);
 }
 
-// The get button's play by id, as if the user had typed the id into the box.
+// The get button's play by id, as if the user had typed the id into the box. While the
+// button waits for an earlier id the link is dropped, as a click then would be, and the
+// box keeps the id that is being fetched.
 void Program::playLinkedSong(const std::string& songId) {
-    if (m_shutDown || !m_details || !m_mainWindow) return;
+    if (m_shutDown || !m_details || !m_mainWindow || m_details->waitingForId()) return;
     m_mainWindow->detailsPanel().songIdBox->setText(QString::fromStdString(songId));
     m_details->playById();
 }

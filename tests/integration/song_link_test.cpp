@@ -6,6 +6,7 @@
 #include "catalogue/details_controller.h"
 #include "catalogue/song_details.h"
 #include "core/settings.h"
+#include "net/http_request.h"
 #include "platform/single_instance.h"
 #include "playback/player_controller.h"
 
@@ -145,6 +146,27 @@ TEST_F(SongLinkProgramTest, AnInvalidLinkOnlyRaisesTheWindowAndHostileRequestsAr
     const catalogue::SongDetails song = knownSong(20001);
     EXPECT_TRUE(sendRaw(QStringLiteral("play-id:20001")));
     EXPECT_TRUE(plays(song));
+}
+
+TEST_F(SongLinkProgramTest, ALinkWhileAnIdIsFetchedIsDroppedAndTheNextOneAfterTheWaitPlays) {
+    startIdle();
+    net::HttpRequestArgs delay;  // the first details request hangs
+    delay.url = m_service->apiUrl("/admin/faults");
+    delay.method = 1;
+    delay.body = "fault=%2Finfo.php%3Ddelay%3A60000%2A1";
+    ASSERT_EQ(net::httpRequest(delay).status, 200);
+
+    EXPECT_TRUE(sendRaw(QStringLiteral("play-id:20002")));
+    ASSERT_TRUE(m_program->details().waitingForId());
+    EXPECT_TRUE(sendRaw(QStringLiteral("play-id:20001")));
+    EXPECT_EQ(UiDriver::text(*panel().songIdBox), QStringLiteral("20002"));  // the id being fetched
+    m_scheduler.advance(catalogue::DetailsController::kPlayByIdLimit);
+    EXPECT_FALSE(m_program->details().waitingForId());
+    UiDriver::pump(300ms);
+    EXPECT_EQ(player().model().currentSongId(), "");
+
+    EXPECT_TRUE(sendRaw(QStringLiteral("play-id:20001")));
+    EXPECT_TRUE(plays(knownSong(20001)));
 }
 
 }  // namespace
