@@ -61,8 +61,11 @@ protected:
         EXPECT_EQ(details.id, std::to_string(id));
         return details;
     }
+    // The song is the player's and its stream is open (so no start is left running on a
+    // worker when the test ends).
     bool plays(const catalogue::SongDetails& song, std::chrono::milliseconds deadline = 30s) {
-        return UiDriver::pumpUntil([&] { return player().model().currentSongId() == song.id; }, deadline);
+        return UiDriver::pumpUntil(
+            [&] { return player().model().currentSongId() == song.id && player().stream() != 0; }, deadline);
     }
     // Sends one raw request line the way a second instance does, from a worker, while
     // the UI thread answers it. The bounds are generous: under ThreadSanitizer the
