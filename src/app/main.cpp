@@ -1,6 +1,7 @@
 // vamu: start-up and the event loop; Program does the rest.
 #include "app/main_window.h"
 #include "app/program.h"
+#include "app/song_link.h"
 #include "net/http_request.h"
 #include "platform/application.h"
 #include "platform/native_window.h"
@@ -9,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <chrono>
@@ -16,6 +18,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -61,16 +67,30 @@ private:
     bool m_done = false;
 };
 
+// The song id of a vamu: link among the arguments Qt left (a desktop passes the link
+// the entry's Exec names with %u); empty: none.
+std::string linkedSongId(int argc, char** argv) {
+    std::vector<std::string_view> arguments;
+    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+    return vamu::app::songIdFromArguments(arguments).value_or(std::string());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const auto mainEntered = std::chrono::steady_clock::now();
     const auto application = vamu::platform::createApplication(argc, argv);
+    // The window class and the Wayland application id: the desktop entry's name, which
+    // its StartupWMClass repeats, whatever the executable's file is called.
+    QCoreApplication::setApplicationName(QStringLiteral("vamu"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vamu"));
     vamu::platform::initialize();
     vamu::net::initializeHttp();  // before the first worker
     int code = 0;
     {
-        vamu::app::Program program;
+        vamu::app::ProgramOptions options;
+        options.songId = linkedSongId(argc, argv);
+        vamu::app::Program program(std::move(options));
         switch (program.start()) {
         case vamu::app::Program::StartResult::HandedOver:
             return 0;

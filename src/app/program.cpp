@@ -6,6 +6,7 @@
 #include "app/main_window_layout.h"
 #include "app/now_playing_window.h"
 #include "app/program_menus.h"
+#include "app/song_link.h"
 #include "app/window_scheduler.h"
 #include "app/window_settings.h"
 #include "account/account_controller.h"
@@ -101,12 +102,10 @@ Program::StartResult Program::start() {
     bringWindowToFront(platform::WindowHandle{static_cast<std::uint32_t>(core::readSettingInt(core::setting::kWindowHandle))});
     m_instance = std::make_unique<platform::SingleInstance>(QFileInfo(QString::fromStdString(core::settingsPath())).absolutePath());
     if (m_instance->role() == platform::SingleInstance::Role::Secondary) {
-        (void)m_instance->sendToPrimary(QString::fromLatin1(platform::SingleInstance::kRaiseRequest), kHandOverTime);
+        (void)m_instance->sendToPrimary(handOverRequest(), kHandOverTime);
         return StartResult::HandedOver;  // silently, with exit code 0, whether it answered or not
     }
-    m_instance->onRequest([this](const QString& request) {
-        if (request == QLatin1String(platform::SingleInstance::kRaiseRequest)) raiseMainWindow();
-    });
+    m_instance->onRequest([this](const QString& request) { handleInstanceRequest(request); });
     // Writes killed midway (a crash, a power cut) leave their temporary files behind.
     (void)core::removeStaleSettingsFiles();
 
@@ -197,6 +196,7 @@ Program::StartResult Program::start() {
     createMenus();
     m_mainWindow->show();
     m_nowPlaying = std::make_unique<NowPlayingWindow>(nowPlayingTopSetting(), [](int top) { storeNowPlayingTop(top); });
+    if (!m_options.songId.empty()) playLinkedSong(m_options.songId);
     return StartResult::Started;
 }
 
@@ -334,6 +334,7 @@ void Program::startCompanion() {
     if (!m_options.firstRunLauncher) return;
     companion::LauncherPlaces places;
     places.program = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath().toStdString();
+    places.installedEntry = companion::installedDesktopEntry(places.program).value_or(std::string());
     const std::string home = qEnvironmentVariable("HOME").toStdString();
     std::string data = qEnvironmentVariable("XDG_DATA_HOME").toStdString();
     if (data.empty()) data = home + "/.local/share";
@@ -387,6 +388,37 @@ void Program::createDesktopBus() {
 void Program::notifyDesktop(std::string summary, std::string body) {
     if (!m_desktop || core::readSettingInt(core::setting::kNotifications) != 1) return;
     m_desktop->notify({std::move(summary), std::move(body), {}});
+}
+
+// --- vamu: links and the single-instance channel -------------------------------------
+
+QString Program::handOverRequest() const {
+    if (const std::optional<std::string> request = playIdRequest(m_options.songId)) {
+        return QString::fromStdString(*request);
+    }
+    return QString::fromLatin1(platform::SingleInstance::kRaiseRequest);
+}
+
+// The channel is open to every process of the user: anything but the two known
+// requests is ignored.
+void Program::handleInstanceRequest(const QString& request) {
+    if (request == QLatin1String(platform::SingleInstance::kRaiseRequest)) {
+        raiseMainWindow();
+        return;
+    }
+    const std::optional<std::string> songId = songIdFromRequest(request.toStdString());
+    if (!songId) return;
+    raiseMainWindow();
+    playLinkedSong(*songId);
+}
+
+// The get button's play by id, as if the user had typed the id into the box. While the
+// button waits for an earlier id the link is dropped, as a click then would be, and the
+// box keeps the id that is being fetched.
+void Program::playLinkedSong(const std::string& songId) {
+    if (m_shutDown || !m_details || !m_mainWindow || m_details->waitingForId()) return;
+    m_mainWindow->detailsPanel().songIdBox->setText(QString::fromStdString(songId));
+    m_details->playById();
 }
 
 void Program::raiseMainWindow() {

@@ -75,13 +75,17 @@ struct ProgramOptions {
     std::chrono::milliseconds heartbeat{120000};
     // The desktop launcher at the first start of a version (tests of other features skip it).
     bool firstRunLauncher = true;
+    // The song id of a vamu: link given at start (app/song_link.h); empty: none. Played
+    // after start-up, or handed to the running instance, which plays it.
+    std::string songId;
 };
 
 class Program {
 public:
     enum class StartResult {
         Started,     // the windows are up; run the event loop
-        HandedOver,  // another instance runs and was asked to raise its window: exit 0
+        HandedOver,  // another instance runs and was asked to raise its window (or to play
+                     // the linked song): exit 0
         Failed,      // no window could be made
     };
 
@@ -119,6 +123,9 @@ public:
 
 private:
     void raiseMainWindow();
+    [[nodiscard]] QString handOverRequest() const;
+    void handleInstanceRequest(const QString& request);
+    void playLinkedSong(const std::string& songId);
     void createComments();
     void createMenus();
     void wireListMenus();

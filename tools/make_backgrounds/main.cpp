@@ -1,10 +1,12 @@
 // Writes the main window's background pictures and the program's icon:
 //   make_backgrounds --out resources [--preview sheet.png]
 // resources/backgrounds/background_N.jpg (N = 0..4, 380 x 415, JPEG quality 88) and
-// resources/icon/vamu_icon.png (128 x 128).
+// resources/icon/vamu_icon.png (128 x 128, the program's own), and for the icon theme
+// resources/icon/vamu_N.png (N = 16, 22, 24, 32, 48, 64, 256; 128 is vamu_icon.png) and vamu.svg.
 #include "pictures.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QPainter>
@@ -18,6 +20,13 @@ bool save(const QImage& image, const QString& path, const char* format, int qual
     writer.setQuality(quality);
     if (writer.write(image)) return true;
     std::fprintf(stderr, "make_backgrounds: %s: %s\n", qPrintable(path), qPrintable(writer.errorString()));
+    return false;
+}
+
+bool saveText(const QByteArray& text, const QString& path) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size()) return true;
+    std::fprintf(stderr, "make_backgrounds: %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
     return false;
 }
 
@@ -53,6 +62,11 @@ int main(int argc, char** argv) {
     const QImage icon = drawIcon();
     if (!save(icon, root.filePath(QStringLiteral("icon/vamu_icon.png")), "png", -1)) return 1;
     preview.drawImage(kBackgroundCount * (kBackgroundWidth + 10), 0, icon);
+    for (const int size : kIconSizes) {
+        if (size == icon.width()) continue;  // vamu_icon.png is that one
+        if (!save(drawIcon(size), root.filePath(QStringLiteral("icon/vamu_%1.png").arg(size)), "png", -1)) return 1;
+    }
+    if (!saveText(iconSvg(), root.filePath(QStringLiteral("icon/vamu.svg")))) return 1;
     preview.end();
     if (const QString path = option(arguments, QStringLiteral("--preview")); !path.isEmpty()) {
         if (!save(sheet, path, "png", -1)) return 1;

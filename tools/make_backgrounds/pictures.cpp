@@ -216,35 +216,90 @@ QImage drawBackground(int index) {
     }
 }
 
-QImage drawIcon() {
-    QImage icon(128, 128, QImage::Format_ARGB32_Premultiplied);
-    icon.fill(Qt::transparent);
-    QPainter painter(&icon);
+// The icon's drawing is in a 128-unit square; every size scales the same vector
+// operations, and iconSvg() writes them again as SVG, so the sizes and the scalable
+// icon never drift apart.
+namespace icon {
+constexpr QRectF kTile(4, 4, 120, 120);
+constexpr double kCorner = 28;
+constexpr QColor kFrom(0x3F, 0xA9, 0xF5);
+constexpr QColor kTo(0x7B, 0x4F, 0xD6);
+constexpr QPointF kGlowCentre(30, 24);
+constexpr double kGlowRadius = 70;
+constexpr int kGlowAlpha = 70;
+// A pair of eighth notes joined by a beam.
+constexpr QRectF kHeads[] = {QRectF(30, 78, 26, 20), QRectF(70, 70, 26, 20)};
+constexpr QRectF kStems[] = {QRectF(51, 40, 6, 48), QRectF(91, 32, 6, 48)};
+constexpr QPointF kBeam[] = {QPointF(51, 40), QPointF(97, 30), QPointF(97, 42), QPointF(51, 52)};
+}  // namespace icon
+
+QImage drawIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 128.0, size / 128.0);
     QPainterPath tile;
-    tile.addRoundedRect(QRectF(4, 4, 120, 120), 28, 28);
-    QLinearGradient fill(4, 4, 124, 124);
-    fill.setColorAt(0, QColor(0x3F, 0xA9, 0xF5));
-    fill.setColorAt(1, QColor(0x7B, 0x4F, 0xD6));
+    tile.addRoundedRect(icon::kTile, icon::kCorner, icon::kCorner);
+    QLinearGradient fill(icon::kTile.topLeft(), icon::kTile.bottomRight());
+    fill.setColorAt(0, icon::kFrom);
+    fill.setColorAt(1, icon::kTo);
     painter.fillPath(tile, fill);
     painter.setClipPath(tile);
-    softDisc(painter, QPointF(30, 24), 70, QColor(255, 255, 255, 70));
+    softDisc(painter, icon::kGlowCentre, icon::kGlowRadius, QColor(255, 255, 255, icon::kGlowAlpha));
     painter.setClipping(false);
-    // A pair of eighth notes joined by a beam.
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::white);
-    painter.drawEllipse(QRectF(30, 78, 26, 20));
-    painter.drawEllipse(QRectF(70, 70, 26, 20));
-    painter.drawRect(QRectF(51, 40, 6, 48));
-    painter.drawRect(QRectF(91, 32, 6, 48));
+    for (const QRectF& head : icon::kHeads) painter.drawEllipse(head);
+    for (const QRectF& stem : icon::kStems) painter.drawRect(stem);
     QPainterPath beam;
-    beam.moveTo(51, 40);
-    beam.lineTo(97, 30);
-    beam.lineTo(97, 42);
-    beam.lineTo(51, 52);
+    beam.addPolygon(QPolygonF(QList<QPointF>(std::begin(icon::kBeam), std::end(icon::kBeam))));
     beam.closeSubpath();
     painter.fillPath(beam, Qt::white);
-    return icon;
+    return image;
+}
+
+QByteArray iconSvg() {
+    const auto number = [](double value) { return QByteArray::number(value, 'g', 6); };
+    const auto opacity = [&](int alpha) { return number(alpha / 255.0); };
+    QByteArray svg;
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"128\" height=\"128\" viewBox=\"0 0 128 128\">\n"
+           "  <defs>\n";
+    svg += "    <linearGradient id=\"fill\" gradientUnits=\"userSpaceOnUse\" x1=\"" + number(icon::kTile.left()) +
+           "\" y1=\"" + number(icon::kTile.top()) + "\" x2=\"" + number(icon::kTile.right()) + "\" y2=\"" +
+           number(icon::kTile.bottom()) + "\">\n";
+    svg += "      <stop offset=\"0\" stop-color=\"" + icon::kFrom.name().toLatin1() + "\"/>\n";
+    svg += "      <stop offset=\"1\" stop-color=\"" + icon::kTo.name().toLatin1() + "\"/>\n";
+    svg += "    </linearGradient>\n";
+    // The same three stops as softDisc().
+    svg += "    <radialGradient id=\"glow\" gradientUnits=\"userSpaceOnUse\" cx=\"" + number(icon::kGlowCentre.x()) +
+           "\" cy=\"" + number(icon::kGlowCentre.y()) + "\" r=\"" + number(icon::kGlowRadius) + "\">\n";
+    svg += "      <stop offset=\"0\" stop-color=\"#ffffff\" stop-opacity=\"" + opacity(icon::kGlowAlpha) + "\"/>\n";
+    svg += "      <stop offset=\"0.6\" stop-color=\"#ffffff\" stop-opacity=\"" + opacity(icon::kGlowAlpha / 2) + "\"/>\n";
+    svg += "      <stop offset=\"1\" stop-color=\"#ffffff\" stop-opacity=\"0\"/>\n";
+    svg += "    </radialGradient>\n";
+    const QByteArray tile = "x=\"" + number(icon::kTile.x()) + "\" y=\"" + number(icon::kTile.y()) + "\" width=\"" +
+                            number(icon::kTile.width()) + "\" height=\"" + number(icon::kTile.height()) + "\" rx=\"" +
+                            number(icon::kCorner) + "\" ry=\"" + number(icon::kCorner) + "\"";
+    svg += "    <clipPath id=\"tile\"><rect " + tile + "/></clipPath>\n  </defs>\n";
+    svg += "  <rect " + tile + " fill=\"url(#fill)\"/>\n";
+    svg += "  <circle cx=\"" + number(icon::kGlowCentre.x()) + "\" cy=\"" + number(icon::kGlowCentre.y()) + "\" r=\"" +
+           number(icon::kGlowRadius) + "\" fill=\"url(#glow)\" clip-path=\"url(#tile)\"/>\n";
+    svg += "  <g fill=\"#ffffff\">\n";
+    for (const QRectF& head : icon::kHeads) {
+        svg += "    <ellipse cx=\"" + number(head.center().x()) + "\" cy=\"" + number(head.center().y()) + "\" rx=\"" +
+               number(head.width() / 2) + "\" ry=\"" + number(head.height() / 2) + "\"/>\n";
+    }
+    for (const QRectF& stem : icon::kStems) {
+        svg += "    <rect x=\"" + number(stem.x()) + "\" y=\"" + number(stem.y()) + "\" width=\"" + number(stem.width()) +
+               "\" height=\"" + number(stem.height()) + "\"/>\n";
+    }
+    svg += "    <polygon points=\"";
+    for (const QPointF& point : icon::kBeam) svg += number(point.x()) + "," + number(point.y()) + " ";
+    svg.chop(1);
+    svg += "\"/>\n  </g>\n</svg>\n";
+    return svg;
 }
 
 }  // namespace vamu::tools
