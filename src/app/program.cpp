@@ -26,6 +26,7 @@
 #include "platform/desktop.h"
 #include "platform/native_window.h"
 #include "platform/single_instance.h"
+#include "platform/workers.h"
 #include "playback/audio_engine.h"
 #include "playback/player_controller.h"
 #include "toolkit/toolkit.h"
@@ -46,6 +47,8 @@ namespace {
 constexpr std::chrono::milliseconds kHandOverTime{3000};
 // The exit command's pause between the shutdown and the end of the event loop.
 constexpr std::chrono::milliseconds kExitDelay{500};
+// How long the end of the program waits for its workers.
+constexpr std::chrono::milliseconds kWorkerJoinTime{2000};
 
 // Restores, shows and raises a window of this process; a handle that names none (the
 // stored handle of an instance that has ended) does nothing.
@@ -94,7 +97,12 @@ desktop::Activity desktopActivityOf(playback::ActivityState state) {
 
 Program::Program(ProgramOptions options) : m_options(std::move(options)) {}
 
-Program::~Program() { shutdown(); }
+Program::~Program() {
+    shutdown();
+    // A song start may still be opening its stream on a worker with the engine in hand:
+    // it must end before the engine goes (tests make and drop programs mid-start).
+    (void)platform::joinWorkers(kWorkerJoinTime);
+}
 
 Program::StartResult Program::start() {
     // The stored handle is honoured as before; in a new process it names no window, and
