@@ -11,7 +11,7 @@
 namespace vamu::toolkit::bench {
 
 void openBenchWindow(HostWindow& host, QSize size, const AttachOptions& options) {
-    WindowSpec placement;
+    WindowSetup placement;
     placement.left = 10;
     placement.top = 10;
     placement.size = size;

@@ -36,7 +36,7 @@ RegistrationWindow::RegistrationWindow(QPoint topLeft, net::ServiceContext conte
                                        int serial)
     : m_host(std::make_unique<toolkit::HostWindow>()), m_context(std::move(context)), m_scheduler(scheduler),
       m_timerName("注册倒计时" + std::to_string(serial)) {
-    toolkit::WindowSpec window;
+    toolkit::WindowSetup window;
     window.title = qText(text::kRegistrationTitle);
     window.left = topLeft.x();
     window.top = topLeft.y();

@@ -13,7 +13,7 @@ QRect CommentStripWindow::placeFor(const QRect& screen, const QRect& workArea) {
 
 CommentStripWindow::CommentStripWindow(bool shown) : m_host(std::make_unique<HostWindow>()) {
     const QRect place = placeFor(platform::screenGeometry(), platform::workArea());
-    WindowSpec window;
+    WindowSetup window;
     window.left = place.x();
     window.top = place.y();
     window.size = place.size();

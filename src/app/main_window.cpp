@@ -46,7 +46,7 @@ void fillMenu(PopupMenu& menu, const std::array<const char*, N>& items) {
 MainWindow::MainWindow(const MainWindowSetup& setup)
     : m_host(std::make_unique<HostWindow>()), m_menus(std::make_unique<Menus>()), m_loggedIn(setup.loggedIn),
       m_volume(setup.volume) {
-    WindowSpec window;
+    WindowSetup window;
     window.title = QStringLiteral("VAMU");
     window.size = QSize(kWidth, kHeight);  // centred in the work area
     AttachOptions options;

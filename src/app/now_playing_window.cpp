@@ -35,7 +35,7 @@ NowPlayingWindow::NowPlayingWindow(int storedTop, TopChanged topChanged)
     : m_host(std::make_unique<HostWindow>()), m_topChanged(std::move(topChanged)) {
     const QRect screen = platform::screenGeometry();
     m_top = topFor(storedTop, screen);
-    WindowSpec window;
+    WindowSetup window;
     window.left = screen.x() + screen.width();  // just beyond the right edge
     window.top = m_top;
     window.size = QSize(kWidth, kHeight);

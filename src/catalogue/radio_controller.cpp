@@ -121,14 +121,14 @@ void RadioController::showTiles() {
         const auto at = static_cast<std::size_t>(i);
         const ChannelTile& tile = m_grid.tiles[at];
         const QString name = QString::fromStdString(tile.name);
-        toolkit::NewObjSpec picture;
+        toolkit::NewObjSetup picture;
         picture.picture = m_grid.pictures[at];
         picture.ringNormal = kRingWhite;
         picture.ringHot = kRingBlue;
         picture.ringPressed = kRingWhite;
         const QRect rect = tileRect(i);
         panel::NewObj* control = toolkit::NewObj::create(*m_panel.channelPage, rect, picture);
-        toolkit::LabelSpec caption;
+        toolkit::LabelSetup caption;
         caption.text = name;
         caption.textColour = 0xFF000000;
         caption.horzAlignMode = 1;

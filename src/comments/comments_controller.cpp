@@ -80,21 +80,21 @@ void CommentsController::showComments(std::vector<Comment> comments) {
         const Comment& comment = m_comments[i];
         const CommentPlace& place = m_layout.places[i];
         CommentControls& made = m_controls[i];
-        toolkit::NewObjSpec avatar;
+        toolkit::NewObjSetup avatar;
         avatar.picture = m_placeholder;
         avatar.ringWidth = 0;
         made.avatar = toolkit::NewObj::create(*m_page, QRect(place.left, place.top, kAvatarSize, kAvatarSize), avatar);
-        toolkit::GroupBoxSpec bubble;
+        toolkit::GroupBoxSetup bubble;
         bubble.background = kBubbleWhite;
         bubble.cornerDiameter = kBubbleCorners;
         made.bubble = toolkit::GroupBox::create(*m_page, QRect(place.bubbleLeft, place.top, place.bubbleWidth, kRowHeight),
                                                 bubble);
         if (made.bubble) {
-            toolkit::LabelSpec name;
+            toolkit::LabelSetup name;
             name.text = QString::fromStdString(comment.name);
             name.textColour = kNameBlue;
             made.name = toolkit::Label::create(*made.bubble, QRect(kNameLeft, 0, place.nameWidth, kRowHeight), name);
-            toolkit::LabelSpec content;
+            toolkit::LabelSetup content;
             content.text = QString::fromStdString(comment.content);
             content.textColour = kContentBlack;
             made.content =

@@ -22,7 +22,7 @@ std::unordered_map<std::uint32_t, HostWindow*>& hosts() {
 
 }  // namespace
 
-platform::WindowHandle createNativeWindow(const WindowSpec& setup) {
+platform::WindowHandle createNativeWindow(const WindowSetup& setup) {
     const QRect area = platform::workArea();
     const QSize size = setup.size.value_or(QSize(380, 250));
     const int left = setup.left.value_or(area.x() + (area.width() - size.width()) / 2);

@@ -30,7 +30,7 @@ class TooltipWindow;
 
 // What createNativeWindow makes: a borderless window, by default 380 x 250 and
 // centred in the work area.
-struct WindowSpec {
+struct WindowSetup {
     platform::WindowHandle owner;
     QString title;
     std::optional<int> left;
@@ -43,7 +43,7 @@ struct WindowSpec {
 };
 
 // Creates the native window a host window attaches to; an empty handle on failure.
-[[nodiscard]] platform::WindowHandle createNativeWindow(const WindowSpec& setup);
+[[nodiscard]] platform::WindowHandle createNativeWindow(const WindowSetup& setup);
 
 class HostWindow : public EventControl {
 public:

@@ -94,7 +94,7 @@ bool MenuWindow::open(platform::WindowHandle owner, QPoint at, const QRect& open
                             : placeRootMenu(at, MenuAnchor::Point, size, area);
     }
 
-    WindowSpec setup;
+    WindowSetup setup;
     setup.owner = owner;
     setup.left = place.x();
     setup.top = place.y();

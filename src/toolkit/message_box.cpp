@@ -157,7 +157,7 @@ QImage iconPicture(const ThemePack* theme, int icon, qreal ratio) {
 
 void buildControls(HostWindow& box, const QString& text, const MessageBoxOptions& options,
                    const MessageBoxLayout& layout, int& result) {
-    LabelSpec look;
+    LabelSetup look;
     look.text = text;
     QRect textRect = layout.textArea;
     if (layout.lowText && text.contains(QLatin1Char('\n'))) {
@@ -180,7 +180,7 @@ void buildControls(HostWindow& box, const QString& text, const MessageBoxOptions
     }
     Button* focus = nullptr;
     for (std::size_t i = 0; i < buttons.size() && i < layout.buttons.size(); ++i) {
-        toolkit::ButtonSpec face;
+        toolkit::ButtonSetup face;
         face.text = buttons[i].text;
         Button* button = options.animatedButtons ? ThunderButton::create(box, layout.buttons[i], face)
                                                  : Button::create(box, layout.buttons[i], face);
@@ -213,7 +213,7 @@ int runMessageBox(platform::WindowHandle owner, const QString& text, const Messa
     const MessageBoxLayout layout = layoutMessageBox(request, metricsOf(theme, static_cast<bool>(owner)),
                                                      [&text](int wrapWidth) { return measureText(text, wrapWidth); });
 
-    WindowSpec place;
+    WindowSetup place;
     place.owner = owner;
     place.title = options.title;
     place.left = layout.window.x();

@@ -48,7 +48,7 @@ void collectUnnamed(QAccessibleInterface* node, const QString& path, QStringList
 }
 
 TEST(GalleryAccessibility, EveryControlAUserActsOnHasAName) {
-    for (const gallery::PageSpec& page : gallery::pages()) {
+    for (const gallery::PageSetup& page : gallery::pages()) {
         SCOPED_TRACE(std::string(page.name));
         const auto window = gallery::makePageWindow(page, QPoint(40, 40));
         ASSERT_NE(window, nullptr);

@@ -149,15 +149,15 @@ QStringList dump(QAccessibleInterface* root) {
     return lines;
 }
 
-ButtonSpec buttonText(const QString& text) {
-    ButtonSpec spec;
-    spec.text = text;
-    return spec;
+ButtonSetup buttonText(const QString& text) {
+    ButtonSetup setup;
+    setup.text = text;
+    return setup;
 }
 
 // A player-like window with one control of each kind a screen reader must read.
 struct Window {
-    TestHost test{HostSpec{QSize(420, 360)}};
+    TestHost test{HostSetup{QSize(420, 360)}};
     Button* play = nullptr;
     Button* stop = nullptr;
     CheckButton* loop = nullptr;
@@ -194,10 +194,10 @@ struct Window {
         secret.inputType = input_type::kPassword;
         password = Edit::create(host, QRect(170, 70, 150, 24), secret);
         password->setTips(QStringLiteral("Password"));
-        LabelSpec label;
+        LabelSetup label;
         label.text = QStringLiteral("Volume");
         volume = Label::create(host, QRect(10, 100, 80, 20), label);
-        LinkSpec link;
+        LinkSetup link;
         link.label.text = QStringLiteral("Home page");
         link.address = QStringLiteral("http://127.0.0.1/");
         link.linkType = 1;
@@ -225,7 +225,7 @@ struct Window {
         download->setPos(25);
         cover = ImageBox::create(host, QRect(320, 240, 48, 48));
         cover->setTips(QStringLiteral("Cover"));
-        LabelSpec gone;
+        LabelSetup gone;
         gone.text = QStringLiteral("Hidden");
         gone.visible = false;
         hidden = Label::create(host, QRect(10, 300, 80, 20), gone);
@@ -295,16 +295,16 @@ TEST(AccessibleTree, WindowListsEveryControlWithRoleNameStateAndValue) {
 TEST(AccessibleTree, ControlsWithoutTextAreNamedByTheirLabelOrAGivenName) {
     TestHost test;
     HostWindow& host = test.host();
-    LabelSpec artist;
+    LabelSetup artist;
     artist.text = QStringLiteral("歌手：");
     Label::create(host, QRect(10, 10, 50, 24), artist);
     Edit* beside = Edit::create(host, QRect(62, 10, 120, 24));
-    LabelSpec heading;
+    LabelSetup heading;
     heading.text = QStringLiteral("&Volume:");
     Label::create(host, QRect(10, 50, 100, 20), heading);
     Slider* below = Slider::create(host, QRect(10, 74, 150, 10), 20.0);
     // A label far away names nothing.
-    LabelSpec far;
+    LabelSetup far;
     far.text = QStringLiteral("Far");
     Label::create(host, QRect(300, 10, 40, 20), far);
     Edit* alone = Edit::create(host, QRect(10, 200, 120, 24));

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     toolkitStartup();
 
     HostWindow window;
-    WindowSpec setup;
+    WindowSetup setup;
     setup.title = QStringLiteral("Probe");
     setup.left = 40;
     setup.top = 40;
@@ -27,14 +27,14 @@ int main(int argc, char** argv) {
     options.captionFlags = 0;
     window.attach(createNativeWindow(setup), options);
 
-    ButtonSpec play;
+    ButtonSetup play;
     play.text = QStringLiteral("Play");
     Button* button = Button::create(window, QRect(10, 10, 80, 24), play);
-    ButtonSpec loop;
+    ButtonSetup loop;
     loop.text = QStringLiteral("Loop");
     CheckButton* check = CheckButton::create(window, QRect(100, 10, 80, 20), loop);
     check->setChecked(true);
-    LabelSpec ready;
+    LabelSetup ready;
     ready.text = QStringLiteral("Ready");
     Label* label = Label::create(window, QRect(10, 50, 120, 20), ready);
     Edit* edit = Edit::create(window, QRect(10, 80, 150, 24));

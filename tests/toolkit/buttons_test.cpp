@@ -80,7 +80,7 @@ TEST(Button, EmptyTextWithoutIconDrawsOnlyTheSkin) {
 
 TEST(Button, IconSitsWhereTheLayoutPutsItAndMovesWithThePress) {
     TestHost t;
-    ButtonSpec setup;
+    ButtonSetup setup;
     setup.icon = solid(QSize(10, 10), 0xFFFF0000);
     Button* button = Button::create(t.host(), QRect(10, 10, 80, 30), setup);
     button->setIconFlag(4);
@@ -124,7 +124,7 @@ TEST(Button, HoverFadesOverEightFramesAndEndsOnTheHotLook) {
 
 TEST(Button, ClicksByMouseKeyboardAndAccessKey) {
     TestHost t;
-    ButtonSpec setup;
+    ButtonSetup setup;
     setup.text = QStringLiteral("&Open");
     Button* button = Button::create(t.host(), QRect(10, 10, 69, 24), setup);
     std::vector<QPoint> clicks;
@@ -152,7 +152,7 @@ TEST(Button, ClicksByMouseKeyboardAndAccessKey) {
 
 TEST(Button, SettingTheSameTextAnswersWithoutRepainting) {
     TestHost t;
-    ButtonSpec setup;
+    ButtonSetup setup;
     setup.text = QStringLiteral("Same");
     Button* button = Button::create(t.host(), QRect(10, 10, 69, 24), setup);
     // With frames set every paint starts a fade: a quiet control did not paint.
@@ -168,7 +168,7 @@ TEST(Button, SettingTheSameTextAnswersWithoutRepainting) {
 
 TEST(Button, DisabledButtonsIgnoreMouseKeyboardAndAccessKey) {
     TestHost t;
-    ButtonSpec setup;
+    ButtonSetup setup;
     setup.text = QStringLiteral("&Go");
     Button* button = Button::create(t.host(), QRect(10, 10, 69, 24), setup);
     CheckButton* box = CheckButton::create(t.host(), QRect(10, 50, 100, 24));

@@ -23,7 +23,7 @@ namespace {
 using Log = std::vector<std::string>;
 
 struct Combo {
-    explicit Combo(QRect rect = QRect(20, 20, 160, 26), HostSpec host = {}) : t(host) {
+    explicit Combo(QRect rect = QRect(20, 20, 160, 26), HostSetup host = {}) : t(host) {
         combo = ComboBox::create(t.host(), rect);
         for (const char* text : {"频道 一", "频道 二", "Hot list", "第四项"}) combo->addItem(QString::fromUtf8(text));
         combo->bindDropDownOpened([this](ComboBox&) { log.push_back("open"); });
@@ -157,7 +157,7 @@ TEST(ComboBox, LosingActivationOrEscapeClosesWithoutAChoice) {
 
 TEST(ComboBox, DropDownSizesToItsItemsUpToTheCapAndOpensAboveNearTheScreenBottom) {
     const QRect screen = platform::screenGeometry();
-    Combo low(QRect(20, 20, 160, 26), HostSpec{.size = QSize(300, screen.height())});
+    Combo low(QRect(20, 20, 160, 26), HostSetup{.size = QSize(300, screen.height())});
     low.combo->clear();
     int height = -1;
     int top = -1;
@@ -169,7 +169,7 @@ TEST(ComboBox, DropDownSizesToItsItemsUpToTheCapAndOpensAboveNearTheScreenBottom
     EXPECT_EQ(height, ComboBox::kMaxDropDownHeight);  // no items: the full height
     EXPECT_GT(top, low.t.host().geometry().top());
 
-    Combo many(QRect(20, screen.height() - 60, 160, 26), HostSpec{.size = QSize(300, screen.height())});
+    Combo many(QRect(20, screen.height() - 60, 160, 26), HostSetup{.size = QSize(300, screen.height())});
     for (int i = 0; i < 30; ++i) many.combo->addItem(QString("item %1").arg(i));
     many.combo->setCurrentItem(30);
     bool scrolled = false;
@@ -242,7 +242,7 @@ TEST(ComboBox, FocusingAnEditModeBoxFocusesItsEditBox) {
 }
 
 TEST(ComboBox, PaintsItsTextAndButton) {
-    Combo c(QRect(20, 20, 160, 26), HostSpec{.colour = 0xFFFFFF});
+    Combo c(QRect(20, 20, 160, 26), HostSetup{.colour = 0xFFFFFF});
     const QRect text = c.combo->textRect();
     const auto darkPixels = [&] {
         int dark = 0;

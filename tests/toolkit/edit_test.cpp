@@ -343,7 +343,7 @@ TEST(Edit, CompositionShowsInPlaceAndTheCommitIsInserted) {
 TEST(Edit, TabMovesTheFocusThroughEditsAndButtons) {
     TestHost t;
     Edit* first = makeEdit(t, QRect(10, 10, 100, 25));
-    Button* button = Button::create(t.host(), QRect(120, 10, 60, 25), ButtonSpec{.text = QStringLiteral("登陆")});
+    Button* button = Button::create(t.host(), QRect(120, 10, 60, 25), ButtonSetup{.text = QStringLiteral("登陆")});
     EditOptions password;
     password.inputType = input_type::kPassword;
     Edit* second = makeEdit(t, QRect(10, 50, 100, 25), password);

@@ -207,7 +207,7 @@ TEST(HighDensity, AutomaticTextColourReadsTheBackgroundAtLogicalPositions) {
     QPainter(&skin).fillRect(QRect(0, 0, kWindowSize.width() / 2, kWindowSize.height()), Qt::black);
     t.host().setBackground(skin);
     ASSERT_EQ(t.host().devicePixelRatio(), 2.0);
-    LabelSpec setup{.text = QStringLiteral("Auto"), .autoSetColour = true};
+    LabelSetup setup{.text = QStringLiteral("Auto"), .autoSetColour = true};
     Label* overDark = Label::create(t.host(), QRect(20, 60, 80, 20), setup);
     Label* overLight = Label::create(t.host(), QRect(200, 60, 80, 20), setup);
     t.host().controls().flush();

@@ -84,7 +84,7 @@ TEST(Label, AutoCutLineWrapsInsideTheTextAreaAndOneLineIsClipped) {
 
 TEST(Label, GradientBackgroundKeepsTheBorderVisible) {
     TestHost t;
-    LabelSpec setup;
+    LabelSetup setup;
     setup.lineType = 0;  // horizontal
     setup.background1 = 0xFFFF0000;
     setup.background2 = 0xFF0000FF;
@@ -103,7 +103,7 @@ TEST(Label, AutoSetColorTurnsWhiteOverADarkBackgroundPicture) {
     picture.fill(Qt::white);
     QPainter(&picture).fillRect(QRect(0, 0, 200, 300), Qt::black);
     t.host().setBackground(picture);
-    LabelSpec setup;
+    LabelSetup setup;
     setup.text = QStringLiteral("Auto");
     setup.textColour = qRgba(10, 20, 30, 200);
     setup.autoSetColour = true;
@@ -133,7 +133,7 @@ TEST(Label, AmpersandsInALabelClaimNoAccessKeyButALinkHasOne) {
     OpenedAddresses opener;
     TestHost t;
     Label* title = Label::create(t.host(), QRect(10, 10, 100, 20), {.text = QStringLiteral("R&B")});
-    ButtonSpec setup;
+    ButtonSetup setup;
     setup.text = QStringLiteral("&Back");
     Button* back = Button::create(t.host(), QRect(10, 40, 69, 24), setup);
     Link* mail = Link::create(t.host(), QRect(10, 70, 100, 20),

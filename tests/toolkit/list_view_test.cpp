@@ -45,7 +45,7 @@ void addSong(ListView& list, int number, const QString& title, const QString& us
 
 struct SongList {
     explicit SongList(int rows = 0, const ListViewOptions& options = songOptions(), QRect rect = QRect(5, 5, 370, 245))
-        : t(HostSpec{.size = QSize(400, 300)}) {
+        : t(HostSetup{.size = QSize(400, 300)}) {
         list = ListView::create(t.host(), rect, options);
         addSongColumns(*list);
         for (int i = 1; i <= rows; ++i) addSong(*list, i, QString("歌曲 %1 song").arg(i), QString("用户%1").arg(i % 7), 1000 + i, i);
@@ -459,7 +459,7 @@ TEST(ListView, ClearHidesBothBars) {
 }
 
 TEST(ListView, DeletingARowTakesOneRowOffThePositionWhicheverRowItWas) {
-    TestHost t(HostSpec{.size = QSize(400, 300)});
+    TestHost t(HostSetup{.size = QSize(400, 300)});
     ListViewOptions options;
     options.headerHot = false;
     ListView& list = *ListView::create(t.host(), QRect(5, 5, 300, 200), options);

@@ -310,7 +310,7 @@ TEST(MessageBox, OwnerSkinOrItsOwnBlueSkin) {
     EXPECT_NEAR(qAlpha(ownPixel), 210, 2);
 
     // With a host window as owner: its colour, and its opacity.
-    test::HostSpec green;
+    test::HostSetup green;
     green.colour = 0x00FF00;
     test::TestHost owner(green);
     Driven owned;

@@ -96,7 +96,7 @@ TEST(ImageBox, OneFramePicturesAndDamagedBytesStartNoTimer) {
 
 TEST(ImageBox, BackgroundPictureAndBorderByFillType) {
     TestHost t;
-    ImageBoxSpec setup;
+    ImageBoxSetup setup;
     setup.background = 0xFF0000FF;
     setup.border = 0xFF00FF00;
     setup.fillType = 2;  // centred, natural size
@@ -129,7 +129,7 @@ TEST(NewObj, TransparentCornersLetClicksThroughToTheControlBelow) {
 
 TEST(NewObj, RingFollowsTheMouseAndANewPictureFadesIn) {
     TestHost t;
-    NewObjSpec setup;
+    NewObjSetup setup;
     setup.picture = solidPng(QSize(20, 20), 0xFFFF0000);
     setup.ringWidth = 4;
     NewObj* round = NewObj::create(t.host(), QRect(10, 10, 60, 60), setup);
@@ -164,7 +164,7 @@ TEST(GroupBox, CaptionInterruptsTheOutline) {
     };
     for (const Case c : {Case{0, 0}, Case{1, 12}, Case{2, 0}}) {
         TestHost t;
-        GroupBoxSpec setup;
+        GroupBoxSetup setup;
         setup.text = QStringLiteral("Group");
         setup.border = 0xFFFF0000;
         setup.cornerDiameter = c.diameter;
@@ -204,7 +204,7 @@ TEST(GroupBox, CaptionInterruptsTheOutline) {
 
 TEST(GroupBox, WithoutACaptionTheFrameTakesTheWholeBox) {
     TestHost t;
-    GroupBoxSpec setup;
+    GroupBoxSetup setup;
     setup.border = 0xFFFF0000;
     GroupBox* box = GroupBox::create(t.host(), QRect(10, 10, 120, 30), setup);
     EXPECT_EQ(box->frameRect(), QRect(0, 0, 120, 30));

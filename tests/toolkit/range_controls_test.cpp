@@ -20,7 +20,7 @@ struct SliderFixture {
     // The local point of the thumb's centre.
     QPoint thumb() const { return slider->thumbRect().center(); }
 
-    TestHost t{HostSpec{.colour = 0x202020}};
+    TestHost t{HostSetup{.colour = 0x202020}};
     Slider* slider = nullptr;
     std::vector<double> changes;
 };
@@ -137,7 +137,7 @@ TEST(Slider, AChangeHandlerMayDestroyTheSlider) {
 
 struct ProgressFixture {
     ProgressFixture(QRect rect = QRect(20, 20, 102, 12)) { bar = Progress::create(t.host(), rect); }
-    TestHost t{HostSpec{.colour = 0xFFFFFF}};
+    TestHost t{HostSetup{.colour = 0xFFFFFF}};
     Progress* bar = nullptr;
 };
 

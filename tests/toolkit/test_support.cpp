@@ -146,8 +146,8 @@ bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return vamu::test::pumpUntil(condition, static_cast<int>(deadline.count()));
 }
 
-TestHost::TestHost(const HostSpec& setup) : m_host(std::make_unique<HostWindow>()) {
-    WindowSpec window;
+TestHost::TestHost(const HostSetup& setup) : m_host(std::make_unique<HostWindow>()) {
+    WindowSetup window;
     window.owner = setup.owner;
     window.left = setup.position.x();
     window.top = setup.position.y();

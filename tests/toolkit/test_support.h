@@ -56,7 +56,7 @@ void pump(std::chrono::milliseconds duration = std::chrono::milliseconds(0));
 // Runs the event loop until the condition holds or the deadline passes.
 bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = std::chrono::seconds(5));
 
-struct HostSpec {
+struct HostSetup {
     QSize size{400, 300};
     QPoint position{100, 100};  // screen coordinates of the window's corner
     std::optional<int> alpha = -1;
@@ -67,10 +67,10 @@ struct HostSpec {
     bool shadow = true;
 };
 
-// A shown host window (at (100, 100) unless the spec says otherwise) with the test theme.
+// A shown host window (at (100, 100) unless the setup says otherwise) with the test theme.
 class TestHost {
 public:
-    explicit TestHost(const HostSpec& setup = {});
+    explicit TestHost(const HostSetup& setup = {});
     ~TestHost();
     HostWindow& host() { return *m_host; }
     platform::NativeWindow& native() { return *m_host->nativeWindow(); }

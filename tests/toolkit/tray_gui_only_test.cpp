@@ -44,7 +44,7 @@ const bool kRegistered = [] {
 TEST(TrayIconWithoutWidgets, StaysOutOfTheTrayAndKeepsWorking) {
     ASSERT_FALSE(platform::statusIconsSupported());
     HostWindow host;
-    ASSERT_TRUE(host.attach(createNativeWindow(WindowSpec{})));
+    ASSERT_TRUE(host.attach(createNativeWindow(WindowSetup{})));
     TrayIcon icon;
     EXPECT_FALSE(icon.add(host.windowHandle(), QString(200, 'a')));
     EXPECT_EQ(icon.statusIcon().qtObject(), nullptr);

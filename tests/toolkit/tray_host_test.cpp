@@ -131,7 +131,7 @@ class TrayHost : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!TrayHostEnvironment::instance->missing().empty()) GTEST_SKIP() << TrayHostEnvironment::instance->missing();
-        WindowSpec small;
+        WindowSetup small;
         small.size = QSize(200, 120);
         ASSERT_TRUE(m_host.attach(createNativeWindow(small)));
     }

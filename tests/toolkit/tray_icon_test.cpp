@@ -168,7 +168,7 @@ TEST(TrayIcon, WithoutAHandlerClicksStopAtTheWindow) {
 }
 
 TEST(TrayIcon, RemoveGivesTheWindowItsPreviousHandler) {
-    const platform::WindowHandle window = createNativeWindow(WindowSpec{});
+    const platform::WindowHandle window = createNativeWindow(WindowSetup{});
     platform::NativeWindow* native = platform::NativeWindow::find(window);
     ASSERT_NE(native, nullptr);
     std::vector<platform::MessageId> own;

@@ -32,7 +32,7 @@ using namespace vamu::toolkit;
 // A skin picture: a blue caption band over a light body, stretched over the content.
 std::unique_ptr<HostWindow> makeRoundWindow() {
     auto window = std::make_unique<HostWindow>();
-    WindowSpec setup;
+    WindowSetup setup;
     setup.title = QStringLiteral("圆角窗口");
     setup.left = 560;
     setup.top = 120;
@@ -51,7 +51,7 @@ std::unique_ptr<HostWindow> makeRoundWindow() {
 // The page windows, made when their button is first pressed.
 using PageWindows = std::map<std::string_view, std::unique_ptr<HostWindow>>;
 
-void togglePage(PageWindows& windows, const gallery::PageSpec& page) {
+void togglePage(PageWindows& windows, const gallery::PageSetup& page) {
     auto& window = windows[page.name];
     if (!window) {
         window = gallery::makePageWindow(page, QPoint(620, 60 + 30 * static_cast<int>(windows.size())));
@@ -64,7 +64,7 @@ void togglePage(PageWindows& windows, const gallery::PageSpec& page) {
 
 std::unique_ptr<HostWindow> makeMainWindow(HostWindow* roundWindow, PageWindows& pageWindows) {
     auto window = std::make_unique<HostWindow>();
-    WindowSpec setup;
+    WindowSetup setup;
     setup.title = QStringLiteral("vamu 控件库");
     setup.left = 80;
     setup.top = 80;
@@ -100,7 +100,7 @@ std::unique_ptr<HostWindow> makeMainWindow(HostWindow* roundWindow, PageWindows&
     BaseControl::create(std::make_unique<gallery::TextSample>(), host, QRect(16, 140, 400, 44), kind::kLabel, "Label");
     BaseControl::create(std::make_unique<gallery::Swatches>(), host, QRect(16, 196, 210, 72), kind::kLabel, "Label");
     int left = 16;
-    for (const gallery::PageSpec& page : gallery::pages()) {
+    for (const gallery::PageSetup& page : gallery::pages()) {
         const int width = 12 * static_cast<int>(page.title.size()) + 24;
         gallery::SkinButton::make(host, QRect(left, 284, width, 28), page.title,
                                   [&pageWindows, &page] { togglePage(pageWindows, page); });
@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<HostWindow> mainWindow;
     PageWindows pageWindows;
     if (!pageName.isEmpty()) {
-        const gallery::PageSpec* page = gallery::findPage(pageName.toStdString());
+        const gallery::PageSetup* page = gallery::findPage(pageName.toStdString());
         if (!page) {
             std::fprintf(stderr, "vamu-gallery: no page \"%s\" (buttons, lists, edit, msgbox)\n", qPrintable(pageName));
             return 2;

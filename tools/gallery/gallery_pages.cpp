@@ -13,7 +13,7 @@ namespace {
 
 using namespace vamu::toolkit;
 
-const std::array<PageSpec, 4> kPages{{
+const std::array<PageSetup, 4> kPages{{
     {"buttons", QStringLiteral("按钮、标签与图片"), QSize(640, 490), &buildButtonsPage},
     {"lists", QStringLiteral("列表与范围控件"), QSize(450, 400), &buildListsPage},
     {"edit", QStringLiteral("编辑框与菜单"), QSize(480, 300), &buildEditPage},
@@ -47,10 +47,10 @@ QImage paintSkin(QSize size) {
 
 QRect skinGrid(QSize size) { return QRect(8, 32, size.width() - 16, size.height() - 40); }
 
-std::span<const PageSpec> pages() { return kPages; }
+std::span<const PageSetup> pages() { return kPages; }
 
-const PageSpec* findPage(std::string_view name) {
-    const auto it = std::find_if(kPages.begin(), kPages.end(), [name](const PageSpec& page) { return page.name == name; });
+const PageSetup* findPage(std::string_view name) {
+    const auto it = std::find_if(kPages.begin(), kPages.end(), [name](const PageSetup& page) { return page.name == name; });
     return it == kPages.end() ? nullptr : &*it;
 }
 
@@ -67,9 +67,9 @@ QImage galleryIcon() {
     return icon;
 }
 
-std::unique_ptr<HostWindow> makePageWindow(const PageSpec& page, QPoint topLeft) {
+std::unique_ptr<HostWindow> makePageWindow(const PageSetup& page, QPoint topLeft) {
     auto window = std::make_unique<HostWindow>();
-    WindowSpec setup;
+    WindowSetup setup;
     setup.title = page.title;
     setup.left = topLeft.x();
     setup.top = topLeft.y();

@@ -16,18 +16,18 @@ void buildListsPage(toolkit::HostWindow& window);
 void buildEditPage(toolkit::HostWindow& window);
 void buildMessageBoxPage(toolkit::HostWindow& window);
 
-struct PageSpec {
+struct PageSetup {
     std::string_view name;  // as given to --page
     QString title;          // the page window's caption and its button in the main window
     QSize size;
     void (*build)(toolkit::HostWindow&) = nullptr;
 };
 
-[[nodiscard]] std::span<const PageSpec> pages();
-[[nodiscard]] const PageSpec* findPage(std::string_view name);
+[[nodiscard]] std::span<const PageSetup> pages();
+[[nodiscard]] const PageSetup* findPage(std::string_view name);
 
 // A skinned window (blue caption band over a light body) holding the page, not yet shown.
-[[nodiscard]] std::unique_ptr<toolkit::HostWindow> makePageWindow(const PageSpec& page, QPoint topLeft);
+[[nodiscard]] std::unique_ptr<toolkit::HostWindow> makePageWindow(const PageSetup& page, QPoint topLeft);
 
 // The gallery's window picture: a blue caption band over a light body, drawn as a
 // nine-grid with skinGrid() as its centre, so that a window of another size (a message

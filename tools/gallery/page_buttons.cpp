@@ -119,8 +119,8 @@ QByteArray spinner() {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
-LabelSpec heading(const QString& text) {
-    LabelSpec setup;
+LabelSetup heading(const QString& text) {
+    LabelSetup setup;
     setup.text = text;
     setup.textColour = 0xFF2B3A4A;
     setup.fontSize = 13;
@@ -131,7 +131,7 @@ LabelSpec heading(const QString& text) {
 }  // namespace
 
 void buildButtonsPage(HostWindow& window) {
-    LabelSpec statusSpec;
+    LabelSetup statusSpec;
     statusSpec.text = QStringLiteral("点一点各个控件；Tab 在按钮之间移动，空格或回车点击，Alt+O 点“确定”。");
     statusSpec.textColour = 0xFF44546A;
     Label* status = Label::create(window, QRect(16, 430, 600, 20), statusSpec);
@@ -216,7 +216,7 @@ void buildButtonsPage(HostWindow& window) {
                      {.background = 0xFFFFF4E0, .border = 0xFFD8A070, .fillType = paint::fill::kCentre});
 
     Label::create(window, QRect(16, 262, 200, 20), heading(QStringLiteral("标签与链接")));
-    LabelSpec gradient;
+    LabelSetup gradient;
     gradient.text = QStringLiteral("渐变背景与边框");
     gradient.textColour = 0xFFFFFFFF;
     gradient.lineType = 0;
@@ -227,23 +227,23 @@ void buildButtonsPage(HostWindow& window) {
     gradient.textEffect = paint::effect::kGlow;
     gradient.effectColour = 0x90000000;
     Label::create(window, QRect(16, 286, 180, 28), gradient);
-    LabelSpec wrapped;
+    LabelSetup wrapped;
     wrapped.text = QStringLiteral("这是一段会自动换行的文字：宽度不够时折到下一行，超出部分被裁掉。");
     wrapped.autoCutLine = true;
     wrapped.textColour = 0xFF33414F;
     wrapped.border = 1;
     Label::create(window, QRect(206, 286, 190, 52), wrapped);
-    LabelSpec bottom;
+    LabelSetup bottom;
     bottom.text = QStringLiteral("靠下对齐");
     bottom.border = 0xFFB0BCC8;
     Label* bottomLabel = Label::create(window, QRect(16, 320, 86, 40), bottom);
     bottomLabel->setVertAlignMode(2);
-    LabelSpec top = bottom;
+    LabelSetup top = bottom;
     top.text = QStringLiteral("靠上对齐");
     Label* topLabel = Label::create(window, QRect(110, 320, 86, 40), top);
     topLabel->setVertAlignMode(0);
 
-    LabelSpec automatic;
+    LabelSetup automatic;
     automatic.autoSetColour = true;
     automatic.horzAlignMode = 1;
     automatic.text = QStringLiteral("自动颜色：深底白字");

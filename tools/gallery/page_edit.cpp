@@ -25,7 +25,7 @@ constexpr QRgb kTextColour = 0xF0000000;
 constexpr QRgb kLabelColour = 0xFF2B3A4A;
 
 Label* label(ControlParent parent, QRect rect, const QString& text) {
-    LabelSpec setup;
+    LabelSetup setup;
     setup.text = text;
     setup.textColour = kLabelColour;
     Label* made = Label::create(parent, rect, setup);
@@ -98,7 +98,7 @@ void buildEditPage(HostWindow& window) {
 
     Label* status = label(parent, QRect(250, 72, 190, 28), QStringLiteral("还没有选择"));
     auto menu = makeMenu(status);
-    Button* opener = Button::create(parent, QRect(250, 0, 120, 28), ButtonSpec{.text = QStringLiteral("弹出菜单(&U)")});
+    Button* opener = Button::create(parent, QRect(250, 0, 120, 28), ButtonSetup{.text = QStringLiteral("弹出菜单(&U)")});
     const ControlHandle openerHandle = opener->handle();
     opener->bindClick([menu, openerHandle](const Event&) {
         BaseControl* button = resolveControl(openerHandle);

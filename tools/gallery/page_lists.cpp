@@ -24,7 +24,7 @@ using namespace vamu::toolkit;
 
 // One line of text, changed by the page's handlers.
 Label* note(ControlParent parent, QRect rect, const QString& text, QRgb colour = 0xFF2B3A4A) {
-    LabelSpec setup;
+    LabelSetup setup;
     setup.text = text;
     setup.textColour = colour;
     return Label::create(parent, rect, setup);

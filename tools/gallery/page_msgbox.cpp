@@ -36,7 +36,7 @@ struct PageState {
 
 // A button that runs the action on each click.
 void addButton(HostWindow& window, const QRect& rect, const QString& text, std::function<void()> action) {
-    ButtonSpec face;
+    ButtonSetup face;
     face.text = text;
     if (Button* button = Button::create(window, rect, face)) {
         button->bindClick([action = std::move(action)](const Event&) {
@@ -78,7 +78,7 @@ void buildMessageBoxPage(HostWindow& window) {
     // Owned by the page's buttons, so it goes with the window's controls.
     auto state = std::make_shared<PageState>();
     state->window = &window;
-    LabelSpec statusLook;
+    LabelSetup statusLook;
     if (Label* status = Label::create(window, QRect(area.x(), area.bottom() - 24, area.width(), 22), statusLook)) {
         state->status = status->handle();
     }

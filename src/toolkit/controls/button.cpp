@@ -82,11 +82,11 @@ paint::TextFormat buttonTextFormat() {
     return format;
 }
 
-Button* Button::create(ControlParent parent, const QRect& rect, const ButtonSpec& setup) {
+Button* Button::create(ControlParent parent, const QRect& rect, const ButtonSetup& setup) {
     return createAs(std::unique_ptr<Button>(new Button), parent, rect, setup, kind::kButton, names::kButton);
 }
 
-CreateOptions Button::options(const ButtonSpec& setup, bool drawTabStop) {
+CreateOptions Button::options(const ButtonSetup& setup, bool drawTabStop) {
     CreateOptions options;
     options.visible = setup.visible;
     options.focusable = true;
@@ -96,7 +96,7 @@ CreateOptions Button::options(const ButtonSpec& setup, bool drawTabStop) {
     return options;
 }
 
-void Button::takeSpec(const ButtonSpec& setup) {
+void Button::takeSpec(const ButtonSetup& setup) {
     m_text = setup.text;
     m_textColour = setup.textColour;
     m_effectColour = setup.effectColour;

@@ -41,7 +41,7 @@ struct ButtonLayout {
 [[nodiscard]] ButtonLayout layoutButton(const QRect& area, QSize icon, QSizeF text, int iconFlag, QPoint offset,
                                         int splitter);
 
-struct ButtonSpec {
+struct ButtonSetup {
     QString text;
     QRgb textColour = 0xFF000000;
     QString fontName;  // empty: the toolkit font's face
@@ -54,7 +54,7 @@ struct ButtonSpec {
 
 class Button : public BaseControl, public PropertyHolder {
 public:
-    static Button* create(ControlParent parent, const QRect& rect, const ButtonSpec& setup = {});
+    static Button* create(ControlParent parent, const QRect& rect, const ButtonSetup& setup = {});
 
     [[nodiscard]] const QString& text() const { return m_text; }
     void setText(const QString& text);
@@ -83,7 +83,7 @@ protected:
     // Creation shared by the family: takes the creation values, creates with the kind and the
     // button options (focusable, mouse tracking, 25 ms animation frames).
     template <class T>
-    static T* createAs(std::unique_ptr<T> button, ControlParent parent, const QRect& rect, const ButtonSpec& setup,
+    static T* createAs(std::unique_ptr<T> button, ControlParent parent, const QRect& rect, const ButtonSetup& setup,
                        int kind, std::string_view className, bool drawTabStop = true) {
         button->takeSpec(setup);
         T* created = BaseControl::create(std::move(button), parent, rect, kind, className, options(setup, drawTabStop));
@@ -104,7 +104,7 @@ protected:
     void paintState(std::uint32_t visualState);
     void setFocusRect(const QRect& rect) { m_focusRect = rect; }
     [[nodiscard]] const ThemePack* theme() const;
-    void takeSpec(const ButtonSpec& setup);
+    void takeSpec(const ButtonSetup& setup);
     void registerText();
 
     std::intptr_t classProc(const Message& message) override;
@@ -120,7 +120,7 @@ protected:
     void onAnimationEnd() override;
 
 private:
-    static CreateOptions options(const ButtonSpec& setup, bool drawTabStop);
+    static CreateOptions options(const ButtonSetup& setup, bool drawTabStop);
 
     std::uint32_t m_visualState = button_state::kNormal;
     QString m_text;

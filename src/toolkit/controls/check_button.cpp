@@ -39,7 +39,7 @@ void ToggleButton::afterDraw(QPainter& painter, ButtonLayout& layout, std::uint3
 
 CheckButton::CheckButton() : ToggleButton(theme::kCheckButton) {}
 
-CheckButton* CheckButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& setup) {
+CheckButton* CheckButton::create(ControlParent parent, const QRect& rect, const ButtonSetup& setup) {
     return createAs(std::unique_ptr<CheckButton>(new CheckButton), parent, rect, setup, kind::kCheckButton,
                     names::kCheckButton);
 }
@@ -60,7 +60,7 @@ std::optional<PropertyValues> CheckButton::property(std::string_view name, const
 
 RadioButton::RadioButton() : ToggleButton(theme::kRadioButton) {}
 
-RadioButton* RadioButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& setup) {
+RadioButton* RadioButton::create(ControlParent parent, const QRect& rect, const ButtonSetup& setup) {
     auto button = std::unique_ptr<RadioButton>(new RadioButton);
     button->m_checkIndex = parent.control ? static_cast<long long>(parent.control->handle().value) : 0;
     return createAs(std::move(button), parent, rect, setup, kind::kRadioButton, names::kRadioButton);

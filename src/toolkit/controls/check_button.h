@@ -31,7 +31,7 @@ private:
 
 class CheckButton final : public ToggleButton {
 public:
-    static CheckButton* create(ControlParent parent, const QRect& rect, const ButtonSpec& setup = {});
+    static CheckButton* create(ControlParent parent, const QRect& rect, const ButtonSetup& setup = {});
     std::optional<PropertyValues> property(std::string_view name, const PropertyValues* set) override;
 
 private:
@@ -41,7 +41,7 @@ private:
 
 class RadioButton final : public ToggleButton {
 public:
-    static RadioButton* create(ControlParent parent, const QRect& rect, const ButtonSpec& setup = {});
+    static RadioButton* create(ControlParent parent, const QRect& rect, const ButtonSetup& setup = {});
     [[nodiscard]] long long checkIndex() const { return m_checkIndex; }
     void setCheckIndex(long long index) { m_checkIndex = index; }
     std::optional<PropertyValues> property(std::string_view name, const PropertyValues* set) override;

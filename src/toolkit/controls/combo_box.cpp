@@ -285,7 +285,7 @@ void ComboBox::openWindow() {
     int top = screen.y() + this->height();
     if (top + height > platform::screenGeometry().bottom() + 1) top = screen.y() - height;
 
-    WindowSpec placement;
+    WindowSetup placement;
     placement.owner = owner->windowHandle();
     placement.left = screen.x();
     placement.top = top;

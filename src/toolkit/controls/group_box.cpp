@@ -18,7 +18,7 @@ paint::TextFormat captionFormat() {
 
 }  // namespace
 
-GroupBox* GroupBox::create(ControlParent parent, const QRect& rect, const GroupBoxSpec& setup) {
+GroupBox* GroupBox::create(ControlParent parent, const QRect& rect, const GroupBoxSetup& setup) {
     auto box = std::unique_ptr<GroupBox>(new GroupBox);
     box->m_text = setup.text;
     box->m_textColour = setup.textColour;

@@ -14,7 +14,7 @@
 
 namespace vamu::toolkit {
 
-struct GroupBoxSpec {
+struct GroupBoxSetup {
     QString text;
     QRgb textColour = 0xFF000000;
     QRgb border = 0;           // 0: no outline
@@ -27,7 +27,7 @@ struct GroupBoxSpec {
 
 class GroupBox final : public BaseControl, public PropertyHolder {
 public:
-    static GroupBox* create(ControlParent parent, const QRect& rect, const GroupBoxSpec& setup = {});
+    static GroupBox* create(ControlParent parent, const QRect& rect, const GroupBoxSetup& setup = {});
 
     [[nodiscard]] const QString& text() const { return m_text; }
     void setText(const QString& text);

@@ -35,7 +35,7 @@ PictureFrames PictureFrames::decode(const QByteArray& bytes) {
 }
 
 ImageBox* ImageBox::create(ControlParent parent, const QRect& rect, const QByteArray& picture,
-                           const ImageBoxSpec& setup) {
+                           const ImageBoxSetup& setup) {
     auto box = std::unique_ptr<ImageBox>(new ImageBox);
     box->m_background = setup.background;
     box->m_border = setup.border;
@@ -49,7 +49,7 @@ ImageBox* ImageBox::create(ControlParent parent, const QRect& rect, const QByteA
 }
 
 ImageBox* ImageBox::createFromFile(ControlParent parent, const QRect& rect, const QString& path,
-                                   const ImageBoxSpec& setup) {
+                                   const ImageBoxSetup& setup) {
     QByteArray bytes;
     QFile file(path);
     if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxFileBytes) bytes = file.read(kMaxFileBytes);

@@ -27,7 +27,7 @@ struct PictureFrames {
     static constexpr int kShortDelayMs = 100;
 };
 
-struct ImageBoxSpec {
+struct ImageBoxSetup {
     QRgb background = 0;    // 0: transparent
     long long border = 0;   // 0 none, 1..4 a border style, otherwise a colour
     bool play = true;
@@ -38,10 +38,10 @@ struct ImageBoxSpec {
 class ImageBox : public BaseControl, public PropertyHolder {
 public:
     static ImageBox* create(ControlParent parent, const QRect& rect, const QByteArray& picture = {},
-                            const ImageBoxSpec& setup = {});
+                            const ImageBoxSetup& setup = {});
     // A picture file of at most kMaxFileBytes; an unreadable file leaves the box empty.
     static ImageBox* createFromFile(ControlParent parent, const QRect& rect, const QString& path,
-                                    const ImageBoxSpec& setup = {});
+                                    const ImageBoxSetup& setup = {});
     static constexpr qint64 kMaxFileBytes = 32LL * 1024 * 1024;
 
     // False (and no picture) when the bytes do not decode.

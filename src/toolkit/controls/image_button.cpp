@@ -31,7 +31,7 @@ void PictureBytes::set(const QByteArray& data) {
     bytes = image.isNull() ? QByteArray() : data;
 }
 
-ImageButton* ImageButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& setup) {
+ImageButton* ImageButton::create(ControlParent parent, const QRect& rect, const ButtonSetup& setup) {
     return createAs(std::unique_ptr<ImageButton>(new ImageButton), parent, rect, setup, kind::kImageButton,
                     names::kImageButton);
 }
@@ -88,7 +88,7 @@ std::optional<PropertyValues> ImageButton::property(std::string_view name, const
     return Button::property(name, set);
 }
 
-ImageListButton* ImageListButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& setup) {
+ImageListButton* ImageListButton::create(ControlParent parent, const QRect& rect, const ButtonSetup& setup) {
     return createAs(std::unique_ptr<ImageListButton>(new ImageListButton), parent, rect, setup,
                     kind::kImageListButton, names::kImageListButton);
 }

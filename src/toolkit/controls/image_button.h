@@ -26,7 +26,7 @@ class ImageButton final : public Button {
 public:
     enum class Look { Normal, Highlight, Down, Focus, Disabled };
 
-    static ImageButton* create(ControlParent parent, const QRect& rect, const ButtonSpec& setup = {});
+    static ImageButton* create(ControlParent parent, const QRect& rect, const ButtonSetup& setup = {});
     void setImage(Look look, const QImage& image);
     // Fill type of the pictures (paint::fill) and the nine-grid centre for type 3.
     void setFill(int fillType, std::optional<QRectF> grid = std::nullopt);
@@ -45,7 +45,7 @@ private:
 
 class ImageListButton final : public Button {
 public:
-    static ImageListButton* create(ControlParent parent, const QRect& rect, const ButtonSpec& setup = {});
+    static ImageListButton* create(ControlParent parent, const QRect& rect, const ButtonSetup& setup = {});
     void setStrip(const QImage& strip, int count, int blockSize = 0);
     void setFill(int fillType, std::optional<QRectF> grid = std::nullopt);
     // The strip cell a visual state shows (as painted now).

@@ -29,7 +29,7 @@ bool isDark(const QImage& picture, QPoint point) {
 
 }  // namespace
 
-Label* Label::create(ControlParent parent, const QRect& rect, const LabelSpec& setup) {
+Label* Label::create(ControlParent parent, const QRect& rect, const LabelSetup& setup) {
     CreateOptions options;
     options.visible = setup.visible;
     options.focusable = false;
@@ -39,7 +39,7 @@ Label* Label::create(ControlParent parent, const QRect& rect, const LabelSpec& s
     return createAs(std::unique_ptr<Label>(new Label), parent, rect, setup, kind::kLabel, names::kLabel, options);
 }
 
-void Label::takeSpec(const LabelSpec& setup) {
+void Label::takeSpec(const LabelSetup& setup) {
     m_text = setup.text;
     m_textColour = setup.textColour;
     m_lineType = setup.lineType;

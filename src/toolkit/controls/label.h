@@ -16,7 +16,7 @@
 
 namespace vamu::toolkit {
 
-struct LabelSpec {
+struct LabelSetup {
     QString text;
     QRgb textColour = 0xFF000000;
     int lineType = -1;  // -1 no background, else the gradient mode (0 horizontal, 1 vertical, 2, 3 diagonal)
@@ -37,7 +37,7 @@ struct LabelSpec {
 
 class Label : public BaseControl, public PropertyHolder {
 public:
-    static Label* create(ControlParent parent, const QRect& rect, const LabelSpec& setup = {});
+    static Label* create(ControlParent parent, const QRect& rect, const LabelSetup& setup = {});
 
     [[nodiscard]] const QString& text() const { return m_text; }
     void setText(const QString& text);
@@ -61,14 +61,14 @@ public:
 protected:
     Label() = default;
     template <class T>
-    static T* createAs(std::unique_ptr<T> label, ControlParent parent, const QRect& rect, const LabelSpec& setup,
+    static T* createAs(std::unique_ptr<T> label, ControlParent parent, const QRect& rect, const LabelSetup& setup,
                        int kind, std::string_view className, const CreateOptions& options) {
         label->takeSpec(setup);
         T* created = BaseControl::create(std::move(label), parent, rect, kind, className, options);
         if (created) created->registerText();
         return created;
     }
-    void takeSpec(const LabelSpec& setup);
+    void takeSpec(const LabelSetup& setup);
     void registerText();
     // Links show and register their "&" access key; a plain label shows its text as
     // it is (song titles hold ampersands) and never claims an access key.

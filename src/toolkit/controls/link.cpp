@@ -13,8 +13,8 @@ constexpr auto kMailScheme = QLatin1String("mailto:");
 
 }  // namespace
 
-Link* Link::create(ControlParent parent, const QRect& rect, const LinkSpec& setup) {
-    LabelSpec label = setup.label;
+Link* Link::create(ControlParent parent, const QRect& rect, const LinkSetup& setup) {
+    LabelSetup label = setup.label;
     label.autoCutLine = false;
     CreateOptions options;
     options.visible = label.visible;

@@ -8,15 +8,15 @@
 
 namespace vamu::toolkit {
 
-struct LinkSpec {
-    LabelSpec label;
+struct LinkSetup {
+    LabelSetup label;
     QString address;
     int linkType = 0;  // 0 a mail address, otherwise any address the desktop opens
 };
 
 class Link final : public Label {
 public:
-    static Link* create(ControlParent parent, const QRect& rect, const LinkSpec& setup = {});
+    static Link* create(ControlParent parent, const QRect& rect, const LinkSetup& setup = {});
 
     [[nodiscard]] const QString& address() const { return m_address; }
     void setAddress(const QString& address) { m_address = address; }

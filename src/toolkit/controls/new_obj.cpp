@@ -24,7 +24,7 @@ QImage NewObj::makeRound(const QImage& picture) {
     return round;
 }
 
-NewObj* NewObj::create(ControlParent parent, const QRect& rect, const NewObjSpec& setup) {
+NewObj* NewObj::create(ControlParent parent, const QRect& rect, const NewObjSetup& setup) {
     auto object = std::unique_ptr<NewObj>(new NewObj);
     object->m_bytes = setup.picture;
     object->m_round = makeRound(QImage::fromData(setup.picture));

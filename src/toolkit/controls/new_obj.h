@@ -8,7 +8,7 @@
 
 namespace vamu::toolkit {
 
-struct NewObjSpec {
+struct NewObjSetup {
     QByteArray picture;
     QRgb ringNormal = 0xFFFFFFFF;
     QRgb ringHot = 0xFFFFFF00;
@@ -19,7 +19,7 @@ struct NewObjSpec {
 
 class NewObj final : public BaseControl {
 public:
-    static NewObj* create(ControlParent parent, const QRect& rect, const NewObjSpec& setup = {});
+    static NewObj* create(ControlParent parent, const QRect& rect, const NewObjSetup& setup = {});
 
     // Unchanged bytes do nothing; a change after creation fades the new picture in.
     // Bytes that do not decode leave only the ring.

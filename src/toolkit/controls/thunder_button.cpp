@@ -35,7 +35,7 @@ QRect ThunderButton::cellOf(std::uint32_t visualState) {
     return QRect(x, 0, kCellWidth, kCellHeight);
 }
 
-ThunderButton* ThunderButton::create(ControlParent parent, const QRect& rect, const ButtonSpec& setup) {
+ThunderButton* ThunderButton::create(ControlParent parent, const QRect& rect, const ButtonSetup& setup) {
     return createAs(std::unique_ptr<ThunderButton>(new ThunderButton), parent, rect, setup, kind::kThunderButton,
                     names::kThunderButton, false);
 }

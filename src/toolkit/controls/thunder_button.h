@@ -10,7 +10,7 @@ namespace vamu::toolkit {
 
 class ThunderButton final : public Button {
 public:
-    static ThunderButton* create(ControlParent parent, const QRect& rect, const ButtonSpec& setup = {});
+    static ThunderButton* create(ControlParent parent, const QRect& rect, const ButtonSetup& setup = {});
 
     // The built-in strip: 55 by 28 pixels, cells at x = 0, 14, 28 and 42.
     [[nodiscard]] static const QImage& strip();
