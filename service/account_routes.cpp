@@ -15,7 +15,8 @@ Json accountJson(const Account& account, const ServiceContext& context) {
     Json user = userJson(account.userId, account.name, context.urls);
     if (!context.catalogue.user(account.userId)) user[member::kAvatar50] = context.urls.avatar(kDefaultAvatarId);
     // Shown masked, as services do: 138****8000.
-    user[member::kPhone] = account.phone.size() == 11 ? account.phone.substr(0, 3) + "****" + account.phone.substr(7) : "";
+    user[member::kPhone] =
+        account.phone.size() == 11 ? account.phone.substr(0, 3) + "****" + account.phone.substr(7) : "";
     return user;
 }
 
@@ -27,10 +28,14 @@ void login(ServiceContext& context, const Request& request, Response& response) 
     const auto now = context.now();
     const auto result = context.accounts.login(phone, password, now);
     switch (result.outcome) {
-        case LoginOutcome::UnknownAccount: return replyJson(response, refused(text::kUnknownAccount));
-        case LoginOutcome::WrongPassword: return replyJson(response, refused(text::kWrongPassword));
-        case LoginOutcome::Failed: return replyJson(response, refused(text::kBadParameter), 500);
-        case LoginOutcome::LoggedIn: break;
+    case LoginOutcome::UnknownAccount:
+        return replyJson(response, refused(text::kUnknownAccount));
+    case LoginOutcome::WrongPassword:
+        return replyJson(response, refused(text::kWrongPassword));
+    case LoginOutcome::Failed:
+        return replyJson(response, refused(text::kBadParameter), 500);
+    case LoginOutcome::LoggedIn:
+        break;
     }
     setCookie(response, cookie::kSession, result.token, result.expires, now);
     setCookie(response, cookie::kUserId, std::to_string(result.account.userId), result.expires, now);
@@ -52,11 +57,16 @@ void requestCode(ServiceContext& context, const Request& request, Response& resp
     const auto now = context.now();
     const auto result = context.accounts.requestCode(phone, now);
     switch (result.outcome) {
-        case CodeOutcome::BadPhone: return replyJson(response, refusedWithError(text::kBadPhone));
-        case CodeOutcome::PhoneTaken: return replyJson(response, refusedWithError(text::kPhoneTaken));
-        case CodeOutcome::TooSoon: return replyJson(response, refusedWithError(text::kCodeTooSoon));
-        case CodeOutcome::Failed: return replyJson(response, refusedWithError(text::kBadParameter), 500);
-        case CodeOutcome::Sent: break;
+    case CodeOutcome::BadPhone:
+        return replyJson(response, refusedWithError(text::kBadPhone));
+    case CodeOutcome::PhoneTaken:
+        return replyJson(response, refusedWithError(text::kPhoneTaken));
+    case CodeOutcome::TooSoon:
+        return replyJson(response, refusedWithError(text::kCodeTooSoon));
+    case CodeOutcome::Failed:
+        return replyJson(response, refusedWithError(text::kBadParameter), 500);
+    case CodeOutcome::Sent:
+        break;
     }
     // There is no SMS: the log stands in for the phone.
     logLine("sms code " + result.code + " for " + phone);
@@ -66,15 +76,23 @@ void requestCode(ServiceContext& context, const Request& request, Response& resp
 
 std::string_view registrationRefusal(RegisterOutcome outcome) {
     switch (outcome) {
-        case RegisterOutcome::NoCode: return text::kCodeMissing;
-        case RegisterOutcome::WrongCode: return text::kCodeWrong;
-        case RegisterOutcome::CodeExpired: return text::kCodeExpired;
-        case RegisterOutcome::TooManyTries: return text::kCodeTooManyTries;
-        case RegisterOutcome::PhoneTaken: return text::kPhoneTaken;
-        case RegisterOutcome::PasswordMissing: return text::kPasswordMissing;
-        case RegisterOutcome::PasswordTooLong: return text::kPasswordTooLong;
-        case RegisterOutcome::Failed:
-        case RegisterOutcome::Registered: break;
+    case RegisterOutcome::NoCode:
+        return text::kCodeMissing;
+    case RegisterOutcome::WrongCode:
+        return text::kCodeWrong;
+    case RegisterOutcome::CodeExpired:
+        return text::kCodeExpired;
+    case RegisterOutcome::TooManyTries:
+        return text::kCodeTooManyTries;
+    case RegisterOutcome::PhoneTaken:
+        return text::kPhoneTaken;
+    case RegisterOutcome::PasswordMissing:
+        return text::kPasswordMissing;
+    case RegisterOutcome::PasswordTooLong:
+        return text::kPasswordTooLong;
+    case RegisterOutcome::Failed:
+    case RegisterOutcome::Registered:
+        break;
     }
     return text::kBadParameter;
 }
@@ -115,8 +133,10 @@ void likes(ServiceContext& context, const Request& request, Response& response) 
     const auto limit = values.number(param::kLimit, 1, kMaxLikesLimit);
     if (refuseBadValues(response, {page, limit})) return;
     Json sounds = Json::array();
-    for (const Id id : context.accounts.likes(session.userId, static_cast<int>(*page.value), static_cast<int>(*limit.value))) {
-        if (const Song* song = context.catalogue.song(id)) sounds.push_back(songJson(*song, context.catalogue, context.urls));
+    for (const Id id :
+         context.accounts.likes(session.userId, static_cast<int>(*page.value), static_cast<int>(*limit.value))) {
+        if (const Song* song = context.catalogue.song(id))
+            sounds.push_back(songJson(*song, context.catalogue, context.urls));
     }
     replyJson(response, succeeded({{member::kSounds, std::move(sounds)}, {member::kPage, *page.value}}));
 }

@@ -33,9 +33,14 @@ constexpr std::size_t kTokenBytes = 16;
 constexpr std::size_t kCodeDigits = 6;
 
 bool insertLike(Database& db, Id userId, Id songId, std::int64_t now) {
-    return db.prepare("INSERT OR IGNORE INTO likes(user_id, song_id, seq, created) "
-                      "VALUES(?1, ?2, (SELECT COALESCE(MAX(seq), 0) + 1 FROM likes), ?3)")
-        .bind(1, userId).bind(2, songId).bind(3, now).run();
+    return db
+        .prepare(
+            "INSERT OR IGNORE INTO likes(user_id, song_id, seq, created) "
+            "VALUES(?1, ?2, (SELECT COALESCE(MAX(seq), 0) + 1 FROM likes), ?3)")
+        .bind(1, userId)
+        .bind(2, songId)
+        .bind(3, now)
+        .run();
 }
 
 bool insertAccount(Database& db, Id userId, std::string_view phone, std::string_view name, std::string_view password,
@@ -43,8 +48,16 @@ bool insertAccount(Database& db, Id userId, std::string_view phone, std::string_
     const auto salt = randomHex(kTokenBytes);
     const auto hash = passwordHash(salt, password);
     if (hash.empty()) return false;
-    return db.prepare("INSERT INTO accounts(user_id, phone, name, salt, password_hash, created) VALUES(?1, ?2, ?3, ?4, ?5, ?6)")
-        .bind(1, userId).bind(2, phone).bind(3, name).bind(4, salt).bind(5, hash).bind(6, now).run();
+    return db
+        .prepare(
+            "INSERT INTO accounts(user_id, phone, name, salt, password_hash, created) VALUES(?1, ?2, ?3, ?4, ?5, ?6)")
+        .bind(1, userId)
+        .bind(2, phone)
+        .bind(3, name)
+        .bind(4, salt)
+        .bind(5, hash)
+        .bind(6, now)
+        .run();
 }
 
 }  // namespace
@@ -54,7 +67,8 @@ bool AccountStore::validPhone(std::string_view phone) {
            std::all_of(phone.begin(), phone.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-bool AccountStore::initialise(const DemoAccount& demo, std::string_view demoName, std::int64_t now, std::string& error) {
+bool AccountStore::initialise(const DemoAccount& demo, std::string_view demoName, std::int64_t now,
+                              std::string& error) {
     std::lock_guard lock(m_db.mutex());
     if (!m_db.execute(kSchema, error)) return false;
     if (accountByPhone(demo.phone)) return true;
@@ -100,11 +114,16 @@ LoginResult AccountStore::login(std::string_view phone, std::string_view passwor
     // Forget what has run out, so the tables do not grow with every login.
     m_db.prepare("DELETE FROM session_tokens WHERE valid_until < ?1").bind(1, now).run();
     m_db.prepare("DELETE FROM sessions WHERE expires < ?1").bind(1, now).run();
-    const bool stored =
-        m_db.prepare("INSERT INTO sessions(user_id, current_token, expires) VALUES(?1, ?2, ?3)")
-            .bind(1, result.account.userId).bind(2, result.token).bind(3, result.expires).run() &&
-        m_db.prepare("INSERT INTO session_tokens(token, session_id, valid_until) VALUES(?1, ?2, ?3)")
-            .bind(1, result.token).bind(2, m_db.lastInsertId()).bind(3, result.expires).run();
+    const bool stored = m_db.prepare("INSERT INTO sessions(user_id, current_token, expires) VALUES(?1, ?2, ?3)")
+                            .bind(1, result.account.userId)
+                            .bind(2, result.token)
+                            .bind(3, result.expires)
+                            .run() &&
+                        m_db.prepare("INSERT INTO session_tokens(token, session_id, valid_until) VALUES(?1, ?2, ?3)")
+                            .bind(1, result.token)
+                            .bind(2, m_db.lastInsertId())
+                            .bind(3, result.expires)
+                            .run();
     result.outcome = stored ? LoginOutcome::LoggedIn : LoginOutcome::Failed;
     return result;
 }
@@ -133,10 +152,18 @@ SessionCheck AccountStore::checkSession(std::string_view token, std::int64_t now
         auto fresh = randomHex(kTokenBytes);
         const bool rotated =
             m_db.prepare("UPDATE session_tokens SET valid_until = MIN(valid_until, ?2) WHERE token = ?1")
-                .bind(1, current).bind(2, now + m_rules.rotationGrace).run() &&
+                .bind(1, current)
+                .bind(2, now + m_rules.rotationGrace)
+                .run() &&
             m_db.prepare("INSERT INTO session_tokens(token, session_id, valid_until) VALUES(?1, ?2, ?3)")
-                .bind(1, fresh).bind(2, sessionId).bind(3, check.expires).run() &&
-            m_db.prepare("UPDATE sessions SET current_token = ?2 WHERE id = ?1").bind(1, sessionId).bind(2, fresh).run();
+                .bind(1, fresh)
+                .bind(2, sessionId)
+                .bind(3, check.expires)
+                .run() &&
+            m_db.prepare("UPDATE sessions SET current_token = ?2 WHERE id = ?1")
+                .bind(1, sessionId)
+                .bind(2, fresh)
+                .run();
         if (rotated) current = std::move(fresh);
     }
     if (current != token) check.newToken = std::move(current);
@@ -164,7 +191,11 @@ CodeResult AccountStore::requestCode(std::string_view phone, std::int64_t now) {
     result.token = randomHex(kTokenBytes);
     result.expires = now + m_rules.codeLifetime;
     const bool stored = m_db.prepare("INSERT INTO codes(token, phone, code, created) VALUES(?1, ?2, ?3, ?4)")
-                            .bind(1, result.token).bind(2, phone).bind(3, result.code).bind(4, now).run();
+                            .bind(1, result.token)
+                            .bind(2, phone)
+                            .bind(3, result.code)
+                            .bind(4, now)
+                            .run();
     result.outcome = stored ? CodeOutcome::Sent : CodeOutcome::Failed;
     return result;
 }
@@ -174,7 +205,8 @@ RegisterResult AccountStore::registerAccount(const RegistrationForm& form, std::
     if (form.password.size() > kMaxPasswordBytes) return {RegisterOutcome::PasswordTooLong};
     std::lock_guard lock(m_db.mutex());
     auto query = m_db.prepare("SELECT phone, code, created, attempts, used FROM codes WHERE token = ?1");
-    if (form.token.empty() || !query.bind(1, form.token).step() || query.integer(4) != 0) return {RegisterOutcome::NoCode};
+    if (form.token.empty() || !query.bind(1, form.token).step() || query.integer(4) != 0)
+        return {RegisterOutcome::NoCode};
     if (query.integer(2) + m_rules.codeLifetime < now) return {RegisterOutcome::CodeExpired};
     const auto attempts = query.integer(3);
     if (attempts >= m_rules.maxCodeAttempts) return {RegisterOutcome::TooManyTries};
@@ -185,7 +217,8 @@ RegisterResult AccountStore::registerAccount(const RegistrationForm& form, std::
     if (accountByPhone(form.phone)) return {RegisterOutcome::PhoneTaken};
 
     auto highest = m_db.prepare("SELECT COALESCE(MAX(user_id), 0) FROM accounts");
-    const Id userId = std::max(kFirstRegisteredUserId, highest.step() ? highest.integer(0) + 1 : kFirstRegisteredUserId);
+    const Id userId =
+        std::max(kFirstRegisteredUserId, highest.step() ? highest.integer(0) + 1 : kFirstRegisteredUserId);
     const std::string name = std::string(text::kNewUserPrefix) + form.phone.substr(form.phone.size() - 4);
     if (!insertAccount(m_db, userId, form.phone, name, form.password, now)) return {RegisterOutcome::Failed};
     m_db.prepare("UPDATE codes SET used = 1 WHERE token = ?1").bind(1, form.token).run();

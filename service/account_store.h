@@ -16,9 +16,9 @@ namespace vamu::service {
 
 struct AccountRules {
     std::int64_t sessionLifetime = 30LL * 86400;  // seconds from login
-    int rotateEvery = 20;                          // new session value every N-th checked request; 0 never
-    std::int64_t rotationGrace = 600;              // an old value stays valid this long after rotation
-    std::int64_t codeInterval = 10;                // seconds between two codes for one phone
+    int rotateEvery = 20;                         // new session value every N-th checked request; 0 never
+    std::int64_t rotationGrace = 600;             // an old value stays valid this long after rotation
+    std::int64_t codeInterval = 10;               // seconds between two codes for one phone
     std::int64_t codeLifetime = 600;
     int maxCodeAttempts = 5;
 };
@@ -55,7 +55,15 @@ struct CodeResult {
 };
 
 enum class RegisterOutcome {
-    Registered, NoCode, WrongCode, CodeExpired, TooManyTries, PhoneTaken, PasswordMissing, PasswordTooLong, Failed
+    Registered,
+    NoCode,
+    WrongCode,
+    CodeExpired,
+    TooManyTries,
+    PhoneTaken,
+    PasswordMissing,
+    PasswordTooLong,
+    Failed
 };
 
 struct RegisterResult {
@@ -77,7 +85,8 @@ public:
     AccountStore(Database& db, AccountRules rules) : m_db(db), m_rules(rules) {}
 
     // Creates the tables, and the demo account with its likes when its phone is not yet known.
-    [[nodiscard]] bool initialise(const DemoAccount& demo, std::string_view demoName, std::int64_t now, std::string& error);
+    [[nodiscard]] bool initialise(const DemoAccount& demo, std::string_view demoName, std::int64_t now,
+                                  std::string& error);
 
     [[nodiscard]] LoginResult login(std::string_view phone, std::string_view password, std::int64_t now);
     // Counts one request of the session, which may rotate its value.

@@ -25,7 +25,8 @@ bool loopbackAuthority(std::string_view authority) {
     } else if (const auto colon = host.find(':'); colon != std::string::npos) {
         host.resize(colon);
     }
-    std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(host.begin(), host.end(), host.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return host == "127.0.0.1" || host == "localhost" || host == "[::1]";
 }
 
@@ -94,9 +95,11 @@ void setUpdate(ServiceContext& context, const Request& request, Response& respon
 }
 
 void setNotice(ServiceContext& context, const Request& request, Response& response) {
-    Notice notice{parameter(request, param::kNoticeKind), parameter(request, param::kNoticeId), parameter(request, param::kNoticeText)};
+    Notice notice{parameter(request, param::kNoticeKind), parameter(request, param::kNoticeId),
+                  parameter(request, param::kNoticeText)};
     context.companion.setNotice(notice.kind.empty() ? std::nullopt : std::optional(notice));
-    replyText(response, 200, notice.kind.empty() ? "no notice\n" : "notice " + notice.id + " of kind " + notice.kind + "\n");
+    replyText(response, 200,
+              notice.kind.empty() ? "no notice\n" : "notice " + notice.id + " of kind " + notice.kind + "\n");
 }
 
 void status(ServiceContext& context, const Request&, Response& response) {
@@ -107,13 +110,15 @@ void status(ServiceContext& context, const Request&, Response& response) {
         end = described.find('\n', start);
         faults.push_back(described.substr(start, end - start));
     }
-    replyJson(response, {{"catalogue", catalogueSizeName(data.size)},
-                         {"channels", data.channels.size()},
-                         {"songs", data.songs.size()},
-                         {"mp3_files", std::count_if(data.songs.begin(), data.songs.end(), [](const Song& s) { return s.audio == 0; })},
-                         {"songs_ready", context.media.readySongs()},
-                         {"demo_phone", data.demo.phone},
-                         {"faults", std::move(faults)}});
+    replyJson(
+        response,
+        {{"catalogue", catalogueSizeName(data.size)},
+         {"channels", data.channels.size()},
+         {"songs", data.songs.size()},
+         {"mp3_files", std::count_if(data.songs.begin(), data.songs.end(), [](const Song& s) { return s.audio == 0; })},
+         {"songs_ready", context.media.readySongs()},
+         {"demo_phone", data.demo.phone},
+         {"faults", std::move(faults)}});
 }
 
 }  // namespace
@@ -121,7 +126,8 @@ void status(ServiceContext& context, const Request&, Response& response) {
 void addAdminRoutes(HttpServer& api, ServiceContext& context) {
     const auto guarded = [&context](void (*handler)(ServiceContext&, const Request&, Response&)) {
         return [&context, handler](const Request& request, Response& response) {
-            if (const auto refused = refusal(request); !refused.empty()) return replyText(response, 403, std::string(refused));
+            if (const auto refused = refusal(request); !refused.empty())
+                return replyText(response, 403, std::string(refused));
             handler(context, request, response);
         };
     };

@@ -47,7 +47,9 @@ Catalogue::Catalogue(CatalogueData data) : m_data(std::move(data)) {
     std::stable_sort(m_songsByPlays.begin(), m_songsByPlays.end(),
                      [](const Song* a, const Song* b) { return a->plays > b->plays; });
     // Milliseconds and seconds both occur in createTime; compare instants in seconds.
-    const auto seconds = [](const Song* s) { return s->createTime > 9'999'999'999 ? s->createTime / 1000 : s->createTime; };
+    const auto seconds = [](const Song* s) {
+        return s->createTime > 9'999'999'999 ? s->createTime / 1000 : s->createTime;
+    };
     for (auto& [user, songs] : m_songsByUser) {
         std::stable_sort(songs.begin(), songs.end(),
                          [&](const Song* a, const Song* b) { return seconds(a) > seconds(b); });
@@ -79,7 +81,8 @@ std::vector<const Song*> Catalogue::hotPage(int page) const {
     std::vector<const Song*> songs;
     if (page < 1 || page > kHotPageCount || m_songsByPlays.empty()) return songs;
     const auto first = static_cast<std::size_t>(page - 1) * kHotPageSize;
-    for (std::size_t i = first; i < first + kHotPageSize; ++i) songs.push_back(m_songsByPlays[i % m_songsByPlays.size()]);
+    for (std::size_t i = first; i < first + kHotPageSize; ++i)
+        songs.push_back(m_songsByPlays[i % m_songsByPlays.size()]);
     return songs;
 }
 
@@ -110,9 +113,7 @@ std::vector<const Song*> Catalogue::search(std::string_view keyword, int page) c
     return pageOf(matches, page, kSearchPageSize);
 }
 
-std::string_view catalogueSizeName(CatalogueSize size) {
-    return size == CatalogueSize::Small ? "small" : "demo";
-}
+std::string_view catalogueSizeName(CatalogueSize size) { return size == CatalogueSize::Small ? "small" : "demo"; }
 
 std::optional<CatalogueSize> catalogueSizeFromName(std::string_view name) {
     if (name == "demo") return CatalogueSize::Demo;

@@ -30,12 +30,12 @@ struct Song {
     Id id = 0;
     std::string name;
     Id userId = 0;
-    int seconds = 0;            // playing time of the generated MP3
+    int seconds = 0;              // playing time of the generated MP3
     std::int64_t createTime = 0;  // as served: Unix seconds, or milliseconds for a few songs
-    std::string info;           // description shown with the song's details
-    int plays = 0;              // orders the hot list and the channels' songs
-    std::uint64_t seed = 0;     // of the song's music and cover picture
-    Id audio = 0;               // a version plays the MP3 of this song (which has its own); 0: its own music
+    std::string info;             // description shown with the song's details
+    int plays = 0;                // orders the hot list and the channels' songs
+    std::uint64_t seed = 0;       // of the song's music and cover picture
+    Id audio = 0;                 // a version plays the MP3 of this song (which has its own); 0: its own music
     std::vector<Comment> comments;
 };
 

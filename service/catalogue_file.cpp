@@ -13,9 +13,16 @@ using nlohmann::json;
 json toJson(const Song& song) {
     json comments = json::array();
     for (const auto& c : song.comments) comments.push_back({{"user", c.userId}, {"text", c.content}});
-    return {{"id", song.id},       {"name", song.name},   {"user", song.userId},
-            {"seconds", song.seconds}, {"created", song.createTime}, {"info", song.info},
-            {"plays", song.plays}, {"seed", song.seed},   {"audio", song.audio}, {"comments", std::move(comments)}};
+    return {{"id", song.id},
+            {"name", song.name},
+            {"user", song.userId},
+            {"seconds", song.seconds},
+            {"created", song.createTime},
+            {"info", song.info},
+            {"plays", song.plays},
+            {"seed", song.seed},
+            {"audio", song.audio},
+            {"comments", std::move(comments)}};
 }
 
 Song songFromJson(const json& j) {
@@ -69,8 +76,8 @@ CatalogueData catalogueFromJson(const json& j) {
     }
     for (const auto& s : j.at("songs")) data.songs.push_back(songFromJson(s));
     const auto& demo = j.at("demo");
-    data.demo = {demo.at("phone").get<std::string>(), demo.at("password").get<std::string>(),
-                 demo.at("user").get<Id>(), demo.at("likes").get<std::vector<Id>>()};
+    data.demo = {demo.at("phone").get<std::string>(), demo.at("password").get<std::string>(), demo.at("user").get<Id>(),
+                 demo.at("likes").get<std::vector<Id>>()};
     return data;
 }
 
@@ -102,7 +109,8 @@ std::optional<CatalogueFileHeader> readCatalogueFileHeader(const std::filesystem
     if (document.is_discarded() || !document.is_object()) return std::nullopt;
     const auto format = document.find("format");
     const auto sizeName = document.find("size");
-    if (format == document.end() || !format->is_number_integer() || sizeName == document.end() || !sizeName->is_string()) {
+    if (format == document.end() || !format->is_number_integer() || sizeName == document.end() ||
+        !sizeName->is_string()) {
         return std::nullopt;
     }
     const auto size = catalogueSizeFromName(sizeName->get<std::string>());

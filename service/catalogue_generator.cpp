@@ -15,7 +15,7 @@ constexpr Id kDemoUserId = 10000;
 constexpr Id kFirstUserId = 10001;
 constexpr Id kFirstSongId = 20001;
 constexpr Id kFirstChannelId = 101;
-constexpr int kProlificUploaderSongs = 23;  // so one uploader's songs span three pages
+constexpr int kProlificUploaderSongs = 23;         // so one uploader's songs span three pages
 constexpr std::int64_t kFirstUpload = 1356969600;  // 2013-01-01 00:00 UTC
 constexpr std::int64_t kUploadSpan = 4LL * 365 * 86400;
 
@@ -118,7 +118,8 @@ std::vector<Song> makeVersions(const std::vector<Song>& originals, const std::ve
         const Song& original = originals[static_cast<std::size_t>(k) % originals.size()];
         Song song;
         song.id = kFirstSongId + kDemoSongCount + k;
-        song.name = original.name + " (" + std::string(tags[static_cast<std::size_t>(k) / originals.size() % tags.size()]) + ")";
+        song.name = original.name + " (" +
+                    std::string(tags[static_cast<std::size_t>(k) / originals.size() % tags.size()]) + ")";
         // Never the prolific uploader, whose 23 songs span exactly three pages.
         song.userId = kFirstUserId + 1 + k % (kDemoUploaderCount - 1);
         song.seconds = original.seconds;

@@ -11,8 +11,8 @@ namespace vamu::service {
 inline constexpr std::uint64_t kDemoSeed = 20150307;
 inline constexpr int kDemoUserCount = 60;
 inline constexpr int kDemoUploaderCount = 30;
-inline constexpr int kDemoSongCount = 72;          // songs with music of their own
-inline constexpr int kDemoVersionCount = 573;      // further songs playing the music of those
+inline constexpr int kDemoSongCount = 72;      // songs with music of their own
+inline constexpr int kDemoVersionCount = 573;  // further songs playing the music of those
 inline constexpr int kMaxCommentsPerVersion = 20;
 inline constexpr int kDemoChannelCount = 24;
 inline constexpr int kDemoLikeCount = 45;

@@ -27,7 +27,8 @@ void channelList(ServiceContext& context, const Request& request, Response& resp
     const auto page = pageOf(values);
     if (refuseBadValues(response, {page})) return;
     Json data = Json::array();
-    for (const Channel* channel : context.catalogue.channelPage(pageNumber(page))) data.push_back(channelJson(*channel, context.urls));
+    for (const Channel* channel : context.catalogue.channelPage(pageNumber(page)))
+        data.push_back(channelJson(*channel, context.urls));
     replyJson(response, succeeded({{member::kData, std::move(data)}, {member::kPage, pageNumber(page)}}));
 }
 
@@ -75,7 +76,8 @@ void search(ServiceContext& context, const Request& request, Response& response)
     if (keyword.size() > kMaxKeywordBytes) return replyJson(response, refused(text::kKeywordTooLong));
     const auto page = pageOf(values);
     if (refuseBadValues(response, {page})) return;
-    replyJson(response, succeeded({{member::kData, songList(context.catalogue.search(keyword, pageNumber(page)), context)}}));
+    replyJson(response,
+              succeeded({{member::kData, songList(context.catalogue.search(keyword, pageNumber(page)), context)}}));
 }
 
 void uploaderSongs(ServiceContext& context, const Request& request, Response& response) {
@@ -88,8 +90,9 @@ void uploaderSongs(ServiceContext& context, const Request& request, Response& re
     if (!context.catalogue.user(*userId.value) && !context.accounts.account(*userId.value)) {
         return replyJson(response, refused(text::kNoSuchUser));
     }
-    replyJson(response,
-              succeeded({{member::kData, songList(context.catalogue.userSongs(*userId.value, pageNumber(page)), context)}}));
+    replyJson(
+        response,
+        succeeded({{member::kData, songList(context.catalogue.userSongs(*userId.value, pageNumber(page)), context)}}));
 }
 
 }  // namespace

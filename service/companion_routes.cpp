@@ -14,8 +14,8 @@ void replyText(Response& response, std::string text) {
 }
 
 std::string statsText(const CompanionStats& stats) {
-    return std::to_string(stats.online) + "," + std::to_string(stats.starts) + "," + std::to_string(stats.clients) + "," +
-           std::to_string(stats.todayPeak) + "," + std::to_string(stats.yesterdayPeak) + "," +
+    return std::to_string(stats.online) + "," + std::to_string(stats.starts) + "," + std::to_string(stats.clients) +
+           "," + std::to_string(stats.todayPeak) + "," + std::to_string(stats.yesterdayPeak) + "," +
            std::to_string(stats.todayTotal);
 }
 
@@ -60,30 +60,32 @@ void songDetails(ServiceContext& context, const Request& request, Response& resp
     std::int64_t sum = 0;
     std::int64_t songId = 0;
     const Song* song = nullptr;
-    if (a && b && !__builtin_add_overflow(*a, *b, &sum) && !__builtin_sub_overflow(sum, companion::kDetailsOffset, &songId)) {
+    if (a && b && !__builtin_add_overflow(*a, *b, &sum) &&
+        !__builtin_sub_overflow(sum, companion::kDetailsOffset, &songId)) {
         song = context.catalogue.song(songId);
     }
     if (!song) return replyJson(response, refused(text::kNoSuchSong));
     const User* uploader = context.catalogue.user(song->userId);
-    replyJson(response, succeeded({{member::kId, song->id},
-                                   {member::kName, song->name},
-                                   {member::kSource, context.urls.sound(song->id)},
-                                   {member::kPic100, context.urls.cover(song->id)},
-                                   {member::kUser, userJson(song->userId, uploader ? uploader->name : "", context.urls)},
-                                   {member::kUserId, song->userId},
-                                   {member::kCreateTime, song->createTime},
-                                   {member::kInfo, song->info},
-                                   {member::kDuration, song->seconds}}));
+    replyJson(response,
+              succeeded({{member::kId, song->id},
+                         {member::kName, song->name},
+                         {member::kSource, context.urls.sound(song->id)},
+                         {member::kPic100, context.urls.cover(song->id)},
+                         {member::kUser, userJson(song->userId, uploader ? uploader->name : "", context.urls)},
+                         {member::kUserId, song->userId},
+                         {member::kCreateTime, song->createTime},
+                         {member::kInfo, song->info},
+                         {member::kDuration, song->seconds}}));
 }
 
 }  // namespace
 
 void addCompanionRoutes(HttpServer& companionServer, ServiceContext& context) {
     companionServer.route(
-        Method::Post, path::kCompanionScript, withContext(context, script),
-        Faults::Apply, [](const Request& request) {
-            return std::vector<std::string>{std::string(path::kCompanionScript) + "?do=" + RequestValues(request).text(param::kDo),
-                                            std::string(path::kCompanionScript)};
+        Method::Post, path::kCompanionScript, withContext(context, script), Faults::Apply, [](const Request& request) {
+            return std::vector<std::string>{
+                std::string(path::kCompanionScript) + "?do=" + RequestValues(request).text(param::kDo),
+                std::string(path::kCompanionScript)};
         });
     companionServer.route(Method::Get, path::kSongDetails, withContext(context, songDetails));
 }

@@ -63,17 +63,24 @@ void CompanionStore::markSeen(std::string_view id, std::int64_t now) {
     if (!number) return;
     auto update = m_db.prepare("UPDATE clients SET last_seen = MAX(last_seen, ?2) WHERE id = ?1");
     if (!update.bind(1, *number).bind(2, now).run() || m_db.changes() == 0) return;
-    m_db.prepare("INSERT OR IGNORE INTO client_days(day, client_id) VALUES(?1, ?2)").bind(1, dayOf(now)).bind(2, *number).run();
+    m_db.prepare("INSERT OR IGNORE INTO client_days(day, client_id) VALUES(?1, ?2)")
+        .bind(1, dayOf(now))
+        .bind(2, *number)
+        .run();
     auto online = m_db.prepare("SELECT COUNT(*) FROM clients WHERE last_seen >= ?1");
     const auto count = online.bind(1, now - kOnlineWindowSeconds).step() ? online.integer(0) : 0;
-    m_db.prepare("INSERT INTO daily_peaks(day, peak) VALUES(?1, ?2) "
-                 "ON CONFLICT(day) DO UPDATE SET peak = MAX(peak, excluded.peak)")
-        .bind(1, dayOf(now)).bind(2, count).run();
+    m_db.prepare(
+            "INSERT INTO daily_peaks(day, peak) VALUES(?1, ?2) "
+            "ON CONFLICT(day) DO UPDATE SET peak = MAX(peak, excluded.peak)")
+        .bind(1, dayOf(now))
+        .bind(2, count)
+        .run();
 }
 
 void CompanionStore::addStart() {
-    m_db.execute("INSERT INTO settings(key, value) VALUES('starts', '1') "
-                 "ON CONFLICT(key) DO UPDATE SET value = CAST(value AS INTEGER) + 1");
+    m_db.execute(
+        "INSERT INTO settings(key, value) VALUES('starts', '1') "
+        "ON CONFLICT(key) DO UPDATE SET value = CAST(value AS INTEGER) + 1");
 }
 
 std::string CompanionStore::newClient(std::int64_t now) {
@@ -119,8 +126,11 @@ std::string CompanionStore::setting(std::string_view key) {
 }
 
 void CompanionStore::setSetting(std::string_view key, std::string_view value) {
-    m_db.prepare("INSERT INTO settings(key, value) VALUES(?1, ?2) ON CONFLICT(key) DO UPDATE SET value = excluded.value")
-        .bind(1, key).bind(2, value).run();
+    m_db.prepare(
+            "INSERT INTO settings(key, value) VALUES(?1, ?2) ON CONFLICT(key) DO UPDATE SET value = excluded.value")
+        .bind(1, key)
+        .bind(2, value)
+        .run();
 }
 
 std::optional<UpdateOffer> CompanionStore::updateOffer() {
@@ -153,9 +163,12 @@ void CompanionStore::setNotice(const std::optional<Notice>& notice) {
 
 std::int64_t CompanionStore::noticeSent(std::string_view noticeId, std::int64_t now) {
     std::lock_guard lock(m_db.mutex());
-    m_db.prepare("INSERT INTO notice_deliveries(notice_id, count, last_sent) VALUES(?1, 1, ?2) "
-                 "ON CONFLICT(notice_id) DO UPDATE SET count = count + 1, last_sent = excluded.last_sent")
-        .bind(1, noticeId).bind(2, now).run();
+    m_db.prepare(
+            "INSERT INTO notice_deliveries(notice_id, count, last_sent) VALUES(?1, 1, ?2) "
+            "ON CONFLICT(notice_id) DO UPDATE SET count = count + 1, last_sent = excluded.last_sent")
+        .bind(1, noticeId)
+        .bind(2, now)
+        .run();
     auto query = m_db.prepare("SELECT count FROM notice_deliveries WHERE notice_id = ?1");
     return query.bind(1, noticeId).step() ? query.integer(0) : 0;
 }

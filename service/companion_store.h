@@ -15,12 +15,12 @@ namespace vamu::service {
 inline constexpr std::int64_t kOnlineWindowSeconds = 300;  // a client reports every 120 s
 
 struct CompanionStats {
-    std::int64_t online = 0;         // clients heard from within the online window
-    std::int64_t starts = 0;         // every start ever reported
-    std::int64_t clients = 0;        // client ids handed out
-    std::int64_t todayPeak = 0;      // most clients online at once today
+    std::int64_t online = 0;     // clients heard from within the online window
+    std::int64_t starts = 0;     // every start ever reported
+    std::int64_t clients = 0;    // client ids handed out
+    std::int64_t todayPeak = 0;  // most clients online at once today
     std::int64_t yesterdayPeak = 0;
-    std::int64_t todayTotal = 0;     // distinct clients heard from today
+    std::int64_t todayTotal = 0;  // distinct clients heard from today
 };
 
 struct UpdateOffer {

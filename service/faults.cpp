@@ -13,10 +13,14 @@ struct KindName {
     std::string_view name;
 };
 constexpr std::array kKindNames = {
-    KindName{FaultKind::HtmlPage, "html"},   KindName{FaultKind::BrokenJson, "broken-json"},
-    KindName{FaultKind::EmptyBody, "empty"}, KindName{FaultKind::Drop, "drop"},
-    KindName{FaultKind::Oversized, "oversized"}, KindName{FaultKind::Delay, "delay"},
-    KindName{FaultKind::Status, "status"},   KindName{FaultKind::StateText, "state-text"},
+    KindName{FaultKind::HtmlPage, "html"},
+    KindName{FaultKind::BrokenJson, "broken-json"},
+    KindName{FaultKind::EmptyBody, "empty"},
+    KindName{FaultKind::Drop, "drop"},
+    KindName{FaultKind::Oversized, "oversized"},
+    KindName{FaultKind::Delay, "delay"},
+    KindName{FaultKind::Status, "status"},
+    KindName{FaultKind::StateText, "state-text"},
     KindName{FaultKind::StateMissing, "state-missing"},
 };
 
@@ -42,7 +46,8 @@ std::optional<Fault> parseFault(std::string_view mode, std::string& error) {
     const auto parts = nameAndArgument(mode);
     const std::string_view name = parts.first;
     const std::string_view argument = parts.second;
-    const auto* known = std::find_if(kKindNames.begin(), kKindNames.end(), [&](const KindName& k) { return k.name == name; });
+    const auto* known =
+        std::find_if(kKindNames.begin(), kKindNames.end(), [&](const KindName& k) { return k.name == name; });
     if (known == kKindNames.end()) {
         error = "unknown fault \"" + std::string(name) + "\"";
         return std::nullopt;
@@ -55,27 +60,28 @@ std::optional<Fault> parseFault(std::string_view mode, std::string& error) {
         }
         const auto value = wholeNumber(argument, low, high);
         if (!value) {
-            error = std::string(name) + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+            error =
+                std::string(name) + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high);
             return false;
         }
         fault.argument = *value;
         return true;
     };
     switch (fault.kind) {
-        case FaultKind::Oversized:
-            if (!needs(1, kMaxOversizedBytes, kDefaultOversizedBytes)) return std::nullopt;
-            break;
-        case FaultKind::Delay:
-            if (!needs(0, kMaxDelayMilliseconds, std::nullopt)) return std::nullopt;
-            break;
-        case FaultKind::Status:
-            if (!needs(200, 599, std::nullopt)) return std::nullopt;
-            break;
-        default:
-            if (!argument.empty()) {
-                error = std::string(name) + " takes no argument";
-                return std::nullopt;
-            }
+    case FaultKind::Oversized:
+        if (!needs(1, kMaxOversizedBytes, kDefaultOversizedBytes)) return std::nullopt;
+        break;
+    case FaultKind::Delay:
+        if (!needs(0, kMaxDelayMilliseconds, std::nullopt)) return std::nullopt;
+        break;
+    case FaultKind::Status:
+        if (!needs(200, 599, std::nullopt)) return std::nullopt;
+        break;
+    default:
+        if (!argument.empty()) {
+            error = std::string(name) + " takes no argument";
+            return std::nullopt;
+        }
     }
     return fault;
 }
@@ -143,7 +149,8 @@ std::optional<StreamRule> parseStreamRule(std::string_view text, std::string& er
 }
 
 std::string describeFault(const Fault& fault) {
-    const auto* known = std::find_if(kKindNames.begin(), kKindNames.end(), [&](const KindName& k) { return k.kind == fault.kind; });
+    const auto* known =
+        std::find_if(kKindNames.begin(), kKindNames.end(), [&](const KindName& k) { return k.kind == fault.kind; });
     std::string text(known->name);
     if (fault.kind == FaultKind::Oversized || fault.kind == FaultKind::Delay || fault.kind == FaultKind::Status) {
         text += ":" + std::to_string(fault.argument);
@@ -154,10 +161,14 @@ std::string describeFault(const Fault& fault) {
 
 std::string describeStreamFault(const StreamFault& fault) {
     switch (fault.kind) {
-        case StreamFaultKind::Throttle: return "throttle:" + std::to_string(fault.bytes);
-        case StreamFaultKind::ThrottleReal: return "throttle:real";
-        case StreamFaultKind::Stall: return "stall:" + std::to_string(fault.bytes);
-        case StreamFaultKind::Drop: return "drop:" + std::to_string(fault.bytes);
+    case StreamFaultKind::Throttle:
+        return "throttle:" + std::to_string(fault.bytes);
+    case StreamFaultKind::ThrottleReal:
+        return "throttle:real";
+    case StreamFaultKind::Stall:
+        return "stall:" + std::to_string(fault.bytes);
+    case StreamFaultKind::Drop:
+        return "drop:" + std::to_string(fault.bytes);
     }
     return {};
 }
@@ -212,7 +223,8 @@ std::string FaultTable::describe() const {
     std::string text;
     for (const auto& [key, fault] : m_endpoints) text += "fault " + key + "=" + describeFault(fault) + "\n";
     for (const auto& [song, fault] : m_streams) {
-        text += "stream " + (song == 0 ? std::string("all") : std::to_string(song)) + "=" + describeStreamFault(fault) + "\n";
+        text += "stream " + (song == 0 ? std::string("all") : std::to_string(song)) + "=" + describeStreamFault(fault) +
+                "\n";
     }
     return text;
 }

@@ -26,13 +26,13 @@
 namespace vamu::service {
 
 enum class FaultKind {
-    HtmlPage,    // a proxy's error page (HTTP 502, text/html)
-    BrokenJson,  // the real reply cut in half
-    EmptyBody,   // HTTP 200 without a body
-    Drop,        // the connection is closed without an answer
-    Oversized,   // a reply of `argument` bytes
-    Delay,       // `argument` milliseconds, then the real reply
-    Status,      // HTTP status `argument` with a short text body
+    HtmlPage,      // a proxy's error page (HTTP 502, text/html)
+    BrokenJson,    // the real reply cut in half
+    EmptyBody,     // HTTP 200 without a body
+    Drop,          // the connection is closed without an answer
+    Oversized,     // a reply of `argument` bytes
+    Delay,         // `argument` milliseconds, then the real reply
+    Status,        // HTTP status `argument` with a short text body
     StateText,     // the real reply with "state" as text ("1", "0") instead of a number
     StateMissing,  // the real reply without its "state" member
 };

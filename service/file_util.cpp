@@ -18,7 +18,8 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
     return bytes;
 }
 
-bool writeFileAtomically(const std::filesystem::path& file, std::string_view bytes, std::string& error, Durability durability) {
+bool writeFileAtomically(const std::filesystem::path& file, std::string_view bytes, std::string& error,
+                         Durability durability) {
     // The thread id keeps two writers of the same file from sharing a temporary name.
     const auto temporary = std::filesystem::path(file).concat(".tmp" + std::to_string(::gettid()));
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -12,8 +12,8 @@ namespace vamu::service {
 [[nodiscard]] std::optional<std::string> readWholeFile(const std::filesystem::path& file);
 
 enum class Durability {
-    Synced,     // on disk before the rename: survives a power loss
-    Replaceable // may be lost with the power, never seen half-written: for files made again when missing
+    Synced,      // on disk before the rename: survives a power loss
+    Replaceable  // may be lost with the power, never seen half-written: for files made again when missing
 };
 
 // Writes a temporary file beside `file` and renames it over `file`, so a crash never

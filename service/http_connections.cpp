@@ -34,20 +34,26 @@ void addressOf(const sockaddr_storage& address, std::string& text, int& port) {
 
 std::string_view reasonOf(int status) {
     switch (status) {
-        case 400: return "Bad Request";
-        case 408: return "Request Timeout";
-        case 413: return "Payload Too Large";
-        case 431: return "Request Header Fields Too Large";
-        default: return "Error";
+    case 400:
+        return "Bad Request";
+    case 408:
+        return "Request Timeout";
+    case 413:
+        return "Payload Too Large";
+    case 431:
+        return "Request Header Fields Too Large";
+    default:
+        return "Error";
     }
 }
 
 // Best effort, without blocking: the reply is far smaller than any socket buffer.
 void sendErrorReply(int fd, int status) {
     const std::string body = std::to_string(status) + " " + std::string(reasonOf(status)) + "\n";
-    const std::string reply = "HTTP/1.1 " + std::to_string(status) + " " + std::string(reasonOf(status)) +
-                              "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + std::to_string(body.size()) +
-                              "\r\nConnection: close\r\n\r\n" + body;
+    const std::string reply =
+        "HTTP/1.1 " + std::to_string(status) + " " + std::string(reasonOf(status)) +
+        "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + std::to_string(body.size()) +
+        "\r\nConnection: close\r\n\r\n" + body;
     (void)::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
@@ -180,7 +186,8 @@ void ConnectionGate::addWaiting(std::unique_ptr<Connection> connection) {
 }
 
 std::unique_ptr<Connection> ConnectionGate::takeWaiting(std::list<std::unique_ptr<Connection>>::iterator& it) {
-    if (const auto count = m_waitingPerPeer.find((*it)->peerAddress); count != m_waitingPerPeer.end() && --count->second <= 0) {
+    if (const auto count = m_waitingPerPeer.find((*it)->peerAddress);
+        count != m_waitingPerPeer.end() && --count->second <= 0) {
         m_waitingPerPeer.erase(count);
     }
     auto taken = std::move(*it);
@@ -208,8 +215,8 @@ void ConnectionGate::waitLoop() {
         }
         int timeout = -1;
         if (next != Clock::time_point::max()) {
-            timeout = static_cast<int>(std::clamp<std::int64_t>(
-                std::chrono::ceil<std::chrono::milliseconds>(next - now).count(), 0, 60'000));
+            timeout = static_cast<int>(
+                std::clamp<std::int64_t>(std::chrono::ceil<std::chrono::milliseconds>(next - now).count(), 0, 60'000));
         }
         if (::poll(polled.data(), polled.size(), timeout) < 0 && errno != EINTR) break;
         if (polled[0].revents) {
@@ -291,8 +298,9 @@ void ConnectionGate::serveConnection(std::unique_ptr<Connection> connection) {
             return handBack(std::move(connection));
         }
         const auto start = connection->consumed;
-        const auto framed = connection->bodyStreamed ? std::size_t{0}
-                                                     : connection->headBytes + static_cast<std::size_t>(connection->bodyBytes);
+        const auto framed = connection->bodyStreamed
+                                ? std::size_t{0}
+                                : connection->headBytes + static_cast<std::size_t>(connection->bodyBytes);
         const bool last = ++connection->served >= m_limits.requestsPerConnection;
         bool keep = false;
         try {

@@ -42,7 +42,7 @@ struct Connection {
     int peerPort = 0;
     std::string localAddress;
     int localPort = 0;
-    std::string pending;        // received; bytes before `consumed` are read already
+    std::string pending;  // received; bytes before `consumed` are read already
     std::size_t consumed = 0;
     std::size_t headBytes = 0;  // of the checked head at `consumed`; 0 before it is checked
     std::int64_t bodyBytes = 0;
@@ -106,7 +106,7 @@ private:
     int m_wakeFd = -1;
     std::mutex m_mutex;
     std::condition_variable m_workAvailable;
-    std::deque<std::unique_ptr<Connection>> m_ready;     // for the workers
+    std::deque<std::unique_ptr<Connection>> m_ready;      // for the workers
     std::vector<std::unique_ptr<Connection>> m_arriving;  // for the waiting thread
     bool m_stopping = false;
     std::thread m_waiter;

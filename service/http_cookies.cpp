@@ -45,8 +45,8 @@ void setCookie(httplib::Response& response, std::string_view name, std::string_v
     std::string header(name);
     header += "=";
     header += value;
-    header += "; Expires=" + httpDate(expires) + "; Max-Age=" + std::to_string(std::max<std::int64_t>(0, expires - now)) +
-              "; Path=/; HttpOnly";
+    header += "; Expires=" + httpDate(expires) +
+              "; Max-Age=" + std::to_string(std::max<std::int64_t>(0, expires - now)) + "; Path=/; HttpOnly";
     response.headers.emplace("Set-Cookie", std::move(header));
 }
 

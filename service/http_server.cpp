@@ -25,19 +25,32 @@ constexpr std::string_view kProxyErrorPage =
 
 std::string_view reasonPhrase(int status) {
     switch (status) {
-        case 200: return "OK";
-        case 400: return "Bad Request";
-        case 403: return "Forbidden";
-        case 404: return "Not Found";
-        case 405: return "Method Not Allowed";
-        case 413: return "Payload Too Large";
-        case 414: return "URI Too Long";
-        case 416: return "Range Not Satisfiable";
-        case 500: return "Internal Server Error";
-        case 502: return "Bad Gateway";
-        case 503: return "Service Unavailable";
-        case 504: return "Gateway Timeout";
-        default: return status < 400 ? "OK" : "Error";
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 413:
+        return "Payload Too Large";
+    case 414:
+        return "URI Too Long";
+    case 416:
+        return "Range Not Satisfiable";
+    case 500:
+        return "Internal Server Error";
+    case 502:
+        return "Bad Gateway";
+    case 503:
+        return "Service Unavailable";
+    case 504:
+        return "Gateway Timeout";
+    default:
+        return status < 400 ? "OK" : "Error";
     }
 }
 
@@ -205,7 +218,9 @@ private:
 };
 
 HttpServer::HttpServer(HttpServerOptions options, FaultTable& faults, StopSignal& stop)
-    : m_options(std::move(options)), m_faults(faults), m_stop(stop),
+    : m_options(std::move(options)),
+      m_faults(faults),
+      m_stop(stop),
       m_server(std::make_unique<GatedServer>(ConnectionLimits{.workers = std::max(1, m_options.threads),
                                                               .requestsPerConnection = kRequestsPerConnection})) {
     // Without SO_REUSEPORT, a second service on a port in use fails instead of sharing it.
@@ -229,16 +244,16 @@ HttpServer::HttpServer(HttpServerOptions options, FaultTable& faults, StopSignal
             if (error) std::rethrow_exception(error);
         } catch (const std::exception& e) {
             what = e.what();
-        } catch (...) {
-        }
+        } catch (...) {}
         logLine("error in " + request.method + " " + request.path + ": " + what);
         response.status = 500;
         response.set_content("500 Internal Server Error\n", "text/plain; charset=utf-8");
     });
     m_server->set_error_handler([](const Request&, Response& response) {
         if (response.body.empty() && response.status >= 400) {
-            response.set_content(std::to_string(response.status) + " " + std::string(reasonPhrase(response.status)) + "\n",
-                                 "text/plain; charset=utf-8");
+            response.set_content(
+                std::to_string(response.status) + " " + std::string(reasonPhrase(response.status)) + "\n",
+                "text/plain; charset=utf-8");
         }
     });
     if (m_options.logRequests) {
@@ -251,9 +266,8 @@ HttpServer::HttpServer(HttpServerOptions options, FaultTable& faults, StopSignal
 HttpServer::~HttpServer() { stop(); }
 
 void HttpServer::route(Method method, std::string_view path, Handler handler, Faults faults, FaultKeys keys) {
-    auto wrapped = [this, handler = std::move(handler), faults, keys = std::move(keys)](const Request& request, Response& response) {
-        serve(handler, faults, keys, request, response);
-    };
+    auto wrapped = [this, handler = std::move(handler), faults, keys = std::move(keys)](
+                       const Request& request, Response& response) { serve(handler, faults, keys, request, response); };
     if (method == Method::Get) {
         m_server->Get(escapeForRegex(path), std::move(wrapped));
     } else {
@@ -262,7 +276,8 @@ void HttpServer::route(Method method, std::string_view path, Handler handler, Fa
 }
 
 void HttpServer::routePattern(Method method, const std::string& pattern, Handler handler, FaultKeys keys) {
-    auto wrapped = [this, handler = std::move(handler), keys = std::move(keys)](const Request& request, Response& response) {
+    auto wrapped = [this, handler = std::move(handler), keys = std::move(keys)](const Request& request,
+                                                                                Response& response) {
         serve(handler, Faults::Apply, keys, request, response);
     };
     if (method == Method::Get) {
@@ -288,54 +303,55 @@ void HttpServer::serve(const Handler& handler, Faults faults, const FaultKeys& k
 
 void HttpServer::injectFault(const Fault& fault, const Handler& handler, const Request& request, Response& response) {
     switch (fault.kind) {
-        case FaultKind::HtmlPage:
-            response.status = 502;
-            response.set_content(std::string(kProxyErrorPage), "text/html; charset=utf-8");
-            return;
-        case FaultKind::BrokenJson:
-            // Replies with a body are cut in half; streamed songs have stream rules instead.
-            handler(request, response);
-            response.body.resize(response.body.size() / 2);
-            return;
-        case FaultKind::EmptyBody:
-            response.status = 200;
-            response.set_content("", "application/json; charset=utf-8");
-            return;
-        case FaultKind::Drop:
+    case FaultKind::HtmlPage:
+        response.status = 502;
+        response.set_content(std::string(kProxyErrorPage), "text/html; charset=utf-8");
+        return;
+    case FaultKind::BrokenJson:
+        // Replies with a body are cut in half; streamed songs have stream rules instead.
+        handler(request, response);
+        response.body.resize(response.body.size() / 2);
+        return;
+    case FaultKind::EmptyBody:
+        response.status = 200;
+        response.set_content("", "application/json; charset=utf-8");
+        return;
+    case FaultKind::Drop:
+        dropConnection(request);
+        return;
+    case FaultKind::Oversized: {
+        const auto total = fault.argument;
+        response.set_content_provider(
+            static_cast<std::size_t>(total), "application/json; charset=utf-8",
+            [this, total](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                if (m_stop.stopped()) return false;
+                std::string chunk;
+                writeOversized(static_cast<std::int64_t>(offset),
+                               static_cast<std::int64_t>(std::min<std::size_t>(length, 64 * 1024)), total, chunk);
+                return sink.write(chunk.data(), chunk.size());
+            });
+        return;
+    }
+    case FaultKind::Delay:
+        if (!m_stop.waitFor(std::chrono::milliseconds(fault.argument))) {
             dropConnection(request);
             return;
-        case FaultKind::Oversized: {
-            const auto total = fault.argument;
-            response.set_content_provider(
-                static_cast<std::size_t>(total), "application/json; charset=utf-8",
-                [this, total](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                    if (m_stop.stopped()) return false;
-                    std::string chunk;
-                    writeOversized(static_cast<std::int64_t>(offset),
-                                   static_cast<std::int64_t>(std::min<std::size_t>(length, 64 * 1024)), total, chunk);
-                    return sink.write(chunk.data(), chunk.size());
-                });
-            return;
         }
-        case FaultKind::Delay:
-            if (!m_stop.waitFor(std::chrono::milliseconds(fault.argument))) {
-                dropConnection(request);
-                return;
-            }
-            handler(request, response);
-            return;
-        case FaultKind::StateText:
-        case FaultKind::StateMissing:
-            handler(request, response);
-            if (auto changed = withStateAs(response.body, fault.kind == FaultKind::StateText ? StateForm::Text : StateForm::Missing)) {
-                response.body = std::move(*changed);
-            }
-            return;
-        case FaultKind::Status:
-            response.status = static_cast<int>(fault.argument);
-            response.set_content(std::to_string(fault.argument) + " " + std::string(reasonPhrase(response.status)) + "\n",
-                                 "text/plain; charset=utf-8");
-            return;
+        handler(request, response);
+        return;
+    case FaultKind::StateText:
+    case FaultKind::StateMissing:
+        handler(request, response);
+        if (auto changed =
+                withStateAs(response.body, fault.kind == FaultKind::StateText ? StateForm::Text : StateForm::Missing)) {
+            response.body = std::move(*changed);
+        }
+        return;
+    case FaultKind::Status:
+        response.status = static_cast<int>(fault.argument);
+        response.set_content(std::to_string(fault.argument) + " " + std::string(reasonPhrase(response.status)) + "\n",
+                             "text/plain; charset=utf-8");
+        return;
     }
 }
 
@@ -348,7 +364,8 @@ bool HttpServer::bind(const std::string& address, int port, std::string& error) 
         m_port = -1;
     }
     if (m_port <= 0) {
-        error = "cannot listen on " + address + ":" + std::to_string(port) + " (in use, or not an address of this host)";
+        error =
+            "cannot listen on " + address + ":" + std::to_string(port) + " (in use, or not an address of this host)";
         return false;
     }
     m_server->widenBacklog();

@@ -43,7 +43,8 @@ public:
 
     // `path` is matched exactly; GET routes answer HEAD too. Without `keys` a request's
     // fault key is its path.
-    void route(Method method, std::string_view path, Handler handler, Faults faults = Faults::Apply, FaultKeys keys = {});
+    void route(Method method, std::string_view path, Handler handler, Faults faults = Faults::Apply,
+               FaultKeys keys = {});
     // `pattern` is a regular expression over the whole path; its groups land in Request::matches.
     void routePattern(Method method, const std::string& pattern, Handler handler, FaultKeys keys);
 
@@ -56,7 +57,8 @@ public:
     void stop();
 
 private:
-    void serve(const Handler& handler, Faults faults, const FaultKeys& keys, const Request& request, Response& response);
+    void serve(const Handler& handler, Faults faults, const FaultKeys& keys, const Request& request,
+               Response& response);
     void injectFault(const Fault& fault, const Handler& handler, const Request& request, Response& response);
 
     HttpServerOptions m_options;

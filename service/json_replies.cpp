@@ -8,12 +8,18 @@
 
 namespace vamu::service {
 
-std::string MediaUrls::cover(Id song) const { return m_base + std::string(path::kCoverPrefix) + std::to_string(song) + ".png"; }
+std::string MediaUrls::cover(Id song) const {
+    return m_base + std::string(path::kCoverPrefix) + std::to_string(song) + ".png";
+}
 std::string MediaUrls::channelPicture(Id channel) const {
     return m_base + std::string(path::kChannelPicturePrefix) + std::to_string(channel) + ".png";
 }
-std::string MediaUrls::avatar(Id user) const { return m_base + std::string(path::kAvatarPrefix) + std::to_string(user) + ".png"; }
-std::string MediaUrls::sound(Id song) const { return m_base + std::string(path::kSoundPrefix) + std::to_string(song) + ".mp3"; }
+std::string MediaUrls::avatar(Id user) const {
+    return m_base + std::string(path::kAvatarPrefix) + std::to_string(user) + ".png";
+}
+std::string MediaUrls::sound(Id song) const {
+    return m_base + std::string(path::kSoundPrefix) + std::to_string(song) + ".mp3";
+}
 
 Json userJson(Id id, std::string_view name, const MediaUrls& urls) {
     return {{member::kId, id}, {member::kName, name}, {member::kAvatar50, urls.avatar(id)}};

@@ -38,8 +38,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto& data = service->catalogue().data();
-    logLine("data " + options.dataDirectory.string() + " (" + std::string(catalogueSizeName(data.size)) + " catalogue: " +
-            std::to_string(data.channels.size()) + " channels, " + std::to_string(data.songs.size()) + " songs)");
+    logLine("data " + options.dataDirectory.string() + " (" + std::string(catalogueSizeName(data.size)) +
+            " catalogue: " + std::to_string(data.channels.size()) + " channels, " + std::to_string(data.songs.size()) +
+            " songs)");
     logLine("demo account: phone " + data.demo.phone + " password " + data.demo.password);
     logLine("api " + service->apiBaseUrl() + " companion " + service->companionAddress());
     logLine("admin " + service->apiBaseUrl() + "/admin/status (loopback only)");

@@ -16,9 +16,12 @@ namespace {
 
 const char* kindFolder(PictureKind kind) {
     switch (kind) {
-        case PictureKind::Cover: return "cover";
-        case PictureKind::Channel: return "channel";
-        case PictureKind::Avatar: return "avatar";
+    case PictureKind::Cover:
+        return "cover";
+    case PictureKind::Channel:
+        return "channel";
+    case PictureKind::Avatar:
+        return "avatar";
     }
     return "";
 }
@@ -32,9 +35,12 @@ std::uint64_t seedOf(PictureKind kind, Id id) {
 
 RgbaImage paint(PictureKind kind, std::uint64_t seed) {
     switch (kind) {
-        case PictureKind::Cover: return paintCover(seed);
-        case PictureKind::Channel: return paintChannelPicture(seed);
-        case PictureKind::Avatar: return paintAvatar(seed);
+    case PictureKind::Cover:
+        return paintCover(seed);
+    case PictureKind::Channel:
+        return paintChannelPicture(seed);
+    case PictureKind::Avatar:
+        return paintAvatar(seed);
     }
     return {};
 }
@@ -66,7 +72,8 @@ MediaLibrary::~MediaLibrary() {
 
 bool MediaLibrary::prepareFolders(std::string& error) {
     std::error_code ec;
-    for (const char* folder : {"cover", "channel", "avatar", "sound"}) std::filesystem::create_directories(m_directory / folder, ec);
+    for (const char* folder : {"cover", "channel", "avatar", "sound"})
+        std::filesystem::create_directories(m_directory / folder, ec);
     if (ec) {
         error = "cannot create " + m_directory.string() + ": " + ec.message();
         return false;
@@ -77,15 +84,15 @@ bool MediaLibrary::prepareFolders(std::string& error) {
 std::shared_ptr<const std::string> MediaLibrary::picture(PictureKind kind, Id id) {
     std::optional<std::uint64_t> seed;
     switch (kind) {
-        case PictureKind::Cover:
-            if (const Song* song = m_catalogue.song(id)) seed = song->seed;
-            break;
-        case PictureKind::Channel:
-            if (m_catalogue.channel(id)) seed = seedOf(kind, id);
-            break;
-        case PictureKind::Avatar:
-            if (m_catalogue.user(id) || id == kDefaultAvatarId) seed = seedOf(kind, id);
-            break;
+    case PictureKind::Cover:
+        if (const Song* song = m_catalogue.song(id)) seed = song->seed;
+        break;
+    case PictureKind::Channel:
+        if (m_catalogue.channel(id)) seed = seedOf(kind, id);
+        break;
+    case PictureKind::Avatar:
+        if (m_catalogue.user(id) || id == kDefaultAvatarId) seed = seedOf(kind, id);
+        break;
     }
     if (!seed) return nullptr;
     const auto key = pictureKey(kind, id);
@@ -97,7 +104,8 @@ std::shared_ptr<const std::string> MediaLibrary::picture(PictureKind kind, Id id
     if (!bytes || bytes->empty()) {
         bytes = encodePng(paint(kind, *seed));
         std::string error;
-        if (!writeFileAtomically(file, *bytes, error, Durability::Replaceable)) logLine(error);  // still served from memory
+        if (!writeFileAtomically(file, *bytes, error, Durability::Replaceable))
+            logLine(error);  // still served from memory
     }
     auto shared = std::make_shared<const std::string>(std::move(*bytes));
     m_pictures.emplace(key, shared);
@@ -109,7 +117,9 @@ MediaLibrary::Slot* MediaLibrary::slot(Id id) {
     return it == m_slotById.end() ? nullptr : it->second;
 }
 
-std::filesystem::path MediaLibrary::songPath(Id id) const { return m_directory / "sound" / (std::to_string(id) + ".mp3"); }
+std::filesystem::path MediaLibrary::songPath(Id id) const {
+    return m_directory / "sound" / (std::to_string(id) + ".mp3");
+}
 
 std::optional<SongFile> MediaLibrary::song(Id id) {
     Slot* s = slot(id);
@@ -158,7 +168,8 @@ void MediaLibrary::generateMissing(std::stop_token stop, Progress& progress) {
         (void)song(m_slots[index]->id);
     }
     if (progress.running.fetch_sub(1) == 1 && m_readyCount.load() == static_cast<int>(m_slots.size())) {
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - progress.started).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - progress.started).count();
         char line[96];
         std::snprintf(line, sizeof line, "songs ready: %zu MP3 files (%.1f s)", m_slots.size(), seconds);
         logLine(line);

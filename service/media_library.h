@@ -74,9 +74,9 @@ private:
     std::filesystem::path m_directory;
     const Catalogue& m_catalogue;
     StopSignal& m_stop;
-    std::mutex m_pictureMutex;  // guards m_pictures
+    std::mutex m_pictureMutex;                                                       // guards m_pictures
     std::unordered_map<std::string, std::shared_ptr<const std::string>> m_pictures;  // "<kind>/<id>" to PNG bytes
-    std::vector<std::unique_ptr<Slot>> m_slots;                // in hot order
+    std::vector<std::unique_ptr<Slot>> m_slots;                                      // in hot order
     std::unordered_map<Id, Slot*> m_slotById;
     std::atomic<int> m_readyCount{0};
     std::vector<std::jthread> m_workers;

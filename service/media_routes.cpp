@@ -26,7 +26,9 @@ std::optional<Id> idOf(const Request& request) {
 }
 
 FaultKeys prefixKeys(std::string_view prefix) {
-    return [prefix = std::string(prefix)](const Request& request) { return std::vector<std::string>{request.path, prefix}; };
+    return [prefix = std::string(prefix)](const Request& request) {
+        return std::vector<std::string>{request.path, prefix};
+    };
 }
 
 // One song response in progress. The provider is called again and again on the
@@ -58,11 +60,14 @@ bool sendSlice(SongStream& stream, StopSignal& stop, std::size_t offset, std::si
     }
     // Dropped: the connection closes short of the length it announced.
     if (stream.dropAfter >= 0 && stream.sent >= stream.dropAfter) return false;
-    if (stream.stallAfter >= 0) wanted = std::min<std::size_t>(wanted, static_cast<std::size_t>(stream.stallAfter - stream.sent));
-    if (stream.dropAfter >= 0) wanted = std::min<std::size_t>(wanted, static_cast<std::size_t>(stream.dropAfter - stream.sent));
+    if (stream.stallAfter >= 0)
+        wanted = std::min<std::size_t>(wanted, static_cast<std::size_t>(stream.stallAfter - stream.sent));
+    if (stream.dropAfter >= 0)
+        wanted = std::min<std::size_t>(wanted, static_cast<std::size_t>(stream.dropAfter - stream.sent));
     if (stream.bytesPerSecond > 0) {
         // Small slices, each sent when the rate allows it, keep the flow even.
-        wanted = std::min<std::size_t>(wanted, static_cast<std::size_t>(std::max<std::int64_t>(1, stream.bytesPerSecond / 10)));
+        wanted = std::min<std::size_t>(wanted,
+                                       static_cast<std::size_t>(std::max<std::int64_t>(1, stream.bytesPerSecond / 10)));
         const auto due = stream.started + std::chrono::microseconds(stream.sent * 1'000'000 / stream.bytesPerSecond);
         if (const auto now = Clock::now(); due > now && !stop.waitFor(due - now)) return false;
     }
@@ -103,13 +108,19 @@ void song(ServiceContext& context, const Request& request, Response& response) {
     }
     if (const auto fault = context.faults.stream(*id)) {
         switch (fault->kind) {
-            case StreamFaultKind::Throttle: stream->bytesPerSecond = fault->bytes; break;
-            case StreamFaultKind::ThrottleReal: stream->bytesPerSecond = kSongBytesPerSecond; break;
-            case StreamFaultKind::Stall:
-                stream->stallAfter = fault->bytes;
-                stream->connection = connectionSocket(request);
-                break;
-            case StreamFaultKind::Drop: stream->dropAfter = fault->bytes; break;
+        case StreamFaultKind::Throttle:
+            stream->bytesPerSecond = fault->bytes;
+            break;
+        case StreamFaultKind::ThrottleReal:
+            stream->bytesPerSecond = kSongBytesPerSecond;
+            break;
+        case StreamFaultKind::Stall:
+            stream->stallAfter = fault->bytes;
+            stream->connection = connectionSocket(request);
+            break;
+        case StreamFaultKind::Drop:
+            stream->dropAfter = fault->bytes;
+            break;
         }
     }
     response.set_content_provider(
@@ -137,16 +148,18 @@ std::string patternFor(std::string_view prefix, std::string_view extension) {
 }  // namespace
 
 void addMediaRoutes(HttpServer& api, ServiceContext& context) {
-    api.routePattern(Method::Get, patternFor(path::kSoundPrefix, "mp3"),
-                     withContext(context, song),
+    api.routePattern(Method::Get, patternFor(path::kSoundPrefix, "mp3"), withContext(context, song),
                      prefixKeys(path::kSoundPrefix));
     const std::pair<std::string_view, PictureKind> pictures[] = {{path::kCoverPrefix, PictureKind::Cover},
                                                                  {path::kChannelPicturePrefix, PictureKind::Channel},
                                                                  {path::kAvatarPrefix, PictureKind::Avatar}};
     for (const auto& [prefix, kind] : pictures) {
-        api.routePattern(Method::Get, patternFor(prefix, "png"),
-                         [&context, kind = kind](const Request& request, Response& response) { picture(context, kind, request, response); },
-                         prefixKeys(prefix));
+        api.routePattern(
+            Method::Get, patternFor(prefix, "png"),
+            [&context, kind = kind](const Request& request, Response& response) {
+                picture(context, kind, request, response);
+            },
+            prefixKeys(prefix));
     }
 }
 

@@ -41,8 +41,8 @@ std::optional<std::string> encodeMp3(SongSynth& synth, std::stop_token stop) {
         if (stop.stop_requested()) return std::nullopt;
         const auto frames = synth.render(left, right);
         if (frames == 0) break;
-        const int written = lame_encode_buffer_ieee_float(lame.get(), left.data(), right.data(), static_cast<int>(frames),
-                                                          out.data(), static_cast<int>(out.size()));
+        const int written = lame_encode_buffer_ieee_float(
+            lame.get(), left.data(), right.data(), static_cast<int>(frames), out.data(), static_cast<int>(out.size()));
         if (written < 0) return std::nullopt;
         mp3.append(reinterpret_cast<const char*>(out.data()), static_cast<std::size_t>(written));
     }

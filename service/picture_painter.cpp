@@ -50,8 +50,10 @@ public:
     }
 
     void rectangle(double left, double top, double right, double bottom, const Colour& colour, double alpha) {
-        for (int y = std::max(0, static_cast<int>(top)); y < std::min(m_size, static_cast<int>(std::ceil(bottom))); ++y) {
-            for (int x = std::max(0, static_cast<int>(left)); x < std::min(m_size, static_cast<int>(std::ceil(right))); ++x) {
+        for (int y = std::max(0, static_cast<int>(top)); y < std::min(m_size, static_cast<int>(std::ceil(bottom)));
+             ++y) {
+            for (int x = std::max(0, static_cast<int>(left)); x < std::min(m_size, static_cast<int>(std::ceil(right)));
+                 ++x) {
                 const double coverX = std::clamp(std::min(x + 1.0, right) - std::max(x + 0.0, left), 0.0, 1.0);
                 const double coverY = std::clamp(std::min(y + 1.0, bottom) - std::max(y + 0.0, top), 0.0, 1.0);
                 at(x, y) = mix(at(x, y), colour, coverX * coverY * alpha);
@@ -62,7 +64,9 @@ public:
     [[nodiscard]] RgbaImage image() const {
         RgbaImage out{m_size, m_size, {}};
         out.pixels.reserve(m_pixels.size() * 4);
-        const auto byte = [](double v) { return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); };
+        const auto byte = [](double v) {
+            return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
+        };
         for (const auto& p : m_pixels) {
             out.pixels.insert(out.pixels.end(), {byte(p.r), byte(p.g), byte(p.b), 255});
         }
@@ -122,22 +126,22 @@ RgbaImage paintChannelPicture(std::uint64_t seed, int size) {
     canvas.diagonalGradient(fromHsv(hue, 0.65, 0.9), fromHsv(hue + 50.0, 0.75, 0.6));
     const Colour light{1.0, 1.0, 1.0};
     switch (random.between(0, 2)) {
-        case 0:  // waves spreading from a corner
-            for (int i = 1; i <= 6; ++i) canvas.ring(0.1 * s, 0.9 * s, i * 0.16 * s, i * 0.16 * s + 0.035 * s, light, 0.35);
-            break;
-        case 1:  // a grid of dots of changing size
-            for (int row = 0; row < 4; ++row) {
-                for (int col = 0; col < 4; ++col) {
-                    canvas.ring((col + 0.5) * s / 4, (row + 0.5) * s / 4, 0, random.between(0.03, 0.1) * s, light, 0.45);
-                }
+    case 0:  // waves spreading from a corner
+        for (int i = 1; i <= 6; ++i) canvas.ring(0.1 * s, 0.9 * s, i * 0.16 * s, i * 0.16 * s + 0.035 * s, light, 0.35);
+        break;
+    case 1:  // a grid of dots of changing size
+        for (int row = 0; row < 4; ++row) {
+            for (int col = 0; col < 4; ++col) {
+                canvas.ring((col + 0.5) * s / 4, (row + 0.5) * s / 4, 0, random.between(0.03, 0.1) * s, light, 0.45);
             }
-            break;
-        default:  // a level meter
-            for (int bar = 0; bar < 7; ++bar) {
-                const double left = (0.12 + bar * 0.11) * s;
-                canvas.rectangle(left, (0.85 - random.between(0.15, 0.65)) * s, left + 0.07 * s, 0.85 * s, light, 0.6);
-            }
-            break;
+        }
+        break;
+    default:  // a level meter
+        for (int bar = 0; bar < 7; ++bar) {
+            const double left = (0.12 + bar * 0.11) * s;
+            canvas.rectangle(left, (0.85 - random.between(0.15, 0.65)) * s, left + 0.07 * s, 0.85 * s, light, 0.6);
+        }
+        break;
     }
     canvas.ring(0.5 * s, 0.5 * s, 0.4 * s, 0.44 * s, light, 0.25);
     return canvas.image();

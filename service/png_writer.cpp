@@ -25,7 +25,8 @@ void appendChunk(std::string& out, std::string_view type, std::string_view data)
 
 std::string encodePng(const RgbaImage& image) {
     const auto rowBytes = static_cast<std::size_t>(image.width) * 4;
-    if (image.width <= 0 || image.height <= 0 || image.pixels.size() != rowBytes * static_cast<std::size_t>(image.height)) {
+    if (image.width <= 0 || image.height <= 0 ||
+        image.pixels.size() != rowBytes * static_cast<std::size_t>(image.height)) {
         return {};
     }
     // Each row is prefixed with its filter type; "Sub" (1) suits the smooth gradients drawn here.

@@ -48,7 +48,8 @@ std::optional<std::array<std::string, 3>> threeParts(std::string_view text) {
     const auto first = text.find(',');
     const auto second = first == std::string_view::npos ? first : text.find(',', first + 1);
     if (second == std::string_view::npos) return std::nullopt;
-    return std::array<std::string, 3>{std::string(text.substr(0, first)), std::string(text.substr(first + 1, second - first - 1)),
+    return std::array<std::string, 3>{std::string(text.substr(0, first)),
+                                      std::string(text.substr(first + 1, second - first - 1)),
                                       std::string(text.substr(second + 1))};
 }
 
@@ -72,7 +73,8 @@ ValueOption textOption(std::function<void(ServiceOptions&, std::string_view)> se
 }
 
 template <typename Rule>
-ValueOption ruleOption(std::optional<Rule> (*parse)(std::string_view, std::string&), std::vector<Rule> ServiceOptions::*rules) {
+ValueOption ruleOption(std::optional<Rule> (*parse)(std::string_view, std::string&),
+                       std::vector<Rule> ServiceOptions::*rules) {
     return [=](ServiceOptions& o, std::string_view v) {
         std::string error;
         auto rule = parse(v, error);
@@ -95,17 +97,22 @@ const std::map<std::string_view, ValueOption>& valueOptions() {
         {"--data", textOption([](ServiceOptions& o, std::string_view v) { o.dataDirectory = v; })},
         {"--bind", textOption([](ServiceOptions& o, std::string_view v) { o.bindAddress = v; })},
         {"--media-base", textOption([](ServiceOptions& o, std::string_view v) { o.mediaBase = v; })},
-        {"--api-port", numberOption(0, 65535, [](ServiceOptions& o, std::int64_t n) { o.apiPort = static_cast<int>(n); })},
+        {"--api-port",
+         numberOption(0, 65535, [](ServiceOptions& o, std::int64_t n) { o.apiPort = static_cast<int>(n); })},
         {"--companion-port",
          numberOption(0, 65535, [](ServiceOptions& o, std::int64_t n) { o.companionPort = static_cast<int>(n); })},
         {"--generator-threads",
          numberOption(0, 16, [](ServiceOptions& o, std::int64_t n) { o.generatorThreads = static_cast<int>(n); })},
-        {"--http-threads", numberOption(1, 1024, [](ServiceOptions& o, std::int64_t n) { o.httpThreads = static_cast<int>(n); })},
+        {"--http-threads",
+         numberOption(1, 1024, [](ServiceOptions& o, std::int64_t n) { o.httpThreads = static_cast<int>(n); })},
         {"--session-lifetime",
-         numberOption(1, 10LL * 365 * 86400, [](ServiceOptions& o, std::int64_t n) { o.accountRules.sessionLifetime = n; })},
+         numberOption(1, 10LL * 365 * 86400,
+                      [](ServiceOptions& o, std::int64_t n) { o.accountRules.sessionLifetime = n; })},
         {"--rotate-session",
-         numberOption(0, 1'000'000, [](ServiceOptions& o, std::int64_t n) { o.accountRules.rotateEvery = static_cast<int>(n); })},
-        {"--code-interval", numberOption(0, 86400, [](ServiceOptions& o, std::int64_t n) { o.accountRules.codeInterval = n; })},
+         numberOption(0, 1'000'000,
+                      [](ServiceOptions& o, std::int64_t n) { o.accountRules.rotateEvery = static_cast<int>(n); })},
+        {"--code-interval",
+         numberOption(0, 86400, [](ServiceOptions& o, std::int64_t n) { o.accountRules.codeInterval = n; })},
         {"--fault", ruleOption(&parseEndpointRule, &ServiceOptions::faults)},
         {"--stream", ruleOption(&parseStreamRule, &ServiceOptions::streamFaults)},
         {"--update", threePartOption(&ServiceOptions::update, "VERSION,URL,NOTES")},
@@ -118,7 +125,9 @@ const std::map<std::string_view, SwitchOption>& switchOptions() {
     static const std::map<std::string_view, SwitchOption> options = {
         {"--small-catalogue", [](ServiceOptions& o) { o.catalogueSize = CatalogueSize::Small; }},
         {"--throttle-streams",
-         [](ServiceOptions& o) { o.streamFaults.push_back({0, StreamFault{StreamFaultKind::ThrottleReal, 0}}); }},
+         [](ServiceOptions& o) {
+             o.streamFaults.push_back({0, StreamFault{StreamFaultKind::ThrottleReal, 0}});
+         }},
         {"--log-requests", [](ServiceOptions& o) { o.logRequests = true; }},
     };
     return options;

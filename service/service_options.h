@@ -24,8 +24,9 @@ struct ServiceOptions {
     int apiPort = kDefaultApiPort;  // 0: any free port
     int companionPort = kDefaultCompanionPort;
     CatalogueSize catalogueSize = CatalogueSize::Demo;  // used when the data directory has no catalogue yet
-    int generatorThreads = 2;  // background song makers, at the lowest priority; 0: songs are made on first request only
-    int httpThreads = 64;      // per server
+    int generatorThreads =
+        2;                 // background song makers, at the lowest priority; 0: songs are made on first request only
+    int httpThreads = 64;  // per server
     bool logRequests = false;
     std::string mediaBase;  // scheme, host and port of media addresses; empty: the API server's
     AccountRules accountRules;

@@ -19,12 +19,12 @@ constexpr std::array<Progression, 4> kMinorProgressions = {{{0, 5, 2, 6}, {0, 3,
 // Rhythms of one bar in beats; a negative length is a rest.
 using BarRhythm = std::vector<double>;
 const std::array<BarRhythm, 7> kRhythms = {{{1, 1, 1, 1},
-                                             {0.5, 0.5, 1, 2},
-                                             {1.5, 0.5, 1, 1},
-                                             {2, 1, 1},
-                                             {0.5, 0.5, 0.5, 0.5, 1, -1},
-                                             {1, 0.5, 0.5, 2},
-                                             {3, -1}}};
+                                            {0.5, 0.5, 1, 2},
+                                            {1.5, 0.5, 1, 1},
+                                            {2, 1, 1},
+                                            {0.5, 0.5, 0.5, 0.5, 1, -1},
+                                            {1, 0.5, 0.5, 2},
+                                            {3, -1}}};
 
 struct MotifNote {
     double beat = 0;    // from the motif's start
@@ -113,14 +113,13 @@ private:
     }
 
     // Nudges a start by a few milliseconds so the parts do not sound machine-locked.
-    std::int64_t humanise(std::int64_t frame) {
-        return std::max<std::int64_t>(0, frame + m_random.between(-200, 200));
-    }
+    std::int64_t humanise(std::int64_t frame) { return std::max<std::int64_t>(0, frame + m_random.between(-200, 200)); }
 
     void add(Instrument instrument, std::int64_t start, double beats, double midi, double velocity, double pan) {
         if (start >= m_score.totalFrames) return;
         m_score.notes.push_back({start, static_cast<std::int64_t>(beats * m_framesPerBeat), midiToHz(midi),
-                                 static_cast<float>(std::clamp(velocity, 0.0, 1.0)), static_cast<float>(pan), instrument});
+                                 static_cast<float>(std::clamp(velocity, 0.0, 1.0)), static_cast<float>(pan),
+                                 instrument});
     }
 
     void addChord(int bar, int degree) {
@@ -133,7 +132,8 @@ private:
         const auto arpInstrument = m_lead == Instrument::Pluck ? Instrument::ElectricPiano : Instrument::Pluck;
         for (int i = 0; i < 8; ++i) {
             const double midi = m_tonic + 12 + scaleNote(degree + kPattern[static_cast<std::size_t>(i)]);
-            add(arpInstrument, humanise(frameAt(bar, i * 0.5)), 0.45, midi, i % 2 == 0 ? 0.55 : 0.42, i % 2 == 0 ? -0.3 : 0.3);
+            add(arpInstrument, humanise(frameAt(bar, i * 0.5)), 0.45, midi, i % 2 == 0 ? 0.55 : 0.42,
+                i % 2 == 0 ? -0.3 : 0.3);
         }
     }
 
@@ -153,7 +153,8 @@ private:
         }
         if (m_random.chance(0.3)) add(Instrument::Kick, frameAt(bar, 2.5), 0.5, 0, 0.6, 0);
         if (fill) {
-            for (int i = 0; i < 4; ++i) add(Instrument::Snare, frameAt(bar, 3 + i * 0.25), 0.25, 0, 0.35 + 0.1 * i, 0.1);
+            for (int i = 0; i < 4; ++i)
+                add(Instrument::Snare, frameAt(bar, 3 + i * 0.25), 0.25, 0, 0.35 + 0.1 * i, 0.1);
         }
     }
 
@@ -182,8 +183,6 @@ private:
 
 }  // namespace
 
-Score composeSong(std::uint64_t seed, double seconds) {
-    return Composer(seed, std::max(0.0, seconds)).compose();
-}
+Score composeSong(std::uint64_t seed, double seconds) { return Composer(seed, std::max(0.0, seconds)).compose(); }
 
 }  // namespace vamu::service

@@ -30,8 +30,8 @@ const Tables& tables() {
             for (int k = 1; k <= 12; ++k) saw += std::sin(k * x) / k;
             t.sine[static_cast<std::size_t>(i)] = static_cast<float>(std::sin(x));
             t.saw[static_cast<std::size_t>(i)] = static_cast<float>(saw * 0.55);
-            t.organ[static_cast<std::size_t>(i)] =
-                static_cast<float>((std::sin(x) + 0.45 * std::sin(2 * x) + 0.2 * std::sin(3 * x) + 0.08 * std::sin(4 * x)) / 1.5);
+            t.organ[static_cast<std::size_t>(i)] = static_cast<float>(
+                (std::sin(x) + 0.45 * std::sin(2 * x) + 0.2 * std::sin(3 * x) + 0.08 * std::sin(4 * x)) / 1.5);
         }
         return t;
     }();
@@ -54,15 +54,24 @@ struct Sound {
 
 Sound soundOf(Instrument instrument) {
     switch (instrument) {
-        case Instrument::ElectricPiano: return {0.30f, 0.25f, 0.3};
-        case Instrument::Bell: return {0.20f, 0.40f, 1.2};
-        case Instrument::Pluck: return {0.34f, 0.30f, 0.15};
-        case Instrument::Flute: return {0.22f, 0.30f, 0.2};
-        case Instrument::Pad: return {0.09f, 0.45f, 1.2};
-        case Instrument::Bass: return {0.32f, 0.0f, 0.1};
-        case Instrument::Kick: return {0.55f, 0.03f, 0.6};
-        case Instrument::Snare: return {0.22f, 0.15f, 0.5};
-        case Instrument::HiHat: return {0.06f, 0.10f, 0.2};
+    case Instrument::ElectricPiano:
+        return {0.30f, 0.25f, 0.3};
+    case Instrument::Bell:
+        return {0.20f, 0.40f, 1.2};
+    case Instrument::Pluck:
+        return {0.34f, 0.30f, 0.15};
+    case Instrument::Flute:
+        return {0.22f, 0.30f, 0.2};
+    case Instrument::Pad:
+        return {0.09f, 0.45f, 1.2};
+    case Instrument::Bass:
+        return {0.32f, 0.0f, 0.1};
+    case Instrument::Kick:
+        return {0.55f, 0.03f, 0.6};
+    case Instrument::Snare:
+        return {0.22f, 0.15f, 0.5};
+    case Instrument::HiHat:
+        return {0.06f, 0.10f, 0.2};
     }
     return {};
 }
@@ -113,17 +122,36 @@ public:
         m_right = static_cast<float>(std::sin(angle)) * m_sound.gain * note.velocity;
         if (note.instrument == Instrument::Pluck) startString();
         switch (note.instrument) {
-            case Instrument::ElectricPiano: m_decay = Decay(1.4); m_decay2 = Decay(0.5); break;
-            case Instrument::Bell: m_decay = Decay(2.0); m_decay2 = Decay(0.7); break;
-            case Instrument::Bass: m_decay = Decay(0.9); break;
-            case Instrument::Kick: m_decay = Decay(0.16); m_decay2 = Decay(0.035); break;
-            case Instrument::Snare: m_decay = Decay(0.1); m_decay2 = Decay(0.05); break;
-            case Instrument::HiHat: m_decay = Decay(0.03); break;
-            default: break;
+        case Instrument::ElectricPiano:
+            m_decay = Decay(1.4);
+            m_decay2 = Decay(0.5);
+            break;
+        case Instrument::Bell:
+            m_decay = Decay(2.0);
+            m_decay2 = Decay(0.7);
+            break;
+        case Instrument::Bass:
+            m_decay = Decay(0.9);
+            break;
+        case Instrument::Kick:
+            m_decay = Decay(0.16);
+            m_decay2 = Decay(0.035);
+            break;
+        case Instrument::Snare:
+            m_decay = Decay(0.1);
+            m_decay2 = Decay(0.05);
+            break;
+        case Instrument::HiHat:
+            m_decay = Decay(0.03);
+            break;
+        default:
+            break;
         }
     }
 
-    [[nodiscard]] bool finished() const { return m_age > static_cast<std::int64_t>((m_gate + m_sound.tailSeconds) * kRate); }
+    [[nodiscard]] bool finished() const {
+        return m_age > static_cast<std::int64_t>((m_gate + m_sound.tailSeconds) * kRate);
+    }
     [[nodiscard]] std::int64_t startFrame() const { return m_note.startFrame; }
     [[nodiscard]] float left() const { return m_left; }
     [[nodiscard]] float right() const { return m_right; }
@@ -133,15 +161,24 @@ public:
         const double t = static_cast<double>(m_age++) / kRate;
         const double f = m_note.frequency;
         switch (m_note.instrument) {
-            case Instrument::ElectricPiano: return fm(t, f, 1.0, 0.2 + 1.6 * m_decay2.next(), 0.004, 0.3);
-            case Instrument::Bell: return fm(t, f, 3.5, 0.3 + 2.0 * m_decay2.next(), 0.002, 1.2);
-            case Instrument::Pluck: return pluck(t);
-            case Instrument::Flute: return flute(t, f);
-            case Instrument::Pad: return pad(t, f);
-            case Instrument::Bass: return bass(t, f);
-            case Instrument::Kick: return kick(t);
-            case Instrument::Snare: return snare(t);
-            case Instrument::HiHat: return hiHat();
+        case Instrument::ElectricPiano:
+            return fm(t, f, 1.0, 0.2 + 1.6 * m_decay2.next(), 0.004, 0.3);
+        case Instrument::Bell:
+            return fm(t, f, 3.5, 0.3 + 2.0 * m_decay2.next(), 0.002, 1.2);
+        case Instrument::Pluck:
+            return pluck(t);
+        case Instrument::Flute:
+            return flute(t, f);
+        case Instrument::Pad:
+            return pad(t, f);
+        case Instrument::Bass:
+            return bass(t, f);
+        case Instrument::Kick:
+            return kick(t);
+        case Instrument::Snare:
+            return snare(t);
+        case Instrument::HiHat:
+            return hiHat();
         }
         return 0;
     }
@@ -253,7 +290,8 @@ public:
         for (int side = 0; side < 2; ++side) {
             const std::size_t spread = side == 0 ? 0 : 23;  // decorrelates left and right
             for (std::size_t i = 0; i < kCombs.size(); ++i) m_combs[side][i].buffer.assign(kCombs[i] + spread, 0.0f);
-            for (std::size_t i = 0; i < kAllPasses.size(); ++i) m_allPasses[side][i].buffer.assign(kAllPasses[i] + spread, 0.0f);
+            for (std::size_t i = 0; i < kAllPasses.size(); ++i)
+                m_allPasses[side][i].buffer.assign(kAllPasses[i] + spread, 0.0f);
         }
     }
 
@@ -316,7 +354,8 @@ std::int64_t SongSynth::totalFrames() const { return m_state->score.totalFrames;
 std::size_t SongSynth::render(std::span<float> left, std::span<float> right) {
     auto& s = *m_state;
     const auto remaining = std::max<std::int64_t>(0, s.score.totalFrames - s.frame);
-    const auto count = static_cast<std::size_t>(std::min<std::int64_t>(remaining, static_cast<std::int64_t>(std::min(left.size(), right.size()))));
+    const auto count = static_cast<std::size_t>(
+        std::min<std::int64_t>(remaining, static_cast<std::int64_t>(std::min(left.size(), right.size()))));
     const auto blockEnd = s.frame + static_cast<std::int64_t>(count);
     while (s.nextNote < s.score.notes.size() && s.score.notes[s.nextNote].startFrame < blockEnd) {
         s.voices.emplace_back(s.score.notes[s.nextNote++]);
@@ -342,7 +381,8 @@ std::size_t SongSynth::render(std::span<float> left, std::span<float> right) {
         float wetRight = 0;
         s.reverb.process(send[i], wetLeft, wetRight);
         const double at = static_cast<double>(s.frame) + static_cast<double>(i);
-        const double fade = std::min({1.0, at / s.fadeInFrames, s.fadeOutFrames > 0 ? (total - at) / s.fadeOutFrames : 1.0});
+        const double fade =
+            std::min({1.0, at / s.fadeInFrames, s.fadeOutFrames > 0 ? (total - at) / s.fadeOutFrames : 1.0});
         left[i] = 0.92f * softClip((left[i] + wetLeft) * fade);
         right[i] = 0.92f * softClip((right[i] + wetRight) * fade);
     }

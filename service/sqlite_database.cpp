@@ -19,8 +19,8 @@ Statement& Statement::bind(int index, std::int64_t value) {
 }
 
 Statement& Statement::bind(int index, std::string_view value) {
-    if (m_statement &&
-        sqlite3_bind_text(m_statement, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT) != SQLITE_OK) {
+    if (m_statement && sqlite3_bind_text(m_statement, index, value.data(), static_cast<int>(value.size()),
+                                         SQLITE_TRANSIENT) != SQLITE_OK) {
         m_failed = true;
     }
     return *this;
@@ -39,7 +39,8 @@ std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(
 
 std::string Statement::text(int column) const {
     const auto* bytes = sqlite3_column_text(m_statement, column);
-    return bytes ? std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)))
+    return bytes ? std::string(reinterpret_cast<const char*>(bytes),
+                               static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)))
                  : std::string();
 }
 

@@ -15,7 +15,8 @@ constexpr const char* kCatalogueFile = "catalogue.json";
 constexpr const char* kStateFile = "state.sqlite";
 
 std::int64_t unixNow() {
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 // The host part of an address as clients reach it: the wildcard addresses are not reachable.
@@ -26,7 +27,8 @@ std::string reachableHost(const std::string& bindAddress) {
     return bindAddress;
 }
 
-std::optional<CatalogueData> loadOrGenerate(const std::filesystem::path& directory, CatalogueSize size, std::string& error) {
+std::optional<CatalogueData> loadOrGenerate(const std::filesystem::path& directory, CatalogueSize size,
+                                            std::string& error) {
     const auto file = directory / kCatalogueFile;
     const auto header = readCatalogueFileHeader(file);
     // An older service's catalogue is made again in its size: the generator keeps the ids,
@@ -110,11 +112,11 @@ std::unique_ptr<Service> Service::start(const ServiceOptions& options, std::stri
         !parts->companionServer->bind(options.bindAddress, options.companionPort, error)) {
         return nullptr;
     }
-    const auto mediaBase = options.mediaBase.empty()
-                               ? "http://" + reachableHost(options.bindAddress) + ":" + std::to_string(parts->api->port())
-                               : options.mediaBase;
-    parts->context.reset(new ServiceContext{catalogue, *parts->media, *parts->accounts, *parts->companion, parts->faults,
-                                            parts->stop, MediaUrls(mediaBase), unixNow});
+    const auto mediaBase = options.mediaBase.empty() ? "http://" + reachableHost(options.bindAddress) + ":" +
+                                                           std::to_string(parts->api->port())
+                                                     : options.mediaBase;
+    parts->context.reset(new ServiceContext{catalogue, *parts->media, *parts->accounts, *parts->companion,
+                                            parts->faults, parts->stop, MediaUrls(mediaBase), unixNow});
     addCatalogueRoutes(*parts->api, *parts->context);
     addAccountRoutes(*parts->api, *parts->context);
     addMediaRoutes(*parts->api, *parts->context);

@@ -102,7 +102,8 @@ public:
         : m_watch(std::move(watch)), m_pacer(std::make_shared<vamu::playback::SteadyClock>()) {}
     [[nodiscard]] vamu::playback::OutputKind kind() const override { return vamu::playback::OutputKind::Capturing; }
     bool write(std::span<const std::int16_t> samples) override {
-        m_watch->written(std::any_of(samples.begin(), samples.end(), [](std::int16_t s) { return s != 0; }), m_mixStart);
+        m_watch->written(std::any_of(samples.begin(), samples.end(), [](std::int16_t s) { return s != 0; }),
+                         m_mixStart);
         m_pacer.pace(samples.size() / 2);
         m_mixStart = Clock::now();
         return true;
@@ -186,9 +187,12 @@ int main(int argc, char** argv) {
     std::filesystem::path data = std::filesystem::path(VAMU_BENCH_BINARY_DIR) / "bench-service";
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i];
-        if (name == "--rounds") rounds = std::max(1, std::atoi(argv[i + 1]));
-        else if (name == "--data") data = argv[i + 1];
-        else if (name == "--tile") fixedTile = std::clamp(std::atoi(argv[i + 1]), 0, 10);
+        if (name == "--rounds")
+            rounds = std::max(1, std::atoi(argv[i + 1]));
+        else if (name == "--data")
+            data = argv[i + 1];
+        else if (name == "--tile")
+            fixedTile = std::clamp(std::atoi(argv[i + 1]), 0, 10);
     }
     ::setenv("VAMU_BINARY_DIR", VAMU_BENCH_BINARY_DIR, 0);
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -245,13 +249,17 @@ int main(int argc, char** argv) {
                 tiles.push_back(*ms);
                 if (*ms > kTileTarget) {
                     const auto lines = service.logLines();
-                    for (std::size_t k = before; k < lines.size(); ++k) std::fprintf(stderr, "  %s\n", lines[k].c_str());
+                    for (std::size_t k = before; k < lines.size(); ++k)
+                        std::fprintf(stderr, "  %s\n", lines[k].c_str());
                 }
-            }
-            else ++failures;
+            } else
+                ++failures;
             UiDriver::pump(2s);  // past the change-song button's lock (1.5 s)
-            if (const auto ms = timeToSound(*watch, *program.mainWindow().playerPanel().changeSong, "change song", program)) changes.push_back(*ms);
-            else ++failures;
+            if (const auto ms =
+                    timeToSound(*watch, *program.mainWindow().playerPanel().changeSong, "change song", program))
+                changes.push_back(*ms);
+            else
+                ++failures;
             UiDriver::pump(2s);
         }
         program.shutdown();

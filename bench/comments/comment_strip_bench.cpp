@@ -47,8 +47,8 @@ QByteArray placeholderPicture() {
 // 120 comments as the demo service writes them: short names, mostly Chinese texts.
 std::vector<comments::Comment> demoComments() {
     static const char* kNames[] = {"听众", "Lily", "夜猫子", "kk", "路过的人", "小明同学"};
-    static const char* kTexts[] = {"好听", "这首歌真好听", "单曲循环中", "nice!", "前奏一响就哭了", "第一次听到这么好听的歌",
-                                   "来了来了", "2026年还在听"};
+    static const char* kTexts[] = {"好听",           "这首歌真好听",           "单曲循环中", "nice!",
+                                   "前奏一响就哭了", "第一次听到这么好听的歌", "来了来了",   "2026年还在听"};
     std::vector<comments::Comment> list;
     for (int i = 0; i < comments::kMaxComments; ++i) {
         list.push_back({"", std::string(kNames[i % 6]) + std::to_string(i), kTexts[(i * 5) % 8]});
@@ -76,7 +76,7 @@ struct Strip {
         comments::CommentsHooks hooks;
         hooks.streamActivity = [] { return comments::StreamActivity::Playing; };
         controller = std::make_unique<comments::CommentsController>(std::move(setup), net::ServiceContext{}, scheduler,
-                                                                   std::move(hooks));
+                                                                    std::move(hooks));
     }
     // A fresh page, moved until its first comments are well inside the strip.
     void freshPage() {
@@ -107,8 +107,8 @@ void frameWith120Comments(benchmark::State& state) {
             state.ResumeTiming();
         }
     }
-    state.counters["presents_per_frame"] = static_cast<double>(s.host.nativeWindow()->presentCount() - before) /
-                                           static_cast<double>(state.iterations());
+    state.counters["presents_per_frame"] =
+        static_cast<double>(s.host.nativeWindow()->presentCount() - before) / static_cast<double>(state.iterations());
 }
 BENCHMARK(frameWith120Comments)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
@@ -131,8 +131,8 @@ void frameAfterThePageHasPassed(benchmark::State& state) {
         s.controller->scrollComments();
         s.host.controls().flush();
     }
-    state.counters["presents_per_frame"] = static_cast<double>(s.host.nativeWindow()->presentCount() - before) /
-                                           static_cast<double>(state.iterations());
+    state.counters["presents_per_frame"] =
+        static_cast<double>(s.host.nativeWindow()->presentCount() - before) / static_cast<double>(state.iterations());
 }
 BENCHMARK(frameAfterThePageHasPassed)->Unit(benchmark::kMicrosecond);
 

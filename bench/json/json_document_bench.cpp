@@ -17,11 +17,11 @@ std::string page(int rows) {
             text += ',';
         }
         text += R"({"id":)" + std::to_string(100000 + i) + R"(,"name":"第)" + n + R"(首歌 Song )" + n +
-                R"(","source":"http://127.0.0.1:8960/media/sound/)" + n + R"(.mp3","pic_100":"http://127.0.0.1:8960/media/cover/)" +
-                n + R"(.jpg","user_id":)" + std::to_string(500 + i % 97) + R"(,"user":{"id":)" +
-                std::to_string(500 + i % 97) + R"(,"name":"用户)" + std::to_string(i % 97) +
-                R"(","avatar_50":"http://127.0.0.1:8960/media/avatar/1.jpg"},"play_count":)" + std::to_string(i * 7) +
-                R"(,"duration":215.5})";
+                R"(","source":"http://127.0.0.1:8960/media/sound/)" + n +
+                R"(.mp3","pic_100":"http://127.0.0.1:8960/media/cover/)" + n + R"(.jpg","user_id":)" +
+                std::to_string(500 + i % 97) + R"(,"user":{"id":)" + std::to_string(500 + i % 97) + R"(,"name":"用户)" +
+                std::to_string(i % 97) + R"(","avatar_50":"http://127.0.0.1:8960/media/avatar/1.jpg"},"play_count":)" +
+                std::to_string(i * 7) + R"(,"duration":215.5})";
     }
     return text + "]}}";
 }

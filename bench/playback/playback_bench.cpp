@@ -78,14 +78,17 @@ void FirstFrame(benchmark::State& state) {
         }
         state.SetIterationTime(std::chrono::duration<double>(*capture->firstWriteTime() - started).count());
     }
-    state.counters["createStream_ms"] = benchmark::Counter(openSeconds * 1000 / static_cast<double>(state.iterations()));
+    state.counters["createStream_ms"] =
+        benchmark::Counter(openSeconds * 1000 / static_cast<double>(state.iterations()));
 }
 BENCHMARK(FirstFrame)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
 // mpv's own log stamps when it opens the URL and when it starts its audio output.
 void MpvFirstFrame(benchmark::State& state) {
-    const std::string command = "mpv --no-config --no-video --ao=null --length=0.5 --msg-time "
-                                "--msg-level=all=v '" + server().url("/song.mp3") + "' 2>&1";
+    const std::string command =
+        "mpv --no-config --no-video --ao=null --length=0.5 --msg-time "
+        "--msg-level=all=v '" +
+        server().url("/song.mp3") + "' 2>&1";
     double fromLaunch = 0;
     for (auto _ : state) {
         const auto launched = Clock::now();

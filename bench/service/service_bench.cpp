@@ -61,10 +61,11 @@ void measureRequests(const char* title, const Settings& settings, MakeClient mak
     }
     for (auto& thread : threads) thread.join();
     Latencies all;
-    for (auto& l : perThread) all.milliseconds.insert(all.milliseconds.end(), l.milliseconds.begin(), l.milliseconds.end());
+    for (auto& l : perThread)
+        all.milliseconds.insert(all.milliseconds.end(), l.milliseconds.begin(), l.milliseconds.end());
     std::printf("%-44s %8.0f requests/s   p50 %.2f ms   p99 %.2f ms   failures %ld\n", title,
-                static_cast<double>(all.milliseconds.size()) / settings.seconds, all.percentile(0.5), all.percentile(0.99),
-                failures.load());
+                static_cast<double>(all.milliseconds.size()) / settings.seconds, all.percentile(0.5),
+                all.percentile(0.99), failures.load());
 }
 
 void measureStreams(const Settings& settings, const std::string& base, const std::string& path) {
@@ -92,11 +93,12 @@ void measureStreams(const Settings& settings, const std::string& base, const std
     for (auto& thread : threads) thread.join();
     const double total = std::chrono::duration<double>(Clock::now() - start).count();
     const double playing = static_cast<double>(size) / 16000.0;
-    std::printf("%d concurrent streams of a %.0f s song (%.2f MB): all done in %.2f s, %.0f MB/s together, "
-                "slowest stream %.0fx faster than playback, failures %ld\n",
-                settings.streams, playing, static_cast<double>(size) / 1e6, total,
-                static_cast<double>(size) * settings.streams / total / 1e6,
-                playing / *std::max_element(seconds.begin(), seconds.end()), failures.load());
+    std::printf(
+        "%d concurrent streams of a %.0f s song (%.2f MB): all done in %.2f s, %.0f MB/s together, "
+        "slowest stream %.0fx faster than playback, failures %ld\n",
+        settings.streams, playing, static_cast<double>(size) / 1e6, total,
+        static_cast<double>(size) * settings.streams / total / 1e6,
+        playing / *std::max_element(seconds.begin(), seconds.end()), failures.load());
 }
 
 }  // namespace
@@ -111,7 +113,8 @@ int main(int argc, char** argv) {
         if (name == "--streams") settings.streams = static_cast<int>(value);
     }
     vamu::service::ServiceOptions options;
-    options.dataDirectory = std::filesystem::temp_directory_path() / ("vamu-service-bench-" + std::to_string(::getpid()));
+    options.dataDirectory =
+        std::filesystem::temp_directory_path() / ("vamu-service-bench-" + std::to_string(::getpid()));
     options.apiPort = 0;
     options.companionPort = 0;
     options.generatorThreads = 0;
@@ -122,8 +125,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto base = service->apiBaseUrl();
-    std::printf("vamu-service on %s, %u cores, %d clients, %.0f s a run\n", base.c_str(), std::thread::hardware_concurrency(),
-                settings.clients, settings.seconds);
+    std::printf("vamu-service on %s, %u cores, %d clients, %.0f s a run\n", base.c_str(),
+                std::thread::hardware_concurrency(), settings.clients, settings.seconds);
 
     measureRequests("GET /sound/hot, kept-alive connections", settings, [&] {
         auto client = std::make_shared<httplib::Client>(base);
@@ -142,8 +145,9 @@ int main(int argc, char** argv) {
         };
     });
     // The longest demo song: three minutes.
-    const auto longest = std::max_element(service->catalogue().data().songs.begin(), service->catalogue().data().songs.end(),
-                                          [](const auto& a, const auto& b) { return a.seconds < b.seconds; });
+    const auto longest =
+        std::max_element(service->catalogue().data().songs.begin(), service->catalogue().data().songs.end(),
+                         [](const auto& a, const auto& b) { return a.seconds < b.seconds; });
     measureStreams(settings, base, "/media/sound/" + std::to_string(longest->id) + ".mp3");
 
     service->stop();

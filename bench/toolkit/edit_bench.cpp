@@ -54,7 +54,8 @@ void typing(benchmark::State& state, bool multiline, bool middle) {
         f.deliver(platform::msg::kKeyDown, platform::vk::kBack);
         f.host.controls().flush();
     }
-    state.counters["keys"] = benchmark::Counter(2.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["keys"] =
+        benchmark::Counter(2.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     if (f.box->text().size() != 2000) state.SkipWithError("the text changed length");
 }
 

@@ -78,12 +78,14 @@ void AccountController::login() {
     const bool remember = m_panel.autoLogin->isChecked();
     m_login.start(
         [context = m_context, account, password, remember](std::stop_token stop) {
-            const net::ServiceReply reply = net::callService(
-                context, net::endpoint::kLogin, {net::ParamValue::text(password), net::ParamValue::text(account)}, stop);
+            const net::ServiceReply reply =
+                net::callService(context, net::endpoint::kLogin,
+                                 {net::ParamValue::text(password), net::ParamValue::text(account)}, stop);
             // Unticked, nothing is written: what an earlier login stored stays.
             if (reply.outcome == net::ServiceOutcome::Succeeded && remember) {
                 core::writeSetting(core::setting::kAutoLogin, "1", core::CreateFolder::Yes);
-                core::writeSetting(core::setting::kUserData, storeCredentials({account, password}), core::CreateFolder::Yes);
+                core::writeSetting(core::setting::kUserData, storeCredentials({account, password}),
+                                   core::CreateFolder::Yes);
                 core::writeSetting(core::setting::kCookie, context.session->sessionCookies(), core::CreateFolder::Yes);
             }
             return resultOf(reply);

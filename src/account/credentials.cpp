@@ -5,9 +5,9 @@
 namespace vamu::account {
 
 std::string storeCredentials(const Credentials& credentials) {
-    return scrambleText(scrambleText(credentials.account, kCredentialKey) + "," +
-                            scrambleText(credentials.password, kCredentialKey),
-                        kCredentialKey);
+    return scrambleText(
+        scrambleText(credentials.account, kCredentialKey) + "," + scrambleText(credentials.password, kCredentialKey),
+        kCredentialKey);
 }
 
 std::optional<Credentials> readCredentials(std::string_view userdata) {

@@ -34,7 +34,9 @@ constexpr QRect kSubmit{60, 132, 80, 28};
 
 RegistrationWindow::RegistrationWindow(QPoint topLeft, net::ServiceContext context, platform::Scheduler& scheduler,
                                        int serial)
-    : m_host(std::make_unique<toolkit::HostWindow>()), m_context(std::move(context)), m_scheduler(scheduler),
+    : m_host(std::make_unique<toolkit::HostWindow>()),
+      m_context(std::move(context)),
+      m_scheduler(scheduler),
       m_timerName("注册倒计时" + std::to_string(serial)) {
     toolkit::WindowSetup window;
     window.title = qText(text::kRegistrationTitle);
@@ -109,7 +111,8 @@ void RegistrationWindow::showMessage(std::string_view title, std::string_view te
 void RegistrationWindow::requestCode() {
     const std::string phone = m_phone->text().toStdString();
     if (phone.empty()) return showMessage(net::kTitleError, text::kEnterPhone, kEmptyPhoneWidth);
-    if (core::gbkByteLength(phone) != kPhoneBytes) return showMessage(net::kTitleError, text::kWrongPhone, kWrongInputWidth);
+    if (core::gbkByteLength(phone) != kPhoneBytes)
+        return showMessage(net::kTitleError, text::kWrongPhone, kWrongInputWidth);
     m_sendCode->setDisabled(true);
     m_codeRequest.start(
         [context = m_context, phone](std::stop_token stop) {
@@ -149,7 +152,8 @@ void RegistrationWindow::submitRegistration() {
     const std::string phone = m_phone->text().toStdString();
     const std::string code = m_code->text().toStdString();
     const std::string password = m_password->text().toStdString();
-    if (core::gbkByteLength(phone) != kPhoneBytes) return showMessage(net::kTitleError, text::kWrongPhone, kWrongInputWidth);
+    if (core::gbkByteLength(phone) != kPhoneBytes)
+        return showMessage(net::kTitleError, text::kWrongPhone, kWrongInputWidth);
     if (password.empty()) return showMessage(net::kTitleError, text::kEnterPassword, kWrongInputWidth);
     m_registration.start(
         [context = m_context, code, phone, password](std::stop_token stop) {

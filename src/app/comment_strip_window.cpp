@@ -42,8 +42,10 @@ platform::WindowHandle CommentStripWindow::handle() const { return m_host->windo
 void CommentStripWindow::setShown(bool shown) {
     platform::NativeWindow* native = m_host->nativeWindow();
     if (!native || native->isVisible() == shown) return;
-    if (shown) m_host->show();
-    else native->hide();
+    if (shown)
+        m_host->show();
+    else
+        native->hide();
 }
 
 bool CommentStripWindow::isShown() const {

@@ -64,8 +64,11 @@ PlayerControls buildPlayerPanel(HostWindow& window, int volume) {
     c.panel->setAlpha(kPlayerPanelAlpha);
     GroupBox& panel = *c.panel;
     c.cover = NewObj::create(panel, kCover.place,
-                             {.picture = programIconBytes(), .ringNormal = kWhite, .ringHot = kRingHot,
-                              .ringPressed = kWhite, .ringWidth = 2});
+                             {.picture = programIconBytes(),
+                              .ringNormal = kWhite,
+                              .ringHot = kRingHot,
+                              .ringPressed = kWhite,
+                              .ringWidth = 2});
     c.cover->setTips(QString::fromUtf8(kCoverTipDetails));
     c.title = label(panel, kTitle);
     c.subtitle = label(panel, kSubtitle);

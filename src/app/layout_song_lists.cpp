@@ -71,8 +71,8 @@ void buildTabBar(Page& page, SongListView& view) {
 void buildSearchBar(Page& page, SongListView& view) {
     QRect bar = kSearchBar;
     bar.setWidth(page.width());
-    view.searchBar = GroupBox::create(page, bar,
-                                      {.border = 0, .cornerDiameter = 10, .background = kWhite, .visible = false});
+    view.searchBar =
+        GroupBox::create(page, bar, {.border = 0, .cornerDiameter = 10, .background = kWhite, .visible = false});
     EditOptions box;
     box.text = text(kSearchBox);
     box.crText = kHintGrey;
@@ -84,8 +84,13 @@ void buildSearchBar(Page& page, SongListView& view) {
 
 void buildLoginPanel(Page& page, SongListView& view) {
     view.login = GroupBox::create(page, kLoginPanel.place,
-                                  {.text = text(kLoginPanel), .border = kWhite, .borderWidth = 0, .cornerDiameter = 25,
-                                   .background = kWhite, .align = 1, .visible = false});
+                                  {.text = text(kLoginPanel),
+                                   .border = kWhite,
+                                   .borderWidth = 0,
+                                   .cornerDiameter = 25,
+                                   .background = kWhite,
+                                   .align = 1,
+                                   .visible = false});
     GroupBox& login = *view.login;
     Label::create(login, kAccountLabel.place, {.text = text(kAccountLabel)});
     Label::create(login, kPasswordLabel.place, {.text = text(kPasswordLabel)});

@@ -22,8 +22,11 @@ constexpr int kDescriptionLess = 20;
 
 NewObj* tile(Page& page, const Row& row, PagingArrow arrow) {
     NewObj* made = NewObj::create(page, row.place,
-                                  {.picture = pagingArrowBytes(arrow), .ringNormal = kWhite, .ringHot = kRingHot,
-                                   .ringPressed = kWhite, .ringWidth = 2});
+                                  {.picture = pagingArrowBytes(arrow),
+                                   .ringNormal = kWhite,
+                                   .ringHot = kRingHot,
+                                   .ringPressed = kWhite,
+                                   .ringWidth = 2});
     made->setTips(text(row));
     return made;
 }
@@ -51,11 +54,18 @@ Details buildDetails(Page& page) {
     QRect group = kDetailsGroup.place;
     group.setWidth(page.width() - kDetailsGroupLess);
     d.group = GroupBox::create(page, group,
-                               {.text = text(kDetailsGroup), .textColour = kBlack, .border = kWhite, .borderWidth = 2,
-                                .cornerDiameter = 10, .align = 1});
+                               {.text = text(kDetailsGroup),
+                                .textColour = kBlack,
+                                .border = kWhite,
+                                .borderWidth = 2,
+                                .cornerDiameter = 10,
+                                .align = 1});
     d.picture = NewObj::create(*d.group, kDetailsPicture.place,
-                               {.picture = programIconBytes(), .ringNormal = kWhite, .ringHot = kRingHot,
-                                .ringPressed = kWhite, .ringWidth = 2});
+                               {.picture = programIconBytes(),
+                                .ringNormal = kWhite,
+                                .ringHot = kRingHot,
+                                .ringPressed = kWhite,
+                                .ringWidth = 2});
     d.headline = Label::create(*d.group, kHeadline.place, {.text = text(kHeadline)});
     d.subline = Label::create(*d.group, kSubline.place, {.text = text(kSubline)});
     QRect description = kDescription.place;

@@ -30,7 +30,6 @@ bool environmentSet(const char* name) {
     return value && std::strcmp(value, "1") == 0;
 }
 
-
 // The start-up benchmark's probe (VAMU_TRACE_STARTUP=1): prints when the main window's
 // first frame went to the window system, as Unix time, so that the caller can subtract
 // the time it started the process; VAMU_EXIT_AFTER_FIRST_PRESENT=1 then ends the program.

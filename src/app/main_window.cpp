@@ -21,10 +21,10 @@ struct MainWindow::Menus {
 
 namespace {
 
-constexpr unsigned kCaptionFlags = caption::kIcon | caption::kTitle | caption::kClose | caption::kMin |
-                                   caption::kSkin | caption::kReport | caption::kSetting;  // 0x1D7
-constexpr auto kShowAnimation = platform::WindowAnimation::SlideDown;  // type 3
-constexpr auto kCloseAnimation = platform::WindowAnimation::SlideUp;   // type 2
+constexpr unsigned kCaptionFlags = caption::kIcon | caption::kTitle | caption::kClose | caption::kMin | caption::kSkin |
+                                   caption::kReport | caption::kSetting;  // 0x1D7
+constexpr auto kShowAnimation = platform::WindowAnimation::SlideDown;     // type 3
+constexpr auto kCloseAnimation = platform::WindowAnimation::SlideUp;      // type 2
 constexpr std::chrono::milliseconds kAnimationTime{200};
 
 // A right click on the list opens its menu at the mouse, when its gate lets it.
@@ -44,7 +44,9 @@ void fillMenu(PopupMenu& menu, const std::array<const char*, N>& items) {
 }  // namespace
 
 MainWindow::MainWindow(const MainWindowSetup& setup)
-    : m_host(std::make_unique<HostWindow>()), m_menus(std::make_unique<Menus>()), m_loggedIn(setup.loggedIn),
+    : m_host(std::make_unique<HostWindow>()),
+      m_menus(std::make_unique<Menus>()),
+      m_loggedIn(setup.loggedIn),
       m_volume(setup.volume) {
     WindowSetup window;
     window.title = QStringLiteral("VAMU");
@@ -117,23 +119,25 @@ void MainWindow::build() {
         settings->setTips(QString::fromUtf8(layout::kSettingsTip));
     }
 
-    m_views = {pages.channels, pages.details, pages.toolBar, pages.paging, pages.songLists, lists.tabBar, bar.list,
-               player.cover, bar.songIdBox, lists.searchBox, lists.searchBar, lists.login, lists.lists};
-    m_player = {&window,        player.panel,  player.cover,  player.title, player.subtitle,
-                player.collect, player.play,   player.progress, player.time, player.volume,
-                bar.changeSong, bar.download,  lists.lists};
-    m_radio = {&window,         pages.channels,   pages.paging,    paging.previous,  paging.next,
-               paging.previousLabel, paging.nextLabel, lists.lists.songs, &m_menus->songs, player.panel,
-               player.cover,    player.title,     player.subtitle};
-    m_search = {lists.searchBar, lists.searchBox, lists.search, lists.searchNext, lists.lists.likes,
-                lists.lists.likesTab};
-    m_details = {pages.details,  details.group, details.picture,  details.headline, details.subline,
-                 details.description, bar.songIdBox, bar.get, lists.lists.songs, &m_menus->songs, player.subtitle};
-    m_login = {&window,          lists.login,     lists.account,   lists.password,    lists.loginButton,
-               lists.autoLogin,  lists.registerLink, lists.lists.likes, lists.searchBar, lists.lists.likesTab,
-               &m_menus->likes};
-    m_library = {&window,          lists.lists.collection, &m_menus->collection, lists.lists.likes, &m_menus->likes,
-                 lists.lists.songs, player.collect,        bar.download};
+    m_views = {pages.channels, pages.details, pages.toolBar,   pages.paging,    pages.songLists, lists.tabBar, bar.list,
+               player.cover,   bar.songIdBox, lists.searchBox, lists.searchBar, lists.login,     lists.lists};
+    m_player = {&window,        player.panel, player.cover,    player.title, player.subtitle,
+                player.collect, player.play,  player.progress, player.time,  player.volume,
+                bar.changeSong, bar.download, lists.lists};
+    m_radio = {&window,         pages.channels,       pages.paging,     paging.previous,
+               paging.next,     paging.previousLabel, paging.nextLabel, lists.lists.songs,
+               &m_menus->songs, player.panel,         player.cover,     player.title,
+               player.subtitle};
+    m_search = {lists.searchBar,  lists.searchBox,   lists.search,
+                lists.searchNext, lists.lists.likes, lists.lists.likesTab};
+    m_details = {pages.details,     details.group,       details.picture, details.headline,
+                 details.subline,   details.description, bar.songIdBox,   bar.get,
+                 lists.lists.songs, &m_menus->songs,     player.subtitle};
+    m_login = {&window,           lists.login,          lists.account,      lists.password,
+               lists.loginButton, lists.autoLogin,      lists.registerLink, lists.lists.likes,
+               lists.searchBar,   lists.lists.likesTab, &m_menus->likes};
+    m_library = {&window,         lists.lists.collection, &m_menus->collection, lists.lists.likes,
+                 &m_menus->likes, lists.lists.songs,      player.collect,       bar.download};
 }
 
 }  // namespace vamu::app

@@ -23,7 +23,7 @@ struct Row {
 inline constexpr QRgb kWhite = 0xFFFFFFFF;
 inline constexpr QRgb kBlack = 0xFF000000;
 inline constexpr QRgb kHintGrey = 0xFF808080;  // red, green and blue 128
-inline constexpr QRgb kRingHot = 0xFF0088FF;    // red 0, green 136, blue 255
+inline constexpr QRgb kRingHot = 0xFF0088FF;   // red 0, green 136, blue 255
 
 inline constexpr const char* kSongIdHint = "音乐ID";
 inline constexpr const char* kSearchHint = "搜索歌曲";

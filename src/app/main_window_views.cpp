@@ -10,8 +10,7 @@ namespace vamu::app {
 using namespace vamu::toolkit;
 
 namespace layout {
-const char* const kAboutText =
-    "VAMU 在线音乐\n频道电台、热门歌曲、搜索与收藏，边听边看弹幕。\n点击封面查看歌曲详情。";
+const char* const kAboutText = "VAMU 在线音乐\n频道电台、热门歌曲、搜索与收藏，边听边看弹幕。\n点击封面查看歌曲详情。";
 }  // namespace layout
 
 namespace {

@@ -62,7 +62,8 @@ NowPlayingWindow::~NowPlayingWindow() {
 
 void NowPlayingWindow::build() {
     ImageBox::create(*m_host, kIcon, programIconBytes(), {.fillType = paint::fill::kStretch});
-    Label::create(*m_host, kHeading, {.text = QStringLiteral("当前歌曲"), .textColour = kHeadingColour, .fontSize = kFontSize});
+    Label::create(*m_host, kHeading,
+                  {.text = QStringLiteral("当前歌曲"), .textColour = kHeadingColour, .fontSize = kFontSize});
     m_title = Label::create(*m_host, kTitle, {.textColour = kTitleColour, .fontSize = kFontSize, .trimming = 3});
 }
 

@@ -30,7 +30,7 @@ public:
     static constexpr int kStep = 5;           // pixels per tick
     static constexpr std::chrono::milliseconds kTick{10};
     static constexpr std::chrono::milliseconds kRest{3000};
-    static constexpr int kInset = 2;          // from the right edge while resting
+    static constexpr int kInset = 2;  // from the right edge while resting
 
     enum class Phase { Hidden, SlidingIn, Resting, SlidingOut };
     using TopChanged = std::function<void(int top)>;

@@ -75,20 +75,28 @@ QByteArray avatarPlaceholder() {
 
 comments::StreamActivity streamActivityOf(playback::ActivityState state) {
     switch (state) {
-    case playback::ActivityState::Playing: return comments::StreamActivity::Playing;
-    case playback::ActivityState::Stalled: return comments::StreamActivity::Stalled;
-    case playback::ActivityState::Paused: return comments::StreamActivity::Paused;
-    case playback::ActivityState::Stopped: break;
+    case playback::ActivityState::Playing:
+        return comments::StreamActivity::Playing;
+    case playback::ActivityState::Stalled:
+        return comments::StreamActivity::Stalled;
+    case playback::ActivityState::Paused:
+        return comments::StreamActivity::Paused;
+    case playback::ActivityState::Stopped:
+        break;
     }
     return comments::StreamActivity::Stopped;
 }
 
 desktop::Activity desktopActivityOf(playback::ActivityState state) {
     switch (state) {
-    case playback::ActivityState::Playing: return desktop::Activity::Playing;
-    case playback::ActivityState::Stalled: return desktop::Activity::Stalled;
-    case playback::ActivityState::Paused: return desktop::Activity::Paused;
-    case playback::ActivityState::Stopped: break;
+    case playback::ActivityState::Playing:
+        return desktop::Activity::Playing;
+    case playback::ActivityState::Stalled:
+        return desktop::Activity::Stalled;
+    case playback::ActivityState::Paused:
+        return desktop::Activity::Paused;
+    case playback::ActivityState::Stopped:
+        break;
     }
     return desktop::Activity::Stopped;
 }
@@ -107,8 +115,10 @@ Program::~Program() {
 Program::StartResult Program::start() {
     // The stored handle is honoured as before; in a new process it names no window, and
     // the raise of a running instance goes through the single-instance channel instead.
-    bringWindowToFront(platform::WindowHandle{static_cast<std::uint32_t>(core::readSettingInt(core::setting::kWindowHandle))});
-    m_instance = std::make_unique<platform::SingleInstance>(QFileInfo(QString::fromStdString(core::settingsPath())).absolutePath());
+    bringWindowToFront(
+        platform::WindowHandle{static_cast<std::uint32_t>(core::readSettingInt(core::setting::kWindowHandle))});
+    m_instance = std::make_unique<platform::SingleInstance>(
+        QFileInfo(QString::fromStdString(core::settingsPath())).absolutePath());
     if (m_instance->role() == platform::SingleInstance::Role::Secondary) {
         (void)m_instance->sendToPrimary(handOverRequest(), kHandOverTime);
         return StartResult::HandedOver;  // silently, with exit code 0, whether it answered or not
@@ -130,8 +140,10 @@ Program::StartResult Program::start() {
     core::writeSetting(core::setting::kWindowHandle, std::to_string(m_mainWindow->handle().value));
 
     m_engine = std::make_unique<playback::AudioEngine>();
-    if (m_options.makeOutput) m_engine->init(m_options.makeOutput());
-    else m_engine->init(m_options.silentOutput ? playback::OutputChoice::Silent : playback::OutputChoice::Automatic);
+    if (m_options.makeOutput)
+        m_engine->init(m_options.makeOutput());
+    else
+        m_engine->init(m_options.silentOutput ? playback::OutputChoice::Silent : playback::OutputChoice::Automatic);
 
     m_scheduler = m_options.scheduler;
     if (!m_scheduler) {
@@ -158,7 +170,7 @@ Program::StartResult Program::start() {
         if (m_comments) m_comments->startComments();
     };
     m_player = std::make_unique<playback::PlayerController>(*m_engine, m_mainWindow->playerPanel(), *m_scheduler,
-                                                             titlePrefix, std::move(playerHooks));
+                                                            titlePrefix, std::move(playerHooks));
 
     // The list panels: the collection file and the automatic login start here.
     library::LibraryHooks libraryHooks;
@@ -171,8 +183,8 @@ Program::StartResult Program::start() {
         m_library->stopLikes();
         m_library->setLikesMode(library::LikesMode::SearchResults);
     };
-    m_search = std::make_unique<catalogue::SearchController>(m_mainWindow->searchPanel(), *m_context,
-                                                             std::move(searchHooks));
+    m_search =
+        std::make_unique<catalogue::SearchController>(m_mainWindow->searchPanel(), *m_context, std::move(searchHooks));
     account::AccountHooks accountHooks;
     accountHooks.loggedIn = [this] { m_library->refreshLikes(); };
     accountHooks.loggedOut = [this] {
@@ -190,9 +202,9 @@ Program::StartResult Program::start() {
     radioHooks.pageLoaded = [this](std::vector<net::SongEntry> songs) { m_player->finishSwitch(std::move(songs)); };
     radioHooks.showCurrentSong = [this] { return m_player->showCurrentSong(); };
     radioHooks.growWindow = [this] { m_mainWindow->growForChannels(); };
-    m_radio = std::make_unique<catalogue::RadioController>(m_mainWindow->radioPanel(), m_context->baseUrl,
-                                                           *m_scheduler, titlePrefix,
-                                                           catalogue::systemRandomSource(), std::move(radioHooks));
+    m_radio = std::make_unique<catalogue::RadioController>(m_mainWindow->radioPanel(), m_context->baseUrl, *m_scheduler,
+                                                           titlePrefix, catalogue::systemRandomSource(),
+                                                           std::move(radioHooks));
     m_radio->loadChannelPage();
     startDetails(titlePrefix);
     startDownload();
@@ -224,8 +236,8 @@ void Program::createComments() {
     hooks.showStrip = [this](bool shown) {
         if (m_commentStrip) m_commentStrip->setShown(shown);
     };
-    m_comments = std::make_unique<comments::CommentsController>(std::move(setup), *m_context, *m_scheduler,
-                                                                std::move(hooks));
+    m_comments =
+        std::make_unique<comments::CommentsController>(std::move(setup), *m_context, *m_scheduler, std::move(hooks));
 }
 
 void Program::createMenus() {
@@ -309,13 +321,13 @@ void Program::startDownload() {
     hooks.toneWanted = [] { return core::readSettingInt(core::setting::kDownloadSound) == 1; };
     hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     hooks.ended = [this](library::DownloadOutcome outcome, const std::string& target) {
-        notifyDesktop(std::string(outcome == library::DownloadOutcome::Finished
-                                      ? desktop::notification_text::kDownloadFinished
-                                      : desktop::notification_text::kDownloadFailed),
-                      std::filesystem::path(target).filename().string());
+        notifyDesktop(
+            std::string(outcome == library::DownloadOutcome::Finished ? desktop::notification_text::kDownloadFinished
+                                                                      : desktop::notification_text::kDownloadFailed),
+            std::filesystem::path(target).filename().string());
     };
-    m_download = std::make_unique<library::DownloadController>(*player.download, *m_engine, *m_scheduler,
-                                                               std::move(hooks));
+    m_download =
+        std::make_unique<library::DownloadController>(*player.download, *m_engine, *m_scheduler, std::move(hooks));
 }
 
 void Program::startCompanion() {

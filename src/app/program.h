@@ -35,7 +35,7 @@ class AccountController;
 namespace vamu::library {
 class DownloadController;
 class LibraryController;
-}
+}  // namespace vamu::library
 namespace vamu::comments {
 class CommentsController;
 }

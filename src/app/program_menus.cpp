@@ -101,9 +101,14 @@ void ProgramMenus::trayEvent(int code) {
     case platform::msg::kLeftDoubleClick:
         if (m_actions.showMainWindow) m_actions.showMainWindow();
         break;
-    case platform::msg::kRightUp: m_trayMenu.popup(m_window.handle()); break;
-    case toolkit::tray::kTrayHostCreated: m_tray.add(m_window.handle(), qText(kTrayTip), programIconBytes()); break;
-    default: break;
+    case platform::msg::kRightUp:
+        m_trayMenu.popup(m_window.handle());
+        break;
+    case toolkit::tray::kTrayHostCreated:
+        m_tray.add(m_window.handle(), qText(kTrayTip), programIconBytes());
+        break;
+    default:
+        break;
     }
 }
 
@@ -148,7 +153,7 @@ void ProgramMenus::toggleDownloadTone() {
     core::writeSetting(core::setting::kDownloadSound, m_downloadTone == 1 ? "1" : "0", core::CreateFolder::Yes);
     if (m_downloadToneItem) {
         m_settingsMenu.setText(m_downloadToneItem, qText(m_downloadTone == 1 ? settings_caption::kDownloadToneOn
-                                                                               : settings_caption::kDownloadToneOff));
+                                                                             : settings_caption::kDownloadToneOff));
     }
 }
 
@@ -158,7 +163,7 @@ void ProgramMenus::toggleNotifications() {
     core::writeSetting(core::setting::kNotifications, m_notifications == 1 ? "1" : "0", core::CreateFolder::Yes);
     if (m_notificationsItem) {
         m_settingsMenu.setText(m_notificationsItem, qText(m_notifications == 1 ? settings_caption::kNotificationsOn
-                                                                                 : settings_caption::kNotificationsOff));
+                                                                               : settings_caption::kNotificationsOff));
     }
 }
 

@@ -14,9 +14,9 @@ namespace vamu::app {
 
 // The timer names of the program.
 namespace timer_name {
-inline constexpr std::string_view kClock = "时钟";            // 500 ms, the player
-inline constexpr std::string_view kComments = "弹幕";         // 30 ms, the comment strip
-inline constexpr std::string_view kHeartbeat = "心跳";        // 120,000 ms, the companion report
+inline constexpr std::string_view kClock = "时钟";              // 500 ms, the player
+inline constexpr std::string_view kComments = "弹幕";           // 30 ms, the comment strip
+inline constexpr std::string_view kHeartbeat = "心跳";          // 120,000 ms, the companion report
 inline constexpr std::string_view kDownloadClock = "下载时钟";  // 500 ms, download progress
 }  // namespace timer_name
 

@@ -38,9 +38,7 @@ std::string percentEncoded(std::string_view text) {
 
 }  // namespace
 
-int hotPageNumber(const RandomSource& random) {
-    return random(1, kHotPageCount);
-}
+int hotPageNumber(const RandomSource& random) { return random(1, kHotPageCount); }
 
 int channelSongsPageNumber(int pageCount, const RandomSource& random) {
     return random(1, std::clamp(pageCount, 1, kMaxChannelSongPages));

@@ -18,7 +18,7 @@ namespace vamu::catalogue {
 
 // `currentChannel` 1..10 names a channel tile of the grid; 11 is the hot list.
 inline constexpr int kHotChannel = 11;
-inline constexpr int kHotPageCount = 50;       // hot pages are drawn from 1..50
+inline constexpr int kHotPageCount = 50;         // hot pages are drawn from 1..50
 inline constexpr int kMaxChannelSongPages = 30;  // channel pages from 1..min(page count, 30)
 
 enum class CatalogueKind { Hot, Channel };
@@ -61,8 +61,7 @@ struct CataloguePage {
 
 // Window titles: while a page loads ("  --  热门推荐" or "  --  " + channel name) and while
 // an item plays ("  -  " + name + " - 热门推荐" for the hot list, "  - " + name for a channel).
-[[nodiscard]] std::string loadingWindowTitle(std::string_view prefix, CatalogueKind kind,
-                                             std::string_view channelName);
+[[nodiscard]] std::string loadingWindowTitle(std::string_view prefix, CatalogueKind kind, std::string_view channelName);
 [[nodiscard]] std::string itemWindowTitle(std::string_view prefix, CatalogueKind kind, std::string_view songName);
 
 }  // namespace vamu::catalogue

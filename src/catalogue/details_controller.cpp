@@ -47,8 +47,12 @@ QByteArray fetchPicture(const std::string& url, std::stop_token stop) {
 DetailsController::DetailsController(const DetailsPanel& panel, std::string companionHost, net::ServiceContext context,
                                      platform::Scheduler& scheduler, QString titlePrefix, RandomSource random,
                                      DetailsHooks hooks)
-    : m_panel(panel), m_companionHost(std::move(companionHost)), m_context(std::move(context)),
-      m_scheduler(scheduler), m_titlePrefix(std::move(titlePrefix)), m_random(std::move(random)),
+    : m_panel(panel),
+      m_companionHost(std::move(companionHost)),
+      m_context(std::move(context)),
+      m_scheduler(scheduler),
+      m_titlePrefix(std::move(titlePrefix)),
+      m_random(std::move(random)),
       m_hooks(std::move(hooks)) {
     m_panel.get->bindClick([this](const toolkit::Event&) {
         playById();
@@ -101,11 +105,9 @@ void DetailsController::songStarting(const net::SongEntry& song) {
         return;
     }
     const long long r = drawKey(*id);
-    m_detailsFetch.start(
-        [host = m_companionHost, songId = *id, r](std::stop_token stop) {
-            return fetchSongDetails(host, songId, r, stop);
-        },
-        [this](std::optional<SongDetails> details) { detailsArrived(details); });
+    m_detailsFetch.start([host = m_companionHost, songId = *id,
+                          r](std::stop_token stop) { return fetchSongDetails(host, songId, r, stop); },
+                         [this](std::optional<SongDetails> details) { detailsArrived(details); });
 }
 
 void DetailsController::detailsArrived(const std::optional<SongDetails>& details) {
@@ -135,11 +137,9 @@ void DetailsController::playById() {
     if (!id) return;  // the hint or an empty box: nothing to ask for
     m_panel.get->setDisabled(true);
     const long long r = drawKey(*id);
-    m_idFetch.start(
-        [host = m_companionHost, songId = *id, r](std::stop_token stop) {
-            return fetchSongDetails(host, songId, r, stop);
-        },
-        [this](std::optional<SongDetails> details) { idArrived(details); });
+    m_idFetch.start([host = m_companionHost, songId = *id,
+                     r](std::stop_token stop) { return fetchSongDetails(host, songId, r, stop); },
+                    [this](std::optional<SongDetails> details) { idArrived(details); });
     m_scheduler.once(kPlayByIdTimer, kPlayByIdLimit, [this] { endIdWait(); });
 }
 
@@ -164,7 +164,8 @@ void DetailsController::idArrived(const std::optional<SongDetails>& details) {
     song.id = details->id;
     song.coverUrl = details->coverUrl;
     if (m_hooks.playRepeating) m_hooks.playRepeating(song);
-    if (m_hooks.setWindowTitle) m_hooks.setWindowTitle(m_titlePrefix + QStringLiteral("  -  ") + QString::fromStdString(song.name));
+    if (m_hooks.setWindowTitle)
+        m_hooks.setWindowTitle(m_titlePrefix + QStringLiteral("  -  ") + QString::fromStdString(song.name));
     m_idCoverFetch.start([url = song.coverUrl](std::stop_token stop) { return fetchPicture(url, stop); },
                          [this](QByteArray picture) {
                              if (!picture.isEmpty() && m_hooks.setPlayerCover) m_hooks.setPlayerCover(picture);
@@ -198,7 +199,8 @@ void DetailsController::leaveUploaderView() {
     m_uploaderFetch.stop();
     panel::ListView& list = *m_panel.songList;
     list.clear();
-    const std::vector<net::SongEntry> rows = m_hooks.catalogueRows ? m_hooks.catalogueRows() : std::vector<net::SongEntry>{};
+    const std::vector<net::SongEntry> rows =
+        m_hooks.catalogueRows ? m_hooks.catalogueRows() : std::vector<net::SongEntry>{};
     int number = 0;
     for (const net::SongEntry& song : rows) {
         const int row = list.insertRow(0, QString::fromStdString(song.source), 0,
@@ -215,10 +217,11 @@ void DetailsController::leaveUploaderView() {
 
 void DetailsController::loadUploaderPage() {
     m_uploaderFetch.start(
-        [context = m_context, userId = m_uploaderId, page = m_uploaderPage](std::stop_token stop)
-            -> std::optional<std::vector<net::SongEntry>> {
-            const net::ServiceReply reply = net::callService(
-                context, net::endpoint::kUploaderSongs, {net::ParamValue::number(userId), net::ParamValue::number(page)}, stop);
+        [context = m_context, userId = m_uploaderId,
+         page = m_uploaderPage](std::stop_token stop) -> std::optional<std::vector<net::SongEntry>> {
+            const net::ServiceReply reply =
+                net::callService(context, net::endpoint::kUploaderSongs,
+                                 {net::ParamValue::number(userId), net::ParamValue::number(page)}, stop);
             if (reply.outcome != net::ServiceOutcome::Succeeded || !reply.document) return std::nullopt;
             return net::readSongEntries(*reply.document, "result.data");
         },

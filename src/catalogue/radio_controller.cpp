@@ -50,8 +50,12 @@ QRect tileRect(int index) {  // index from 0
 
 RadioController::RadioController(const RadioPanel& panel, std::string serviceBase, platform::Scheduler& scheduler,
                                  QString titlePrefix, RandomSource random, RadioHooks hooks)
-    : m_panel(panel), m_serviceBase(std::move(serviceBase)), m_scheduler(scheduler),
-      m_titlePrefix(std::move(titlePrefix)), m_random(std::move(random)), m_hooks(std::move(hooks)) {
+    : m_panel(panel),
+      m_serviceBase(std::move(serviceBase)),
+      m_scheduler(scheduler),
+      m_titlePrefix(std::move(titlePrefix)),
+      m_random(std::move(random)),
+      m_hooks(std::move(hooks)) {
     const auto onClick = [](toolkit::BaseControl* control, std::function<void()> action) {
         control->bindClick([action = std::move(action)](const toolkit::Event&) {
             action();
@@ -88,7 +92,8 @@ void RadioController::loadChannelPage() {
             grid.loaded = true;
             grid.tiles = *tiles;
             for (int i = 0; i < kTilesPerPage && !stop.stop_requested(); ++i) {
-                grid.pictures[static_cast<std::size_t>(i)] = fetchPicture(grid.tiles[static_cast<std::size_t>(i)].pictureUrl, stop);
+                grid.pictures[static_cast<std::size_t>(i)] =
+                    fetchPicture(grid.tiles[static_cast<std::size_t>(i)].pictureUrl, stop);
             }
             return grid;
         },

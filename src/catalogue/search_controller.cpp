@@ -42,8 +42,9 @@ void SearchController::searchPage() {
     const int page = m_searchPage;
     m_page.start(
         [context = m_context, keyword, page](std::stop_token stop) {
-            net::ServiceReply reply = net::callService(
-                context, net::endpoint::kSearch, {net::ParamValue::keyword(keyword), net::ParamValue::number(page)}, stop);
+            net::ServiceReply reply =
+                net::callService(context, net::endpoint::kSearch,
+                                 {net::ParamValue::keyword(keyword), net::ParamValue::number(page)}, stop);
             SearchResult result;
             result.outcome = reply.outcome;
             result.refusalText = std::move(reply.refusalText);
@@ -76,7 +77,8 @@ void SearchController::pageArrived(SearchResult result) {
         toolkit::messageBox(m_panel.results->hostWindowHandle(), qText(result.refusalText), options);
         return;
     }
-    case net::ServiceOutcome::Succeeded: break;
+    case net::ServiceOutcome::Succeeded:
+        break;
     }
     if (m_hooks.resultsShown) m_hooks.resultsShown();
     panel::ListView& list = *m_panel.results;

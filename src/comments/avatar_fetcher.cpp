@@ -39,17 +39,18 @@ void AvatarFetcher::start(const std::vector<std::string>& urls, OnPicture onPict
     m_onPicture = std::make_shared<OnPicture>(std::move(onPicture));
     const std::size_t tasks = std::min<std::size_t>(queue->urls.size(), kWorkers);
     for (std::size_t i = 0; i < tasks; ++i) {
-        m_slots[i].start([queue, fetch = m_fetch, handler = std::weak_ptr(m_onPicture)](const platform::TaskPoster& poster) {
-            while (!poster.stopRequested()) {
-                std::optional<std::string> url = queue->take();
-                if (!url) return;
-                QByteArray bytes = fetch(*url, poster.stopToken());
-                if (poster.stopRequested()) return;
-                poster.post([handler, url = std::move(*url), bytes = std::move(bytes)] {
-                    if (const auto call = handler.lock(); call && *call) (*call)(url, bytes);
-                });
-            }
-        });
+        m_slots[i].start(
+            [queue, fetch = m_fetch, handler = std::weak_ptr(m_onPicture)](const platform::TaskPoster& poster) {
+                while (!poster.stopRequested()) {
+                    std::optional<std::string> url = queue->take();
+                    if (!url) return;
+                    QByteArray bytes = fetch(*url, poster.stopToken());
+                    if (poster.stopRequested()) return;
+                    poster.post([handler, url = std::move(*url), bytes = std::move(bytes)] {
+                        if (const auto call = handler.lock(); call && *call) (*call)(url, bytes);
+                    });
+                }
+            });
     }
 }
 

@@ -57,10 +57,13 @@ CommentLayout layoutComments(const std::vector<Comment>& comments, const RandomI
 
 CommentScroll::Step CommentScroll::tick(StreamActivity activity) {
     switch (activity) {
-    case StreamActivity::Stopped: return Step::TakeDown;
+    case StreamActivity::Stopped:
+        return Step::TakeDown;
     case StreamActivity::Stalled:
-    case StreamActivity::Paused: return Step::Stood;
-    case StreamActivity::Playing: break;
+    case StreamActivity::Paused:
+        return Step::Stood;
+    case StreamActivity::Playing:
+        break;
     }
     if (passed()) return Step::Stood;
     m_left -= kStepPixels;

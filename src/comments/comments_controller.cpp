@@ -22,10 +22,15 @@ QString qText(std::string_view text) { return QString::fromUtf8(text.data(), sta
 
 }  // namespace
 
-CommentsController::CommentsController(CommentsSetup setup, net::ServiceContext context,
-                                       platform::Scheduler& scheduler, CommentsHooks hooks)
-    : m_strip(setup.strip), m_context(std::move(context)), m_scheduler(scheduler), m_hooks(std::move(hooks)),
-      m_random(std::move(setup.random)), m_placeholder(std::move(setup.placeholder)), m_on(setup.on),
+CommentsController::CommentsController(CommentsSetup setup, net::ServiceContext context, platform::Scheduler& scheduler,
+                                       CommentsHooks hooks)
+    : m_strip(setup.strip),
+      m_context(std::move(context)),
+      m_scheduler(scheduler),
+      m_hooks(std::move(hooks)),
+      m_random(std::move(setup.random)),
+      m_placeholder(std::move(setup.placeholder)),
+      m_on(setup.on),
       m_avatars(setup.fetchAvatar ? std::move(setup.fetchAvatar) : AvatarFetcher::Fetch(&AvatarFetcher::httpFetch)) {}
 
 CommentsController::~CommentsController() { stopAll(); }
@@ -69,7 +74,8 @@ void CommentsController::startComments() {
 void CommentsController::showComments(std::vector<Comment> comments) {
     // A page holds one song's comments: one that has some already goes first.
     if (!m_controls.empty()) takeDown();
-    if (!m_page) m_page = toolkit::Page::create(*m_strip, QRect(stripWidth() + kPageStartGap, 0, kPageWidth, kPageHeight));
+    if (!m_page)
+        m_page = toolkit::Page::create(*m_strip, QRect(stripWidth() + kPageStartGap, 0, kPageWidth, kPageHeight));
     if (!m_page) return;
     m_comments = std::move(comments);
     m_layout = layoutComments(m_comments, m_random);
@@ -87,8 +93,8 @@ void CommentsController::showComments(std::vector<Comment> comments) {
         toolkit::GroupBoxSetup bubble;
         bubble.background = kBubbleWhite;
         bubble.cornerDiameter = kBubbleCorners;
-        made.bubble = toolkit::GroupBox::create(*m_page, QRect(place.bubbleLeft, place.top, place.bubbleWidth, kRowHeight),
-                                                bubble);
+        made.bubble = toolkit::GroupBox::create(
+            *m_page, QRect(place.bubbleLeft, place.top, place.bubbleWidth, kRowHeight), bubble);
         if (made.bubble) {
             toolkit::LabelSetup name;
             name.text = QString::fromStdString(comment.name);
@@ -97,8 +103,8 @@ void CommentsController::showComments(std::vector<Comment> comments) {
             toolkit::LabelSetup content;
             content.text = QString::fromStdString(comment.content);
             content.textColour = kContentBlack;
-            made.content =
-                toolkit::Label::create(*made.bubble, QRect(place.contentLeft, 0, place.contentWidth, kRowHeight), content);
+            made.content = toolkit::Label::create(*made.bubble,
+                                                  QRect(place.contentLeft, 0, place.contentWidth, kRowHeight), content);
         }
         urls.push_back(comment.avatarUrl);
     }
@@ -122,8 +128,11 @@ void CommentsController::scrollComments() {
     }
     const StreamActivity activity = m_hooks.streamActivity ? m_hooks.streamActivity() : StreamActivity::Stopped;
     switch (m_scroll.tick(activity)) {
-    case CommentScroll::Step::Moved: m_page->move(m_scroll.left(), std::nullopt); break;
-    case CommentScroll::Step::Stood: break;
+    case CommentScroll::Step::Moved:
+        m_page->move(m_scroll.left(), std::nullopt);
+        break;
+    case CommentScroll::Step::Stood:
+        break;
     case CommentScroll::Step::TakeDown:
         takeDown();
         if (m_hooks.showStrip) m_hooks.showStrip(false);

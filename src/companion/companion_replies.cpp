@@ -63,8 +63,8 @@ std::string statisticsText(const std::optional<Statistics>& statistics, bool adm
     if (!statistics) return "在线人数:获取失败\n启动次数:获取失败";
     const Statistics& s = *statistics;
     if (!administrator) return "在线人数:" + s.online + "\n启动次数:" + s.starts;
-    return "在线人数:" + s.online + "\n今日最高:" + s.todayPeak + "\n昨日最高:" + s.yesterdayPeak + "\n今日总量:" +
-           s.todayTotal + "\n启动次数:" + s.starts + "\n总用户数:" + s.users;
+    return "在线人数:" + s.online + "\n今日最高:" + s.todayPeak + "\n昨日最高:" + s.yesterdayPeak +
+           "\n今日总量:" + s.todayTotal + "\n启动次数:" + s.starts + "\n总用户数:" + s.users;
 }
 
 std::optional<Notice> readNotice(std::string_view reply) {

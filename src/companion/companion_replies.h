@@ -14,11 +14,11 @@ inline constexpr std::string_view kNoticeDelimiter = "!@#qnmlgb";
 inline constexpr long long kAdministratorCode = 73051864;
 
 // Request bodies.
-[[nodiscard]] std::string updateCheckBody();                   // "do=gx&bbh=2.36"
-[[nodiscard]] std::string newClientBody();                     // "do=new"
+[[nodiscard]] std::string updateCheckBody();                     // "do=gx&bbh=2.36"
+[[nodiscard]] std::string newClientBody();                       // "do=new"
 [[nodiscard]] std::string clientStartBody(std::string_view id);  // "do=dl&id=" + id
-[[nodiscard]] std::string reportBody(std::string_view id);     // "do=xt&id=" + id
-[[nodiscard]] std::string noticeBody();                        // "do=zt&bbh=2.36"
+[[nodiscard]] std::string reportBody(std::string_view id);       // "do=xt&id=" + id
+[[nodiscard]] std::string noticeBody();                          // "do=zt&bbh=2.36"
 
 struct UpdateOffer {
     std::string version;

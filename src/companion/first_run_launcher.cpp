@@ -142,8 +142,9 @@ LauncherOutcome makeFirstRunLauncher(const LauncherPlaces& places) {
     const fs::path made = fs::path(places.dataFolder) / kLauncherName;
     if (!writeFile(made, launcherText(places))) return LauncherOutcome::Failed;
     // Desktops start only launchers marked executable.
-    fs::permissions(made, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec,
+    fs::permissions(made,
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                        fs::perms::others_exec,
                     error);
     if (!moveFile(made, onDesktop)) return LauncherOutcome::Failed;
     core::writeSetting(kFirstStart, "0");

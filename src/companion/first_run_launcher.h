@@ -40,7 +40,7 @@ enum class LauncherOutcome {
 // The installed entry's text with the main group's Exec naming `program` (link
 // argument kept); nothing when the text has no such Exec line to replace.
 [[nodiscard]] std::optional<std::string> launcherFromInstalledEntry(std::string_view entryText,
-                                                                     std::string_view program);
+                                                                    std::string_view program);
 
 // Reads and writes 版本, 程序目录 and 首次启动; makes the launcher when they say so.
 LauncherOutcome makeFirstRunLauncher(const LauncherPlaces& places);

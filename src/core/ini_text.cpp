@@ -158,7 +158,7 @@ bool keyMatches(std::string_view rawKey, std::string_view key, Encoding encoding
 struct Location {
     bool sectionFound = false;
     bool keyFound = false;
-    Line keyLine;         // the key's first line, when found
+    Line keyLine;          // the key's first line, when found
     Line lastSectionLine;  // the section's last line that is not blank, when the section is found
     std::string_view rawKey;
     std::string_view rawValue;

@@ -255,9 +255,8 @@ int removeStaleSettingsFiles() {
     std::vector<std::string> stale;
     while (const dirent* entry = ::readdir(folder)) {
         struct stat info {};
-        if (isTemporaryName(entry->d_name) &&
-            ::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
-            info.st_uid == ::geteuid() && static_cast<long long>(info.st_mtime) < cutoff) {
+        if (isTemporaryName(entry->d_name) && ::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && static_cast<long long>(info.st_mtime) < cutoff) {
             stale.emplace_back(entry->d_name);
         }
     }

@@ -58,10 +58,9 @@ inline constexpr SettingKey kServer{"server", "http://127.0.0.1:8960"};
 inline constexpr SettingKey kCompanion{"companion", "127.0.0.1:8961"};
 
 inline constexpr SettingKey kAll[] = {
-    kWindowHandle, kBackground, kVolume,    kBulletComments, kNowPlayingTop, kCloseToTray,
-    kDownloadSound, kAutoLogin,  kUserData,  kCookie,         kVersion,       kProgramFolder,
-    kFirstStart,   kAdministrator, kClientId, kShownNotices,  kServer,        kCompanion,
-    kNotifications,
+    kWindowHandle, kBackground,   kVolume, kBulletComments, kNowPlayingTop, kCloseToTray, kDownloadSound,
+    kAutoLogin,    kUserData,     kCookie, kVersion,        kProgramFolder, kFirstStart,  kAdministrator,
+    kClientId,     kShownNotices, kServer, kCompanion,      kNotifications,
 };
 
 }  // namespace setting

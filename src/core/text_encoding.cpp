@@ -125,11 +125,10 @@ struct LegacyCode {
     const char* bytes;
 };
 constexpr LegacyCode kLegacyPrivateUse[] = {
-    {0xE78D, "\xA6\xD9"}, {0xE78E, "\xA6\xDA"}, {0xE78F, "\xA6\xDB"}, {0xE790, "\xA6\xDC"},
-    {0xE791, "\xA6\xDD"}, {0xE792, "\xA6\xDE"}, {0xE793, "\xA6\xDF"}, {0xE794, "\xA6\xEC"},
-    {0xE795, "\xA6\xED"}, {0xE796, "\xA6\xF3"}, {0xE816, "\xFE\x51"}, {0xE817, "\xFE\x52"},
-    {0xE818, "\xFE\x53"}, {0xE81E, "\xFE\x59"}, {0xE826, "\xFE\x61"}, {0xE82B, "\xFE\x66"},
-    {0xE82C, "\xFE\x67"}, {0xE831, "\xFE\x6C"}, {0xE832, "\xFE\x6D"}, {0xE83B, "\xFE\x76"},
+    {0xE78D, "\xA6\xD9"}, {0xE78E, "\xA6\xDA"}, {0xE78F, "\xA6\xDB"}, {0xE790, "\xA6\xDC"}, {0xE791, "\xA6\xDD"},
+    {0xE792, "\xA6\xDE"}, {0xE793, "\xA6\xDF"}, {0xE794, "\xA6\xEC"}, {0xE795, "\xA6\xED"}, {0xE796, "\xA6\xF3"},
+    {0xE816, "\xFE\x51"}, {0xE817, "\xFE\x52"}, {0xE818, "\xFE\x53"}, {0xE81E, "\xFE\x59"}, {0xE826, "\xFE\x61"},
+    {0xE82B, "\xFE\x66"}, {0xE82C, "\xFE\x67"}, {0xE831, "\xFE\x6C"}, {0xE832, "\xFE\x6D"}, {0xE83B, "\xFE\x76"},
     {0xE843, "\xFE\x7E"}, {0xE854, "\xFE\x90"}, {0xE855, "\xFE\x91"}, {0xE864, "\xFE\xA0"},
 };
 
@@ -148,9 +147,7 @@ std::string gb18030Fallback(char32_t codePoint) {
 
 }  // namespace
 
-std::string replyBodyToText(std::string_view body) {
-    return sanitizeUtf8(body.substr(0, body.find('\0')));
-}
+std::string replyBodyToText(std::string_view body) { return sanitizeUtf8(body.substr(0, body.find('\0'))); }
 
 std::string toValidUtf8(std::string_view text) { return sanitizeUtf8(text); }
 
@@ -183,8 +180,7 @@ std::optional<std::string> convertStrictly(std::string_view input, const char* t
     if (!cd) {
         return std::nullopt;
     }
-    return convert(static_cast<iconv_t>(cd.get()), input,
-                   [](std::string_view) { return std::optional<Fallback>(); });
+    return convert(static_cast<iconv_t>(cd.get()), input, [](std::string_view) { return std::optional<Fallback>(); });
 }
 
 std::size_t gbkByteLength(std::string_view text) {

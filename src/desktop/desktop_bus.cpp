@@ -50,7 +50,8 @@ struct DesktopBus::Private final : MediaTarget {
             if (cover != lastCover || song.id != lastCoverSong) {
                 lastCover = cover;
                 lastCoverSong = song.id;
-                artUrl = covers.store(song.id, std::string_view(cover.constData(), static_cast<std::size_t>(cover.size())));
+                artUrl =
+                    covers.store(song.id, std::string_view(cover.constData(), static_cast<std::size_t>(cover.size())));
             }
             state.artUrl = artUrl;
         }
@@ -165,7 +166,7 @@ struct DesktopBus::Private final : MediaTarget {
     QDBusConnection connection;
     CoverCache covers;
     std::unique_ptr<QObject> object = std::make_unique<QObject>();  // registered at kObjectPath
-    PlayerAdaptor* player = nullptr;  // owned by object
+    PlayerAdaptor* player = nullptr;                                // owned by object
     QString serviceName;
     SongInfo song;
     MediaState state;  // as announced last

@@ -46,14 +46,14 @@ struct SongInfo {
 };
 
 struct MediaHooks {
-    std::function<Activity()> activity;        // the current stream's
-    std::function<bool()> songStarting;        // a song's stream is being opened
-    std::function<std::int64_t()> lengthMicros;     // -1 while unknown or no stream
-    std::function<std::int64_t()> positionMicros;   // -1 without a stream
+    std::function<Activity()> activity;                          // the current stream's
+    std::function<bool()> songStarting;                          // a song's stream is being opened
+    std::function<std::int64_t()> lengthMicros;                  // -1 while unknown or no stream
+    std::function<std::int64_t()> positionMicros;                // -1 without a stream
     std::function<bool(std::int64_t micros)> setPositionMicros;  // inside the known length
-    std::function<QByteArray()> cover;         // the player panel's cover picture
-    std::function<int()> volume;               // the volume slider, 0..100
-    std::function<void(int slider)> setVolume;  // moves the slider and stores it as the panel does
+    std::function<QByteArray()> cover;                           // the player panel's cover picture
+    std::function<int()> volume;                                 // the volume slider, 0..100
+    std::function<void(int slider)> setVolume;                   // moves the slider and stores it as the panel does
     std::function<void()> nextSong;
     std::function<void()> togglePause;
     std::function<void()> raise;  // show the main window
@@ -70,7 +70,7 @@ public:
     // Joins the session bus under kServiceName (another instance holding it: the name
     // with ".instance<pid>"). Nothing when no session bus answers.
     [[nodiscard]] static std::unique_ptr<DesktopBus> connectSession(MediaHooks hooks,
-                                                                   std::filesystem::path coverFolder);
+                                                                    std::filesystem::path coverFolder);
     ~DesktopBus();
     DesktopBus(const DesktopBus&) = delete;
     DesktopBus& operator=(const DesktopBus&) = delete;

@@ -8,18 +8,24 @@ namespace vamu::desktop {
 PlaybackStatus playbackStatusOf(Activity activity, bool songStarting) {
     switch (activity) {
     case Activity::Playing:
-    case Activity::Stalled: return PlaybackStatus::Playing;
-    case Activity::Paused: return PlaybackStatus::Paused;
-    case Activity::Stopped: break;
+    case Activity::Stalled:
+        return PlaybackStatus::Playing;
+    case Activity::Paused:
+        return PlaybackStatus::Paused;
+    case Activity::Stopped:
+        break;
     }
     return songStarting ? PlaybackStatus::Playing : PlaybackStatus::Stopped;
 }
 
 std::string_view statusText(PlaybackStatus status) {
     switch (status) {
-    case PlaybackStatus::Playing: return "Playing";
-    case PlaybackStatus::Paused: return "Paused";
-    case PlaybackStatus::Stopped: break;
+    case PlaybackStatus::Playing:
+        return "Playing";
+    case PlaybackStatus::Paused:
+        return "Paused";
+    case PlaybackStatus::Stopped:
+        break;
     }
     return "Stopped";
 }

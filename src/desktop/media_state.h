@@ -22,13 +22,13 @@ enum class Activity { Stopped, Playing, Stalled, Paused };
 
 struct MediaState {
     PlaybackStatus status = PlaybackStatus::Stopped;
-    std::string songId;    // empty: no song yet
+    std::string songId;  // empty: no song yet
     std::string title;
-    std::string uploader;  // empty: no artist
+    std::string uploader;            // empty: no artist
     std::int64_t lengthMicros = -1;  // -1 while unknown
-    std::string artUrl;    // file:// URL of the cached cover; empty: none
-    int volume = 100;      // the volume slider, 0..100
-    bool canSeek = false;  // a stream of known length plays
+    std::string artUrl;              // file:// URL of the cached cover; empty: none
+    int volume = 100;                // the volume slider, 0..100
+    bool canSeek = false;            // a stream of known length plays
 
     bool operator==(const MediaState&) const = default;
 };

@@ -44,8 +44,7 @@ void RootAdaptor::Quit() { m_target.quit(); }
 
 // --- org.mpris.MediaPlayer2.Player ----------------------------------------------------
 
-PlayerAdaptor::PlayerAdaptor(QObject* object, MediaTarget& target)
-    : QDBusAbstractAdaptor(object), m_target(target) {}
+PlayerAdaptor::PlayerAdaptor(QObject* object, MediaTarget& target) : QDBusAbstractAdaptor(object), m_target(target) {}
 
 QString PlayerAdaptor::playbackStatus() const { return qText(statusText(m_target.currentState().status)); }
 QVariantMap PlayerAdaptor::metadata() const { return metadataOf(m_target.currentState()); }

@@ -26,8 +26,8 @@ public:
     virtual void raise() = 0;
     virtual void quit() = 0;
     virtual void nextSong() = 0;
-    virtual void play() = 0;       // resumes a paused song
-    virtual void pause() = 0;      // pauses a playing song
+    virtual void play() = 0;   // resumes a paused song
+    virtual void pause() = 0;  // pauses a playing song
     virtual void togglePause() = 0;
     virtual void seekBy(std::int64_t offsetMicros) = 0;
     virtual void seekTo(const QDBusObjectPath& track, std::int64_t micros) = 0;

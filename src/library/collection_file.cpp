@@ -73,7 +73,8 @@ std::vector<CollectionRow> parseCollection(std::string_view bytes) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         const auto pieces = splitPieces(line);
         if (pieces.size() < 4) continue;
-        rows.push_back({std::string(pieces[0]), std::string(pieces[1]), std::string(pieces[2]), std::string(pieces[3])});
+        rows.push_back(
+            {std::string(pieces[0]), std::string(pieces[1]), std::string(pieces[2]), std::string(pieces[3])});
     }
     return rows;
 }

@@ -21,10 +21,13 @@ QString qText(std::string_view text) { return QString::fromUtf8(text.data(), sta
 }  // namespace
 
 DownloadController::DownloadController(panel::ThunderButton& button, playback::AudioEngine& engine,
-                                       platform::Scheduler& scheduler, DownloadHooks hooks,
-                                       net::TransferPolicy policy)
-    : m_button(button), m_engine(engine), m_scheduler(scheduler), m_hooks(std::move(hooks)),
-      m_transfer(std::make_unique<SongTransfer>(std::move(policy))), m_tips(button.tips()) {
+                                       platform::Scheduler& scheduler, DownloadHooks hooks, net::TransferPolicy policy)
+    : m_button(button),
+      m_engine(engine),
+      m_scheduler(scheduler),
+      m_hooks(std::move(hooks)),
+      m_transfer(std::make_unique<SongTransfer>(std::move(policy))),
+      m_tips(button.tips()) {
     m_button.bindClick([this](const toolkit::Event&) {
         downloadSong();
         return false;

@@ -26,12 +26,12 @@ namespace vamu::library {
 enum class DownloadOutcome { Finished, Failed };
 
 struct DownloadHooks {
-    std::function<QString()> currentTitle;        // the player panel's title line
-    std::function<std::string()> currentUrl;      // the playing song's stream URL
+    std::function<QString()> currentTitle;    // the player panel's title line
+    std::function<std::string()> currentUrl;  // the playing song's stream URL
     std::function<playback::StreamHandle()> playingStream;
-    std::function<int()> volume;                  // the volume slider, 0..100
-    std::function<bool()> toneWanted;             // 下载提示 is 1
-    std::function<std::string()> folder;          // where songs go; default songFolder()
+    std::function<int()> volume;          // the volume slider, 0..100
+    std::function<bool()> toneWanted;     // 下载提示 is 1
+    std::function<std::string()> folder;  // where songs go; default songFolder()
     // A download ended, with the file it was for (gone again when it failed).
     std::function<void(DownloadOutcome outcome, const std::string& target)> ended;
     toolkit::MessageFunction message;

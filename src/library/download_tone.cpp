@@ -4,9 +4,7 @@
 
 namespace vamu::library {
 
-std::span<const std::byte> downloadToneWave() {
-    return resources::downloadTone();
-}
+std::span<const std::byte> downloadToneWave() { return resources::downloadTone(); }
 
 playback::StreamHandle playDownloadTone(playback::AudioEngine& engine) {
     const playback::StreamHandle handle = engine.createStream({.memory = downloadToneWave()});

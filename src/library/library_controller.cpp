@@ -55,7 +55,10 @@ bool containsId(const panel::ListView& list, const QString& id) {
 LibraryController::LibraryController(const LibraryPanel& panel, net::ServiceContext context,
                                      platform::Scheduler& scheduler, std::filesystem::path collectionFile,
                                      LibraryHooks hooks)
-    : m_panel(panel), m_context(std::move(context)), m_scheduler(scheduler), m_hooks(std::move(hooks)),
+    : m_panel(panel),
+      m_context(std::move(context)),
+      m_scheduler(scheduler),
+      m_hooks(std::move(hooks)),
       m_store(std::make_shared<CollectionStore>(std::move(collectionFile))) {
     m_panel.collect->bindClick([this](const toolkit::Event&) {
         collectPlaying();
@@ -100,8 +103,8 @@ void LibraryController::collectionLoaded(std::optional<std::vector<CollectionRow
     if (changedMeanwhile) {
         // Songs collected while the file was read stay, after the file's rows.
         for (MarkedRow& row : markedRowsOf(*m_panel.collection)) {
-            const bool known = std::any_of(merged.begin(), merged.end(),
-                                           [&](const MarkedRow& m) { return m.row.id == row.row.id; });
+            const bool known =
+                std::any_of(merged.begin(), merged.end(), [&](const MarkedRow& m) { return m.row.id == row.row.id; });
             if (!known) merged.push_back(std::move(row));
         }
     }
@@ -180,11 +183,12 @@ void LibraryController::refreshLikes() {
         // Page after page until one comes back empty or fails.
         for (int page = 1; !poster.stopRequested(); ++page) {
             if (!context.session || !context.session->loggedIn()) return;
-            net::ServiceReply reply =
-                net::callService(context, net::endpoint::kLikesPage, {net::ParamValue::number(page)}, poster.stopToken());
+            net::ServiceReply reply = net::callService(context, net::endpoint::kLikesPage,
+                                                       {net::ParamValue::number(page)}, poster.stopToken());
             if (reply.outcome != net::ServiceOutcome::Succeeded || !reply.document) return;
             const int count = reply.document->countMembers("result.sounds");
-            poster.post([self, songs = net::readSongEntries(*reply.document, "result.sounds")] { self->likesPage(songs); });
+            poster.post(
+                [self, songs = net::readSongEntries(*reply.document, "result.sounds")] { self->likesPage(songs); });
             if (count <= 0) return;
         }
     });
@@ -218,7 +222,8 @@ void LibraryController::syncLikes() {
     const int before = static_cast<int>(collection.size());
     mergeLikes(collection, rowsOf(*m_panel.likes));
     panel::ListView& list = *m_panel.collection;
-    for (int row = 1; row <= before; ++row) list.setRowValue(row, collection[static_cast<std::size_t>(row - 1)].liked ? 1 : 0);
+    for (int row = 1; row <= before; ++row)
+        list.setRowValue(row, collection[static_cast<std::size_t>(row - 1)].liked ? 1 : 0);
     for (std::size_t at = static_cast<std::size_t>(before); at < collection.size(); ++at) {
         appendRow(list, collection[at].row, true);
     }
@@ -231,7 +236,8 @@ void LibraryController::syncLikes() {
             SyncCounts counts{plan.total, plan.alreadyLiked, 0};
             for (const std::string& id : plan.toLike) {
                 if (stop.stop_requested()) break;
-                const auto outcome = net::callService(context, net::endpoint::kLike, {net::ParamValue::text(id)}, stop).outcome;
+                const auto outcome =
+                    net::callService(context, net::endpoint::kLike, {net::ParamValue::text(id)}, stop).outcome;
                 if (outcome == net::ServiceOutcome::Succeeded) ++counts.succeeded;
                 if (outcome == net::ServiceOutcome::Refused) ++counts.failed;
             }

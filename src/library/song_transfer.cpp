@@ -84,9 +84,7 @@ std::size_t onWrite(char* data, std::size_t size, std::size_t count, void* user)
 
 }  // namespace
 
-SongTransfer::~SongTransfer() {
-    stop();
-}
+SongTransfer::~SongTransfer() { stop(); }
 
 void SongTransfer::start(const std::string& url, const std::string& path) {
     stop();
@@ -96,9 +94,8 @@ void SongTransfer::start(const std::string& url, const std::string& path) {
         m_running = true;
     }
     m_received.store(0);
-    m_transfer = std::jthread([this, url, partial = path + ";"](std::stop_token stop) {
-        transferLoop(stop, url, partial);
-    });
+    m_transfer =
+        std::jthread([this, url, partial = path + ";"](std::stop_token stop) { transferLoop(stop, url, partial); });
     m_monitor = std::jthread([this](std::stop_token stop) { monitorLoop(stop); });
 }
 

@@ -35,7 +35,7 @@ enum class TransferState {
 
 struct TransferStatus {
     TransferState state = TransferState::Idle;
-    std::string fileName;        // the file being written; the final name once finished
+    std::string fileName;         // the file being written; the final name once finished
     std::int64_t totalBytes = 0;  // size announced by the server, 0 until then
     std::int64_t doneBytes = 0;   // bytes received, refreshed once a second and at the end
 };

@@ -9,9 +9,7 @@
 
 namespace vamu::net {
 
-constexpr char asciiLowerChar(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+constexpr char asciiLowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 constexpr bool isAsciiAlnum(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
@@ -24,9 +22,8 @@ inline std::string asciiLower(std::string_view text) {
 }
 
 constexpr bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return asciiLowerChar(x) == asciiLowerChar(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return asciiLowerChar(x) == asciiLowerChar(y); });
 }
 
 // Position of the first occurrence of `needle` in `text`, ignoring ASCII case; npos when none.

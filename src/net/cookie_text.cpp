@@ -29,9 +29,7 @@ std::string withoutSpaces(std::string_view text) {
     return out;
 }
 
-std::string_view cookieName(std::string_view pair) {
-    return trimSpaces(pair.substr(0, pair.find('=')));
-}
+std::string_view cookieName(std::string_view pair) { return trimSpaces(pair.substr(0, pair.find('='))); }
 
 }  // namespace
 

@@ -130,5 +130,4 @@ RunResult runTransfer(CURL* easy, const std::stop_token& stop) {
     return result == CURLE_OK ? RunResult::Completed : RunResult::Failed;
 }
 
-
 }  // namespace vamu::net

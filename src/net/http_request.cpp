@@ -210,9 +210,7 @@ bool configure(CURL* easy, const HttpRequestArgs& args, const Setup& setup, Tran
 
 }  // namespace
 
-bool initializeHttp() {
-    return curlReady();
-}
+bool initializeHttp() { return curlReady(); }
 
 HttpReply httpRequest(const HttpRequestArgs& args) {
     HttpReply reply;

@@ -18,9 +18,9 @@ inline constexpr std::size_t kMaxHeaderBlockBytes = 1u << 20;  // one response's
 
 // Arguments of one exchange. Only `url` is required.
 struct HttpRequestArgs {
-    std::string url;           // "http://" or "https://" may lead; without either, plain HTTP
-    int method = 0;            // 0 GET, 1 POST, 2 HEAD; anything else is GET
-    std::string body;          // request body for POST and HEAD
+    std::string url;   // "http://" or "https://" may lead; without either, plain HTTP
+    int method = 0;    // 0 GET, 1 POST, 2 HEAD; anything else is GET
+    std::string body;  // request body for POST and HEAD
     // Supplied (even empty): automatic cookie handling is off for this call, the text is
     // sent as "Cookie:" when non-empty, and the merged text comes back in HttpReply::cookies.
     // Not supplied: the process-wide cookie store sends and stores cookies itself.
@@ -30,9 +30,9 @@ struct HttpRequestArgs {
     // (at most 10; a POST continues as GET after 301, 302 and 303; HTTPS never continues
     // over plain HTTP), except for a HEAD that carries a body, whose redirect is returned.
     bool noRedirect = false;
-    std::string bodyBytes;     // when non-empty, sent instead of `body` (POST and HEAD)
-    std::string proxy;         // "host:port"; empty means a direct connection
-    std::stop_token stop;      // a stop request aborts the transfer promptly
+    std::string bodyBytes;                          // when non-empty, sent instead of `body` (POST and HEAD)
+    std::string proxy;                              // "host:port"; empty means a direct connection
+    std::stop_token stop;                           // a stop request aborts the transfer promptly
     std::size_t maxBodyBytes = kMaxJsonReplyBytes;  // longer replies are cut off and fail
     std::chrono::milliseconds connectTimeout = kConnectTimeout;
     std::chrono::seconds idleTimeout = kIdleTimeout;  // abort after this long without data (at least 1 s)

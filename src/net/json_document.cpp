@@ -76,8 +76,8 @@ std::string indexName(std::size_t index) {
 const Json* child(const Json& node, const JsonPathStep& step) {
     if (node.is_object()) {
         const auto& members = node.get_ref<const Json::object_t&>();
-        const auto found = step.kind == JsonPathStep::Kind::Member ? members.find(step.name)
-                                                                   : members.find(indexName(step.index));
+        const auto found =
+            step.kind == JsonPathStep::Kind::Member ? members.find(step.name) : members.find(indexName(step.index));
         return found == members.end() ? nullptr : &found->second;
     }
     if (node.is_array() && step.kind == JsonPathStep::Kind::Index) {
@@ -97,9 +97,7 @@ const Json* find(const Json& root, std::string_view path) {
     return reader.malformed() ? nullptr : node;
 }
 
-Json* find(Json& root, std::string_view path) {
-    return const_cast<Json*>(find(std::as_const(root), path));
-}
+Json* find(Json& root, std::string_view path) { return const_cast<Json*>(find(std::as_const(root), path)); }
 
 // The parent of the place `path` names, with the last step in `last`; null for the empty
 // path, a malformed one, or a missing parent.
@@ -392,9 +390,7 @@ void JsonDocument::setMemberRaw(std::string_view path, std::string_view source) 
     setAt(mutableRoot(), path, parseJson(source));
 }
 
-void JsonDocument::setMemberNumber(std::string_view path, double number) {
-    setAt(mutableRoot(), path, Json(number));
-}
+void JsonDocument::setMemberNumber(std::string_view path, double number) { setAt(mutableRoot(), path, Json(number)); }
 
 void JsonDocument::deleteMember(std::string_view path) {
     JsonPathStep last;

@@ -58,7 +58,7 @@ public:
     // Readers.
     [[nodiscard]] std::string getText(std::string_view path, TextForm form = TextForm::Plain) const;
     [[nodiscard]] std::string getMemberJson(std::string_view path) const;  // getText(path, Json)
-    [[nodiscard]] double getNumber(std::string_view path) const;  // numbers, numeric texts; true 1
+    [[nodiscard]] double getNumber(std::string_view path) const;           // numbers, numeric texts; true 1
     // Elements or members of an array or object; 0 for anything else and for missing values.
     [[nodiscard]] int countMembers(std::string_view path) const;
     [[nodiscard]] bool hasMember(std::string_view path) const;  // exists and is not null

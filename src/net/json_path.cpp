@@ -76,8 +76,7 @@ bool JsonPathReader::fail() {
 bool isValidJsonPath(std::string_view path) {
     JsonPathReader reader(path);
     JsonPathStep step;
-    while (reader.next(step)) {
-    }
+    while (reader.next(step)) {}
     return !reader.malformed();
 }
 

@@ -59,7 +59,7 @@ ServiceOutcome judged(const JsonDocument& document, StateReading reading) {
     const std::string state = document.getText("state");
     if (reading == StateReading::Integer) {
         const long long value = leadingInteger(state);
-        return value == 1 ? ServiceOutcome::Succeeded
+        return value == 1   ? ServiceOutcome::Succeeded
                : value == 0 ? ServiceOutcome::Refused
                             : ServiceOutcome::UnknownState;
     }

@@ -107,8 +107,7 @@ struct ServiceContext {
 [[nodiscard]] std::string serviceBaseUrl(std::string_view server);
 
 // The context of the run: the "server" setting read now, with the session and the sink.
-[[nodiscard]] ServiceContext serviceContextFromSettings(std::shared_ptr<ServiceSession> session,
-                                                        MessageSink messages);
+[[nodiscard]] ServiceContext serviceContextFromSettings(std::shared_ptr<ServiceSession> session, MessageSink messages);
 
 // Makes one call.
 [[nodiscard]] ServiceReply callService(const ServiceContext& context, const ServiceEndpoint& endpoint,

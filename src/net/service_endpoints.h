@@ -115,8 +115,8 @@ inline constexpr ServiceEndpoint kLikesPage{.method = ServiceMethod::Post,
                                             .cookies = CookieUse::SendSession};
 
 inline constexpr const ServiceEndpoint* kAll[] = {
-    &kChannelList, &kHotList, &kChannelSongs, &kBulletComments, &kSearch, &kUploaderSongs, &kUserInfo,
-    &kLogin,       &kCodeRequest, &kRegister, &kLike,           &kUnlike, &kLikesPage,
+    &kChannelList, &kHotList,     &kChannelSongs, &kBulletComments, &kSearch, &kUploaderSongs, &kUserInfo,
+    &kLogin,       &kCodeRequest, &kRegister,     &kLike,           &kUnlike, &kLikesPage,
 };
 
 }  // namespace endpoint

@@ -12,12 +12,12 @@ namespace vamu::net {
 class JsonDocument;
 
 struct SongEntry {
-    std::string source;     // stream URL (`source`); never empty in a read entry
-    std::string name;       // title (`name`)
-    std::string uploader;   // uploader's name (`user.name`)
-    std::string id;         // song id as text (`id`)
+    std::string source;        // stream URL (`source`); never empty in a read entry
+    std::string name;          // title (`name`)
+    std::string uploader;      // uploader's name (`user.name`)
+    std::string id;            // song id as text (`id`)
     long long uploaderId = 0;  // `user_id`; 0 when missing or not a whole number
-    std::string coverUrl;   // `pic_100`
+    std::string coverUrl;      // `pic_100`
 };
 
 // A reply never lists more songs than this; anything past it is ignored.

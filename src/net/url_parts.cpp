@@ -73,9 +73,8 @@ std::optional<UrlParts> splitUrl(std::string_view url) {
     }
 
     const auto lastColon = hostAndPort.rfind(':');
-    const auto port = parsePort(lastColon == std::string_view::npos ? std::string_view{}
-                                                                   : hostAndPort.substr(lastColon + 1),
-                                parts.https);
+    const auto port = parsePort(
+        lastColon == std::string_view::npos ? std::string_view{} : hostAndPort.substr(lastColon + 1), parts.https);
     if (!port) {
         return std::nullopt;
     }

@@ -20,9 +20,9 @@ inline constexpr MessageId kImeRequest = 648;  // lParam: InputMethodState* to f
 
 struct InputMethodState {
     bool enabled = false;
-    QRect cursorRect;          // window coordinates
-    QString surroundingText;   // the paragraph around the caret
-    int cursorPosition = 0;    // in surroundingText
+    QRect cursorRect;         // window coordinates
+    QString surroundingText;  // the paragraph around the caret
+    int cursorPosition = 0;   // in surroundingText
     int anchorPosition = 0;
     Qt::InputMethodHints hints = Qt::ImhNone;
 };

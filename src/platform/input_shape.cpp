@@ -49,7 +49,7 @@ bool DrawnCells::update(const QImage& image, const QRegion& area) {
     // A region's rectangles never overlap, but two of them may share a cell: each
     // cell is read once.
     std::vector<std::uint8_t> pending(m_cells.size(), 0);
-    for (const QRect& rect : read & QRect(QPoint(), m_size)) {
+    for (const QRect& rect : read& QRect(QPoint(), m_size)) {
         for (int row = rect.top() / kCell; row <= rect.bottom() / kCell; ++row) {
             for (int column = rect.left() / kCell; column <= rect.right() / kCell; ++column) {
                 pending[static_cast<std::size_t>(row * m_columns + column)] = 1;

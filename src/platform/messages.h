@@ -21,30 +21,30 @@ struct Message {
 namespace msg {
 inline constexpr MessageId kCreate = 1;
 inline constexpr MessageId kDestroy = 2;
-inline constexpr MessageId kMove = 3;          // lParam: new position (packed)
-inline constexpr MessageId kSize = 5;          // wParam: SizeType, lParam: new size (packed)
-inline constexpr MessageId kActivate = 6;      // wParam: 1 active, 0 inactive
+inline constexpr MessageId kMove = 3;      // lParam: new position (packed)
+inline constexpr MessageId kSize = 5;      // wParam: SizeType, lParam: new size (packed)
+inline constexpr MessageId kActivate = 6;  // wParam: 1 active, 0 inactive
 inline constexpr MessageId kSetFocus = 7;
 inline constexpr MessageId kKillFocus = 8;
 inline constexpr MessageId kSetText = 12;
 inline constexpr MessageId kPaint = 15;
-inline constexpr MessageId kClose = 16;        // a close request; nothing is closed yet
-inline constexpr MessageId kShowWindow = 24;   // wParam: 1 shown, 0 hidden
+inline constexpr MessageId kClose = 16;       // a close request; nothing is closed yet
+inline constexpr MessageId kShowWindow = 24;  // wParam: 1 shown, 0 hidden
 inline constexpr MessageId kSetCursor = 32;
 inline constexpr MessageId kGetMinMaxInfo = 36;
 inline constexpr MessageId kSetFont = 48;
 inline constexpr MessageId kGetFont = 49;
 inline constexpr MessageId kSetIcon = 128;
-inline constexpr MessageId kKeyDown = 256;     // wParam: virtual-key code
+inline constexpr MessageId kKeyDown = 256;  // wParam: virtual-key code
 inline constexpr MessageId kKeyUp = 257;
 inline constexpr MessageId kChar = 258;        // wParam: UTF-16 code unit
 inline constexpr MessageId kSysKeyDown = 260;  // keys pressed with Alt held
 inline constexpr MessageId kSysKeyUp = 261;
-inline constexpr MessageId kSysChar = 262;     // a character typed with Alt held
+inline constexpr MessageId kSysChar = 262;  // a character typed with Alt held
 inline constexpr MessageId kSysCommand = 274;
-inline constexpr MessageId kTimer = 275;       // wParam: timer id
+inline constexpr MessageId kTimer = 275;           // wParam: timer id
 inline constexpr MessageId kImeComposition = 271;  // lParam: const InputMethodText* (during the delivery)
-inline constexpr MessageId kMouseMove = 512;   // wParam: MouseKeys, lParam: local point
+inline constexpr MessageId kMouseMove = 512;       // wParam: MouseKeys, lParam: local point
 inline constexpr MessageId kLeftDown = 513;
 inline constexpr MessageId kLeftUp = 514;
 inline constexpr MessageId kLeftDoubleClick = 515;
@@ -56,10 +56,10 @@ inline constexpr MessageId kMiddleUp = 520;
 inline constexpr MessageId kMiddleDoubleClick = 521;
 inline constexpr MessageId kMouseWheel = 522;  // wParam: delta (120 a notch) << 16 | MouseKeys
 inline constexpr MessageId kCaptureChanged = 533;
-inline constexpr MessageId kDropFiles = 563;    // lParam: const DroppedFiles* (during the delivery)
+inline constexpr MessageId kDropFiles = 563;  // lParam: const DroppedFiles* (during the delivery)
 inline constexpr MessageId kMouseLeave = 675;
 inline constexpr MessageId kHotKey = 786;
-inline constexpr MessageId kDpiChanged = 736;   // wParam: new device pixel ratio in hundredths
+inline constexpr MessageId kDpiChanged = 736;  // wParam: new device pixel ratio in hundredths
 // A tray host appeared (status_icon.h). Numbered like the messages the window system
 // registers by name at run time, which it hands out from 0xC000.
 inline constexpr MessageId kTrayHostCreated = 0xC001;
@@ -107,12 +107,8 @@ inline constexpr int kAlt = 4;
     return static_cast<std::intptr_t>((static_cast<std::uint32_t>(y & 0xFFFF) << 16) |
                                       static_cast<std::uint32_t>(x & 0xFFFF));
 }
-[[nodiscard]] constexpr int pointX(std::intptr_t packed) {
-    return static_cast<std::int16_t>(packed & 0xFFFF);
-}
-[[nodiscard]] constexpr int pointY(std::intptr_t packed) {
-    return static_cast<std::int16_t>((packed >> 16) & 0xFFFF);
-}
+[[nodiscard]] constexpr int pointX(std::intptr_t packed) { return static_cast<std::int16_t>(packed & 0xFFFF); }
+[[nodiscard]] constexpr int pointY(std::intptr_t packed) { return static_cast<std::int16_t>((packed >> 16) & 0xFFFF); }
 [[nodiscard]] constexpr int wheelDelta(std::uintptr_t wParam) {
     return static_cast<std::int16_t>((wParam >> 16) & 0xFFFF);
 }

@@ -65,16 +65,26 @@ QRegion toDevice(const QRegion& region, qreal ratio) {
 
 Qt::CursorShape qtCursor(CursorShape shape) {
     switch (shape) {
-    case CursorShape::Arrow: return Qt::ArrowCursor;
-    case CursorShape::IBeam: return Qt::IBeamCursor;
-    case CursorShape::Hand: return Qt::PointingHandCursor;
-    case CursorShape::Wait: return Qt::WaitCursor;
-    case CursorShape::SizeWE: return Qt::SizeHorCursor;
-    case CursorShape::SizeNS: return Qt::SizeVerCursor;
-    case CursorShape::SizeNWSE: return Qt::SizeFDiagCursor;
-    case CursorShape::SizeNESW: return Qt::SizeBDiagCursor;
-    case CursorShape::SizeAll: return Qt::SizeAllCursor;
-    case CursorShape::Forbidden: return Qt::ForbiddenCursor;
+    case CursorShape::Arrow:
+        return Qt::ArrowCursor;
+    case CursorShape::IBeam:
+        return Qt::IBeamCursor;
+    case CursorShape::Hand:
+        return Qt::PointingHandCursor;
+    case CursorShape::Wait:
+        return Qt::WaitCursor;
+    case CursorShape::SizeWE:
+        return Qt::SizeHorCursor;
+    case CursorShape::SizeNS:
+        return Qt::SizeVerCursor;
+    case CursorShape::SizeNWSE:
+        return Qt::SizeFDiagCursor;
+    case CursorShape::SizeNESW:
+        return Qt::SizeBDiagCursor;
+    case CursorShape::SizeAll:
+        return Qt::SizeAllCursor;
+    case CursorShape::Forbidden:
+        return Qt::ForbiddenCursor;
     }
     return Qt::ArrowCursor;
 }
@@ -151,8 +161,10 @@ NativeWindow::~NativeWindow() = default;
 void NativeWindow::setLayered(bool on) {
     const bool layered = m_flags & window_flag::kLayered;
     if (layered == on) return;
-    if (on) m_flags |= window_flag::kLayered;
-    else m_flags &= ~window_flag::kLayered;
+    if (on)
+        m_flags |= window_flag::kLayered;
+    else
+        m_flags &= ~window_flag::kLayered;
     const bool perPixel = on && compositingAvailable();
     if (perPixel == m_perPixelAlpha) return;
     // The surface format is fixed when the native window is made: make it again.
@@ -212,9 +224,8 @@ void NativeWindow::setMaximumSize(QSize size) {
 
 void NativeWindow::show() {
     if (m_showState == ShowState::Minimized) {
-        m_showState = m_normalGeometry.isValid() && m_window->geometry() != m_normalGeometry
-                          ? ShowState::Maximized
-                          : ShowState::Normal;
+        m_showState = m_normalGeometry.isValid() && m_window->geometry() != m_normalGeometry ? ShowState::Maximized
+                                                                                             : ShowState::Normal;
     }
     m_window->setVisible(true);
     if (!(m_flags & window_flag::kNoActivate)) m_window->requestActivate();
@@ -242,8 +253,10 @@ void NativeWindow::restore() {
         m_window->showNormal();
         m_showState = ShowState::Normal;
         if (m_normalGeometry.isValid() && m_normalGeometry != m_window->geometry()) m_showState = ShowState::Maximized;
-        deliver(Message{msg::kSize, static_cast<std::uintptr_t>(m_showState == ShowState::Maximized ? SizeType::Maximized : SizeType::Restored),
-                        packPoint(m_window->width(), m_window->height())});
+        deliver(Message{
+            msg::kSize,
+            static_cast<std::uintptr_t>(m_showState == ShowState::Maximized ? SizeType::Maximized : SizeType::Restored),
+            packPoint(m_window->width(), m_window->height())});
         return;
     }
     if (m_showState != ShowState::Maximized) return;
@@ -262,8 +275,10 @@ void NativeWindow::setIcon(const QImage& icon) {
 
 void NativeWindow::setTopmost(bool on) {
     m_window->setFlag(Qt::WindowStaysOnTopHint, on);
-    if (on) m_flags |= window_flag::kTopmost;
-    else m_flags &= ~window_flag::kTopmost;
+    if (on)
+        m_flags |= window_flag::kTopmost;
+    else
+        m_flags &= ~window_flag::kTopmost;
 }
 
 void NativeWindow::raise() { m_window->raise(); }
@@ -273,8 +288,10 @@ bool NativeWindow::hasFocus() const { return QGuiApplication::focusWindow() == m
 
 void NativeWindow::setOpacity(double opacity) {
     m_opacity = std::clamp(opacity, 0.0, 1.0);
-    if (m_perPixelAlpha) present(QRegion(QRect(QPoint(), m_backBufferSize)));
-    else m_window->setOpacity(m_opacity);
+    if (m_perPixelAlpha)
+        present(QRegion(QRect(QPoint(), m_backBufferSize)));
+    else
+        m_window->setOpacity(m_opacity);
 }
 
 void NativeWindow::resizeBackBuffer(QSize size) {
@@ -319,8 +336,10 @@ void NativeWindow::present(const QRegion& region) {
         }
         // The store's own device has the screen's ratio too: device pixels land 1:1.
         for (const QRect& rect : area) {
-            if (m_ratio == 1.0) painter.drawImage(rect.topLeft(), m_backBuffer, rect);
-            else painter.drawImage(QRectF(rect), m_backBuffer, QRectF(toDevice(rect, m_ratio)));
+            if (m_ratio == 1.0)
+                painter.drawImage(rect.topLeft(), m_backBuffer, rect);
+            else
+                painter.drawImage(QRectF(rect), m_backBuffer, QRectF(toDevice(rect, m_ratio)));
         }
     }
     store.endPaint();
@@ -333,8 +352,10 @@ void NativeWindow::updateInputShape(const QRegion& area) {
     const bool changed = m_drawnCells.update(m_backBuffer, toDevice(area, m_ratio));
     if (!changed && m_inputShape) return;
     std::vector<QRect> rectangles = m_drawnCells.rectangles();
-    if (detail::setInputShape(*m_window, rectangles)) m_inputShape = std::move(rectangles);
-    else m_inputShapeUnavailable = true;  // not on X11: no reading of alpha for nothing
+    if (detail::setInputShape(*m_window, rectangles))
+        m_inputShape = std::move(rectangles);
+    else
+        m_inputShapeUnavailable = true;  // not on X11: no reading of alpha for nothing
 }
 
 void NativeWindow::setShape(const QRegion& shape) {

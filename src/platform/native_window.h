@@ -7,12 +7,11 @@
 // The window presents a back buffer that its user composes (ARGB32 premultiplied,
 // window-sized in device pixels: the logical size times the device pixel ratio, with
 // that ratio set on the image so that a QPainter on it works in logical pixels).
-// Geometry, messages, present() areas and the shape are logical pixels throughout. A layered window shows the buffer with per-pixel alpha when a
-// compositor blends windows, and otherwise through a shape mask made from the
-// buffer's alpha, so transparent parts stay see-through on a plain X server. Either
-// way the mouse goes through its fully transparent parts to what lies below: with
-// per-pixel alpha each present() updates an input region that follows the drawn
-// pixels (platform/input_shape.h; X11 only).
+// Geometry, messages, present() areas and the shape are logical pixels throughout. A layered window shows the buffer
+// with per-pixel alpha when a compositor blends windows, and otherwise through a shape mask made from the buffer's
+// alpha, so transparent parts stay see-through on a plain X server. Either way the mouse goes through its fully
+// transparent parts to what lies below: with per-pixel alpha each present() updates an input region that follows the
+// drawn pixels (platform/input_shape.h; X11 only).
 //
 // Input, focus, geometry and timers arrive at the message handler as numbered
 // messages (platform/messages.h). Everything here is UI-thread only; other threads
@@ -49,7 +48,7 @@ struct WindowHandle {
 
 namespace window_flag {
 inline constexpr unsigned kBorderless = 0x1;
-inline constexpr unsigned kToolWindow = 0x2;   // no task-bar entry
+inline constexpr unsigned kToolWindow = 0x2;  // no task-bar entry
 inline constexpr unsigned kTopmost = 0x4;
 inline constexpr unsigned kPopup = 0x8;        // grabs the pointer while shown (menus)
 inline constexpr unsigned kLayered = 0x10;     // per-pixel alpha

@@ -47,19 +47,27 @@ std::uintptr_t mouseKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifie
 
 MessageId pressMessage(Qt::MouseButton button, bool isDouble) {
     switch (button) {
-    case Qt::LeftButton: return isDouble ? msg::kLeftDoubleClick : msg::kLeftDown;
-    case Qt::RightButton: return isDouble ? msg::kRightDoubleClick : msg::kRightDown;
-    case Qt::MiddleButton: return isDouble ? msg::kMiddleDoubleClick : msg::kMiddleDown;
-    default: return 0;
+    case Qt::LeftButton:
+        return isDouble ? msg::kLeftDoubleClick : msg::kLeftDown;
+    case Qt::RightButton:
+        return isDouble ? msg::kRightDoubleClick : msg::kRightDown;
+    case Qt::MiddleButton:
+        return isDouble ? msg::kMiddleDoubleClick : msg::kMiddleDown;
+    default:
+        return 0;
     }
 }
 
 MessageId releaseMessage(Qt::MouseButton button) {
     switch (button) {
-    case Qt::LeftButton: return msg::kLeftUp;
-    case Qt::RightButton: return msg::kRightUp;
-    case Qt::MiddleButton: return msg::kMiddleUp;
-    default: return 0;
+    case Qt::LeftButton:
+        return msg::kLeftUp;
+    case Qt::RightButton:
+        return msg::kRightUp;
+    case Qt::MiddleButton:
+        return msg::kMiddleUp;
+    default:
+        return 0;
     }
 }
 
@@ -123,8 +131,10 @@ void QtWindow::timerEvent(QTimerEvent* event) {
     const TimerId id = idIt->second;
     // A copy: the callback may kill or replace its own timer.
     std::function<void()> callback = m_timers[id].callback;
-    if (callback) callback();
-    else deliver(msg::kTimer, static_cast<std::uintptr_t>(id), 0);
+    if (callback)
+        callback();
+    else
+        deliver(msg::kTimer, static_cast<std::uintptr_t>(id), 0);
 }
 
 void QtWindow::exposeEvent(QExposeEvent*) {
@@ -157,10 +167,14 @@ bool QtWindow::dragEvent(QEvent* event) {
         if (m_drag.edges & edge::kRight) target.setRight(target.right() + delta.x());
         if (m_drag.edges & edge::kBottom) target.setBottom(target.bottom() + delta.y());
         const QSize bounded = target.size().expandedTo(minimumSize()).boundedTo(maximumSize());
-        if (m_drag.edges & edge::kLeft) target.setLeft(target.right() - bounded.width() + 1);
-        else target.setWidth(bounded.width());
-        if (m_drag.edges & edge::kTop) target.setTop(target.bottom() - bounded.height() + 1);
-        else target.setHeight(bounded.height());
+        if (m_drag.edges & edge::kLeft)
+            target.setLeft(target.right() - bounded.width() + 1);
+        else
+            target.setWidth(bounded.width());
+        if (m_drag.edges & edge::kTop)
+            target.setTop(target.bottom() - bounded.height() + 1);
+        else
+            target.setHeight(bounded.height());
     }
     m_native.setGeometry(target);
     return true;
@@ -328,8 +342,7 @@ bool QtWindow::event(QEvent* event) {
 // setting holds.
 void QtWindow::inputMethodQuery(QInputMethodQueryEvent* query) {
     InputMethodState state;
-    const bool answered =
-        m_native.deliver(Message{msg::kImeRequest, 0, reinterpret_cast<std::intptr_t>(&state)}) != 0;
+    const bool answered = m_native.deliver(Message{msg::kImeRequest, 0, reinterpret_cast<std::intptr_t>(&state)}) != 0;
     if (!answered) {
         state.enabled = m_inputMethodEnabled;
         state.cursorRect = m_inputMethodRect;

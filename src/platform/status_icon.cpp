@@ -102,10 +102,14 @@ private:
 
 QSystemTrayIcon::MessageIcon qtBalloonIcon(BalloonIcon icon) {
     switch (icon) {
-    case BalloonIcon::Information: return QSystemTrayIcon::Information;
-    case BalloonIcon::Warning: return QSystemTrayIcon::Warning;
-    case BalloonIcon::Critical: return QSystemTrayIcon::Critical;
-    case BalloonIcon::None: break;
+    case BalloonIcon::Information:
+        return QSystemTrayIcon::Information;
+    case BalloonIcon::Warning:
+        return QSystemTrayIcon::Warning;
+    case BalloonIcon::Critical:
+        return QSystemTrayIcon::Critical;
+    case BalloonIcon::None:
+        break;
     }
     return QSystemTrayIcon::NoIcon;
 }
@@ -128,8 +132,10 @@ void StatusIcon::setTarget(WindowHandle window, MessageId callback, std::uintptr
     m_target = window;
     m_callback = callback;
     m_id = id;
-    if (window) TrayWatch::instance().add(this);
-    else TrayWatch::instance().remove(this);
+    if (window)
+        TrayWatch::instance().add(this);
+    else
+        TrayWatch::instance().remove(this);
 }
 
 bool StatusIcon::show() {
@@ -189,13 +195,22 @@ void StatusIcon::activated(int reason) {
     case QSystemTrayIcon::Trigger:
         // A host that never reports double clicks reports the activation meant to
         // bring the window back as a single one: it stands for the double click.
-        if (hostReportsDoubleClicks()) codes = {msg::kLeftDown, msg::kLeftUp};
-        else codes = {msg::kLeftDoubleClick, msg::kLeftUp};
+        if (hostReportsDoubleClicks())
+            codes = {msg::kLeftDown, msg::kLeftUp};
+        else
+            codes = {msg::kLeftDoubleClick, msg::kLeftUp};
         break;
-    case QSystemTrayIcon::DoubleClick: codes = {msg::kLeftDoubleClick, msg::kLeftUp}; break;
-    case QSystemTrayIcon::Context: codes = {msg::kRightDown, msg::kRightUp}; break;
-    case QSystemTrayIcon::MiddleClick: codes = {msg::kMiddleDown, msg::kMiddleUp}; break;
-    case QSystemTrayIcon::Unknown: return;
+    case QSystemTrayIcon::DoubleClick:
+        codes = {msg::kLeftDoubleClick, msg::kLeftUp};
+        break;
+    case QSystemTrayIcon::Context:
+        codes = {msg::kRightDown, msg::kRightUp};
+        break;
+    case QSystemTrayIcon::MiddleClick:
+        codes = {msg::kMiddleDown, msg::kMiddleUp};
+        break;
+    case QSystemTrayIcon::Unknown:
+        return;
     }
     if (!m_target) return;
     // Posted, like the window system's notifications: the handler may open a menu
@@ -205,9 +220,7 @@ void StatusIcon::activated(int reason) {
     }
 }
 
-bool trayHostAvailable() {
-    return QCoreApplication::instance() != nullptr && QSystemTrayIcon::isSystemTrayAvailable();
-}
+bool trayHostAvailable() { return QCoreApplication::instance() != nullptr && QSystemTrayIcon::isSystemTrayAvailable(); }
 
 std::optional<std::uint64_t> defaultTrayHostProbe() {
     if (const std::optional<std::uint32_t> owner = detail::selectionOwner(kTraySelection); owner && *owner != 0) {

@@ -44,24 +44,36 @@ void noteKeyModifiers(int modifiers) { g_modifiers.store(modifiers, std::memory_
 
 bool compositingAvailable() {
     const QString platform = QGuiApplication::platformName();
-    if (platform != QLatin1String("xcb")) return platform != QLatin1String("linuxfb") && platform != QLatin1String("vnc");
+    if (platform != QLatin1String("xcb"))
+        return platform != QLatin1String("linuxfb") && platform != QLatin1String("vnc");
     // A compositing manager owns the selection _NET_WM_CM_S<screen>.
     return detail::selectionOwner("_NET_WM_CM_S0").value_or(0) != 0;
 }
 
 std::optional<CursorShape> cursorFromSystemNumber(int number) {
     switch (number) {
-    case 32512: return CursorShape::Arrow;
-    case 32513: return CursorShape::IBeam;
-    case 32514: return CursorShape::Wait;
-    case 32642: return CursorShape::SizeNWSE;
-    case 32643: return CursorShape::SizeNESW;
-    case 32644: return CursorShape::SizeWE;
-    case 32645: return CursorShape::SizeNS;
-    case 32646: return CursorShape::SizeAll;
-    case 32648: return CursorShape::Forbidden;
-    case 32649: return CursorShape::Hand;
-    default: return std::nullopt;
+    case 32512:
+        return CursorShape::Arrow;
+    case 32513:
+        return CursorShape::IBeam;
+    case 32514:
+        return CursorShape::Wait;
+    case 32642:
+        return CursorShape::SizeNWSE;
+    case 32643:
+        return CursorShape::SizeNESW;
+    case 32644:
+        return CursorShape::SizeWE;
+    case 32645:
+        return CursorShape::SizeNS;
+    case 32646:
+        return CursorShape::SizeAll;
+    case 32648:
+        return CursorShape::Forbidden;
+    case 32649:
+        return CursorShape::Hand;
+    default:
+        return std::nullopt;
     }
 }
 

@@ -32,18 +32,18 @@ void TaskSlotCore::start(std::function<std::function<void()>(const TaskPoster&)>
     stop();
     m_state->pending = true;
     const std::uint64_t generation = m_state->generation;
-    m_worker = startWorker([routine = std::move(routine), state = std::weak_ptr(m_state),
-                            generation](std::stop_token stop) {
-        const TaskPoster poster(state, generation, stop);
-        std::function<void()> last = routine(poster);
-        if (stop.stop_requested()) return;  // `last` and what it holds go here
-        runOnUi([state, generation, stop, last = std::move(last)] {
-            std::shared_ptr<TaskSlotState> alive;
-            if (!current(state, generation, stop, alive)) return;
-            alive->pending = false;
-            if (last) last();
+    m_worker =
+        startWorker([routine = std::move(routine), state = std::weak_ptr(m_state), generation](std::stop_token stop) {
+            const TaskPoster poster(state, generation, stop);
+            std::function<void()> last = routine(poster);
+            if (stop.stop_requested()) return;  // `last` and what it holds go here
+            runOnUi([state, generation, stop, last = std::move(last)] {
+                std::shared_ptr<TaskSlotState> alive;
+                if (!current(state, generation, stop, alive)) return;
+                alive->pending = false;
+                if (last) last();
+            });
         });
-    });
 }
 
 void TaskSlotCore::stop() {

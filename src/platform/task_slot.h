@@ -104,7 +104,7 @@ public:
     [[nodiscard]] bool running() const { return m_core.running(); }
 
 private:
-    detail::TaskSlotCore m_core;  // declared first: destroyed last, after the handler it guards
+    detail::TaskSlotCore m_core;                         // declared first: destroyed last, after the handler it guards
     std::shared_ptr<std::function<void(R)>> m_onResult;  // UI thread only
 };
 

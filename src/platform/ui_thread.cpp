@@ -115,10 +115,17 @@ bool waitPumpingMessages(long long amount, WaitUnit unit) {
     using namespace std::chrono;
     milliseconds duration{amount};
     switch (unit) {
-    case WaitUnit::Milliseconds: break;
-    case WaitUnit::Seconds: duration = seconds{amount}; break;
-    case WaitUnit::Minutes: duration = minutes{amount}; break;
-    case WaitUnit::Hours: duration = hours{amount}; break;
+    case WaitUnit::Milliseconds:
+        break;
+    case WaitUnit::Seconds:
+        duration = seconds{amount};
+        break;
+    case WaitUnit::Minutes:
+        duration = minutes{amount};
+        break;
+    case WaitUnit::Hours:
+        duration = hours{amount};
+        break;
     }
     if (duration.count() > 0) waitPumping(duration);
     return true;

@@ -33,11 +33,16 @@ QPoint slideOffset(WindowAnimation type, const QRect& geometry) {
     const int dy = std::max(8, geometry.height() / 10);
     switch (type) {
     case WindowAnimation::SlideUp:
-    case WindowAnimation::FadeSlideUp: return {0, dy};
-    case WindowAnimation::SlideDown: return {0, -dy};
-    case WindowAnimation::SlideLeft: return {dx, 0};
-    case WindowAnimation::SlideRight: return {-dx, 0};
-    default: return {0, 0};
+    case WindowAnimation::FadeSlideUp:
+        return {0, dy};
+    case WindowAnimation::SlideDown:
+        return {0, -dy};
+    case WindowAnimation::SlideLeft:
+        return {dx, 0};
+    case WindowAnimation::SlideRight:
+        return {-dx, 0};
+    default:
+        return {0, 0};
     }
 }
 
@@ -80,7 +85,8 @@ void tick(WindowHandle handle) {
         return;
     }
     const Running& state = *it->second;
-    const double t = std::clamp(static_cast<double>(state.clock.elapsed()) / std::max<double>(1, state.duration.count()), 0.0, 1.0);
+    const double t =
+        std::clamp(static_cast<double>(state.clock.elapsed()) / std::max<double>(1, state.duration.count()), 0.0, 1.0);
     if (t >= 1.0) {
         finish(handle);
         return;

@@ -13,7 +13,7 @@ namespace vamu::platform {
 enum class WindowAnimation {
     None = 0,
     Fade = 1,
-    SlideUp = 2,     // comes up from below / leaves downwards
+    SlideUp = 2,  // comes up from below / leaves downwards
     SlideDown = 3,
     SlideLeft = 4,
     SlideRight = 5,

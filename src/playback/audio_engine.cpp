@@ -32,9 +32,7 @@ std::unique_ptr<ByteSource> openSource(const StreamSource& source) {
 
 AudioEngine::AudioEngine() = default;
 
-AudioEngine::~AudioEngine() {
-    free();
-}
+AudioEngine::~AudioEngine() { free(); }
 
 OutputKind AudioEngine::init(OutputChoice choice) {
     if (outputKind() != OutputKind::None) {

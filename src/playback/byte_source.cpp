@@ -93,8 +93,8 @@ public:
 
 private:
     std::unique_ptr<std::FILE, FileCloser> m_file;
-    std::int64_t m_start = 0;  // file offset of stream byte 0
-    std::int64_t m_size = 0;   // stream bytes from m_start to the end of the file
+    std::int64_t m_start = 0;   // file offset of stream byte 0
+    std::int64_t m_size = 0;    // stream bytes from m_start to the end of the file
     std::int64_t m_offset = 0;  // decoder thread only
     bool m_needsSeek = true;
 };

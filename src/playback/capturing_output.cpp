@@ -19,9 +19,7 @@ bool CapturingOutput::write(std::span<const std::int16_t> samples) {
     return true;
 }
 
-void CapturingOutput::idle() {
-    m_pacer.restart();
-}
+void CapturingOutput::idle() { m_pacer.restart(); }
 
 std::vector<std::int16_t> CapturingOutput::samples() const {
     std::lock_guard lock(m_mutex);

@@ -27,7 +27,7 @@ public:
 
 private:
     std::shared_ptr<OutputClock> m_clock;
-    RealTimePacer m_pacer;  // mixer thread only
+    RealTimePacer m_pacer;       // mixer thread only
     mutable std::mutex m_mutex;  // guards the two fields below
     std::vector<std::int16_t> m_samples;
     std::optional<OutputClock::TimePoint> m_firstWrite;

@@ -59,21 +59,21 @@ public:
         std::size_t done = 0;
         const int result = mpg123_read(m_handle.get(), reinterpret_cast<unsigned char*>(out.data()), out.size(), &done);
         switch (result) {
-            case MPG123_OK:
+        case MPG123_OK:
+            return {DecodeStatus::Output, done};
+        case MPG123_NEW_FORMAT:
+            return takeFormat(done);
+        case MPG123_NEED_MORE:
+            if (done > 0) {
                 return {DecodeStatus::Output, done};
-            case MPG123_NEW_FORMAT:
-                return takeFormat(done);
-            case MPG123_NEED_MORE:
-                if (done > 0) {
-                    return {DecodeStatus::Output, done};
-                }
-                return {m_inputEnded ? DecodeStatus::Finished : DecodeStatus::NeedInput};
-            case MPG123_DONE:
-                return {done > 0 ? DecodeStatus::Output : DecodeStatus::Finished, done};
-            default:
-                // Before the first frame this is not audio; later the library has already
-                // resynced where it could, so what remains is the end of the song.
-                return {m_formatKnown ? DecodeStatus::Finished : DecodeStatus::Failed};
+            }
+            return {m_inputEnded ? DecodeStatus::Finished : DecodeStatus::NeedInput};
+        case MPG123_DONE:
+            return {done > 0 ? DecodeStatus::Output : DecodeStatus::Finished, done};
+        default:
+            // Before the first frame this is not audio; later the library has already
+            // resynced where it could, so what remains is the end of the song.
+            return {m_formatKnown ? DecodeStatus::Finished : DecodeStatus::Failed};
         }
     }
 
@@ -142,8 +142,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PcmDecoder> makeMp3Decoder() {
-    return std::make_unique<Mp3Decoder>();
-}
+std::unique_ptr<PcmDecoder> makeMp3Decoder() { return std::make_unique<Mp3Decoder>(); }
 
 }  // namespace vamu::playback

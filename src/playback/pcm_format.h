@@ -13,8 +13,6 @@ inline constexpr int kBytesPerFrame = kChannels * kBytesPerSample;
 inline constexpr std::int64_t kBytesPerSecond = std::int64_t{kSampleRate} * kBytesPerFrame;
 
 // Rounds a byte count down to a whole frame.
-[[nodiscard]] constexpr std::int64_t alignToFrame(std::int64_t bytes) {
-    return bytes - bytes % kBytesPerFrame;
-}
+[[nodiscard]] constexpr std::int64_t alignToFrame(std::int64_t bytes) { return bytes - bytes % kBytesPerFrame; }
 
 }  // namespace vamu::playback

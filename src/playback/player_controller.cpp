@@ -8,18 +8,21 @@ namespace vamu::playback {
 namespace {
 
 // One-shot timers of the player, beside the clock.
-constexpr std::string_view kPauseTimer = "播放器等待";      // a step that waits first
-constexpr std::string_view kNextLockTimer = "换歌按钮";     // the change-song button's lock
-constexpr std::string_view kRowGuardTimer = "列表播放";     // the play-from-list guard
-constexpr std::string_view kCommentsTimer = "弹幕启动";     // 2 s after a song's start
+constexpr std::string_view kPauseTimer = "播放器等待";   // a step that waits first
+constexpr std::string_view kNextLockTimer = "换歌按钮";  // the change-song button's lock
+constexpr std::string_view kRowGuardTimer = "列表播放";  // the play-from-list guard
+constexpr std::string_view kCommentsTimer = "弹幕启动";  // 2 s after a song's start
 
 QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 WindowState windowStateOf(const toolkit::HostWindow& window) {
     switch (window.showState()) {
-    case 1: return WindowState::Minimized;
-    case 2: return WindowState::Maximized;
-    default: return WindowState::Normal;
+    case 1:
+        return WindowState::Minimized;
+    case 2:
+        return WindowState::Maximized;
+    default:
+        return WindowState::Normal;
     }
 }
 
@@ -42,7 +45,10 @@ struct PlayerController::OpenedStream {
 
 PlayerController::PlayerController(AudioEngine& engine, const PlayerPanel& panel, platform::Scheduler& scheduler,
                                    QString titlePrefix, PlayerHooks hooks)
-    : m_engine(engine), m_panel(panel), m_scheduler(scheduler), m_titlePrefix(std::move(titlePrefix)),
+    : m_engine(engine),
+      m_panel(panel),
+      m_scheduler(scheduler),
+      m_titlePrefix(std::move(titlePrefix)),
       m_hooks(std::move(hooks)) {
     m_panel.play->bindClick([this](const toolkit::Event&) {
         togglePause();
@@ -328,10 +334,13 @@ void PlayerController::setSecondLine(const QString& text) {
 
 panel::ListView* PlayerController::listOf(PlaySource source) const {
     switch (source) {
-    case PlaySource::Collection: return m_panel.lists.collection;
-    case PlaySource::Likes: return m_panel.lists.likes;
+    case PlaySource::Collection:
+        return m_panel.lists.collection;
+    case PlaySource::Likes:
+        return m_panel.lists.likes;
     case PlaySource::Catalogue:
-    case PlaySource::SongList: return m_panel.lists.songs;
+    case PlaySource::SongList:
+        return m_panel.lists.songs;
     }
     return nullptr;
 }

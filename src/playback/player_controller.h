@@ -47,8 +47,8 @@ public:
     static constexpr std::string_view kClockTimer = "时钟";
     static constexpr std::chrono::milliseconds kCommentsDelay{2000};
 
-    PlayerController(AudioEngine& engine, const PlayerPanel& panel, platform::Scheduler& scheduler,
-                     QString titlePrefix, PlayerHooks hooks);
+    PlayerController(AudioEngine& engine, const PlayerPanel& panel, platform::Scheduler& scheduler, QString titlePrefix,
+                     PlayerHooks hooks);
     ~PlayerController();
     PlayerController(const PlayerController&) = delete;
     PlayerController& operator=(const PlayerController&) = delete;
@@ -58,10 +58,10 @@ public:
     // The page a switch asked for (songs in play order; empty: the load failed).
     void finishSwitch(std::vector<net::SongEntry> songsInPlayOrder);
 
-    void nextSong();                    // "我要换歌" and the tray's " 下一首 "
-    void togglePause();                 // the play button and the tray's "播放暂停"
-    void seek(int sliderValue);         // the progress slider released, 0..100
-    void changeVolume(int value);       // the volume bar released, 0..100; stored as 音量
+    void nextSong();                        // "我要换歌" and the tray's " 下一首 "
+    void togglePause();                     // the play button and the tray's "播放暂停"
+    void seek(int sliderValue);             // the progress slider released, 0..100
+    void changeVolume(int value);           // the volume bar released, 0..100; stored as 音量
     void playSelectedRow(PlaySource list);  // a double click on a row of that list
     // Another feature plays row `row` of a list, or one song repeating.
     void playListRow(PlaySource list, int row);

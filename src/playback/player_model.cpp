@@ -6,9 +6,7 @@ namespace vamu::playback {
 
 namespace {
 
-bool isList(PlaySource source) {
-    return source != PlaySource::Catalogue;
-}
+bool isList(PlaySource source) { return source != PlaySource::Catalogue; }
 
 }  // namespace
 
@@ -55,9 +53,7 @@ void PlayerModel::songStarting(const net::SongEntry& song) {
     m_bufferTicks = 0;
 }
 
-void PlayerModel::setDetailLine(std::string text) {
-    m_detailLine = std::move(text);
-}
+void PlayerModel::setDetailLine(std::string text) { m_detailLine = std::move(text); }
 
 PlayerStep PlayerModel::catalogueStep(int position, std::chrono::milliseconds pause) {
     if (!m_listLoaded || position > queueLength()) {
@@ -193,9 +189,7 @@ PlayerStep PlayerModel::playSelectedRow(PlaySource list, int row, int listRowCou
     return step;
 }
 
-void PlayerModel::releaseRowGuard() {
-    m_rowGuard = false;
-}
+void PlayerModel::releaseRowGuard() { m_rowGuard = false; }
 
 PlayerStep PlayerModel::startList(PlaySource list, int row) {
     if (!isList(list) || row < 1) {

@@ -27,7 +27,7 @@ enum class PlaySource {
 
 enum class PlayMode { None = 0, Advance = 1, RepeatOne = 2 };
 
-inline constexpr int kHotChannel = 11;  // currentChannel of the hot list; 1..10 are tiles
+inline constexpr int kHotChannel = 11;           // currentChannel of the hot list; 1..10 are tiles
 inline constexpr int kBufferingFailedTick = 11;  // from this tick the failure text shows
 inline constexpr int kGiveUpTick = 13;           // this tick moves on (6.5 s at 500 ms)
 inline constexpr std::chrono::milliseconds kTickInterval{500};

@@ -31,9 +31,7 @@ std::unique_ptr<PulseOutput> PulseOutput::open() {
     return std::unique_ptr<PulseOutput>(new PulseOutput(connection));
 }
 
-PulseOutput::~PulseOutput() {
-    pa_simple_free(m_connection);
-}
+PulseOutput::~PulseOutput() { pa_simple_free(m_connection); }
 
 bool PulseOutput::write(std::span<const std::int16_t> samples) {
     int error = 0;

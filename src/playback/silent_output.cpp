@@ -6,9 +6,7 @@
 
 namespace vamu::playback {
 
-void SteadyClock::sleepUntil(TimePoint when) {
-    std::this_thread::sleep_until(when);
-}
+void SteadyClock::sleepUntil(TimePoint when) { std::this_thread::sleep_until(when); }
 
 RealTimePacer::RealTimePacer(std::shared_ptr<OutputClock> clock) : m_clock(std::move(clock)) {}
 

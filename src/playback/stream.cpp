@@ -18,9 +18,7 @@ Stream::Stream(std::unique_ptr<ByteSource> source, std::function<void()> onPlaya
     m_decoder = std::jthread([this](std::stop_token stop) { decodeLoop(stop); });
 }
 
-Stream::~Stream() {
-    shutdown();
-}
+Stream::~Stream() { shutdown(); }
 
 bool Stream::waitUntilPrimed(std::stop_token stop, std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_mutex);
@@ -140,15 +138,15 @@ ActivityState Stream::activity() const {
         return ActivityState::Stopped;
     }
     switch (m_phase) {
-        case Phase::Playing:
-            return ActivityState::Playing;
-        case Phase::Buffering:
-            return ActivityState::Stalled;
-        case Phase::Paused:
-            return ActivityState::Paused;
-        case Phase::Idle:
-        case Phase::Ended:
-            break;
+    case Phase::Playing:
+        return ActivityState::Playing;
+    case Phase::Buffering:
+        return ActivityState::Stalled;
+    case Phase::Paused:
+        return ActivityState::Paused;
+    case Phase::Idle:
+    case Phase::Ended:
+        break;
     }
     return ActivityState::Stopped;
 }

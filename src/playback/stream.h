@@ -100,7 +100,7 @@ private:
     const std::unique_ptr<ByteSource> m_source;
     const std::function<void()> m_onPlayable;
 
-    mutable std::mutex m_mutex;  // guards every field below
+    mutable std::mutex m_mutex;             // guards every field below
     std::condition_variable_any m_changed;  // room in the ring, a seek, the open result
     PcmRing m_ring{static_cast<std::size_t>(kRingBytes)};
     Phase m_phase = Phase::Idle;
@@ -108,8 +108,8 @@ private:
     std::int64_t m_position = 0;  // bytes handed to the output, from the start of the song
     std::int64_t m_length = -1;
     float m_volume = 1.0f;
-    bool m_decodeEnded = false;   // the decoder produced its last byte (for this generation)
-    bool m_primed = false;        // the first start buffer was filled (or the song ended first)
+    bool m_decodeEnded = false;      // the decoder produced its last byte (for this generation)
+    bool m_primed = false;           // the first start buffer was filled (or the song ended first)
     std::uint64_t m_generation = 0;  // bumped by every seek; stale PCM is dropped
     std::optional<std::int64_t> m_seekFrame;
     bool m_dead = false;

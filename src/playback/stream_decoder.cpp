@@ -11,7 +11,7 @@
 namespace vamu::playback {
 namespace {
 
-constexpr std::size_t kInputChunkBytes = 16 * 1024;   // encoded bytes read per step
+constexpr std::size_t kInputChunkBytes = 16 * 1024;  // encoded bytes read per step
 // Input allowed before the first audio frame: enough for a large tag with a cover picture.
 constexpr std::int64_t kMaxProbeBytes = 8 << 20;
 constexpr auto kLengthPoll = std::chrono::milliseconds(250);
@@ -65,21 +65,21 @@ void Stream::decodeLoop(std::stop_token stop) {
         }
         const DecodeStep step = decoder->decode(pcm);
         switch (step.status) {
-            case DecodeStatus::Output:
-                push(std::span(pcm).first(step.bytes), work.generation);
-                frame += static_cast<std::int64_t>(step.bytes) / kBytesPerFrame;
-                break;
-            case DecodeStatus::NeedInput:
-                if (!feedDecoder(*decoder, input, stop)) {
-                    return;
-                }
-                refreshLength(work.generation);
-                break;
-            case DecodeStatus::Finished:
-            case DecodeStatus::Failed:
-                publishEnd(frame, work.generation);
-                lengthKnown = true;
-                break;
+        case DecodeStatus::Output:
+            push(std::span(pcm).first(step.bytes), work.generation);
+            frame += static_cast<std::int64_t>(step.bytes) / kBytesPerFrame;
+            break;
+        case DecodeStatus::NeedInput:
+            if (!feedDecoder(*decoder, input, stop)) {
+                return;
+            }
+            refreshLength(work.generation);
+            break;
+        case DecodeStatus::Finished:
+        case DecodeStatus::Failed:
+            publishEnd(frame, work.generation);
+            lengthKnown = true;
+            break;
         }
     }
 }
@@ -123,18 +123,18 @@ std::unique_ptr<PcmDecoder> Stream::openDecoder(std::stop_token stop, std::span<
         }
         const ReadResult result = m_source->read(input, stop);
         switch (result.status) {
-            case ReadStatus::Data:
-                decoder->feed(std::span(input).first(result.bytes));
-                fed += static_cast<std::int64_t>(result.bytes);
-                break;
-            case ReadStatus::End:
-                decoder->endOfInput();
-                break;
-            case ReadStatus::Interrupted:
-                break;
-            case ReadStatus::Failed:
-            case ReadStatus::Stopped:
-                return nullptr;
+        case ReadStatus::Data:
+            decoder->feed(std::span(input).first(result.bytes));
+            fed += static_cast<std::int64_t>(result.bytes);
+            break;
+        case ReadStatus::End:
+            decoder->endOfInput();
+            break;
+        case ReadStatus::Interrupted:
+            break;
+        case ReadStatus::Failed:
+        case ReadStatus::Stopped:
+            return nullptr;
         }
     }
     return decoder;
@@ -144,18 +144,18 @@ std::unique_ptr<PcmDecoder> Stream::openDecoder(std::stop_token stop, std::span<
 bool Stream::feedDecoder(PcmDecoder& decoder, std::span<std::byte> buffer, std::stop_token stop) {
     const ReadResult result = m_source->read(buffer, stop);
     switch (result.status) {
-        case ReadStatus::Data:
-            decoder.feed(buffer.first(result.bytes));
-            return true;
-        case ReadStatus::End:
-        case ReadStatus::Failed:
-            // A broken connection ends the song where the data ends.
-            decoder.endOfInput();
-            return true;
-        case ReadStatus::Interrupted:
-            return true;  // a seek is waiting
-        case ReadStatus::Stopped:
-            return false;
+    case ReadStatus::Data:
+        decoder.feed(buffer.first(result.bytes));
+        return true;
+    case ReadStatus::End:
+    case ReadStatus::Failed:
+        // A broken connection ends the song where the data ends.
+        decoder.endOfInput();
+        return true;
+    case ReadStatus::Interrupted:
+        return true;  // a seek is waiting
+    case ReadStatus::Stopped:
+        return false;
     }
     return false;
 }
@@ -164,7 +164,9 @@ bool Stream::feedDecoder(PcmDecoder& decoder, std::span<std::byte> buffer, std::
 // the length is unknown it also returns now and then with neither, to look for the size.
 bool Stream::waitForWork(std::stop_token stop, Work& work, bool lengthKnown) {
     std::unique_lock lock(m_mutex);
-    const auto ready = [&] { return m_seekFrame.has_value() || (!m_decodeEnded && m_ring.freeSpace() >= kDecodeChunkBytes); };
+    const auto ready = [&] {
+        return m_seekFrame.has_value() || (!m_decodeEnded && m_ring.freeSpace() >= kDecodeChunkBytes);
+    };
     if (lengthKnown) {
         m_changed.wait(lock, stop, ready);
     } else {

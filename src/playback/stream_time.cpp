@@ -16,9 +16,7 @@ int truncated(double value) {
     return static_cast<int>(std::clamp(std::trunc(value), -kLargest, kLargest));
 }
 
-std::string twoDigits(int value) {
-    return (value < 10 ? "0" : "") + std::to_string(value);
-}
+std::string twoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
 double positionSecondsOf(const AudioEngine& engine, StreamHandle handle) {
     return engine.bytesToSeconds(handle, engine.getPosition(handle));

@@ -154,9 +154,7 @@ std::optional<std::int64_t> UrlSource::totalSize() const {
     return m_total;
 }
 
-bool UrlSource::availableLocked() const {
-    return m_readOffset < m_base + std::ssize(m_data);
-}
+bool UrlSource::availableLocked() const { return m_readOffset < m_base + std::ssize(m_data); }
 
 void UrlSource::trimLocked() {
     // Drop in large steps so the front is moved rarely.
@@ -229,26 +227,26 @@ void UrlSource::settleTransfer(TransferEnd end, std::int64_t received, int& fail
             end = TransferEnd::Dropped;  // the server closed before the announced end
         }
         switch (end) {
-            case TransferEnd::Finished:
-                if (!m_total) {
-                    m_total = fetched;
-                }
-                m_phase = Phase::Complete;
-                failures = 0;
-                break;
-            case TransferEnd::Refused:
+        case TransferEnd::Finished:
+            if (!m_total) {
+                m_total = fetched;
+            }
+            m_phase = Phase::Complete;
+            failures = 0;
+            break;
+        case TransferEnd::Refused:
+            m_phase = Phase::Failed;
+            break;
+        case TransferEnd::Dropped:
+            failures = received > 0 ? 1 : failures + 1;
+            if (!m_opened || failures > m_limits.maxRetries) {
                 m_phase = Phase::Failed;
-                break;
-            case TransferEnd::Dropped:
-                failures = received > 0 ? 1 : failures + 1;
-                if (!m_opened || failures > m_limits.maxRetries) {
-                    m_phase = Phase::Failed;
-                    failures = 0;
-                }
-                break;
-            case TransferEnd::Superseded:
-            case TransferEnd::Stopped:
-                break;
+                failures = 0;
+            }
+            break;
+        case TransferEnd::Superseded:
+        case TransferEnd::Stopped:
+            break;
         }
     }
     m_changed.notify_all();
@@ -383,8 +381,7 @@ bool UrlSource::acceptResponse(Transfer& transfer) {
 bool UrlSource::append(const std::byte* data, std::size_t size, Transfer& transfer) {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, transfer.stop, [&] {
-        return m_generation != transfer.generation ||
-               m_base + std::ssize(m_data) - m_readOffset < m_limits.maxAhead;
+        return m_generation != transfer.generation || m_base + std::ssize(m_data) - m_readOffset < m_limits.maxAhead;
     });
     if (transfer.stop.stop_requested() || m_generation != transfer.generation) {
         return false;

@@ -27,12 +27,12 @@
 namespace vamu::playback {
 
 struct UrlSourceLimits {
-    std::int64_t maxAhead = 16 << 20;     // unread bytes before the reader pauses
-    std::int64_t keepBehind = 16 << 20;   // read bytes kept for seeking back
+    std::int64_t maxAhead = 16 << 20;    // unread bytes before the reader pauses
+    std::int64_t keepBehind = 16 << 20;  // read bytes kept for seeking back
     // Connection rules shared with every transfer of the program. A song has no overall
     // deadline (the field is ignored); a connection without data for idleTimeout is dropped.
     net::TransferPolicy transfer;
-    int maxRetries = 3;                   // resumptions in a row that bring no data
+    int maxRetries = 3;  // resumptions in a row that bring no data
     std::chrono::milliseconds retryDelay{500};
 };
 
@@ -74,15 +74,15 @@ private:
     const UrlSourceLimits m_limits;
     net::CurlMulti m_multi;  // made before and freed after the reader thread
 
-    mutable std::mutex m_mutex;  // guards every field below
+    mutable std::mutex m_mutex;             // guards every field below
     std::condition_variable_any m_changed;  // data arrived, space freed, phase or generation changed
     std::vector<std::byte> m_data;          // stream bytes [m_base, m_base + size)
     std::int64_t m_base = 0;
     std::int64_t m_readOffset = 0;
-    std::optional<std::int64_t> m_total;    // stream bytes, from the response or the end
+    std::optional<std::int64_t> m_total;  // stream bytes, from the response or the end
     Phase m_phase = Phase::Fetching;
-    std::uint64_t m_generation = 0;         // bumped by each seek outside the window
-    bool m_opened = false;                  // a response was accepted once
+    std::uint64_t m_generation = 0;  // bumped by each seek outside the window
+    bool m_opened = false;           // a response was accepted once
     bool m_interrupted = false;
 
     std::jthread m_reader;  // last member: starts after every field is ready

@@ -39,8 +39,8 @@ std::optional<WaveFormat> parseFormat(const std::byte* p, std::uint32_t size) {
     if (size < 16) {
         return std::nullopt;
     }
-    WaveFormat f{readLe(p, 2), static_cast<int>(readLe(p + 2, 2)), readLe(p + 4, 4), static_cast<int>(readLe(p + 14, 2)),
-                 static_cast<int>(readLe(p + 12, 2))};
+    WaveFormat f{readLe(p, 2), static_cast<int>(readLe(p + 2, 2)), readLe(p + 4, 4),
+                 static_cast<int>(readLe(p + 14, 2)), static_cast<int>(readLe(p + 12, 2))};
     if (f.tag == kFormatExtensible && size >= 26) {
         f.tag = readLe(p + 24, 2);  // first two bytes of the sub-format GUID
     }
@@ -55,23 +55,23 @@ std::optional<WaveFormat> parseFormat(const std::byte* p, std::uint32_t size) {
 
 std::int16_t sampleAt(const std::byte* p, const WaveFormat& f) {
     switch (f.bits) {
-        case 8:
-            return static_cast<std::int16_t>((std::to_integer<int>(p[0]) - 128) * 256);
-        case 16:
-            return static_cast<std::int16_t>(readLe(p, 2));
-        case 24:
-            return static_cast<std::int16_t>(readLe(p + 1, 2));
-        default:
-            if (f.tag == kFormatFloat) {
-                float value = 0;
-                const std::uint32_t raw = readLe(p, 4);
-                std::memcpy(&value, &raw, sizeof value);
-                if (!std::isfinite(value)) {
-                    return 0;
-                }
-                return static_cast<std::int16_t>(std::lround(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
+    case 8:
+        return static_cast<std::int16_t>((std::to_integer<int>(p[0]) - 128) * 256);
+    case 16:
+        return static_cast<std::int16_t>(readLe(p, 2));
+    case 24:
+        return static_cast<std::int16_t>(readLe(p + 1, 2));
+    default:
+        if (f.tag == kFormatFloat) {
+            float value = 0;
+            const std::uint32_t raw = readLe(p, 4);
+            std::memcpy(&value, &raw, sizeof value);
+            if (!std::isfinite(value)) {
+                return 0;
             }
-            return static_cast<std::int16_t>(readLe(p + 2, 2));
+            return static_cast<std::int16_t>(std::lround(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
+        }
+        return static_cast<std::int16_t>(readLe(p + 2, 2));
     }
 }
 
@@ -110,7 +110,8 @@ public:
             for (int c = 0; c < 2; ++c) {
                 const std::int64_t a = m_pending[static_cast<std::size_t>(index * 2 + c)];
                 const std::int64_t b = weight != 0 ? m_pending[static_cast<std::size_t>((index + 1) * 2 + c)] : 0;
-                out[produced * 2 + c] = static_cast<std::int16_t>((a * (kSampleRate - weight) + b * weight) / kSampleRate);
+                out[produced * 2 + c] =
+                    static_cast<std::int16_t>((a * (kSampleRate - weight) + b * weight) / kSampleRate);
             }
             ++produced;
             ++m_next;
@@ -123,8 +124,8 @@ public:
 
 private:
     std::int64_t m_from = kSampleRate;
-    std::int64_t m_next = 0;          // next output frame
-    std::int64_t m_pendingStart = 0;  // source frame of m_pending[0]
+    std::int64_t m_next = 0;              // next output frame
+    std::int64_t m_pendingStart = 0;      // source frame of m_pending[0]
     std::vector<std::int16_t> m_pending;  // converted stereo source frames not yet passed
 };
 
@@ -302,11 +303,10 @@ private:
 }  // namespace
 
 bool looksLikeWave(std::span<const std::byte> head) {
-    return head.size() >= 12 && std::memcmp(head.data(), "RIFF", 4) == 0 && std::memcmp(head.data() + 8, "WAVE", 4) == 0;
+    return head.size() >= 12 && std::memcmp(head.data(), "RIFF", 4) == 0 &&
+           std::memcmp(head.data() + 8, "WAVE", 4) == 0;
 }
 
-std::unique_ptr<PcmDecoder> makeWaveDecoder() {
-    return std::make_unique<WaveDecoder>();
-}
+std::unique_ptr<PcmDecoder> makeWaveDecoder() { return std::make_unique<WaveDecoder>(); }
 
 }  // namespace vamu::playback

@@ -27,7 +27,7 @@ public:
     // kMarqueeGap + `titleLine`, the position 0, and the title stays (nullopt).
     std::optional<std::string> step(std::string_view titleLine);
 
-    [[nodiscard]] const std::string& text() const { return m_text; }  // UTF-8
+    [[nodiscard]] const std::string& text() const { return m_text; }   // UTF-8
     [[nodiscard]] std::size_t byteLength() const { return m_length; }  // GBK bytes
     [[nodiscard]] std::size_t position() const { return m_position; }  // GBK bytes
 

@@ -143,8 +143,8 @@ QString captionName(const BaseControl& control) {
     const HostWindow* host = control.host();
     if (!host || control.parent()) return {};
     static const std::pair<unsigned, const char16_t*> kNames[] = {
-        {caption::kClose, u"关闭"}, {caption::kMax, u"最大化"},  {caption::kMin, u"最小化"},
-        {caption::kMenu, u"菜单"},  {caption::kSkin, u"换肤"},   {caption::kReport, u"反馈"},
+        {caption::kClose, u"关闭"},   {caption::kMax, u"最大化"}, {caption::kMin, u"最小化"},
+        {caption::kMenu, u"菜单"},    {caption::kSkin, u"换肤"},  {caption::kReport, u"反馈"},
         {caption::kSetting, u"设置"},
     };
     for (const auto& [flag, name] : kNames) {
@@ -180,24 +180,38 @@ QAccessible::Role roleOf(const BaseControl& control) {
     case kind::kThunderButton:
     case kind::kImageListButton:
         return QAccessible::PushButton;
-    case kind::kCheckButton: return QAccessible::CheckBox;
-    case kind::kRadioButton: return QAccessible::RadioButton;
-    case kind::kLink: return QAccessible::Link;
-    case kind::kLabel: return QAccessible::StaticText;
-    case kind::kImageBox: return QAccessible::Graphic;
-    case kind::kEdit: return QAccessible::EditableText;
-    case kind::kGroupBox: return QAccessible::Grouping;
-    case kind::kComboBox: return QAccessible::ComboBox;
-    case kind::kListView: return QAccessible::List;
-    case kind::kProgress: return QAccessible::ProgressBar;
-    case kind::kScrollBar: return QAccessible::ScrollBar;
-    case kind::kSlider: return QAccessible::Slider;
-    case kind::kPage: return QAccessible::Pane;
+    case kind::kCheckButton:
+        return QAccessible::CheckBox;
+    case kind::kRadioButton:
+        return QAccessible::RadioButton;
+    case kind::kLink:
+        return QAccessible::Link;
+    case kind::kLabel:
+        return QAccessible::StaticText;
+    case kind::kImageBox:
+        return QAccessible::Graphic;
+    case kind::kEdit:
+        return QAccessible::EditableText;
+    case kind::kGroupBox:
+        return QAccessible::Grouping;
+    case kind::kComboBox:
+        return QAccessible::ComboBox;
+    case kind::kListView:
+        return QAccessible::List;
+    case kind::kProgress:
+        return QAccessible::ProgressBar;
+    case kind::kScrollBar:
+        return QAccessible::ScrollBar;
+    case kind::kSlider:
+        return QAccessible::Slider;
+    case kind::kPage:
+        return QAccessible::Pane;
     case kind::kMenuItem: {
         const MenuEntry* entry = menuEntry(control);
         return entry && entry->kind == MenuItemKind::Separator ? QAccessible::Separator : QAccessible::MenuItem;
     }
-    default: break;
+    default:
+        break;
     }
     if (dynamic_cast<const detail::CaptionTitle*>(&control)) return QAccessible::TitleBar;
     if (dynamic_cast<const detail::CaptionIcon*>(&control)) return QAccessible::Graphic;
@@ -334,8 +348,10 @@ public:
         }
         if (const auto* edit = dynamic_cast<const Edit*>(c)) {
             if (isPassword(*edit)) s.passwordEdit = true;
-            if (edit->options().inputType == input_type::kReadOnly) s.readOnly = true;
-            else s.editable = true;
+            if (edit->options().inputType == input_type::kReadOnly)
+                s.readOnly = true;
+            else
+                s.editable = true;
         }
         if (c->kind() == kind::kLabel || c->kind() == kind::kGroupBox) s.readOnly = true;
         if (c->kind() == kind::kLink) s.linked = true;
@@ -703,7 +719,9 @@ void stateChanged(BaseControl& control, StateChange change) {
     if (!iface) return;
     QAccessible::State changed;
     switch (change) {
-    case StateChange::Checked: changed.checked = true; break;
+    case StateChange::Checked:
+        changed.checked = true;
+        break;
     case StateChange::Disabled:
         changed.disabled = true;
         changed.focusable = true;
@@ -780,8 +798,10 @@ void titleChanged(HostWindow& host) {
 }
 
 void setName(BaseControl& control, const QString& name) {
-    if (name.isEmpty()) registry().names.erase(control.handle().value);
-    else registry().names[control.handle().value] = withoutAccessMarks(name);
+    if (name.isEmpty())
+        registry().names.erase(control.handle().value);
+    else
+        registry().names[control.handle().value] = withoutAccessMarks(name);
     textChanged(control);
 }
 

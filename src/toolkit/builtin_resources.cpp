@@ -6,30 +6,19 @@
 
 namespace vamu::toolkit {
 
-std::span<const std::byte> builtinThemePackBytes()
-{
-    return resources::defaultThemePack();
-}
+std::span<const std::byte> builtinThemePackBytes() { return resources::defaultThemePack(); }
 
-std::shared_ptr<const ThemePack> sharedBuiltinThemePack()
-{
+std::shared_ptr<const ThemePack> sharedBuiltinThemePack() {
     static const std::shared_ptr<const ThemePack> pack =
         ThemePack::load(builtinThemePackBytes(), {}, resources::defaultThemeAtlas2x());
     return pack;
 }
 
-const ThemePack* builtinThemePack()
-{
-    return sharedBuiltinThemePack().get();
-}
+const ThemePack* builtinThemePack() { return sharedBuiltinThemePack().get(); }
 
-std::span<const std::byte> builtinMethodMapText()
-{
-    return resources::methodMap();
-}
+std::span<const std::byte> builtinMethodMapText() { return resources::methodMap(); }
 
-const MethodMap* builtinMethodMap()
-{
+const MethodMap* builtinMethodMap() {
     static const std::optional<MethodMap> map = MethodMap::parse(builtinMethodMapText());
     return map ? &*map : nullptr;
 }

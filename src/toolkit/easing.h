@@ -15,19 +15,39 @@ namespace vamu::toolkit {
 
 enum class Easing : int {
     Linear = 1,
-    LinearAngle = 2,     // degrees, along the shorter way round
+    LinearAngle = 2,  // degrees, along the shorter way round
     OvershootSettle = 3,
     DampedOscillation = 4,  // around 0 with amplitude e; s is not used
-    QuadIn, QuadOut, QuadInOut,
-    CubicIn, CubicOut, CubicInOut,
-    QuartIn, QuartOut, QuartInOut,
-    QuintIn, QuintOut, QuintInOut,
-    SineIn, SineOut, SineInOut,
-    ExpoIn, ExpoOut, ExpoInOut,
-    CircIn, CircOut, CircInOut,
-    BounceIn, BounceOut, BounceInOut,  // in-out works on s and e truncated to integers
-    BackIn, BackOut, BackInOut,
-    ElasticIn, ElasticOut, ElasticInOut,
+    QuadIn,
+    QuadOut,
+    QuadInOut,
+    CubicIn,
+    CubicOut,
+    CubicInOut,
+    QuartIn,
+    QuartOut,
+    QuartInOut,
+    QuintIn,
+    QuintOut,
+    QuintInOut,
+    SineIn,
+    SineOut,
+    SineInOut,
+    ExpoIn,
+    ExpoOut,
+    ExpoInOut,
+    CircIn,
+    CircOut,
+    CircInOut,
+    BounceIn,
+    BounceOut,
+    BounceInOut,  // in-out works on s and e truncated to integers
+    BackIn,
+    BackOut,
+    BackInOut,
+    ElasticIn,
+    ElasticOut,
+    ElasticInOut,
 };
 
 inline constexpr int kFirstEasingCurve = 1;

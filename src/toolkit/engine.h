@@ -33,8 +33,7 @@ struct PackImageRect {
 // the element or the key is missing.
 [[nodiscard]] std::optional<std::string> getPackText(const ThemePack* pack, std::string_view element,
                                                      std::string_view key);
-[[nodiscard]] std::optional<QRect> getPackRect(const ThemePack* pack, std::string_view element,
-                                               std::string_view key);
+[[nodiscard]] std::optional<QRect> getPackRect(const ThemePack* pack, std::string_view element, std::string_view key);
 [[nodiscard]] std::optional<PackImageRect> getPackImageRect(const ThemePack* pack, std::string_view element,
                                                             std::string_view key);
 [[nodiscard]] std::optional<long long> getPackNumber(const ThemePack* pack, std::string_view element,

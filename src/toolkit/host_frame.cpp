@@ -96,16 +96,20 @@ void HostWindow::setTheme(const ThemePack* theme, std::optional<std::vector<QRgb
     m_frame.marginTop = margin.y();
     m_frame.marginRight = margin.width();
     m_frame.marginBottom = margin.height();
-    m_frame.contentRect = QRect(QPoint(m_frame.marginLeft, m_frame.marginTop),
-                                QPoint(m_size.width() + m_frame.marginRight - 1, m_size.height() + m_frame.marginBottom - 1));
+    m_frame.contentRect =
+        QRect(QPoint(m_frame.marginLeft, m_frame.marginTop),
+              QPoint(m_size.width() + m_frame.marginRight - 1, m_size.height() + m_frame.marginBottom - 1));
     m_frame.cornerRadius = m_cornerRadiusSetting != -1
                                ? m_cornerRadiusSetting
                                : static_cast<int>(engine::getPackNumber(m_theme, element, "rectround").value_or(0));
-    if (borderColours) m_frame.borderColours = *borderColours;
-    else m_frame.borderColours = parseColours(engine::getPackText(m_theme, element, "crborder").value_or(""));
+    if (borderColours)
+        m_frame.borderColours = *borderColours;
+    else
+        m_frame.borderColours = parseColours(engine::getPackText(m_theme, element, "crborder").value_or(""));
     m_frame.captionHeight = static_cast<int>(engine::getPackNumber(m_theme, element, "cycaption").value_or(0));
     m_frame.captionTopOffset = (std::max(m_frame.captionHeight, 16) - 16) / 2;
-    m_frame.buttonOffsetRight = static_cast<int>(engine::getPackNumber(m_theme, "SysButton", "offsetright").value_or(0));
+    m_frame.buttonOffsetRight =
+        static_cast<int>(engine::getPackNumber(m_theme, "SysButton", "offsetright").value_or(0));
     m_frame.buttonTop = static_cast<int>(engine::getPackNumber(m_theme, "SysButton", "top").value_or(0));
     m_root->setOrigin(m_frame.origin());
     if (layout == Layout::Skip) return;
@@ -156,12 +160,13 @@ void HostWindow::paintFrame(QImage& target) const {
     painter.fillRect(content, QColor::fromRgba(backgroundArgb()));
     if (!m_backgroundPicture.isNull()) {
         if (m_fillType == paint::fill::kNatural) {
-            paint::drawImage(painter, m_backgroundPicture, QRectF(QRect(m_backgroundOffset, m_backgroundPicture.size())),
-                             std::nullopt, paint::fill::kStretch, std::nullopt, alpha);
+            paint::drawImage(painter, m_backgroundPicture,
+                             QRectF(QRect(m_backgroundOffset, m_backgroundPicture.size())), std::nullopt,
+                             paint::fill::kStretch, std::nullopt, alpha);
         } else {
-            paint::drawImage(painter, m_backgroundPicture, QRectF(content), std::nullopt, m_fillType,
-                             m_backgroundGrid.isEmpty() ? std::nullopt : std::optional<QRectF>(QRectF(m_backgroundGrid)),
-                             alpha);
+            paint::drawImage(
+                painter, m_backgroundPicture, QRectF(content), std::nullopt, m_fillType,
+                m_backgroundGrid.isEmpty() ? std::nullopt : std::optional<QRectF>(QRectF(m_backgroundGrid)), alpha);
         }
     }
     if (m_alpha != -1 && m_shadow) {
@@ -187,8 +192,8 @@ void HostWindow::paintFrame(QImage& target) const {
         if (radius > 0) {
             painter.save();
             painter.setRenderHint(QPainter::Antialiasing);
-            paint::strokePath(painter,
-                              paint::roundRectPath(QRectF(line).translated(0.5, 0.5), radius + 1 - 2 * inset), colour);
+            paint::strokePath(painter, paint::roundRectPath(QRectF(line).translated(0.5, 0.5), radius + 1 - 2 * inset),
+                              colour);
             painter.restore();
         } else {
             paint::drawBorder(painter, QRectF(line), 3, colour);
@@ -243,8 +248,10 @@ QSize HostWindow::minimumTrackSize() const {
         for (const auto& [flag, handle] : m_captionControls) {
             const BaseControl* control = resolveControl(handle);
             if (!control) continue;
-            if (flag == caption::kIcon) width += control->width() + 2 * control->left();
-            else if (flag != caption::kTitle) width += control->width();
+            if (flag == caption::kIcon)
+                width += control->width() + 2 * control->left();
+            else if (flag != caption::kTitle)
+                width += control->width();
         }
         size = QSize(width, dy + m_frame.captionHeight);
     }

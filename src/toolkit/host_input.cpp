@@ -206,8 +206,8 @@ std::intptr_t HostWindow::windowProc(const Message& message) {
     case msg::kSysKeyUp:
     case msg::kChar:
         if (raise(windowEvent(message))) return 0;
-        return m_root->deliverToFocused(Message{message.id == msg::kSysKeyUp ? msg::kKeyUp : message.id,
-                                                message.wParam, message.lParam});
+        return m_root->deliverToFocused(
+            Message{message.id == msg::kSysKeyUp ? msg::kKeyUp : message.id, message.wParam, message.lParam});
     case msg::kImeRequest:
         return m_root->deliverToFocused(message);
     case msg::kMouseWheel: {
@@ -267,7 +267,8 @@ std::intptr_t HostWindow::windowProc(const Message& message) {
         return target ? target->dispatch(msg::kDropFiles, 0, message.lParam) : 0;
     }
     case tkm::kSetMnemonic:
-        m_root->setMnemonic(static_cast<int>(message.wParam), ControlHandle{static_cast<std::uint32_t>(message.lParam)});
+        m_root->setMnemonic(static_cast<int>(message.wParam),
+                            ControlHandle{static_cast<std::uint32_t>(message.lParam)});
         return 0;
     case tkm::kAnimationEnd:
         if (platform::NativeWindow* native = nativeWindow()) native->setCursor(native->cursor());
@@ -294,8 +295,9 @@ void HostWindow::sized(QSize size) {
     if (!m_window || size == m_size || size.isEmpty()) return;
     m_paintReady = false;
     m_size = size;
-    m_frame.contentRect = QRect(QPoint(m_frame.marginLeft, m_frame.marginTop),
-                                QPoint(size.width() + m_frame.marginRight - 1, size.height() + m_frame.marginBottom - 1));
+    m_frame.contentRect =
+        QRect(QPoint(m_frame.marginLeft, m_frame.marginTop),
+              QPoint(size.width() + m_frame.marginRight - 1, size.height() + m_frame.marginBottom - 1));
     if (platform::NativeWindow* native = nativeWindow()) native->resizeBackBuffer(size);
     layoutCaption();
     m_root->sendToAll(tkm::kParentResized);

@@ -44,13 +44,13 @@ struct AttachOptions {
     platform::WindowHandle owner;
     const ThemePack* theme = nullptr;  // none: the owner's theme, else the current one
     QImage backgroundPicture;
-    long long backgroundColour = -1;   // Windows colour value (red in the low byte); -1 none
+    long long backgroundColour = -1;  // Windows colour value (red in the low byte); -1 none
     unsigned captionFlags = caption::kAuto;
-    std::optional<int> alpha;          // 0..255 layered; -1 not layered; none: the owner's or -1
-    int fillType = 1;                  // of the background picture
+    std::optional<int> alpha;  // 0..255 layered; -1 not layered; none: the owner's or -1
+    int fillType = 1;          // of the background picture
     QRect backgroundGrid;
     std::optional<std::vector<QRgb>> borderColours;  // none: the theme's
-    int cornerRadius = -1;             // -1: the theme's
+    int cornerRadius = -1;                           // -1: the theme's
     bool movable = true;
     // A layered window's shadow ring; a window that should leave nothing on the screen
     // where it draws nothing (the comment strip) goes without.
@@ -59,17 +59,17 @@ struct AttachOptions {
 
 // The frame of a host window, read from "SysShadow.HostWnd" or "SysShadow.SubWnd".
 struct Frame {
-    int marginLeft = 0;    // inset of the content from the window rectangle;
-    int marginTop = 0;     // right and bottom are negative
+    int marginLeft = 0;  // inset of the content from the window rectangle;
+    int marginTop = 0;   // right and bottom are negative
     int marginRight = 0;
     int marginBottom = 0;
     int cornerRadius = 0;
     std::vector<QRgb> borderColours;  // outermost first
     int captionHeight = 0;
-    int captionTopOffset = 0;         // (max(captionHeight, 16) - 16) / 2
-    int buttonOffsetRight = 0;        // "offsetright" of "SysButton"
-    int buttonTop = 0;                // "top" of "SysButton"
-    QRect contentRect;                // window coordinates
+    int captionTopOffset = 0;   // (max(captionHeight, 16) - 16) / 2
+    int buttonOffsetRight = 0;  // "offsetright" of "SysButton"
+    int buttonTop = 0;          // "top" of "SysButton"
+    QRect contentRect;          // window coordinates
 
     [[nodiscard]] QPoint origin() const { return {marginLeft, marginTop}; }
 };

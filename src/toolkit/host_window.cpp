@@ -217,15 +217,24 @@ void HostWindow::setShowState(int state) {
     platform::NativeWindow* native = nativeWindow();
     if (!native) return;
     switch (state) {
-    case 0: native->restore(); native->show(); break;
-    case 1: native->minimize(); break;
-    case 2: native->maximizeTo(maximizedGeometry()); native->show(); break;
+    case 0:
+        native->restore();
+        native->show();
+        break;
+    case 1:
+        native->minimize();
+        break;
+    case 2:
+        native->maximizeTo(maximizedGeometry());
+        native->show();
+        break;
     case 3: {
         const QRect screen = platform::screenGeometry();
         move(screen.x() + (screen.width() - m_size.width()) / 2, screen.y() + (screen.height() - m_size.height()) / 2);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 

@@ -9,52 +9,40 @@ namespace vamu::toolkit {
 
 namespace {
 
-constexpr unsigned char foldAscii(unsigned char c) noexcept
-{
+constexpr unsigned char foldAscii(unsigned char c) noexcept {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
 class AtomTable {
 public:
-    std::optional<KeyAtom> find(std::string_view key) const
-    {
+    std::optional<KeyAtom> find(std::string_view key) const {
         std::shared_lock lock(m_mutex);
-        if (auto it = m_atoms.find(key); it != m_atoms.end())
-            return it->second;
+        if (auto it = m_atoms.find(key); it != m_atoms.end()) return it->second;
         return std::nullopt;
     }
 
-    KeyAtom intern(std::string_view key)
-    {
-        if (key.empty() || key.size() > kKeyAtomMaxLength)
-            return kNoKeyAtom;
-        if (auto found = find(key))
-            return *found;
+    KeyAtom intern(std::string_view key) {
+        if (key.empty() || key.size() > kKeyAtomMaxLength) return kNoKeyAtom;
+        if (auto found = find(key)) return *found;
         std::unique_lock lock(m_mutex);
         // Another thread may have interned it between the two locks.
-        if (auto it = m_atoms.find(key); it != m_atoms.end())
-            return it->second;
-        if (m_texts.size() >= kKeyAtomCapacity)
-            return kNoKeyAtom;
+        if (auto it = m_atoms.find(key); it != m_atoms.end()) return it->second;
+        if (m_texts.size() >= kKeyAtomCapacity) return kNoKeyAtom;
         const auto atom = static_cast<KeyAtom>(kFirstKeyAtom + m_texts.size());
         m_texts.emplace_back(key);
         m_atoms.emplace(std::string(key), atom);
         return atom;
     }
 
-    std::optional<std::string> text(KeyAtom atom) const
-    {
-        if (atom < kFirstKeyAtom)
-            return std::nullopt;
+    std::optional<std::string> text(KeyAtom atom) const {
+        if (atom < kFirstKeyAtom) return std::nullopt;
         std::shared_lock lock(m_mutex);
         const std::size_t slot = atom - kFirstKeyAtom;
-        if (slot >= m_texts.size())
-            return std::nullopt;
+        if (slot >= m_texts.size()) return std::nullopt;
         return m_texts[slot];
     }
 
-    std::size_t size() const
-    {
+    std::size_t size() const {
         std::shared_lock lock(m_mutex);
         return m_texts.size();
     }
@@ -66,16 +54,14 @@ private:
     std::vector<std::string> m_texts;  // slot = atom - kFirstKeyAtom
 };
 
-AtomTable& table()
-{
+AtomTable& table() {
     static AtomTable instance;
     return instance;
 }
 
 }  // namespace
 
-std::size_t CaseInsensitiveHash::operator()(std::string_view text) const noexcept
-{
+std::size_t CaseInsensitiveHash::operator()(std::string_view text) const noexcept {
     // FNV-1a over the folded bytes.
     std::size_t hash = 14695981039346656037ull;
     for (char c : text) {
@@ -85,35 +71,20 @@ std::size_t CaseInsensitiveHash::operator()(std::string_view text) const noexcep
     return hash;
 }
 
-bool CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const noexcept
-{
-    if (a.size() != b.size())
-        return false;
+bool CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+    if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (foldAscii(static_cast<unsigned char>(a[i])) != foldAscii(static_cast<unsigned char>(b[i])))
-            return false;
+        if (foldAscii(static_cast<unsigned char>(a[i])) != foldAscii(static_cast<unsigned char>(b[i]))) return false;
     }
     return true;
 }
 
-KeyAtom keyAtom(std::string_view key)
-{
-    return table().intern(key);
-}
+KeyAtom keyAtom(std::string_view key) { return table().intern(key); }
 
-std::optional<KeyAtom> findKeyAtom(std::string_view key)
-{
-    return table().find(key);
-}
+std::optional<KeyAtom> findKeyAtom(std::string_view key) { return table().find(key); }
 
-std::optional<std::string> keyAtomText(KeyAtom atom)
-{
-    return table().text(atom);
-}
+std::optional<std::string> keyAtomText(KeyAtom atom) { return table().text(atom); }
 
-std::size_t keyAtomCount()
-{
-    return table().size();
-}
+std::size_t keyAtomCount() { return table().size(); }
 
 }  // namespace vamu::toolkit

@@ -123,8 +123,8 @@ bool MenuWindow::open(platform::WindowHandle owner, QPoint at, const QRect& open
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         const QImage* atlas = engine::getPackImage(t.pack, 0);
         if (atlas && t.frame && t.frameGrid) {
-            paint::drawNineGrid(painter, paint::atlasFor(t.pack, *atlas, painter), *t.frame, QRectF(QPoint(), windowSize),
-                                *t.frameGrid);
+            paint::drawNineGrid(painter, paint::atlasFor(t.pack, *atlas, painter), *t.frame,
+                                QRectF(QPoint(), windowSize), *t.frameGrid);
         }
     });
     if (m_menu.backgroundColour() != 0) m_host->setBackground(QImage(), m_menu.backgroundColour(), Redraw::No);
@@ -151,8 +151,8 @@ void MenuWindow::createItems(const MenuMetrics& metrics) {
         options.focusable = !separator;
         options.tabStop = false;
         options.drawTabStop = false;
-        auto* item = BaseControl::create(std::make_unique<MenuItem>(*this, i), *m_host,
-                                         QRect(1, y, width, height), kind::kMenuItem, "MenuItem", options);
+        auto* item = BaseControl::create(std::make_unique<MenuItem>(*this, i), *m_host, QRect(1, y, width, height),
+                                         kind::kMenuItem, "MenuItem", options);
         y += height;
         if (!item) continue;
         item->setLockPos(true, true, true, true);
@@ -254,8 +254,11 @@ void MenuWindow::openSubmenu(MenuItem& item) {
 void MenuWindow::itemClicked(MenuItem& item) {
     const MenuEntry& chosen = entry(item.entryIndex());
     switch (chosen.kind) {
-    case MenuItemKind::Separator: return;
-    case MenuItemKind::Submenu: openSubmenu(item); return;
+    case MenuItemKind::Separator:
+        return;
+    case MenuItemKind::Submenu:
+        openSubmenu(item);
+        return;
     case MenuItemKind::Normal: {
         const MenuEntry copy = chosen;  // the windows go before the command runs
         m_chain.choose(copy);
@@ -287,8 +290,12 @@ bool MenuWindow::keyDown(int virtualKey) {
     BaseControl* focused = resolveControl(m_host->controls().focused());
     auto* item = dynamic_cast<MenuItem*>(focused);
     switch (virtualKey) {
-    case vk::kDown: moveFocus(1); return true;
-    case vk::kUp: moveFocus(-1); return true;
+    case vk::kDown:
+        moveFocus(1);
+        return true;
+    case vk::kUp:
+        moveFocus(-1);
+        return true;
     case vk::kRight:
         if (item && entry(item->entryIndex()).kind == MenuItemKind::Submenu) {
             openSubmenu(*item);

@@ -110,7 +110,7 @@ private:
     MenuWindow* m_parent = nullptr;
     MenuWindow* m_submenu = nullptr;
     ControlHandle m_active;  // the item whose submenu is open
-    PopupMenu m_menu;  // this window's own copy
+    PopupMenu m_menu;        // this window's own copy
     std::vector<ControlHandle> m_items;
     std::unique_ptr<HostWindow> m_host = std::make_unique<HostWindow>();
     MenuTheme m_theme;

@@ -44,13 +44,18 @@ std::vector<SetButton> buttonSet(MessageButtons set) {
     const QString yes = QStringLiteral("是(&Y)");
     const QString no = QStringLiteral("否(&N)");
     switch (set) {
-    case MessageButtons::Ok: return {{ok, kOk}};
-    case MessageButtons::OkCancel: return {{cancel, kCancel}, {ok, kOk}};
+    case MessageButtons::Ok:
+        return {{ok, kOk}};
+    case MessageButtons::OkCancel:
+        return {{cancel, kCancel}, {ok, kOk}};
     case MessageButtons::AbortRetryIgnore:
         return {{QStringLiteral("忽略"), kIgnore}, {retry, kRetry}, {QStringLiteral("放弃"), kAbort}};
-    case MessageButtons::YesNoCancel: return {{cancel, kCancel}, {no, kNo}, {yes, kYes}};
-    case MessageButtons::YesNo: return {{no, kNo}, {yes, kYes}};
-    case MessageButtons::RetryCancel: return {{cancel, kCancel}, {retry, kRetry}};
+    case MessageButtons::YesNoCancel:
+        return {{cancel, kCancel}, {no, kNo}, {yes, kYes}};
+    case MessageButtons::YesNo:
+        return {{no, kNo}, {yes, kYes}};
+    case MessageButtons::RetryCancel:
+        return {{cancel, kCancel}, {retry, kRetry}};
     }
     return {{ok, kOk}};
 }
@@ -92,7 +97,8 @@ QSizeF measureText(const QString& text, int wrapWidth) {
 // head band (the caption and the top of the body), the body and the button bar.
 void paintStrip(QPainter& painter, QSize size, const HostWindow& box) {
     const ThemePack* theme = box.theme();
-    const std::optional<engine::PackImageRect> strip = engine::getPackImageRect(theme, theme::kMessageBox, theme::kRect);
+    const std::optional<engine::PackImageRect> strip =
+        engine::getPackImageRect(theme, theme::kMessageBox, theme::kRect);
     const QImage* atlas = engine::getPackImage(theme, strip ? strip->imageIndex : 0);
     if (!strip || !atlas) return;
     const QImage& picture = paint::atlasFor(theme, *atlas, painter);
@@ -112,7 +118,8 @@ void paintStrip(QPainter& painter, QSize size, const HostWindow& box) {
         {0, head, QRect(frame.marginLeft, frame.marginTop, contentWidth, head)},
         {source.height() - bar, bar - 1, QRect(frame.marginLeft, contentBottom - barHeight, contentWidth, barHeight)},
         {head, source.height() - head - bar,
-         QRect(frame.marginLeft, frame.marginTop + head, contentWidth, contentBottom - frame.marginTop - head - barHeight)},
+         QRect(frame.marginLeft, frame.marginTop + head, contentWidth,
+               contentBottom - frame.marginTop - head - barHeight)},
     };
     for (const Band& band : bands) {
         if (band.sourceHeight <= 0 || band.target.width() <= 0 || band.target.height() <= 0) continue;
@@ -236,8 +243,10 @@ int runMessageBox(platform::WindowHandle owner, const QString& text, const Messa
     }
     const OpenBox open(box);
     box.setCloseOnEscape(true);
-    if (options.paintBackground) box.setPaintHook(options.paintBackground);
-    else box.setPaintHook([&box](QPainter& painter, QSize size) { paintStrip(painter, size, box); });
+    if (options.paintBackground)
+        box.setPaintHook(options.paintBackground);
+    else
+        box.setPaintHook([&box](QPainter& painter, QSize size) { paintStrip(painter, size, box); });
     box.repaintBackground(Redraw::No);
 
     int result = message_result::kCancel;

@@ -73,10 +73,11 @@ MessageBoxLayout layoutMessageBox(const MessageBoxRequest& request, const Messag
     layout.textArea = area;
     if (request.hasIcon) {
         const int contentHeight = height - frameHeight;
-        const int y = layout.lowText ? metrics.captionHeight +
-                                           (contentHeight - metrics.captionHeight - metrics.barHeight -
-                                            metrics.iconSize.height()) / 2 - 5
-                                     : metrics.captionHeight + 5;
+        const int y =
+            layout.lowText
+                ? metrics.captionHeight +
+                      (contentHeight - metrics.captionHeight - metrics.barHeight - metrics.iconSize.height()) / 2 - 5
+                : metrics.captionHeight + 5;
         layout.icon = QRect(QPoint(25, y), metrics.iconSize);
     }
     const int buttonTop = height - frameHeight - metrics.barHeight / 2 - 12;

@@ -27,9 +27,9 @@ struct MessageBoxMetrics {
 struct MessageBoxLayout {
     QRect window;
     QRect textArea;
-    bool lowText = false;  // fits one centred block: no wrapping needed
-    QSize textSize;        // as measured, whole pixels
-    QRect icon;            // empty without an icon
+    bool lowText = false;        // fits one centred block: no wrapping needed
+    QSize textSize;              // as measured, whole pixels
+    QRect icon;                  // empty without an icon
     std::vector<QRect> buttons;  // right to left
 };
 

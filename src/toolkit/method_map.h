@@ -58,9 +58,9 @@ struct MethodInfo {
 
 struct ClassInfo {
     std::string name;
-    std::string baseClass;               // empty for a root class
-    std::optional<int> slotCount;        // "Count" when the map gives it
-    std::vector<MethodInfo> methods;     // in the map's order
+    std::string baseClass;            // empty for a root class
+    std::optional<int> slotCount;     // "Count" when the map gives it
+    std::vector<MethodInfo> methods;  // in the map's order
 };
 
 class MethodMap {

@@ -62,7 +62,6 @@ struct PackReadResult {
 
 // A header for an already deflated stream (whatever it holds); for tools and tests that
 // need packs with particular contents.
-[[nodiscard]] std::vector<std::byte> wrapPackStream(std::span<const std::byte> stream,
-                                                    std::string_view password = {});
+[[nodiscard]] std::vector<std::byte> wrapPackStream(std::span<const std::byte> stream, std::string_view password = {});
 
 }  // namespace vamu::toolkit

@@ -66,9 +66,12 @@ struct SongLists {
 
     [[nodiscard]] ListView* list(SongList which) const {
         switch (which) {
-        case SongList::Collection: return collection;
-        case SongList::Songs: return songs;
-        case SongList::Likes: return likes;
+        case SongList::Collection:
+            return collection;
+        case SongList::Songs:
+            return songs;
+        case SongList::Likes:
+            return likes;
         }
         return nullptr;
     }

@@ -12,8 +12,8 @@ namespace vamu::toolkit {
 namespace {
 
 constexpr int kSeparatorHeight = 3;
-constexpr int kItemPadding = 11;   // beyond the font's line spacing
-constexpr int kSubmenuRoom = 5;    // for the arrow; taken off again without submenus
+constexpr int kItemPadding = 11;  // beyond the font's line spacing
+constexpr int kSubmenuRoom = 5;   // for the arrow; taken off again without submenus
 constexpr int kSmallestWidth = 50;
 
 }  // namespace
@@ -102,9 +102,7 @@ bool PopupMenu::setIcon(int position, const QImage& icon) {
     return true;
 }
 
-void PopupMenu::setMinWidth(int width) {
-    m_minWidth = width <= 0 ? 0 : std::max(width, kSmallestWidth);
-}
+void PopupMenu::setMinWidth(int width) { m_minWidth = width <= 0 ? 0 : std::max(width, kSmallestWidth); }
 
 QFont PopupMenu::font() const { return m_font.value_or(toolkitFont()); }
 

@@ -54,7 +54,7 @@ inline constexpr std::string_view kBarHeight = "barheight";
 inline constexpr std::string_view kIconSize = "iconsize";
 inline constexpr std::string_view kSpinUp = "spin_up";
 inline constexpr std::string_view kSpinDown = "spin_down";
-inline constexpr std::string_view kButtonSuffix = "_btn";       // ComboBox: "normal_btn", "gird_btn", ...
+inline constexpr std::string_view kButtonSuffix = "_btn";  // ComboBox: "normal_btn", "gird_btn", ...
 inline constexpr std::string_view kButtonMargin = "margin_btn";
 
 }  // namespace vamu::toolkit::theme

@@ -45,10 +45,8 @@ public:
                                                           std::string_view attribute) const = 0;
     // Exactly four comma-separated numbers "x,y,w,h" as integers / floats. Parsed once
     // and cached under the key atom of element + "_" + attribute + "_rect" / "_rectF".
-    [[nodiscard]] virtual std::optional<QRect> rect(std::string_view element,
-                                                    std::string_view attribute) const = 0;
-    [[nodiscard]] virtual std::optional<QRectF> rectF(std::string_view element,
-                                                      std::string_view attribute) const = 0;
+    [[nodiscard]] virtual std::optional<QRect> rect(std::string_view element, std::string_view attribute) const = 0;
+    [[nodiscard]] virtual std::optional<QRectF> rectF(std::string_view element, std::string_view attribute) const = 0;
     // A single decimal integer.
     [[nodiscard]] virtual std::optional<long long> number(std::string_view element,
                                                           std::string_view attribute) const = 0;

@@ -21,12 +21,23 @@ QFont& fontSlot() {
 void registerClasses() {
     // The registry order of the built-in classes.
     static constexpr std::array<std::pair<const char*, int>, 17> kClasses{{
-        {"SysButton", kind::kSysButton}, {"Label", kind::kLabel}, {"ImageBox", kind::kImageBox},
-        {"Button", kind::kButton}, {"CheckButton", kind::kCheckButton}, {"RadioButton", kind::kRadioButton},
-        {"Edit", kind::kEdit}, {"Link", kind::kLink}, {"Progress", kind::kProgress},
-        {"ComboBox", kind::kComboBox}, {"GroupBox", kind::kGroupBox}, {"ScrollBar", kind::kScrollBar},
-        {"ImageButton", kind::kImageButton}, {"ListBox", kind::kListView}, {"Page", kind::kPage},
-        {"ThunderButton", kind::kThunderButton}, {"ImageListButton", kind::kImageListButton},
+        {"SysButton", kind::kSysButton},
+        {"Label", kind::kLabel},
+        {"ImageBox", kind::kImageBox},
+        {"Button", kind::kButton},
+        {"CheckButton", kind::kCheckButton},
+        {"RadioButton", kind::kRadioButton},
+        {"Edit", kind::kEdit},
+        {"Link", kind::kLink},
+        {"Progress", kind::kProgress},
+        {"ComboBox", kind::kComboBox},
+        {"GroupBox", kind::kGroupBox},
+        {"ScrollBar", kind::kScrollBar},
+        {"ImageButton", kind::kImageButton},
+        {"ListBox", kind::kListView},
+        {"Page", kind::kPage},
+        {"ThunderButton", kind::kThunderButton},
+        {"ImageListButton", kind::kImageListButton},
     }};
     for (const auto& [name, code] : kClasses) engine::registerClass(name, code);
 }
@@ -56,12 +67,15 @@ void toolkitStartup(const StartupOptions& options) {
     platform::initialize();
     registerClasses();
     accessibility::install();
-    if (options.theme) engine::selectResourcePack(options.theme);
-    else if (!engine::currentResourcePack()) engine::selectResourcePack(builtinThemePack());
+    if (options.theme)
+        engine::selectResourcePack(options.theme);
+    else if (!engine::currentResourcePack())
+        engine::selectResourcePack(builtinThemePack());
     if (options.fontName || options.fontSize || options.fontStyle) {
         const QFont& current = fontSlot();
-        fontSlot() = makeFont(options.fontName.value_or(current.family()), options.fontSize.value_or(current.pixelSize()),
-                              options.fontStyle.value_or(fontStyleOf(current)));
+        fontSlot() =
+            makeFont(options.fontName.value_or(current.family()), options.fontSize.value_or(current.pixelSize()),
+                     options.fontStyle.value_or(fontStyleOf(current)));
     }
 }
 

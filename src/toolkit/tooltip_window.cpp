@@ -24,8 +24,8 @@ TooltipWindow::TooltipWindow(HostWindow& host) : m_host(host) {
     platform::NativeWindowOptions options;
     options.owner = host.windowHandle();
     options.geometry = QRect(0, 0, 10, 10);
-    options.flags = platform::window_flag::kBorderless | platform::window_flag::kNoActivate |
-                    platform::window_flag::kTopmost;
+    options.flags =
+        platform::window_flag::kBorderless | platform::window_flag::kNoActivate | platform::window_flag::kTopmost;
     m_window = platform::NativeWindow::create(options);
 }
 
@@ -74,7 +74,8 @@ QImage TooltipWindow::render(qreal ratio) const {
     QPainter painter(&image);
     paint::drawBorder(painter, QRectF(0, 0, width, height), 3, kBorder);
     if (!m_title.isEmpty()) {
-        paint::drawText(painter, QRectF(kPadding, kPadding - 1, width, titleSize.height()), m_title, bold, kTextColour, format);
+        paint::drawText(painter, QRectF(kPadding, kPadding - 1, width, titleSize.height()), m_title, bold, kTextColour,
+                        format);
     }
     paint::drawText(painter, QRectF(kPadding, kPadding - 1 + titleHeight, width, textSize.height()), m_text, font,
                     kTextColour, format);
@@ -90,16 +91,16 @@ void TooltipWindow::appear() {
     // Below the pointer, kept on the screen.
     const QPoint cursor = platform::cursorPosition();
     const QRect hostRect = m_host.geometry();
-    QPoint at = hostRect.contains(cursor) ? cursor + QPoint(0, 20) : hostRect.topLeft() + m_toolRect.bottomLeft() + QPoint(0, 4);
+    QPoint at = hostRect.contains(cursor) ? cursor + QPoint(0, 20)
+                                          : hostRect.topLeft() + m_toolRect.bottomLeft() + QPoint(0, 4);
     const QRect screen = platform::screenGeometry();
     at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() - size.width())));
     at.setY(std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() - size.height())));
     window->setGeometry(QRect(at, size));
     window->resizeBackBuffer(size);
     // The window may have moved to a screen of another ratio: draw at the one it has now.
-    window->backBuffer() = window->devicePixelRatio() == image.devicePixelRatio()
-                               ? image
-                               : render(window->devicePixelRatio());
+    window->backBuffer() =
+        window->devicePixelRatio() == image.devicePixelRatio() ? image : render(window->devicePixelRatio());
     window->show();
     window->present(QRegion(QRect(QPoint(), size)));
 }

@@ -42,10 +42,14 @@ constexpr qsizetype kEntrySize = 16;
 
 platform::BalloonIcon balloonIcon(int flags) {
     switch (flags & 0xF) {
-    case balloon::kInformation: return platform::BalloonIcon::Information;
-    case balloon::kWarning: return platform::BalloonIcon::Warning;
-    case balloon::kError: return platform::BalloonIcon::Critical;
-    default: return platform::BalloonIcon::None;
+    case balloon::kInformation:
+        return platform::BalloonIcon::Information;
+    case balloon::kWarning:
+        return platform::BalloonIcon::Warning;
+    case balloon::kError:
+        return platform::BalloonIcon::Critical;
+    default:
+        return platform::BalloonIcon::None;
     }
 }
 

@@ -9,7 +9,10 @@ namespace {
 
 TEST(Credentials, RoundTripsTextsWithSeparatorsAndChinese) {
     const Credentials cases[] = {
-        {"13800138000", "vamu1234"}, {"a,b", "p&w=1,2"}, {"账号", "密码 含 空格"}, {"x", ""},
+        {"13800138000", "vamu1234"},
+        {"a,b", "p&w=1,2"},
+        {"账号", "密码 含 空格"},
+        {"x", ""},
     };
     for (const Credentials& c : cases) {
         const std::string stored = storeCredentials(c);

@@ -22,10 +22,8 @@ TEST(Scramble, KnownForms) {
         std::string_view hex;
     };
     const Case cases[] = {
-        {"", ""},
-        {"A", "51"},
-        {"\x10", "00"},             // a byte below 0x10 after XOR keeps its leading zero
-        {"中", "C6C0"},             // GB18030 (and GBK) D6 D0
+        {"", ""},          {"A", "51"}, {"\x10", "00"},  // a byte below 0x10 after XOR keeps its leading zero
+        {"中", "C6C0"},                                  // GB18030 (and GBK) D6 D0
         {"ab1", "717221"},
     };
     for (const Case& c : cases) {
@@ -47,11 +45,11 @@ TEST(Scramble, RoundTrips) {
 
 TEST(Scramble, RejectsOtherKeysAndBrokenText) {
     const std::string_view broken[] = {
-        "",                   // shorter than the check
-        "77A929B8",           // likewise
-        "5177a929b82",        // the check is compared as written, upper case
-        "5G77A929B82",        // not hexadecimal
-        "577A929B82",         // odd number of digits
+        "",             // shorter than the check
+        "77A929B8",     // likewise
+        "5177a929b82",  // the check is compared as written, upper case
+        "5G77A929B82",  // not hexadecimal
+        "577A929B82",   // odd number of digits
         " 5177A929B82",
     };
     for (std::string_view text : broken) {

@@ -165,9 +165,9 @@ TEST_F(MainWindowTest, ButtonsThatNeedASongStartDisabled) {
     const auto window = open();
     window->growForChannels();
     const playback::PlayerPanel& player = window->playerPanel();
-    for (toolkit::BaseControl* control : {static_cast<toolkit::BaseControl*>(player.collect),
-                                       static_cast<toolkit::BaseControl*>(player.play),
-                                       static_cast<toolkit::BaseControl*>(player.download)}) {
+    for (toolkit::BaseControl* control :
+         {static_cast<toolkit::BaseControl*>(player.collect), static_cast<toolkit::BaseControl*>(player.play),
+          static_cast<toolkit::BaseControl*>(player.download)}) {
         EXPECT_FALSE(UiDriver::enabled(*control));
         EXPECT_FALSE(UiDriver::click(*control));
     }

@@ -12,13 +12,10 @@ namespace {
 
 TEST(SongLinkTest, TheLinkFormsADesktopHandsOverGiveTheirId) {
     const std::vector<std::pair<std::string_view, std::string_view>> accepted = {
-        {"vamu:song/123", "123"},
-        {"vamu://song/123", "123"},
-        {"vamu:song/123/", "123"},
-        {"vamu://song/20001/", "20001"},
-        {"VAMU:song/7", "7"},          // schemes are case-insensitive
-        {"vamu:song/12345678", "12345678"},  // as many digits as the id box takes
-        {"vamu:song/00042", "00042"},  // the box takes leading zeros too
+        {"vamu:song/123", "123"},           {"vamu://song/123", "123"}, {"vamu:song/123/", "123"},
+        {"vamu://song/20001/", "20001"},    {"VAMU:song/7", "7"},  // schemes are case-insensitive
+        {"vamu:song/12345678", "12345678"},                        // as many digits as the id box takes
+        {"vamu:song/00042", "00042"},                              // the box takes leading zeros too
     };
     for (const auto& [link, id] : accepted) {
         const std::optional<std::string> found = songIdFromLink(link);
@@ -58,7 +55,10 @@ TEST(SongLinkTest, AnythingButOneShortRunOfDigitsIsNoLink) {
     };
     for (const std::string_view link : refused) EXPECT_FALSE(songIdFromLink(link).has_value()) << link;
     // An embedded NUL is not the end of the text.
-    EXPECT_FALSE(songIdFromLink(std::string_view("vamu:song/12\0" "3", 14)).has_value());
+    EXPECT_FALSE(songIdFromLink(std::string_view("vamu:song/12\0"
+                                                 "3",
+                                                 14))
+                     .has_value());
 }
 
 TEST(SongLinkTest, TheFirstValidLinkAmongTheArgumentsCounts) {
@@ -77,8 +77,8 @@ TEST(SongLinkTest, TheRequestRoundTripsAndRefusesWhatNoLinkCouldHaveMade) {
     EXPECT_FALSE(playIdRequest("1;raise").has_value());
 
     const std::vector<std::string_view> refused = {
-        "raise", "play-id:", "play-id:abc", "play-id:123456789", "play-id:12 ", "play-id: 12",
-        "PLAY-ID:12", "play-id:12\nraise", "play-id:vamu:song/12", "xplay-id:12",
+        "raise",       "play-id:",   "play-id:abc",       "play-id:123456789",    "play-id:12 ",
+        "play-id: 12", "PLAY-ID:12", "play-id:12\nraise", "play-id:vamu:song/12", "xplay-id:12",
     };
     for (const std::string_view request : refused) EXPECT_FALSE(songIdFromRequest(request).has_value()) << request;
 }

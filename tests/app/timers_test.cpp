@@ -28,7 +28,7 @@ TEST(NamedTimers, EachNameHasOneIdAndRestartsWithItsNewPeriod) {
     EXPECT_EQ(slow, 0);
     EXPECT_TRUE(isTimerRunning(window, timer_name::kClock));
     stopTimer(window, timer_name::kClock);
-    stopTimer(window, timer_name::kClock);         // not running: nothing
+    stopTimer(window, timer_name::kClock);          // not running: nothing
     stopTimer(window, timer_name::kDownloadClock);  // never started: nothing
     EXPECT_FALSE(isTimerRunning(window, timer_name::kClock));
     const int after = fast;

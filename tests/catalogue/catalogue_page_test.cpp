@@ -27,8 +27,7 @@ TEST(CataloguePage, RequestPathsAndRandomPageCaps) {
     const std::pair<int, int> cases[] = {{45, 30}, {7, 7}, {1, 1}, {0, 1}, {-3, 1}};
     for (const auto& [pageCount, highest] : cases) {
         const int pages = pageCount;  // clang 14 refuses lambdas that capture a structured binding
-        EXPECT_EQ(drawn([&] { return channelSongsPageNumber(pages, random); }), std::pair(1, highest))
-            << pageCount;
+        EXPECT_EQ(drawn([&] { return channelSongsPageNumber(pages, random); }), std::pair(1, highest)) << pageCount;
     }
 }
 

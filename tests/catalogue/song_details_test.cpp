@@ -38,8 +38,8 @@ TEST(UploadDate, SecondsAndMillisecondsOfOneInstantGiveTheSameDateAtUtcPlus8) {
         {"1425657600000", "2015年03月07日"},  // the same in milliseconds
         {"1425657599", "2015年03月06日"},     // one second earlier
         {"0", "1970年01月01日"},
-        {"9999999999", "2286年11月21日"},     // the largest value still read as seconds
-        {"10000000000", "1970年04月27日"},    // the smallest read as milliseconds
+        {"9999999999", "2286年11月21日"},   // the largest value still read as seconds
+        {"10000000000", "1970年04月27日"},  // the smallest read as milliseconds
     };
     for (const auto& c : cases) EXPECT_EQ(uploadDateText(c.time), c.date) << c.time;
 }

@@ -24,12 +24,12 @@ const bool kRegistered = [] {
 struct Transfers {
     std::mutex mutex;
     std::condition_variable changed;
-    int inFlight = 0;                     // guarded by mutex
-    int peak = 0;                         // guarded by mutex
-    bool released = false;                // guarded by mutex
-    std::map<std::string, int> started;   // guarded by mutex
-    std::set<std::string> stoppedEarly;   // guarded by mutex
-    std::set<std::string> failing;        // set before the run
+    int inFlight = 0;                    // guarded by mutex
+    int peak = 0;                        // guarded by mutex
+    bool released = false;               // guarded by mutex
+    std::map<std::string, int> started;  // guarded by mutex
+    std::set<std::string> stoppedEarly;  // guarded by mutex
+    std::set<std::string> failing;       // set before the run
 
     AvatarFetcher::Fetch fetch() {
         return [self = this](const std::string& url, std::stop_token stop) -> QByteArray {

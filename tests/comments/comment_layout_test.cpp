@@ -39,8 +39,8 @@ TEST(CommentLayout, BubbleAndLabelWidthsFollowTheGbkByteLengths) {
         int contentWidth;
     };
     const Case cases[] = {
-        {"ab", "你好", 52, 17, 22, 33},             // 7 x 2 + 7 x 4 + 10; the content label 5 + 17 in
-        {"", "", 10, 3, 8, 5},                      // nothing to say still makes a bubble
+        {"ab", "你好", 52, 17, 22, 33},                         // 7 x 2 + 7 x 4 + 10; the content label 5 + 17 in
+        {"", "", 10, 3, 8, 5},                                  // nothing to say still makes a bubble
         {"听众A", "nice 歌!", 7 * 5 + 7 * 8 + 10, 38, 43, 61},  // mixed: 2 + 2 + 1 and 4 + 1 + 2 + 1
         {"é", "😀", 7 * 2 + 7 * 2 + 10, 17, 22, 19},  // any non-ASCII character counts 2, even outside the BMP
     };
@@ -66,7 +66,7 @@ TEST(CommentLayout, LanesTakeTurnsAndTheFourthFollowsTheFirstInItsLane) {
     const CommentLayout layout = layoutComments(comments, random.source());
     ASSERT_EQ(layout.places.size(), 5u);
     // Start lefts come first, from 1..90; each gap from 10 to the lane's own largest.
-    const std::vector<std::pair<int, int>> ranges{{1, 90},  {1, 90},  {1, 90},  {10, 300},
+    const std::vector<std::pair<int, int>> ranges{{1, 90},   {1, 90},   {1, 90},   {10, 300},
                                                   {10, 160}, {10, 250}, {10, 300}, {10, 160}};
     EXPECT_EQ(random.ranges, ranges);
 

@@ -141,9 +141,9 @@ TEST_F(InstalledLauncherTest, AnEntryThatCannotServeGivesTheLauncherOfToday) {
     const std::string today = desktopEntryText(m_places.program);
     m_places.installedEntry = (m_prefix / "share/applications/vamu.desktop").string();
     const std::vector<std::string> unusable = {
-        "[Desktop Entry]\nName=vamu\n",                          // no Exec to point at the program
+        "[Desktop Entry]\nName=vamu\n",                                    // no Exec to point at the program
         "[Desktop Action play]\nExec=vamu\n[Desktop Entry]\nName=vamu\n",  // Exec of another group only
-        std::string(70 * 1024, 'x'),                               // not an entry of ours
+        std::string(70 * 1024, 'x'),                                       // not an entry of ours
     };
     for (const std::string& text : unusable) {
         std::ofstream(m_places.installedEntry, std::ios::trunc) << text;

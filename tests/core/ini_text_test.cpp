@@ -40,15 +40,15 @@ TEST(IniText, ReadsHandWrittenFiles) {
         std::optional<std::string> value;
     };
     const Case cases[] = {
-        {"音量", "80"},              // the first of duplicate keys, trimmed
-        {"cookie", "a=1; b=2"},      // ASCII case ignored, quotes removed
+        {"音量", "80"},          // the first of duplicate keys, trimmed
+        {"cookie", "a=1; b=2"},  // ASCII case ignored, quotes removed
         {"COOKIE", "a=1; b=2"},
-        {"提示顶边", "  12 "},        // single quotes keep the spaces inside
-        {"引号", "\"只有一边"},        // an unpaired quote stays
-        {"空值", ""},                 // present, empty
-        {"# 注释", std::nullopt},    // comments are not keys
+        {"提示顶边", "  12 "},     // single quotes keep the spaces inside
+        {"引号", "\"只有一边"},    // an unpaired quote stays
+        {"空值", ""},              // present, empty
+        {"# 注释", std::nullopt},  // comments are not keys
         {"没有等号的行", std::nullopt},
-        {"版本", std::nullopt},       // only the first section of a name counts
+        {"版本", std::nullopt},  // only the first section of a name counts
         {"缺少", std::nullopt},
     };
     for (const Case& c : cases) {
@@ -74,8 +74,7 @@ TEST(IniText, ByteOrderMarksAreSkippedAndKeepTheFilesEncoding) {
     const std::string utf8File = utf8Mark + "[配置文件]\r\n音量=80\r\n昵称=小明\r\n";
     EXPECT_EQ(iniValue(utf8File, kSection, "音量"), "80");
     EXPECT_EQ(iniValue(utf8File, kSection, "昵称"), "小明");
-    EXPECT_EQ(iniWithValue(utf8File, kSection, "音量", "60"),
-              utf8Mark + "[配置文件]\r\n音量=60\r\n昵称=小明\r\n");
+    EXPECT_EQ(iniWithValue(utf8File, kSection, "音量", "60"), utf8Mark + "[配置文件]\r\n音量=60\r\n昵称=小明\r\n");
     EXPECT_EQ(iniWithValue(utf8File, kSection, "背景", "蓝"),
               utf8Mark + "[配置文件]\r\n音量=80\r\n昵称=小明\r\n背景=蓝\r\n");
     EXPECT_EQ(iniWithValue(utf8Mark, kSection, "音量", "1"), utf8Mark + "[配置文件]\n音量=1\n");
@@ -87,7 +86,8 @@ TEST(IniText, ByteOrderMarksAreSkippedAndKeepTheFilesEncoding) {
     const std::string gbMark = "\x84\x31\x95\x33";
     const std::string gbFile = gbMark + utf8ToGb18030("[配置文件]\n音量=80\n");
     EXPECT_EQ(iniValue(gbFile, kSection, "音量"), "80");
-    EXPECT_EQ(iniWithValue(gbFile, kSection, "昵称", "小明"), gbMark + utf8ToGb18030("[配置文件]\n音量=80\n昵称=小明\n"));
+    EXPECT_EQ(iniWithValue(gbFile, kSection, "昵称", "小明"),
+              gbMark + utf8ToGb18030("[配置文件]\n音量=80\n昵称=小明\n"));
 
     // A mark anywhere but at the front is text of the line it stands in.
     EXPECT_EQ(iniValue("\n" + utf8Mark + "[配置文件]\n音量=80\n", kSection, "音量"), std::nullopt);
@@ -134,8 +134,7 @@ TEST(IniText, AddsKeysAtTheEndOfTheSectionWithTheFilesLineEnding) {
         {"a=outside\n", "a=outside\n\n[配置文件]\nk=v\n"},
     };
     for (const Case& c : cases) {
-        const std::optional<std::string> result =
-            iniWithValue(utf8ToGb18030(c.before), kSection, "k", "v");
+        const std::optional<std::string> result = iniWithValue(utf8ToGb18030(c.before), kSection, "k", "v");
         ASSERT_TRUE(result) << c.before;
         EXPECT_EQ(gb18030ToUtf8(*result), c.after) << c.before;
     }
@@ -143,8 +142,8 @@ TEST(IniText, AddsKeysAtTheEndOfTheSectionWithTheFilesLineEnding) {
 
 TEST(IniText, ValuesReadBackAsWritten) {
     const std::string_view values[] = {
-        "", "plain", " leading", "trailing\t", "\"quoted\"", "'single'", "'", "\"", "a=b; c=d",
-        "中文 值", "; not a comment", "[not a section]",
+        "",  "plain", " leading", "trailing\t", "\"quoted\"",      "'single'",
+        "'", "\"",    "a=b; c=d", "中文 值",    "; not a comment", "[not a section]",
     };
     for (std::string_view value : values) {
         const std::optional<std::string> file = iniWithValue("[配置文件]\n", kSection, "key", value);

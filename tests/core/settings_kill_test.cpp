@@ -78,8 +78,7 @@ std::string runChild(Child child, std::chrono::microseconds delay, bool& killed)
         return n > 0;
     };
     if (delay.count() >= 0) {
-        while (output.find("ready\n") == std::string::npos && readSome()) {
-        }
+        while (output.find("ready\n") == std::string::npos && readSome()) {}
         std::this_thread::sleep_for(delay);
         ::kill(pid, SIGKILL);
     }
@@ -87,8 +86,7 @@ std::string runChild(Child child, std::chrono::microseconds delay, bool& killed)
     EXPECT_EQ(::waitpid(pid, &status, 0), pid);
     killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
     EXPECT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << "the child failed";
-    while (readSome()) {
-    }
+    while (readSome()) {}
     ::close(pipeEnds[0]);
     return output;
 }
@@ -123,7 +121,8 @@ TEST_F(SettingsTest, KilledWriterLeavesTheOldOrTheNewFileWhole) {
     }
     // A hand-written file of some size, so a write takes several system calls.
     std::string handWritten = "; 手工写的\r\n[其它]\r\n";
-    for (int i = 0; i < 150; ++i) handWritten += "键" + std::to_string(i) + "=值" + std::string(60, 'a' + i % 26) + "\r\n";
+    for (int i = 0; i < 150; ++i)
+        handWritten += "键" + std::to_string(i) + "=值" + std::string(60, 'a' + i % 26) + "\r\n";
     handWritten += "\r\n[配置文件]\r\n音量=35\r\n";
     const std::string prelude = utf8ToGb18030(handWritten);
     writeFileBytes(prelude);
@@ -147,14 +146,15 @@ TEST_F(SettingsTest, KilledWriterLeavesTheOldOrTheNewFileWhole) {
             ++newerThanReported;
             saved = reported + 1;
         } else {
-            ASSERT_EQ(bytes, fileAfter(reported)) << "round " << round << ": neither write " << reported
-                                                  << " nor the one after it";
+            ASSERT_EQ(bytes, fileAfter(reported))
+                << "round " << round << ": neither write " << reported << " nor the one after it";
             saved = reported;
         }
         ASSERT_EQ(readSettingInt(std::string(kKillKey), 0), saved) << "round " << round;
         ASSERT_EQ(readSettingInt(setting::kVolume), 35) << "round " << round;
     }
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     // Loose bounds, for a loaded machine: writes went on, and kills caught writes midway.
     const std::vector<std::string> left = temporaries(folder());
     EXPECT_GT(saved, kRounds);

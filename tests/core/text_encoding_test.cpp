@@ -29,12 +29,16 @@ TEST(ReplyBodyToText, PassesValidUtf8AndReplacesEachIllFormedPart) {
         // Ill-formed input: one U+FFFD per maximal subpart.
         {"\xFF", kFffd},
         {"a\xC3", "a" + kFffd},
-        {"\xE4\xB8" "a", kFffd + "a"},
-        {"\xC0\xAF", kFffd + kFffd},                  // overlong "/"
-        {"\xE0\x80\xAF", kFffd + kFffd + kFffd},      // overlong, three bytes
-        {"\xED\xA0\x80", kFffd + kFffd + kFffd},      // a surrogate
+        {"\xE4\xB8"
+         "a",
+         kFffd + "a"},
+        {"\xC0\xAF", kFffd + kFffd},                          // overlong "/"
+        {"\xE0\x80\xAF", kFffd + kFffd + kFffd},              // overlong, three bytes
+        {"\xED\xA0\x80", kFffd + kFffd + kFffd},              // a surrogate
         {"\xF4\x90\x80\x80", kFffd + kFffd + kFffd + kFffd},  // above U+10FFFF
-        {"\xE2\x82" "\xE2\x82\xAC", kFffd + "\xE2\x82\xAC"},
+        {"\xE2\x82"
+         "\xE2\x82\xAC",
+         kFffd + "\xE2\x82\xAC"},
         {"\x80\x80", kFffd + kFffd},
     };
     for (const auto& c : cases) {
@@ -47,14 +51,17 @@ TEST(Gb18030, RoundTripsChineseAndFourByteCharacters) {
         std::string utf8;
         std::string gb;
     } cases[] = {
-        {"\xE4\xB8\xAD\xE6\x96\x87" "ABC", "\xD6\xD0\xCE\xC4" "ABC"},  // 中文ABC
-        {"\xE2\x82\xAC", "\xA2\xE3"},                                  // €
-        {"\xE3\x80\x80", "\xA1\xA1"},                                  // full-width space
-        {"\xC2\x80", "\x81\x30\x81\x30"},                              // U+0080, four bytes
-        {"\xF0\xA0\x80\x80", "\x95\x32\x82\x36"},                      // U+20000
-        {"\xF0\x9F\x98\x80", "\x94\x39\xFC\x36"},                      // U+1F600
-        {"\xF4\x8F\xBF\xBF", "\xE3\x32\x9A\x35"},                      // U+10FFFF
-        {"\xEF\xBF\xBD", "\x84\x31\xA4\x37"},                          // U+FFFD
+        {"\xE4\xB8\xAD\xE6\x96\x87"
+         "ABC",
+         "\xD6\xD0\xCE\xC4"
+         "ABC"},                                   // 中文ABC
+        {"\xE2\x82\xAC", "\xA2\xE3"},              // €
+        {"\xE3\x80\x80", "\xA1\xA1"},              // full-width space
+        {"\xC2\x80", "\x81\x30\x81\x30"},          // U+0080, four bytes
+        {"\xF0\xA0\x80\x80", "\x95\x32\x82\x36"},  // U+20000
+        {"\xF0\x9F\x98\x80", "\x94\x39\xFC\x36"},  // U+1F600
+        {"\xF4\x8F\xBF\xBF", "\xE3\x32\x9A\x35"},  // U+10FFFF
+        {"\xEF\xBF\xBD", "\x84\x31\xA4\x37"},      // U+FFFD
         {"", ""},
     };
     for (const auto& c : cases) {
@@ -66,7 +73,9 @@ TEST(Gb18030, RoundTripsChineseAndFourByteCharacters) {
 TEST(Gb18030, LongMixedTextSurvivesTheRoundTrip) {
     std::string text;
     for (int i = 0; i < 20000; ++i) {
-        text += "\xE6\xAD\x8C" "a\xF0\x9F\x8E\xB5\xC3\xA9";  // 歌 a 🎵 é
+        text +=
+            "\xE6\xAD\x8C"
+            "a\xF0\x9F\x8E\xB5\xC3\xA9";  // 歌 a 🎵 é
     }
     EXPECT_EQ(gb18030ToUtf8(utf8ToGb18030(text)), text);
 }
@@ -119,10 +128,8 @@ TEST(Gb18030, OldPrivateUseCodePointsLeaveInTheirOldCodes) {
         char32_t readBack;
     } cases[] = {
         {0xE78D, "\xA6\xD9", 0xFE10},  // vertical comma
-        {0xE796, "\xA6\xF3", 0xFE19},
-        {0xE81E, "\xFE\x59", 0x9FB4},
-        {0xE816, "\xFE\x51", 0x20087},
-        {0xE864, "\xFE\xA0", 0x9FBB},
+        {0xE796, "\xA6\xF3", 0xFE19},  {0xE81E, "\xFE\x59", 0x9FB4},
+        {0xE816, "\xFE\x51", 0x20087}, {0xE864, "\xFE\xA0", 0x9FBB},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(utf8ToGb18030("a" + utf8Of(c.codePoint) + "b"), "a" + c.gb + "b");
@@ -139,9 +146,13 @@ TEST(Gb18030, OldPrivateUseCodePointsLeaveInTheirOldCodes) {
 }
 
 TEST(Gb18030, InvalidInputIsReplacedWithoutLosingWhatFollows) {
-    EXPECT_EQ(gb18030ToUtf8("\xFF" "a"), kFffd + "a");
-    EXPECT_EQ(gb18030ToUtf8("a\x81"), "a" + kFffd);               // cut off at the end
-    EXPECT_EQ(gb18030ToUtf8("\xD6\xD0\x81\x30" "b"), "\xE4\xB8\xAD" + kFffd + "0b");
+    EXPECT_EQ(gb18030ToUtf8("\xFF"
+                            "a"),
+              kFffd + "a");
+    EXPECT_EQ(gb18030ToUtf8("a\x81"), "a" + kFffd);  // cut off at the end
+    EXPECT_EQ(gb18030ToUtf8("\xD6\xD0\x81\x30"
+                            "b"),
+              "\xE4\xB8\xAD" + kFffd + "0b");
     // Invalid UTF-8 leaves as the GB18030 form of U+FFFD.
     EXPECT_EQ(utf8ToGb18030("x\xFFy"), "x\x84\x31\xA4\x37y");
 }
@@ -155,9 +166,17 @@ TEST(ConvertStrictly, RefusesWhatTheLenientConversionsWouldReplace) {
         const char* from;
         std::optional<std::string> expected;
     } cases[] = {
-        {"GB to UTF-8", "\xD6\xD0" "a", "UTF-8", "GB18030", "\xE4\xB8\xAD" "a"},
+        {"GB to UTF-8",
+         "\xD6\xD0"
+         "a",
+         "UTF-8", "GB18030",
+         "\xE4\xB8\xAD"
+         "a"},
         {"empty", "", "UTF-8", "GB18030", ""},
-        {"undecodable byte", "a\xFF" "b", "UTF-8", "GB18030", std::nullopt},
+        {"undecodable byte",
+         "a\xFF"
+         "b",
+         "UTF-8", "GB18030", std::nullopt},
         {"cut off at the end", "a\xD6", "UTF-8", "GB18030", std::nullopt},
         {"ill-formed UTF-8", "x\xFFy", "GB2312", "UTF-8", std::nullopt},
         {"beyond GB2312", "\xF0\x9F\x98\x80", "GB2312", "UTF-8", std::nullopt},
@@ -184,7 +203,9 @@ TEST(GbkByteLength, CountsAsciiOneAndEveryOtherCharacterTwo) {
 }
 
 TEST(GbkPrefix, NeverSplitsACharacter) {
-    const std::string text = "a\xE4\xB8\xAD" "b\xF0\x9F\x98\x80";  // a 中 b 😀: 1 + 2 + 1 + 2
+    const std::string text =
+        "a\xE4\xB8\xAD"
+        "b\xF0\x9F\x98\x80";  // a 中 b 😀: 1 + 2 + 1 + 2
     const struct {
         std::size_t maxBytes;
         std::string prefix;
@@ -193,8 +214,12 @@ TEST(GbkPrefix, NeverSplitsACharacter) {
         {1, "a"},
         {2, "a"},
         {3, "a\xE4\xB8\xAD"},
-        {4, "a\xE4\xB8\xAD" "b"},
-        {5, "a\xE4\xB8\xAD" "b"},
+        {4,
+         "a\xE4\xB8\xAD"
+         "b"},
+        {5,
+         "a\xE4\xB8\xAD"
+         "b"},
         {6, text},
         {100, text},
     };

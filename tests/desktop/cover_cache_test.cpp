@@ -19,7 +19,8 @@ const std::string kJpeg = std::string("\xff\xd8\xff\xe0", 4) + "second picture";
 
 class CoverCacheTest : public ::testing::Test {
 protected:
-    CoverCacheTest() : m_folder(fs::temp_directory_path() / ("vamu-covers-" + std::to_string(std::random_device{}()))) {}
+    CoverCacheTest()
+        : m_folder(fs::temp_directory_path() / ("vamu-covers-" + std::to_string(std::random_device{}()))) {}
     ~CoverCacheTest() override {
         std::error_code ignored;
         fs::remove_all(m_folder, ignored);
@@ -94,8 +95,10 @@ TEST(CoverFolderTest, FollowsTheCacheHomeAndEscapesUrls) {
     ::setenv("XDG_CACHE_HOME", "relative", 1);  // not absolute: ignored, as the basedir rules say
     EXPECT_EQ(coverFolder().filename(), "covers");
     EXPECT_NE(coverFolder().string().rfind("relative", 0), 0U);
-    if (saved) ::setenv("XDG_CACHE_HOME", previous.c_str(), 1);
-    else ::unsetenv("XDG_CACHE_HOME");
+    if (saved)
+        ::setenv("XDG_CACHE_HOME", previous.c_str(), 1);
+    else
+        ::unsetenv("XDG_CACHE_HOME");
 }
 
 }  // namespace

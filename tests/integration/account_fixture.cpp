@@ -58,7 +58,8 @@ bool AccountFixture::waitForLikes(int rows, std::chrono::milliseconds deadline) 
 
 bool AccountFixture::loginAndWait(std::string_view account, std::string_view password, bool autoLogin, int likes) {
     clickLogin(account, password, autoLogin);
-    if (!UiDriver::pumpUntil([&] { return m_program->serviceContext().session->loggedIn(); }, std::chrono::seconds(15))) {
+    if (!UiDriver::pumpUntil([&] { return m_program->serviceContext().session->loggedIn(); },
+                             std::chrono::seconds(15))) {
         return false;
     }
     return waitForLikes(likes);

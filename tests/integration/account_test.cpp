@@ -167,7 +167,7 @@ TEST_F(RegistrationTest, TheWindowAndTheChecksBeforeAnyRequest) {
     ASSERT_TRUE(UiDriver::click(*window.sendCode()));  // empty phone
     window.phone()->setText("1390000000");             // ten digits
     ASSERT_TRUE(UiDriver::click(*window.sendCode()));
-    window.phone()->setText("139000000001");           // twelve
+    window.phone()->setText("139000000001");  // twelve
     ASSERT_TRUE(UiDriver::click(*window.sendCode()));
     ASSERT_TRUE(m_messages.waitFor(3));
     const auto& seen = m_messages.seen();

@@ -28,8 +28,8 @@ constexpr int kCallTimeoutMs = 20000;
 QDBusMessage waitFor(QDBusPendingCall pending) {
     QDBusPendingCallWatcher watcher(pending);
     (void)UiDriver::pumpUntil([&] { return watcher.isFinished(); }, std::chrono::milliseconds(kCallTimeoutMs + 5000));
-    if (watcher.isError()) ADD_FAILURE() << watcher.error().name().toStdString() << ": "
-                                         << watcher.error().message().toStdString();
+    if (watcher.isError())
+        ADD_FAILURE() << watcher.error().name().toStdString() << ": " << watcher.error().message().toStdString();
     return watcher.reply();
 }
 
@@ -68,8 +68,8 @@ uint FakeNotificationServer::Notify(const QString& app_name, uint replaces_id, c
 MediaClient::MediaClient()
     : m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
                                                  QStringLiteral("media-client-%1").arg(++s_connections))) {
-    m_connection.connect(QString(), qText(desktop::kObjectPath), kProperties, QStringLiteral("PropertiesChanged"),
-                         this, SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+    m_connection.connect(QString(), qText(desktop::kObjectPath), kProperties, QStringLiteral("PropertiesChanged"), this,
+                         SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
 }
 
 MediaClient::~MediaClient() { QDBusConnection::disconnectFromBus(m_connection.name()); }
@@ -98,9 +98,10 @@ bool MediaClient::setPlayer(const QString& name, const QVariant& value) {
 }
 
 bool MediaClient::nameOwned(const QString& name) {
-    const QDBusMessage reply = waitFor(m_connection.asyncCall(QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner")) << name));
+    const QDBusMessage reply = waitFor(m_connection.asyncCall(
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"))
+        << name));
     return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
 }
 

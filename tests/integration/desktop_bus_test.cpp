@@ -98,12 +98,15 @@ TEST_F(DesktopBusTest, RootPropertiesAndTheTrackOfAChannelTileWithItsCoverFile) 
     EXPECT_EQ(metadata.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path(), trackOf(1));
 
     // The length once the whole song is in, and the cover once its picture arrived.
-    ASSERT_TRUE(UiDriver::pumpUntil([&] {
-        metadata = m_client->metadata();
-        return metadata.contains(QStringLiteral("mpris:length")) && metadata.contains(QStringLiteral("mpris:artUrl"));
-    }, 20s));
-    const double seconds = m_program->engine().bytesToSeconds(player().stream(),
-                                                             m_program->engine().getLength(player().stream()));
+    ASSERT_TRUE(UiDriver::pumpUntil(
+        [&] {
+            metadata = m_client->metadata();
+            return metadata.contains(QStringLiteral("mpris:length")) &&
+                   metadata.contains(QStringLiteral("mpris:artUrl"));
+        },
+        20s));
+    const double seconds =
+        m_program->engine().bytesToSeconds(player().stream(), m_program->engine().getLength(player().stream()));
     EXPECT_NEAR(metadata.value(QStringLiteral("mpris:length")).toLongLong() / 1e6, seconds, 0.01);
     const QUrl art(metadata.value(QStringLiteral("mpris:artUrl")).toString());
     ASSERT_TRUE(art.isLocalFile()) << art.toString().toStdString();
@@ -222,8 +225,8 @@ TEST_F(DesktopBusTest, SetPositionSeeksTheCurrentTrackOnlyAndSeekPastTheEndGoesT
     EXPECT_LT(m_client->player(QStringLiteral("Position")).toLongLong(), target - 500'000);
 
     m_client->call(kPlayer, QStringLiteral("SetPosition"), {QVariant::fromValue(QDBusObjectPath(trackOf(1))), target});
-    ASSERT_TRUE(UiDriver::pumpUntil(
-        [&] { return m_client->player(QStringLiteral("Position")).toLongLong() >= target; }, 5s));
+    ASSERT_TRUE(
+        UiDriver::pumpUntil([&] { return m_client->player(QStringLiteral("Position")).toLongLong() >= target; }, 5s));
     EXPECT_LT(m_client->player(QStringLiteral("Position")).toLongLong(), target + 2'000'000);
 
     m_client->call(kPlayer, QStringLiteral("Seek"), {qlonglong(length)});
@@ -321,8 +324,8 @@ TEST_F(DesktopNotificationTest, ADownloadThatFinishesOrFailsIsAnnounced) {
     ASSERT_FALSE(m_program->download().watching());
     ASSERT_TRUE(waitForCalls(1));
     EXPECT_EQ(m_server->calls[0].summary, QStringLiteral("下载完成"));
-    EXPECT_EQ(m_server->calls[0].body, QString::fromStdString(
-                                           std::filesystem::path(m_program->download().target()).filename().string()));
+    EXPECT_EQ(m_server->calls[0].body,
+              QString::fromStdString(std::filesystem::path(m_program->download().target()).filename().string()));
 
     // A file where the music folder should be: the next download fails.
     std::filesystem::remove_all(m_home / "Music");

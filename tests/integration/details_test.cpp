@@ -28,8 +28,8 @@ protected:
         ASSERT_TRUE(waitForGrid());
         ASSERT_NE(m_program->radio().tileControl(1), nullptr);
         ASSERT_TRUE(UiDriver::click(*m_program->radio().tileControl(1)));
-        ASSERT_TRUE(UiDriver::pumpUntil(
-            [&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 40s));
+        ASSERT_TRUE(
+            UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 40s));
     }
     catalogue::SongDetails detailsOf(const std::string& id) {
         const auto found = catalogue::fetchSongDetails(m_service->companionHost(), std::stoll(id), 1, {});
@@ -47,9 +47,7 @@ protected:
         args.body = formField;
         ASSERT_EQ(net::httpRequest(args).status, 200);
     }
-    void typeId(const QString& id) {
-        panel().songIdBox->setText(id);
-    }
+    void typeId(const QString& id) { panel().songIdBox->setText(id); }
 };
 
 TEST_F(DetailsTest, ThePlayingSongsDetailsFillTheDetailLineAndTheDescription) {
@@ -119,7 +117,8 @@ TEST_F(DetailsTest, AKnownIdPlaysThatSongAndRepeatsItAtItsEnd) {
     EXPECT_EQ(player().model().mode(), playback::PlayMode::RepeatOne);
     EXPECT_TRUE(UiDriver::enabled(*panel().get));
     EXPECT_TRUE(host().title().endsWith(QStringLiteral("  -  ") + name)) << host().title().toStdString();
-    ASSERT_TRUE(UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 40s));
+    ASSERT_TRUE(
+        UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 40s));
 
     // Played to its end, the same song starts again.
     const playback::StreamHandle first = player().stream();
@@ -180,8 +179,7 @@ TEST_F(DetailsTest, UploaderSongsNeedALoginThenListEveryPageAndBackRestoresTheCa
     // Log in as the account feature does: the session's cookies and flag.
     const net::ServiceContext& context = m_program->serviceContext();
     const net::ServiceReply login = net::callService(
-        context, net::endpoint::kLogin,
-        {net::ParamValue::text("vamu1234"), net::ParamValue::text("13800138000")});
+        context, net::endpoint::kLogin, {net::ParamValue::text("vamu1234"), net::ParamValue::text("13800138000")});
     ASSERT_EQ(login.outcome, net::ServiceOutcome::Succeeded);
     context.session->setLoggedIn(true);
 
@@ -203,7 +201,8 @@ TEST_F(DetailsTest, UploaderSongsNeedALoginThenListEveryPageAndBackRestoresTheCa
     ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().loadingUploader(); }, 40s));
     ASSERT_EQ(list.rowCount(), static_cast<int>(expected.size()));
     for (int row = 1; row <= list.rowCount(); ++row) {
-        EXPECT_EQ(list.cellText(row, panel::song_column::kId).toStdString(), expected[static_cast<std::size_t>(row - 1)]);
+        EXPECT_EQ(list.cellText(row, panel::song_column::kId).toStdString(),
+                  expected[static_cast<std::size_t>(row - 1)]);
         EXPECT_EQ(list.cellText(row, panel::song_column::kUploader), uploaderName);
         EXPECT_EQ(list.cellText(row, panel::song_column::kNumber), QString::number(row));
     }
@@ -218,7 +217,8 @@ TEST_F(DetailsTest, UploaderSongsNeedALoginThenListEveryPageAndBackRestoresTheCa
     // The catalogue plays from its list again.
     m_scheduler.advance(1500ms);
     player().nextSong();
-    ASSERT_TRUE(UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 40s));
+    ASSERT_TRUE(
+        UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 40s));
     EXPECT_EQ(player().model().currentSongId(), list.cellText(2, panel::song_column::kId).toStdString());
 }
 

@@ -27,8 +27,8 @@ protected:
         ASSERT_TRUE(startProgram());
         ASSERT_TRUE(waitForGrid());
         ASSERT_TRUE(UiDriver::click(*m_program->radio().tileControl(1)));
-        ASSERT_TRUE(UiDriver::pumpUntil(
-            [&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 40s));
+        ASSERT_TRUE(
+            UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 40s));
     }
     fs::path musicFolder() const { return m_home / "Music" / "vamu"; }
     // Ticks "下载时钟" until the download ends; the captions it showed, in order. The
@@ -110,10 +110,12 @@ TEST_F(DownloadTest, ATransferCutOffLeavesNoPartialFileAndTheButtonReady) {
     startPlaying();
     const std::string title = UiDriver::text(*window().playerPanel().title).toStdString();
     ASSERT_TRUE(UiDriver::click(button()));
-    ASSERT_TRUE(UiDriver::pumpUntil([&] {
-        m_scheduler.advance(500ms);
-        return UiDriver::text(button()).startsWith('%') && UiDriver::text(button()) != QStringLiteral("%0");
-    }, 40s));
+    ASSERT_TRUE(UiDriver::pumpUntil(
+        [&] {
+            m_scheduler.advance(500ms);
+            return UiDriver::text(button()).startsWith('%') && UiDriver::text(button()) != QStringLiteral("%0");
+        },
+        40s));
     m_service->stop();  // the connection drops mid-song
     for (int i = 0; i < 60 && m_program->download().watching(); ++i) {
         UiDriver::pump(250ms);

@@ -52,8 +52,8 @@ void FaultFixture::setFaults(const std::vector<std::string>& faults, const std::
 }
 
 bool FaultFixture::waitForPlaying(std::chrono::milliseconds deadline) {
-    return UiDriver::pumpUntil(
-        [&] { return player().stream() != 0 && activity() == playback::ActivityState::Playing; }, deadline);
+    return UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == playback::ActivityState::Playing; },
+                               deadline);
 }
 
 std::vector<ServiceSong> FaultFixture::hotSongs() const {
@@ -103,7 +103,8 @@ std::vector<QString> FaultFixture::shownTexts() {
     const catalogue::DetailsPanel& details = window().detailsPanel();
     if (details.description) texts.push_back(UiDriver::text(*details.description));
     if (details.headline) texts.push_back(UiDriver::text(*details.headline));
-    if (toolkit::BaseControl* report = window().captionButton(toolkit::caption::kReport)) texts.push_back(report->tips());
+    if (toolkit::BaseControl* report = window().captionButton(toolkit::caption::kReport))
+        texts.push_back(report->tips());
     for (int tile = 1; tile <= catalogue::kTilesPerPage; ++tile) {
         if (const auto* control = radio().tileControl(tile)) texts.push_back(control->tips());
     }
@@ -128,8 +129,9 @@ std::vector<QString> FaultFixture::shownTexts() {
 void FaultFixture::expectNoRawText() {
     // Pieces of what a misbehaving server sends: a proxy's page, JSON, a status line,
     // the padding of an oversized reply.
-    static const QString kRaw[] = {"<html", "<!DOCTYPE", "<body", "{", "}", "\"state\"", "Internal Server Error",
-                                   "Bad Gateway", "xxxxxxxxxx", "padding"};
+    static const QString kRaw[] = {
+        "<html",       "<!DOCTYPE",  "<body",  "{", "}", "\"state\"", "Internal Server Error",
+        "Bad Gateway", "xxxxxxxxxx", "padding"};
     for (const QString& text : shownTexts()) {
         for (const QString& raw : kRaw) {
             EXPECT_FALSE(text.contains(raw, Qt::CaseInsensitive)) << "shown: " << text.left(200).toStdString();

@@ -26,11 +26,16 @@ struct FeatureInfo {
     const char* key;  // the fault rule's key
 };
 constexpr FeatureInfo kFeatures[] = {
-    {Feature::ChannelList, "ChannelList", "/channel/get"}, {Feature::HotList, "HotList", "/sound/hot"},
-    {Feature::ChannelSongs, "ChannelSongs", "/channel/info"}, {Feature::Comments, "Comments", "/bullet/get"},
-    {Feature::Avatars, "Avatars", "/media/avatar/"},       {Feature::Likes, "Likes", "/player/likes"},
-    {Feature::Search, "Search", "/sound/search"},           {Feature::Login, "Login", "/index/login"},
-    {Feature::Details, "Details", "/info.php"},             {Feature::Companion, "Companion", "/vamu.php"},
+    {Feature::ChannelList, "ChannelList", "/channel/get"},
+    {Feature::HotList, "HotList", "/sound/hot"},
+    {Feature::ChannelSongs, "ChannelSongs", "/channel/info"},
+    {Feature::Comments, "Comments", "/bullet/get"},
+    {Feature::Avatars, "Avatars", "/media/avatar/"},
+    {Feature::Likes, "Likes", "/player/likes"},
+    {Feature::Search, "Search", "/sound/search"},
+    {Feature::Login, "Login", "/index/login"},
+    {Feature::Details, "Details", "/info.php"},
+    {Feature::Companion, "Companion", "/vamu.php"},
 };
 void PrintTo(const FeatureInfo& info, std::ostream* out) { *out << info.name << " (" << info.key << ")"; }
 
@@ -63,7 +68,8 @@ protected:
         const std::string path = feature() == Feature::HotList ? "/sound/hot" : "/channel/info";
         const int before = requests(path);
         m_scheduler.advance(500ms);
-        ASSERT_TRUE(UiDriver::pumpUntil([&] { return requests(path) == before + 1 && !radio().loadingPage(); }, kDeadline));
+        ASSERT_TRUE(
+            UiDriver::pumpUntil([&] { return requests(path) == before + 1 && !radio().loadingPage(); }, kDeadline));
         EXPECT_EQ(player().stream(), 0u);
     }
     void playForTwoSeconds(const ServiceSong& song) {
@@ -122,7 +128,8 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         const ServiceSong song = songWithComments(10);
         setFaults({rule()});
         playForTwoSeconds(song);
-        ASSERT_TRUE(UiDriver::pumpUntil([&] { return requests("/bullet/get") == 1 && !comments().requesting(); }, kDeadline));
+        ASSERT_TRUE(
+            UiDriver::pumpUntil([&] { return requests("/bullet/get") == 1 && !comments().requesting(); }, kDeadline));
         UiDriver::pump(100ms);
         // No comments for this song, and no timer runs for them.
         EXPECT_TRUE(comments().controls().empty());
@@ -131,7 +138,8 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         clearFaults();
         playForTwoSeconds(song);  // the next start asks again
         ASSERT_TRUE(UiDriver::pumpUntil(
-            [&] { return comments().controls().size() == static_cast<std::size_t>(std::min(song.comments, 120)); }, kDeadline));
+            [&] { return comments().controls().size() == static_cast<std::size_t>(std::min(song.comments, 120)); },
+            kDeadline));
         EXPECT_TRUE(m_scheduler.timerRunning(comments::kTimer));
         break;
     }
@@ -222,7 +230,7 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         const playback::StreamHandle playing = player().stream();
         ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().fetchingDetails(); }, kDeadline));
         EXPECT_EQ(player().stream(), playing);  // the song plays on
-        m_scheduler.advance(500ms);  // a tick puts the detail line on the second line
+        m_scheduler.advance(500ms);             // a tick puts the detail line on the second line
         // No details: the description is empty, the second line keeps this song's
         // uploader, and the song before's detail line never stands for this one.
         EXPECT_TRUE(UiDriver::text(*panel.description).isEmpty());
@@ -268,7 +276,8 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
 
 std::string scenarioName(const ::testing::TestParamInfo<std::tuple<FeatureInfo, const char*>>& info) {
     std::string name = std::string(std::get<0>(info.param).name) + "_";
-    for (const char c : std::string_view(std::get<1>(info.param))) name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
+    for (const char c : std::string_view(std::get<1>(info.param)))
+        name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
     return name;
 }
 

@@ -38,9 +38,8 @@ protected:
 };
 
 TEST_F(SlowReplies, AtStartTheGridLoginDetailsCommentsAndCompanionArriveLateWhileTheWindowAnswers) {
-    startService({"--throttle-streams", "--fault", "/channel/get" + kDelay, "--fault", "/vamu.php" + kDelay,
-                  "--fault", "/index/login" + kDelay, "--fault", "/info.php" + kDelay, "--fault",
-                  "/bullet/get" + kDelay});
+    startService({"--throttle-streams", "--fault", "/channel/get" + kDelay, "--fault", "/vamu.php" + kDelay, "--fault",
+                  "/index/login" + kDelay, "--fault", "/info.php" + kDelay, "--fault", "/bullet/get" + kDelay});
     const ServiceSong song = songWithComments(10);
     ASSERT_TRUE(startProgram());
     UiDriver::pump(300ms);
@@ -164,7 +163,8 @@ TEST_F(SlowReplies, ASlowAvatarHoldsUpNoOtherAndNothingLandsAfterTheSongChanged)
     player().playRepeating(songs[1].entry);
     ASSERT_TRUE(waitForPlaying());
     m_scheduler.advance(2000ms);
-    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !comments().controls().empty() && !comments().fetchingAvatars(); }, 15s));
+    ASSERT_TRUE(
+        UiDriver::pumpUntil([&] { return !comments().controls().empty() && !comments().fetchingAvatars(); }, 15s));
     EXPECT_EQ(ownPictures(), static_cast<int>(comments().controls().size()));
     expectNoRawText();
     expectResponsive("slow avatar");
@@ -200,11 +200,13 @@ protected:
     }
     // The buffering ticks of a song that never starts, and the move to the next one.
     void expectBufferingFailureAndTheNextSong() {
-        ASSERT_TRUE(UiDriver::pumpUntil([&] { return m_scheduler.timerRunning(playback::PlayerController::kClockTimer); }, 20s));
+        ASSERT_TRUE(UiDriver::pumpUntil(
+            [&] { return m_scheduler.timerRunning(playback::PlayerController::kClockTimer); }, 20s));
         EXPECT_EQ(player().model().currentIndex(), 1);
         for (int tick = 1; tick <= 12; ++tick) {
             m_scheduler.advance(500ms);
-            const QString expected = tick <= 10 ? QStringLiteral("歌曲缓冲中...") : QStringLiteral("缓冲失败,切换下一首");
+            const QString expected =
+                tick <= 10 ? QStringLiteral("歌曲缓冲中...") : QStringLiteral("缓冲失败,切换下一首");
             EXPECT_EQ(UiDriver::text(*playerPanel().subtitle), expected) << "tick " << tick;
         }
         m_scheduler.advance(500ms);
@@ -267,10 +269,10 @@ TEST_P(SongEndpointFault, ASongThatCannotBeFetchedIsGivenUpAndTheNextOnePlaysOnc
 
 INSTANTIATE_TEST_SUITE_P(EveryMode, SongEndpointFault,
                          // A song has no JSON to break: "broken-json" leaves it whole.
-                         ::testing::Values("html", "empty", "drop", "oversized", "status:500"),
-                         [](const auto& info) {
+                         ::testing::Values("html", "empty", "drop", "oversized", "status:500"), [](const auto& info) {
                              std::string name;
-                             for (const char c : std::string_view(info.param)) name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
+                             for (const char c : std::string_view(info.param))
+                                 name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
                              return name;
                          });
 

@@ -93,9 +93,9 @@ TEST_F(MenusTest, CloseWithZeroExitsAfterHalfASecondHavingShutDownFirst) {
     start({{"最小化", "0"}});
     catalogue::RadioController& radio = m_program->radio();
     ASSERT_TRUE(UiDriver::click(*radio.tileControl(1)));
-    ASSERT_TRUE(UiDriver::pumpUntil([&] {
-        return m_program->engine().isActive(m_program->player().stream()) == playback::ActivityState::Playing;
-    }, 20s));
+    ASSERT_TRUE(UiDriver::pumpUntil(
+        [&] { return m_program->engine().isActive(m_program->player().stream()) == playback::ActivityState::Playing; },
+        20s));
     m_scheduler.advance(2000ms);  // the comments start
     const playback::StreamHandle stream = m_program->player().stream();
 

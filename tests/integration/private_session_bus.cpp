@@ -55,8 +55,8 @@ bool PrivateSessionBus::start() {
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     const std::string config = "--config-file=" + m_config;
-    char* argv[] = {const_cast<char*>("dbus-daemon"), const_cast<char*>(config.c_str()),
-                    const_cast<char*>("--nofork"), const_cast<char*>("--nopidfile"),
+    char* argv[] = {const_cast<char*>("dbus-daemon"),       const_cast<char*>(config.c_str()),
+                    const_cast<char*>("--nofork"),          const_cast<char*>("--nopidfile"),
                     const_cast<char*>("--print-address=1"), nullptr};
     const int spawned = ::posix_spawnp(&m_pid, "dbus-daemon", &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -93,8 +93,7 @@ void PrivateSessionBus::stop() {
     if (m_pid > 0) {
         ::kill(m_pid, SIGTERM);
         int status = 0;
-        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {}
         m_pid = 0;
     }
     if (!m_config.empty()) std::remove(m_config.c_str());

@@ -22,8 +22,7 @@ void ProgramFixture::startService(std::vector<std::string> arguments) {
     m_service = std::make_unique<ServiceProcess>(options);
     ASSERT_TRUE(m_service->running()) << m_service->startError();
 
-    m_home = std::filesystem::temp_directory_path() /
-             ("vamu-program-" + std::to_string(std::random_device{}()));
+    m_home = std::filesystem::temp_directory_path() / ("vamu-program-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(m_home / "config");
     std::filesystem::create_directories(m_home / "data");
     ::setenv("HOME", m_home.c_str(), 1);

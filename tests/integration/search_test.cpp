@@ -31,8 +31,8 @@ protected:
         args.body = "fault=";
         for (const unsigned char c : rule) {
             static constexpr char kHex[] = "0123456789ABCDEF";
-            args.body += std::isalnum(c) ? std::string(1, static_cast<char>(c))
-                                         : std::string{'%', kHex[c >> 4], kHex[c & 15]};
+            args.body +=
+                std::isalnum(c) ? std::string(1, static_cast<char>(c)) : std::string{'%', kHex[c >> 4], kHex[c & 15]};
         }
         ASSERT_EQ(net::httpRequest(args).status, 200);
     }
@@ -83,7 +83,8 @@ TEST_F(SearchTest, KeywordsGoOutFullyEncodedAndResultsFillTheLikesList) {
     collection().insertRow(0, "http://x", 0, 0);
     collection().setSelectedRow(1);
     ASSERT_TRUE(library().prepareCollectionMenu());
-    EXPECT_EQ(libraryPanel().collectionMenu->item(panel::collection_menu::kSync)->state, toolkit::menu_state::kDisabled);
+    EXPECT_EQ(libraryPanel().collectionMenu->item(panel::collection_menu::kSync)->state,
+              toolkit::menu_state::kDisabled);
     EXPECT_EQ(m_messages.count(), 0u);
 }
 

@@ -76,8 +76,8 @@ protected:
         bool delivered = false;
         std::thread sender([&] {
             platform::SingleInstance second(key);
-            delivered = second.role() == platform::SingleInstance::Role::Secondary &&
-                        second.sendToPrimary(request, 60s);
+            delivered =
+                second.role() == platform::SingleInstance::Role::Secondary && second.sendToPrimary(request, 60s);
             done = true;
         });
         UiDriver::pumpUntil([&] { return done.load(); }, 90s);

@@ -41,13 +41,14 @@ const std::vector<CollectionRow> kThree = {
 TEST(CollectionFormat, LinesAreSeparatedPiecesInGbkWithCrLf) {
     const std::string bytes = formatCollection({kThree[0]});
     // 列车序曲 小明 and the separator in GBK bytes; every line ends with CR LF.
-    const std::string expected = "http://a/1.mp3"
-                                 "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-"
-                                 "\xC1\xD0\xB3\xB5\xD0\xF2\xC7\xFA"
-                                 "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-"
-                                 "\xD0\xA1\xC3\xF7"
-                                 "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-"
-                                 "20001\r\n";
+    const std::string expected =
+        "http://a/1.mp3"
+        "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-"
+        "\xC1\xD0\xB3\xB5\xD0\xF2\xC7\xFA"
+        "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-"
+        "\xD0\xA1\xC3\xF7"
+        "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-"
+        "20001\r\n";
     EXPECT_EQ(bytes, expected);
     EXPECT_EQ(parseCollection(expected), std::vector<CollectionRow>{kThree[0]});
     EXPECT_EQ(formatCollection({}), "");
@@ -66,27 +67,29 @@ TEST(CollectionFormat, ParsingToleratesWhatHandsAndOtherVersionsWrite) {
         {"last line without its end", line1 + line2.substr(0, line2.size() - 2), {kThree[0], kThree[1]}},
         {"LF only", line1.substr(0, line1.size() - 2) + "\n" + line2, {kThree[0], kThree[1]}},
         {"empty lines skipped", "\r\n" + line1 + "\r\n\r\n" + line2 + "\r\n", {kThree[0], kThree[1]}},
-        {"three pieces skipped", "a-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-b-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-c\r\n" + line1,
+        {"three pieces skipped",
+         "a-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-b-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-c\r\n" + line1,
          {kThree[0]}},
         {"empty pieces kept", formatCollection({kThree[2]}), {kThree[2]}},
         {"nothing", "", {}},
     };
     for (const Case& c : cases) EXPECT_EQ(parseCollection(c.bytes), c.rows) << c.what;
     // A fifth piece (a separator inside the id) is ignored, not glued to the id.
-    const auto extra = parseCollection(line1.substr(0, line1.size() - 2) +
-                                       "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-tail\r\n");
+    const auto extra =
+        parseCollection(line1.substr(0, line1.size() - 2) + "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-tail\r\n");
     ASSERT_EQ(extra.size(), 1u);
     EXPECT_EQ(extra[0].id, "20001");
 }
 
 TEST_F(CollectionFolder, AFileOfEarlierVersionsLoadsUnchanged) {
     // Written by hand in GBK with CR LF: two songs of which one came from a search.
-    writeBytes("http://x/9.mp3-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-\xC4\xE3\xBA\xC3"
-               "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-\xCB\xD1\xCB\xF7"
-               "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-777\r\n"
-               "http://x/8.mp3-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-abc"
-               "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-\xD5\xC5\xC8\xFD"
-               "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-778\r\n");
+    writeBytes(
+        "http://x/9.mp3-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-\xC4\xE3\xBA\xC3"
+        "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-\xCB\xD1\xCB\xF7"
+        "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-777\r\n"
+        "http://x/8.mp3-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-abc"
+        "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-\xD5\xC5\xC8\xFD"
+        "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-778\r\n");
     const auto rows = loadCollection(file());
     ASSERT_TRUE(rows);
     const std::vector<CollectionRow> expected = {{"http://x/9.mp3", "你好", "搜索", "777"},
@@ -162,7 +165,10 @@ TEST(CollectionPath, FollowsTheDataDirectory) {
     ::setenv("XDG_DATA_HOME", "relative", 1);  // not absolute: ignored, as the XDG rules say
     ::setenv("HOME", "/home/u", 1);
     EXPECT_EQ(collectionPath(), fs::path("/home/u/.local/share/vamu/Collection"));
-    if (saved) ::setenv("XDG_DATA_HOME", restore.c_str(), 1); else ::unsetenv("XDG_DATA_HOME");
+    if (saved)
+        ::setenv("XDG_DATA_HOME", restore.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
 }
 
 // --- synchronisation --------------------------------------------------------------

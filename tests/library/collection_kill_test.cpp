@@ -71,7 +71,8 @@ TEST(CollectionKill, EverySavedRowSurvivesAKillAtAnyMoment) {
         if (WIFSIGNALED(status)) ++killedMidWay;
         std::string output;
         char buffer[4096];
-        for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(n));
+        for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+            output.append(buffer, static_cast<std::size_t>(n));
         ::close(pipeEnds[0]);
         saved = std::max(saved, lastReport(output));
 

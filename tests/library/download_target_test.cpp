@@ -22,8 +22,8 @@ TEST(DownloadTarget, CaptionIsTheTruncatedPercentageAndStaysInRange) {
     const struct {
         std::int64_t total, done;
         const char* caption;
-    } cases[] = {{0, 0, "%0"}, {0, 500, "%0"}, {1000, 459, "%45"}, {1000, 1000, "%100"},
-                 {1000, 5000, "%100"}, {1000, -3, "%0"}, {3, 2, "%66"}, {1LL << 40, (1LL << 40) - 1, "%99"}};
+    } cases[] = {{0, 0, "%0"},         {0, 500, "%0"},   {1000, 459, "%45"}, {1000, 1000, "%100"},
+                 {1000, 5000, "%100"}, {1000, -3, "%0"}, {3, 2, "%66"},      {1LL << 40, (1LL << 40) - 1, "%99"}};
     for (const auto& c : cases) {
         TransferStatus status;
         status.totalBytes = c.total;

@@ -33,7 +33,8 @@ std::vector<std::byte> songBytes(std::size_t size) {
 std::vector<std::byte> readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> chars{std::istreambuf_iterator<char>(in), {}};
-    return {reinterpret_cast<const std::byte*>(chars.data()), reinterpret_cast<const std::byte*>(chars.data() + chars.size())};
+    return {reinterpret_cast<const std::byte*>(chars.data()),
+            reinterpret_cast<const std::byte*>(chars.data() + chars.size())};
 }
 
 class SongTransferTest : public ::testing::Test {

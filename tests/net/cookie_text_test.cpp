@@ -61,7 +61,9 @@ TEST(MergeCookies, NewFirstThenSurvivingOldOnes) {
         {"a=1; b=2", "c=3", "c=3; a=1; b=2"},
         // Spaces, ASCII and full-width, go wherever they are.
         {" a = 1 ;b=2", "", "a=1; b=2"},
-        {"a=1\xE3\x80\x80;\xE3\x80\x80" "b=2", "", "a=1; b=2"},
+        {"a=1\xE3\x80\x80;\xE3\x80\x80"
+         "b=2",
+         "", "a=1; b=2"},
         {"v=x y", "", "v=xy"},
         // Exact duplicates collapse to the first; same names with other values stay.
         {"a=1; a=1; b=2", "", "a=1; b=2"},

@@ -20,7 +20,7 @@ public:
         std::string path;
         std::string target;  // path and query as sent
         std::string body;
-        std::string cookie;  // the Cookie header, empty when none
+        std::string cookie;                         // the Cookie header, empty when none
         std::map<std::string, std::string> params;  // query and form parameters, decoded
     };
     struct Answer {

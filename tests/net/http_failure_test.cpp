@@ -21,9 +21,7 @@ using namespace std::chrono_literals;
 using test::RawHttpServer;
 using Clock = std::chrono::steady_clock;
 
-RawHttpServer::Response silent() {
-    return {RawHttpServer::Action::Silent, ""};
-}
+RawHttpServer::Response silent() { return {RawHttpServer::Action::Silent, ""}; }
 
 HttpRequestArgs argsFor(std::string url) {
     HttpRequestArgs args;
@@ -52,7 +50,9 @@ TEST(HttpFailure, UnusableUrlsFailBeforeOpeningAndWriteNothing) {
 TEST(HttpFailure, ARefusedConnectionStillNormalisesTheSuppliedCookies) {
     test::RefusingPort port;
     auto args = argsFor("http://127.0.0.1:" + std::to_string(port.port()) + "/x");
-    args.cookies = " a=1 ; a=1;b=deleted;\xE3\x80\x80" "c=3";
+    args.cookies =
+        " a=1 ; a=1;b=deleted;\xE3\x80\x80"
+        "c=3";
 
     const auto started = Clock::now();
     const HttpReply result = httpRequest(args);
@@ -233,7 +233,8 @@ TEST(HttpConcurrency, ManyThreadsExchangeAtOnceAndEachGetsItsOwnReply) {
         const auto pathStart = request.find(' ') + 1;
         const std::string path = request.substr(pathStart, request.find(' ', pathStart) - pathStart);
         // Every reply sets a cookie; the calls without a text all write to the shared store.
-        return RawHttpServer::reply(path, "Set-Cookie: " + path.substr(8, path.find('/', 8) - 8) + "=1; Path=/shared\r\n");
+        return RawHttpServer::reply(path,
+                                    "Set-Cookie: " + path.substr(8, path.find('/', 8) - 8) + "=1; Path=/shared\r\n");
     });
     constexpr int kThreads = 8;
     constexpr int kCalls = 20;

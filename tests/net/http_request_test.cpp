@@ -26,7 +26,9 @@ std::string standardHead(const RawHttpServer& server, const std::string& url, st
     return "Host: " + server.hostAndPort() + "\r\n" +
            (agentLine.empty() ? std::string("User-Agent: ") + kDefaultAgent : std::string(agentLine)) + "\r\n" +
            "Accept: */*\r\n"
-           "Referer: " + url + "\r\n"
+           "Referer: " +
+           url +
+           "\r\n"
            "Accept-Language: zh-cn\r\n"
            "Content-Type: application/x-www-form-urlencoded\r\n";
 }
@@ -107,8 +109,7 @@ TEST(HttpRequest, HeadSendsItsBodyAndReadsNoReplyBody) {
     // The reply announces a body that a HEAD response never carries; waiting for it
     // would run into the idle time-out.
     RawHttpServer server([](const std::string&, std::size_t) {
-        return RawHttpServer::Response{RawHttpServer::Action::Reply,
-                                       "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n"};
+        return RawHttpServer::Response{RawHttpServer::Action::Reply, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n"};
     });
     auto args = argsFor(server.url("/h"));
     args.method = 2;
@@ -161,7 +162,9 @@ TEST(HttpRequest, AnAgentLineOfTheCallerIsTheOnlyUserAgentLine) {
                                "\r\n"
                                "User-Agent: X/1.0\r\n"
                                "Accept: */*\r\n"
-                               "Referer: " + args.url + "\r\n"
+                               "Referer: " +
+                               args.url +
+                               "\r\n"
                                "Accept-Language: zh-cn\r\n"
                                "Content-Type: application/x-www-form-urlencoded\r\n\r\n");
     EXPECT_EQ(requests[1], "GET /u HTTP/1.1\r\nHost: " + server.hostAndPort() +
@@ -169,7 +172,9 @@ TEST(HttpRequest, AnAgentLineOfTheCallerIsTheOnlyUserAgentLine) {
                                "X-First: 1\r\n"
                                "user-agent: lower/2\r\n"
                                "Accept: */*\r\n"
-                               "Referer: " + args.url + "\r\n"
+                               "Referer: " +
+                               args.url +
+                               "\r\n"
                                "Accept-Language: zh-cn\r\n"
                                "Content-Type: application/x-www-form-urlencoded\r\n\r\n");
 }
@@ -259,7 +264,8 @@ TEST(HttpRequest, RedirectsAreFollowedUnlessTheCallerSaysNo) {
 }
 
 TEST(HttpRequest, ErrorStatusesStillReturnTheirBody) {
-    RawHttpServer server([](const std::string&, std::size_t) { return RawHttpServer::reply("<html>gone</html>", "", 404); });
+    RawHttpServer server(
+        [](const std::string&, std::size_t) { return RawHttpServer::reply("<html>gone</html>", "", 404); });
     const HttpReply result = httpRequest(argsFor(server.url("/missing")));
     EXPECT_EQ(result.outcome, HttpOutcome::Completed);
     EXPECT_EQ(result.status, 404);
@@ -286,8 +292,9 @@ TEST(HttpRequest, PlainRequestsThroughAProxyUseTheAbsoluteForm) {
     const HttpReply result = httpRequest(args);
     EXPECT_EQ(result.body, "via proxy");
     ASSERT_EQ(proxy.requests().size(), 1u);
-    EXPECT_TRUE(proxy.requests()[0].starts_with("GET http://music.example.invalid:8960/sound/hot?page=2 HTTP/1.1\r\n"
-                                                "Host: music.example.invalid:8960\r\n"))
+    EXPECT_TRUE(
+        proxy.requests()[0].starts_with("GET http://music.example.invalid:8960/sound/hot?page=2 HTTP/1.1\r\n"
+                                        "Host: music.example.invalid:8960\r\n"))
         << proxy.requests()[0];
 }
 

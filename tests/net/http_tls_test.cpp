@@ -32,8 +32,9 @@ protected:
 };
 
 TEST_F(HttpsTest, ATrustedServerGetsTheSameRequestAsOverPlainHttp) {
-    RawHttpServer server([](const std::string&, std::size_t) { return RawHttpServer::reply("secret", "Set-Cookie: s=1; Secure\r\n"); },
-                         m_identity.serverContext());
+    RawHttpServer server(
+        [](const std::string&, std::size_t) { return RawHttpServer::reply("secret", "Set-Cookie: s=1; Secure\r\n"); },
+        m_identity.serverContext());
     const auto args = argsFor(server.url("/secure?x=1"));
     ASSERT_TRUE(args.url.starts_with("https://"));
 
@@ -43,17 +44,23 @@ TEST_F(HttpsTest, ATrustedServerGetsTheSameRequestAsOverPlainHttp) {
     EXPECT_EQ(result.body, "secret");
     EXPECT_EQ(result.responseCookies, "s=1");
     ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_EQ(server.requests()[0], "GET /secure?x=1 HTTP/1.1\r\n"
-                                    "Host: " + server.hostAndPort() + "\r\n"
-                                    "User-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)\r\n"
-                                    "Accept: */*\r\n"
-                                    "Referer: " + args.url + "\r\n"
-                                    "Accept-Language: zh-cn\r\n"
-                                    "Content-Type: application/x-www-form-urlencoded\r\n\r\n");
+    EXPECT_EQ(server.requests()[0],
+              "GET /secure?x=1 HTTP/1.1\r\n"
+              "Host: " +
+                  server.hostAndPort() +
+                  "\r\n"
+                  "User-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)\r\n"
+                  "Accept: */*\r\n"
+                  "Referer: " +
+                  args.url +
+                  "\r\n"
+                  "Accept-Language: zh-cn\r\n"
+                  "Content-Type: application/x-www-form-urlencoded\r\n\r\n");
 }
 
 TEST_F(HttpsTest, AnUntrustedCertificateOrAnotherHostNameFails) {
-    RawHttpServer server([](const std::string&, std::size_t) { return RawHttpServer::reply("secret"); }, m_identity.serverContext());
+    RawHttpServer server([](const std::string&, std::size_t) { return RawHttpServer::reply("secret"); },
+                         m_identity.serverContext());
 
     const HttpReply untrusted = httpRequest(argsFor(server.url("/"), false));
     EXPECT_EQ(untrusted.outcome, HttpOutcome::TransportFailed);
@@ -67,7 +74,8 @@ TEST_F(HttpsTest, AnUntrustedCertificateOrAnotherHostNameFails) {
 
     // The same name passes once the certificate carries it.
     test::TlsIdentity named("IP:127.0.0.1,DNS:localhost");
-    RawHttpServer namedServer([](const std::string&, std::size_t) { return RawHttpServer::reply("named"); }, named.serverContext());
+    RawHttpServer namedServer([](const std::string&, std::size_t) { return RawHttpServer::reply("named"); },
+                              named.serverContext());
     auto args = argsFor("https://localhost:" + std::to_string(namedServer.port()) + "/");
     args.caFile = named.certificateFile();
     EXPECT_EQ(httpRequest(args).body, "named");
@@ -76,7 +84,8 @@ TEST_F(HttpsTest, AnUntrustedCertificateOrAnotherHostNameFails) {
 TEST_F(HttpsTest, ASecureRequestNeverContinuesOverPlainHttp) {
     RawHttpServer plain([](const std::string&, std::size_t) { return RawHttpServer::reply("leaked"); });
     const std::string plainUrl = plain.url("/landing");
-    RawHttpServer secure([&](const std::string&, std::size_t) { return RawHttpServer::reply("", "Location: " + plainUrl + "\r\n", 302); },
+    RawHttpServer secure([&](const std::string&,
+                             std::size_t) { return RawHttpServer::reply("", "Location: " + plainUrl + "\r\n", 302); },
                          m_identity.serverContext());
 
     const HttpReply result = httpRequest(argsFor(secure.url("/start")));
@@ -88,9 +97,12 @@ TEST_F(HttpsTest, ASecureRequestNeverContinuesOverPlainHttp) {
 }
 
 TEST_F(HttpsTest, APlainRequestMayBeRedirectedToHttps) {
-    RawHttpServer secure([](const std::string&, std::size_t) { return RawHttpServer::reply("upgraded"); }, m_identity.serverContext());
+    RawHttpServer secure([](const std::string&, std::size_t) { return RawHttpServer::reply("upgraded"); },
+                         m_identity.serverContext());
     const std::string secureUrl = secure.url("/landing");
-    RawHttpServer plain([&](const std::string&, std::size_t) { return RawHttpServer::reply("", "Location: " + secureUrl + "\r\n", 302); });
+    RawHttpServer plain([&](const std::string&, std::size_t) {
+        return RawHttpServer::reply("", "Location: " + secureUrl + "\r\n", 302);
+    });
 
     const HttpReply result = httpRequest(argsFor(plain.url("/start")));
 
@@ -111,7 +123,8 @@ TEST_F(HttpsTest, SecureRequestsTunnelThroughTheProxyAndCarryTheAgent) {
 
     EXPECT_EQ(result.outcome, HttpOutcome::TransportFailed);
     ASSERT_EQ(proxy.requests().size(), 1u);
-    EXPECT_TRUE(proxy.requests()[0].starts_with("CONNECT music.example.invalid:443 HTTP/1.1\r\n")) << proxy.requests()[0];
+    EXPECT_TRUE(proxy.requests()[0].starts_with("CONNECT music.example.invalid:443 HTTP/1.1\r\n"))
+        << proxy.requests()[0];
     EXPECT_NE(proxy.requests()[0].find("\r\nUser-Agent: X/1.0\r\n"), std::string::npos) << proxy.requests()[0];
 }
 

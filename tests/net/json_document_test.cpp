@@ -66,18 +66,18 @@ TEST(JsonDocument, LoadAcceptsStrictJsonOnly) {
         {"null", false},
         {"<html><body>502 Bad Gateway</body></html>", false},
         {"{\"state\":1", false},
-        {"{'state':1}", false},             // script literal syntax is not JSON
-        {"{\"a\":1 /* note */}", false},    // neither are comments
+        {"{'state':1}", false},           // script literal syntax is not JSON
+        {"{\"a\":1 /* note */}", false},  // neither are comments
         {"{\"a\":1} trailing", false},
-        {"{\"a\":\"\xff\"}", false},        // invalid UTF-8 inside a string
+        {"{\"a\":\"\xff\"}", false},  // invalid UTF-8 inside a string
         {"0", true},
         {"false", true},
         {"\"text\"", true},
         {"[1,2]", true},
-        {"\xEF\xBB\xBF{\"a\":1}", true},   // a UTF-8 byte order mark is skipped
+        {"\xEF\xBB\xBF{\"a\":1}", true},  // a UTF-8 byte order mark is skipped
         {deepOk, true},
         {tooDeep, false},
-        {"[\"[[[[[[\"]", true},             // brackets inside strings do not nest
+        {"[\"[[[[[[\"]", true},  // brackets inside strings do not nest
     };
     for (const Case& c : cases) {
         JsonDocument document;
@@ -108,7 +108,7 @@ TEST(JsonDocument, GetTextForms) {
         {"result.data[0].none", "", "null"},
         {"result.data[0].user.name", "u0", "\"u0\""},
         {"result.data[1].user.name", "u1", "\"u1\""},
-        {"result.data[2].name", "", ""},     // one past the end
+        {"result.data[2].name", "", ""},  // one past the end
         {"result.data[5].name", "", ""},
         {"result.missing", "", ""},
         {"result.missing.deeper", "", ""},
@@ -144,8 +144,8 @@ TEST(JsonDocument, PathsThatStartWithAnIndexOrAreEmpty) {
 TEST(JsonDocument, MalformedPathsGiveNeutralValues) {
     JsonDocument document = loaded(R"({"a":{"b":[1,2]},"1a":5})");
     const std::string_view paths[] = {
-        "a..b", "a.", ".a", "a[", "a.b[", "a.b[]", "a.b[x]", "a.b[-1]", "a.b[1", "a]", "1a",
-        "a b", "a.b[0]x", "a.b[0]]", "a['b']", "a.b[1+0]", "a;b", "a.b.length",
+        "a..b", "a.", ".a",  "a[",      "a.b[",    "a.b[]",  "a.b[x]",   "a.b[-1]", "a.b[1",
+        "a]",   "1a", "a b", "a.b[0]x", "a.b[0]]", "a['b']", "a.b[1+0]", "a;b",     "a.b.length",
     };
     for (std::string_view path : paths) {
         EXPECT_EQ(document.getText(path), "") << path;
@@ -231,8 +231,9 @@ TEST(JsonDocument, SetOperationsStoreValuesAsGiven) {
     document.setMember("missing.child", "x", ValueForm::Text);  // no parent: nothing
     document.setMember("text.child", "x", ValueForm::Text);     // a string holds no members
     EXPECT_EQ(document.getText("text"), awkward);
-    EXPECT_EQ(document.serialize(),
-              R"({"number":2.5,"object":{"inner":[1,"x"]},"raw":12,"text":"it's a \"quote\", a back\\slash,\nand a line"})");
+    EXPECT_EQ(
+        document.serialize(),
+        R"({"number":2.5,"object":{"inner":[1,"x"]},"raw":12,"text":"it's a \"quote\", a back\\slash,\nand a line"})");
     JsonDocument reloaded;
     ASSERT_TRUE(reloaded.load(document.serialize()));
     EXPECT_EQ(reloaded.getText("text"), awkward);
@@ -242,7 +243,7 @@ TEST(JsonDocument, IndexWritesGrowArraysAndDeleteKeepsIndexes) {
     JsonDocument document = loaded(R"({"list":[1,2,3],"obj":{"a":1,"b":2}})");
     document.setMember("list[4]", "e", ValueForm::Text);
     EXPECT_EQ(document.getText("list", TextForm::Json), R"([1,2,3,null,"e"])");
-    document.setMember("list.name", "x", ValueForm::Text);  // arrays hold no named members
+    document.setMember("list.name", "x", ValueForm::Text);       // arrays hold no named members
     document.setMember("list[99999999]", "x", ValueForm::Text);  // refused, not allocated
     EXPECT_EQ(document.countMembers("list"), 5);
     document.deleteMember("list[1]");

@@ -34,22 +34,22 @@ TEST_P(CompleteHeaderBlockCases, AddsOnlyWhatIsMissing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Blocks, CompleteHeaderBlockCases,
-    testing::Values(
-        BlockCase{"agent line stays first", "User-Agent: X/1.0", "",
-                  "User-Agent: X/1.0\r\nAccept: */*\r\nReferer: http://h/p\r\nAccept-Language: zh-cn\r\n"
-                  "Content-Type: application/x-www-form-urlencoded"},
-        BlockCase{"cookie line last", "", "a=1; b=2",
-                  "Accept: */*\r\nReferer: http://h/p\r\nAccept-Language: zh-cn\r\n"
-                  "Content-Type: application/x-www-form-urlencoded\r\nCookie: a=1; b=2"},
-        BlockCase{"present headers are kept, not repeated", "Accept: text/html\r\nContent-Type: application/json", "",
-                  "Accept: text/html\r\nContent-Type: application/json\r\nReferer: http://h/p\r\n"
-                  "Accept-Language: zh-cn"},
-        BlockCase{"all present", "Referer: r\r\nAccept: a\r\nAccept-Language: en\r\nContent-Type: t", "c=1",
-                  "Referer: r\r\nAccept: a\r\nAccept-Language: en\r\nContent-Type: t\r\nCookie: c=1"},
-        // The probes compare names in exact case.
-        BlockCase{"other case is not a match", "accept: x", "",
-                  "accept: x\r\nAccept: */*\r\nReferer: http://h/p\r\nAccept-Language: zh-cn\r\n"
-                  "Content-Type: application/x-www-form-urlencoded"}));
+    testing::Values(BlockCase{"agent line stays first", "User-Agent: X/1.0", "",
+                              "User-Agent: X/1.0\r\nAccept: */*\r\nReferer: http://h/p\r\nAccept-Language: zh-cn\r\n"
+                              "Content-Type: application/x-www-form-urlencoded"},
+                    BlockCase{"cookie line last", "", "a=1; b=2",
+                              "Accept: */*\r\nReferer: http://h/p\r\nAccept-Language: zh-cn\r\n"
+                              "Content-Type: application/x-www-form-urlencoded\r\nCookie: a=1; b=2"},
+                    BlockCase{"present headers are kept, not repeated",
+                              "Accept: text/html\r\nContent-Type: application/json", "",
+                              "Accept: text/html\r\nContent-Type: application/json\r\nReferer: http://h/p\r\n"
+                              "Accept-Language: zh-cn"},
+                    BlockCase{"all present", "Referer: r\r\nAccept: a\r\nAccept-Language: en\r\nContent-Type: t", "c=1",
+                              "Referer: r\r\nAccept: a\r\nAccept-Language: en\r\nContent-Type: t\r\nCookie: c=1"},
+                    // The probes compare names in exact case.
+                    BlockCase{"other case is not a match", "accept: x", "",
+                              "accept: x\r\nAccept: */*\r\nReferer: http://h/p\r\nAccept-Language: zh-cn\r\n"
+                              "Content-Type: application/x-www-form-urlencoded"}));
 
 TEST(UserAgentFor, TakesTheValueOfTheAgentLineOrTheDefault) {
     const struct {

@@ -100,12 +100,11 @@ TEST_F(ServiceCallTest, StateIsComparedAsTextOrReadAsAnIntegerPerEndpoint) {
     constexpr auto R = ServiceOutcome::Refused;
     constexpr auto U = ServiceOutcome::UnknownState;
     const Case cases[] = {
-        {R"({"state":1})", S, S},     {R"({"state":"1"})", S, S},  {R"({"state":"01"})", U, S},
-        {R"({"state":" 1"})", U, S},  {R"({"state":"1ok"})", U, S}, {R"({"state":"+1"})", U, S},
-        {R"({"state":0})", R, R},     {R"({"state":"0"})", R, R},  {R"({"state":"-0"})", U, R},
-        {R"({"state":"x"})", U, R},   {R"({"result":{}})", U, R},  {R"({"state":true})", U, R},
-        {R"({"state":2})", U, U},     {R"({"state":"-1"})", U, U},
-        {R"({"state":"99999999999999999999999"})", U, U},
+        {R"({"state":1})", S, S},    {R"({"state":"1"})", S, S},   {R"({"state":"01"})", U, S},
+        {R"({"state":" 1"})", U, S}, {R"({"state":"1ok"})", U, S}, {R"({"state":"+1"})", U, S},
+        {R"({"state":0})", R, R},    {R"({"state":"0"})", R, R},   {R"({"state":"-0"})", U, R},
+        {R"({"state":"x"})", U, R},  {R"({"result":{}})", U, R},   {R"({"state":true})", U, R},
+        {R"({"state":2})", U, U},    {R"({"state":"-1"})", U, U},  {R"({"state":"99999999999999999999999"})", U, U},
     };
     for (const Case& c : cases) {
         m_service.answer("/user/info", {.body = std::string(c.body)});
@@ -123,8 +122,8 @@ TEST_F(ServiceCallTest, StateIsComparedAsTextOrReadAsAnIntegerPerEndpoint) {
     m_service.answer("/index/register", {.body = R"({"state":"0 ","error":{"message":"验证码错误"}})"});
     EXPECT_EQ(call(endpoint::kRegister, {v, v, v}).outcome, ServiceOutcome::Refused);
     EXPECT_EQ(m_messages, (std::vector<Message>{{"错误", "验证码错误"}}));
-    for (const ServiceEndpoint* integerReading : {&endpoint::kCodeRequest, &endpoint::kRegister,
-                                                  &endpoint::kUploaderSongs}) {
+    for (const ServiceEndpoint* integerReading :
+         {&endpoint::kCodeRequest, &endpoint::kRegister, &endpoint::kUploaderSongs}) {
         EXPECT_EQ(integerReading->state, StateReading::Integer) << integerReading->path;
     }
 }

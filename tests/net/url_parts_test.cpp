@@ -42,13 +42,10 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"HTTPS://Example.com/X?Y=Z", true, "example.com", 443, "/X?Y=Z"},
         SplitCase{"https://example.com:8443", true, "example.com", 8443, "/"},
         // Hosts whose text also occurs in the scheme still get the path after the host.
-        SplitCase{"http://h/x", false, "h", 80, "/x"},
-        SplitCase{"https://s/x/y", true, "s", 443, "/x/y"},
-        SplitCase{"http://http/p", false, "http", 80, "/p"},
-        SplitCase{"http://t:81", false, "t", 81, "/"},
+        SplitCase{"http://h/x", false, "h", 80, "/x"}, SplitCase{"https://s/x/y", true, "s", 443, "/x/y"},
+        SplitCase{"http://http/p", false, "http", 80, "/p"}, SplitCase{"http://t:81", false, "t", 81, "/"},
         // The port is the number after the last colon; an empty one is the default.
-        SplitCase{"http://a:1:2/x", false, "a", 2, "/x"},
-        SplitCase{"http://host:/x", false, "host", 80, "/x"},
+        SplitCase{"http://a:1:2/x", false, "a", 2, "/x"}, SplitCase{"http://host:/x", false, "host", 80, "/x"},
         SplitCase{"http://host:65535/", false, "host", 65535, "/"},
         // A host that merely starts with "https" is no scheme.
         SplitCase{"httpsbin.example/get", false, "httpsbin.example", 80, "/get"},

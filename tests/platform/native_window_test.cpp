@@ -95,7 +95,7 @@ TEST(NativeWindow, KeysCarryVirtualKeyCodesAndCharacters) {
         }
     }
     const std::vector<std::pair<MessageId, std::uintptr_t>> expected{
-        {msg::kKeyDown, 'A'}, {msg::kChar, 'a'}, {msg::kKeyDown, vk::kReturn}, {msg::kChar, '\r'},
+        {msg::kKeyDown, 'A'},          {msg::kChar, 'a'},       {msg::kKeyDown, vk::kReturn}, {msg::kChar, '\r'},
         {msg::kSysKeyDown, vk::kMenu}, {msg::kSysKeyDown, 'S'}, {msg::kSysChar, 's'}};
     EXPECT_EQ(seen, expected);
 }

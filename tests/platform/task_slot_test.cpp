@@ -47,7 +47,9 @@ struct Owner {
 // Lets a routine that ignores its stop token go on when the test says so.
 struct Gate {
     std::atomic<bool> open{false};
-    void wait() const { ASSERT_TRUE(test::waitUntil([this] { return open.load(); })); }
+    void wait() const {
+        ASSERT_TRUE(test::waitUntil([this] { return open.load(); }));
+    }
 };
 
 TEST(TaskSlot, DestroyedOwnerGetsNoCallbackAndTheResultIsFreed) {
@@ -61,10 +63,12 @@ TEST(TaskSlot, DestroyedOwnerGetsNoCallbackAndTheResultIsFreed) {
         int callbacks = 0;
         auto owner = std::make_unique<Owner>();
         // Deliberately deaf to the stop request: a routine blocked in a call without a token.
-        owner->start([gate, freed](std::stop_token) {
-            gate->wait();
-            return std::make_unique<Resource>(7, freed);
-        }, &callbacks);
+        owner->start(
+            [gate, freed](std::stop_token) {
+                gate->wait();
+                return std::make_unique<Resource>(7, freed);
+            },
+            &callbacks);
         ASSERT_TRUE(owner->slot.running());
         if (resultQueued) {
             // Without pumping, so the result waits in the UI thread's queue.
@@ -85,10 +89,12 @@ TEST(TaskSlot, RestartAndStopDropTheOlderResults) {
     int callbacks = 0;
     Owner owner;
     // The first task honours its token; its result, made after the stop, is dropped.
-    owner.start([freed](std::stop_token stop) {
-        waitFor(std::chrono::seconds(30), stop);
-        return std::make_unique<Resource>(1, freed);
-    }, &callbacks);
+    owner.start(
+        [freed](std::stop_token stop) {
+            waitFor(std::chrono::seconds(30), stop);
+            return std::make_unique<Resource>(1, freed);
+        },
+        &callbacks);
     owner.start([freed](std::stop_token) { return std::make_unique<Resource>(2, freed); }, &callbacks);
     ASSERT_TRUE(pumpUntil([&] { return !owner.slot.running(); }));
     ASSERT_TRUE(pumpUntil([&] { return freed->load() == 2; }));  // both, the delivered one after its handler
@@ -105,9 +111,11 @@ TEST(TaskSlot, RestartAndStopDropTheOlderResults) {
     EXPECT_EQ(owner.delivered, std::vector<int>{2});
 
     // A handler may restart its own slot; the new task runs to its end.
-    owner.slot.start([](std::stop_token) { return Result{}; }, [&](Result) {
-        owner.start([freed](std::stop_token) { return std::make_unique<Resource>(4, freed); }, &callbacks);
-    });
+    owner.slot.start([](std::stop_token) { return Result{}; },
+                     [&](Result) {
+                         owner.start([freed](std::stop_token) { return std::make_unique<Resource>(4, freed); },
+                                     &callbacks);
+                     });
     ASSERT_TRUE(pumpUntil([&] { return owner.delivered.size() == 2; }));
     EXPECT_EQ(owner.delivered.back(), 4);
 }
@@ -133,10 +141,12 @@ TEST(TaskSlot, PostedProgressArrivesInOrderBeforeTheEnd) {
     // Progress posted after a stop never arrives, nor does the end.
     seen->clear();
     gate->open = false;
-    slot.start([seen, gate](const TaskPoster& poster) {
-        gate->wait();
-        poster.post([seen] { seen->push_back(1); });
-    }, [seen] { seen->push_back(0); });
+    slot.start(
+        [seen, gate](const TaskPoster& poster) {
+            gate->wait();
+            poster.post([seen] { seen->push_back(1); });
+        },
+        [seen] { seen->push_back(0); });
     slot.stop();
     gate->open = true;
     ASSERT_TRUE(test::waitUntil([] { return runningWorkers() == 0; }));

@@ -54,9 +54,7 @@ TEST(UiThread, SendReturnsZeroWhenTheWorkerIsAskedToStop) {
 TEST(UiThread, GuardedPostsAreDroppedOnceTheOwnerIsGone) {
     auto owner = std::make_shared<int>(1);
     std::atomic<int> runs{0};
-    std::jthread worker([&, weak = std::weak_ptr<const void>(owner)] {
-        post(weak, [&] { ++runs; });
-    });
+    std::jthread worker([&, weak = std::weak_ptr<const void>(owner)] { post(weak, [&] { ++runs; }); });
     worker.join();
     owner.reset();
     waitPumping(std::chrono::milliseconds(20));

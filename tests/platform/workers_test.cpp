@@ -51,9 +51,8 @@ TEST(Workers, StopEndsABlockedWorkerPromptlyAndDropsItsResult) {
 
 TEST(Workers, ResultsOfARunningWorkerReachTheUiThread) {
     std::thread::id resultThread;
-    Worker worker = startWorker([&](std::stop_token stop) {
-        postResult(stop, [&] { resultThread = std::this_thread::get_id(); });
-    });
+    Worker worker = startWorker(
+        [&](std::stop_token stop) { postResult(stop, [&] { resultThread = std::this_thread::get_id(); }); });
     ASSERT_TRUE(pumpUntil([&] { return resultThread != std::thread::id{}; }));
     EXPECT_EQ(resultThread, std::this_thread::get_id());
     ASSERT_TRUE(pumpUntil([&] { return !worker.running(); }));

@@ -74,7 +74,7 @@ TEST_F(EngineTest, PositionAdvancesInRealTimeAndPauseFreezesIt) {
     ASSERT_TRUE(m_engine.pause(handle));
     EXPECT_EQ(m_engine.isActive(handle), ActivityState::Paused);
     EXPECT_FALSE(m_engine.pause(handle));  // already paused
-    std::this_thread::sleep_for(50ms);    // a period in flight may still finish
+    std::this_thread::sleep_for(50ms);     // a period in flight may still finish
     const std::int64_t frozen = m_engine.getPosition(handle);
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(m_engine.getPosition(handle), frozen);

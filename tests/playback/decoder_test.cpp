@@ -75,7 +75,8 @@ TEST(WaveDecoder, SameRateStereoPassesSamplesThroughUnchanged) {
     const Decoded decoded = decodeAll(*decoder, wave, 100);
     ASSERT_EQ(decoded.pcm.size(), 4000u);
     const std::size_t dataStart = wave.size() - 4000;
-    EXPECT_TRUE(std::equal(decoded.pcm.begin(), decoded.pcm.end(), wave.begin() + static_cast<std::ptrdiff_t>(dataStart)));
+    EXPECT_TRUE(
+        std::equal(decoded.pcm.begin(), decoded.pcm.end(), wave.begin() + static_cast<std::ptrdiff_t>(dataStart)));
 }
 
 TEST(WaveDecoder, SeekResumesAtTheExactFrame) {
@@ -91,7 +92,8 @@ TEST(WaveDecoder, SeekResumesAtTheExactFrame) {
     const auto plan = decoder->seek(10001);
     ASSERT_TRUE(plan.has_value());
     EXPECT_EQ(plan->frame, 10001);
-    const Decoded rest = decodeAll(*decoder, std::span(wave).subspan(static_cast<std::size_t>(plan->inputOffset)), 4096);
+    const Decoded rest =
+        decodeAll(*decoder, std::span(wave).subspan(static_cast<std::size_t>(plan->inputOffset)), 4096);
     ASSERT_GE(reference.pcm.size(), 10001u * 4 + rest.pcm.size());
     EXPECT_TRUE(std::equal(rest.pcm.begin(), rest.pcm.end(), reference.pcm.begin() + 10001 * 4));
     EXPECT_EQ(10001 * 4 + rest.pcm.size(), reference.pcm.size());
@@ -106,11 +108,11 @@ TEST(WaveDecoder, RejectsMalformedHeaders) {
     };
     const std::vector<std::vector<std::byte>> cases = {
         std::vector<std::byte>(good.begin(), good.begin() + 20),  // ends inside the chunks
-        withField(8, 'X'),    // not WAVE
-        withField(32, 2),     // ADPCM
-        withField(34, 0),     // no channels
-        withField(46, 12),    // 12-bit samples
-        withField(29, 0xF0),  // fmt chunk far too large
+        withField(8, 'X'),                                        // not WAVE
+        withField(32, 2),                                         // ADPCM
+        withField(34, 0),                                         // no channels
+        withField(46, 12),                                        // 12-bit samples
+        withField(29, 0xF0),                                      // fmt chunk far too large
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);

@@ -15,8 +15,10 @@ constexpr StreamStatus kEnded{.lengthBytes = 4000, .activity = ActivityState::St
 std::vector<net::SongEntry> songs(int count, const std::string& tag = "s") {
     std::vector<net::SongEntry> list;
     for (int i = 1; i <= count; ++i) {
-        list.push_back({.source = "http://x/" + tag + std::to_string(i), .name = tag + std::to_string(i),
-                        .uploader = "u" + std::to_string(i), .id = std::to_string(i)});
+        list.push_back({.source = "http://x/" + tag + std::to_string(i),
+                        .name = tag + std::to_string(i),
+                        .uploader = "u" + std::to_string(i),
+                        .id = std::to_string(i)});
     }
     return list;
 }

@@ -50,8 +50,10 @@ TEST_F(PulseEngineTest, PlaysTheSongIntoTheServerInRealTimeAtItsVolume) {
     int atHalf = 0;
     int other = 0;
     for (const std::int16_t sample : samples) {
-        if (std::abs(sample - 8000) <= 2) ++atHalf;
-        else if (sample != 0) ++other;
+        if (std::abs(sample - 8000) <= 2)
+            ++atHalf;
+        else if (sample != 0)
+            ++other;
     }
     EXPECT_GE(atHalf, 2 * 44100 * 95 / 100);  // (nearly) every sample of both channels
     EXPECT_LE(atHalf, 2 * 44100 + 2);

@@ -30,9 +30,7 @@ using playback::ActivityState;
 using playback::Restart;
 using Clock = std::chrono::steady_clock;
 
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // A loopback port with nothing listening on it.
 // Reads a source to its end; the bytes, or nullopt when it failed.
@@ -76,7 +74,8 @@ protected:
     playback::StreamHandle open(const std::string& path) { return m_engine.createStream({.url = m_server.url(path)}); }
 
     // Records each change of the activity state until `until` holds or the deadline passes.
-    std::vector<ActivityState> watchStates(playback::StreamHandle handle, const std::function<bool(const std::vector<ActivityState>&)>& until,
+    std::vector<ActivityState> watchStates(playback::StreamHandle handle,
+                                           const std::function<bool(const std::vector<ActivityState>&)>& until,
                                            std::chrono::seconds deadline) {
         std::vector<ActivityState> seen;
         waitUntil(
@@ -102,7 +101,7 @@ TEST_F(UrlStreamTest, OpensOnceTheFormatIsKnownWithoutWaitingForTheWholeSong) {
     const auto started = Clock::now();
     const auto handle = open("/song.mp3");
     ASSERT_NE(handle, 0u);
-    EXPECT_LT(secondsSince(started), 3.5);  // the whole song takes about 7 s to arrive
+    EXPECT_LT(secondsSince(started), 3.5);              // the whole song takes about 7 s to arrive
     EXPECT_EQ(m_engine.getLength(handle), frames * 4);  // from the Info header
     EXPECT_EQ(playback::lengthText(m_engine, handle), "00:30");
 
@@ -401,8 +400,7 @@ TEST(UrlSourcePolicy, SlowSongIsNotCutByADeadline) {
     LoopbackHttpServer server;
     const auto body = encodeMp3({.frames = 44100});
     server.serve("/slow.mp3", {.body = body, .bytesPerSecond = 20 * 1024});
-    playback::UrlSource source(server.url("/slow.mp3"), 0,
-                               {.transfer = {.deadline = std::chrono::milliseconds(200)}});
+    playback::UrlSource source(server.url("/slow.mp3"), 0, {.transfer = {.deadline = std::chrono::milliseconds(200)}});
     const auto bytes = readAll(source);
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(bytes->size(), body.size());

@@ -64,8 +64,7 @@ TEST(WindowTitle, FollowsTheWindowState) {
     EXPECT_EQ(title.tick(WindowState::Maximized, ActivityState::Playing, "VAMU", "歌名"), std::nullopt);
     EXPECT_EQ(title.tick(WindowState::Minimized, ActivityState::Paused, "VAMU", "歌名"), "VAMU 暂停播放");
     EXPECT_EQ(title.tick(WindowState::Minimized, ActivityState::Playing, "VAMU", "歌名"), std::nullopt);
-    EXPECT_EQ(title.tick(WindowState::Minimized, ActivityState::Playing, "VAMU", "歌名"),
-              "正在播放:            歌名");
+    EXPECT_EQ(title.tick(WindowState::Minimized, ActivityState::Playing, "VAMU", "歌名"), "正在播放:            歌名");
     // Pausing while minimised shows the paused title at the next tick.
     EXPECT_EQ(title.tick(WindowState::Minimized, ActivityState::Paused, "VAMU", "歌名"), "VAMU 暂停播放");
 }

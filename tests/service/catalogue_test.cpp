@@ -147,7 +147,7 @@ TEST_F(ServiceDemoCatalogue, VersionsFillOneChannelPastThePageCapWithTheMusicOfO
         }
         const Song* original = catalogue().song(song.audio);
         ASSERT_NE(original, nullptr) << song.id;
-        EXPECT_EQ(original->audio, 0) << song.id;             // one step: every MP3 is an original's
+        EXPECT_EQ(original->audio, 0) << song.id;               // one step: every MP3 is an original's
         EXPECT_EQ(song.seconds, original->seconds) << song.id;  // its length is the music's
         EXPECT_TRUE(song.name.starts_with(original->name + " (")) << song.name;
         EXPECT_LT(song.plays, original->plays) << song.id;
@@ -169,8 +169,11 @@ TEST_F(ServiceDemoCatalogue, UploaderSongsAreNewestFirstAcrossPages) {
         all.insert(all.end(), songs.begin(), songs.end());
     }
     EXPECT_GT(all.size(), static_cast<std::size_t>(2 * kUserSongsPageSize));  // three pages at least
-    const auto seconds = [](const Song* s) { return s->createTime > 9'999'999'999 ? s->createTime / 1000 : s->createTime; };
-    EXPECT_TRUE(std::is_sorted(all.begin(), all.end(), [&](const Song* a, const Song* b) { return seconds(a) > seconds(b); }));
+    const auto seconds = [](const Song* s) {
+        return s->createTime > 9'999'999'999 ? s->createTime / 1000 : s->createTime;
+    };
+    EXPECT_TRUE(
+        std::is_sorted(all.begin(), all.end(), [&](const Song* a, const Song* b) { return seconds(a) > seconds(b); }));
     EXPECT_TRUE(catalogue().userSongs(999, 1).empty());
 }
 
@@ -186,7 +189,8 @@ TEST_F(ServiceDemoCatalogue, SearchFindsTitlesAndUploadersWithoutRegardToAsciiCa
         return std::find(songs.begin(), songs.end(), wanted) != songs.end();
     };
     std::string upper = ascii->name;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](char c) { return static_cast<char>(std::toupper(c)); });
     // Pages of ten until the song turns up or the results end.
     const auto found = [&](const std::string& keyword, const Song* wanted) {
         for (int page = 1;; ++page) {
@@ -228,9 +232,10 @@ TEST(ServiceCatalogueFile, RoundTripsAndRejectsDamage) {
         {"wrong types", "{\"format\":1,\"size\":\"demo\",\"users\":\"x\",\"channels\":[],\"songs\":[],\"demo\":{}}"},
         {"unknown size", "{\"format\":1,\"size\":\"huge\",\"users\":[],\"channels\":[],\"songs\":[],\"demo\":{}}"},
         {"other format", "{\"format\":3}"},
-        {"song without its music", "{\"format\":2,\"size\":\"demo\",\"users\":[],\"channels\":[],\"songs\":[{\"id\":1,"
-                                   "\"name\":\"a\",\"user\":1,\"seconds\":20,\"created\":0,\"info\":\"\",\"plays\":1,"
-                                   "\"seed\":1,\"comments\":[]}],\"demo\":{}}"},
+        {"song without its music",
+         "{\"format\":2,\"size\":\"demo\",\"users\":[],\"channels\":[],\"songs\":[{\"id\":1,"
+         "\"name\":\"a\",\"user\":1,\"seconds\":20,\"created\":0,\"info\":\"\",\"plays\":1,"
+         "\"seed\":1,\"comments\":[]}],\"demo\":{}}"},
     };
     for (const auto& [name, text] : damaged) {
         std::ofstream(dir / "bad.json") << text;

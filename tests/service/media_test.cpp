@@ -17,8 +17,10 @@ namespace vamu::service {
 namespace {
 
 std::uint32_t bigEndian(const std::string& bytes, std::size_t at) {
-    return (std::uint32_t(static_cast<unsigned char>(bytes[at])) << 24) | (std::uint32_t(static_cast<unsigned char>(bytes[at + 1])) << 16) |
-           (std::uint32_t(static_cast<unsigned char>(bytes[at + 2])) << 8) | std::uint32_t(static_cast<unsigned char>(bytes[at + 3]));
+    return (std::uint32_t(static_cast<unsigned char>(bytes[at])) << 24) |
+           (std::uint32_t(static_cast<unsigned char>(bytes[at + 1])) << 16) |
+           (std::uint32_t(static_cast<unsigned char>(bytes[at + 2])) << 8) |
+           std::uint32_t(static_cast<unsigned char>(bytes[at + 3]));
 }
 
 // A minimal reader for the PNGs the writer makes: checks every chunk's CRC, inflates
@@ -44,7 +46,8 @@ RgbaImage decodePng(const std::string& png) {
     const std::size_t row = static_cast<std::size_t>(image.width) * 4;
     std::string raw((row + 1) * static_cast<std::size_t>(image.height), '\0');
     uLongf rawSize = raw.size();
-    if (uncompress(reinterpret_cast<Bytef*>(raw.data()), &rawSize, reinterpret_cast<const Bytef*>(packed.data()), packed.size()) != Z_OK ||
+    if (uncompress(reinterpret_cast<Bytef*>(raw.data()), &rawSize, reinterpret_cast<const Bytef*>(packed.data()),
+                   packed.size()) != Z_OK ||
         rawSize != raw.size()) {
         return {};
     }

@@ -209,17 +209,33 @@ TEST(ServiceRequestHead, FramingIsUnambiguousOrRefusedAndRangeIsRenamed) {
 
     // Range reaches the handlers under its own name, whatever its form; a client's own
     // header of that name never does.
-    const auto ranged = checkRequestHead("GET /a HTTP/1.1\r\nrange: bytes=abc\r\nX-Vamu-Range: bytes=0-1\r\nHost: x\r\n\r\n", limits);
+    const auto ranged =
+        checkRequestHead("GET /a HTTP/1.1\r\nrange: bytes=abc\r\nX-Vamu-Range: bytes=0-1\r\nHost: x\r\n\r\n", limits);
     EXPECT_EQ(ranged.refusal, 0);
     EXPECT_EQ(ranged.head, "GET /a HTTP/1.1\r\nX-Vamu-Range: bytes=abc\r\nHost: x\r\n\r\n");
 }
 
 TEST(ServiceCommandLine, ReadsEveryOptionInBothForms) {
-    const std::vector<std::string_view> arguments = {
-        "--data", "/tmp/x", "--api-port=0", "--companion-port", "9001", "--bind", "0.0.0.0", "--small-catalogue",
-        "--generator-threads=0", "--rotate-session", "3", "--session-lifetime=60", "--fault", "/sound/hot=html*1",
-        "--stream=all=stall:100", "--throttle-streams", "--update", "2.40,http://x/u,notes, more", "--notice=2,7,hello",
-        "--log-requests"};
+    const std::vector<std::string_view> arguments = {"--data",
+                                                     "/tmp/x",
+                                                     "--api-port=0",
+                                                     "--companion-port",
+                                                     "9001",
+                                                     "--bind",
+                                                     "0.0.0.0",
+                                                     "--small-catalogue",
+                                                     "--generator-threads=0",
+                                                     "--rotate-session",
+                                                     "3",
+                                                     "--session-lifetime=60",
+                                                     "--fault",
+                                                     "/sound/hot=html*1",
+                                                     "--stream=all=stall:100",
+                                                     "--throttle-streams",
+                                                     "--update",
+                                                     "2.40,http://x/u,notes, more",
+                                                     "--notice=2,7,hello",
+                                                     "--log-requests"};
     const auto line = parseCommandLine(arguments);
     ASSERT_TRUE(line.options) << line.error;
     const auto& o = *line.options;
@@ -251,8 +267,10 @@ TEST(ServiceCommandLine, ReadsEveryOptionInBothForms) {
 
 TEST(ServiceCommandLine, RefusesBadInputWithAReason) {
     const std::vector<std::vector<std::string_view>> bad = {
-        {"--api-port", "70000"}, {"--api-port"}, {"--api-port", "x"}, {"--frobnicate"},
-        {"--fault", "/x=nope"},  {"--stream", "all=throttle:0"}, {"--update", "2.40"}, {"--small-catalogue=yes"},
+        {"--api-port", "70000"}, {"--api-port"},
+        {"--api-port", "x"},     {"--frobnicate"},
+        {"--fault", "/x=nope"},  {"--stream", "all=throttle:0"},
+        {"--update", "2.40"},    {"--small-catalogue=yes"},
     };
     for (const auto& arguments : bad) {
         const auto line = parseCommandLine(arguments);

@@ -11,7 +11,8 @@ namespace {
 std::vector<std::string> setCookieLines(const net::HttpReply& reply) {
     std::vector<std::string> lines;
     const auto& headers = reply.responseHeaders.value_or("");
-    for (std::size_t at = headers.find("Set-Cookie: "); at != std::string::npos; at = headers.find("Set-Cookie: ", at + 1)) {
+    for (std::size_t at = headers.find("Set-Cookie: "); at != std::string::npos;
+         at = headers.find("Set-Cookie: ", at + 1)) {
         lines.push_back(headers.substr(at + 12, headers.find("\r\n", at) - at - 12));
     }
     return lines;
@@ -54,7 +55,8 @@ TEST(ServiceAccounts, LoginSetsASessionCookieWithPathAndExpiryThatTheLoginCheckA
     EXPECT_NE(lines[0].find("; Path=/"), std::string::npos);
     EXPECT_NE(lines[0].find("; Expires="), std::string::npos);
     // The registration cookie is deleted the way servers do it, and the merge drops it.
-    EXPECT_NE(std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("vamu_reg=deleted;"); }),
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [](const std::string& l) { return l.starts_with("vamu_reg=deleted;"); }),
               lines.end());
     ASSERT_TRUE(login.cookies);
     EXPECT_EQ(login.cookies->find("vamu_reg"), std::string::npos);
@@ -119,14 +121,16 @@ TEST(ServiceAccounts, RegistrationUsesTheCodeFromTheLogAndTheRegistrationCookie)
     ASSERT_TRUE(code);
 
     const auto registerBody = [&](const std::string& digits) {
-        return "code=" + digits + "&phone=" + phone + "&password=" + accountValue(password) + "&v=9&device_token=0&device_type=ios";
+        return "code=" + digits + "&phone=" + phone + "&password=" + accountValue(password) +
+               "&v=9&device_token=0&device_type=ios";
     };
     const auto again = parsed(post(service.apiUrl("/index/code"), "phone=" + phone + "&type=0&v=9"));
     EXPECT_EQ(again["error"]["message"], "验证码发送过于频繁,请稍后再试");
     const auto withoutCookie = parsed(post(service.apiUrl("/index/register"), registerBody(*code)));
     EXPECT_EQ(withoutCookie["state"], 0);
     EXPECT_EQ(withoutCookie["error"]["message"], "请先获取验证码");
-    const auto wrong = parsed(post(service.apiUrl("/index/register"), registerBody(*code == "000000" ? "111111" : "000000"), registration));
+    const auto wrong = parsed(
+        post(service.apiUrl("/index/register"), registerBody(*code == "000000" ? "111111" : "000000"), registration));
     EXPECT_EQ(wrong["error"]["message"], "验证码错误");
 
     const auto done = post(service.apiUrl("/index/register"), registerBody(*code), registration);
@@ -171,7 +175,8 @@ TEST(ServiceAccounts, LikesPageByTwentyAndFollowLikeAndUnlike) {
     }
     ASSERT_NE(fresh, 0);
     const auto like = [&](int type, long long id) {
-        return parsed(post(service.apiUrl("/sound/like"), "type=" + std::to_string(type) + "&v=9&sound_id=" + std::to_string(id), cookies));
+        return parsed(post(service.apiUrl("/sound/like"),
+                           "type=" + std::to_string(type) + "&v=9&sound_id=" + std::to_string(id), cookies));
     };
     EXPECT_EQ(like(1, fresh)["state"], 1);
     EXPECT_EQ(likesPage(1)["result"]["sounds"][0]["id"], fresh);
@@ -219,9 +224,9 @@ TEST(ServiceAccounts, PostValuesAreReadFromTheBodyAndNeverFromTheQuery) {
     TestService service;
     ASSERT_SERVICE_RUNNING(service);
     // The account in the query does not log in.
-    const auto login = post(service.apiUrl("/index/login?username=" + std::string(kDemoPhone) + "&password=" +
-                                           std::string(kDemoPassword)),
-                            "act=login&app=index&device_token=0&v=9&device_type=ios");
+    const auto login = post(
+        service.apiUrl("/index/login?username=" + std::string(kDemoPhone) + "&password=" + std::string(kDemoPassword)),
+        "act=login&app=index&device_token=0&v=9&device_type=ios");
     EXPECT_EQ(parsed(login)["message"], "请输入账号和密码");
     EXPECT_EQ(login.responseCookies, "");
     const auto code = parsed(post(service.apiUrl("/index/code?phone=13900000002"), "type=0&v=9"));
@@ -237,7 +242,8 @@ TEST(ServiceAccounts, PostValuesAreReadFromTheBodyAndNeverFromTheQuery) {
     EXPECT_EQ(likes("?page=1", "limit=20&v=9&page=3")["result"]["sounds"].size(), 5u);
 
     const auto newest = likes("", "limit=20&v=9&page=1")["result"]["sounds"][0]["id"].get<long long>();
-    const auto unlike = parsed(post(service.apiUrl("/sound/like?type=0&sound_id=" + std::to_string(newest)), "v=9", session));
+    const auto unlike =
+        parsed(post(service.apiUrl("/sound/like?type=0&sound_id=" + std::to_string(newest)), "v=9", session));
     EXPECT_EQ(unlike["state"], 0);
     EXPECT_EQ(likes("", "limit=20&v=9&page=1")["result"]["sounds"][0]["id"], newest);  // still liked
 
@@ -261,17 +267,20 @@ TEST(ServiceAccounts, StateSurvivesARestartOnTheSameDataDirectory) {
         TestService first({.dataDirectory = directory});
         ASSERT_SERVICE_RUNNING(first);
         cookies = loginDemo(first);
-        const auto newest = parsed(post(first.apiUrl("/player/likes"), "limit=20&v=9&page=1", cookies))["result"]["sounds"][0]["id"];
-        const auto unlike = post(first.apiUrl("/sound/like"), "type=0&v=9&sound_id=" + std::to_string(newest.get<long long>()), cookies);
+        const auto newest =
+            parsed(post(first.apiUrl("/player/likes"), "limit=20&v=9&page=1", cookies))["result"]["sounds"][0]["id"];
+        const auto unlike = post(first.apiUrl("/sound/like"),
+                                 "type=0&v=9&sound_id=" + std::to_string(newest.get<long long>()), cookies);
         ASSERT_EQ(parsed(unlike)["state"], 1);
         before = titles(first);
         EXPECT_EQ(first.stop(), 0);
     }
     TestService second({.dataDirectory = directory});
     ASSERT_SERVICE_RUNNING(second);
-    EXPECT_EQ(titles(second), before);                                          // the same catalogue
+    EXPECT_EQ(titles(second), before);                                         // the same catalogue
     EXPECT_EQ(parsed(get(second.apiUrl("/user/info"), cookies))["state"], 1);  // the session is kept
-    EXPECT_EQ(parsed(post(second.apiUrl("/player/likes"), "limit=20&v=9&page=3", cookies))["result"]["sounds"].size(), 4u);
+    EXPECT_EQ(parsed(post(second.apiUrl("/player/likes"), "limit=20&v=9&page=3", cookies))["result"]["sounds"].size(),
+              4u);
     EXPECT_EQ(second.stop(), 0);
     std::filesystem::remove_all(directory);
 }

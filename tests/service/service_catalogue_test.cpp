@@ -22,7 +22,9 @@ protected:
     static const TestService& service() { return *s_service; }
     static json getJson(const std::string& pathAndQuery) { return parsed(get(service().apiUrl(pathAndQuery))); }
     // Search and an uploader's songs answer logged-in listeners only.
-    static json getLoggedIn(const std::string& pathAndQuery) { return parsed(get(service().apiUrl(pathAndQuery), s_session)); }
+    static json getLoggedIn(const std::string& pathAndQuery) {
+        return parsed(get(service().apiUrl(pathAndQuery), s_session));
+    }
 
     static inline TestService* s_service = nullptr;
     static inline std::string s_session;
@@ -51,7 +53,8 @@ TEST_F(ServiceCatalogueEndpoints, HotListHasFiftyFullPagesOfCompleteSongs) {
         const auto reply = getJson("/sound/hot?page=" + std::to_string(page));
         ASSERT_EQ(reply["result"]["data"].size(), 20u) << page;
         for (const auto& song : reply["result"]["data"]) {
-            for (const char* member : {"source", "name", "id", "user_id", "pic_100"}) EXPECT_TRUE(song.contains(member)) << member;
+            for (const char* member : {"source", "name", "id", "user_id", "pic_100"})
+                EXPECT_TRUE(song.contains(member)) << member;
             EXPECT_TRUE(song["user"]["name"].is_string());
             EXPECT_EQ(song["user_id"], song["user"]["id"]);
         }
@@ -74,7 +77,8 @@ TEST_F(ServiceCatalogueEndpoints, ChannelSongsArePagedByLimitAndCountedBySoundCo
         seen += static_cast<int>(reply["result"]["data"]["sounds"].size());
     }
     EXPECT_EQ(seen, count);
-    EXPECT_EQ(getJson("/channel/info?limit=7&id=" + id + "&list_order=hot&page=1")["result"]["data"]["sounds"].size(), 7u);
+    EXPECT_EQ(getJson("/channel/info?limit=7&id=" + id + "&list_order=hot&page=1")["result"]["data"]["sounds"].size(),
+              7u);
     const auto unknown = getJson("/channel/info?limit=20&id=9999&list_order=hot&page=1");
     EXPECT_EQ(unknown["state"], 0);
     EXPECT_FALSE(unknown.contains("result"));
@@ -124,7 +128,8 @@ TEST_F(ServiceCatalogueEndpoints, VersionsPlayTheMp3OfTheirOriginalWithoutAFileO
     const auto title = version["name"].get<std::string>();
     const auto cut = title.rfind(" (");
     ASSERT_NE(cut, std::string::npos) << title;
-    const auto found = getLoggedIn("/sound/search?keyword=" + keywordValue(title.substr(0, cut)) + "&page=1")["result"]["data"];
+    const auto found =
+        getLoggedIn("/sound/search?keyword=" + keywordValue(title.substr(0, cut)) + "&page=1")["result"]["data"];
     ASSERT_FALSE(found.empty());
     const auto original = found[0];  // originals are played more than their versions
     ASSERT_EQ(original["name"], title.substr(0, cut));
@@ -173,13 +178,15 @@ TEST_F(ServiceCatalogueEndpoints, SearchDecodesEveryByteEncodedKeywordsAndPagesB
     for (const auto& song : hot) {
         const auto name = song["name"].get<std::string>();
         if (chinese.empty() && static_cast<unsigned char>(name[0]) >= 0xE0) chinese = name;
-        if (ascii.empty() && std::all_of(name.begin(), name.end(), [](char c) { return c > 0 && c < 0x7F; })) ascii = name;
+        if (ascii.empty() && std::all_of(name.begin(), name.end(), [](char c) { return c > 0 && c < 0x7F; }))
+            ascii = name;
     }
     ASSERT_FALSE(chinese.empty());
     ASSERT_FALSE(ascii.empty());
     const auto finds = [&](const std::string& keyword, const std::string& wanted) {
         for (int page = 1; page < 10; ++page) {
-            const auto reply = getLoggedIn("/sound/search?keyword=" + keywordValue(keyword) + "&page=" + std::to_string(page));
+            const auto reply =
+                getLoggedIn("/sound/search?keyword=" + keywordValue(keyword) + "&page=" + std::to_string(page));
             EXPECT_EQ(reply["state"], 1);
             const auto& data = reply["result"]["data"];
             EXPECT_LE(data.size(), 10u);
@@ -194,9 +201,11 @@ TEST_F(ServiceCatalogueEndpoints, SearchDecodesEveryByteEncodedKeywordsAndPagesB
     EXPECT_TRUE(finds(chinese, chinese));
     EXPECT_TRUE(finds(chinese.substr(0, 3), chinese));  // one character, three percent-encoded bytes
     std::string lower = ascii;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(c)); });
     EXPECT_TRUE(finds(lower, ascii));
-    EXPECT_TRUE(getLoggedIn("/sound/search?keyword=" + keywordValue("zzzz-nothing") + "&page=1")["result"]["data"].empty());
+    EXPECT_TRUE(
+        getLoggedIn("/sound/search?keyword=" + keywordValue("zzzz-nothing") + "&page=1")["result"]["data"].empty());
 
     const auto empty = getLoggedIn("/sound/search?keyword=&page=1");
     EXPECT_EQ(empty["state"], 0);
@@ -243,7 +252,7 @@ TEST_F(ServiceCatalogueEndpoints, SongsAreMp3WithLengthAndRanges) {
     const auto whole = net::httpRequest(args);
     ASSERT_EQ(whole.status, 200);
     const auto size = whole.body.size();
-    ASSERT_GT(size, 16000u);  // at least a second at 128 kbit/s
+    ASSERT_GT(size, 16000u);                                     // at least a second at 128 kbit/s
     EXPECT_EQ(static_cast<unsigned char>(whole.body[0]), 0xFF);  // an MPEG frame header opens the file
     EXPECT_EQ(static_cast<unsigned char>(whole.body[1]) & 0xE0, 0xE0);
     EXPECT_NE(whole.responseHeaders->find("Content-Length: " + std::to_string(size)), std::string::npos);

@@ -30,7 +30,8 @@ public:
         const int status = stop();
         std::string tail;
         const auto lines = logLines();
-        for (std::size_t i = lines.size() > 20 ? lines.size() - 20 : 0; i < lines.size(); ++i) tail += "\n  " + lines[i];
+        for (std::size_t i = lines.size() > 20 ? lines.size() - 20 : 0; i < lines.size(); ++i)
+            tail += "\n  " + lines[i];
         EXPECT_EQ(status, 0) << "vamu-service did not stop cleanly; its last lines:" << tail;
     }
 };
@@ -43,7 +44,8 @@ inline net::HttpReply get(const std::string& url, std::optional<std::string> coo
     return net::httpRequest(args);
 }
 
-inline net::HttpReply post(const std::string& url, const std::string& body, std::optional<std::string> cookies = std::string()) {
+inline net::HttpReply post(const std::string& url, const std::string& body,
+                           std::optional<std::string> cookies = std::string()) {
     net::HttpRequestArgs args;
     args.url = url;
     args.method = 1;
@@ -85,7 +87,8 @@ inline std::string formValue(std::string_view text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (const unsigned char c : text) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == '~') {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+            c == '.' || c == '~') {
             out.push_back(static_cast<char>(c));
         } else {
             out += {'%', kHex[c >> 4], kHex[c & 15]};
@@ -99,8 +102,8 @@ inline std::string accountValue(std::string_view text) { return net::ParamValue:
 inline std::string keywordValue(std::string_view text) { return net::ParamValue::keyword(text).encoded(); }
 
 inline std::string loginBody(std::string_view phone, std::string_view password) {
-    return "act=login&password=" + accountValue(password) + "&app=index&device_token=0&username=" + accountValue(phone) +
-           "&v=9&device_type=ios";
+    return "act=login&password=" + accountValue(password) +
+           "&app=index&device_token=0&username=" + accountValue(phone) + "&v=9&device_type=ios";
 }
 
 // Logs the demo account in; answers the session cookie text ("" when the login failed).

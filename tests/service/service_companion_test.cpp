@@ -77,7 +77,8 @@ TEST(ServiceCompanion, SongDetailsRecoverTheIdFromIdAndKey) {
         const auto reply = details(std::to_string(song - r), std::to_string(r + 6351));
         ASSERT_EQ(reply["state"], 1) << r;
         EXPECT_EQ(reply["result"]["id"], song);
-        for (const char* member : {"name", "source", "create_time", "info", "pic_100"}) EXPECT_TRUE(reply["result"].contains(member)) << member;
+        for (const char* member : {"name", "source", "create_time", "info", "pic_100"})
+            EXPECT_TRUE(reply["result"].contains(member)) << member;
         EXPECT_TRUE(reply["result"]["user"]["name"].is_string());
     }
     struct Refused {

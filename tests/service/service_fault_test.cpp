@@ -230,7 +230,9 @@ TEST(ServiceRobustness, AdministrationAnswersLoopbackClientsOnly) {
     EXPECT_EQ(adminGet("http://127.0.0.1:" + port + "/admin/status").status, 200);
     // An outside client is refused even with the admin header and a loopback Host.
     EXPECT_EQ(adminGet(fromOutside + "/admin/status", "Host: 127.0.0.1:" + port).status, 403);
-    EXPECT_EQ(adminPost(fromOutside + "/admin/faults", "fault=" + formValue("*=html"), "Host: 127.0.0.1:" + port).status, 403);
+    EXPECT_EQ(
+        adminPost(fromOutside + "/admin/faults", "fault=" + formValue("*=html"), "Host: 127.0.0.1:" + port).status,
+        403);
     // The refused rule did not take.
     EXPECT_EQ(parsed(get(fromOutside + "/sound/hot?page=1"))["state"], 1);
 }
@@ -246,11 +248,13 @@ TEST(ServiceRobustness, AdministrationRefusesWhatAWebPageCouldSend) {
 
     EXPECT_EQ(post(faults, rule).status, 403) << "a plain form post, without the admin header";
     EXPECT_EQ(get(status).status, 403);
-    for (const std::string& origin : std::vector<std::string>{"http://example.com", "null", "http://localhost.example.com:" + port,
-                                     "http://127.0.0.1.example.com", "file://"}) {
+    for (const std::string& origin :
+         std::vector<std::string>{"http://example.com", "null", "http://localhost.example.com:" + port,
+                                  "http://127.0.0.1.example.com", "file://"}) {
         EXPECT_EQ(adminPost(faults, rule, "Origin: " + origin).status, 403) << origin;
     }
-    for (const std::string& host : std::vector<std::string>{"example.com:" + port, "127.0.0.1.example.com", "localhost.example.com", "[::2]:" + port}) {
+    for (const std::string& host : std::vector<std::string>{"example.com:" + port, "127.0.0.1.example.com",
+                                                            "localhost.example.com", "[::2]:" + port}) {
         EXPECT_EQ(adminPost(faults, rule, "Host: " + host).status, 403) << host;
         EXPECT_EQ(adminGet(status, "Host: " + host).status, 403) << host;
     }
@@ -258,11 +262,13 @@ TEST(ServiceRobustness, AdministrationRefusesWhatAWebPageCouldSend) {
     EXPECT_EQ(parsed(get(service.apiUrl("/sound/hot?page=1")))["state"], 1);
 
     // Loopback names, any port, any letter case, pass.
-    for (const std::string& host : std::vector<std::string>{"127.0.0.1", "localhost:1", "LocalHost:" + port, "[::1]:" + port}) {
+    for (const std::string& host :
+         std::vector<std::string>{"127.0.0.1", "localhost:1", "LocalHost:" + port, "[::1]:" + port}) {
         EXPECT_EQ(adminGet(status, "Host: " + host).status, 200) << host;
     }
     EXPECT_EQ(adminGet(status, "Origin: http://localhost:3000").status, 200);
-    EXPECT_EQ(adminPost(faults, "fault=" + formValue("/sound/hot=html*1"), "Origin: http://127.0.0.1:" + port).status, 200);
+    EXPECT_EQ(adminPost(faults, "fault=" + formValue("/sound/hot=html*1"), "Origin: http://127.0.0.1:" + port).status,
+              200);
     EXPECT_EQ(get(service.apiUrl("/sound/hot?page=1")).status, 502);
 }
 
@@ -279,7 +285,8 @@ TEST(ServiceRobustness, BadRequestsGetClearErrorsAndTheServiceCarriesOn) {
     EXPECT_EQ(parsed(post(service.apiUrl("/index/login"), "username=%FF&password=%C0"))["state"], 0);
 
     EXPECT_EQ(rawStatusLine(service.apiPort(), "\x01\x02 garbage\r\n\r\n"), "HTTP/1.1 400 Bad Request");
-    EXPECT_EQ(rawStatusLine(service.companionPort(), "GET /vamu.php HTTP/1.1\r\nHost: x\r\n\r\n"), "HTTP/1.1 404 Not Found");
+    EXPECT_EQ(rawStatusLine(service.companionPort(), "GET /vamu.php HTTP/1.1\r\nHost: x\r\n\r\n"),
+              "HTTP/1.1 404 Not Found");
     EXPECT_EQ(parsed(get(service.apiUrl("/sound/hot?page=1")))["state"], 1);
 }
 
@@ -368,8 +375,10 @@ TEST(ServiceRobustness, PipelinedRequestsAreAnsweredInOrderAndBadFramingIsRefuse
     const int port = service.apiPort();
     const std::string hot = "GET /sound/hot?page=2 HTTP/1.1\r\nHost: x\r\n\r\n";
     const std::string login = loginBody(kDemoPhone, "wrong");
-    const std::string badLogin = "POST /index/login HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
-                                 "Content-Length: " + std::to_string(login.size()) + "\r\n\r\n" + login;
+    const std::string badLogin =
+        "POST /index/login HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+        "Content-Length: " +
+        std::to_string(login.size()) + "\r\n\r\n" + login;
     const std::string gone = "GET /no/such HTTP/1.1\r\nHost: x\r\n\r\n";
 
     // Three requests in one write, a body among them: three answers, in order.
@@ -382,8 +391,10 @@ TEST(ServiceRobustness, PipelinedRequestsAreAnsweredInOrderAndBadFramingIsRefuse
     EXPECT_EQ(replies[2].body, get(service.apiUrl("/sound/hot?page=2")).body);
 
     // A GET that carries a body: the body is skipped, not taken for the next request.
-    const auto withBody = rawExchange(port, "GET /no/such HTTP/1.1\r\nHost: x\r\nContent-Length: " +
-                                                std::to_string(gone.size()) + "\r\n\r\n" + gone + hot, 2);
+    const auto withBody = rawExchange(
+        port,
+        "GET /no/such HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(gone.size()) + "\r\n\r\n" + gone + hot,
+        2);
     ASSERT_EQ(withBody.size(), 2u);
     EXPECT_EQ(withBody[1].status, 200);
 
@@ -403,20 +414,23 @@ TEST(ServiceRobustness, PipelinedRequestsAreAnsweredInOrderAndBadFramingIsRefuse
     };
     for (const auto& c : cases) {
         const auto start = Clock::now();
-        const auto refused = rawExchange(port, "POST /index/login HTTP/1.1\r\nHost: x\r\n" + c.headers + "\r\n\r\nabc", 1);
+        const auto refused =
+            rawExchange(port, "POST /index/login HTTP/1.1\r\nHost: x\r\n" + c.headers + "\r\n\r\nabc", 1);
         ASSERT_EQ(refused.size(), 1u) << c.headers;
         EXPECT_EQ(refused[0].status, c.status) << c.headers;
         EXPECT_LT(secondsSince(start), 2.0) << c.headers;
     }
     // A chunked body still reaches its handler.
-    const auto chunked = rawExchange(port, "POST /index/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
-                                           "Content-Type: application/x-www-form-urlencoded\r\n\r\n" +
-                                               [&] {
-                                                   char size[16];
-                                                   std::snprintf(size, sizeof size, "%zx", login.size());
-                                                   return std::string(size) + "\r\n" + login + "\r\n0\r\n\r\n";
-                                               }(),
-                                     1);
+    const auto chunked = rawExchange(
+        port,
+        "POST /index/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
+        "Content-Type: application/x-www-form-urlencoded\r\n\r\n" +
+            [&] {
+                char size[16];
+                std::snprintf(size, sizeof size, "%zx", login.size());
+                return std::string(size) + "\r\n" + login + "\r\n0\r\n\r\n";
+            }(),
+        1);
     ASSERT_EQ(chunked.size(), 1u);
     EXPECT_EQ(json::parse(chunked[0].body, nullptr, false)["state"], 0) << chunked[0].body;
 }
@@ -452,7 +466,8 @@ TEST(ServiceRobustness, SlowRequestHeadsNeitherHoldUpOthersNorStayOpenPastTheirD
     std::atomic<bool> done{false};
     std::thread trickle([&] {
         for (std::size_t sent = 1; sent + 1 < head.size() && !done; ++sent) {
-            for (int tenth = 0; tenth < 10 && !done; ++tenth) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            for (int tenth = 0; tenth < 10 && !done; ++tenth)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
             for (const int fd : slow) (void)::send(fd, &head[sent], 1, MSG_NOSIGNAL | MSG_DONTWAIT);
         }
     });
@@ -462,8 +477,7 @@ TEST(ServiceRobustness, SlowRequestHeadsNeitherHoldUpOthersNorStayOpenPastTheirD
         char buffer[512];
         for (const int fd : slow) {
             ssize_t got = 0;
-            while ((got = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) {
-            }
+            while ((got = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) {}
             if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) ++open;
         }
         return open;
@@ -510,19 +524,22 @@ TEST(ServiceRobustness, ManyClientsAtOnceAllGetTheirAnswers) {
             }
             // Each client likes one song of its own; none may be lost.
             const auto id = std::to_string(hot[client]["id"].get<long long>());
-            if (parsed(post(service.apiUrl("/sound/like"), "type=1&v=9&sound_id=" + id, session))["state"] != 1) ++failures;
+            if (parsed(post(service.apiUrl("/sound/like"), "type=1&v=9&sound_id=" + id, session))["state"] != 1)
+                ++failures;
         });
     }
     for (auto& c : clients) c.join();
     EXPECT_EQ(failures.load(), 0);
     std::set<long long> liked;
     for (int page = 1; page <= 4; ++page) {
-        const auto reply = parsed(post(service.apiUrl("/player/likes"), "limit=20&v=9&page=" + std::to_string(page), cookies));
+        const auto reply =
+            parsed(post(service.apiUrl("/player/likes"), "limit=20&v=9&page=" + std::to_string(page), cookies));
         for (const auto& song : reply["result"]["sounds"]) {
             liked.insert(song["id"].get<long long>());
         }
     }
-    for (int client = 0; client < kClients; ++client) EXPECT_TRUE(liked.count(hot[client]["id"].get<long long>())) << client;
+    for (int client = 0; client < kClients; ++client)
+        EXPECT_TRUE(liked.count(hot[client]["id"].get<long long>())) << client;
 }
 
 TEST(ServiceRobustness, ConcurrentStreamsOfOneNewSongGetTheSameBytes) {

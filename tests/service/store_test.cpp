@@ -17,8 +17,9 @@ const DemoAccount kDemo{"13800138000", "secret&1", 10000, {20001, 20002, 20003}}
 class ServiceStore : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_file = std::filesystem::temp_directory_path() /
-                 ("vamu-store-test-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_file =
+            std::filesystem::temp_directory_path() / ("vamu-store-test-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove(m_file);
         open();
     }
@@ -94,13 +95,17 @@ TEST_F(ServiceStore, RegistrationNeedsTheRightCodeForTheRightPhoneInTime) {
     EXPECT_EQ(code.code.size(), 6u);
     EXPECT_EQ(m_accounts->requestCode("13900000001", kMonday + 5).outcome, CodeOutcome::TooSoon);
 
-    const auto attempt = [&](std::string token, std::string phone, std::string digits, std::string password, std::int64_t at) {
-        return m_accounts->registerAccount({std::move(token), std::move(phone), std::move(digits), std::move(password)}, at).outcome;
+    const auto attempt = [&](std::string token, std::string phone, std::string digits, std::string password,
+                             std::int64_t at) {
+        return m_accounts
+            ->registerAccount({std::move(token), std::move(phone), std::move(digits), std::move(password)}, at)
+            .outcome;
     };
     const std::string wrong = code.code == "000000" ? "111111" : "000000";
     EXPECT_EQ(attempt("", "13900000001", code.code, "pw", kMonday), RegisterOutcome::NoCode);
     EXPECT_EQ(attempt(code.token, "13900000001", code.code, "", kMonday), RegisterOutcome::PasswordMissing);
-    EXPECT_EQ(attempt(code.token, "13900000001", code.code, std::string(65, 'x'), kMonday), RegisterOutcome::PasswordTooLong);
+    EXPECT_EQ(attempt(code.token, "13900000001", code.code, std::string(65, 'x'), kMonday),
+              RegisterOutcome::PasswordTooLong);
     EXPECT_EQ(attempt(code.token, "13900000002", code.code, "pw", kMonday), RegisterOutcome::WrongCode);
     EXPECT_EQ(attempt(code.token, "13900000001", wrong, "pw", kMonday), RegisterOutcome::WrongCode);
     EXPECT_EQ(attempt(code.token, "13900000001", code.code, "pw", kMonday + 601), RegisterOutcome::CodeExpired);
@@ -118,9 +123,11 @@ TEST_F(ServiceStore, TooManyWrongCodesSpendTheCode) {
     const auto code = m_accounts->requestCode("13900000003", kMonday);
     const std::string wrong = code.code == "000000" ? "111111" : "000000";
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(m_accounts->registerAccount({code.token, "13900000003", wrong, "pw"}, kMonday).outcome, RegisterOutcome::WrongCode);
+        EXPECT_EQ(m_accounts->registerAccount({code.token, "13900000003", wrong, "pw"}, kMonday).outcome,
+                  RegisterOutcome::WrongCode);
     }
-    EXPECT_EQ(m_accounts->registerAccount({code.token, "13900000003", wrong, "pw"}, kMonday).outcome, RegisterOutcome::TooManyTries);
+    EXPECT_EQ(m_accounts->registerAccount({code.token, "13900000003", wrong, "pw"}, kMonday).outcome,
+              RegisterOutcome::TooManyTries);
     EXPECT_EQ(m_accounts->registerAccount({code.token, "13900000003", code.code, "pw"}, kMonday).outcome,
               RegisterOutcome::TooManyTries);
 }
@@ -191,10 +198,11 @@ TEST_F(ServiceStore, OffersAndNoticesPersistAndDeliveriesAreCounted) {
 
 TEST(ServiceVersionCompare, ComparesDottedNumbers) {
     const std::tuple<const char*, const char*, bool> cases[] = {
-        {"2.40", "2.36", true}, {"2.36", "2.36", false}, {"2.4", "2.36", false}, {"3", "2.36", true},
-        {"2.36.1", "2.36", true}, {"2.36.0", "2.36", false}, {"2.36", "", true}, {"", "2.36", false},
+        {"2.40", "2.36", true},   {"2.36", "2.36", false},   {"2.4", "2.36", false}, {"3", "2.36", true},
+        {"2.36.1", "2.36", true}, {"2.36.0", "2.36", false}, {"2.36", "", true},     {"", "2.36", false},
     };
-    for (const auto& [offered, current, newer] : cases) EXPECT_EQ(versionIsNewer(offered, current), newer) << offered << " vs " << current;
+    for (const auto& [offered, current, newer] : cases)
+        EXPECT_EQ(versionIsNewer(offered, current), newer) << offered << " vs " << current;
 }
 
 }  // namespace

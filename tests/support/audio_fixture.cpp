@@ -18,7 +18,8 @@ constexpr int kLevels = 20;
 
 std::int16_t toneSample(std::int64_t index, int sampleRate) {
     const double t = static_cast<double>(index) / sampleRate;
-    return static_cast<std::int16_t>(std::lround(toneLevel(index / sampleRate) * std::sin(2 * std::numbers::pi * 440.0 * t)));
+    return static_cast<std::int16_t>(
+        std::lround(toneLevel(index / sampleRate) * std::sin(2 * std::numbers::pi * 440.0 * t)));
 }
 
 void putLe(std::vector<std::byte>& out, std::uint32_t value, int bytes) {
@@ -35,9 +36,7 @@ void putTag(std::vector<std::byte>& out, const char* tag) {
 
 }  // namespace
 
-int toneLevel(std::int64_t second) {
-    return 2000 + 1000 * static_cast<int>(second % kLevels);
-}
+int toneLevel(std::int64_t second) { return 2000 + 1000 * static_cast<int>(second % kLevels); }
 
 int secondFromLevel(double rms) {
     const double peak = rms * std::numbers::sqrt2;
@@ -90,10 +89,10 @@ std::vector<std::byte> encodeMp3(const Mp3Sound& sound) {
 }
 
 std::vector<std::byte> makeWave(const WaveSound& sound) {
-    const int bits = sound.format == WaveSampleFormat::Unsigned8   ? 8
+    const int bits = sound.format == WaveSampleFormat::Unsigned8  ? 8
                      : sound.format == WaveSampleFormat::Signed16 ? 16
                      : sound.format == WaveSampleFormat::Signed24 ? 24
-                                                                 : 32;
+                                                                  : 32;
     const std::uint32_t blockAlign = static_cast<std::uint32_t>(sound.channels * bits / 8);
     const auto dataSize = static_cast<std::uint32_t>(sound.frames * blockAlign);
     std::vector<std::byte> out;
@@ -117,22 +116,22 @@ std::vector<std::byte> makeWave(const WaveSound& sound) {
         const int value = sound.constant ? sound.constantLevel : toneSample(i, sound.sampleRate);
         for (int c = 0; c < sound.channels; ++c) {
             switch (sound.format) {
-                case WaveSampleFormat::Unsigned8:
-                    putLe(out, static_cast<std::uint32_t>(std::lround(value / 256.0) + 128), 1);
-                    break;
-                case WaveSampleFormat::Signed16:
-                    putLe(out, static_cast<std::uint32_t>(value), 2);
-                    break;
-                case WaveSampleFormat::Signed24:
-                    putLe(out, static_cast<std::uint32_t>(value * 256), 3);
-                    break;
-                case WaveSampleFormat::Float32: {
-                    const float sample = static_cast<float>(value) / 32767.0f;
-                    std::uint32_t raw = 0;
-                    std::memcpy(&raw, &sample, sizeof raw);
-                    putLe(out, raw, 4);
-                    break;
-                }
+            case WaveSampleFormat::Unsigned8:
+                putLe(out, static_cast<std::uint32_t>(std::lround(value / 256.0) + 128), 1);
+                break;
+            case WaveSampleFormat::Signed16:
+                putLe(out, static_cast<std::uint32_t>(value), 2);
+                break;
+            case WaveSampleFormat::Signed24:
+                putLe(out, static_cast<std::uint32_t>(value * 256), 3);
+                break;
+            case WaveSampleFormat::Float32: {
+                const float sample = static_cast<float>(value) / 32767.0f;
+                std::uint32_t raw = 0;
+                std::memcpy(&raw, &sample, sizeof raw);
+                putLe(out, raw, 4);
+                break;
+            }
             }
         }
     }

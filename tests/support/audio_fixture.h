@@ -35,7 +35,7 @@ struct WaveSound {
     int channels = 2;
     std::int64_t frames = 44100;
     WaveSampleFormat format = WaveSampleFormat::Signed16;
-    bool constant = false;      // every sample at `constantLevel` instead of the tone
+    bool constant = false;  // every sample at `constantLevel` instead of the tone
     int constantLevel = 16000;
 };
 [[nodiscard]] std::vector<std::byte> makeWave(const WaveSound& sound);

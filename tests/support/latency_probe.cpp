@@ -58,7 +58,8 @@ LatencyProbe::Times LatencyProbe::times() {
     now.waiting = waiting;
     for (const int id : m_pooled) {
         qint64 running = 0;
-        if (readSchedstat("/proc/self/task/" + std::to_string(id) + "/schedstat", running, waiting)) now.waiting += waiting;
+        if (readSchedstat("/proc/self/task/" + std::to_string(id) + "/schedstat", running, waiting))
+            now.waiting += waiting;
     }
     return now;
 }

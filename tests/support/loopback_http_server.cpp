@@ -94,17 +94,16 @@ LoopbackHttpServer::LoopbackHttpServer() : m_server(std::make_unique<httplib::Se
                                                               started, sent);
                                           });
         } else {
-            response.set_chunked_content_provider(route->contentType,
-                                          [this, route, started, sent = std::int64_t{0}](
-                                              std::size_t offset, httplib::DataSink& sink) mutable {
-                                              BodyGuard guard(m_activeBodies);
-                                              if (!sendPart(*route, offset, route->body.size(), sink, m_stopping,
-                                                            started, sent)) {
-                                                  return false;
-                                              }
-                                              sink.done();
-                                              return true;
-                                          });
+            response.set_chunked_content_provider(
+                route->contentType,
+                [this, route, started, sent = std::int64_t{0}](std::size_t offset, httplib::DataSink& sink) mutable {
+                    BodyGuard guard(m_activeBodies);
+                    if (!sendPart(*route, offset, route->body.size(), sink, m_stopping, started, sent)) {
+                        return false;
+                    }
+                    sink.done();
+                    return true;
+                });
         }
     });
     m_port = m_server->bind_to_any_port("127.0.0.1");

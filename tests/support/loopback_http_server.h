@@ -24,11 +24,11 @@ namespace vamu::test {
 struct Route {
     std::vector<std::byte> body;
     std::string contentType = "audio/mpeg";
-    int status = 200;                        // anything but 200 sends the body as an error page
-    bool announceLength = true;              // false: chunked, no Content-Length
-    std::int64_t bytesPerSecond = 0;         // 0: as fast as the socket takes it
-    std::optional<std::int64_t> stallAt;     // body offset where sending stops, connection held open
-    std::optional<std::int64_t> closeAt;     // body offset where the connection is closed
+    int status = 200;                     // anything but 200 sends the body as an error page
+    bool announceLength = true;           // false: chunked, no Content-Length
+    std::int64_t bytesPerSecond = 0;      // 0: as fast as the socket takes it
+    std::optional<std::int64_t> stallAt;  // body offset where sending stops, connection held open
+    std::optional<std::int64_t> closeAt;  // body offset where the connection is closed
 };
 
 class LoopbackHttpServer {

@@ -20,7 +20,9 @@ public:
     void stopTimer(std::string_view name) override {
         if (const auto it = m_timers.find(name); it != m_timers.end()) m_timers.erase(it);
     }
-    [[nodiscard]] bool timerRunning(std::string_view name) const override { return m_timers.find(name) != m_timers.end(); }
+    [[nodiscard]] bool timerRunning(std::string_view name) const override {
+        return m_timers.find(name) != m_timers.end();
+    }
     [[nodiscard]] std::chrono::milliseconds now() const { return m_now; }
     // The period of a running timer; zero when it does not run.
     [[nodiscard]] std::chrono::milliseconds period(std::string_view name) const {
@@ -52,7 +54,7 @@ public:
             m_now = due->second.due;
             due->second.due += due->second.period;
             const std::function<void()> tick = due->second.tick;  // the tick may stop or replace it
-            const UiSpan span(due->first);  // one timer message of the program
+            const UiSpan span(due->first);                        // one timer message of the program
             tick();
         }
         m_now = end;

@@ -52,14 +52,21 @@ PulseServer::PulseServer() {
     const auto script = m_directory / "default.pa";
     std::ofstream(script) << "load-module module-null-sink sink_name=" << kSinkName
                           << " rate=44100 channels=2 format=s16le\n"
-                          << "load-module module-native-protocol-unix auth-anonymous=1 socket=" << socket.string() << "\n"
+                          << "load-module module-native-protocol-unix auth-anonymous=1 socket=" << socket.string()
+                          << "\n"
                           << "set-default-sink " << kSinkName << "\n";
     const std::string home = "HOME=" + m_directory.string();
     const std::string runtime = "XDG_RUNTIME_DIR=" + m_directory.string();
     const std::string scriptArgument = script.string();
     const std::string logFile = (m_directory / "log").string();
-    std::vector<std::string> arguments{program.string(), "-n", "-F", scriptArgument, "--daemonize=no",
-                                       "--exit-idle-time=-1", "--use-pid-file=no", "--disable-shm=yes",
+    std::vector<std::string> arguments{program.string(),
+                                       "-n",
+                                       "-F",
+                                       scriptArgument,
+                                       "--daemonize=no",
+                                       "--exit-idle-time=-1",
+                                       "--use-pid-file=no",
+                                       "--disable-shm=yes",
                                        "--log-target=file:" + logFile};
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());

@@ -107,14 +107,22 @@ std::size_t completeRequestLength(const std::string& buffer) {
 
 const char* reasonPhrase(int status) {
     switch (status) {
-    case 200: return "OK";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 303: return "See Other";
-    case 307: return "Temporary Redirect";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 303:
+        return "See Other";
+    case 307:
+        return "Temporary Redirect";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Status";
     }
 }
 
@@ -156,9 +164,7 @@ std::string RawHttpServer::url(std::string_view path) const {
     return std::string(m_tls != nullptr ? "https://" : "http://") + hostAndPort() + std::string(path);
 }
 
-std::string RawHttpServer::hostAndPort() const {
-    return "127.0.0.1:" + std::to_string(m_port);
-}
+std::string RawHttpServer::hostAndPort() const { return "127.0.0.1:" + std::to_string(m_port); }
 
 std::vector<std::string> RawHttpServer::requests() const {
     std::lock_guard lock(m_mutex);
@@ -253,8 +259,7 @@ void RawHttpServer::serve(int fd) {
             if (answer.action == Action::Close) {
                 open = false;
             } else if (answer.action == Action::Silent) {
-                while (channel.read(chunk, sizeof chunk) > 0) {
-                }
+                while (channel.read(chunk, sizeof chunk) > 0) {}
                 open = false;
             }
         }
@@ -264,12 +269,8 @@ void RawHttpServer::serve(int fd) {
     close(fd);
 }
 
-RefusingPort::RefusingPort() {
-    m_fd = boundLoopbackSocket(m_port);
-}
+RefusingPort::RefusingPort() { m_fd = boundLoopbackSocket(m_port); }
 
-RefusingPort::~RefusingPort() {
-    close(m_fd);
-}
+RefusingPort::~RefusingPort() { close(m_fd); }
 
 }  // namespace vamu::test

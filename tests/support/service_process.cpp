@@ -38,8 +38,15 @@ ServiceProcess::ServiceProcess(ServiceProcessOptions options) {
         m_ownsDataDirectory = !m_dataDirectory.empty();
     }
     const auto binary = binaryPath();
-    std::vector<std::string> arguments = {binary.string(), "--data", m_dataDirectory.string(), "--api-port", "0",
-                                          "--companion-port", "0", "--generator-threads", options.backgroundSongs ? "1" : "0"};
+    std::vector<std::string> arguments = {binary.string(),
+                                          "--data",
+                                          m_dataDirectory.string(),
+                                          "--api-port",
+                                          "0",
+                                          "--companion-port",
+                                          "0",
+                                          "--generator-threads",
+                                          options.backgroundSongs ? "1" : "0"};
     if (options.smallCatalogue) arguments.emplace_back("--small-catalogue");
     arguments.insert(arguments.end(), options.arguments.begin(), options.arguments.end());
     std::vector<char*> argv;
@@ -119,7 +126,9 @@ bool ServiceProcess::waitForAddresses(std::chrono::milliseconds deadline) {
 
 std::string ServiceProcess::apiBase() const { return "http://127.0.0.1:" + std::to_string(m_apiPort); }
 
-std::string ServiceProcess::apiUrl(std::string_view pathAndQuery) const { return apiBase() + std::string(pathAndQuery); }
+std::string ServiceProcess::apiUrl(std::string_view pathAndQuery) const {
+    return apiBase() + std::string(pathAndQuery);
+}
 
 std::string ServiceProcess::companionHost() const { return "127.0.0.1:" + std::to_string(m_companionPort); }
 

@@ -60,7 +60,7 @@ public:
 
     [[nodiscard]] int apiPort() const { return m_apiPort; }
     [[nodiscard]] int companionPort() const { return m_companionPort; }
-    [[nodiscard]] std::string apiBase() const;       // "http://127.0.0.1:<port>"
+    [[nodiscard]] std::string apiBase() const;  // "http://127.0.0.1:<port>"
     [[nodiscard]] std::string apiUrl(std::string_view pathAndQuery) const;
     [[nodiscard]] std::string companionHost() const;  // "127.0.0.1:<port>"
     [[nodiscard]] std::string companionUrl(std::string_view pathAndQuery) const;
@@ -73,8 +73,9 @@ public:
     [[nodiscard]] std::optional<std::string> waitForLogLine(std::string_view text, std::chrono::milliseconds deadline,
                                                             std::size_t from = 0) const;
     // The SMS code logged for `phone` at or after line `from`.
-    [[nodiscard]] std::optional<std::string> waitForSmsCode(std::string_view phone, std::size_t from = 0,
-                                                            std::chrono::milliseconds deadline = std::chrono::seconds(10)) const;
+    [[nodiscard]] std::optional<std::string> waitForSmsCode(
+        std::string_view phone, std::size_t from = 0,
+        std::chrono::milliseconds deadline = std::chrono::seconds(10)) const;
 
     // SIGTERM, then waits up to `deadline` (SIGKILL after it). Answers the exit status,
     // or -1 when the process had to be killed or was not running.

@@ -46,9 +46,7 @@ void sendMouse(QWindow* window, QEvent::Type type, QPoint local, QPoint global, 
 
 }  // namespace
 
-QPoint UiDriver::centreOf(const BaseControl& control) {
-    return QPoint(control.width() / 2, control.height() / 2);
-}
+QPoint UiDriver::centreOf(const BaseControl& control) { return QPoint(control.width() / 2, control.height() / 2); }
 
 void UiDriver::moveTo(HostWindow& window, QPoint point) { send(window, msg::kMouseMove, 0, point); }
 

@@ -37,8 +37,10 @@ void collectUnnamed(QAccessibleInterface* node, const QString& path, QStringList
         const QString here = path + "/" + QString::number(i);
         if (needsName(child->role())) {
             if (child->text(QAccessible::Name).trimmed().isEmpty()) {
-                unnamed << QStringLiteral("%1 role %2 at %3").arg(here).arg(child->role()).arg(
-                               QStringLiteral("%1,%2").arg(child->rect().x()).arg(child->rect().y()));
+                unnamed << QStringLiteral("%1 role %2 at %3")
+                               .arg(here)
+                               .arg(child->role())
+                               .arg(QStringLiteral("%1,%2").arg(child->rect().x()).arg(child->rect().y()));
             } else {
                 ++named;
             }

@@ -67,7 +67,8 @@ public:
                                  .arg(updated.textRemoved(), updated.textInserted());
             }
             if (event.type() == QAccessible::TextCaretMoved) {
-                entry.edit = QStringLiteral("caret %1").arg(static_cast<QAccessibleTextCursorEvent&>(event).cursorPosition());
+                entry.edit =
+                    QStringLiteral("caret %1").arg(static_cast<QAccessibleTextCursorEvent&>(event).cursorPosition());
             }
             events.push_back(entry);
         });
@@ -93,24 +94,42 @@ public:
 
 QString roleName(QAccessible::Role role) {
     switch (role) {
-    case QAccessible::Window: return "window";
-    case QAccessible::Dialog: return "dialog";
-    case QAccessible::PopupMenu: return "menu";
-    case QAccessible::MenuItem: return "menu item";
-    case QAccessible::Separator: return "separator";
-    case QAccessible::PushButton: return "button";
-    case QAccessible::CheckBox: return "check box";
-    case QAccessible::RadioButton: return "radio button";
-    case QAccessible::EditableText: return "edit";
-    case QAccessible::StaticText: return "label";
-    case QAccessible::Link: return "link";
-    case QAccessible::List: return "list";
-    case QAccessible::ListItem: return "row";
-    case QAccessible::Slider: return "slider";
-    case QAccessible::ScrollBar: return "scroll bar";
-    case QAccessible::ProgressBar: return "progress bar";
-    case QAccessible::Graphic: return "picture";
-    default: return QStringLiteral("role %1").arg(role);
+    case QAccessible::Window:
+        return "window";
+    case QAccessible::Dialog:
+        return "dialog";
+    case QAccessible::PopupMenu:
+        return "menu";
+    case QAccessible::MenuItem:
+        return "menu item";
+    case QAccessible::Separator:
+        return "separator";
+    case QAccessible::PushButton:
+        return "button";
+    case QAccessible::CheckBox:
+        return "check box";
+    case QAccessible::RadioButton:
+        return "radio button";
+    case QAccessible::EditableText:
+        return "edit";
+    case QAccessible::StaticText:
+        return "label";
+    case QAccessible::Link:
+        return "link";
+    case QAccessible::List:
+        return "list";
+    case QAccessible::ListItem:
+        return "row";
+    case QAccessible::Slider:
+        return "slider";
+    case QAccessible::ScrollBar:
+        return "scroll bar";
+    case QAccessible::ProgressBar:
+        return "progress bar";
+    case QAccessible::Graphic:
+        return "picture";
+    default:
+        return QStringLiteral("role %1").arg(role);
     }
 }
 
@@ -130,8 +149,10 @@ void dump(QAccessibleInterface* node, int depth, QStringList& lines) {
     const QString states = stateNames(node->state());
     if (!states.isEmpty()) line += " [" + states + "]";
     const QString value = node->text(QAccessible::Value);
-    if (!value.isEmpty()) line += " = " + value;
-    else if (QAccessibleValueInterface* v = node->valueInterface()) line += " = " + v->currentValue().toString();
+    if (!value.isEmpty())
+        line += " = " + value;
+    else if (QAccessibleValueInterface* v = node->valueInterface())
+        line += " = " + v->currentValue().toString();
     lines << line;
     for (int i = 0; i < node->childCount(); ++i) {
         QAccessibleInterface* child = node->child(i);
@@ -384,8 +405,9 @@ TEST(AccessibleActions, PressClicksLikeTheMouseAndOnlyWhereTheMouseCould) {
     EXPECT_FALSE(window.stereo->isChecked());
 
     // Focus moves where asked; labels have nothing to do.
-    accessibility::interfaceFor(*window.search)->actionInterface()->doAction(
-        QAccessibleActionInterface::setFocusAction());
+    accessibility::interfaceFor(*window.search)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::setFocusAction());
     EXPECT_TRUE(window.search->isFocused());
     EXPECT_TRUE(accessibility::interfaceFor(*window.search)->state().focused);
     EXPECT_TRUE(accessibility::interfaceFor(*window.volume)->actionInterface()->actionNames().isEmpty());
@@ -403,8 +425,9 @@ TEST(AccessibleActions, PressClicksLikeTheMouseAndOnlyWhereTheMouseCould) {
     std::vector<int> scrolled;
     window.scroll->bindScroll([&](ScrollBar&, int pos, ScrollCode) { scrolled.push_back(pos); });
     window.scroll->setLineChange(5);
-    accessibility::interfaceFor(*window.scroll)->actionInterface()->doAction(
-        QAccessibleActionInterface::increaseAction());
+    accessibility::interfaceFor(*window.scroll)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::increaseAction());
     EXPECT_EQ(window.scroll->pos(), 35);
     accessibility::interfaceFor(*window.scroll)->valueInterface()->setCurrentValue(500);
     EXPECT_EQ(window.scroll->pos(), 90);
@@ -573,8 +596,10 @@ TEST(AccessibleWindows, PopupMenuListsItsItemsAndPressChoosesOne) {
     PopupMenu menu;
     menu.addAction(QStringLiteral("&Open"), [&] { chosen = 1; });
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Shuffle"), [&] { chosen = 2; }, menu_state::kChecked);
-    menu.addAction(QStringLiteral("Delete"), [&] { chosen = 3; }, menu_state::kDisabled);
+    menu.addAction(
+        QStringLiteral("Shuffle"), [&] { chosen = 2; }, menu_state::kChecked);
+    menu.addAction(
+        QStringLiteral("Delete"), [&] { chosen = 3; }, menu_state::kDisabled);
     QStringList seen;
     platform::runOnUi([&] {
         const auto& chains = detail::runningMenuChains();

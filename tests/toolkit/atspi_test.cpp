@@ -91,12 +91,13 @@ private:
 // Calls over the accessibility bus, to one application.
 class Reader {
 public:
-    Reader(std::string address, std::string application) : m_address(std::move(address)), m_app(std::move(application)) {}
+    Reader(std::string address, std::string application)
+        : m_address(std::move(address)), m_app(std::move(application)) {}
 
     std::optional<std::string> call(const std::string& path, const std::string& method,
                                     std::vector<std::string> arguments = {}) const {
-        std::vector<std::string> command = {"gdbus", "call", "--timeout", "10", "--address", m_address, "--dest",
-                                            m_app,   "--object-path", path, "--method", method};
+        std::vector<std::string> command = {"gdbus",  "call", "--timeout",     "10", "--address", m_address,
+                                            "--dest", m_app,  "--object-path", path, "--method",  method};
         command.insert(command.end(), arguments.begin(), arguments.end());
         return capture(command);
     }
@@ -244,8 +245,8 @@ TEST(AtspiBus, ReaderSeesTheWindowsControlsAndPressesAButton) {
     const std::vector<std::string> actions = reader->actions(controls[0]);
     const auto press = std::find(actions.begin(), actions.end(), "Press");
     ASSERT_NE(press, actions.end());
-    const std::optional<std::string> done = reader->call(
-        controls[0], "org.a11y.atspi.Action.DoAction", {std::to_string(press - actions.begin())});
+    const std::optional<std::string> done =
+        reader->call(controls[0], "org.a11y.atspi.Action.DoAction", {std::to_string(press - actions.begin())});
     ASSERT_TRUE(done.has_value());
     EXPECT_NE(done->find("true"), std::string::npos) << *done;
     EXPECT_TRUE(waitFor([&] { return reader->name(controls[2]) == "Clicked"; }, 5s)) << reader->name(controls[2]);

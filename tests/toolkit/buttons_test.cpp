@@ -51,13 +51,13 @@ TEST(ButtonLayout, IconFlagPlacesIconAndTextAsTheTableSays) {
         QRect text;
     };
     const Case cases[] = {
-        {0, {11, 6, 16, 16}, {31, 6, 30, 14}},   // a centred row, the text one pixel higher
-        {1, {45, 6, 16, 16}, {11, 7, 30, 14}},   // text first
-        {2, {29, -2, 16, 16}, {21, 18, 30, 14}}, // a column too tall for the area starts above it
-        {3, {29, 6, 16, 16}, {21, 7, 30, 14}},   // centred on each other
-        {4, {4, 6, 16, 16}, {24, 7, 45, 14}},    // icon at the left edge, text takes the rest
-        {5, {53, 6, 16, 16}, {4, 7, 45, 14}},    // text from the left, icon after it
-        {6, {29, 5, 16, 16}, {21, 25, 35, 14}},  // icon at the top edge, text 5 wider
+        {0, {11, 6, 16, 16}, {31, 6, 30, 14}},    // a centred row, the text one pixel higher
+        {1, {45, 6, 16, 16}, {11, 7, 30, 14}},    // text first
+        {2, {29, -2, 16, 16}, {21, 18, 30, 14}},  // a column too tall for the area starts above it
+        {3, {29, 6, 16, 16}, {21, 7, 30, 14}},    // centred on each other
+        {4, {4, 6, 16, 16}, {24, 7, 45, 14}},     // icon at the left edge, text takes the rest
+        {5, {53, 6, 16, 16}, {4, 7, 45, 14}},     // text from the left, icon after it
+        {6, {29, 5, 16, 16}, {21, 25, 35, 14}},   // icon at the top edge, text 5 wider
         {7, {}, area},
         {-1, {}, area},
     };
@@ -251,7 +251,8 @@ TEST(CheckButton, DrawsTheBoxPictureOfItsStateAtTheLeftAndFocusesAroundIt) {
     const QRect boxRect(2, 3, 17, 17);  // (23 - 17) / 2 = 3
     EXPECT_EQ(box->surface().copy(boxRect), skinAlone("CheckButton", "normal", QSize(100, 23), boxRect).copy(boxRect));
     box->setChecked(true);
-    EXPECT_EQ(box->surface().copy(boxRect), skinAlone("CheckButton", "normal_ck", QSize(100, 23), boxRect).copy(boxRect));
+    EXPECT_EQ(box->surface().copy(boxRect),
+              skinAlone("CheckButton", "normal_ck", QSize(100, 23), boxRect).copy(boxRect));
     EXPECT_NE(skinAlone("CheckButton", "normal", QSize(100, 23), boxRect),
               skinAlone("CheckButton", "normal_ck", QSize(100, 23), boxRect));
     // The text follows the box 3 pixels on (4 when the box stands on an odd row).
@@ -268,7 +269,7 @@ TEST(RadioButton, ClickingOneUnchecksTheOthersOfItsGroupOnly) {
     RadioButton* c = RadioButton::create(page, QRect(0, 60, 100, 20), {.text = "c"});
     RadioButton* elsewhere = RadioButton::create(otherPage, QRect(0, 0, 100, 20), {.text = "d"});
     EXPECT_EQ(a->checkIndex(), static_cast<long long>(page->handle().value));
-    c->setCheckIndex(7);  // a group of its own in the same parent
+    c->setCheckIndex(7);                        // a group of its own in the same parent
     elsewhere->setCheckIndex(a->checkIndex());  // same index, but another child list
     for (RadioButton* radio : {c, elsewhere}) t.click(hostPoint(*radio, QPoint(5, 10)));
     t.click(hostPoint(*a, QPoint(5, 10)));

@@ -48,8 +48,8 @@ void clickRow(ComboBox& combo, int row) {
     ListView* list = combo.dropDownList();
     ASSERT_NE(list, nullptr);
     const int rh = list->rowHeight();
-    const QPoint local(list->rowsArea().left() + 20,
-                       list->rowsArea().top() + (row - list->firstVisibleRow()) * rh - list->verticalPosition() % rh + rh / 2);
+    const QPoint local(list->rowsArea().left() + 20, list->rowsArea().top() + (row - list->firstVisibleRow()) * rh -
+                                                         list->verticalPosition() % rh + rh / 2);
     const QPoint p = list->absoluteRect().topLeft() + local;
     platform::NativeWindow& native = *combo.dropDownWindow()->nativeWindow();
     native.deliver({platform::msg::kMouseMove, 0, platform::packPoint(p.x(), p.y())});
@@ -178,7 +178,7 @@ TEST(ComboBox, DropDownSizesToItsItemsUpToTheCapAndOpensAboveNearTheScreenBottom
         height = window->height();
         const QPoint comboTop = many.t.host().geometry().topLeft() + many.combo->absoluteRect().topLeft();
         top = window->geometry().top();
-        EXPECT_EQ(window->geometry().bottom() + 1, comboTop.y());  // right above the box
+        EXPECT_EQ(window->geometry().bottom() + 1, comboTop.y());      // right above the box
         scrolled = many.combo->dropDownList()->firstVisibleRow() > 1;  // the current item is in view
         many.combo->closeDropDown();
     });

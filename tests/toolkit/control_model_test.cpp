@@ -86,10 +86,14 @@ TEST(ControlModel, ZOrderPositionsKeepTheListConsistent) {
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        {"c", ZOrder::Bottom, {"c", "a", "b", "d"}},          {"b", ZOrder::Top, {"a", "c", "d", "b"}},
-        {"c", ZOrder::Down, {"a", "c", "b", "d"}},            {"b", ZOrder::Up, {"a", "c", "b", "d"}},
-        {"d", ZOrder::SecondFromBottom, {"a", "d", "b", "c"}}, {"a", ZOrder::SecondFromTop, {"b", "c", "a", "d"}},
-        {"a", ZOrder::Down, {"a", "b", "c", "d"}},            {"d", ZOrder::Up, {"a", "b", "c", "d"}},
+        {"c", ZOrder::Bottom, {"c", "a", "b", "d"}},
+        {"b", ZOrder::Top, {"a", "c", "d", "b"}},
+        {"c", ZOrder::Down, {"a", "c", "b", "d"}},
+        {"b", ZOrder::Up, {"a", "c", "b", "d"}},
+        {"d", ZOrder::SecondFromBottom, {"a", "d", "b", "c"}},
+        {"a", ZOrder::SecondFromTop, {"b", "c", "a", "d"}},
+        {"a", ZOrder::Down, {"a", "b", "c", "d"}},
+        {"d", ZOrder::Up, {"a", "b", "c", "d"}},
     };
     for (const Case& c : cases) {
         Log log;
@@ -112,9 +116,9 @@ TEST(ControlModel, TabChainOrdersByIndexButNeverDisplacesTheHead) {
         return named(t.host(), name, &log, {0, 0, 10, 10}, options)->handle();
     };
     const ControlHandle head = make("head", 5);
-    const ControlHandle low = make("low", 1);     // smaller than the head: second
+    const ControlHandle low = make("low", 1);  // smaller than the head: second
     const ControlHandle high = make("high", 9);
-    const ControlHandle same = make("same", 5);   // equal indexes keep creation order
+    const ControlHandle same = make("same", 5);  // equal indexes keep creation order
     const ControlHandle mid = make("mid", 7);
     EXPECT_EQ(t.host().controls().tabChain(), (std::vector<ControlHandle>{head, low, same, mid, high}));
     resolveControl(high)->setTabStopIndex(2);
@@ -128,8 +132,14 @@ TEST(ControlModel, SecondBindingWinsAndUnbindingRemovesIt) {
     TestHost t;
     RecordingControl* control = named(t.host(), "a", &log, {0, 0, 30, 30});
     std::string fired;
-    control->bindClick([&](const Event&) { fired += "first"; return false; });
-    control->bindClick([&](const Event&) { fired += "second"; return false; });
+    control->bindClick([&](const Event&) {
+        fired += "first";
+        return false;
+    });
+    control->bindClick([&](const Event&) {
+        fired += "second";
+        return false;
+    });
     t.click({10, 10});
     EXPECT_EQ(fired, "second");
     control->unbind(tkm::kClick);

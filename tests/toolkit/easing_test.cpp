@@ -14,24 +14,17 @@ using std::chrono::milliseconds;
 
 constexpr double kEps = 1e-9;
 
-double ease(Easing curve, double s, double e, double t)
-{
-    return easeValue(curve, s, e, t);
-}
+double ease(Easing curve, double s, double e, double t) { return easeValue(curve, s, e, t); }
 
-std::vector<double> samples(Easing curve, double s, double e, int steps = 200)
-{
+std::vector<double> samples(Easing curve, double s, double e, int steps = 200) {
     std::vector<double> values;
-    for (int i = 0; i <= steps; ++i)
-        values.push_back(ease(curve, s, e, static_cast<double>(i) / steps));
+    for (int i = 0; i <= steps; ++i) values.push_back(ease(curve, s, e, static_cast<double>(i) / steps));
     return values;
 }
 
-TEST(Easing, EveryCurveRunsFromStartToEnd)
-{
+TEST(Easing, EveryCurveRunsFromStartToEnd) {
     for (int curve = kFirstEasingCurve; curve <= kLastEasingCurve; ++curve) {
-        if (curve == static_cast<int>(Easing::DampedOscillation))
-            continue;  // oscillates around 0; checked below
+        if (curve == static_cast<int>(Easing::DampedOscillation)) continue;  // oscillates around 0; checked below
         EXPECT_NEAR(*easeValue(curve, 10, 110, 0), 10, kEps) << "curve " << curve;
         EXPECT_NEAR(*easeValue(curve, 10, 110, 1), 110, kEps) << "curve " << curve;
         // Progress beyond either end is clamped.
@@ -40,21 +33,17 @@ TEST(Easing, EveryCurveRunsFromStartToEnd)
     }
 }
 
-TEST(Easing, UnknownCurvesHaveNoValue)
-{
-    for (int curve : {-1, 0, 35, 1000})
-        EXPECT_EQ(easeValue(curve, 0, 1, 0.5), std::nullopt) << curve;
+TEST(Easing, UnknownCurvesHaveNoValue) {
+    for (int curve : {-1, 0, 35, 1000}) EXPECT_EQ(easeValue(curve, 0, 1, 0.5), std::nullopt) << curve;
 }
 
-TEST(Easing, LinearValues)
-{
+TEST(Easing, LinearValues) {
     EXPECT_DOUBLE_EQ(*easeValue(1, 0, 200, 0.25), 50);
     EXPECT_DOUBLE_EQ(*easeValue(1, 200, 0, 0.25), 150);
     EXPECT_DOUBLE_EQ(*easeValue(1, 0, 200, std::nan("")), 0) << "no progress is no movement";
 }
 
-TEST(Easing, AnglesTakeTheShorterWay)
-{
+TEST(Easing, AnglesTakeTheShorterWay) {
     // 350 -> 10 passes through 360 rather than back through 180.
     const auto forward = samples(Easing::LinearAngle, 350, 10, 20);
     EXPECT_TRUE(std::is_sorted(forward.begin(), forward.end()));
@@ -69,8 +58,7 @@ TEST(Easing, AnglesTakeTheShorterWay)
     EXPECT_DOUBLE_EQ(ease(Easing::LinearAngle, 180, 0, 0.5), 90);
 }
 
-TEST(Easing, DampedOscillationIgnoresStartAndSettles)
-{
+TEST(Easing, DampedOscillationIgnoresStartAndSettles) {
     EXPECT_EQ(ease(Easing::DampedOscillation, 5, 10, 0), 0);
     EXPECT_EQ(ease(Easing::DampedOscillation, 5, 10, 1), 0);
     EXPECT_EQ(ease(Easing::DampedOscillation, 5, 10, 1 - 5e-8), 0);
@@ -85,12 +73,11 @@ TEST(Easing, DampedOscillationIgnoresStartAndSettles)
     EXPECT_LT(late, early / 4) << "the swing dies down";
 }
 
-TEST(Easing, MonotonicCurvesNeverTurnBack)
-{
+TEST(Easing, MonotonicCurvesNeverTurnBack) {
     using enum Easing;
-    for (Easing curve : {Linear, QuadIn, QuadOut, QuadInOut, CubicIn, CubicOut, CubicInOut, QuartIn, QuartOut,
-                         QuartInOut, QuintIn, QuintOut, QuintInOut, SineIn, SineOut, SineInOut, ExpoIn, ExpoOut,
-                         ExpoInOut, CircIn, CircOut, CircInOut}) {
+    for (Easing curve : {Linear,   QuadIn,     QuadOut,   QuadInOut, CubicIn,    CubicOut, CubicInOut, QuartIn,
+                         QuartOut, QuartInOut, QuintIn,   QuintOut,  QuintInOut, SineIn,   SineOut,    SineInOut,
+                         ExpoIn,   ExpoOut,    ExpoInOut, CircIn,    CircOut,    CircInOut}) {
         const auto rising = samples(curve, 0, 1);
         EXPECT_TRUE(std::is_sorted(rising.begin(), rising.end())) << static_cast<int>(curve);
         const auto falling = samples(curve, 1, 0);
@@ -98,8 +85,7 @@ TEST(Easing, MonotonicCurvesNeverTurnBack)
     }
 }
 
-TEST(Easing, InCurvesLagAndOutCurvesLead)
-{
+TEST(Easing, InCurvesLagAndOutCurvesLead) {
     using enum Easing;
     const Easing families[][3] = {{QuadIn, QuadOut, QuadInOut},    {CubicIn, CubicOut, CubicInOut},
                                   {QuartIn, QuartOut, QuartInOut}, {QuintIn, QuintOut, QuintInOut},
@@ -120,8 +106,7 @@ TEST(Easing, InCurvesLagAndOutCurvesLead)
     EXPECT_DOUBLE_EQ(ease(ExpoIn, 0, 1024, 0.5), 1024 * std::pow(2, -5));
 }
 
-TEST(Easing, OvershootingCurvesPassTheirEnds)
-{
+TEST(Easing, OvershootingCurvesPassTheirEnds) {
     using enum Easing;
     const auto extremes = [](Easing curve) {
         const auto values = samples(curve, 0, 100, 1000);
@@ -142,8 +127,7 @@ TEST(Easing, OvershootingCurvesPassTheirEnds)
     EXPECT_NEAR(ease(ElasticInOut, 0, 100, 0.5), 50, 1e-9);
 }
 
-TEST(Easing, BounceStaysWithinItsEnds)
-{
+TEST(Easing, BounceStaysWithinItsEnds) {
     using enum Easing;
     for (Easing curve : {BounceIn, BounceOut, BounceInOut}) {
         for (double v : samples(curve, 0, 100, 1000)) {
@@ -166,8 +150,7 @@ struct Recorded {
     std::vector<microseconds> waits;
 };
 
-Recorded animate(int curve, milliseconds duration, milliseconds interval, int stopAfter = 0)
-{
+Recorded animate(int curve, milliseconds duration, milliseconds interval, int stopAfter = 0) {
     Recorded r;
     const int frames = animateValue(
         curve, duration, interval, 0, 100,
@@ -182,8 +165,7 @@ Recorded animate(int curve, milliseconds duration, milliseconds interval, int st
     return r;
 }
 
-TEST(AnimateValue, StepsFrameByFrameAndEndsOnTheEndValue)
-{
+TEST(AnimateValue, StepsFrameByFrameAndEndsOnTheEndValue) {
     const Recorded r = animate(1, milliseconds(100), milliseconds(25));
     ASSERT_EQ(r.frames.size(), 4u);
     EXPECT_EQ(r.waits, std::vector<microseconds>(4, microseconds(25000)));
@@ -194,8 +176,7 @@ TEST(AnimateValue, StepsFrameByFrameAndEndsOnTheEndValue)
     }
 }
 
-TEST(AnimateValue, LastFrameReachesTheEndWhenTheIntervalDoesNotDivide)
-{
+TEST(AnimateValue, LastFrameReachesTheEndWhenTheIntervalDoesNotDivide) {
     const Recorded r = animate(5, milliseconds(100), milliseconds(30));
     ASSERT_EQ(r.frames.size(), 3u);
     EXPECT_DOUBLE_EQ(r.frames[0].progress, 0.3);
@@ -204,8 +185,7 @@ TEST(AnimateValue, LastFrameReachesTheEndWhenTheIntervalDoesNotDivide)
     EXPECT_DOUBLE_EQ(r.frames.back().value, 100);
 }
 
-TEST(AnimateValue, EdgeCases)
-{
+TEST(AnimateValue, EdgeCases) {
     // The callback stops it early.
     Recorded r = animate(1, milliseconds(100), milliseconds(10), 3);
     EXPECT_EQ(r.frames.size(), 3u);

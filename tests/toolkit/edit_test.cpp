@@ -32,8 +32,14 @@ struct EventLog {
     int changed = 0;
     int selection = 0;
     void watch(Edit& edit) {
-        edit.bind(tkm::kEditChanged, [this](const Event&) { ++changed; return false; });
-        edit.bind(tkm::kEditSelectionChanged, [this](const Event&) { ++selection; return false; });
+        edit.bind(tkm::kEditChanged, [this](const Event&) {
+            ++changed;
+            return false;
+        });
+        edit.bind(tkm::kEditSelectionChanged, [this](const Event&) {
+            ++selection;
+            return false;
+        });
     }
 };
 
@@ -113,7 +119,10 @@ TEST(Edit, EnterInASingleLineBoxInsertsNothingAndClicksNothing) {
     multiOptions.multiline = true;
     Edit* multi = makeEdit(t, QRect(10, 50, 150, 60), multiOptions);
     int clicks = 0;
-    single->bindClick([&](const Event&) { ++clicks; return false; });
+    single->bindClick([&](const Event&) {
+        ++clicks;
+        return false;
+    });
     single->setFocus();
     type(t, QStringLiteral("ab"));
     t.key(vk::kReturn);
@@ -288,8 +297,10 @@ TEST(Edit, ContextMenuFocusesTheBoxAndOffersWhatApplies) {
     for (const Case& c : cases) {
         platform::setClipboardText(c.clipboard);
         c.edit->setFocus();
-        if (c.selectAllFirst) c.edit->setSelection(0, -1);
-        else c.edit->setSelection(-1, -1);
+        if (c.selectAllFirst)
+            c.edit->setSelection(0, -1);
+        else
+            c.edit->setSelection(-1, -1);
         t.host().controls().releaseCapture();
         empty->setFocus();  // the right click must bring the focus back itself
         std::vector<bool> enabled;
@@ -498,8 +509,11 @@ TEST(Edit, PropertiesByNameReachTheBox) {
         PropertyValue expected;
     };
     const Case cases[] = {
-        {"InputType", "8192", 8192LL}, {"LimitLen", "4", 4LL},     {"HideSel", "0", 0LL},
-        {"PasswordChar", "42", 42LL},  {"crText", "-16777216", static_cast<long long>(0xFF000000u)},
+        {"InputType", "8192", 8192LL},
+        {"LimitLen", "4", 4LL},
+        {"HideSel", "0", 0LL},
+        {"PasswordChar", "42", 42LL},
+        {"crText", "-16777216", static_cast<long long>(0xFF000000u)},
         {"Text", "12", QStringLiteral("12")},
     };
     for (const Case& c : cases) {

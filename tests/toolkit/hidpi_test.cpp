@@ -70,8 +70,8 @@ struct Gallery {
 
 // How the text's edges look: black text on white, so the grey level is the ink.
 struct EdgeFigures {
-    double steepness = 0;       // mean squared step over mean step: larger = sharper edges
-    double greyFraction = 0;    // of the pixels with any ink, those neither paper nor ink
+    double steepness = 0;     // mean squared step over mean step: larger = sharper edges
+    double greyFraction = 0;  // of the pixels with any ink, those neither paper nor ink
 };
 
 EdgeFigures edgeFigures(const QImage& image) {
@@ -130,10 +130,11 @@ TEST(HighDensity, TextIsSharperThanTheStandardRenderingEnlarged) {
     // Text was drawn at all, and in the same place.
     ASSERT_GT(original.steepness, 20.0);
     ASSERT_GT(sharp.steepness, 20.0);
-    std::printf("edge steepness: 1x %.1f, 1x enlarged %.1f, 2x %.1f; grey fraction: 1x %.3f, 1x enlarged %.3f, "
-                "2x %.3f\n",
-                original.steepness, blurred.steepness, sharp.steepness, original.greyFraction,
-                blurred.greyFraction, sharp.greyFraction);
+    std::printf(
+        "edge steepness: 1x %.1f, 1x enlarged %.1f, 2x %.1f; grey fraction: 1x %.3f, 1x enlarged %.3f, "
+        "2x %.3f\n",
+        original.steepness, blurred.steepness, sharp.steepness, original.greyFraction, blurred.greyFraction,
+        sharp.greyFraction);
     EXPECT_GT(sharp.steepness, blurred.steepness * 1.3);
     EXPECT_LT(sharp.greyFraction, blurred.greyFraction * 0.8);
 }

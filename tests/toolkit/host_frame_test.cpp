@@ -67,9 +67,9 @@ TEST(HostFrame, CaptionButtonsRunRightToLeftFromTheTheme) {
         QRect rect;  // control coordinates
     };
     // Content width 392, "offsetright" -1: the close button ends at 391.
-    const Case cases[] = {{caption::kClose, {352, 0, 39, 19}},  {caption::kMax, {324, 0, 28, 19}},
-                          {caption::kMin, {296, 0, 28, 19}},    {caption::kMenu, {268, 0, 28, 19}},
-                          {caption::kSkin, {240, 0, 28, 19}},   {caption::kReport, {212, 0, 28, 19}},
+    const Case cases[] = {{caption::kClose, {352, 0, 39, 19}},   {caption::kMax, {324, 0, 28, 19}},
+                          {caption::kMin, {296, 0, 28, 19}},     {caption::kMenu, {268, 0, 28, 19}},
+                          {caption::kSkin, {240, 0, 28, 19}},    {caption::kReport, {212, 0, 28, 19}},
                           {caption::kSetting, {184, 0, 28, 19}}, {caption::kIcon, {4, 5, 16, 16}}};
     for (const Case& c : cases) {
         const BaseControl* control = t.host().captionControl(c.flag);
@@ -90,7 +90,8 @@ TEST(HostFrame, CaptionButtonsRunRightToLeftFromTheTheme) {
 
 TEST(HostFrame, AutomaticCaptionFollowsTheWindowStyleAndSettingsButtonIsAbsent) {
     TestHost t({.captionFlags = caption::kAuto});
-    EXPECT_EQ(t.host().captionFlags(), caption::kIcon | caption::kTitle | caption::kClose | caption::kMax | caption::kMin);
+    EXPECT_EQ(t.host().captionFlags(),
+              caption::kIcon | caption::kTitle | caption::kClose | caption::kMax | caption::kMin);
     EXPECT_EQ(t.host().captionControl(caption::kSetting), nullptr);
 }
 

@@ -235,12 +235,12 @@ TEST(HostInput, SizingZonesFollowTheContentEdge) {
     // Layered: 1 pixel inside the left and top edges, 2 inside right and bottom
     // (the zone starts 3 pixels before the exclusive right edge).
     const Case cases[] = {
-        {0, {4, 150}, platform::CursorShape::SizeWE},     {0, {5, 150}, platform::CursorShape::Arrow},
-        {0, {394, 150}, platform::CursorShape::SizeWE},   {0, {393, 150}, platform::CursorShape::Arrow},
-        {0, {200, 3}, platform::CursorShape::SizeNS},     {0, {200, 293}, platform::CursorShape::SizeNS},
-        {0, {6, 3}, platform::CursorShape::SizeNWSE},     {0, {395, 294}, platform::CursorShape::SizeNWSE},
-        {-1, {6, 150}, platform::CursorShape::SizeWE},    {-1, {7, 150}, platform::CursorShape::Arrow},
-        {-1, {392, 150}, platform::CursorShape::SizeWE},  {-1, {391, 150}, platform::CursorShape::Arrow},
+        {0, {4, 150}, platform::CursorShape::SizeWE},    {0, {5, 150}, platform::CursorShape::Arrow},
+        {0, {394, 150}, platform::CursorShape::SizeWE},  {0, {393, 150}, platform::CursorShape::Arrow},
+        {0, {200, 3}, platform::CursorShape::SizeNS},    {0, {200, 293}, platform::CursorShape::SizeNS},
+        {0, {6, 3}, platform::CursorShape::SizeNWSE},    {0, {395, 294}, platform::CursorShape::SizeNWSE},
+        {-1, {6, 150}, platform::CursorShape::SizeWE},   {-1, {7, 150}, platform::CursorShape::Arrow},
+        {-1, {392, 150}, platform::CursorShape::SizeWE}, {-1, {391, 150}, platform::CursorShape::Arrow},
     };
     for (const Case& c : cases) {
         TestHost t({.alpha = c.alpha, .sizable = true});

@@ -9,8 +9,7 @@
 namespace vamu::toolkit {
 namespace {
 
-TEST(KeyAtoms, SameTextSameAtomWhateverTheCase)
-{
+TEST(KeyAtoms, SameTextSameAtomWhateverTheCase) {
     const KeyAtom atom = keyAtom("KeyAtomsTest_normal_rect");
     EXPECT_GE(atom, kFirstKeyAtom);
     EXPECT_EQ(keyAtom("KeyAtomsTest_normal_rect"), atom);
@@ -21,8 +20,7 @@ TEST(KeyAtoms, SameTextSameAtomWhateverTheCase)
     EXPECT_NE(keyAtom("KeyAtomsTest_normal_rec"), atom);
 }
 
-TEST(KeyAtoms, RefusedTexts)
-{
+TEST(KeyAtoms, RefusedTexts) {
     EXPECT_EQ(keyAtom(""), kNoKeyAtom);
     EXPECT_EQ(keyAtom(std::string(kKeyAtomMaxLength + 1, 'k')), kNoKeyAtom);
     EXPECT_NE(keyAtom(std::string(kKeyAtomMaxLength, 'k')), kNoKeyAtom);
@@ -34,8 +32,7 @@ TEST(KeyAtoms, RefusedTexts)
     EXPECT_EQ(keyAtomText(0x1234), std::nullopt);
 }
 
-TEST(KeyAtoms, ThreadsAgreeOnEveryAtom)
-{
+TEST(KeyAtoms, ThreadsAgreeOnEveryAtom) {
     constexpr int kThreads = 6, kKeys = 300;
     std::vector<std::vector<KeyAtom>> seen(kThreads, std::vector<KeyAtom>(kKeys));
     std::vector<std::thread> threads;
@@ -45,24 +42,20 @@ TEST(KeyAtoms, ThreadsAgreeOnEveryAtom)
                 // Each thread walks the keys in its own order and spelling.
                 const int k = (i * 7 + t * 13) % kKeys;
                 std::string key = "KeyAtomsRace_" + std::to_string(k);
-                if (t % 2)
-                    key[0] = 'k';
+                if (t % 2) key[0] = 'k';
                 seen[static_cast<std::size_t>(t)][static_cast<std::size_t>(k)] = keyAtom(key);
             }
         });
     }
-    for (auto& thread : threads)
-        thread.join();
-    for (int t = 1; t < kThreads; ++t)
-        EXPECT_EQ(seen[static_cast<std::size_t>(t)], seen[0]);
+    for (auto& thread : threads) thread.join();
+    for (int t = 1; t < kThreads; ++t) EXPECT_EQ(seen[static_cast<std::size_t>(t)], seen[0]);
     std::vector<KeyAtom> sorted = seen[0];
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end()) << "distinct keys, distinct atoms";
     EXPECT_EQ(std::count(sorted.begin(), sorted.end(), kNoKeyAtom), 0);
 }
 
-TEST(KeyAtomsDeathTest, AFullTableRefusesNewKeysAndKeepsOldOnes)
-{
+TEST(KeyAtomsDeathTest, AFullTableRefusesNewKeysAndKeepsOldOnes) {
     // In a child process, as filling the table would spoil it for every other test.
     EXPECT_EXIT(
         {

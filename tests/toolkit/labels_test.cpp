@@ -163,8 +163,9 @@ TEST(Link, HandsItsAddressToTheDesktopWithTheMailRule) {
     for (const Case& c : cases) {
         OpenedAddresses opener;
         TestHost t;
-        Link* link = Link::create(t.host(), QRect(10, 10, 120, 20),
-                                  {.label = {.text = QStringLiteral("Write")}, .address = c.address, .linkType = c.type});
+        Link* link =
+            Link::create(t.host(), QRect(10, 10, 120, 20),
+                         {.label = {.text = QStringLiteral("Write")}, .address = c.address, .linkType = c.type});
         t.click(link->absoluteRect().center());
         link->setFocus();
         t.key(platform::vk::kReturn);

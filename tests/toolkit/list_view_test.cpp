@@ -48,7 +48,8 @@ struct SongList {
         : t(HostSetup{.size = QSize(400, 300)}) {
         list = ListView::create(t.host(), rect, options);
         addSongColumns(*list);
-        for (int i = 1; i <= rows; ++i) addSong(*list, i, QString("歌曲 %1 song").arg(i), QString("用户%1").arg(i % 7), 1000 + i, i);
+        for (int i = 1; i <= rows; ++i)
+            addSong(*list, i, QString("歌曲 %1 song").arg(i), QString("用户%1").arg(i % 7), 1000 + i, i);
         list->bindSelectionChanged([this](ListView&, int row, int previous) {
             log.push_back("select:" + std::to_string(row) + "," + std::to_string(previous));
         });
@@ -69,7 +70,8 @@ struct SongList {
         const QRect rows = list->rowsArea();
         const int rh = list->rowHeight();
         const int y = rows.top() + (row - list->firstVisibleRow()) * rh - list->verticalPosition() % rh + rh / 2;
-        const int x = rows.left() - list->horizontalPosition() + list->model().columnLeft(column) + list->columnWidth(column) / 2;
+        const int x =
+            rows.left() - list->horizontalPosition() + list->model().columnLeft(column) + list->columnWidth(column) / 2;
         return {x, y};
     }
     QPoint headerPoint(int x) const { return {x, list->headerArea().center().y()}; }
@@ -178,7 +180,7 @@ TEST(ListView, RowMarksAreKeptAndFound) {
     EXPECT_EQ(list.findRow("1003", 1, true, 5), 3);
     EXPECT_EQ(list.findRow("song", 2, false, 3), 2);
     EXPECT_EQ(list.findRow("用户3", 1, true, 0), 3);  // any column
-    EXPECT_EQ(list.findRow("song", 1, true, 3), 0);  // whole cell only
+    EXPECT_EQ(list.findRow("song", 1, true, 3), 0);   // whole cell only
 }
 
 TEST(ListView, PressSelectsAndReleaseOverTheSelectedRowReports) {
@@ -189,7 +191,7 @@ TEST(ListView, PressSelectsAndReleaseOverTheSelectedRowReports) {
     EXPECT_EQ(list.rowState(2), row_state::kSelected);
     clickAt(s.t, list, s.cell(2, 4));  // the same row: no selection change
     pressAt(s.t, list, s.cell(4, 3));
-    releaseAt(s.t, list, s.cell(5, 3));  // released over a row that is not selected
+    releaseAt(s.t, list, s.cell(5, 3));                                    // released over a row that is not selected
     clickAt(s.t, list, {s.cell(1, 3).x(), list.rowsArea().bottom() - 2});  // below the last row
     clickAt(s.t, list, {list.rowsArea().right() - 1, s.cell(3, 3).y()});   // beside the last column
     EXPECT_EQ(list.rowState(2), row_state::kNormal);
@@ -299,7 +301,7 @@ TEST(ListView, SortingIsStableByColumnAndClearsTheSelection) {
         {3, SortOrder::Descending, SortKey::Text, {4, 2, 1, 5, 3}},  // equal titles keep their order
         {5, SortOrder::Ascending, SortKey::Integer, {5, 2, 1, 3, 4}},
         {5, SortOrder::Descending, SortKey::Integer, {4, 1, 3, 2, 5}},
-        {5, SortOrder::Ascending, SortKey::Text, {5, 1, 3, 4, 2}},   // as texts "10" comes before "9"
+        {5, SortOrder::Ascending, SortKey::Text, {5, 1, 3, 4, 2}},  // as texts "10" comes before "9"
     };
     for (const Case& c : cases) {
         SongList s;
@@ -352,8 +354,14 @@ TEST(ListView, LeadingIntegersReadLikeTheCLibrary) {
         const char* text;
         int value;
     };
-    const Case cases[] = {{"42", 42}, {"  -7abc", -7}, {"+3", 3}, {"abc", 0}, {"", 0}, {"99999999999", 2147483647},
-                          {"-99999999999", -2147483648}, {"12.9", 12}};
+    const Case cases[] = {{"42", 42},
+                          {"  -7abc", -7},
+                          {"+3", 3},
+                          {"abc", 0},
+                          {"", 0},
+                          {"99999999999", 2147483647},
+                          {"-99999999999", -2147483648},
+                          {"12.9", 12}};
     for (const Case& c : cases) EXPECT_EQ(leadingInteger(QString::fromUtf8(c.text)), c.value) << c.text;
 }
 

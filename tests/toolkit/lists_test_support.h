@@ -9,9 +9,7 @@
 namespace vamu::toolkit::test {
 
 // A control-local point in window coordinates.
-inline QPoint windowPoint(const BaseControl& control, QPoint local) {
-    return control.absoluteRect().topLeft() + local;
-}
+inline QPoint windowPoint(const BaseControl& control, QPoint local) { return control.absoluteRect().topLeft() + local; }
 
 // Mouse input at a control-local point, through the host window's routing.
 inline void pressAt(TestHost& t, const BaseControl& control, QPoint local) { t.press(windowPoint(control, local)); }

@@ -57,7 +57,8 @@ std::vector<BaseControl*> buttonsRightToLeft(HostWindow& box) {
 
 const BaseControl* textControl(HostWindow& box) {
     for (const auto& control : box.controls().controls()) {
-        if (control->className() == "Label" && control.get() != box.captionControl(caption::kTitle)) return control.get();
+        if (control->className() == "Label" && control.get() != box.captionControl(caption::kTitle))
+            return control.get();
     }
     return nullptr;
 }
@@ -161,9 +162,15 @@ TEST(MessageBox, KeysAndTheCloseButton) {
          },
          kYes},
         {"Alt+Y", MessageButtons::YesNoCancel, kCancel,
-         [](HostWindow& box) { box.nativeWindow()->deliver(Message{msg::kSysChar, 'y', 1}); }, kYes},
+         [](HostWindow& box) {
+             box.nativeWindow()->deliver(Message{msg::kSysChar, 'y', 1});
+         },
+         kYes},
         {"Alt+N", MessageButtons::YesNo, kYes,
-         [](HostWindow& box) { box.nativeWindow()->deliver(Message{msg::kSysChar, 'n', 1}); }, kNo},
+         [](HostWindow& box) {
+             box.nativeWindow()->deliver(Message{msg::kSysChar, 'n', 1});
+         },
+         kNo},
         {"destroyed by somebody else", MessageButtons::YesNo, kYes, [](HostWindow& box) { box.destroyWindow(); },
          kCancel},
     };
@@ -336,7 +343,8 @@ TEST(MessageBox, OwnerSkinOrItsOwnBlueSkin) {
     QRgb bandPixel = 0;
     grid.run(owner.host().windowHandle(), QStringLiteral("提示"), {}, [&](HostWindow& box) {
         box.controls().flush();
-        bandPixel = box.backBuffer().pixelColor(box.frame().contentRect.left() + 3, box.frame().contentRect.top() + 24).rgba();
+        bandPixel =
+            box.backBuffer().pixelColor(box.frame().contentRect.left() + 3, box.frame().contentRect.top() + 24).rgba();
         box.close();
     });
     EXPECT_EQ(bandPixel, qRgba(255, 0, 0, 255));
@@ -461,7 +469,8 @@ TEST(MessageBox, IconShowsItsPictureAndSound) {
 
 TEST(MessageBox, ThemeWithoutMessageBoxValuesStillWorks) {
     test::TestTheme& theme = test::theme();
-    for (const char* attribute : {"rect", "blocksize", "barheight", "iconsize", "m48"}) theme.set("MsgBox", attribute, "x");
+    for (const char* attribute : {"rect", "blocksize", "barheight", "iconsize", "m48"})
+        theme.set("MsgBox", attribute, "x");
     Driven driven;
     MessageBoxOptions options;
     options.icon = message_icon::kExclamation;
@@ -517,9 +526,8 @@ TEST(MessageBox, AStoppedWorkerStopsWaitingAndTheBoxCloses) {
     std::atomic<int> answer{-1};
     std::jthread worker;
     const ActWhenShown stopWorker([&worker](HostWindow&) { worker.request_stop(); });
-    worker = std::jthread([&answer](std::stop_token stop) {
-        answer = messageBox({}, QStringLiteral("取消我"), {}, stop);
-    });
+    worker =
+        std::jthread([&answer](std::stop_token stop) { answer = messageBox({}, QStringLiteral("取消我"), {}, stop); });
     ASSERT_TRUE(pumpUntil([&] { return answer.load() != -1 && currentMessageBox() == nullptr; }));
     worker.join();
     EXPECT_EQ(answer.load(), message_result::kCancel);
@@ -527,9 +535,8 @@ TEST(MessageBox, AStoppedWorkerStopsWaitingAndTheBoxCloses) {
     // A worker stopped before the UI thread reaches its box gets none.
     std::stop_source early;
     early.request_stop();
-    std::jthread late([&answer, token = early.get_token()] {
-        answer = messageBox({}, QStringLiteral("不该出现"), {}, token);
-    });
+    std::jthread late(
+        [&answer, token = early.get_token()] { answer = messageBox({}, QStringLiteral("不该出现"), {}, token); });
     late.join();
     EXPECT_EQ(answer.load(), message_result::kCancel);
     pump(std::chrono::milliseconds(20));

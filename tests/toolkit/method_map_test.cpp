@@ -8,15 +8,9 @@
 namespace vamu::toolkit {
 namespace {
 
-std::span<const std::byte> bytesOf(std::string_view text)
-{
-    return std::as_bytes(std::span(text.data(), text.size()));
-}
+std::span<const std::byte> bytesOf(std::string_view text) { return std::as_bytes(std::span(text.data(), text.size())); }
 
-std::optional<MethodMap> parseText(std::string_view text)
-{
-    return MethodMap::parse(bytesOf(text));
-}
+std::optional<MethodMap> parseText(std::string_view text) { return MethodMap::parse(bytesOf(text)); }
 
 struct ExpectedClass {
     const char* name;
@@ -27,54 +21,134 @@ struct ExpectedClass {
 
 const std::vector<ExpectedClass> kBuiltinClasses = {
     {"EventControl", "", 15, {}},
-    {"BaseControl", "EventControl", 75,
-     {{24, "TabStopIndex"}, {35, "Tips"}, {36, "Flags"}, {41, "Alp"}, {43, "AlpHitTest"},
-      {44, "AnimationFramesAndTimer"}, {47, "AnimationType"}, {48, "Disable"}, {54, "DropDrag"}, {56, "LockPos"},
-      {57, "FontName"}, {58, "FontNameW"}, {59, "FontStyle"}, {60, "FontSize"}}},
-    {"Label", "BaseControl", std::nullopt,
-     {{4, "Text"}, {5, "TextW"}, {6, "crText"}, {7, "crShadow"}, {8, "crBackground1"}, {9, "crBackground2"},
-      {10, "LineType"}, {11, "HorzAlignMode"}, {12, "VertAlignMode"}, {13, "AutoCutLine"}, {14, "TextEffect"},
-      {15, "crBorder"}, {16, "AutoSetColor"}}},
-    {"ImageBox", "BaseControl", std::nullopt,
+    {"BaseControl",
+     "EventControl",
+     75,
+     {{24, "TabStopIndex"},
+      {35, "Tips"},
+      {36, "Flags"},
+      {41, "Alp"},
+      {43, "AlpHitTest"},
+      {44, "AnimationFramesAndTimer"},
+      {47, "AnimationType"},
+      {48, "Disable"},
+      {54, "DropDrag"},
+      {56, "LockPos"},
+      {57, "FontName"},
+      {58, "FontNameW"},
+      {59, "FontStyle"},
+      {60, "FontSize"}}},
+    {"Label",
+     "BaseControl",
+     std::nullopt,
+     {{4, "Text"},
+      {5, "TextW"},
+      {6, "crText"},
+      {7, "crShadow"},
+      {8, "crBackground1"},
+      {9, "crBackground2"},
+      {10, "LineType"},
+      {11, "HorzAlignMode"},
+      {12, "VertAlignMode"},
+      {13, "AutoCutLine"},
+      {14, "TextEffect"},
+      {15, "crBorder"},
+      {16, "AutoSetColor"}}},
+    {"ImageBox",
+     "BaseControl",
+     std::nullopt,
      {{6, "Image"}, {7, "Play"}, {8, "crBackground"}, {9, "crBorder"}, {10, "Filltype"}, {11, "Gird"}}},
-    {"Button", "BaseControl", std::nullopt,
-     {{3, "Text"}, {4, "TextW"}, {5, "crText"}, {6, "TextEffect"}, {7, "crShadow"}, {9, "Icon"}, {10, "IconFlag"},
-      {11, "OffsetX"}, {12, "OffsetY"}, {13, "Splitter"}}},
-    {"Link", "Label", std::nullopt,
+    {"Button",
+     "BaseControl",
+     std::nullopt,
+     {{3, "Text"},
+      {4, "TextW"},
+      {5, "crText"},
+      {6, "TextEffect"},
+      {7, "crShadow"},
+      {9, "Icon"},
+      {10, "IconFlag"},
+      {11, "OffsetX"},
+      {12, "OffsetY"},
+      {13, "Splitter"}}},
+    {"Link",
+     "Label",
+     std::nullopt,
      {{22, "LinkAddress"}, {23, "LinkType"}, {24, "crNormal"}, {25, "crHighlight"}, {26, "crVisited"}}},
-    {"ImageButton", "Button", std::nullopt,
-     {{18, "ImgNormal"}, {19, "ImgHighlight"}, {20, "ImgDown"}, {21, "ImgFocus"}, {22, "ImgDisable"},
-      {23, "FiilType"}, {24, "Gird"}}},
-    {"Edit", "BaseControl", std::nullopt,
-     {{47, "Scroll"}, {42, "HideSel"}, {43, "Align"}, {44, "InputType"}, {45, "PasswordChar"}, {46, "Multiline"},
-      {48, "LimitLen"}, {49, "Caret"}, {50, "Text"}, {51, "TextW"}, {52, "SelText"}, {53, "crText"},
-      {54, "crTextSel"}, {55, "crBorder"}, {56, "crBackground"}, {57, "crBackgroundSel"}, {58, "bRich"}}},
+    {"ImageButton",
+     "Button",
+     std::nullopt,
+     {{18, "ImgNormal"},
+      {19, "ImgHighlight"},
+      {20, "ImgDown"},
+      {21, "ImgFocus"},
+      {22, "ImgDisable"},
+      {23, "FiilType"},
+      {24, "Gird"}}},
+    {"Edit",
+     "BaseControl",
+     std::nullopt,
+     {{47, "Scroll"},
+      {42, "HideSel"},
+      {43, "Align"},
+      {44, "InputType"},
+      {45, "PasswordChar"},
+      {46, "Multiline"},
+      {48, "LimitLen"},
+      {49, "Caret"},
+      {50, "Text"},
+      {51, "TextW"},
+      {52, "SelText"},
+      {53, "crText"},
+      {54, "crTextSel"},
+      {55, "crBorder"},
+      {56, "crBackground"},
+      {57, "crBackgroundSel"},
+      {58, "bRich"}}},
     {"CheckButton", "Button", std::nullopt, {{18, "Check"}}},
     {"RadioButton", "Button", std::nullopt, {{19, "Check"}, {20, "CheckIndex"}}},
     {"Progress", "BaseControl", std::nullopt, {{2, "Pos"}, {3, "crP1"}, {4, "crP2"}, {5, "crBackground"}}},
     {"ComboBox", "BaseControl", std::nullopt, {{12, "Text"}, {13, "TextW"}, {14, "crText"}, {15, "EditMode"}}},
-    {"GroupBox", "BaseControl", std::nullopt,
-     {{4, "Text"}, {5, "TextW"}, {6, "crText"}, {7, "crShadow"}, {8, "crBackground"}, {9, "Align"},
-      {10, "TextEffect"}, {11, "crBorder"}, {12, "szBorder"}, {13, "rdBorder"}}},
-    {"ScrollBar", "BaseControl", std::nullopt,
-     {{11, "Pos"}, {12, "MinPos"}, {13, "MaxPos"}, {14, "PageChange"}, {15, "LineChange"}, {16, "TrackEvent"},
-      {17, "bFlags"}, {18, "hFlags"}, {19, "ViewPos"}}},
-    {"ImageListButton", "Button", std::nullopt,
+    {"GroupBox",
+     "BaseControl",
+     std::nullopt,
+     {{4, "Text"},
+      {5, "TextW"},
+      {6, "crText"},
+      {7, "crShadow"},
+      {8, "crBackground"},
+      {9, "Align"},
+      {10, "TextEffect"},
+      {11, "crBorder"},
+      {12, "szBorder"},
+      {13, "rdBorder"}}},
+    {"ScrollBar",
+     "BaseControl",
+     std::nullopt,
+     {{11, "Pos"},
+      {12, "MinPos"},
+      {13, "MaxPos"},
+      {14, "PageChange"},
+      {15, "LineChange"},
+      {16, "TrackEvent"},
+      {17, "bFlags"},
+      {18, "hFlags"},
+      {19, "ViewPos"}}},
+    {"ImageListButton",
+     "Button",
+     std::nullopt,
      {{18, "Image"}, {19, "ImageCount"}, {20, "BlockSize"}, {21, "FillType"}, {22, "Gird"}}},
     {"ThunderButton", "Button", std::nullopt, {}},
     {"Page", "BaseControl", std::nullopt, {}},
 };
 
-const MethodMap& builtin()
-{
+const MethodMap& builtin() {
     const MethodMap* map = builtinMethodMap();
-    if (!map)
-        throw std::runtime_error("the built-in method map does not parse");
+    if (!map) throw std::runtime_error("the built-in method map does not parse");
     return *map;
 }
 
-TEST(BuiltinMethodMap, HoldsExactlyTheClassesAndMethods)
-{
+TEST(BuiltinMethodMap, HoldsExactlyTheClassesAndMethods) {
     const MethodMap& map = builtin();
     ASSERT_EQ(map.classes().size(), kBuiltinClasses.size());
     for (std::size_t c = 0; c < kBuiltinClasses.size(); ++c) {
@@ -91,20 +165,17 @@ TEST(BuiltinMethodMap, HoldsExactlyTheClassesAndMethods)
     }
 }
 
-TEST(BuiltinMethodMap, OnlyEditScrollIsAppliedBeforeCreation)
-{
+TEST(BuiltinMethodMap, OnlyEditScrollIsAppliedBeforeCreation) {
     int before = 0;
     for (const ClassInfo& info : builtin().classes())
-        for (const MethodInfo& method : info.methods)
-            before += method.applyTime == ApplyTime::BeforeCreation ? 1 : 0;
+        for (const MethodInfo& method : info.methods) before += method.applyTime == ApplyTime::BeforeCreation ? 1 : 0;
     EXPECT_EQ(before, 1);
     const MethodInfo* scroll = builtin().findMethod("Edit", "Scroll");
     ASSERT_NE(scroll, nullptr);
     EXPECT_EQ(scroll->applyTime, ApplyTime::BeforeCreation);
 }
 
-TEST(BuiltinMethodMap, LooksUpThroughBaseClasses)
-{
+TEST(BuiltinMethodMap, LooksUpThroughBaseClasses) {
     const MethodMap& map = builtin();
     struct Case {
         const char* className;
@@ -114,8 +185,8 @@ TEST(BuiltinMethodMap, LooksUpThroughBaseClasses)
     };
     const Case cases[] = {
         {"CheckButton", "Check", 18, "CheckButton"},
-        {"CheckButton", "Text", 3, "Button"},          // from the base class
-        {"Link", "TabStopIndex", 24, "BaseControl"},   // two levels up
+        {"CheckButton", "Text", 3, "Button"},         // from the base class
+        {"Link", "TabStopIndex", 24, "BaseControl"},  // two levels up
         {"Link", "Text", 4, "Label"},
         {"RADIOBUTTON", "checkindex", 20, "RadioButton"},  // any case
         {"ThunderButton", "Splitter", 13, "Button"},
@@ -137,14 +208,12 @@ TEST(BuiltinMethodMap, LooksUpThroughBaseClasses)
     EXPECT_EQ(map.findMethodAt("CheckButton", 3), nullptr) << "slots are the class's own";
 
     std::vector<std::string> chain;
-    for (const ClassInfo* info : map.lineage("ImageButton"))
-        chain.push_back(info->name);
+    for (const ClassInfo* info : map.lineage("ImageButton")) chain.push_back(info->name);
     EXPECT_EQ(chain, (std::vector<std::string>{"ImageButton", "Button", "BaseControl", "EventControl"}));
     EXPECT_TRUE(map.lineage("NoSuchClass").empty());
 }
 
-TEST(BuiltinMethodMap, ArgumentTypes)
-{
+TEST(BuiltinMethodMap, ArgumentTypes) {
     const MethodMap& map = builtin();
     const MethodInfo* pos = map.findMethod("ScrollBar", "Pos");
     ASSERT_NE(pos, nullptr);
@@ -155,8 +224,7 @@ TEST(BuiltinMethodMap, ArgumentTypes)
               (std::vector<MethodArgument>{{ArgumentType::Float, false}}));
 }
 
-TEST(MethodMapTypes, ParsesTypeLists)
-{
+TEST(MethodMapTypes, ParsesTypeLists) {
     using enum ArgumentType;
     const struct {
         const char* text;
@@ -179,12 +247,10 @@ TEST(MethodMapTypes, ParsesTypeLists)
         {"#@3", std::nullopt},
         {"@99999999999", std::nullopt},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(parseArgumentTypes(c.text), c.expected) << '"' << c.text << '"';
+    for (const auto& c : cases) EXPECT_EQ(parseArgumentTypes(c.text), c.expected) << '"' << c.text << '"';
 }
 
-TEST(MethodMapParse, RefusesMalformedMaps)
-{
+TEST(MethodMapParse, RefusesMalformedMaps) {
     const std::string valid = R"(<Qd_DirectUI_MapData>
         <Class Name="A" Count="3"><Method Index="1" Name="X" Type="@3"/></Class>
         <Class Name="B" BaseClass="A"><Method Index="1" Name="Y" Type="@10#" Call="1"/></Class>
@@ -225,15 +291,14 @@ TEST(MethodMapParse, RefusesMalformedMaps)
          "</Qd_DirectUI_MapData>"},
         {"not GB text", "<Qd_DirectUI_MapData><Class Name=\"\xFF\xFF\"/></Qd_DirectUI_MapData>"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(parseText(c.text), std::nullopt) << c.name;
+    for (const auto& c : cases) EXPECT_EQ(parseText(c.text), std::nullopt) << c.name;
 }
 
-TEST(MethodMapParse, ReadsGbText)
-{
+TEST(MethodMapParse, ReadsGbText) {
     // "类" in GB2312: names are decoded, not taken as raw bytes.
-    const auto map = parseText("<?xml version=\"1.0\" encoding=\"GB2312\"?>"
-                               "<Qd_DirectUI_MapData><Class Name=\"\xC0\xE0\"/></Qd_DirectUI_MapData>");
+    const auto map = parseText(
+        "<?xml version=\"1.0\" encoding=\"GB2312\"?>"
+        "<Qd_DirectUI_MapData><Class Name=\"\xC0\xE0\"/></Qd_DirectUI_MapData>");
     ASSERT_TRUE(map);
     EXPECT_NE(map->findClass("类"), nullptr);
 }

@@ -10,8 +10,7 @@
 namespace vamu::toolkit {
 namespace {
 
-std::vector<std::byte> deflateBytes(std::string_view data)
-{
+std::vector<std::byte> deflateBytes(std::string_view data) {
     std::vector<std::byte> out(compressBound(static_cast<uLong>(data.size())));
     uLongf size = static_cast<uLongf>(out.size());
     EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
@@ -21,22 +20,18 @@ std::vector<std::byte> deflateBytes(std::string_view data)
     return out;
 }
 
-std::string le32(std::uint32_t value)
-{
+std::string le32(std::uint32_t value) {
     std::string out(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        out[static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i) out[static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
     return out;
 }
 
-std::string payload(std::string_view description, std::string_view picture)
-{
+std::string payload(std::string_view description, std::string_view picture) {
     return le32(static_cast<std::uint32_t>(description.size())) + std::string(description) +
            le32(static_cast<std::uint32_t>(picture.size())) + std::string(picture);
 }
 
-TEST(PackFormat, RoundTripsContentsAndChecksThePassword)
-{
+TEST(PackFormat, RoundTripsContentsAndChecksThePassword) {
     const std::string description = "<root a=\"\xC4\xE3\"/>";
     const std::string picture("\x89PNG\0\x01\x02", 7);
     for (const std::string_view password : {"", "secret"}) {
@@ -52,16 +47,14 @@ TEST(PackFormat, RoundTripsContentsAndChecksThePassword)
     EXPECT_EQ(readPack(writePack(description, picture, "secret"), "Secret").error, PackError::Password);
 }
 
-TEST(PackFormat, EmptyBlocksAreAllowed)
-{
+TEST(PackFormat, EmptyBlocksAreAllowed) {
     const PackReadResult read = readPack(writePack("", ""), "");
     ASSERT_TRUE(read.ok());
     EXPECT_TRUE(read.contents.description.empty());
     EXPECT_TRUE(read.contents.picture.empty());
 }
 
-TEST(PackFormat, DamagedPacksAreRefusedByKind)
-{
+TEST(PackFormat, DamagedPacksAreRefusedByKind) {
     const std::vector<std::byte> good = writePack("<x/>", "picture bytes");
     const auto deflated = deflateBytes(payload("<x/>", "pic"));
     auto edited = [&good](auto change) {
@@ -109,8 +102,7 @@ TEST(PackFormat, DamagedPacksAreRefusedByKind)
     }
 }
 
-TEST(PackFormat, InflationStopsAtItsBound)
-{
+TEST(PackFormat, InflationStopsAtItsBound) {
     // 40 MiB of zeros deflate to a few tens of KiB: a bomb must be refused, not inflated.
     const std::string zeros(40u << 20, '\0');
     const PackReadResult read = readPack(wrapPackStream(deflateBytes(zeros)), "");

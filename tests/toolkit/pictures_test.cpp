@@ -228,8 +228,10 @@ TEST(GroupBox, OutlineOnlyWithABorderColourAndWidthZeroIsOnePixel) {
     const QImage& s = box->surface();
     const auto edgesDrawn = [&s] {
         int drawn = 0;
-        for (int x = 0; x < s.width(); ++x) drawn += (qAlpha(s.pixel(x, 0)) != 0) + (qAlpha(s.pixel(x, s.height() - 1)) != 0);
-        for (int y = 0; y < s.height(); ++y) drawn += (qAlpha(s.pixel(0, y)) != 0) + (qAlpha(s.pixel(s.width() - 1, y)) != 0);
+        for (int x = 0; x < s.width(); ++x)
+            drawn += (qAlpha(s.pixel(x, 0)) != 0) + (qAlpha(s.pixel(x, s.height() - 1)) != 0);
+        for (int y = 0; y < s.height(); ++y)
+            drawn += (qAlpha(s.pixel(0, y)) != 0) + (qAlpha(s.pixel(s.width() - 1, y)) != 0);
         return drawn;
     };
     EXPECT_EQ(edgesDrawn(), 0) << "no outline without crBorder";

@@ -100,7 +100,8 @@ int itemHeight() { return static_cast<int>(QFontMetricsF(PopupMenu().font()).lin
 int textWidth(const QString& text) {
     paint::TextFormat format;
     format.prefix = paint::HotkeyPrefix::Show;
-    return static_cast<int>(std::ceil(paint::measureText(QRectF(0, 0, 100000, 1000), text, PopupMenu().font(), format).width()));
+    return static_cast<int>(
+        std::ceil(paint::measureText(QRectF(0, 0, 100000, 1000), text, PopupMenu().font(), format).width()));
 }
 
 TEST(PopupMenuModel, SizesFollowTheTextsTheThemeAndTheKindsOfItems) {
@@ -162,11 +163,10 @@ TEST(PopupMenuPlacement, MenusAtTheCursorTurnAwayFromTheWorkAreaEdges) {
         QPoint expected;
     };
     const Case cases[] = {
-        {{100, 100}, {100, 100}},
-        {{750, 100}, {650, 100}},   // no room on the right: opens to the left of the point
-        {{100, 550}, {100, 470}},   // no room below: opens upwards
-        {{799, 599}, {699, 519}},   // lower-right corner: up and to the left
-        {{700, 520}, {700, 520}},   // exactly fits
+        {{100, 100}, {100, 100}}, {{750, 100}, {650, 100}},  // no room on the right: opens to the left of the point
+        {{100, 550}, {100, 470}},                            // no room below: opens upwards
+        {{799, 599}, {699, 519}},                            // lower-right corner: up and to the left
+        {{700, 520}, {700, 520}},                            // exactly fits
     };
     for (const Case& c : cases) {
         EXPECT_EQ(placeRootMenu(c.at, MenuAnchor::Cursor, size, area), c.expected) << c.at.x() << "," << c.at.y();
@@ -233,10 +233,13 @@ TEST(PopupMenu, ClickingACommandSendsItToTheReceiverAfterTheMenuHasGone) {
     menu.addCommand(QStringLiteral("剪切(&T)"), 88);
     menu.addCommand(QStringLiteral("复制(&C)"), 67);
     bool leftOpen = false;
-    runMenu(menu, owner.host(), sink->handle(), QPoint(150, 120), [&] {
-        MenuWindow& window = *openMenus().front();
-        clickItem(window, *itemAt(window, 1));
-    }, &leftOpen);
+    runMenu(
+        menu, owner.host(), sink->handle(), QPoint(150, 120),
+        [&] {
+            MenuWindow& window = *openMenus().front();
+            clickItem(window, *itemAt(window, 1));
+        },
+        &leftOpen);
     EXPECT_FALSE(leftOpen);
     EXPECT_EQ(sink->commands, (std::vector<int>{67}));
     EXPECT_TRUE(detail::runningMenuChains().empty());
@@ -341,12 +344,15 @@ TEST(PopupMenu, EscClosesWithoutChoosingAndOtherWindowsKeepRunning) {
     PopupMenu menu;
     menu.addCommand(QStringLiteral("复制(&C)"), 67);
     bool leftOpen = false;
-    runMenu(menu, owner.host(), sink->handle(), QPoint(150, 120), [&] {
-        pumpUntil([&] { return ticks >= 3; }, std::chrono::seconds(2));
-        MenuWindow& window = *openMenus().front();
-        hover(window, *itemAt(window, 0));
-        pressKey(window, vk::kEscape);
-    }, &leftOpen);
+    runMenu(
+        menu, owner.host(), sink->handle(), QPoint(150, 120),
+        [&] {
+            pumpUntil([&] { return ticks >= 3; }, std::chrono::seconds(2));
+            MenuWindow& window = *openMenus().front();
+            hover(window, *itemAt(window, 0));
+            pressKey(window, vk::kEscape);
+        },
+        &leftOpen);
     owner.native().killTimer(77);
     EXPECT_GE(ticks, 3);  // timers of other windows ran while the menu was open
     EXPECT_FALSE(leftOpen);
@@ -363,18 +369,21 @@ TEST(PopupMenu, LosingTheFocusToAnotherWindowClosesTheChain) {
     bool focusedFirst = false;
     bool openWithSubmenuFocused = false;
     bool leftOpen = false;
-    runMenu(menu, owner.host(), sink->handle(), QPoint(150, 120), [&] {
-        MenuWindow& root = *openMenus().front();
-        focusedFirst = pumpUntil([&] { return root.host().nativeWindow()->hasFocus(); }, std::chrono::seconds(2));
-        clickItem(root, *itemAt(root, 0));  // a click opens the submenu at once
-        ASSERT_EQ(openMenus().size(), 2u);
-        MenuWindow& submenu = *openMenus().back();
-        pumpUntil([&] { return submenu.host().nativeWindow()->hasFocus(); }, std::chrono::seconds(2));
-        pump(std::chrono::milliseconds(20));
-        openWithSubmenuFocused = openMenus().size() == 2;  // focus moving inside the chain keeps it
-        owner.native().activate();                          // a click on another window
-        pumpUntil([&] { return openMenus().empty(); }, std::chrono::seconds(2));
-    }, &leftOpen);
+    runMenu(
+        menu, owner.host(), sink->handle(), QPoint(150, 120),
+        [&] {
+            MenuWindow& root = *openMenus().front();
+            focusedFirst = pumpUntil([&] { return root.host().nativeWindow()->hasFocus(); }, std::chrono::seconds(2));
+            clickItem(root, *itemAt(root, 0));  // a click opens the submenu at once
+            ASSERT_EQ(openMenus().size(), 2u);
+            MenuWindow& submenu = *openMenus().back();
+            pumpUntil([&] { return submenu.host().nativeWindow()->hasFocus(); }, std::chrono::seconds(2));
+            pump(std::chrono::milliseconds(20));
+            openWithSubmenuFocused = openMenus().size() == 2;  // focus moving inside the chain keeps it
+            owner.native().activate();                         // a click on another window
+            pumpUntil([&] { return openMenus().empty(); }, std::chrono::seconds(2));
+        },
+        &leftOpen);
     EXPECT_TRUE(focusedFirst);
     EXPECT_TRUE(openWithSubmenuFocused);
     EXPECT_FALSE(leftOpen);
@@ -404,7 +413,8 @@ TEST(PopupMenu, SubmenuOpensAfterTheMouseRestsAndClosesWhenItRestsElsewhere) {
         openedAfterMs = clock.elapsed();
         // The submenu lies beside its opener, its first line level with it.
         const QRect opener = itemAt(root, 1)->absoluteRect().translated(root.host().geometry().topLeft());
-        const QRect first = itemAt(*root.submenu(), 0)->absoluteRect().translated(root.submenu()->host().geometry().topLeft());
+        const QRect first =
+            itemAt(*root.submenu(), 0)->absoluteRect().translated(root.submenu()->host().geometry().topLeft());
         EXPECT_EQ(first.top(), opener.top());
         EXPECT_GT(first.left(), opener.right());
         // Back on the opener: it stays; resting on another item closes it.

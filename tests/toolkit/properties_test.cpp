@@ -14,23 +14,25 @@
 #include "toolkit/controls/thunder_button.h"
 #include "toolkit/method_map.h"
 
-
 #include <gtest/gtest.h>
 
 namespace vamu::toolkit::test {
 namespace {
 
-
 // A value of the argument's type that every property of that type keeps as given.
 PropertyValue sample(const MethodInfo& method, ArgumentType type) {
     switch (type) {
-    case ArgumentType::Boolean: return 1LL;
+    case ArgumentType::Boolean:
+        return 1LL;
     case ArgumentType::Float:
-    case ArgumentType::Double: return 15.0;
-    case ArgumentType::Text: return QStringLiteral("abc");
+    case ArgumentType::Double:
+        return 15.0;
+    case ArgumentType::Text:
+        return QStringLiteral("abc");
     case ArgumentType::ByteString:
         return method.name.ends_with('W') ? utf16Bytes(QStringLiteral("abc")) : solidPng(QSize(4, 4), 0xFFFF0000);
-    default: return 3LL;
+    default:
+        return 3LL;
     }
 }
 
@@ -76,10 +78,10 @@ TEST(Properties, NamesMustBelongToTheClassAndValuesMustConvert) {
     Label* label = Label::create(t.host(), QRect(0, 0, 50, 20));
     Button* button = Button::create(t.host(), QRect(0, 0, 50, 20));
     ImageBox* box = ImageBox::create(t.host(), QRect(0, 0, 50, 20));
-    EXPECT_FALSE(setProperty(*label, "IconFlag", {1LL}));   // a button's
+    EXPECT_FALSE(setProperty(*label, "IconFlag", {1LL}));  // a button's
     EXPECT_FALSE(setProperty(*button, "Nope", {1LL}));
     EXPECT_FALSE(getProperty(*button, "Nope").has_value());
-    EXPECT_FALSE(setProperty(*button, "IconFlag", {}));      // missing argument
+    EXPECT_FALSE(setProperty(*button, "IconFlag", {}));  // missing argument
     EXPECT_FALSE(setProperty(*button, "IconFlag", {QStringLiteral("four")}));
     EXPECT_EQ(button->iconFlag(), 0);
     EXPECT_TRUE(setProperty(*button, "iconflag", {2LL}));  // names match without regard to case

@@ -145,8 +145,8 @@ TEST(Progress, BarLengthIsTheInnerLengthTimesTheFractionRounded) {
     struct Case {
         int minimum, maximum, pos, length;
     };
-    const Case cases[] = {{0, 100, 0, 0},   {0, 100, 50, 50}, {0, 100, 100, 100}, {0, 3, 1, 33}, {0, 3, 2, 67},
-                          {0, 100, 130, 100}, {0, 100, -5, 0}, {10, 10, 10, 0},    {-100, 100, 0, 50}};
+    const Case cases[] = {{0, 100, 0, 0},     {0, 100, 50, 50}, {0, 100, 100, 100}, {0, 3, 1, 33},     {0, 3, 2, 67},
+                          {0, 100, 130, 100}, {0, 100, -5, 0},  {10, 10, 10, 0},    {-100, 100, 0, 50}};
     for (const Case& c : cases) {
         ProgressFixture f;
         f.bar->setRange(c.minimum, c.maximum);

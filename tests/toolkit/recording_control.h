@@ -13,7 +13,8 @@ using Log = std::vector<std::string>;
 
 class RecordingControl : public BaseControl {
 public:
-    RecordingControl(std::string name, Log* log, QRgb colour = 0xFF2060A0) : m_name(std::move(name)), m_log(log), m_colour(colour) {}
+    RecordingControl(std::string name, Log* log, QRgb colour = 0xFF2060A0)
+        : m_name(std::move(name)), m_log(log), m_colour(colour) {}
 
     static RecordingControl* make(ControlParent parent, QRect rect, std::string name, Log* log,
                                   QRgb colour = 0xFF2060A0, CreateOptions options = {}) {

@@ -51,8 +51,8 @@ TEST(ScrollBar, PositionStaysInsideTheRangeLessTheView) {
         int minimum, maximum, view, requested, expected;
     };
     const Case cases[] = {
-        {0, 100, 0, 150, 100}, {0, 100, 0, -5, 0},     {0, 100, 20, 100, 80}, {-50, 50, 10, -80, -50},
-        {-50, 50, 10, 45, 40}, {0, 100, 100, 30, 0},   {0, 100, 250, 30, 0},  {10, 5, 0, 7, 10},
+        {0, 100, 0, 150, 100}, {0, 100, 0, -5, 0},   {0, 100, 20, 100, 80}, {-50, 50, 10, -80, -50},
+        {-50, 50, 10, 45, 40}, {0, 100, 100, 30, 0}, {0, 100, 250, 30, 0},  {10, 5, 0, 7, 10},
     };
     for (const Case& c : cases) {
         Bar b;
@@ -90,8 +90,8 @@ TEST(ScrollBar, PropertiesByNameFollowTheMethodMap) {
         const char* text;
         long long read;
     };
-    const Case cases[] = {{"MaxPos", "60", 60}, {"ViewPos", "10", 10}, {"PageChange", "7", 7}, {"LineChange", "2", 2},
-                          {"TrackEvent", "0", 0}, {"bFlags", "5", 5},  {"hFlags", "16", 16}, {"MinPos", "-5", -5},
+    const Case cases[] = {{"MaxPos", "60", 60},   {"ViewPos", "10", 10}, {"PageChange", "7", 7}, {"LineChange", "2", 2},
+                          {"TrackEvent", "0", 0}, {"bFlags", "5", 5},    {"hFlags", "16", 16},   {"MinPos", "-5", -5},
                           {"Pos", "80", 50}};  // clamped to MaxPos - ViewPos
     for (const Case& c : cases) {
         EXPECT_TRUE(setPropertyFromText(bar, c.name, c.text)) << c.name;
@@ -115,7 +115,8 @@ TEST(ScrollBar, LaysOutArrowsTrackAndThumbFromTheSkin) {
     };
     // The built-in skin's arrows are 9 pixels long in both orientations.
     const Case cases[] = {
-        {Orientation::Horizontal, QRect(10, 10, 120, 10), QRect(0, 0, 9, 10), QRect(111, 0, 9, 10), QRect(9, 0, 102, 10)},
+        {Orientation::Horizontal, QRect(10, 10, 120, 10), QRect(0, 0, 9, 10), QRect(111, 0, 9, 10),
+         QRect(9, 0, 102, 10)},
         {Orientation::Vertical, QRect(10, 10, 10, 120), QRect(0, 0, 10, 9), QRect(0, 111, 10, 9), QRect(0, 9, 10, 102)},
     };
     for (const Case& c : cases) {
@@ -136,17 +137,17 @@ TEST(ScrollBar, LaysOutArrowsTrackAndThumbFromTheSkin) {
 
 TEST(ScrollBar, OnlyLongTracksKeepAThumbLongEnoughToGrab) {
     struct Case {
-        int barLength;   // the track is 18 pixels shorter (two arrows)
-        int viewPos;     // of the range 0..100
+        int barLength;  // the track is 18 pixels shorter (two arrows)
+        int viewPos;    // of the range 0..100
         int thumb;
     };
     const Case cases[] = {
-        {60, 0, 6},      // the volume bar: its thumb keeps 36 of 42 pixels of travel
-        {60, 10, 6},     // 4.2 pixels by the view: the caps' 6 still hold
-        {60, 50, 21},    // the view sets the length once it is longer than the minimum
-        {218, 0, 6},     // a 200-pixel track is still short
-        {219, 0, 20},    // 201 pixels: the thumb stays grabbable
-        {219, 5, 20},    // 10 pixels by the view: raised to 20
+        {60, 0, 6},    // the volume bar: its thumb keeps 36 of 42 pixels of travel
+        {60, 10, 6},   // 4.2 pixels by the view: the caps' 6 still hold
+        {60, 50, 21},  // the view sets the length once it is longer than the minimum
+        {218, 0, 6},   // a 200-pixel track is still short
+        {219, 0, 20},  // 201 pixels: the thumb stays grabbable
+        {219, 5, 20},  // 10 pixels by the view: raised to 20
         {219, 50, 100},
     };
     for (const Case& c : cases) {
@@ -272,7 +273,7 @@ TEST(ScrollBar, DraggingTheThumbMapsPixelsToPositions) {
     EXPECT_TRUE(b.bar->dragging());
     const int travel = track.width() - b.bar->thumbRect().width();
     moveTo(b.t, *b.bar, {track.left() + travel / 2 + grabOffset, 5});
-    EXPECT_EQ(b.bar->pos(), 45);  // half the 90 positions
+    EXPECT_EQ(b.bar->pos(), 45);    // half the 90 positions
     moveTo(b.t, *b.bar, {500, 5});  // far past the end
     EXPECT_EQ(b.bar->pos(), 90);
     EXPECT_EQ(b.bar->thumbRect().right(), track.right());
@@ -306,7 +307,8 @@ TEST(ScrollBar, TheWheelStepsByLines) {
     wheel(b.t, -1);  // towards the user: forward
     wheel(b.t, -1);
     wheel(b.t, 1);
-    EXPECT_EQ(b.reports, (Reports{{5, ScrollCode::LineForward}, {10, ScrollCode::LineForward}, {5, ScrollCode::LineBack}}));
+    EXPECT_EQ(b.reports,
+              (Reports{{5, ScrollCode::LineForward}, {10, ScrollCode::LineForward}, {5, ScrollCode::LineBack}}));
 }
 
 TEST(ScrollBar, AHandlerMayDestroyTheBar) {

@@ -66,7 +66,10 @@ TEST(TextEngine, LinesBreaksAndControlCharactersFollowTheMode) {
     const Case cases[] = {
         {false, QStringLiteral("first\r\nsecond"), QStringLiteral("first")},
         {true, QStringLiteral("first\r\nsecond\rthird"), QStringLiteral("first\nsecond\nthird")},
-        {false, QStringLiteral("a\tb\x01\x7f" "c"), QStringLiteral("a\tbc")},
+        {false,
+         QStringLiteral("a\tb\x01\x7f"
+                        "c"),
+         QStringLiteral("a\tbc")},
         {true, QString(QChar::ParagraphSeparator) + QStringLiteral("x"), QStringLiteral("\nx")},
     };
     for (const Case& c : cases) {

@@ -20,8 +20,7 @@
 
 namespace {
 
-std::vector<std::byte> deflateBytes(std::span<const std::byte> data)
-{
+std::vector<std::byte> deflateBytes(std::span<const std::byte> data) {
     std::vector<std::byte> out(compressBound(static_cast<uLong>(data.size())));
     uLongf size = static_cast<uLongf>(out.size());
     if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
@@ -31,15 +30,13 @@ std::vector<std::byte> deflateBytes(std::span<const std::byte> data)
     return out;
 }
 
-void exercise(const vamu::toolkit::ThemePack& pack)
-{
+void exercise(const vamu::toolkit::ThemePack& pack) {
     const QRect bounds = pack.atlas().rect();
     for (const char* element : {"SysButton.Close", "Button", "ScrollBar", "MsgBox", "a"}) {
         for (const char* key : {"normal", "v_bg", "m16", "rect", "gird", "b"}) {
             const auto region = pack.rect(element, key);
             // Regions were validated against the atlas at load; sizes and grids need not be.
-            if (region && std::string_view(key) != "gird" && !bounds.contains(*region))
-                std::abort();
+            if (region && std::string_view(key) != "gird" && !bounds.contains(*region)) std::abort();
             (void)pack.rectF(element, key);
             (void)pack.colours(element, key);
             (void)pack.number(element, key);
@@ -49,10 +46,8 @@ void exercise(const vamu::toolkit::ThemePack& pack)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    if (size == 0 || size > (4u << 20))
-        return 0;
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0 || size > (4u << 20)) return 0;
     const auto input = std::as_bytes(std::span(data + 1, size - 1));
     std::unique_ptr<vamu::toolkit::ThemePack> pack;
     if (data[0] == 0) {
@@ -62,14 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (stream.size() <= vamu::toolkit::kMaxPackStreamSize)
             pack = vamu::toolkit::ThemePack::load(vamu::toolkit::wrapPackStream(stream));
     }
-    if (pack)
-        exercise(*pack);
+    if (pack) exercise(*pack);
     return 0;
 }
 
 #ifndef VAMU_LIBFUZZER
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     int runs = 0;
     auto run = [&runs](const fs::path& file) {
@@ -79,12 +72,10 @@ int main(int argc, char** argv)
         ++runs;
     };
     for (int i = 1; i < argc; ++i) {
-        if (argv[i][0] == '-')
-            continue;  // libFuzzer options
+        if (argv[i][0] == '-') continue;  // libFuzzer options
         const fs::path path(argv[i]);
         if (fs::is_directory(path)) {
-            for (const auto& entry : fs::directory_iterator(path))
-                run(entry.path());
+            for (const auto& entry : fs::directory_iterator(path)) run(entry.path());
         } else {
             run(path);
         }

@@ -162,22 +162,18 @@ const std::vector<Expected> kBuiltinValues = {
     {"UpDown", "spin_down", "0,96,9,6"},
 };
 
-bool isRegion(std::string_view attribute)
-{
+bool isRegion(std::string_view attribute) {
     return attribute.find("gird") == std::string_view::npos && !attribute.starts_with("margin") &&
            !attribute.ends_with("size");
 }
 
-const ThemePack& builtin()
-{
+const ThemePack& builtin() {
     const ThemePack* pack = builtinThemePack();
-    if (!pack)
-        throw std::runtime_error("the built-in theme pack does not load");
+    if (!pack) throw std::runtime_error("the built-in theme pack does not load");
     return *pack;
 }
 
-TEST(BuiltinTheme, AnswersEveryValueOfTheTable)
-{
+TEST(BuiltinTheme, AnswersEveryValueOfTheTable) {
     const ThemePack& pack = builtin();
     EXPECT_EQ(pack.name(), "vamu 清爽");
     for (const Expected& e : kBuiltinValues)
@@ -185,13 +181,12 @@ TEST(BuiltinTheme, AnswersEveryValueOfTheTable)
             << e.element << "." << e.attribute;
 }
 
-TEST(BuiltinTheme, CaptionButtonsHaveTheirSizes)
-{
+TEST(BuiltinTheme, CaptionButtonsHaveTheirSizes) {
     const ThemePack& pack = builtin();
     EXPECT_EQ(pack.rect("SysButton.Close", "normal"), QRect(0, 1, 39, 19));
     EXPECT_EQ(pack.rect("SysButton.Close", "size"), QRect(0, 0, 39, 19));
-    for (const char* name : {"SysButton.Max", "SysButton.Restore", "SysButton.Min", "SysButton.Menu",
-                             "SysButton.Skn", "SysButton.Report", "SysButton.Setting"}) {
+    for (const char* name : {"SysButton.Max", "SysButton.Restore", "SysButton.Min", "SysButton.Menu", "SysButton.Skn",
+                             "SysButton.Report", "SysButton.Setting"}) {
         for (const char* key : {"size", "normal", "highlight", "down"}) {
             const auto rect = pack.rect(name, key);
             ASSERT_TRUE(rect) << name << "." << key;
@@ -201,15 +196,13 @@ TEST(BuiltinTheme, CaptionButtonsHaveTheirSizes)
     }
 }
 
-TEST(BuiltinTheme, TypedValues)
-{
+TEST(BuiltinTheme, TypedValues) {
     const ThemePack& pack = builtin();
     EXPECT_EQ(pack.rect("SysShadow.HostWnd", "margin"), QRect(4, 3, -4, -5));
     EXPECT_EQ(pack.rectF("SysShadow.Menu", "checkrect"), QRectF(205, 105, 15, 10));
     EXPECT_EQ(pack.number("SysShadow.HostWnd", "rectround"), 3);
     EXPECT_EQ(pack.number("SysShadow.Menu", "right_cutline"), -2);
-    EXPECT_EQ(pack.colours("SysShadow.HostWnd", "crborder"),
-              (std::vector<std::uint32_t>{0x51000000u, 0x33FFFFFFu}));
+    EXPECT_EQ(pack.colours("SysShadow.HostWnd", "crborder"), (std::vector<std::uint32_t>{0x51000000u, 0x33FFFFFFu}));
     EXPECT_EQ(pack.numbers("SysShadow.HostWnd", "crborder"), (std::vector<long long>{1358954496, 872415231}));
     // A value of another shape is not found as this one.
     EXPECT_EQ(pack.number("SysShadow.HostWnd", "crborder"), std::nullopt);
@@ -217,8 +210,7 @@ TEST(BuiltinTheme, TypedValues)
     EXPECT_EQ(pack.rect("SysShadow.HostWnd", "rectround"), std::nullopt);
 }
 
-TEST(BuiltinTheme, AbsentKeysAreNotFound)
-{
+TEST(BuiltinTheme, AbsentKeysAreNotFound) {
     const ThemePack& pack = builtin();
     EXPECT_EQ(pack.text("SysButton.Close", "focus"), std::nullopt);
     EXPECT_EQ(pack.rect("SysButton.Close", "focus"), std::nullopt);
@@ -233,8 +225,7 @@ TEST(BuiltinTheme, AbsentKeysAreNotFound)
     EXPECT_EQ(getPackImage(nullptr, 0), nullptr);
 }
 
-TEST(BuiltinTheme, EveryRegionIsInsideTheAtlasAndDrawn)
-{
+TEST(BuiltinTheme, EveryRegionIsInsideTheAtlasAndDrawn) {
     const ThemePack& pack = builtin();
     const QImage& atlas = pack.atlas();
     ASSERT_EQ(atlas.size(), QSize(395, 160));
@@ -242,15 +233,13 @@ TEST(BuiltinTheme, EveryRegionIsInsideTheAtlasAndDrawn)
     int regions = 0;
     for (const Expected& e : kBuiltinValues) {
         const auto rect = pack.rect(e.element, e.attribute);
-        if (!rect || !isRegion(e.attribute))
-            continue;
+        if (!rect || !isRegion(e.attribute)) continue;
         ++regions;
         ASSERT_FALSE(rect->isEmpty()) << e.element << "." << e.attribute;
         ASSERT_TRUE(atlas.rect().contains(*rect)) << e.element << "." << e.attribute;
         int drawn = 0;
         for (int y = rect->top(); y <= rect->bottom(); ++y)
-            for (int x = rect->left(); x <= rect->right(); ++x)
-                drawn += qAlpha(atlas.pixel(x, y)) > 0x10 ? 1 : 0;
+            for (int x = rect->left(); x <= rect->right(); ++x) drawn += qAlpha(atlas.pixel(x, y)) > 0x10 ? 1 : 0;
         EXPECT_GE(drawn, 4) << e.element << "." << e.attribute << " looks blank";
     }
     EXPECT_EQ(regions, 86);
@@ -258,8 +247,7 @@ TEST(BuiltinTheme, EveryRegionIsInsideTheAtlasAndDrawn)
 
 // The 2x atlas shows the same parts in the same places: halved again, it comes close
 // to the 1x atlas everywhere (a part drawn off its region would not).
-TEST(BuiltinTheme, HighResolutionAtlasIsTheAtlasAtTwiceTheResolution)
-{
+TEST(BuiltinTheme, HighResolutionAtlasIsTheAtlasAtTwiceTheResolution) {
     const ThemePack& pack = builtin();
     const QImage* high = pack.highResolutionAtlas();
     ASSERT_NE(high, nullptr);
@@ -273,8 +261,7 @@ TEST(BuiltinTheme, HighResolutionAtlasIsTheAtlasAtTwiceTheResolution)
         for (int x = 0; x < atlas.width(); ++x) {
             int alpha = 0;
             for (int dy = 0; dy < 2; ++dy)
-                for (int dx = 0; dx < 2; ++dx)
-                    alpha += qAlpha(high->pixel(2 * x + dx, 2 * y + dy));
+                for (int dx = 0; dx < 2; ++dx) alpha += qAlpha(high->pixel(2 * x + dx, 2 * y + dy));
             const int step = std::abs(alpha / 4 - qAlpha(atlas.pixel(x, y)));
             difference += step;
             worst = std::max(worst, step);
@@ -285,8 +272,7 @@ TEST(BuiltinTheme, HighResolutionAtlasIsTheAtlasAtTwiceTheResolution)
     EXPECT_LT(worst, 160);
 }
 
-TEST(BuiltinTheme, ShadowPicturesFadeOutwards)
-{
+TEST(BuiltinTheme, ShadowPicturesFadeOutwards) {
     const QImage& atlas = builtin().atlas();
     // The window shadow: transparent at the picture's outer corner, denser towards the
     // content edge, and never opaque.
@@ -303,8 +289,7 @@ TEST(BuiltinTheme, ShadowPicturesFadeOutwards)
     EXPECT_EQ(atlas.pixel(205 + 6, 90 + 6), qRgba(255, 255, 255, 255));
 }
 
-TEST(ThemeLookups, KeyCacheAnswersTheSameOnRepeat)
-{
+TEST(ThemeLookups, KeyCacheAnswersTheSameOnRepeat) {
     const ThemePack& pack = builtin();
     const auto first = pack.rect("Button", "normal");
     ASSERT_TRUE(first);
@@ -320,14 +305,12 @@ TEST(ThemeLookups, KeyCacheAnswersTheSameOnRepeat)
     EXPECT_EQ(findKeyAtom("Button_normal_rect"), atom);
 }
 
-TEST(ThemeLookups, ConcurrentReadersAgree)
-{
+TEST(ThemeLookups, ConcurrentReadersAgree) {
     // A fresh pack, so that the threads race to fill its cache.
     const auto pack = ThemePack::load(builtinThemePackBytes());
     ASSERT_TRUE(pack);
     std::vector<std::optional<QRect>> expected;
-    for (const Expected& e : kBuiltinValues)
-        expected.push_back(builtin().rect(e.element, e.attribute));
+    for (const Expected& e : kBuiltinValues) expected.push_back(builtin().rect(e.element, e.attribute));
 
     std::atomic<int> mismatches{0};
     std::vector<std::thread> readers;
@@ -337,19 +320,16 @@ TEST(ThemeLookups, ConcurrentReadersAgree)
                 for (std::size_t i = 0; i < kBuiltinValues.size(); ++i) {
                     const std::size_t at = (i + static_cast<std::size_t>(t) * 31) % kBuiltinValues.size();
                     const Expected& e = kBuiltinValues[at];
-                    if (pack->rect(e.element, e.attribute) != expected[at])
-                        ++mismatches;
+                    if (pack->rect(e.element, e.attribute) != expected[at]) ++mismatches;
                 }
             }
         });
     }
-    for (auto& reader : readers)
-        reader.join();
+    for (auto& reader : readers) reader.join();
     EXPECT_EQ(mismatches.load(), 0);
 }
 
-TEST(ThemeEngine, SelectsAndLooksUp)
-{
+TEST(ThemeEngine, SelectsAndLooksUp) {
     const std::shared_ptr<const ThemePack> pack = loadResourcePack(builtinThemePackBytes());
     ASSERT_TRUE(pack);
     EXPECT_EQ(loadResourcePack(builtinThemePackBytes(), "wrong password"), nullptr);
@@ -380,21 +360,18 @@ TEST(ThemeEngine, SelectsAndLooksUp)
 // Packs made from the built-in contents with one thing changed.
 class BrokenPacks : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         const PackReadResult read = readPack(builtinThemePackBytes(), "");
         ASSERT_TRUE(read.ok());
         m_description = *gbToUtf8(read.contents.description);
         m_picture = read.contents.picture;
     }
 
-    std::vector<std::byte> packWith(std::string_view description, std::string_view picture) const
-    {
+    std::vector<std::byte> packWith(std::string_view description, std::string_view picture) const {
         return writePack(*utf8ToGb2312(description), picture);
     }
 
-    std::string replaced(std::string_view from, std::string_view to) const
-    {
+    std::string replaced(std::string_view from, std::string_view to) const {
         std::string text = m_description;
         const auto at = text.find(from);
         EXPECT_NE(at, std::string::npos) << from;
@@ -406,8 +383,7 @@ protected:
     std::string m_picture;
 };
 
-TEST_F(BrokenPacks, AnUnchangedCopyLoads)
-{
+TEST_F(BrokenPacks, AnUnchangedCopyLoads) {
     const auto pack = ThemePack::load(packWith(m_description, m_picture));
     ASSERT_TRUE(pack);
     EXPECT_EQ(pack->rect("SysButton.Close", "normal"), QRect(0, 1, 39, 19));
@@ -421,8 +397,7 @@ TEST_F(BrokenPacks, AnUnchangedCopyLoads)
               (std::vector<std::uint32_t>{0x51000000u, 0x33FFFFFFu, 0xFFFFFFFFu, 0x00FFFFFFu}));
 }
 
-TEST_F(BrokenPacks, AHighResolutionAtlasIsTakenOnlyAtExactlyTwiceTheSize)
-{
+TEST_F(BrokenPacks, AHighResolutionAtlasIsTakenOnlyAtExactlyTwiceTheSize) {
     const auto png = [](const QImage& image) {
         QByteArray bytes;
         QBuffer buffer(&bytes);
@@ -451,8 +426,7 @@ TEST_F(BrokenPacks, AHighResolutionAtlasIsTakenOnlyAtExactlyTwiceTheSize)
     }
 }
 
-TEST_F(BrokenPacks, GiveNoTheme)
-{
+TEST_F(BrokenPacks, GiveNoTheme) {
     QImage tiny(10, 10, QImage::Format_ARGB32);
     tiny.fill(Qt::red);
     QByteArray tinyPng;
@@ -478,17 +452,15 @@ TEST_F(BrokenPacks, GiveNoTheme)
         {"picture cut short", packWith(m_description, m_picture.substr(0, m_picture.size() / 3))},
         {"ambiguous cache keys",
          packWith(replaced("<common name=\"UpDown\"",
-                                  "<common name=\"CheckButton_normal\" ck=\"1\"/><common name=\"UpDown\""),
+                           "<common name=\"CheckButton_normal\" ck=\"1\"/><common name=\"UpDown\""),
                   m_picture)},
         {"description not GB text", writePack(std::string("<a b=\"\xFF\xFF\"/>"), m_picture)},
         {"wrong password", writePack(*utf8ToGb2312(m_description), m_picture, "other")},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ThemePack::load(c.stored), nullptr) << c.name;
+    for (const auto& c : cases) EXPECT_EQ(ThemePack::load(c.stored), nullptr) << c.name;
 }
 
-TEST_F(BrokenPacks, MutatedPacksLoadSafelyOrNotAtAll)
-{
+TEST_F(BrokenPacks, MutatedPacksLoadSafelyOrNotAtAll) {
     // A deterministic mini-fuzzer: damage the description, the picture or the stored
     // bytes at random and check that what loads is sound. Under the sanitizers this
     // also proves that nothing reads out of bounds.
@@ -500,10 +472,18 @@ TEST_F(BrokenPacks, MutatedPacksLoadSafelyOrNotAtAll)
         for (int i = 0; i < edits && !bytes.empty(); ++i) {
             const std::size_t at = random() % bytes.size();
             switch (random() % 4) {
-            case 0: bytes[at] = static_cast<typename decltype(bytes)::value_type>(random()); break;
-            case 1: bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(at)); break;
-            case 2: bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes[random() % bytes.size()]); break;
-            case 3: bytes.resize(at); break;
+            case 0:
+                bytes[at] = static_cast<typename decltype(bytes)::value_type>(random());
+                break;
+            case 1:
+                bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(at));
+                break;
+            case 2:
+                bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes[random() % bytes.size()]);
+                break;
+            case 3:
+                bytes.resize(at);
+                break;
             }
         }
         return bytes;
@@ -512,13 +492,18 @@ TEST_F(BrokenPacks, MutatedPacksLoadSafelyOrNotAtAll)
     for (int round = 0; round < 300; ++round) {
         std::vector<std::byte> pack;
         switch (round % 3) {
-        case 0: pack = writePack(mutate(description), m_picture); break;
-        case 1: pack = writePack(description, mutate(m_picture)); break;
-        case 2: pack = mutate(stored); break;
+        case 0:
+            pack = writePack(mutate(description), m_picture);
+            break;
+        case 1:
+            pack = writePack(description, mutate(m_picture));
+            break;
+        case 2:
+            pack = mutate(stored);
+            break;
         }
         const auto theme = ThemePack::load(pack);
-        if (!theme)
-            continue;
+        if (!theme) continue;
         ++loaded;
         for (const Expected& e : kBuiltinValues) {
             const auto rect = theme->rect(e.element, e.attribute);

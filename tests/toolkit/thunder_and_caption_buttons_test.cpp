@@ -38,7 +38,7 @@ TEST(ThunderButton, SpotRunsClockwiseRoundTheBorder) {
         int phase;
     };
     // Right to x = width - 2, down to y = height - 4, left to 0, up to 0, again.
-    const Step checkpoints[] = {{1, {12, 0}, 1},  {8, {54, 0}, 1},  {9, {58, 0}, 2},  {12, {58, 18}, 2},
+    const Step checkpoints[] = {{1, {12, 0}, 1},   {8, {54, 0}, 1},  {9, {58, 0}, 2},  {12, {58, 18}, 2},
                                 {13, {58, 20}, 3}, {22, {4, 20}, 3}, {23, {0, 20}, 4}, {26, {0, 2}, 4},
                                 {27, {0, 0}, 1},   {28, {6, 0}, 1}};
     int done = 0;
@@ -87,8 +87,8 @@ TEST(SysButton, TakesItsSkinSizeAndActsOnItsWindow) {
         unsigned kind;
         QSize size;
     };
-    const Case cases[] = {{caption::kClose, {39, 19}}, {caption::kMax, {28, 19}}, {caption::kMin, {28, 19}},
-                          {caption::kMenu, {28, 19}},  {caption::kSkin, {28, 19}}, {caption::kReport, {28, 19}},
+    const Case cases[] = {{caption::kClose, {39, 19}},  {caption::kMax, {28, 19}},  {caption::kMin, {28, 19}},
+                          {caption::kMenu, {28, 19}},   {caption::kSkin, {28, 19}}, {caption::kReport, {28, 19}},
                           {caption::kSetting, {28, 19}}};
     for (const Case& c : cases) {
         TestHost t;
@@ -103,10 +103,19 @@ TEST(SysButton, TakesItsSkinSizeAndActsOnItsWindow) {
         EXPECT_EQ(clicks, 1);
         const int state = t.host().showState();
         switch (c.kind) {
-        case caption::kClose: EXPECT_TRUE(pumpUntil([&] { return !t.native().isVisible(); })); break;
-        case caption::kMax: EXPECT_EQ(state, 2); break;
-        case caption::kMin: EXPECT_EQ(state, 1); break;
-        default: EXPECT_EQ(state, 0) << c.kind; EXPECT_TRUE(t.native().isVisible()); break;
+        case caption::kClose:
+            EXPECT_TRUE(pumpUntil([&] { return !t.native().isVisible(); }));
+            break;
+        case caption::kMax:
+            EXPECT_EQ(state, 2);
+            break;
+        case caption::kMin:
+            EXPECT_EQ(state, 1);
+            break;
+        default:
+            EXPECT_EQ(state, 0) << c.kind;
+            EXPECT_TRUE(t.native().isVisible());
+            break;
         }
     }
 }
@@ -117,9 +126,7 @@ TEST(SysButton, MaxShowsTheRestorePictureWhileTheWindowIsMaximised) {
     auto* max = dynamic_cast<SysButton*>(t.host().captionControl(caption::kMax));
     ASSERT_NE(max, nullptr);
     QPoint probe;
-    const auto look = [&](std::string_view section) {
-        return skinPixel(section, 0, QSize(28, 19), probe, 0xFF000000);
-    };
+    const auto look = [&](std::string_view section) { return skinPixel(section, 0, QSize(28, 19), probe, 0xFF000000); };
     // A pixel where the two pictures differ.
     for (int i = 0; i < 28 * 19 && look("SysButton.Max") == look("SysButton.Restore"); ++i) probe = {i % 28, i / 28};
     ASSERT_NE(look("SysButton.Max"), look("SysButton.Restore"));

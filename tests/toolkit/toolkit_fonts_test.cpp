@@ -9,10 +9,8 @@
 namespace vamu::toolkit {
 namespace {
 
-void ensureApplication()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+void ensureApplication() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "toolkit_theme_tests";
     static char* argv[] = {name, nullptr};
@@ -20,8 +18,7 @@ void ensureApplication()
     (void)app;
 }
 
-FontCatalogue fakeCatalogue(QStringList installed, QStringList chinese, QString substitute, QString caption)
-{
+FontCatalogue fakeCatalogue(QStringList installed, QStringList chinese, QString substitute, QString caption) {
     FontCatalogue c;
     c.isInstalled = [installed](const QString& f) { return installed.contains(f); };
     c.substitute = [substitute](const QString&) { return substitute; };
@@ -32,32 +29,29 @@ FontCatalogue fakeCatalogue(QStringList installed, QStringList chinese, QString 
     return c;
 }
 
-TEST(DefaultFontFace, PrefersTheDefaultFaceThenChineseFallbacks)
-{
+TEST(DefaultFontFace, PrefersTheDefaultFaceThenChineseFallbacks) {
     const QString songti = QString::fromUtf8(kDefaultFontFace);
     const struct {
         const char* name;
         FontCatalogue catalogue;
         QString expected;
     } cases[] = {
-        {"installed, whatever the caption face",
-         fakeCatalogue({songti, "Foo"}, {songti, "Foo"}, songti, "Foo"), songti},
+        {"installed, whatever the caption face", fakeCatalogue({songti, "Foo"}, {songti, "Foo"}, songti, "Foo"),
+         songti},
         {"a fontconfig alias that shows Chinese",
          fakeCatalogue({"AR PL UMing", "Foo"}, {"AR PL UMing", "Foo"}, "AR PL UMing", "Foo"), "AR PL UMing"},
         {"the caption face when it shows Chinese",
          fakeCatalogue({"DejaVu Sans", "Foo", "Bar"}, {"Bar", "Foo"}, "DejaVu Sans", "Foo"), "Foo"},
         {"not Tahoma", fakeCatalogue({"DejaVu Sans", "Tahoma", "Bar"}, {"Bar", "Tahoma"}, "DejaVu Sans", "Tahoma"),
          "Bar"},
-        {"a caption face without Chinese",
-         fakeCatalogue({"DejaVu Sans", "Bar"}, {"Bar"}, "DejaVu Sans", "DejaVu Sans"), "Bar"},
+        {"a caption face without Chinese", fakeCatalogue({"DejaVu Sans", "Bar"}, {"Bar"}, "DejaVu Sans", "DejaVu Sans"),
+         "Bar"},
         {"no Chinese face at all", fakeCatalogue({"DejaVu Sans"}, {}, "DejaVu Sans", "DejaVu Sans"), "Sans"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(chooseDefaultFontFace(c.catalogue), c.expected) << c.name;
+    for (const auto& c : cases) EXPECT_EQ(chooseDefaultFontFace(c.catalogue), c.expected) << c.name;
 }
 
-TEST(DefaultFontFace, ResolvesToAFaceThatShowsChinese)
-{
+TEST(DefaultFontFace, ResolvesToAFaceThatShowsChinese) {
     ensureApplication();
     const QFont font = defaultFont();
     EXPECT_EQ(font.pixelSize(), kDefaultFontPixelSize);

@@ -66,7 +66,8 @@ public:
         if (onPath("openbox")) {
             m_windowManager = spawnQuiet({"openbox", "--sm-disable"});
             // A window manager announces itself by the selection of the screen.
-            if (m_windowManager && !pumpUntil([] { return platform::detail::selectionOwner("WM_S0").value_or(0) != 0; })) {
+            if (m_windowManager &&
+                !pumpUntil([] { return platform::detail::selectionOwner("WM_S0").value_or(0) != 0; })) {
                 stopProcess(m_windowManager);
             }
         }

@@ -68,29 +68,29 @@ std::optional<PlayOptions> parsePlayOptions(std::span<const std::string_view> ar
 
 const char* outputName(OutputKind kind) {
     switch (kind) {
-        case OutputKind::Pulse:
-            return "pulse";
-        case OutputKind::Silent:
-            return "silent";
-        case OutputKind::Capturing:
-            return "capturing";
-        case OutputKind::None:
-            break;
+    case OutputKind::Pulse:
+        return "pulse";
+    case OutputKind::Silent:
+        return "silent";
+    case OutputKind::Capturing:
+        return "capturing";
+    case OutputKind::None:
+        break;
     }
     return "none";
 }
 
 void printStatus(const AudioEngine& engine, vamu::playback::StreamHandle handle) {
     std::printf("state=%d time=%s/%s position=%lld\n", static_cast<int>(engine.isActive(handle)),
-                vamu::playback::positionText(engine, handle).c_str(), vamu::playback::lengthText(engine, handle).c_str(),
-                static_cast<long long>(engine.getPosition(handle)));
+                vamu::playback::positionText(engine, handle).c_str(),
+                vamu::playback::lengthText(engine, handle).c_str(), static_cast<long long>(engine.getPosition(handle)));
     std::fflush(stdout);
 }
 
 int runPlay(std::span<const std::string_view> arguments);
 
 constexpr Command kPlay{"play", "URL-or-FILE [--seconds N] [--volume 0..1] [--silent]",
-                       "plays a song, printing state, time texts and byte position once a second", runPlay};
+                        "plays a song, printing state, time texts and byte position once a second", runPlay};
 
 int runPlay(std::span<const std::string_view> arguments) {
     const auto options = parsePlayOptions(arguments);

@@ -13,9 +13,8 @@ int runScramble(std::span<const std::string_view> arguments);
 int runUnscramble(std::span<const std::string_view> arguments);
 
 constexpr Command kScramble{"scramble", "TEXT", "prints TEXT scrambled with the credentials key", runScramble};
-constexpr Command kUnscramble{"unscramble", "TEXT",
-                              "prints scrambled TEXT read back (fails when it was not made with the key)",
-                              runUnscramble};
+constexpr Command kUnscramble{
+    "unscramble", "TEXT", "prints scrambled TEXT read back (fails when it was not made with the key)", runUnscramble};
 
 int runScramble(std::span<const std::string_view> arguments) {
     if (arguments.size() != 1) {
@@ -32,8 +31,7 @@ int runUnscramble(std::span<const std::string_view> arguments) {
     const std::string text = account::unscrambleText(arguments[0], account::kCredentialKey);
     std::printf("%s\n", text.c_str());
     // Only the bare check stands for the empty text; anything else that reads as empty is broken.
-    return text.empty() && arguments[0] != account::scrambleText("", account::kCredentialKey) ? kExitFailure
-                                                                                              : kExitOk;
+    return text.empty() && arguments[0] != account::scrambleText("", account::kCredentialKey) ? kExitFailure : kExitOk;
 }
 
 }  // namespace

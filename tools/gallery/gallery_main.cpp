@@ -58,8 +58,10 @@ void togglePage(PageWindows& windows, const gallery::PageSetup& page) {
         window->show(platform::WindowAnimation::FadeSlideUp, std::chrono::milliseconds(200));
         return;
     }
-    if (window->nativeWindow() && window->nativeWindow()->isVisible()) window->nativeWindow()->hide();
-    else window->show();
+    if (window->nativeWindow() && window->nativeWindow()->isVisible())
+        window->nativeWindow()->hide();
+    else
+        window->show();
 }
 
 std::unique_ptr<HostWindow> makeMainWindow(HostWindow* roundWindow, PageWindows& pageWindows) {
@@ -84,14 +86,18 @@ std::unique_ptr<HostWindow> makeMainWindow(HostWindow* roundWindow, PageWindows&
     window->setTrackSizes(QSize(360, 300), QSize());
 
     HostWindow& host = *window;
-    gallery::Caption::make(host, QRect(16, 36, 400, 20), QStringLiteral("按钮、复选框、文字效果与绘制原语"), 0xFF2B3A4A, 13);
+    gallery::Caption::make(host, QRect(16, 36, 400, 20), QStringLiteral("按钮、复选框、文字效果与绘制原语"), 0xFF2B3A4A,
+                           13);
     auto* ok = gallery::SkinButton::make(host, QRect(16, 66, 90, 28), QStringLiteral("确定"));
     ok->setTips(QStringLiteral("悬停、按下和焦点都有各自的外观"));
-    auto* toggle = gallery::SkinButton::make(host, QRect(116, 66, 130, 28), QStringLiteral("圆角窗口(&R)"), [roundWindow] {
-        if (!roundWindow->nativeWindow()) return;
-        if (roundWindow->nativeWindow()->isVisible()) roundWindow->nativeWindow()->hide();
-        else roundWindow->show(platform::WindowAnimation::FadeSlideUp, std::chrono::milliseconds(200));
-    });
+    auto* toggle =
+        gallery::SkinButton::make(host, QRect(116, 66, 130, 28), QStringLiteral("圆角窗口(&R)"), [roundWindow] {
+            if (!roundWindow->nativeWindow()) return;
+            if (roundWindow->nativeWindow()->isVisible())
+                roundWindow->nativeWindow()->hide();
+            else
+                roundWindow->show(platform::WindowAnimation::FadeSlideUp, std::chrono::milliseconds(200));
+        });
     toggle->setTips(QStringLiteral("Alt+R 也可以"));
     auto* disabled = gallery::SkinButton::make(host, QRect(256, 66, 90, 28), QStringLiteral("不可用"));
     disabled->setDisabled(true);

@@ -50,7 +50,8 @@ QRect skinGrid(QSize size) { return QRect(8, 32, size.width() - 16, size.height(
 std::span<const PageSetup> pages() { return kPages; }
 
 const PageSetup* findPage(std::string_view name) {
-    const auto it = std::find_if(kPages.begin(), kPages.end(), [name](const PageSetup& page) { return page.name == name; });
+    const auto it =
+        std::find_if(kPages.begin(), kPages.end(), [name](const PageSetup& page) { return page.name == name; });
     return it == kPages.end() ? nullptr : &*it;
 }
 

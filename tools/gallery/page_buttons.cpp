@@ -86,7 +86,8 @@ QImage strip() {
                                         QColor(0xA8, 0xAE, 0xB5)};
     QImage image = canvas(QSize(4 * 36, 28));
     QPainter painter(&image);
-    for (int i = 0; i < 4; ++i) painter.drawImage(QPoint(i * 36, 0), tile(QSize(36, 28), colours[i], QStringLiteral("♪")));
+    for (int i = 0; i < 4; ++i)
+        painter.drawImage(QPoint(i * 36, 0), tile(QSize(36, 28), colours[i], QStringLiteral("♪")));
     return image;
 }
 
@@ -151,7 +152,8 @@ void buildButtonsPage(HostWindow& window) {
     Button* play = Button::create(window, QRect(108, 58, 84, 26), {.text = QStringLiteral("播放"), .icon = playIcon()});
     play->setLayoutOffsets(QPoint(), 4);
     play->bindClick(report(QStringLiteral("播放")));
-    Button* download = Button::create(window, QRect(200, 44, 64, 54), {.text = QStringLiteral("下载"), .icon = downloadIcon()});
+    Button* download =
+        Button::create(window, QRect(200, 44, 64, 54), {.text = QStringLiteral("下载"), .icon = downloadIcon()});
     download->setIconFlag(2);
     download->setLayoutOffsets(QPoint(), 2);
     download->bindClick(report(QStringLiteral("下载")));
@@ -159,7 +161,8 @@ void buildButtonsPage(HostWindow& window) {
     disabled->setDisabled(true);
     ThunderButton* thunder = ThunderButton::create(window, QRect(356, 57, 96, 28), {.text = QStringLiteral("雷按钮")});
     thunder->bindClick(report(QStringLiteral("雷按钮")));
-    ThunderButton* spot = ThunderButton::create(window, QRect(460, 57, 124, 28), {.text = QStringLiteral("聚焦看光点")});
+    ThunderButton* spot =
+        ThunderButton::create(window, QRect(460, 57, 124, 28), {.text = QStringLiteral("聚焦看光点")});
     spot->bindClick(report(QStringLiteral("聚焦看光点")));
 
     CheckButton* comments = CheckButton::create(window, QRect(16, 106, 110, 22), {.text = QStringLiteral("显示弹幕")});
@@ -168,9 +171,10 @@ void buildButtonsPage(HostWindow& window) {
     CheckButton* startup = CheckButton::create(window, QRect(130, 106, 110, 22), {.text = QStringLiteral("开机启动")});
     startup->bindClick(report(QStringLiteral("开机启动")));
 
-    GroupBox* mode = GroupBox::create(window, QRect(16, 138, 190, 112),
-                                      {.text = QStringLiteral("播放模式"), .border = 0xFFA0A8B4});
-    const std::array<QString, 3> modes{QStringLiteral("顺序播放"), QStringLiteral("单曲循环"), QStringLiteral("随机播放")};
+    GroupBox* mode =
+        GroupBox::create(window, QRect(16, 138, 190, 112), {.text = QStringLiteral("播放模式"), .border = 0xFFA0A8B4});
+    const std::array<QString, 3> modes{QStringLiteral("顺序播放"), QStringLiteral("单曲循环"),
+                                       QStringLiteral("随机播放")};
     for (int i = 0; i < 3; ++i) {
         RadioButton* radio = RadioButton::create(mode, QRect(12, 24 + i * 26, 150, 22), {.text = modes[i]});
         radio->bindClick(report(modes[i]));
@@ -178,11 +182,15 @@ void buildButtonsPage(HostWindow& window) {
     }
 
     GroupBox* pictures = GroupBox::create(window, QRect(216, 138, 176, 112),
-                                          {.text = QStringLiteral("图片按钮"), .border = 0xFF7A9CC6, .cornerDiameter = 10,
-                                           .background = 0x40FFFFFF, .align = 1});
+                                          {.text = QStringLiteral("图片按钮"),
+                                           .border = 0xFF7A9CC6,
+                                           .cornerDiameter = 10,
+                                           .background = 0x40FFFFFF,
+                                           .align = 1});
     ImageButton* picture = ImageButton::create(pictures, QRect(16, 30, 64, 28));
     picture->setImage(ImageButton::Look::Normal, tile(QSize(64, 28), QColor(0x6C, 0x9E, 0x4F), QStringLiteral("赞")));
-    picture->setImage(ImageButton::Look::Highlight, tile(QSize(64, 28), QColor(0x82, 0xBA, 0x60), QStringLiteral("赞")));
+    picture->setImage(ImageButton::Look::Highlight,
+                      tile(QSize(64, 28), QColor(0x82, 0xBA, 0x60), QStringLiteral("赞")));
     picture->setImage(ImageButton::Look::Down, tile(QSize(64, 28), QColor(0x4E, 0x7A, 0x37), QStringLiteral("赞")));
     picture->setFill(paint::fill::kStretch);
     picture->bindClick(report(QStringLiteral("图片按钮")));
@@ -202,8 +210,11 @@ void buildButtonsPage(HostWindow& window) {
     const std::array<QByteArray, 2> faces{avatar(QColor(0xF0, 0x9A, 0x5A), QColor(0xC8, 0x4B, 0x6A)),
                                           avatar(QColor(0x4A, 0xA8, 0xD8), QColor(0x3A, 0x5A, 0xB8))};
     NewObj* face = NewObj::create(window, QRect(470, 116, 68, 68),
-                                  {.picture = faces[0], .ringNormal = 0xFFFFFFFF, .ringHot = 0xFFFFC83C,
-                                   .ringPressed = 0xFF5ACB7A, .ringWidth = 3});
+                                  {.picture = faces[0],
+                                   .ringNormal = 0xFFFFFFFF,
+                                   .ringHot = 0xFFFFC83C,
+                                   .ringPressed = 0xFF5ACB7A,
+                                   .ringWidth = 3});
     face->setTips(QStringLiteral("点我换头像（渐变）；透明的角落点不到我"));
     const ControlHandle faceHandle = face->handle();
     face->bindClick([faceHandle, faces, report](const Event& event) {
@@ -212,7 +223,8 @@ void buildButtonsPage(HostWindow& window) {
         }
         return report(QStringLiteral("圆形头像"))(event);
     });
-    ImageBox::create(window, QRect(552, 126, 48, 48), pngOf(tile(QSize(24, 24), QColor(0xD8, 0x6A, 0x3A), QStringLiteral("框"))),
+    ImageBox::create(window, QRect(552, 126, 48, 48),
+                     pngOf(tile(QSize(24, 24), QColor(0xD8, 0x6A, 0x3A), QStringLiteral("框"))),
                      {.background = 0xFFFFF4E0, .border = 0xFFD8A070, .fillType = paint::fill::kCentre});
 
     Label::create(window, QRect(16, 262, 200, 20), heading(QStringLiteral("标签与链接")));
@@ -251,8 +263,9 @@ void buildButtonsPage(HostWindow& window) {
     automatic.text = QStringLiteral("自动颜色：浅底黑字");
     Label::create(window, QRect(406, 250, 200, 24), automatic);
 
-    Link* mail = Link::create(window, QRect(206, 346, 120, 20),
-                              {.label = {.text = QStringLiteral("写信给我们(&M)")}, .address = QStringLiteral("feedback@example.org")});
+    Link* mail = Link::create(
+        window, QRect(206, 346, 120, 20),
+        {.label = {.text = QStringLiteral("写信给我们(&M)")}, .address = QStringLiteral("feedback@example.org")});
     mail->bindClick(report(QStringLiteral("写信链接（mailto:）")));
     Link* web = Link::create(window, QRect(330, 346, 80, 20),
                              {.label = {.text = QStringLiteral("项目主页")},
@@ -266,7 +279,8 @@ void buildButtonsPage(HostWindow& window) {
     Label::create(page, QRect(12, 22, 200, 22), {.text = QStringLiteral("页里的标签和按钮一起显示和隐藏")});
     Button::create(page, QRect(290, 20, 76, 26), {.text = QStringLiteral("页内按钮")})
         ->bindClick(report(QStringLiteral("页内按钮")));
-    CheckButton* showPage = CheckButton::create(window, QRect(250, 106, 130, 22), {.text = QStringLiteral("显示第二页")});
+    CheckButton* showPage =
+        CheckButton::create(window, QRect(250, 106, 130, 22), {.text = QStringLiteral("显示第二页")});
     const ControlHandle pageHandle = page->handle();
     showPage->bindClick([pageHandle, showPage](const Event&) {
         if (BaseControl* p = resolveControl(pageHandle)) p->setVisible(showPage->isChecked());

@@ -98,7 +98,8 @@ void buildEditPage(HostWindow& window) {
 
     Label* status = label(parent, QRect(250, 72, 190, 28), QStringLiteral("还没有选择"));
     auto menu = makeMenu(status);
-    Button* opener = Button::create(parent, QRect(250, 0, 120, 28), ButtonSetup{.text = QStringLiteral("弹出菜单(&U)")});
+    Button* opener =
+        Button::create(parent, QRect(250, 0, 120, 28), ButtonSetup{.text = QStringLiteral("弹出菜单(&U)")});
     const ControlHandle openerHandle = opener->handle();
     opener->bindClick([menu, openerHandle](const Event&) {
         BaseControl* button = resolveControl(openerHandle);
@@ -124,10 +125,10 @@ void buildEditPage(HostWindow& window) {
     details.rich = true;
     Edit* about = Edit::create(parent, QRect(225, 112, 215, 110), details);
     accessibility::setName(*about, QStringLiteral("歌曲介绍"));
-    about->setHtml(QStringLiteral(
-        "<p><b>用户[小明]于2015年03月07日上传</b></p>"
-        "<p>一首写给夏天的歌, 吉他和口琴。<a href=\"song:4242\">查看同一作者的歌</a></p>"
-        "<p style=\"color:#607080\">只读的富文本框: 可以选择和复制, 不能修改。</p>"));
+    about->setHtml(
+        QStringLiteral("<p><b>用户[小明]于2015年03月07日上传</b></p>"
+                       "<p>一首写给夏天的歌, 吉他和口琴。<a href=\"song:4242\">查看同一作者的歌</a></p>"
+                       "<p style=\"color:#607080\">只读的富文本框: 可以选择和复制, 不能修改。</p>"));
     about->bind(tkm::kEditLink, [status](const Event&) {
         status->setText(QStringLiteral("点了链接"));
         return false;

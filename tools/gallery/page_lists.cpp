@@ -31,8 +31,8 @@ Label* note(ControlParent parent, QRect rect, const QString& text, QRgb colour =
 }
 
 constexpr std::array<const char*, 12> kTitles{
-    "晴天", "Yellow", "夜空中最亮的星", "Hey Jude", "平凡之路", "Bohemian Rhapsody",
-    "稻香", "Let It Be", "后来", "Viva la Vida", "光年之外", "Clocks"};
+    "晴天", "Yellow",    "夜空中最亮的星", "Hey Jude",     "平凡之路", "Bohemian Rhapsody",
+    "稻香", "Let It Be", "后来",           "Viva la Vida", "光年之外", "Clocks"};
 constexpr std::array<const char*, 7> kUsers{"小明", "DJ Lee", "音乐达人", "vamu", "周末听歌", "Anna", "老王"};
 
 void fillSongs(ListView& list, int count) {
@@ -45,8 +45,9 @@ void fillSongs(ListView& list, int count) {
         const int id = 100000 + (i * 7919) % 90000;
         const int row = list.insertRow(0, QString("http://127.0.0.1:8960/stream/%1.mp3").arg(id), 0, i % 3 == 0);
         list.setCellText(row, 2, QString::number(i));
-        list.setCellText(row, 3, QString::fromUtf8(kTitles[static_cast<std::size_t>(i) % kTitles.size()]) +
-                                     (i % 4 == 0 ? QString(" (Live %1)").arg(i) : QString()));
+        list.setCellText(row, 3,
+                         QString::fromUtf8(kTitles[static_cast<std::size_t>(i) % kTitles.size()]) +
+                             (i % 4 == 0 ? QString(" (Live %1)").arg(i) : QString()));
         list.setCellText(row, 4, QString::fromUtf8(kUsers[static_cast<std::size_t>(i) % kUsers.size()]));
         list.setCellText(row, 5, QString::number(id));
     }
@@ -59,8 +60,8 @@ void buildListsPage(HostWindow& window) {
     Page* page = Page::create(window, QRect(6, 30, 430, 340));
     ControlParent parent(*page);
     note(parent, QRect(10, 0, 200, 18), QStringLiteral("滚动条、进度滑块、进度条"));
-    Label* status = note(parent, QRect(10, 122, 400, 18), QStringLiteral("双击播放，右键查看；点击表头排序。"),
-                              0xFF6A7A8A);
+    Label* status =
+        note(parent, QRect(10, 122, 400, 18), QStringLiteral("双击播放，右键查看；点击表头排序。"), 0xFF6A7A8A);
 
     ScrollBar* horizontal = ScrollBar::create(parent, QRect(10, 22, 180, 10), Orientation::Horizontal);
     horizontal->setViewPos(20);
@@ -93,9 +94,8 @@ void buildListsPage(HostWindow& window) {
         combo->addItem(QString::fromUtf8(channel));
     }
     combo->setCurrentItem(1);
-    combo->bindItemChanged([status](ComboBox& box, int item) {
-        status->setText(QStringLiteral("频道: %1").arg(box.itemText(item)));
-    });
+    combo->bindItemChanged(
+        [status](ComboBox& box, int item) { status->setText(QStringLiteral("频道: %1").arg(box.itemText(item))); });
 
     // A combo box the user may also type into.
     note(parent, QRect(250, 66, 170, 18), QStringLiteral("可输入的组合框"));
@@ -110,8 +110,9 @@ void buildListsPage(HostWindow& window) {
     accessibility::setName(*list, QStringLiteral("歌曲列表"));
     list->bindDoubleClick([status](const Event& event) {
         if (auto* songs = resolveControlAs<ListView>(event.control); songs && songs->selectedRow()) {
-            status->setText(QStringLiteral("播放: %1 - %2").arg(songs->cellText(songs->selectedRow(), 3),
-                                                                songs->cellText(songs->selectedRow(), 4)));
+            status->setText(
+                QStringLiteral("播放: %1 - %2")
+                    .arg(songs->cellText(songs->selectedRow(), 3), songs->cellText(songs->selectedRow(), 4)));
         }
         return false;
     });

@@ -29,8 +29,8 @@ struct Palette {
     QColor top;
     QColor middle;
     QColor bottom;
-    QColor glow;   // the soft discs
-    QColor veil;   // the waves
+    QColor glow;  // the soft discs
+    QColor veil;  // the waves
 };
 
 void fillGradient(QPainter& painter, const Palette& colours) {
@@ -207,12 +207,18 @@ QImage blossom() {
 
 QImage drawBackground(int index) {
     switch (index) {
-    case 0: return mist();
-    case 1: return dusk();
-    case 2: return meadow();
-    case 3: return night();
-    case 4: return blossom();
-    default: return {};
+    case 0:
+        return mist();
+    case 1:
+        return dusk();
+    case 2:
+        return meadow();
+    case 3:
+        return night();
+    case 4:
+        return blossom();
+    default:
+        return {};
     }
 }
 
@@ -263,9 +269,10 @@ QByteArray iconSvg() {
     const auto number = [](double value) { return QByteArray::number(value, 'g', 6); };
     const auto opacity = [&](int alpha) { return number(alpha / 255.0); };
     QByteArray svg;
-    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"128\" height=\"128\" viewBox=\"0 0 128 128\">\n"
-           "  <defs>\n";
+    svg +=
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"128\" height=\"128\" viewBox=\"0 0 128 128\">\n"
+        "  <defs>\n";
     svg += "    <linearGradient id=\"fill\" gradientUnits=\"userSpaceOnUse\" x1=\"" + number(icon::kTile.left()) +
            "\" y1=\"" + number(icon::kTile.top()) + "\" x2=\"" + number(icon::kTile.right()) + "\" y2=\"" +
            number(icon::kTile.bottom()) + "\">\n";
@@ -276,7 +283,8 @@ QByteArray iconSvg() {
     svg += "    <radialGradient id=\"glow\" gradientUnits=\"userSpaceOnUse\" cx=\"" + number(icon::kGlowCentre.x()) +
            "\" cy=\"" + number(icon::kGlowCentre.y()) + "\" r=\"" + number(icon::kGlowRadius) + "\">\n";
     svg += "      <stop offset=\"0\" stop-color=\"#ffffff\" stop-opacity=\"" + opacity(icon::kGlowAlpha) + "\"/>\n";
-    svg += "      <stop offset=\"0.6\" stop-color=\"#ffffff\" stop-opacity=\"" + opacity(icon::kGlowAlpha / 2) + "\"/>\n";
+    svg +=
+        "      <stop offset=\"0.6\" stop-color=\"#ffffff\" stop-opacity=\"" + opacity(icon::kGlowAlpha / 2) + "\"/>\n";
     svg += "      <stop offset=\"1\" stop-color=\"#ffffff\" stop-opacity=\"0\"/>\n";
     svg += "    </radialGradient>\n";
     const QByteArray tile = "x=\"" + number(icon::kTile.x()) + "\" y=\"" + number(icon::kTile.y()) + "\" width=\"" +
@@ -292,8 +300,8 @@ QByteArray iconSvg() {
                number(head.width() / 2) + "\" ry=\"" + number(head.height() / 2) + "\"/>\n";
     }
     for (const QRectF& stem : icon::kStems) {
-        svg += "    <rect x=\"" + number(stem.x()) + "\" y=\"" + number(stem.y()) + "\" width=\"" + number(stem.width()) +
-               "\" height=\"" + number(stem.height()) + "\"/>\n";
+        svg += "    <rect x=\"" + number(stem.x()) + "\" y=\"" + number(stem.y()) + "\" width=\"" +
+               number(stem.width()) + "\" height=\"" + number(stem.height()) + "\"/>\n";
     }
     svg += "    <polygon points=\"";
     for (const QPointF& point : icon::kBeam) svg += number(point.x()) + "," + number(point.y()) + " ";

@@ -4,8 +4,7 @@
 
 namespace vamu::tools {
 
-QImage paintAtlas(int scale)
-{
+QImage paintAtlas(int scale) {
     QImage atlas(kAtlasWidth * scale, kAtlasHeight * scale, QImage::Format_ARGB32_Premultiplied);
     atlas.setDevicePixelRatio(scale);
     atlas.fill(Qt::transparent);

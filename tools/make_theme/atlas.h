@@ -9,11 +9,11 @@ namespace vamu::tools {
 enum class PartState { Normal, Highlight, Down, Focus };
 
 void paintCaptionButtons(QImage& atlas);
-void paintButtons(QImage& atlas);      // push, check and radio buttons
-void paintFields(QImage& atlas);       // edit, combo box and up-down parts
+void paintButtons(QImage& atlas);  // push, check and radio buttons
+void paintFields(QImage& atlas);   // edit, combo box and up-down parts
 void paintScrollBars(QImage& atlas);
-void paintFrames(QImage& atlas);       // window and menu shadows, menu check mark
-void paintMessageBox(QImage& atlas);   // background strip and the five icons
+void paintFrames(QImage& atlas);      // window and menu shadows, menu check mark
+void paintMessageBox(QImage& atlas);  // background strip and the five icons
 
 // The whole atlas, 32-bit with alpha, drawn at `scale` device pixels per atlas pixel:
 // 1 for the atlas in the pack, 2 for the high-resolution atlas beside it. Every part is

@@ -15,23 +15,20 @@ namespace {
 
 using Glyph = std::function<void(QPainter&, QPointF centre, const QColor&)>;
 
-void closeGlyph(QPainter& p, QPointF c, const QColor& colour)
-{
+void closeGlyph(QPainter& p, QPointF c, const QColor& colour) {
     const qreal r = 4.0;
     strokePolyline(p, {{c.x() - r, c.y() - r}, {c.x() + r, c.y() + r}}, colour, 1.3);
     strokePolyline(p, {{c.x() + r, c.y() - r}, {c.x() - r, c.y() + r}}, colour, 1.3);
 }
 
-void maximiseGlyph(QPainter& p, QPointF c, const QColor& colour)
-{
+void maximiseGlyph(QPainter& p, QPointF c, const QColor& colour) {
     p.setPen(QPen(colour, 1));
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRectF(c.x() - 4, c.y() - 4, 8, 8));
     p.drawLine(QPointF(c.x() - 4, c.y() - 3), QPointF(c.x() + 4, c.y() - 3));
 }
 
-void restoreGlyph(QPainter& p, QPointF c, const QColor& colour)
-{
+void restoreGlyph(QPainter& p, QPointF c, const QColor& colour) {
     p.setPen(QPen(colour, 1));
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRectF(c.x() - 4, c.y() - 2, 6, 6));
@@ -44,21 +41,18 @@ void restoreGlyph(QPainter& p, QPointF c, const QColor& colour)
     p.drawPath(back);
 }
 
-void minimiseGlyph(QPainter& p, QPointF c, const QColor& colour)
-{
+void minimiseGlyph(QPainter& p, QPointF c, const QColor& colour) {
     p.setPen(QPen(colour, 1));
     p.drawLine(QPointF(c.x() - 4, c.y() + 1), QPointF(c.x() + 4, c.y() + 1));
 }
 
-void menuGlyph(QPainter& p, QPointF c, const QColor& colour)
-{
+void menuGlyph(QPainter& p, QPointF c, const QColor& colour) {
     p.setPen(QPen(colour, 1));
     for (int row = -1; row <= 1; ++row)
         p.drawLine(QPointF(c.x() - 4, c.y() + 3 * row), QPointF(c.x() + 4, c.y() + 3 * row));
 }
 
-void skinGlyph(QPainter& p, QPointF c, const QColor& colour)
-{
+void skinGlyph(QPainter& p, QPointF c, const QColor& colour) {
     // A T-shirt: the usual sign for changing the skin.
     const qreal x = c.x(), y = c.y();
     QPainterPath shirt;
@@ -78,8 +72,7 @@ void skinGlyph(QPainter& p, QPointF c, const QColor& colour)
     p.drawPath(shirt);
 }
 
-void reportGlyph(QPainter& p, QPointF c, const QColor& colour)
-{
+void reportGlyph(QPainter& p, QPointF c, const QColor& colour) {
     // A speech bubble with three dots: feedback.
     const qreal x = c.x(), y = c.y();
     QPainterPath bubble;
@@ -93,12 +86,10 @@ void reportGlyph(QPainter& p, QPointF c, const QColor& colour)
     p.drawPath(bubble.united(tail).simplified());
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
-    for (int i = -1; i <= 1; ++i)
-        p.drawEllipse(QPointF(x + 2.4 * i, y - 0.5), 0.75, 0.75);
+    for (int i = -1; i <= 1; ++i) p.drawEllipse(QPointF(x + 2.4 * i, y - 0.5), 0.75, 0.75);
 }
 
-void settingGlyph(QPainter& p, QPointF c, const QColor& colour)
-{
+void settingGlyph(QPainter& p, QPointF c, const QColor& colour) {
     // A ring with six square teeth; the open hub keeps it a gear at 11 px.
     constexpr int kTeeth = 6;
     QPainterPath gear;
@@ -117,8 +108,7 @@ void settingGlyph(QPainter& p, QPointF c, const QColor& colour)
     p.drawPath(gear.subtracted(hub));
 }
 
-void paintCaptionButton(QImage& atlas, std::string_view element, const Glyph& glyph, bool danger)
-{
+void paintCaptionButton(QImage& atlas, std::string_view element, const Glyph& glyph, bool danger) {
     const struct {
         std::string_view key;
         PartState state;
@@ -143,8 +133,7 @@ void paintCaptionButton(QImage& atlas, std::string_view element, const Glyph& gl
 
 }  // namespace
 
-void paintCaptionButtons(QImage& atlas)
-{
+void paintCaptionButtons(QImage& atlas) {
     paintCaptionButton(atlas, "SysButton.Close", closeGlyph, true);
     paintCaptionButton(atlas, "SysButton.Max", maximiseGlyph, false);
     paintCaptionButton(atlas, "SysButton.Restore", restoreGlyph, false);

@@ -7,8 +7,7 @@ namespace vamu::tools {
 
 namespace {
 
-void editFrame(QPainter& p, QSize size, PartState state)
-{
+void editFrame(QPainter& p, QSize size, PartState state) {
     const QRect frame(QPoint(0, 0), size);
     const bool active = state != PartState::Normal;
     paintFramedBox(p, frame, 2.5, palette::kSurface, active ? palette::kAccent : palette::kBorder);
@@ -24,8 +23,7 @@ void editFrame(QPainter& p, QSize size, PartState state)
     }
 }
 
-void comboButton(QPainter& p, QSize size, PartState state)
-{
+void comboButton(QPainter& p, QSize size, PartState state) {
     if (state != PartState::Normal) {
         p.setPen(Qt::NoPen);
         p.setBrush(state == PartState::Down ? palette::kAccentTintStrong : palette::kAccentTint);
@@ -36,8 +34,7 @@ void comboButton(QPainter& p, QSize size, PartState state)
     p.drawLine(QPointF(0.5, 4), QPointF(0.5, size.height() - 4));
 }
 
-void chevron(QPainter& p, QSize size, bool up, const QColor& colour)
-{
+void chevron(QPainter& p, QSize size, bool up, const QColor& colour) {
     const qreal cx = size.width() / 2.0, top = 1.2, bottom = size.height() - 1.2;
     if (up)
         strokePolyline(p, {{1.5, bottom}, {cx, top}, {size.width() - 1.5, bottom}}, colour, 1.5);
@@ -45,8 +42,7 @@ void chevron(QPainter& p, QSize size, bool up, const QColor& colour)
         strokePolyline(p, {{1.5, top}, {cx, bottom}, {size.width() - 1.5, top}}, colour, 1.5);
 }
 
-void spinFace(QPainter& p, QSize size, PartState state)
-{
+void spinFace(QPainter& p, QSize size, PartState state) {
     const QRect face(QPoint(0, 0), size);
     const QColor fill = state == PartState::Normal      ? palette::kSurfaceLow
                         : state == PartState::Highlight ? palette::kAccentTint
@@ -57,8 +53,7 @@ void spinFace(QPainter& p, QSize size, PartState state)
     paintFramedBox(p, face, 2, fill, outline);
 }
 
-void triangle(QPainter& p, QSize size, bool up)
-{
+void triangle(QPainter& p, QSize size, bool up) {
     const qreal w = size.width(), h = size.height();
     QPainterPath path;
     if (up) {
@@ -78,8 +73,7 @@ void triangle(QPainter& p, QSize size, bool up)
 
 }  // namespace
 
-void paintFields(QImage& atlas)
-{
+void paintFields(QImage& atlas) {
     // "focus" shares the region of "highlight".
     paintInRegion(atlas, themeRect("Edit", "normal"), [](QPainter& p, QSize s) { editFrame(p, s, PartState::Normal); });
     paintInRegion(atlas, themeRect("Edit", "highlight"),
@@ -94,7 +88,8 @@ void paintFields(QImage& atlas)
     paintInRegion(atlas, themeRect("ComboBox", "spin_down"),
                   [](QPainter& p, QSize s) { chevron(p, s, false, palette::kGlyph); });
 
-    paintInRegion(atlas, themeRect("UpDown", "normal"), [](QPainter& p, QSize s) { spinFace(p, s, PartState::Normal); });
+    paintInRegion(atlas, themeRect("UpDown", "normal"),
+                  [](QPainter& p, QSize s) { spinFace(p, s, PartState::Normal); });
     paintInRegion(atlas, themeRect("UpDown", "highlight"),
                   [](QPainter& p, QSize s) { spinFace(p, s, PartState::Highlight); });
     paintInRegion(atlas, themeRect("UpDown", "down"), [](QPainter& p, QSize s) { spinFace(p, s, PartState::Down); });

@@ -16,8 +16,7 @@ namespace {
 constexpr int kCaptionRows = 26;
 constexpr int kBarTop = 129;
 
-void strip(QPainter& p, QSize size)
-{
+void strip(QPainter& p, QSize size) {
     const int w = size.width();
     p.fillRect(QRect(0, kCaptionRows, w, kBarTop - kCaptionRows), palette::kSurface);
     p.fillRect(QRect(0, kBarTop, w, 1), QColor(0xE2, 0xE7, 0xED));
@@ -27,8 +26,7 @@ void strip(QPainter& p, QSize size)
 // A round (or, for warnings, triangular) badge with a soft shadow and a white or dark
 // mark on it.
 void badge(QPainter& p, QSize size, const QColor& top, const QColor& bottom, bool triangle,
-           const std::function<void(QPainter&, QPointF)>& mark)
-{
+           const std::function<void(QPainter&, QPointF)>& mark) {
     const QPointF centre(size.width() / 2.0, size.height() / 2.0 - 0.5);
     QPainterPath shape;
     if (triangle) {
@@ -44,25 +42,26 @@ void badge(QPainter& p, QSize size, const QColor& top, const QColor& bottom, boo
     } else {
         shape.addEllipse(centre, 16.5, 16.5);
     }
-    paintSoftShadow(p, QPoint(0, 0), size, [&shape](QPainter& m) {
-        m.setPen(Qt::NoPen);
-        m.setBrush(Qt::black);
-        m.drawPath(shape.translated(0, 1));
-    }, 1.1, withAlpha(Qt::black, 0x48));
+    paintSoftShadow(
+        p, QPoint(0, 0), size,
+        [&shape](QPainter& m) {
+            m.setPen(Qt::NoPen);
+            m.setBrush(Qt::black);
+            m.drawPath(shape.translated(0, 1));
+        },
+        1.1, withAlpha(Qt::black, 0x48));
     p.setPen(Qt::NoPen);
     p.setBrush(verticalGradient(shape.boundingRect(), top, bottom));
     p.drawPath(shape);
     mark(p, triangle ? centre + QPointF(0, 2.5) : centre);
 }
 
-void crossMark(QPainter& p, QPointF c)
-{
+void crossMark(QPainter& p, QPointF c) {
     strokePolyline(p, {{c.x() - 6, c.y() - 6}, {c.x() + 6, c.y() + 6}}, Qt::white, 3.2);
     strokePolyline(p, {{c.x() + 6, c.y() - 6}, {c.x() - 6, c.y() + 6}}, Qt::white, 3.2);
 }
 
-void questionMark(QPainter& p, QPointF c)
-{
+void questionMark(QPainter& p, QPointF c) {
     QPainterPath hook;
     hook.moveTo(c.x() - 5, c.y() - 4.5);
     hook.cubicTo(c.x() - 5, c.y() - 11, c.x() + 5.5, c.y() - 11, c.x() + 5.5, c.y() - 4.5);
@@ -75,8 +74,7 @@ void questionMark(QPainter& p, QPointF c)
     p.drawEllipse(QPointF(c.x(), c.y() + 9), 2.1, 2.1);
 }
 
-void exclamationMark(QPainter& p, QPointF c)
-{
+void exclamationMark(QPainter& p, QPointF c) {
     const QColor ink(0x4A, 0x35, 0x00);
     strokePolyline(p, {{c.x(), c.y() - 8}, {c.x(), c.y() + 2}}, ink, 3.4);
     p.setPen(Qt::NoPen);
@@ -84,16 +82,14 @@ void exclamationMark(QPainter& p, QPointF c)
     p.drawEllipse(QPointF(c.x(), c.y() + 7.5), 2.1, 2.1);
 }
 
-void informationMark(QPainter& p, QPointF c)
-{
+void informationMark(QPainter& p, QPointF c) {
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
     p.drawEllipse(QPointF(c.x(), c.y() - 8), 2.2, 2.2);
     strokePolyline(p, {{c.x(), c.y() - 2}, {c.x(), c.y() + 9}}, Qt::white, 3.4);
 }
 
-void userMark(QPainter& p, QPointF c)
-{
+void userMark(QPainter& p, QPointF c) {
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
     p.drawEllipse(QPointF(c.x(), c.y() - 4.5), 5, 5);
@@ -108,8 +104,7 @@ void userMark(QPainter& p, QPointF c)
 
 }  // namespace
 
-void paintMessageBox(QImage& atlas)
-{
+void paintMessageBox(QImage& atlas) {
     paintInRegion(atlas, themeRect("MsgBox", "rect"), strip);
     paintInRegion(atlas, themeRect("MsgBox", "m16"), [](QPainter& p, QSize s) {
         badge(p, s, QColor(0xF4, 0x5D, 0x62), QColor(0xD9, 0x33, 0x3A), false, crossMark);

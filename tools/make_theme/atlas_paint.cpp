@@ -8,8 +8,7 @@ namespace vamu::tools {
 
 namespace {
 
-std::vector<double> gaussianKernel(qreal sigma)
-{
+std::vector<double> gaussianKernel(qreal sigma) {
     const int radius = std::max(1, static_cast<int>(std::ceil(sigma * 3)));
     std::vector<double> kernel(2 * radius + 1);
     double sum = 0;
@@ -17,14 +16,12 @@ std::vector<double> gaussianKernel(qreal sigma)
         kernel[i + radius] = std::exp(-(i * i) / (2 * sigma * sigma));
         sum += kernel[i + radius];
     }
-    for (double& k : kernel)
-        k /= sum;
+    for (double& k : kernel) k /= sum;
     return kernel;
 }
 
 // Blurs the alpha of a single-colour mask in place, horizontally then vertically.
-void blurAlpha(std::vector<double>& alpha, int width, int height, qreal sigma)
-{
+void blurAlpha(std::vector<double>& alpha, int width, int height, qreal sigma) {
     const std::vector<double> kernel = gaussianKernel(sigma);
     const int radius = static_cast<int>(kernel.size() / 2);
     std::vector<double> pass(alpha.size());
@@ -34,37 +31,32 @@ void blurAlpha(std::vector<double>& alpha, int width, int height, qreal sigma)
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             double sum = 0;
-            for (int k = -radius; k <= radius; ++k)
-                sum += kernel[k + radius] * sample(alpha, x + k, y);
+            for (int k = -radius; k <= radius; ++k) sum += kernel[k + radius] * sample(alpha, x + k, y);
             pass[static_cast<std::size_t>(y * width + x)] = sum;
         }
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             double sum = 0;
-            for (int k = -radius; k <= radius; ++k)
-                sum += kernel[k + radius] * sample(pass, x, y + k);
+            for (int k = -radius; k <= radius; ++k) sum += kernel[k + radius] * sample(pass, x, y + k);
             alpha[static_cast<std::size_t>(y * width + x)] = sum;
         }
 }
 
 }  // namespace
 
-QColor withAlpha(QColor colour, int alpha)
-{
+QColor withAlpha(QColor colour, int alpha) {
     colour.setAlpha(alpha);
     return colour;
 }
 
-QLinearGradient verticalGradient(const QRectF& rect, const QColor& top, const QColor& bottom)
-{
+QLinearGradient verticalGradient(const QRectF& rect, const QColor& top, const QColor& bottom) {
     QLinearGradient gradient(rect.topLeft(), rect.bottomLeft());
     gradient.setColorAt(0, top);
     gradient.setColorAt(1, bottom);
     return gradient;
 }
 
-void paintFramedBox(QPainter& painter, const QRect& cells, qreal radius, const QBrush& fill, const QColor& outline)
-{
+void paintFramedBox(QPainter& painter, const QRect& cells, qreal radius, const QBrush& fill, const QColor& outline) {
     const QRectF line = QRectF(cells).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setPen(Qt::NoPen);
     painter.setBrush(fill);
@@ -76,8 +68,7 @@ void paintFramedBox(QPainter& painter, const QRect& cells, qreal radius, const Q
     }
 }
 
-void strokePolyline(QPainter& painter, std::initializer_list<QPointF> points, const QColor& colour, qreal width)
-{
+void strokePolyline(QPainter& painter, std::initializer_list<QPointF> points, const QColor& colour, qreal width) {
     QPainterPath path;
     bool first = true;
     for (const QPointF& point : points) {
@@ -93,8 +84,7 @@ void strokePolyline(QPainter& painter, std::initializer_list<QPointF> points, co
 }
 
 void paintSoftShadow(QPainter& target, QPoint origin, QSize size, const std::function<void(QPainter&)>& shape,
-                     qreal sigma, const QColor& colour)
-{
+                     qreal sigma, const QColor& colour) {
     const qreal scale = target.device() ? target.device()->devicePixelRatio() : 1.0;
     size = size * scale;
     QImage mask(size, QImage::Format_ARGB32_Premultiplied);
@@ -117,14 +107,14 @@ void paintSoftShadow(QPainter& target, QPoint origin, QSize size, const std::fun
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x) {
             const double a = alpha[static_cast<std::size_t>(y * size.width() + x)] * colour.alphaF();
-            shadow.setPixel(x, y, qRgba(colour.red(), colour.green(), colour.blue(),
-                                        std::clamp(static_cast<int>(std::lround(a * 255)), 0, 255)));
+            shadow.setPixel(x, y,
+                            qRgba(colour.red(), colour.green(), colour.blue(),
+                                  std::clamp(static_cast<int>(std::lround(a * 255)), 0, 255)));
         }
     target.drawImage(origin, shadow);
 }
 
-void paintInRegion(QImage& atlas, const QRect& region, const std::function<void(QPainter&, QSize)>& paint)
-{
+void paintInRegion(QImage& atlas, const QRect& region, const std::function<void(QPainter&, QSize)>& paint) {
     QPainter painter(&atlas);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(region);

@@ -13,20 +13,17 @@ namespace {
 enum class Direction { Up, Down, Left, Right };
 
 // A pill 6 px thick, centred across the part's 8 px.
-QRectF pill(QSize size, bool vertical)
-{
+QRectF pill(QSize size, bool vertical) {
     return vertical ? QRectF(1, 0, size.width() - 2, size.height()) : QRectF(0, 1, size.width(), size.height() - 2);
 }
 
-void track(QPainter& p, QSize size, bool vertical)
-{
+void track(QPainter& p, QSize size, bool vertical) {
     p.setPen(Qt::NoPen);
     p.setBrush(withAlpha(Qt::black, 0x18));
     p.drawRoundedRect(pill(size, vertical), 3, 3);
 }
 
-void thumb(QPainter& p, QSize size, bool vertical, PartState state)
-{
+void thumb(QPainter& p, QSize size, bool vertical, PartState state) {
     const QColor fill = state == PartState::Normal      ? QColor(0xBC, 0xC4, 0xCE)
                         : state == PartState::Highlight ? QColor(0x98, 0xA3, 0xB0)
                                                         : palette::kAccent;
@@ -35,8 +32,7 @@ void thumb(QPainter& p, QSize size, bool vertical, PartState state)
     p.drawRoundedRect(pill(size, vertical), 3, 3);
 }
 
-void arrow(QPainter& p, QSize size, Direction direction, PartState state)
-{
+void arrow(QPainter& p, QSize size, Direction direction, PartState state) {
     if (state != PartState::Normal) {
         p.setPen(Qt::NoPen);
         p.setBrush(state == PartState::Down ? palette::kAccentTintStrong : withAlpha(Qt::black, 0x10));
@@ -64,12 +60,10 @@ void arrow(QPainter& p, QSize size, Direction direction, PartState state)
 }
 
 void paintOrientation(QImage& atlas, std::string_view prefix, bool vertical, Direction first, Direction second,
-                      std::string_view firstName, std::string_view secondName)
-{
+                      std::string_view firstName, std::string_view secondName) {
     const std::string p(prefix);
-    paintInRegion(atlas, themeRect("ScrollBar", p + "bg"), [vertical](QPainter& painter, QSize s) {
-        track(painter, s, vertical);
-    });
+    paintInRegion(atlas, themeRect("ScrollBar", p + "bg"),
+                  [vertical](QPainter& painter, QSize s) { track(painter, s, vertical); });
     const struct {
         std::string_view key;
         PartState state;
@@ -89,8 +83,7 @@ void paintOrientation(QImage& atlas, std::string_view prefix, bool vertical, Dir
 
 }  // namespace
 
-void paintScrollBars(QImage& atlas)
-{
+void paintScrollBars(QImage& atlas) {
     paintOrientation(atlas, "v_", true, Direction::Up, Direction::Down, "up_", "down_");
     paintOrientation(atlas, "h_", false, Direction::Left, Direction::Right, "left_", "right_");
 }

@@ -33,8 +33,7 @@ using namespace vamu;
 
 constexpr int kPreviewScale = 4;
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
+bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
         std::fprintf(stderr, "make_theme: cannot write %s\n", qPrintable(path));
@@ -43,8 +42,7 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return true;
 }
 
-QByteArray encodePng(const QImage& image)
-{
+QByteArray encodePng(const QImage& image) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -52,21 +50,19 @@ QByteArray encodePng(const QImage& image)
     return bytes;
 }
 
-bool regionDrawn(const QImage& atlas, const QRect& region)
-{
+bool regionDrawn(const QImage& atlas, const QRect& region) {
     const int scale = static_cast<int>(atlas.devicePixelRatio());
     for (int y = region.top() * scale; y < (region.bottom() + 1) * scale; ++y)
         for (int x = region.left() * scale; x < (region.right() + 1) * scale; ++x)
-            if (qAlpha(atlas.pixel(x, y)) != 0)
-                return true;
+            if (qAlpha(atlas.pixel(x, y)) != 0) return true;
     return false;
 }
 
 // Every region the description names must show something once loaded, in both atlases.
-bool verify(std::span<const std::byte> pack, const QByteArray& highResolutionPng)
-{
+bool verify(std::span<const std::byte> pack, const QByteArray& highResolutionPng) {
     const auto theme = toolkit::ThemePack::load(
-        pack, {}, std::as_bytes(std::span(highResolutionPng.constData(), static_cast<std::size_t>(highResolutionPng.size()))));
+        pack, {},
+        std::as_bytes(std::span(highResolutionPng.constData(), static_cast<std::size_t>(highResolutionPng.size()))));
     if (!theme) {
         std::fprintf(stderr, "make_theme: the written pack does not load\n");
         return false;
@@ -79,8 +75,7 @@ bool verify(std::span<const std::byte> pack, const QByteArray& highResolutionPng
     for (const tools::ThemeElement& element : tools::themeElements()) {
         for (const tools::ThemeAttribute& attribute : element.attributes) {
             const auto region = theme->rect(element.name, attribute.name);
-            if (!region || !toolkit::isAtlasRegionAttribute(attribute.name))
-                continue;
+            if (!region || !toolkit::isAtlasRegionAttribute(attribute.name)) continue;
             if (!regionDrawn(theme->atlas(), *region) || !regionDrawn(*theme->highResolutionAtlas(), *region)) {
                 std::fprintf(stderr, "make_theme: %.*s.%.*s is blank\n", static_cast<int>(element.name.size()),
                              element.name.data(), static_cast<int>(attribute.name.size()), attribute.name.data());
@@ -91,8 +86,7 @@ bool verify(std::span<const std::byte> pack, const QByteArray& highResolutionPng
     return ok;
 }
 
-QImage preview(const QImage& atlas)
-{
+QImage preview(const QImage& atlas) {
     const QSize scaled = atlas.size() * kPreviewScale;
     QImage out(scaled.width(), scaled.height() * 2, QImage::Format_ARGB32_Premultiplied);
     QPainter p(&out);
@@ -111,8 +105,7 @@ QImage preview(const QImage& atlas)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();

@@ -20,11 +20,9 @@ public:
 
     // A picture drawn as a nine-grid over `target`, or at natural size centred when the
     // element has no grid of that name.
-    void part(std::string_view element, std::string_view key, const QRect& target, std::string_view grid = "gird")
-    {
+    void part(std::string_view element, std::string_view key, const QRect& target, std::string_view grid = "gird") {
         const auto source = m_theme.rect(element, key);
-        if (!source)
-            return;
+        if (!source) return;
         const auto centre = m_theme.rect(element, grid);
         if (!centre) {
             const QPoint at = target.center() - QPoint(source->width() / 2, source->height() / 2);
@@ -42,13 +40,11 @@ public:
                 const QRect from(source->x() + xs[col], source->y() + ys[row], xs[col + 1] - xs[col],
                                  ys[row + 1] - ys[row]);
                 const QRect to(xd[col], yd[row], xd[col + 1] - xd[col], yd[row + 1] - yd[row]);
-                if (!from.isEmpty() && !to.isEmpty())
-                    m_p.drawImage(to, m_theme.atlas(), from);
+                if (!from.isEmpty() && !to.isEmpty()) m_p.drawImage(to, m_theme.atlas(), from);
             }
     }
 
-    void text(const QRect& box, const QString& words, const QColor& colour, int flags = Qt::AlignCenter)
-    {
+    void text(const QRect& box, const QString& words, const QColor& colour, int flags = Qt::AlignCenter) {
         m_p.setPen(colour);
         m_p.drawText(box, flags, words);
     }
@@ -61,8 +57,7 @@ private:
     const ThemePack& m_theme;
 };
 
-void messageBox(Canvas& c, const QRect& window)
-{
+void messageBox(Canvas& c, const QRect& window) {
     QPainter& p = c.painter();
     const QRect margin = *c.theme().rect("SysShadow.SubWnd", "margin");
     const QRect content = window.adjusted(margin.x(), margin.y(), margin.width(), margin.height());
@@ -113,8 +108,7 @@ void messageBox(Canvas& c, const QRect& window)
     }
 }
 
-void menu(Canvas& c, const QRect& window)
-{
+void menu(Canvas& c, const QRect& window) {
     c.part("SysShadow.Menu", "rect", window);
     const QRect items = window.adjusted(4, 4, -4, -4);
     const QStringList texts = {QStringLiteral("剪切(T)"), QStringLiteral("复制(C)"), QString(),
@@ -134,15 +128,13 @@ void menu(Canvas& c, const QRect& window)
             g.setColorAt(1, QColor(51, 153, 255, 204));
             c.painter().fillRect(row, g);
         }
-        if (i == 1)
-            c.part("SysShadow.Menu", "checkrect", QRect(row.left() + 5, row.top(), 15, row.height()), "none");
+        if (i == 1) c.part("SysShadow.Menu", "checkrect", QRect(row.left() + 5, row.top(), 15, row.height()), "none");
         c.text(row.adjusted(30, 0, 0, 0), texts[i], hot ? Qt::white : Qt::black, Qt::AlignLeft | Qt::AlignVCenter);
         y += 23;
     }
 }
 
-void fields(Canvas& c, QPoint at)
-{
+void fields(Canvas& c, QPoint at) {
     c.part("Edit", "normal", QRect(at, QSize(130, 26)));
     c.text(QRect(at + QPoint(6, 0), QSize(120, 26)), QStringLiteral("搜索歌曲"), QColor(128, 128, 128),
            Qt::AlignLeft | Qt::AlignVCenter);
@@ -167,8 +159,7 @@ void fields(Canvas& c, QPoint at)
     c.text(QRect(at + QPoint(100, 105), QSize(60, 26)), QStringLiteral("下一页"), Qt::black);
 }
 
-void scrollBars(Canvas& c, QPoint at)
-{
+void scrollBars(Canvas& c, QPoint at) {
     c.part("ScrollBar", "v_up_normal", QRect(at, QSize(10, 9)), "none");
     c.part("ScrollBar", "v_bg", QRect(at + QPoint(1, 10), QSize(8, 110)), "v_bg_gird");
     c.part("ScrollBar", "v_highlight", QRect(at + QPoint(1, 30), QSize(8, 46)), "v_gird");
@@ -186,8 +177,7 @@ void scrollBars(Canvas& c, QPoint at)
 
 }  // namespace
 
-QImage paintMockup(const ThemePack& theme)
-{
+QImage paintMockup(const ThemePack& theme) {
     QImage image(560, 330, QImage::Format_ARGB32_Premultiplied);
     QPainter p(&image);
     QLinearGradient backdrop(0, 0, 560, 330);

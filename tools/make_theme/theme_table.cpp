@@ -8,14 +8,15 @@ namespace vamu::tools {
 
 namespace {
 
-std::vector<ThemeAttribute> editAttributes()
-{
-    return {{"normal", "220,70,20,26"}, {"highlight", "240,70,20,26"}, {"focus", "240,70,20,26"},
-            {"margin", "3,3,-3,-3"},    {"gird", "3,4,13,19"}};
+std::vector<ThemeAttribute> editAttributes() {
+    return {{"normal", "220,70,20,26"},
+            {"highlight", "240,70,20,26"},
+            {"focus", "240,70,20,26"},
+            {"margin", "3,3,-3,-3"},
+            {"gird", "3,4,13,19"}};
 }
 
-std::vector<ThemeAttribute> comboAttributes()
-{
+std::vector<ThemeAttribute> comboAttributes() {
     std::vector<ThemeAttribute> attributes = editAttributes();
     attributes.insert(attributes.end(), {{"normal_btn", "113,90,23,24"},
                                          {"highlight_btn", "136,90,23,24"},
@@ -27,20 +28,21 @@ std::vector<ThemeAttribute> comboAttributes()
     return attributes;
 }
 
-std::vector<ThemeAttribute> windowShadowAttributes()
-{
-    return {{"rect", "75,95,30,18"},         {"gird", "9,8,12,2"},   {"margin", "4,3,-4,-5"}, {"rectround", "3"},
-            {"crborder", "1358954496,872415231"}, {"cycaption", "26"}};
+std::vector<ThemeAttribute> windowShadowAttributes() {
+    return {{"rect", "75,95,30,18"},
+            {"gird", "9,8,12,2"},
+            {"margin", "4,3,-4,-5"},
+            {"rectround", "3"},
+            {"crborder", "1358954496,872415231"},
+            {"cycaption", "26"}};
 }
 
 std::vector<ThemeAttribute> captionButton(std::string_view size, std::string_view normal, std::string_view highlight,
-                                          std::string_view down)
-{
+                                          std::string_view down) {
     return {{"size", size}, {"normal", normal}, {"highlight", highlight}, {"down", down}};
 }
 
-std::vector<ThemeElement> buildElements()
-{
+std::vector<ThemeElement> buildElements() {
     return {
         {"SysShadow.HostWnd", windowShadowAttributes()},
         {"SysShadow.SubWnd", windowShadowAttributes()},
@@ -134,8 +136,7 @@ std::vector<ThemeElement> buildElements()
     };
 }
 
-[[noreturn]] void missing(std::string_view element, std::string_view attribute)
-{
+[[noreturn]] void missing(std::string_view element, std::string_view attribute) {
     std::fprintf(stderr, "make_theme: no rectangle %.*s.%.*s\n", static_cast<int>(element.size()), element.data(),
                  static_cast<int>(attribute.size()), attribute.data());
     std::abort();
@@ -143,17 +144,14 @@ std::vector<ThemeElement> buildElements()
 
 }  // namespace
 
-const std::vector<ThemeElement>& themeElements()
-{
+const std::vector<ThemeElement>& themeElements() {
     static const std::vector<ThemeElement> elements = buildElements();
     return elements;
 }
 
-QRect themeRect(std::string_view element, std::string_view attribute)
-{
+QRect themeRect(std::string_view element, std::string_view attribute) {
     for (const ThemeElement& e : themeElements()) {
-        if (e.name != element)
-            continue;
+        if (e.name != element) continue;
         for (const ThemeAttribute& a : e.attributes) {
             int x = 0, y = 0, w = 0, h = 0;
             if (a.name == attribute && std::sscanf(std::string(a.value).c_str(), "%d,%d,%d,%d", &x, &y, &w, &h) == 4)
@@ -163,10 +161,10 @@ QRect themeRect(std::string_view element, std::string_view attribute)
     missing(element, attribute);
 }
 
-std::string themeDescription()
-{
-    std::string xml = "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n"
-                      "<Qd_DirectUI_ThemesPack ThemesName=\"vamu 清爽\" Author=\"vamu\" Url=\"\">\n";
+std::string themeDescription() {
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n"
+        "<Qd_DirectUI_ThemesPack ThemesName=\"vamu 清爽\" Author=\"vamu\" Url=\"\">\n";
     for (const ThemeElement& element : themeElements()) {
         xml.append("  <common name=\"").append(element.name).append("\"");
         for (const ThemeAttribute& attribute : element.attributes)

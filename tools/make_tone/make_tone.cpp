@@ -29,7 +29,8 @@ double bell(double t, double frequency) {
     const double attack = std::min(1.0, t / 0.005);
     const double decay = std::exp(-t / 0.35);
     const double w = 2 * std::numbers::pi * frequency * t;
-    return attack * decay * (std::sin(w) + 0.3 * std::sin(2 * w) * std::exp(-t / 0.12) + 0.1 * std::sin(3 * w) * std::exp(-t / 0.08));
+    return attack * decay *
+           (std::sin(w) + 0.3 * std::sin(2 * w) * std::exp(-t / 0.12) + 0.1 * std::sin(3 * w) * std::exp(-t / 0.08));
 }
 
 void put(std::vector<unsigned char>& out, std::uint32_t value, int bytes) {

@@ -24,13 +24,13 @@ QString option(const QStringList& arguments, const QString& name, const QString&
 
 void fillSongs(toolkit::ListView& list) {
     constexpr std::array<std::pair<const char*, const char*>, 8> kSongs{{{"晴天", "小明"},
-                                                                        {"夜空中最亮的星", "音乐达人"},
-                                                                        {"Hey Jude", "DJ Lee"},
-                                                                        {"平凡之路", "周末听歌"},
-                                                                        {"稻香", "vamu"},
-                                                                        {"Viva la Vida", "Anna"},
-                                                                        {"后来", "老王"},
-                                                                        {"光年之外", "小明"}}};
+                                                                         {"夜空中最亮的星", "音乐达人"},
+                                                                         {"Hey Jude", "DJ Lee"},
+                                                                         {"平凡之路", "周末听歌"},
+                                                                         {"稻香", "vamu"},
+                                                                         {"Viva la Vida", "Anna"},
+                                                                         {"后来", "老王"},
+                                                                         {"光年之外", "小明"}}};
     int number = 1;
     for (const auto& [title, user] : kSongs) {
         const int row = list.insertRow(0, QString());

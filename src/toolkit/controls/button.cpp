@@ -199,8 +199,8 @@ void Button::render(QPainter& painter, std::uint32_t visualState) {
     const QString measured = m_text.isEmpty() ? QString(QChar(kLineProbe)) : m_text;
     QSizeF textSize = paint::measureText(QRectF(area), measured, font(), m_format);
     textSize.rwidth() += 2;
-    ButtonLayout layout = layoutButton(area, m_icon.isNull() ? QSize() : m_icon.size(), textSize, m_iconFlag,
-                                       m_offset, m_splitter);
+    ButtonLayout layout =
+        layoutButton(area, m_icon.isNull() ? QSize() : m_icon.size(), textSize, m_iconFlag, m_offset, m_splitter);
     if (visualState == button_state::kPressed) {
         layout.icon.translate(1, 1);
         layout.text.translate(1, 1);
@@ -288,9 +288,12 @@ std::optional<PropertyValues> Button::property(std::string_view name, const Prop
             QPoint offset = m_offset;
             int splitter = m_splitter;
             const int value = static_cast<int>(intArgument(*set, 0));
-            if (name == "OffsetX") offset.setX(value);
-            else if (name == "OffsetY") offset.setY(value);
-            else splitter = value;
+            if (name == "OffsetX")
+                offset.setX(value);
+            else if (name == "OffsetY")
+                offset.setY(value);
+            else
+                splitter = value;
             setLayoutOffsets(offset, splitter);
         }
         const int value = name == "OffsetX" ? m_offset.x() : name == "OffsetY" ? m_offset.y() : m_splitter;

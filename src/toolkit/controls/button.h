@@ -44,7 +44,7 @@ struct ButtonLayout {
 struct ButtonSetup {
     QString text;
     QRgb textColour = 0xFF000000;
-    QString fontName;  // empty: the toolkit font's face
+    QString fontName;   // empty: the toolkit font's face
     int fontSize = 12;  // pixels
     int fontStyle = 0;  // font_style bits
     QImage icon;

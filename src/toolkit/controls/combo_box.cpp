@@ -50,8 +50,10 @@ int ComboBox::insertItem(int index, const QString& text, int value) {
 bool ComboBox::removeItem(int item) {
     if (!validItem(item)) return false;
     m_items.erase(m_items.begin() + (item - 1));
-    if (m_current == item) m_current = 0;
-    else if (m_current > item) --m_current;
+    if (m_current == item)
+        m_current = 0;
+    else if (m_current > item)
+        --m_current;
     return true;
 }
 
@@ -85,8 +87,10 @@ void ComboBox::setCurrentItem(int item) {
 void ComboBox::setText(const QString& text) {
     if (text == m_text) return;
     m_text = text;
-    if (Edit* edit = editBox()) edit->setText(text);
-    else if (isCreated()) redraw();
+    if (Edit* edit = editBox())
+        edit->setText(text);
+    else if (isCreated())
+        redraw();
 }
 
 void ComboBox::setTextColour(QRgb colour) {
@@ -212,8 +216,10 @@ void ComboBox::onLeftDown(QPoint, int) {
 void ComboBox::onMouseEnter(ControlHandle) { redraw(); }
 void ComboBox::onMouseLeave(ControlHandle) { redraw(); }
 void ComboBox::onFocusIn(ControlHandle, bool) {
-    if (Edit* edit = editBox()) edit->setFocus();
-    else redraw();
+    if (Edit* edit = editBox())
+        edit->setFocus();
+    else
+        redraw();
 }
 
 void ComboBox::onFocusOut(ControlHandle) { redraw(); }
@@ -279,8 +285,8 @@ void ComboBox::openWindow() {
     const int rowHeight = ListView::rowHeightFor(makeFont(options.fontName, options.fontSize), theme, options);
     // Tall enough for every item without a scroll bar, up to the cap.
     const int frame = margin.y() - margin.height() + 2;
-    const int height = itemCount() == 0 ? kMaxDropDownHeight
-                                        : std::min(kMaxDropDownHeight, itemCount() * rowHeight + frame);
+    const int height =
+        itemCount() == 0 ? kMaxDropDownHeight : std::min(kMaxDropDownHeight, itemCount() * rowHeight + frame);
     const QPoint screen = owner->geometry().topLeft() + absoluteRect().topLeft();
     int top = screen.y() + this->height();
     if (top + height > platform::screenGeometry().bottom() + 1) top = screen.y() - height;
@@ -344,13 +350,13 @@ void ComboBox::openWindow() {
 }
 
 void ComboBox::bindItemChanged(ItemHandler handler) {
-    bind(tkm::kComboItemChanged, typedHandler<ComboBox>([h = std::move(handler)](ComboBox& c, const Event& e) {
-             h(c, firstValue(e));
-         }));
+    bind(tkm::kComboItemChanged,
+         typedHandler<ComboBox>([h = std::move(handler)](ComboBox& c, const Event& e) { h(c, firstValue(e)); }));
 }
 
 void ComboBox::bindDropDownOpened(DropDownHandler handler) {
-    bind(tkm::kComboDropDownOpen, typedHandler<ComboBox>([h = std::move(handler)](ComboBox& c, const Event&) { h(c); }));
+    bind(tkm::kComboDropDownOpen,
+         typedHandler<ComboBox>([h = std::move(handler)](ComboBox& c, const Event&) { h(c); }));
 }
 
 void ComboBox::bindDropDownClosed(DropDownHandler handler) {

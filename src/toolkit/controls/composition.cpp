@@ -96,9 +96,15 @@ private:
 
 void Composer::animate(BaseControl& control, const QRect& target, const QRect& source, double opacity) {
     const QImage& snapshot = control.m_snapshot;
-    AnimationFrameContext frame{&m_painter, &control.surface(), &snapshot, QRect(target.topLeft() - source.topLeft(), control.rect().size()),
-                         target, control.animationFrame(), control.animationFrames(), control.animationProgress(),
-                         control.alpha()};
+    AnimationFrameContext frame{&m_painter,
+                                &control.surface(),
+                                &snapshot,
+                                QRect(target.topLeft() - source.topLeft(), control.rect().size()),
+                                target,
+                                control.animationFrame(),
+                                control.animationFrames(),
+                                control.animationProgress(),
+                                control.alpha()};
     if (control.dispatch(tkm::kDrawAnimationFrame, 0, reinterpret_cast<std::intptr_t>(&frame)) != 0) return;
     if (snapshot.size() != control.surface().size()) {
         m_painter.setOpacity(opacity);

@@ -105,10 +105,9 @@ bool BaseControl::createBase(std::unique_ptr<BaseControl> control, ControlParent
     root.link(std::move(control), parent.control);
     root.insertIntoTabChain(c);
     c.m_surface = makeSurface(c.m_rect.size(), kind, host->devicePixelRatio());
-    c.m_absolute = parent.control ? c.m_rect.translated(parent.control->m_absolute.topLeft())
-                                  : c.m_rect.translated(root.origin());
-    c.dispatch(msg::kCreate, static_cast<std::uintptr_t>(c.m_createData),
-               platform::packPoint(c.width(), c.height()));
+    c.m_absolute =
+        parent.control ? c.m_rect.translated(parent.control->m_absolute.topLeft()) : c.m_rect.translated(root.origin());
+    c.dispatch(msg::kCreate, static_cast<std::uintptr_t>(c.m_createData), platform::packPoint(c.width(), c.height()));
     if (!c.m_host) return false;  // destroyed by its own creation message
     c.m_created = true;
     c.m_drawable = true;
@@ -232,8 +231,10 @@ void BaseControl::setVisible(bool visible) {
 
 void BaseControl::setDisabled(bool disabled) {
     if (!m_created || disabled == isDisabled()) return;
-    if (disabled) m_state |= state::kDisabled;
-    else m_state &= ~state::kDisabled;
+    if (disabled)
+        m_state |= state::kDisabled;
+    else
+        m_state &= ~state::kDisabled;
     dispatch(tkm::kEnableChanged, 0, disabled ? 1 : 0);
     if (m_created) accessibility::stateChanged(*this, accessibility::StateChange::Disabled);
 }
@@ -275,7 +276,8 @@ void BaseControl::setDropDrag(bool on) {
     if (m_host && m_created) m_host->windowProc(Message{tkm::kDropDrag, m_handle.value, on ? 1 : 0});
 }
 
-void BaseControl::setCursors(std::optional<platform::CursorShape> normal, std::optional<platform::CursorShape> pressed) {
+void BaseControl::setCursors(std::optional<platform::CursorShape> normal,
+                             std::optional<platform::CursorShape> pressed) {
     m_cursor = normal;
     m_pressedCursor = pressed ? pressed : normal;
 }
@@ -323,8 +325,10 @@ bool BaseControl::setTimer(int intervalMs, std::function<void()> callback) {
 
 void BaseControl::showTooltip(const QString& text, const QString& title) {
     if (!m_host || !m_created) return;
-    if (text.isEmpty()) m_host->tooltip().hideTip();
-    else m_host->tooltip().showFor(m_absolute, text, title);
+    if (text.isEmpty())
+        m_host->tooltip().hideTip();
+    else
+        m_host->tooltip().showFor(m_absolute, text, title);
 }
 
 }  // namespace vamu::toolkit

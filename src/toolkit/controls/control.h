@@ -246,7 +246,7 @@ private:
     int m_createData = 0;
     QRect m_rect;
     QRect m_previousRect;  // before the last move, for onGeometryChanged
-    QRect m_dirty;  // control coordinates
+    QRect m_dirty;         // control coordinates
     QRect m_previousDirty;
     int m_anchorLeft = 0;
     int m_anchorTop = 0;

@@ -187,45 +187,94 @@ std::intptr_t BaseControl::classProc(const Message& message) {
     const QPoint point = localPoint(message.lParam);
     const int modifiers = platform::keyModifiers();
     switch (message.id) {
-    case msg::kCreate: onCreate(static_cast<int>(message.wParam)); return 0;
-    case tkm::kCreated: onCreated(); return 0;
-    case msg::kDestroy: onDestroy(); return 0;
+    case msg::kCreate:
+        onCreate(static_cast<int>(message.wParam));
+        return 0;
+    case tkm::kCreated:
+        onCreated();
+        return 0;
+    case msg::kDestroy:
+        onDestroy();
+        return 0;
     case msg::kPaint: {
         PaintScope scope(*this);
         onPaint(scope.painter(), scope.context());
         return 1;
     }
-    case msg::kMouseMove: onMouseMove(point, modifiers); return 0;
-    case msg::kLeftDown: onLeftDown(point, modifiers); return 0;
-    case msg::kLeftUp: onLeftUp(point, modifiers); return 0;
-    case msg::kLeftDoubleClick: onDoubleClick(point, modifiers); return 0;
-    case msg::kRightDown: onRightDown(point, modifiers); return 0;
-    case msg::kRightUp: onRightUp(point, modifiers); return 0;
-    case tkm::kClick: onClick(point, modifiers); return 0;
-    case tkm::kMouseEnter: onMouseEnter(ControlHandle{static_cast<std::uint32_t>(message.lParam)}); return 0;
-    case tkm::kMouseLeave: onMouseLeave(ControlHandle{static_cast<std::uint32_t>(message.lParam)}); return 0;
-    case msg::kMouseWheel: return onWheel(platform::wheelDelta(message.wParam), point, modifiers) ? 1 : 0;
-    case msg::kKeyDown: return onKeyDown(static_cast<int>(message.wParam), modifiers) ? 1 : 0;
-    case msg::kKeyUp: return onKeyUp(static_cast<int>(message.wParam), modifiers) ? 1 : 0;
-    case msg::kChar: return onChar(static_cast<int>(message.wParam)) ? 1 : 0;
+    case msg::kMouseMove:
+        onMouseMove(point, modifiers);
+        return 0;
+    case msg::kLeftDown:
+        onLeftDown(point, modifiers);
+        return 0;
+    case msg::kLeftUp:
+        onLeftUp(point, modifiers);
+        return 0;
+    case msg::kLeftDoubleClick:
+        onDoubleClick(point, modifiers);
+        return 0;
+    case msg::kRightDown:
+        onRightDown(point, modifiers);
+        return 0;
+    case msg::kRightUp:
+        onRightUp(point, modifiers);
+        return 0;
+    case tkm::kClick:
+        onClick(point, modifiers);
+        return 0;
+    case tkm::kMouseEnter:
+        onMouseEnter(ControlHandle{static_cast<std::uint32_t>(message.lParam)});
+        return 0;
+    case tkm::kMouseLeave:
+        onMouseLeave(ControlHandle{static_cast<std::uint32_t>(message.lParam)});
+        return 0;
+    case msg::kMouseWheel:
+        return onWheel(platform::wheelDelta(message.wParam), point, modifiers) ? 1 : 0;
+    case msg::kKeyDown:
+        return onKeyDown(static_cast<int>(message.wParam), modifiers) ? 1 : 0;
+    case msg::kKeyUp:
+        return onKeyUp(static_cast<int>(message.wParam), modifiers) ? 1 : 0;
+    case msg::kChar:
+        return onChar(static_cast<int>(message.wParam)) ? 1 : 0;
     case msg::kSetFocus:
         onFocusIn(ControlHandle{static_cast<std::uint32_t>(message.lParam)}, message.wParam == 1);
         return 0;
-    case msg::kKillFocus: onFocusOut(ControlHandle{static_cast<std::uint32_t>(message.lParam)}); return 0;
-    case msg::kSetCursor: return onSetCursor() ? 1 : 0;
-    case msg::kShowWindow: onShow(); return 0;
-    case tkm::kHide: onHide(); return 0;
-    case tkm::kEnableChanged: return onEnableChanged(message.lParam == 1) ? 1 : 0;
-    case msg::kTimer: onTimer(); return 0;
+    case msg::kKillFocus:
+        onFocusOut(ControlHandle{static_cast<std::uint32_t>(message.lParam)});
+        return 0;
+    case msg::kSetCursor:
+        return onSetCursor() ? 1 : 0;
+    case msg::kShowWindow:
+        onShow();
+        return 0;
+    case tkm::kHide:
+        onHide();
+        return 0;
+    case tkm::kEnableChanged:
+        return onEnableChanged(message.lParam == 1) ? 1 : 0;
+    case msg::kTimer:
+        onTimer();
+        return 0;
     case msg::kMove:
-    case msg::kSize: onGeometryChanged(m_previousRect); return 0;
-    case msg::kSetFont: onFontChanged(); return 0;
-    case tkm::kAnimationStart: onAnimationStart(); return 0;
-    case tkm::kAnimationEnd: onAnimationEnd(); return 0;
+    case msg::kSize:
+        onGeometryChanged(m_previousRect);
+        return 0;
+    case msg::kSetFont:
+        onFontChanged();
+        return 0;
+    case tkm::kAnimationStart:
+        onAnimationStart();
+        return 0;
+    case tkm::kAnimationEnd:
+        onAnimationEnd();
+        return 0;
     case tkm::kDrawAnimationFrame:
         return onDrawAnimationFrame(*reinterpret_cast<AnimationFrameContext*>(message.lParam)) ? 1 : 0;
-    case tkm::kThemeChanged: onThemeChanged(); return 0;
-    default: return 0;
+    case tkm::kThemeChanged:
+        onThemeChanged();
+        return 0;
+    default:
+        return 0;
     }
 }
 

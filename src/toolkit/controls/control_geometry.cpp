@@ -32,8 +32,10 @@ void BaseControl::applyGeometry(const Message& message, const QRect& target) {
     }
     m_previousRect = old;
     m_rect = target;
-    if (m_parent) m_absolute = QRect(m_absolute.topLeft() + QPoint(dx, dy), target.size());
-    else m_absolute = target.translated(m_host->controls().origin());
+    if (m_parent)
+        m_absolute = QRect(m_absolute.topLeft() + QPoint(dx, dy), target.size());
+    else
+        m_absolute = target.translated(m_host->controls().origin());
 
     // Overlapping old and new areas are recomposed once, as their union.
     const bool overlap = old.intersects(target);
@@ -78,12 +80,16 @@ void BaseControl::layoutAnchored() {
     if (m_lockPos & anchor::kLeft) x = m_anchorLeft;
     if (m_lockPos & anchor::kTop) y = m_anchorTop;
     if (m_lockPos & anchor::kRight) {
-        if (m_lockPos & anchor::kLeft) w = parentSize.width() - m_anchorRight - x - origin.x();
-        else x = parentSize.width() - m_anchorRight - w - origin.x();
+        if (m_lockPos & anchor::kLeft)
+            w = parentSize.width() - m_anchorRight - x - origin.x();
+        else
+            x = parentSize.width() - m_anchorRight - w - origin.x();
     }
     if (m_lockPos & anchor::kBottom) {
-        if (m_lockPos & anchor::kTop) h = parentSize.height() - m_anchorBottom - y - origin.y();
-        else y = parentSize.height() - m_anchorBottom - h - origin.y();
+        if (m_lockPos & anchor::kTop)
+            h = parentSize.height() - m_anchorBottom - y - origin.y();
+        else
+            y = parentSize.height() - m_anchorBottom - h - origin.y();
     }
     move(x, y, std::max(0, w), std::max(0, h));
 }
@@ -97,12 +103,24 @@ void BaseControl::setZOrder(ZOrder position) {
     const std::size_t last = siblings.size() - 1;
     std::size_t to = from;
     switch (position) {
-    case ZOrder::Bottom: to = 0; break;
-    case ZOrder::Top: to = last; break;
-    case ZOrder::Down: to = from > 0 ? from - 1 : 0; break;
-    case ZOrder::Up: to = std::min(from + 1, last); break;
-    case ZOrder::SecondFromBottom: to = std::min<std::size_t>(1, last); break;
-    case ZOrder::SecondFromTop: to = last > 0 ? last - 1 : 0; break;
+    case ZOrder::Bottom:
+        to = 0;
+        break;
+    case ZOrder::Top:
+        to = last;
+        break;
+    case ZOrder::Down:
+        to = from > 0 ? from - 1 : 0;
+        break;
+    case ZOrder::Up:
+        to = std::min(from + 1, last);
+        break;
+    case ZOrder::SecondFromBottom:
+        to = std::min<std::size_t>(1, last);
+        break;
+    case ZOrder::SecondFromTop:
+        to = last > 0 ? last - 1 : 0;
+        break;
     }
     if (to != from) {
         std::unique_ptr<BaseControl> self = std::move(siblings[from]);

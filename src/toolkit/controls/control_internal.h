@@ -31,9 +31,7 @@ inline constexpr platform::TimerId kControlTimerTag = platform::TimerId{1} << 62
 [[nodiscard]] constexpr platform::TimerId controlTimerId(ControlHandle handle) {
     return kControlTimerTag | (platform::TimerId{handle.value} << 1);
 }
-[[nodiscard]] constexpr platform::TimerId animationTimerId(ControlHandle handle) {
-    return controlTimerId(handle) | 1;
-}
+[[nodiscard]] constexpr platform::TimerId animationTimerId(ControlHandle handle) { return controlTimerId(handle) | 1; }
 [[nodiscard]] constexpr bool isControlTimer(platform::TimerId id) { return (id & kControlTimerTag) != 0; }
 [[nodiscard]] constexpr ControlHandle controlOfTimer(platform::TimerId id) {
     return ControlHandle{static_cast<std::uint32_t>((id & ~kControlTimerTag) >> 1)};

@@ -13,35 +13,35 @@ using platform::MessageId;
 namespace msg = platform::msg;
 
 namespace tkm {
-inline constexpr MessageId kFirstActivation = 20101;   // host: first activation
-inline constexpr MessageId kDeactivated = 20102;       // host: lost activation
-inline constexpr MessageId kDeliver = 20103;           // host: deliver to a control
-inline constexpr MessageId kHide = 20104;              // the control becomes hidden
+inline constexpr MessageId kFirstActivation = 20101;  // host: first activation
+inline constexpr MessageId kDeactivated = 20102;      // host: lost activation
+inline constexpr MessageId kDeliver = 20103;          // host: deliver to a control
+inline constexpr MessageId kHide = 20104;             // the control becomes hidden
 inline constexpr MessageId kTrayNotify = 20105;
-inline constexpr MessageId kMouseEnter = 20106;        // wParam local point, lParam control left
-inline constexpr MessageId kMouseLeave = 20107;        // wParam local point, lParam control entered
-inline constexpr MessageId kClick = 20108;             // wParam/lParam of the release; 0, 0 by keyboard
-inline constexpr MessageId kPaintState = 20109;        // button family: paint the stored state
-inline constexpr MessageId kCreated = 20110;           // after creation from attributes
+inline constexpr MessageId kMouseEnter = 20106;  // wParam local point, lParam control left
+inline constexpr MessageId kMouseLeave = 20107;  // wParam local point, lParam control entered
+inline constexpr MessageId kClick = 20108;       // wParam/lParam of the release; 0, 0 by keyboard
+inline constexpr MessageId kPaintState = 20109;  // button family: paint the stored state
+inline constexpr MessageId kCreated = 20110;     // after creation from attributes
 inline constexpr MessageId kAnimationStart = 20111;
 inline constexpr MessageId kAnimationEnd = 20112;
 inline constexpr MessageId kDrawAnimationFrame = 20113;  // lParam: AnimationFrameContext*; nonzero = drawn
-inline constexpr MessageId kSetMnemonic = 20116;       // host: wParam key, lParam control handle
-inline constexpr MessageId kEnableChanged = 20117;     // lParam 1 disabled, 0 enabled
-inline constexpr MessageId kRadioUncheck = 20118;      // wParam CheckIndex, lParam sender
-inline constexpr MessageId kRepaint = 20201;           // recompose the control's rectangle
-inline constexpr MessageId kDropDrag = 20202;          // host: lParam accept dropped files
-inline constexpr MessageId kThemeChanged = 20203;      // caption buttons: take the new theme look
+inline constexpr MessageId kSetMnemonic = 20116;         // host: wParam key, lParam control handle
+inline constexpr MessageId kEnableChanged = 20117;       // lParam 1 disabled, 0 enabled
+inline constexpr MessageId kRadioUncheck = 20118;        // wParam CheckIndex, lParam sender
+inline constexpr MessageId kRepaint = 20201;             // recompose the control's rectangle
+inline constexpr MessageId kDropDrag = 20202;            // host: lParam accept dropped files
+inline constexpr MessageId kThemeChanged = 20203;        // caption buttons: take the new theme look
 inline constexpr MessageId kParentResized = 20204;
-inline constexpr MessageId kOriginMoved = 20206;       // an ancestor moved by (wParam, lParam)
+inline constexpr MessageId kOriginMoved = 20206;  // an ancestor moved by (wParam, lParam)
 }  // namespace tkm
 
 // Control state flags.
 namespace state {
 inline constexpr std::uint32_t kDisabled = 0x1;
 inline constexpr std::uint32_t kFocused = 0x4;
-inline constexpr std::uint32_t kPressed = 0x8;        // left button down on the control
-inline constexpr std::uint32_t kHot = 0x80;           // mouse over the control
+inline constexpr std::uint32_t kPressed = 0x8;  // left button down on the control
+inline constexpr std::uint32_t kHot = 0x80;     // mouse over the control
 inline constexpr std::uint32_t kAnimating = 0x4000;
 inline constexpr std::uint32_t kHidden = 0x8000;
 inline constexpr std::uint32_t kFocusable = 0x100000;

@@ -70,8 +70,8 @@ const MethodInfo* findMethod(const BaseControl& control, std::string_view name) 
     if (!map) return nullptr;
     // Classes the map does not list (caption buttons, the round picture) still have
     // the base control's properties.
-    const std::string_view className = map->findClass(control.className()) ? std::string_view(control.className())
-                                                                            : std::string_view("BaseControl");
+    const std::string_view className =
+        map->findClass(control.className()) ? std::string_view(control.className()) : std::string_view("BaseControl");
     return map->findMethod(className, name);
 }
 
@@ -118,7 +118,8 @@ std::optional<PropertyValues> baseProperty(BaseControl& c, std::string_view name
             c.setAnimationFramesAndTimer(static_cast<int>(intArgument(*set, 0)),
                                          static_cast<int>(intArgument(*set, 1, c.animationInterval())));
         }
-        return PropertyValues{static_cast<long long>(c.animationFrames()), static_cast<long long>(c.animationInterval())};
+        return PropertyValues{static_cast<long long>(c.animationFrames()),
+                              static_cast<long long>(c.animationInterval())};
     }
     if (name == "AnimationType") {
         if (set) c.setAnimationType(static_cast<int>(intArgument(*set, 0)));

@@ -64,7 +64,8 @@ void ControlRoot::destroyAll() {
 
 std::vector<ControlHandle> ControlRoot::tabChain() const {
     std::vector<ControlHandle> chain;
-    for (ControlHandle h = m_tabChainHead; h; h = resolveControl(h) ? resolveControl(h)->m_nextInTabChain : ControlHandle{}) {
+    for (ControlHandle h = m_tabChainHead; h;
+         h = resolveControl(h) ? resolveControl(h)->m_nextInTabChain : ControlHandle{}) {
         chain.push_back(h);
         if (chain.size() > 100000) break;
     }

@@ -30,16 +30,16 @@ struct ControlParent {
 struct CreateOptions {
     bool visible = true;
     bool focusable = true;
-    bool mouseTrack = true;   // false: a press acts on the window below (dragging)
+    bool mouseTrack = true;  // false: a press acts on the window below (dragging)
     bool tabStop = true;
     int tabStopIndex = 0;
-    bool drawTabStop = true;  // draw the focus rectangle when focused by keyboard
+    bool drawTabStop = true;                             // draw the focus rectangle when focused by keyboard
     std::optional<platform::CursorShape> cursor;         // none: the default arrow
     std::optional<platform::CursorShape> pressedCursor;  // none: the cursor option
-    int animationInterval = 0;  // ms between frames of a state animation
-    int animationFrames = 0;    // 0 = state changes show at once
-    int animationType = 1;      // easing curve of the state animation
-    int createData = 0;         // wParam of the creation message
+    int animationInterval = 0;                           // ms between frames of a state animation
+    int animationFrames = 0;                             // 0 = state changes show at once
+    int animationType = 1;                               // easing curve of the state animation
+    int createData = 0;                                  // wParam of the creation message
 };
 
 // setZOrder positions.
@@ -55,8 +55,8 @@ inline constexpr unsigned kBottom = 8;
 
 // What onPaint() gets between begin and end painting.
 struct PaintContext {
-    QRect dirty;       // the area being painted, control coordinates
-    QRect whole;       // (0, 0, width, height)
+    QRect dirty;  // the area being painted, control coordinates
+    QRect whole;  // (0, 0, width, height)
     std::uint32_t state = 0;
     bool cleared = true;  // the dirty area was cleared to transparent
 };
@@ -64,14 +64,14 @@ struct PaintContext {
 // Offered to a control with TKM_DRAW_ANIMATION_FRAME; a control that draws the frame
 // itself onto `target` answers nonzero and the default cross-fade is skipped.
 struct AnimationFrameContext {
-    QPainter* target = nullptr;     // the back buffer, clipped to the area
+    QPainter* target = nullptr;  // the back buffer, clipped to the area
     const QImage* surface = nullptr;
     const QImage* snapshot = nullptr;
-    QRect controlRect;              // back-buffer coordinates
-    QRect area;                     // back-buffer coordinates
+    QRect controlRect;  // back-buffer coordinates
+    QRect area;         // back-buffer coordinates
     int frame = 0;
     int frames = 0;
-    double progress = 0.0;          // eased, 0..1
+    double progress = 0.0;  // eased, 0..1
     int alpha = 255;
 };
 

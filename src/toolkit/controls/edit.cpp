@@ -34,9 +34,12 @@ bool digitAllowed(char32_t c) { return c >= 45 && c <= 57 && c != 47; }  // "-",
 
 Qt::Alignment alignmentOf(int align) {
     switch (align) {
-    case 2: return Qt::AlignRight;
-    case 3: return Qt::AlignHCenter;
-    default: return Qt::AlignLeft;
+    case 2:
+        return Qt::AlignRight;
+    case 3:
+        return Qt::AlignHCenter;
+    default:
+        return Qt::AlignLeft;
     }
 }
 
@@ -64,8 +67,8 @@ PopupMenu& editContextMenu() {
 }
 
 Edit* Edit::create(ControlParent parent, const QRect& rect, const EditOptions& options) {
-    Edit* edit = BaseControl::create(std::make_unique<Edit>(options), parent, rect, kind::kEdit, "Edit",
-                                     createOptions(options));
+    Edit* edit =
+        BaseControl::create(std::make_unique<Edit>(options), parent, rect, kind::kEdit, "Edit", createOptions(options));
     if (!edit) return nullptr;
     // The scroll bars are children, so they can only be made once the box exists.
     edit->layout();
@@ -119,8 +122,8 @@ void Edit::layout() {
     } else if (m_options.crBorder != 0) {
         m_textArea = whole;
     } else {
-        const QRect margin = engine::getPackRect(host() ? host()->theme() : nullptr, theme::kEdit, theme::kMargin)
-                                 .value_or(QRect());
+        const QRect margin =
+            engine::getPackRect(host() ? host()->theme() : nullptr, theme::kEdit, theme::kMargin).value_or(QRect());
         m_textArea = whole.adjusted(margin.x(), margin.y(), margin.width(), margin.height());
     }
     const bool wantVertical = m_options.scroll == edit_scroll::kWrapVertical || m_options.scroll == edit_scroll::kBoth;
@@ -144,8 +147,10 @@ void Edit::layout() {
     QRect text = m_textArea;
     if (m_vertical) text.setWidth(text.width() - room);
     if (m_horizontal) text.setHeight(text.height() - room);
-    if (m_vertical) m_vertical->setGeometry(QRect(text.right() + 2, m_textArea.top(), EditScrollBar::kThickness, text.height()));
-    if (m_horizontal) m_horizontal->setGeometry(QRect(m_textArea.left(), text.bottom() + 2, text.width(), EditScrollBar::kThickness));
+    if (m_vertical)
+        m_vertical->setGeometry(QRect(text.right() + 2, m_textArea.top(), EditScrollBar::kThickness, text.height()));
+    if (m_horizontal)
+        m_horizontal->setGeometry(QRect(m_textArea.left(), text.bottom() + 2, text.width(), EditScrollBar::kThickness));
     m_textArea = text;
     m_engine.setViewSize(m_textArea.size());
     m_engine.ensureCaretVisible();
@@ -183,8 +188,10 @@ void Edit::setText(const QString& text) {
 }
 
 void Edit::setHtml(const QString& html) {
-    if (m_options.rich) m_engine.setHtml(html);
-    else m_engine.setText(QTextDocumentFragment::fromHtml(html).toPlainText());
+    if (m_options.rich)
+        m_engine.setHtml(html);
+    else
+        m_engine.setText(QTextDocumentFragment::fromHtml(html).toPlainText());
     syncScrollBars();
     redraw();
 }
@@ -251,7 +258,8 @@ void Edit::setCaret(QRgb colour, int width) {
     if (caretShown()) redraw();
 }
 
-void Edit::setColours(std::optional<QRgb> text, std::optional<QRgb> selectedText, std::optional<QRgb> selectedBackground) {
+void Edit::setColours(std::optional<QRgb> text, std::optional<QRgb> selectedText,
+                      std::optional<QRgb> selectedBackground) {
     if (text) m_options.crText = *text;
     if (selectedText) m_crTextSel = *selectedText;
     if (selectedBackground) m_crBackground = *selectedBackground;
@@ -411,11 +419,15 @@ bool Edit::onKeyDown(int virtualKey, int modifiers) {
         // Never a click on the window's default control; a new line only with several.
         if (m_options.multiline) userAction([this] { m_engine.newLine(); });
         return true;
-    case vk::kSpace: return true;  // the character follows
-    case vk::kTab: return false;   // the host window moves the focus
+    case vk::kSpace:
+        return true;  // the character follows
+    case vk::kTab:
+        return false;  // the host window moves the focus
     case vk::kInsert:
-        if (ctrl) copy();
-        else if (shift) paste();
+        if (ctrl)
+            copy();
+        else if (shift)
+            paste();
         return ctrl || shift;
     case vk::kDelete:
         if (shift && !ctrl) {
@@ -423,20 +435,34 @@ bool Edit::onKeyDown(int virtualKey, int modifiers) {
             return true;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     if (ctrl) {
         switch (virtualKey) {
-        case 'A': selectAll(); return true;
-        case 'C': copy(); return true;
-        case 'X': cut(); return true;
-        case 'V': paste(); return true;
-        case 'Z':
-            if (shift) userAction([this] { m_engine.redo(); });
-            else userAction([this] { m_engine.undo(); });
+        case 'A':
+            selectAll();
             return true;
-        case 'Y': userAction([this] { m_engine.redo(); }); return true;
-        default: break;
+        case 'C':
+            copy();
+            return true;
+        case 'X':
+            cut();
+            return true;
+        case 'V':
+            paste();
+            return true;
+        case 'Z':
+            if (shift)
+                userAction([this] { m_engine.redo(); });
+            else
+                userAction([this] { m_engine.undo(); });
+            return true;
+        case 'Y':
+            userAction([this] { m_engine.redo(); });
+            return true;
+        default:
+            break;
         }
     }
     bool handled = false;
@@ -557,8 +583,7 @@ std::intptr_t Edit::composition(const Message& message) {
     if (!text) return 0;
     // Read-only, password and digits-only boxes show no composition.
     if (m_options.inputType != input_type::kNormal) return 1;
-    const QString preedit =
-        text->preedit ? QString::fromUtf16(text->preedit, text->preeditLength) : QString();
+    const QString preedit = text->preedit ? QString::fromUtf16(text->preedit, text->preeditLength) : QString();
     m_engine.setPreedit(preedit, text->cursor);
     m_engine.ensureCaretVisible();
     syncScrollBars();
@@ -577,7 +602,8 @@ std::intptr_t Edit::inputMethodState(const Message& message) {
     state->cursorPosition = m_engine.paragraphCursor();
     state->anchorPosition = m_engine.paragraphAnchor();
     Qt::InputMethodHints hints = Qt::ImhNone;
-    if (isPassword()) hints |= Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase;
+    if (isPassword())
+        hints |= Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase;
     if (m_options.inputType == input_type::kDigits) hints |= Qt::ImhFormattedNumbersOnly;
     if (m_options.multiline) hints |= Qt::ImhMultiLine;
     state->hints = hints;
@@ -586,7 +612,9 @@ std::intptr_t Edit::inputMethodState(const Message& message) {
 
 std::optional<PropertyValues> Edit::property(std::string_view name, const PropertyValues* set) {
     const auto number = [](long long value) { return PropertyValues{value}; };
-    const auto argument = [&](std::size_t index = 0, long long fallback = 0) { return intArgument(*set, index, fallback); };
+    const auto argument = [&](std::size_t index = 0, long long fallback = 0) {
+        return intArgument(*set, index, fallback);
+    };
     const auto colour = [&](QRgb current, const std::function<void(QRgb)>& apply) {
         if (set) apply(static_cast<QRgb>(argument()));
         return number(static_cast<long long>(current));
@@ -635,7 +663,8 @@ std::optional<PropertyValues> Edit::property(std::string_view name, const Proper
     }
     if (name == "crText") return colour(m_options.crText, [this](QRgb c) { setColours(c); });
     if (name == "crTextSel") return colour(m_crTextSel, [this](QRgb c) { setColours(std::nullopt, c); });
-    if (name == "crBackground") return colour(m_crBackground, [this](QRgb c) { setColours(std::nullopt, std::nullopt, c); });
+    if (name == "crBackground")
+        return colour(m_crBackground, [this](QRgb c) { setColours(std::nullopt, std::nullopt, c); });
     if (name == "crBorder") {
         return colour(m_options.crBorder, [this](QRgb c) { setBorderColours(c, m_options.crBackgroundSel); });
     }
@@ -653,15 +682,27 @@ std::intptr_t Edit::classProc(const Message& message) {
     switch (message.id) {
     case kCommandMessage:
         switch (static_cast<int>(message.wParam)) {
-        case kSelectAllCommand: selectAll(); return 1;
-        case kCopyCommand: copy(); return 1;
-        case kPasteCommand: paste(); return 1;
-        case kCutCommand: cut(); return 1;
-        default: return 0;
+        case kSelectAllCommand:
+            selectAll();
+            return 1;
+        case kCopyCommand:
+            copy();
+            return 1;
+        case kPasteCommand:
+            paste();
+            return 1;
+        case kCutCommand:
+            cut();
+            return 1;
+        default:
+            return 0;
         }
-    case platform::msg::kImeComposition: return composition(message);
-    case platform::msg::kImeRequest: return inputMethodState(message);
-    default: return BaseControl::classProc(message);
+    case platform::msg::kImeComposition:
+        return composition(message);
+    case platform::msg::kImeRequest:
+        return inputMethodState(message);
+    default:
+        return BaseControl::classProc(message);
     }
 }
 

@@ -57,7 +57,7 @@ struct EditOptions {
     int fontStyle = 0;
     bool multiline = false;
     int scroll = edit_scroll::kNone;
-    int limitLen = 0;          // characters; 0 = no limit
+    int limitLen = 0;  // characters; 0 = no limit
     bool hideSel = true;
     int align = 0;
     int inputType = input_type::kNormal;

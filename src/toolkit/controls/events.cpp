@@ -3,8 +3,10 @@
 namespace vamu::toolkit {
 
 void EventControl::bind(MessageId message, EventHandler handler) {
-    if (handler) m_handlers[message] = std::move(handler);
-    else m_handlers.erase(message);
+    if (handler)
+        m_handlers[message] = std::move(handler);
+    else
+        m_handlers.erase(message);
 }
 
 bool EventControl::raise(const Event& event) const {

@@ -27,11 +27,11 @@ struct Event {
     platform::WindowHandle window;  // the host window
     int x = 0;                      // mouse: control (or window) coordinates; moved: window x
     int y = 0;
-    int modifiers = 0;              // platform::modifier flags
-    int key = 0;                    // virtual key, character code, hot-key id, tray icon id
-    int width = 0;                  // size event
+    int modifiers = 0;  // platform::modifier flags
+    int key = 0;        // virtual key, character code, hot-key id, tray icon id
+    int width = 0;      // size event
     int height = 0;
-    std::uintptr_t wParam = 0;      // the raw message
+    std::uintptr_t wParam = 0;  // the raw message
     std::intptr_t lParam = 0;
 };
 

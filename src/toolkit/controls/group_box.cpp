@@ -82,8 +82,10 @@ QRect GroupBox::captionRect() const {
     const QSizeF size = captionSize();
     const int w = static_cast<int>(size.width());
     int x = kCaptionIndent;
-    if (m_align == 1) x = (width() - w) / 2;
-    else if (m_align != 0) x = width() - kCaptionIndent - w;
+    if (m_align == 1)
+        x = (width() - w) / 2;
+    else if (m_align != 0)
+        x = width() - kCaptionIndent - w;
     return QRect(x, 0, w, static_cast<int>(size.height()));
 }
 
@@ -94,8 +96,10 @@ void GroupBox::onPaint(QPainter& painter, const PaintContext&) {
     {
         paint::ClipScope clip(painter, frame);
         if (m_background != 0) {
-            if (m_cornerDiameter > 0) paint::fillPath(painter, outline, m_background);
-            else painter.fillRect(frame, QColor::fromRgba(m_background));
+            if (m_cornerDiameter > 0)
+                paint::fillPath(painter, outline, m_background);
+            else
+                painter.fillRect(frame, QColor::fromRgba(m_background));
         }
         if (m_border != 0) {
             // Width 0 (or less) is the thinnest line there is, one pixel, not none.
@@ -138,7 +142,9 @@ std::optional<PropertyValues> GroupBox::property(std::string_view name, const Pr
         return number(m_textColour);
     }
     if (name == "crShadow") {
-        if (set) setTextEffect(m_textEffect, argument() == 0 ? std::nullopt : std::optional<QRgb>(static_cast<QRgb>(argument())));
+        if (set)
+            setTextEffect(m_textEffect,
+                          argument() == 0 ? std::nullopt : std::optional<QRgb>(static_cast<QRgb>(argument())));
         return number(m_effectColour.value_or(0));
     }
     if (name == "crBackground") {

@@ -17,10 +17,10 @@ namespace vamu::toolkit {
 struct GroupBoxSetup {
     QString text;
     QRgb textColour = 0xFF000000;
-    QRgb border = 0;           // 0: no outline
-    int borderWidth = 1;       // 0: a one-pixel line
-    int cornerDiameter = 0;    // 0: square corners
-    QRgb background = 0;       // 0: not filled
+    QRgb border = 0;         // 0: no outline
+    int borderWidth = 1;     // 0: a one-pixel line
+    int cornerDiameter = 0;  // 0: square corners
+    QRgb background = 0;     // 0: not filled
     int align = 0;
     bool visible = true;
 };

@@ -88,8 +88,10 @@ void ImageBox::clearPicture() { replaceFrames({}, {}); }
 void ImageBox::setPlay(bool on) {
     if (on == m_play) return;
     m_play = on;
-    if (on) scheduleNextFrame();
-    else stopFrameTimer();
+    if (on)
+        scheduleNextFrame();
+    else
+        stopFrameTimer();
 }
 
 void ImageBox::setBackground(QRgb colour) {

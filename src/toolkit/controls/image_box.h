@@ -14,8 +14,8 @@ namespace vamu::toolkit {
 
 // The frames of a decoded picture with the time each one is shown.
 struct PictureFrames {
-    std::vector<QImage> frames;          // ARGB32 premultiplied, composed to full size
-    std::vector<int> delaysMs;           // per frame
+    std::vector<QImage> frames;  // ARGB32 premultiplied, composed to full size
+    std::vector<int> delaysMs;   // per frame
     // Decodes every frame; a damaged tail keeps the frames read before it. Bounded:
     // at most kMaxFrames frames and kMaxPixels pixels in all.
     static PictureFrames decode(const QByteArray& bytes);
@@ -28,10 +28,10 @@ struct PictureFrames {
 };
 
 struct ImageBoxSetup {
-    QRgb background = 0;    // 0: transparent
-    long long border = 0;   // 0 none, 1..4 a border style, otherwise a colour
+    QRgb background = 0;   // 0: transparent
+    long long border = 0;  // 0 none, 1..4 a border style, otherwise a colour
     bool play = true;
-    int fillType = 1;       // paint::fill; stretched by default
+    int fillType = 1;  // paint::fill; stretched by default
     bool visible = true;
 };
 

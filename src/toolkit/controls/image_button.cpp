@@ -11,8 +11,8 @@ namespace {
 
 // The fill type (under the class's own spelling) and "Gird" of the picture buttons;
 // nullopt for other names.
-std::optional<PropertyValues> fillProperty(std::string_view name, std::string_view fillName,
-                                           const PropertyValues* set, int& fillType, std::optional<QRectF>& grid) {
+std::optional<PropertyValues> fillProperty(std::string_view name, std::string_view fillName, const PropertyValues* set,
+                                           int& fillType, std::optional<QRectF>& grid) {
     if (name == fillName) {
         if (set) fillType = static_cast<int>(intArgument(*set, 0));
         return PropertyValues{static_cast<long long>(fillType)};
@@ -51,10 +51,14 @@ void ImageButton::setFill(int fillType, std::optional<QRectF> grid) {
 
 bool ImageButton::paintBackground(QPainter& painter, std::uint32_t visualState) {
     Look look = Look::Normal;
-    if (isDisabled()) look = Look::Disabled;
-    else if (visualState & state::kHot) look = Look::Highlight;
-    else if (visualState & state::kPressed) look = Look::Down;
-    else if (isFocused()) look = Look::Focus;
+    if (isDisabled())
+        look = Look::Disabled;
+    else if (visualState & state::kHot)
+        look = Look::Highlight;
+    else if (visualState & state::kPressed)
+        look = Look::Down;
+    else if (isFocused())
+        look = Look::Focus;
     const QImage* image = &m_images[static_cast<std::size_t>(look)].image;
     if (image->isNull()) image = &m_images[static_cast<std::size_t>(Look::Normal)].image;
     paint::drawImage(painter, *image, QRectF(0, 0, width(), height()), std::nullopt, m_fillType, m_grid);
@@ -89,8 +93,8 @@ std::optional<PropertyValues> ImageButton::property(std::string_view name, const
 }
 
 ImageListButton* ImageListButton::create(ControlParent parent, const QRect& rect, const ButtonSetup& setup) {
-    return createAs(std::unique_ptr<ImageListButton>(new ImageListButton), parent, rect, setup,
-                    kind::kImageListButton, names::kImageListButton);
+    return createAs(std::unique_ptr<ImageListButton>(new ImageListButton), parent, rect, setup, kind::kImageListButton,
+                    names::kImageListButton);
 }
 
 void ImageListButton::setStrip(const QImage& strip, int count, int blockSize) {
@@ -109,9 +113,12 @@ void ImageListButton::setFill(int fillType, std::optional<QRectF> grid) {
 
 int ImageListButton::cellIndex(std::uint32_t visualState) const {
     int index = 0;
-    if (isDisabled()) index = m_count > 3 ? 3 : 0;
-    else if (visualState == button_state::kHot) index = 1;
-    else if (visualState == button_state::kPressed) index = 2;
+    if (isDisabled())
+        index = m_count > 3 ? 3 : 0;
+    else if (visualState == button_state::kHot)
+        index = 1;
+    else if (visualState == button_state::kPressed)
+        index = 2;
     return index < m_count ? index : 0;  // a short strip shows its first cell
 }
 

@@ -131,8 +131,10 @@ void Label::setTextEffect(int effect, std::optional<QRgb> colour) {
 paint::TextFormat Label::textFormat() const {
     paint::TextFormat format;
     Qt::Alignment horizontal = Qt::AlignLeft;
-    if (m_horzAlignMode == 1) horizontal = Qt::AlignHCenter;
-    else if (m_horzAlignMode == 2) horizontal = Qt::AlignRight;
+    if (m_horzAlignMode == 1)
+        horizontal = Qt::AlignHCenter;
+    else if (m_horzAlignMode == 2)
+        horizontal = Qt::AlignRight;
     Qt::Alignment vertical = Qt::AlignTop;
     if (m_autoCutLine) {
         format.wrap = true;  // wrapped text starts at the top
@@ -204,7 +206,9 @@ std::optional<PropertyValues> Label::property(std::string_view name, const Prope
         return number(m_textColour);
     }
     if (name == "crShadow") {
-        if (set) setTextEffect(m_textEffect, argument() == 0 ? std::nullopt : std::optional<QRgb>(static_cast<QRgb>(argument())));
+        if (set)
+            setTextEffect(m_textEffect,
+                          argument() == 0 ? std::nullopt : std::optional<QRgb>(static_cast<QRgb>(argument())));
         return number(m_effectColour.value_or(0));
     }
     if (name == "crBackground1") {

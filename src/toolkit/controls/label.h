@@ -31,7 +31,7 @@ struct LabelSetup {
     int trimming = 0;       // 0 none, 1 character, 2 word, 3..5 with an ellipsis
     int textEffect = paint::effect::kNone;
     std::optional<QRgb> effectColour;  // none: automatic
-    long long border = 0;   // 0 none, 1..4 a border style, otherwise a colour
+    long long border = 0;              // 0 none, 1..4 a border style, otherwise a colour
     bool visible = true;
 };
 

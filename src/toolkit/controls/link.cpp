@@ -51,8 +51,10 @@ void Link::restyle(bool underline, QRgb colour) {
     style = underline ? (style | font_style::kUnderline) : (style & ~font_style::kUnderline);
     // One paint for both changes, so the fade runs once.
     setFont(makeFont(font().family(), font().pixelSize(), style), false);
-    if (colour == textColour()) redraw();
-    else setTextColour(colour);
+    if (colour == textColour())
+        redraw();
+    else
+        setTextColour(colour);
 }
 
 void Link::onMouseEnter(ControlHandle) {

@@ -51,13 +51,14 @@ int leadingInteger(const QString& text) {
         value = std::min<long long>(value * 10 + (text[i].unicode() - u'0'), 1LL << 40);
     }
     if (negative) value = -value;
-    return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 std::int64_t dateTimeKey(const QString& text) {
-    static constexpr std::array<const char*, 8> kFormats{
-        "yyyy-M-d H:m:s", "yyyy/M/d H:m:s", "yyyy-M-d H:m", "yyyy/M/d H:m",
-        "yyyy-M-d",       "yyyy/M/d",       "yyyy年M月d日 H:m:s", "yyyy年M月d日"};
+    static constexpr std::array<const char*, 8> kFormats{"yyyy-M-d H:m:s",     "yyyy/M/d H:m:s", "yyyy-M-d H:m",
+                                                         "yyyy/M/d H:m",       "yyyy-M-d",       "yyyy/M/d",
+                                                         "yyyy年M月d日 H:m:s", "yyyy年M月d日"};
     const QString trimmed = text.trimmed();
     QDateTime parsed = QDateTime::fromString(trimmed, Qt::ISODate);
     for (const char* format : kFormats) {
@@ -117,9 +118,7 @@ QString ListModel::cellText(int row, int column) const {
 
 int ListModel::findRow(const QString& text, int start, bool wholeCell, int column) const {
     if (column != 0 && !validColumn(column)) return 0;
-    const auto matches = [&](const ListCell& cell) {
-        return wholeCell ? cell.text == text : cell.text.contains(text);
-    };
+    const auto matches = [&](const ListCell& cell) { return wholeCell ? cell.text == text : cell.text.contains(text); };
     for (int r = std::max(start, 1); r <= rowCount(); ++r) {
         const ListRow& row = m_rows[r - 1];
         if (column != 0) {
@@ -157,9 +156,11 @@ void ListModel::sort(int column, SortOrder order, SortKey key) {
     }
     for (std::size_t i = 0; i < count; ++i) m_rows[i].sortKey = keys[i];
     if (order == SortOrder::Descending) {
-        std::stable_sort(m_rows.begin(), m_rows.end(), [](const ListRow& a, const ListRow& b) { return a.sortKey > b.sortKey; });
+        std::stable_sort(m_rows.begin(), m_rows.end(),
+                         [](const ListRow& a, const ListRow& b) { return a.sortKey > b.sortKey; });
     } else {
-        std::stable_sort(m_rows.begin(), m_rows.end(), [](const ListRow& a, const ListRow& b) { return a.sortKey < b.sortKey; });
+        std::stable_sort(m_rows.begin(), m_rows.end(),
+                         [](const ListRow& a, const ListRow& b) { return a.sortKey < b.sortKey; });
     }
     m_columns[column - 1].sortState = static_cast<int>(order);
 }

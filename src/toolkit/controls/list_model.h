@@ -36,11 +36,11 @@ struct ListRow {
     std::vector<ListCell> cells;  // one per column
     int state = row_state::kNormal;
     bool checked = false;
-    int userValue = 0;            // the application's mark
-    int sortKey = 0;              // written by sorting
-    int indent = 0;               // in row-image widths
-    QRgb textColour = 0;          // 0: the list's text colour
-    QRgb backColour = 0;          // 0: none
+    int userValue = 0;    // the application's mark
+    int sortKey = 0;      // written by sorting
+    int indent = 0;       // in row-image widths
+    QRgb textColour = 0;  // 0: the list's text colour
+    QRgb backColour = 0;  // 0: none
 };
 
 enum class SortOrder { Ascending = 1, Descending = 2 };

@@ -18,8 +18,7 @@
 
 namespace vamu::toolkit {
 
-ListView::ListView(const ListViewOptions& options)
-    : m_options(options), m_singleSelection(options.singleSelection) {}
+ListView::ListView(const ListViewOptions& options) : m_options(options), m_singleSelection(options.singleSelection) {}
 
 ListView::~ListView() = default;
 
@@ -51,8 +50,10 @@ ListView* ListView::create(std::unique_ptr<ListView> made, ControlParent parent,
         bar->setHFlags(ScrollBar::kDrawThumb | ScrollBar::kDrawTrack | ScrollBar::kTrackOnHover | ScrollBar::kNoArrows);
         bar->bindScroll([self, orientation](ScrollBar&, int position, ScrollCode) {
             if (auto* owner = resolveControlAs<ListView>(self)) {
-                if (orientation == Orientation::Vertical) owner->verticalScrolled(position);
-                else owner->horizontalScrolled(position);
+                if (orientation == Orientation::Vertical)
+                    owner->verticalScrolled(position);
+                else
+                    owner->horizontalScrolled(position);
             }
         });
         (orientation == Orientation::Vertical ? list->m_verticalBar : list->m_horizontalBar) = bar->handle();
@@ -139,7 +140,8 @@ void ListView::layout() {
     if (m_options.borderColour != 0) m_view.adjust(1, 1, -1, -1);
     if (!m_options.noHeader) {
         m_headerArea = QRect(m_view.x(), m_view.y(), m_view.width(), std::min(m_headerHeight, m_view.height()));
-        m_rowsArea = QRect(m_view.x(), m_headerArea.bottom() + 1, m_view.width(), m_view.height() - m_headerArea.height());
+        m_rowsArea =
+            QRect(m_view.x(), m_headerArea.bottom() + 1, m_view.width(), m_view.height() - m_headerArea.height());
     } else {
         m_headerArea = QRect();
         m_rowsArea = m_view;
@@ -152,7 +154,8 @@ void ListView::layout() {
     }
     m_bufferStale = true;
     if (ScrollBar* bar = verticalBar()) {
-        bar->setRect(QRect(m_rowsArea.right() - kBarThickness + 1, m_rowsArea.top(), kBarThickness, m_rowsArea.height()));
+        bar->setRect(
+            QRect(m_rowsArea.right() - kBarThickness + 1, m_rowsArea.top(), kBarThickness, m_rowsArea.height()));
     }
     if (ScrollBar* bar = horizontalBar()) {
         bar->setRect(QRect(m_rowsArea.left(), m_rowsArea.bottom() - kBarThickness + 1,
@@ -195,8 +198,10 @@ void ListView::verticalScrolled(int position) {
     m_firstVisibleRow = m_rowHeight > 0 ? position / m_rowHeight + 1 : 1;
     const int moved = m_firstVisibleRow - previousFirst;
     if (moved != 0 && !m_bufferStale) {
-        if (std::abs(moved) < m_visibleRows + 1) shiftBuffer(0, -moved);
-        else paintBufferAll();
+        if (std::abs(moved) < m_visibleRows + 1)
+            shiftBuffer(0, -moved);
+        else
+            paintBufferAll();
     }
     if (m_drag != Drag::SelectionRectangle) presentRows();
 }
@@ -281,8 +286,10 @@ bool ListView::deleteRow(int row) {
     if (!m_model.validRow(row)) return false;
     m_model.deleteRow(row);
     const auto renumber = [row](int& number) {
-        if (number == row) number = 0;
-        else if (number > row) --number;
+        if (number == row)
+            number = 0;
+        else if (number > row)
+            --number;
     };
     renumber(m_selectedRow);
     renumber(m_hotRow);

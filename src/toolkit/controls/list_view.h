@@ -53,25 +53,25 @@ struct ImageList {
 };
 
 struct ListViewOptions {
-    bool noHeader = false;         // styleFlags bit 1
-    bool headerHot = true;         // the header reacts to the mouse
+    bool noHeader = false;  // styleFlags bit 1
+    bool headerHot = true;  // the header reacts to the mouse
     bool singleSelection = true;
     bool checkBoxes = false;
     ImageList headerImages;
     ImageList rowImages;
     QRgb textColour = qRgba(0, 0, 0, 240);
     QRgb backgroundColour = 0xFFFFFFFF;
-    QString fontName;              // empty: the toolkit's font face
-    int fontSize = 12;             // pixels
+    QString fontName;   // empty: the toolkit's font face
+    int fontSize = 12;  // pixels
     int fontStyle = 0;
     QRgb borderColour = qRgba(0, 0, 0, 102);  // 0: no border
     bool visible = true;
 };
 
 struct ListHit {
-    int row = 0;        // 0: no row (header, or below the last row)
-    int column = 0;     // 0: beside the last column
-    QPoint inCell;      // the point in the cell (header: in the column)
+    int row = 0;     // 0: no row (header, or below the last row)
+    int column = 0;  // 0: beside the last column
+    QPoint inCell;   // the point in the cell (header: in the column)
     bool header = false;
 };
 
@@ -179,8 +179,11 @@ protected:
     // true when they have drawn (the list then draws nothing there itself).
     virtual void adjustHeights(int& /*rowHeight*/, int& /*headerHeight*/, QSize& /*checkBox*/) {}
     virtual bool paintRowsBackground(QPainter& /*painter*/, const QRect& /*area*/) { return false; }
-    virtual bool paintRowBackground(QPainter& /*painter*/, const ListRow& /*row*/, const QRect& /*rect*/) { return false; }
-    virtual bool paintCellContent(QPainter& /*painter*/, const ListRow& /*row*/, int /*column*/, const QRect& /*cell*/) {
+    virtual bool paintRowBackground(QPainter& /*painter*/, const ListRow& /*row*/, const QRect& /*rect*/) {
+        return false;
+    }
+    virtual bool paintCellContent(QPainter& /*painter*/, const ListRow& /*row*/, int /*column*/,
+                                  const QRect& /*cell*/) {
         return false;
     }
     virtual void hotRowChanged(int /*row*/, int /*previous*/) {}
@@ -268,7 +271,7 @@ private:
     int m_firstVisibleRow = 1;
     int m_verticalPosition = 0;
     int m_horizontalPosition = 0;
-    QImage m_buffer;             // rows firstVisibleRow .. + visibleRows
+    QImage m_buffer;  // rows firstVisibleRow .. + visibleRows
     bool m_bufferStale = true;
     long long m_paintedRows = 0;
     ControlHandle m_verticalBar;

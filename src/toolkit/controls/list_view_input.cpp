@@ -11,9 +11,9 @@
 namespace vamu::toolkit {
 namespace {
 
-constexpr int kDividerLead = 3;    // a divider zone starts this far left of the column's edge
+constexpr int kDividerLead = 3;  // a divider zone starts this far left of the column's edge
 constexpr int kDividerWidth = 7;
-constexpr int kNarrowColumn = 3;   // a next column this narrow owns the zone right of the edge
+constexpr int kNarrowColumn = 3;  // a next column this narrow owns the zone right of the edge
 
 }  // namespace
 
@@ -90,8 +90,10 @@ void ListView::trackHover(QPoint local) {
         }
     }
     const ListHit hit = hitTest(local);
-    if (m_hoverSelect) hoverSelectRow(hit);
-    else hoverRow(hit.header ? 0 : hit.row);
+    if (m_hoverSelect)
+        hoverSelectRow(hit);
+    else
+        hoverRow(hit.header ? 0 : hit.row);
     if (!isCreated()) return;
     if (m_options.headerHot && hit.header) {
         if (hit.column != m_headerHotColumn && !m_pressedHeaderColumn) setHeaderHot(hit.column, false);
@@ -182,8 +184,10 @@ void ListView::pressRows(QPoint local, int modifiers, Button button) {
         raiseListEvent(tkm::kListSelectionChanged, hit.column ? hit.row : 0, m_selectedRow);
         if (!isCreated()) return;
     }
-    if (m_singleSelection) selectOnly(hit.row);
-    else pressMultiple(hit.row, modifiers, button);
+    if (m_singleSelection)
+        selectOnly(hit.row);
+    else
+        pressMultiple(hit.row, modifiers, button);
     if (button == Button::Left && !m_singleSelection && m_drag == Drag::SelectionRectangle) {
         m_dragStart = m_dragPoint = local;
     }
@@ -195,8 +199,10 @@ void ListView::pressMultiple(int row, int modifiers, Button button) {
         m_drag = Drag::SelectionRectangle;
     }
     if (modifiers & platform::modifier::kControl) {
-        if (wasSelected) removeFromSelection(row);
-        else addToSelection(row);
+        if (wasSelected)
+            removeFromSelection(row);
+        else
+            addToSelection(row);
     } else if (modifiers & platform::modifier::kShift) {
         const int anchor = m_model.validRow(m_selectedRow) ? m_selectedRow : row;
         const int low = std::min(anchor, row);
@@ -226,7 +232,8 @@ void ListView::release(QPoint local, Button button) {
         setHeaderHot(column, false);
         if (column == pressed) {
             const ListHit hit = hitTest(local);
-            raiseListEvent(button == Button::Left ? tkm::kListRowClick : tkm::kListRowRightClick, 0, column, hit.inCell);
+            raiseListEvent(button == Button::Left ? tkm::kListRowClick : tkm::kListRowRightClick, 0, column,
+                           hit.inCell);
         }
         return;
     }

@@ -24,9 +24,12 @@ constexpr int kImageGap = 2;  // between a cell's image and its text
 
 Qt::Alignment horizontalAlignment(int align) {
     switch (align) {
-    case 1: return Qt::AlignHCenter;
-    case 2: return Qt::AlignRight;
-    default: return Qt::AlignLeft;
+    case 1:
+        return Qt::AlignHCenter;
+    case 2:
+        return Qt::AlignRight;
+    default:
+        return Qt::AlignLeft;
     }
 }
 
@@ -62,7 +65,8 @@ bool ListView::rowInBuffer(int row) const {
 }
 
 QRect ListView::rowRect(int row) const {
-    const int y = m_rowsArea.top() + (row - m_firstVisibleRow) * m_rowHeight - m_verticalPosition % std::max(1, m_rowHeight);
+    const int y =
+        m_rowsArea.top() + (row - m_firstVisibleRow) * m_rowHeight - m_verticalPosition % std::max(1, m_rowHeight);
     return QRect(m_rowsArea.left(), y, m_rowsArea.width(), m_rowHeight) & m_rowsArea;
 }
 
@@ -112,8 +116,10 @@ void ListView::shiftBuffer(int fromLine, int delta) {
         const int target = delta > 0 ? fromLine + delta : fromLine;
         std::memmove(bits + target * lineBytes, bits + source * lineBytes, static_cast<std::size_t>(kept * lineBytes));
     }
-    if (delta > 0) paintBufferRows(fromLine, std::min(fromLine + delta, lines) - 1);
-    else paintBufferRows(std::max(fromLine, lines + delta), lines - 1);
+    if (delta > 0)
+        paintBufferRows(fromLine, std::min(fromLine + delta, lines) - 1);
+    else
+        paintBufferRows(std::max(fromLine, lines + delta), lines - 1);
 }
 
 void ListView::repaintRow(int row) {
@@ -183,12 +189,14 @@ void ListView::paintHeader(QPainter& painter) {
         if (c.width <= 0 || cell.right() < header.left() || cell.left() > header.right()) continue;
         paint::ClipScope clip(painter, cell);
         if (column == m_headerHotColumn) {
-            painter.fillRect(cell, QColor::fromRgba(stateColour(m_headerPressed ? row_state::kSelected : row_state::kHot)));
+            painter.fillRect(cell,
+                             QColor::fromRgba(stateColour(m_headerPressed ? row_state::kSelected : row_state::kHot)));
         }
         QRect title = cell.adjusted(2, 2, -5, -4);
         if (const QImage* image = m_options.headerImages.at(c.headerImage)) {
             const QSize size = m_options.headerImages.size.isEmpty() ? image->size() : m_options.headerImages.size;
-            painter.drawImage(QRect(QPoint(title.left(), title.top() + (title.height() - size.height()) / 2), size), *image);
+            painter.drawImage(QRect(QPoint(title.left(), title.top() + (title.height() - size.height()) / 2), size),
+                              *image);
             title.setLeft(title.left() + size.width() + kImageGap);
         }
         if (c.sortState != 0) {
@@ -199,7 +207,8 @@ void ListView::paintHeader(QPainter& painter) {
         format.alignment = horizontalAlignment(c.align) | Qt::AlignVCenter;
         format.ellipsis = true;
         paint::drawText(painter, QRectF(title.adjusted(2, 0, -2, 0)), c.title, font(), m_options.textColour, format);
-        painter.fillRect(QRect(cell.right(), cell.top() + 4, 1, std::max(0, cell.height() - 8)), QColor::fromRgba(lineColour));
+        painter.fillRect(QRect(cell.right(), cell.top() + 4, 1, std::max(0, cell.height() - 8)),
+                         QColor::fromRgba(lineColour));
     }
     painter.fillRect(QRect(header.left(), header.bottom(), header.width(), 1), QColor::fromRgba(lineColour));
 }
@@ -245,8 +254,10 @@ void ListView::onPaint(QPainter& painter, const PaintContext& context) {
         painter.setClipRegion(visible, Qt::IntersectClip);
         const QPoint origin(m_rowsArea.left(), m_rowsArea.top() - m_verticalPosition % std::max(1, m_rowHeight));
         const QRect source = rows.translated(-origin) & QRect(QPoint(0, 0), surface::logicalSize(m_buffer));
-        if (m_buffer.devicePixelRatio() == 1.0) painter.drawImage(source.translated(origin), m_buffer, source);
-        else surface::drawPart(painter, source.translated(origin).topLeft(), m_buffer, source);
+        if (m_buffer.devicePixelRatio() == 1.0)
+            painter.drawImage(source.translated(origin), m_buffer, source);
+        else
+            surface::drawPart(painter, source.translated(origin).topLeft(), m_buffer, source);
         paintOverlay(painter);
         painter.restore();
     }

@@ -48,7 +48,8 @@ void ControlRoot::mouseMove(QPoint windowPoint, std::uintptr_t keys) {
         const ControlHandle previous = m_hovered;
         m_hovered = under;
         if (BaseControl* old = resolveControl(previous)) {
-            old->dispatch(tkm::kMouseLeave, static_cast<std::uintptr_t>(packed(windowPoint - old->absoluteRect().topLeft())),
+            old->dispatch(tkm::kMouseLeave,
+                          static_cast<std::uintptr_t>(packed(windowPoint - old->absoluteRect().topLeft())),
                           under.value);
         }
         if (BaseControl* entered = resolveControl(under)) {
@@ -79,7 +80,8 @@ void ControlRoot::pressControl(BaseControl& control, QPoint local, bool isDouble
     if (window) window->setCapture(true);
     target->dispatch(msg::kLeftDown, platform::mouse_keys::kLeft, packed(local));
     if (isDouble) {
-        if (BaseControl* again = resolveControl(handle)) again->dispatch(msg::kLeftDoubleClick, platform::mouse_keys::kLeft, packed(local));
+        if (BaseControl* again = resolveControl(handle))
+            again->dispatch(msg::kLeftDoubleClick, platform::mouse_keys::kLeft, packed(local));
     }
 }
 
@@ -104,7 +106,8 @@ void ControlRoot::leftUp(QPoint windowPoint, std::uintptr_t keys) {
                     left->dispatch(tkm::kMouseLeave, static_cast<std::uintptr_t>(packed(local)), under.value);
                 }
                 if (BaseControl* entered = resolveControl(under)) {
-                    entered->dispatch(tkm::kMouseEnter, static_cast<std::uintptr_t>(packed(hit.local)), capturing.value);
+                    entered->dispatch(tkm::kMouseEnter, static_cast<std::uintptr_t>(packed(hit.local)),
+                                      capturing.value);
                 }
             }
             return;

@@ -72,8 +72,10 @@ std::intptr_t NewObj::classProc(const Message& message) {
 void NewObj::onPaint(QPainter& painter, const PaintContext&) {
     const QRectF ring = QRectF(0, 0, width(), height()).adjusted(1, 1, -1, -1);
     QRgb colour = m_ringNormal;
-    if (m_visualState == state::kPressed) colour = m_ringPressed;
-    else if (m_visualState == state::kHot) colour = m_ringHot;
+    if (m_visualState == state::kPressed)
+        colour = m_ringPressed;
+    else if (m_visualState == state::kHot)
+        colour = m_ringHot;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

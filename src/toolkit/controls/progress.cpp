@@ -16,7 +16,9 @@ Progress* Progress::create(ControlParent parent, const QRect& rect, const Create
 std::optional<PropertyValues> Progress::property(std::string_view name, const PropertyValues* set) {
     const auto value = [&] { return intArgument(*set, 0); };
     // Colours travel as signed 32-bit values: -1 is the theme colour.
-    const auto colour = [](long long stored) { return PropertyValues{static_cast<long long>(static_cast<std::int32_t>(stored))}; };
+    const auto colour = [](long long stored) {
+        return PropertyValues{static_cast<long long>(static_cast<std::int32_t>(stored))};
+    };
     if (name == "Pos") {
         if (set) setPos(static_cast<int>(value()));
         return PropertyValues{static_cast<long long>(m_pos)};
@@ -115,19 +117,25 @@ void Progress::onPaint(QPainter& painter, const PaintContext& context) {
     const int diameter = cornerDiameter();
     painter.setRenderHint(QPainter::Antialiasing, diameter != 0);
     if (!paintBackground(painter, context.whole) && m_crBackground != 0) {
-        if (diameter != 0) paint::fillPath(painter, paint::roundRectPath(whole, diameter), m_crBackground);
-        else painter.fillRect(whole, QColor::fromRgba(m_crBackground));
+        if (diameter != 0)
+            paint::fillPath(painter, paint::roundRectPath(whole, diameter), m_crBackground);
+        else
+            painter.fillRect(whole, QColor::fromRgba(m_crBackground));
     }
     const QRect bar = barRect();
     if (!bar.isEmpty() && !paintBar(painter, bar)) {
         const QPainterPath clip = diameter != 0 ? paint::roundRectPath(QRectF(bar), std::max(0, diameter - 3))
                                                 : paint::roundRectPath(QRectF(bar).adjusted(0, 0, 1, 1), 0);
         paint::ClipScope scope(painter, clip);
-        if (m_vertical) paint::fillGradient(painter, whole, resolved(crP2()), resolved(m_crP1), 1);
-        else paint::fillGradient(painter, whole, resolved(m_crP1), resolved(crP2()), 0);
+        if (m_vertical)
+            paint::fillGradient(painter, whole, resolved(crP2()), resolved(m_crP1), 1);
+        else
+            paint::fillGradient(painter, whole, resolved(m_crP1), resolved(crP2()), 0);
     }
-    if (diameter != 0) paint::strokePath(painter, paint::roundRectPath(whole, diameter), m_borderColour);
-    else paint::drawBorder(painter, whole, 3, m_borderColour);
+    if (diameter != 0)
+        paint::strokePath(painter, paint::roundRectPath(whole, diameter), m_borderColour);
+    else
+        paint::drawBorder(painter, whole, 3, m_borderColour);
 }
 
 }  // namespace vamu::toolkit

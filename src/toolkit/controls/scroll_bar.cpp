@@ -23,9 +23,7 @@ constexpr int kMinGrabLength = 20;
 constexpr int kLongTrack = 200;
 
 // Without a theme the parts are plain translucent fills.
-void fallbackFill(QPainter& painter, const QRect& rect, int alpha) {
-    painter.fillRect(rect, QColor(0, 0, 0, alpha));
-}
+void fallbackFill(QPainter& painter, const QRect& rect, int alpha) { painter.fillRect(rect, QColor(0, 0, 0, alpha)); }
 
 }  // namespace
 
@@ -145,8 +143,10 @@ void ScrollBar::placeThumb() {
     long long offset = 0;
     if (travel > 0 && range > 0) offset = (static_cast<long long>(m_pos) - m_minPos) * travel / range;
     offset = std::clamp<long long>(offset, 0, std::max(travel, 0));
-    if (horizontal()) m_thumb = QRect(m_track.x() + static_cast<int>(offset), m_track.y(), m_thumbLength, m_track.height());
-    else m_thumb = QRect(m_track.x(), m_track.y() + static_cast<int>(offset), m_track.width(), m_thumbLength);
+    if (horizontal())
+        m_thumb = QRect(m_track.x() + static_cast<int>(offset), m_track.y(), m_thumbLength, m_track.height());
+    else
+        m_thumb = QRect(m_track.x(), m_track.y() + static_cast<int>(offset), m_track.width(), m_thumbLength);
 }
 
 int ScrollBar::positionAtThumbOffset(int offset) const {
@@ -174,8 +174,10 @@ bool ScrollBar::setPos(int position, Notify notify) {
     m_pos = position;
     placeThumb();
     repaintAtOnce();
-    if (notify == Notify::Yes && isCreated()) report(ScrollCode::Set);
-    else if (isCreated()) accessibility::valueChanged(*this);
+    if (notify == Notify::Yes && isCreated())
+        report(ScrollCode::Set);
+    else if (isCreated())
+        accessibility::valueChanged(*this);
     return true;
 }
 
@@ -218,8 +220,8 @@ void ScrollBar::report(ScrollCode code) {
 }
 
 bool ScrollBar::step(int delta, ScrollCode code) {
-    const int target = clamp(static_cast<int>(std::clamp<long long>(static_cast<long long>(m_pos) + delta, std::numeric_limits<int>::min(),
-                                                                   std::numeric_limits<int>::max())));
+    const int target = clamp(static_cast<int>(std::clamp<long long>(
+        static_cast<long long>(m_pos) + delta, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
     if (target == m_pos) return false;
     m_pos = target;
     placeThumb();
@@ -344,8 +346,10 @@ void ScrollBar::onHide() {
 }
 
 bool ScrollBar::onWheel(int delta, QPoint, int) {
-    if (delta < 1) step(m_lineChange, ScrollCode::LineForward);
-    else step(-m_lineChange, ScrollCode::LineBack);
+    if (delta < 1)
+        step(m_lineChange, ScrollCode::LineForward);
+    else
+        step(-m_lineChange, ScrollCode::LineBack);
     return true;
 }
 
@@ -358,7 +362,8 @@ void ScrollBar::onPaint(QPainter& painter, const PaintContext&) {
     };
     const bool hot = (state() & state::kHot) || m_pressedPart != kNoPart;
     if ((m_bFlags & kDrawTrack) && (!(m_hFlags & kTrackOnHover) || hot) && !m_track.isEmpty()) {
-        if (!paint::drawSkinImage(painter, theme, kSection, m_track, key("bg"), key("bg_gird"), paint::fill::kStretch)) {
+        if (!paint::drawSkinImage(painter, theme, kSection, m_track, key("bg"), key("bg_gird"),
+                                  paint::fill::kStretch)) {
             fallbackFill(painter, m_track, 24);
         }
     }

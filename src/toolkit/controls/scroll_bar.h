@@ -145,12 +145,12 @@ private:
     bool m_trackEvent = true;
     int m_bFlags = kDrawThumb | kDrawArrows | kDrawTrack;
     int m_hFlags = 0;
-    int m_dragOffset = 0;         // where in the thumb the drag took it
-    int m_repeatStep = 0;         // signed step of the auto-repeat
+    int m_dragOffset = 0;  // where in the thumb the drag took it
+    int m_repeatStep = 0;  // signed step of the auto-repeat
     ScrollCode m_repeatCode = ScrollCode::Set;
     bool m_repeating = false;
     bool m_dragging = false;
-    QPoint m_mouse;               // last mouse position while the button is held
+    QPoint m_mouse;  // last mouse position while the button is held
     Part m_hotPart = kNoPart;
     Part m_pressedPart = kNoPart;
     QRect m_backArrow;

@@ -90,9 +90,12 @@ bool Slider::setPosition(double position) {
 
 const QImage& Slider::thumbImage() const {
     switch (m_thumbState) {
-    case ThumbState::Hot: return m_look.thumbHot;
-    case ThumbState::Pressed: return m_look.thumbPressed;
-    default: return m_look.thumbNormal;
+    case ThumbState::Hot:
+        return m_look.thumbHot;
+    case ThumbState::Pressed:
+        return m_look.thumbPressed;
+    default:
+        return m_look.thumbNormal;
     }
 }
 

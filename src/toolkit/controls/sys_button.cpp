@@ -69,8 +69,10 @@ std::intptr_t SysButton::preFilter(const Message& message) {
     // takes the new theme's size.
     if (message.id != tkm::kParentResized || !isCreated()) return 0;
     const QSize size = skinSize();
-    if (size != rect().size()) move(std::nullopt, std::nullopt, size.width(), size.height());
-    else if (section() != m_paintedSection) redraw();
+    if (size != rect().size())
+        move(std::nullopt, std::nullopt, size.width(), size.height());
+    else if (section() != m_paintedSection)
+        redraw();
     return 0;
 }
 

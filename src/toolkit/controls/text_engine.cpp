@@ -227,7 +227,8 @@ bool TextEngine::erase(bool forward, bool word) {
         if (forward ? cursor.atEnd() : cursor.atStart()) return false;
         // A password has no words to show: a word step takes all of it on that side.
         Move move = forward ? Move::NextCharacter : Move::PreviousCharacter;
-        if (word) move = m_password ? (forward ? Move::End : Move::Start) : (forward ? Move::NextWord : Move::PreviousWord);
+        if (word)
+            move = m_password ? (forward ? Move::End : Move::Start) : (forward ? Move::NextWord : Move::PreviousWord);
         cursor.movePosition(move, QTextCursor::KeepAnchor);
     }
     clearPreedit();
@@ -282,7 +283,8 @@ bool TextEngine::key(int virtualKey, int modifiers) {
         const bool left = virtualKey == vk::kLeft;
         if (cursor.hasSelection() && !shift && !ctrl) {
             // A plain arrow ends the selection at its own side.
-            const int edge = left ? std::min(cursor.position(), cursor.anchor()) : std::max(cursor.position(), cursor.anchor());
+            const int edge =
+                left ? std::min(cursor.position(), cursor.anchor()) : std::max(cursor.position(), cursor.anchor());
             clearPreedit();
             cursor.setPosition(edge);
             return true;
@@ -303,11 +305,16 @@ bool TextEngine::key(int virtualKey, int modifiers) {
         const int lines = std::max(1, m_view.height() / std::max(1, lineHeight()));
         return move(virtualKey == vk::kPrior ? Move::Up : Move::Down, lines);
     }
-    case vk::kHome: return move(ctrl ? Move::Start : Move::StartOfLine);
-    case vk::kEnd: return move(ctrl ? Move::End : Move::EndOfLine);
-    case vk::kBack: return deleteBackward(ctrl);
-    case vk::kDelete: return deleteForward(ctrl);
-    default: return false;
+    case vk::kHome:
+        return move(ctrl ? Move::Start : Move::StartOfLine);
+    case vk::kEnd:
+        return move(ctrl ? Move::End : Move::EndOfLine);
+    case vk::kBack:
+        return deleteBackward(ctrl);
+    case vk::kDelete:
+        return deleteForward(ctrl);
+    default:
+        return false;
     }
 }
 
@@ -332,9 +339,7 @@ void TextEngine::pressAt(QPoint point, bool extend) {
     m_preferredX = -1;
 }
 
-void TextEngine::dragTo(QPoint point) {
-    m_viewState->cursor.setPosition(hitPosition(point), QTextCursor::KeepAnchor);
-}
+void TextEngine::dragTo(QPoint point) { m_viewState->cursor.setPosition(hitPosition(point), QTextCursor::KeepAnchor); }
 
 void TextEngine::selectWordAt(QPoint point) {
     clearPreedit();

@@ -27,7 +27,7 @@ class QTextDocument;
 namespace vamu::toolkit {
 
 struct TextColours {
-    QRgb text = 0xF0000000;           // black, alpha 240
+    QRgb text = 0xF0000000;  // black, alpha 240
     QRgb selectedText = 0xFFFFFFFF;
     QRgb selectedBackground = 0xFF3399FF;
 };

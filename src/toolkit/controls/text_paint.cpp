@@ -52,7 +52,8 @@ void drawEffectLayer(QPainter& painter, const QRectF& rect, const QString& text,
         }
     }
     if (factor > 1.0) {
-        const QSize small(std::max(1, static_cast<int>(size.width() / factor)), std::max(1, static_cast<int>(size.height() / factor)));
+        const QSize small(std::max(1, static_cast<int>(size.width() / factor)),
+                          std::max(1, static_cast<int>(size.height() / factor)));
         // The glow spreads as far in logical pixels at any ratio.
         const QSize device = layer.size();
         layer = layer.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -89,10 +90,18 @@ void fillGradient(QPainter& painter, const QRectF& rect, QRgb from, QRgb to, int
     QPointF end = rect.bottomLeft();
     QPointF start = rect.topLeft();
     switch (mode) {
-    case 0: end = rect.topRight(); break;
-    case 2: end = rect.bottomRight(); break;
-    case 3: start = rect.topRight(); end = rect.bottomLeft(); break;
-    default: break;
+    case 0:
+        end = rect.topRight();
+        break;
+    case 2:
+        end = rect.bottomRight();
+        break;
+    case 3:
+        start = rect.topRight();
+        end = rect.bottomLeft();
+        break;
+    default:
+        break;
     }
     QLinearGradient gradient(start, end);
     gradient.setColorAt(0, QColor::fromRgba(from));

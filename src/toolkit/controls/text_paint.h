@@ -24,8 +24,8 @@ enum class HotkeyPrefix { None, Show, Hide };  // how "&x" marks are shown
 
 struct TextFormat {
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
-    bool wrap = false;       // off: one line
-    bool ellipsis = false;   // trim with "..." when the line does not fit
+    bool wrap = false;      // off: one line
+    bool ellipsis = false;  // trim with "..." when the line does not fit
     HotkeyPrefix prefix = HotkeyPrefix::None;
 };
 
