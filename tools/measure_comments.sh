@@ -3,9 +3,8 @@
 # across the strip, the main window hidden (closed to the tray), under Xvfb with a
 # compositor.
 #   tools/measure_comments.sh [SECONDS] [MIN_COMMENTS]   (defaults 60 and 120)
-# The first channel tile is played and "我要换歌" moves on until a song with at least
-# MIN_COMMENTS comments plays (the service's answer to the program's own comment request
-# is counted). The main window is then closed with 最小化 = 1, so it hides, and after
+# The longest song of the service's hot list with at least MIN_COMMENTS comments is
+# played by id (a vamu: link). The main window is then closed with 最小化 = 1, so it hides, and after
 # 5 s of settling the process is measured for SECONDS: processor time from
 # /proc/PID/stat over the wall time, PSS from /proc/PID/smaps_rollup every second (mean
 # and peak, avatars included: they arrive in the first seconds).
@@ -23,29 +22,22 @@ session_service "$SESSION_BUILD/bench-service" --generator-threads 0 --log-reque
 session_config
 printf '最小化=1\n' | iconv -f UTF-8 -t GB18030 >>"$XDG_CONFIG_HOME/vamu/vamu.ini"
 
-session_vamu
-sleep 3
-session_click_tile 1
-
-commentRequests() { grep -c '/bullet/get' "$SESSION_DIR/service.log" || true; }
-seen=0
-count=0
-for attempt in $(seq 1 40); do
-    for _ in $(seq 1 150); do
-        [ "$(commentRequests)" -gt "$seen" ] && break
-        sleep 0.1
-    done
-    if [ "$(commentRequests)" -gt "$seen" ]; then
-        seen=$(commentRequests)
-        path=$(grep -o 'GET /bullet/get[^ ]*' "$SESSION_DIR/service.log" | tail -1 | cut -d' ' -f2)
-        count=$(curl -s "$SESSION_API$path" | grep -o '"content"' | wc -l)
-        [ "$count" -ge "$minComments" ] && break
-    fi
-    # "我要换歌" in the tool bar (page 2 at (5, 30), the button 210 px in, 80 x 30).
-    session_window_origin
-    xdotool mousemove $(( WINDOW_X + 5 + 210 + 40 )) $(( WINDOW_Y + 30 + 15 )) click 1
-done
-[ "$count" -ge "$minComments" ] || { echo "no song with $minComments comments in 40 songs" >&2; exit 1; }
+# The longest song of the hot list with at least MIN_COMMENTS comments, played by id
+# through a vamu: link (it then repeats, and its comments start again each time).
+song=$(for page in 1 2 3 4 5; do curl -s "$SESSION_API/sound/hot?page=$page&limit=20"; echo; done | python3 -c "
+import json, sys
+best = None
+for line in sys.stdin:
+    if not line.strip(): continue
+    for s in json.loads(line).get('result', {}).get('data', []):
+        if s['comment_count'] >= $minComments and (best is None or s['duration'] > best[1]):
+            best = (s['id'], s['duration'], s['comment_count'])
+print(*best if best else ())")
+read -r songId duration count <<<"$song"
+[ -n "${songId:-}" ] || { echo "no song with $minComments comments in the hot list" >&2; exit 1; }
+session_vamu "vamu:song/$songId"
+for _ in $(seq 1 100); do grep -q '/bullet/get' "$SESSION_DIR/service.log" && break; sleep 0.1; done
+grep -q '/bullet/get' "$SESSION_DIR/service.log" || { echo "vamu asked for no comments" >&2; exit 1; }
 
 # The close button is the rightmost caption button, at the window's top right corner.
 eval "$(xdotool getwindowgeometry --shell "$SESSION_WINDOW")"
@@ -73,6 +65,6 @@ kill -0 "$pid" || { echo "vamu ended during the measurement" >&2; exit 1; }
 strip=$(xdotool search --onlyvisible --pid "$pid" --name '.' 2>/dev/null | wc -l)
 
 echo "comments while playing, main window hidden, ${seconds} s after 5 s of settling; load average $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "song with $count comments; windows still shown: $strip (the comment strip)"
+echo "song $songId ($duration s, repeating) with $count comments; windows still shown: $strip (the comment strip)"
 awk -v t="$(( ticks1 - ticks0 ))" -v hz="$ticksPerSecond" -v s="$start" -v e="$end" -v sum="$sum" -v n="$n" -v peak="$peak" \
     'BEGIN { printf "CPU %.2f %% of a core, PSS mean %.1f MiB, peak %.1f MiB\n", 100 * t / hz / (e - s), sum / n / 1024, peak / 1024 }'

@@ -43,6 +43,7 @@ protected:
     void serviceRule(const std::string& formField) {
         net::HttpRequestArgs args;
         args.url = m_service->apiUrl("/admin/faults");
+        args.extraHeaders = std::string(test::kAdminHeader);
         args.method = 1;
         args.body = formField;
         ASSERT_EQ(net::httpRequest(args).status, 200);

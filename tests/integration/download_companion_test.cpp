@@ -218,6 +218,7 @@ TEST_F(CompanionTest, AdministratorsSeeSixValuesAndAnEmptyReplyShowsTheFailure) 
     }
     net::HttpRequestArgs args;
     args.url = m_service->apiUrl("/admin/faults");
+    args.extraHeaders = std::string(test::kAdminHeader);
     args.method = 1;
     args.body = "fault=%2Fvamu.php%3Fdo%3Dxt%3Dempty";
     ASSERT_EQ(net::httpRequest(args).status, 200);

@@ -42,7 +42,7 @@ void FaultFixture::setFaults(const std::vector<std::string>& faults, const std::
     args.url = m_service->apiUrl("/admin/faults");
     args.method = 1;
     // The admin endpoint asks for this header of its callers.
-    args.extraHeaders = "X-Vamu-Admin: 1";
+    args.extraHeaders = std::string(test::kAdminHeader);
     std::string body = clear ? "clear=1" : "";
     for (const auto& rule : faults) body += (body.empty() ? "" : "&") + std::string("fault=") + formValue(rule);
     for (const auto& rule : streams) body += (body.empty() ? "" : "&") + std::string("stream=") + formValue(rule);

@@ -156,6 +156,7 @@ TEST_F(SongLinkProgramTest, ALinkWhileAnIdIsFetchedIsDroppedAndTheNextOneAfterTh
     startIdle();
     net::HttpRequestArgs delay;  // the first details request hangs
     delay.url = m_service->apiUrl("/admin/faults");
+    delay.extraHeaders = std::string(test::kAdminHeader);
     delay.method = 1;
     delay.body = "fault=%2Finfo.php%3Ddelay%3A60000%2A1";
     ASSERT_EQ(net::httpRequest(delay).status, 200);
