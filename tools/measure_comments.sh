@@ -42,8 +42,8 @@ grep -q '/bullet/get' "$SESSION_DIR/service.log" || { echo "vamu asked for no co
 # The close button is the rightmost caption button, at the window's top right corner.
 eval "$(xdotool getwindowgeometry --shell "$SESSION_WINDOW")"
 xdotool mousemove $(( X + WIDTH - 12 )) $(( Y + 8 )) click 1
-sleep 1
-if xdotool search --onlyvisible --pid "$SESSION_VAMU_PID" --name '^VAMU' >/dev/null 2>&1; then
+sleep 2
+if xwininfo -id "$SESSION_WINDOW" | grep -q 'IsViewable'; then
     echo "the main window did not hide" >&2
     exit 1
 fi
