@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Processor and memory of vamu while a song with many comments plays and they drift
 # across the strip, the main window hidden (closed to the tray), under Xvfb with a
-# compositor.
+# compositor and a system tray (trayer).
 #   tools/measure_comments.sh [SECONDS] [MIN_COMMENTS]   (defaults 60 and 120)
 # The longest song of the service's hot list with at least MIN_COMMENTS comments is
 # played by id (a vamu: link). The main window is then closed with 最小化 = 1, so it hides, and after
@@ -34,8 +34,25 @@ for line in sys.stdin:
             best = (s['id'], s['duration'], s['comment_count'])
 print(*best if best else ())")
 read -r songId duration count <<<"$song"
+# A tray for the program's icon: without one the close button only minimises.
+command -v trayer >/dev/null || { echo "needs trayer (a system tray) for the hidden window" >&2; exit 1; }
+trayer --edge bottom --align right --widthtype request --height 24 >"$SESSION_DIR/trayer.log" 2>&1 &
+SESSION_PIDS+=($!)
+sleep 0.5
 [ -n "${songId:-}" ] || { echo "no song with $minComments comments in the hot list" >&2; exit 1; }
 session_vamu "vamu:song/$songId"
+# The main window: the tallest of the program's windows (the tray icon and the comment
+# strip, 150 px high, may show first).
+tallest() {
+    for w in $(xdotool search --onlyvisible --pid "$SESSION_VAMU_PID" --name '.' 2>/dev/null); do
+        echo "$(xdotool getwindowgeometry --shell "$w" | awk -F= '/^HEIGHT/ { print $2 }') $w"
+    done | sort -n | tail -1
+}
+for _ in $(seq 1 100); do
+    read -r height SESSION_WINDOW < <(tallest) || true
+    [ "${height:-0}" -gt 160 ] && break
+    sleep 0.1
+done
 for _ in $(seq 1 100); do grep -q '/bullet/get' "$SESSION_DIR/service.log" && break; sleep 0.1; done
 grep -q '/bullet/get' "$SESSION_DIR/service.log" || { echo "vamu asked for no comments" >&2; exit 1; }
 
