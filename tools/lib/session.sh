@@ -148,6 +148,9 @@ session_click_tile() {
 
 # Memory and processor figures of a process from /proc.
 pss_kib() { awk '/^Pss:/ { print $2; exit }' "/proc/$1/smaps_rollup"; }
+# The program's own memory: its share of the libraries and fonts changes as other
+# programs map and unmap them, so it moves the PSS by tens of MiB on a shared machine.
+pss_anon_kib() { awk '/^Pss_Anon:/ { print $2; exit }' "/proc/$1/smaps_rollup"; }
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }  # utime + stime
 thread_count() { awk '/^Threads:/ { print $2 }' "/proc/$1/status"; }
 fd_count() { ls "/proc/$1/fd" | wc -l; }
@@ -209,7 +212,7 @@ session_radio_samples() {
     local minutes=$1 csv=$2 changeEvery=$3 commentsEvery=${4:-0} tile=1 minute wait songs lists title phase
     local offAt=$(( changeEvery / 2 ))
     session_click_tile 1
-    echo "minute,seconds,pss_kib,threads,fds,cpu_ticks,songs_requested,comment_requests,comments,tile,title" >"$csv"
+    echo "minute,seconds,pss_kib,pss_anon_kib,threads,fds,cpu_ticks,songs_requested,comment_requests,comments,tile,title" >"$csv"
     local started=$EPOCHREALTIME
     SESSION_ALIVE=yes
     for minute in $(seq 0 "$minutes"); do
@@ -222,8 +225,8 @@ session_radio_samples() {
         songs=$(grep -c 'GET /media/sound/' "$SESSION_DIR/service.log" || true)
         lists=$(grep -c 'GET /bullet/get' "$SESSION_DIR/service.log" || true)
         title=$(xdotool getwindowname "$SESSION_WINDOW" 2>/dev/null | tr ',' ' ' || true)
-        printf '%d,%.1f,%s,%s,%s,%s,%s,%s,%s,%s,%s\n' "$minute" "$(awk -v s="$started" -v now="$EPOCHREALTIME" 'BEGIN { print now - s }')" \
-            "$(pss_kib "$SESSION_VAMU_PID")" "$(thread_count "$SESSION_VAMU_PID")" "$(fd_count "$SESSION_VAMU_PID")" \
+        printf '%d,%.1f,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s\n' "$minute" "$(awk -v s="$started" -v now="$EPOCHREALTIME" 'BEGIN { print now - s }')" \
+            "$(pss_kib "$SESSION_VAMU_PID")" "$(pss_anon_kib "$SESSION_VAMU_PID")" "$(thread_count "$SESSION_VAMU_PID")" "$(fd_count "$SESSION_VAMU_PID")" \
             "$(cpu_ticks "$SESSION_VAMU_PID")" "$songs" "$lists" "$(session_comments_setting)" "$tile" "$title" >>"$csv"
         if [ "$minute" -eq 0 ] || [ "$minute" -ge "$minutes" ]; then continue; fi
         # Changes right after a sample, so that each sample sees a settled player.
@@ -244,16 +247,25 @@ session_radio_samples() {
 
 # session_radio_summary CSV: PSS first/last/peak; the growth over the window (the last
 # 60 minutes of a run of 90 minutes or more, else its second half) by the least-squares
-# line across the window and by the means of three samples at its ends; thread and
+# line across the window and by the means of three samples at its ends, the same for
+# the anonymous part (the program's own memory, see pss_anon_kib); thread and
 # descriptor ranges over the run and the window; processor share; songs and comment
-# lists requested, with the longest stretch without a new song; and the budget: PSS
-# growth <= 5 MiB per hour of window, no thread or descriptor count in the window above
+# lists requested, with the longest stretch without a new song; and the budget: PSS and
+# anonymous PSS growth <= 5 MiB per hour of window, no thread or descriptor count in the window above
 # the highest before it.
 session_radio_summary() {
     awk -F, -v hz="$(getconf CLK_TCK)" 'NR > 1 {
-            n++; m[n] = $1; t[n] = $2; pss[n] = $3 / 1024; th[n] = $4; fd[n] = $5; cpu[n] = $6; songs[n] = $7; lists = $8
-            if ($9 == 0) off++
+            n++; m[n] = $1; t[n] = $2; pss[n] = $3 / 1024; anon[n] = $4 / 1024; th[n] = $5; fd[n] = $6; cpu[n] = $7; songs[n] = $8; lists = $9
+            if ($10 == 0) off++
             if (n == 1 || pss[n] > peak) peak = pss[n]
+            if (n == 1 || anon[n] > anonPeak) anonPeak = anon[n]
+        }
+        # The growth of a[first..n] by the least-squares line; sets slope (MiB/h).
+        function growthOf(a,    i, k, x, sx, sy, sxx, sxy) {
+            k = sx = sy = sxx = sxy = 0
+            for (i = first; i <= n; i++) { k++; x = t[i] / 3600; sx += x; sy += a[i]; sxx += x * x; sxy += x * a[i] }
+            slope = k > 2 ? (k * sxy - sx * sy) / (k * sxx - sx * sx) : 0
+            return slope * (t[n] - t[first]) / 3600
         }
         function range(a, from, to,    i) {
             lo = hi = a[from]
@@ -265,13 +277,14 @@ session_radio_summary() {
             window = m[n] - m[1] >= 90 ? 60 : (m[n] - m[1]) / 2
             first = n
             for (i = 1; i <= n; i++) if (m[i] >= m[n] - window) { first = i; break }
-            printf "PSS MiB: first %.1f, last %.1f, peak %.1f\n", pss[1], pss[n], peak
-            k = sx = sy = sxx = sxy = 0
-            for (i = first; i <= n; i++) { k++; x = t[i] / 3600; sx += x; sy += pss[i]; sxx += x * x; sxy += x * pss[i] }
-            slope = k > 2 ? (k * sxy - sx * sy) / (k * sxx - sx * sx) : 0
-            growth = slope * (t[n] - t[first]) / 3600
+            printf "PSS MiB: first %.1f, last %.1f, peak %.1f; anonymous part: first %.1f, last %.1f, peak %.1f\n", \
+                pss[1], pss[n], peak, anon[1], anon[n], anonPeak
+            growth = growthOf(pss)
             printf "PSS growth over minutes %d..%d: %+.1f MiB by the least-squares line (%+.1f MiB/h), %+.1f MiB end to end\n", \
                 m[first], m[n], growth, slope, mean3(pss, n) - mean3(pss, first)
+            anonGrowth = growthOf(anon)
+            printf "anonymous PSS growth over the same minutes: %+.1f MiB by the least-squares line (%+.1f MiB/h), %+.1f MiB end to end\n", \
+                anonGrowth, slope, mean3(anon, n) - mean3(anon, first)
             range(th, 1, n); printf "threads %d..%d", lo, hi
             range(th, first, n); windowThreads = hi; printf " (window %d..%d)", lo, hi
             range(fd, 1, n); printf ", open descriptors %d..%d", lo, hi
@@ -289,12 +302,13 @@ session_radio_summary() {
             printf "processor: %.2f %% of a core over %.0f s; songs requested: %d (longest stretch without a new one: %d min); comment lists requested: %d; samples with comments off: %d\n", \
                 100 * (cpu[n] - cpu[1]) / hz / (t[n] - t[1]), t[n] - t[1], songs[n], stall, lists, off
             budget = 5 * window / 60
-            printf "budget: PSS growth %s (<= %.1f MiB), threads %s, descriptors %s\n", growth <= budget ? "ok" : "OVER", budget, \
+            printf "budget: PSS growth %s, anonymous PSS growth %s (<= %.1f MiB), threads %s, descriptors %s\n", \
+                growth <= budget ? "ok" : "OVER", anonGrowth <= budget ? "ok" : "OVER", budget, \
                 threadsFlat ? "flat" : "NEW HIGHS", fdsFlat ? "flat" : "NEW HIGHS"
         }' "$1"
 }
 
-# session_radio_plot CSV PNG: PSS (MiB, left axis), threads and descriptors (right axis)
+# session_radio_plot CSV PNG: PSS and its anonymous part (MiB, left axis), threads and descriptors (right axis)
 # by minute, the minutes with the comments off marked grey.
 session_radio_plot() {
     command -v gnuplot >/dev/null || { echo "note: no gnuplot, no plot" >&2; return 0; }
@@ -302,7 +316,7 @@ session_radio_plot() {
 set terminal pngcairo size 1200,600 font ",10"
 set output "$2"
 set datafile separator ","
-set title "vamu radio run: PSS, threads and open descriptors"
+set title "vamu radio run: PSS (all and anonymous), threads and open descriptors"
 set xlabel "minute"
 set ylabel "PSS (MiB)"
 set y2label "count"
@@ -310,9 +324,10 @@ set ytics nomirror
 set y2tics
 set grid
 set key top left
-plot "$1" using 1:(\$9 == 0 ? \$3 / 1024 : 1/0) with points pt 7 ps 1.5 lc rgb "#a0a0a0" title "comments off", \
+plot "$1" using 1:(\$10 == 0 ? \$3 / 1024 : 1/0) with points pt 7 ps 1.5 lc rgb "#a0a0a0" title "comments off", \
      "" using 1:(\$3 / 1024) with linespoints pt 7 ps 0.5 lw 2 lc rgb "#d04040" title "PSS MiB", \
-     "" using 1:4 axes x1y2 with steps lw 1.5 lc rgb "#4060c0" title "threads", \
-     "" using 1:5 axes x1y2 with steps lw 1.5 lc rgb "#40a040" title "open descriptors"
+     "" using 1:(\$4 / 1024) with linespoints pt 7 ps 0.5 lw 2 lc rgb "#e09020" title "anonymous PSS MiB", \
+     "" using 1:5 axes x1y2 with steps lw 1.5 lc rgb "#4060c0" title "threads", \
+     "" using 1:6 axes x1y2 with steps lw 1.5 lc rgb "#40a040" title "open descriptors"
 PLOT
 }
