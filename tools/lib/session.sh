@@ -8,6 +8,10 @@
 #   session_service DATA [ARGS...]      # $SESSION_API, $SESSION_COMPANION
 #   session_config                      # settings pointing at the service, XDG_* exported
 #   session_vamu                        # $SESSION_VAMU_PID, $SESSION_WINDOW (X id)
+#   session_radio_samples MINUTES CSV CHANGE_EVERY [COMMENTS_EVERY]
+#                                       # the radio played and sampled, $SESSION_ALIVE
+#   session_radio_summary CSV           # the summary of such a CSV
+#   session_radio_plot CSV PNG          # its plot (gnuplot)
 # Binaries come from ${VAMU_BUILD:-build}.
 
 SESSION_BUILD=${VAMU_BUILD:-build}
@@ -144,6 +148,186 @@ session_click_tile() {
 
 # Memory and processor figures of a process from /proc.
 pss_kib() { awk '/^Pss:/ { print $2; exit }' "/proc/$1/smaps_rollup"; }
+# The program's own memory: its share of the libraries and fonts changes as other
+# programs map and unmap them, so it moves the PSS by tens of MiB on a shared machine.
+pss_anon_kib() { awk '/^Pss_Anon:/ { print $2; exit }' "/proc/$1/smaps_rollup"; }
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }  # utime + stime
 thread_count() { awk '/^Threads:/ { print $2 }' "/proc/$1/status"; }
 fd_count() { ls "/proc/$1/fd" | wc -l; }
+
+# The settings caption button (the gear, third from the right, 237 px into the window
+# of the default skin) opens the settings menu; its first item flips 弹幕. The button
+# acts on a click only after the pointer has come over it.
+session_toggle_comments() {
+    local menu= _
+    session_window_origin
+    xdotool mousemove $(( WINDOW_X + 225 )) $(( WINDOW_Y + 13 ))
+    sleep 0.3
+    xdotool mousemove $(( WINDOW_X + 237 )) $(( WINDOW_Y + 13 ))
+    sleep 0.3
+    xdotool click 1
+    for _ in $(seq 1 20); do
+        sleep 0.2
+        menu=$(session_menu_window)
+        [ -n "$menu" ] && break
+    done
+    [ -n "$menu" ] || { echo "note: the settings menu did not open" >&2; return 0; }
+    session_menu_item 1 3 "$menu"
+    sleep 0.5
+}
+
+# The popup menu on screen: a small visible window other than the main one (the
+# comment strip is wider).
+session_menu_window() {
+    local w g
+    for w in $(xdotool search --onlyvisible --name '.*' 2>/dev/null || true); do
+        [ "$w" = "$SESSION_WINDOW" ] && continue
+        g=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
+        ( eval "$g"; [ "$WIDTH" -lt 200 ] && [ "$HEIGHT" -gt 40 ] && [ "$HEIGHT" -lt 250 ] ) && echo "$w"
+    done | tail -1 || true
+}
+
+# session_menu_item I N WINDOW: clicks item I of the N items of a menu window.
+session_menu_item() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$3")"
+    xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + 1 + (HEIGHT - 2) * (2 * $1 - 1) / (2 * $2) ))
+    sleep 0.2
+    xdotool click 1
+}
+
+# 弹幕 as the program last wrote it: 1 on (also when not written yet), 0 off.
+session_comments_setting() {
+    local value
+    value=$(iconv -f GB18030 -t UTF-8 "$XDG_CONFIG_HOME/vamu/vamu.ini" 2>/dev/null | sed -n 's/^弹幕=//p' | tail -1 | tr -d '\r')
+    echo "${value:-1}"
+}
+
+# session_radio_samples MINUTES CSV CHANGE_EVERY [COMMENTS_EVERY]: plays channel tile 1,
+# then samples the program every minute into CSV for MINUTES minutes; every CHANGE_EVERY
+# minutes the next tile (1..10 in turn) is clicked, and every COMMENTS_EVERY minutes
+# (0: never) the comments go off for one minute, half-way between channel changes.
+# Sets SESSION_ALIVE to yes or no (the program ended before the last sample).
+session_radio_samples() {
+    local minutes=$1 csv=$2 changeEvery=$3 commentsEvery=${4:-0} tile=1 minute wait songs lists title phase
+    local offAt=$(( changeEvery / 2 ))
+    session_click_tile 1
+    echo "minute,seconds,pss_kib,pss_anon_kib,threads,fds,cpu_ticks,songs_requested,comment_requests,comments,tile,title" >"$csv"
+    local started=$EPOCHREALTIME
+    SESSION_ALIVE=yes
+    for minute in $(seq 0 "$minutes"); do
+        if [ "$minute" -gt 0 ]; then
+            # Sleep to the minute mark of the run, not a minute after the previous sample.
+            wait=$(awk -v s="$started" -v now="$EPOCHREALTIME" -v m="$minute" 'BEGIN { w = s + 60 * m - now; print (w > 0 ? w : 0) }')
+            sleep "$wait"
+        fi
+        if ! kill -0 "$SESSION_VAMU_PID" 2>/dev/null; then SESSION_ALIVE=no; break; fi
+        songs=$(grep -c 'GET /media/sound/' "$SESSION_DIR/service.log" || true)
+        lists=$(grep -c 'GET /bullet/get' "$SESSION_DIR/service.log" || true)
+        title=$(xdotool getwindowname "$SESSION_WINDOW" 2>/dev/null | tr ',' ' ' || true)
+        printf '%d,%.1f,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s\n' "$minute" "$(awk -v s="$started" -v now="$EPOCHREALTIME" 'BEGIN { print now - s }')" \
+            "$(pss_kib "$SESSION_VAMU_PID")" "$(pss_anon_kib "$SESSION_VAMU_PID")" "$(thread_count "$SESSION_VAMU_PID")" "$(fd_count "$SESSION_VAMU_PID")" \
+            "$(cpu_ticks "$SESSION_VAMU_PID")" "$songs" "$lists" "$(session_comments_setting)" "$tile" "$title" >>"$csv"
+        if [ "$minute" -eq 0 ] || [ "$minute" -ge "$minutes" ]; then continue; fi
+        # Changes right after a sample, so that each sample sees a settled player.
+        if [ $(( minute % changeEvery )) -eq 0 ]; then
+            tile=$(( tile % 10 + 1 ))
+            session_click_tile "$tile"
+        fi
+        if [ "$commentsEvery" -gt 0 ]; then
+            phase=$(( minute % commentsEvery ))
+            if [ "$phase" -eq "$offAt" ] && [ "$(session_comments_setting)" = 1 ]; then
+                session_toggle_comments
+            elif [ "$phase" -eq $(( offAt + 1 )) ] && [ "$(session_comments_setting)" = 0 ]; then
+                session_toggle_comments
+            fi
+        fi
+    done
+}
+
+# session_radio_summary CSV: PSS first/last/peak; the growth over the window (the last
+# 60 minutes of a run of 90 minutes or more, else its second half) by the least-squares
+# line across the window and by the means of three samples at its ends, the same for
+# the anonymous part (the program's own memory, see pss_anon_kib); thread and
+# descriptor ranges over the run and the window; processor share; songs and comment
+# lists requested, with the longest stretch without a new song; and the budget: PSS and
+# anonymous PSS growth <= 5 MiB per hour of window, no thread or descriptor count in the window above
+# the highest before it.
+session_radio_summary() {
+    awk -F, -v hz="$(getconf CLK_TCK)" 'NR > 1 {
+            n++; m[n] = $1; t[n] = $2; pss[n] = $3 / 1024; anon[n] = $4 / 1024; th[n] = $5; fd[n] = $6; cpu[n] = $7; songs[n] = $8; lists = $9
+            if ($10 == 0) off++
+            if (n == 1 || pss[n] > peak) peak = pss[n]
+            if (n == 1 || anon[n] > anonPeak) anonPeak = anon[n]
+        }
+        # The growth of a[first..n] by the least-squares line; sets slope (MiB/h).
+        function growthOf(a,    i, k, x, sx, sy, sxx, sxy) {
+            k = sx = sy = sxx = sxy = 0
+            for (i = first; i <= n; i++) { k++; x = t[i] / 3600; sx += x; sy += a[i]; sxx += x * x; sxy += x * a[i] }
+            slope = k > 2 ? (k * sxy - sx * sy) / (k * sxx - sx * sx) : 0
+            return slope * (t[n] - t[first]) / 3600
+        }
+        function range(a, from, to,    i) {
+            lo = hi = a[from]
+            for (i = from; i <= to; i++) { if (a[i] < lo) lo = a[i]; if (a[i] > hi) hi = a[i] }
+        }
+        function mean3(a, at,    i, s, k) { s = k = 0; for (i = at - 1; i <= at + 1; i++) if (i >= 1 && i <= n) { s += a[i]; k++ } return s / k }
+        END {
+            if (n < 2) { print "too few samples"; exit }
+            window = m[n] - m[1] >= 90 ? 60 : (m[n] - m[1]) / 2
+            first = n
+            for (i = 1; i <= n; i++) if (m[i] >= m[n] - window) { first = i; break }
+            printf "PSS MiB: first %.1f, last %.1f, peak %.1f; anonymous part: first %.1f, last %.1f, peak %.1f\n", \
+                pss[1], pss[n], peak, anon[1], anon[n], anonPeak
+            growth = growthOf(pss)
+            printf "PSS growth over minutes %d..%d: %+.1f MiB by the least-squares line (%+.1f MiB/h), %+.1f MiB end to end\n", \
+                m[first], m[n], growth, slope, mean3(pss, n) - mean3(pss, first)
+            anonGrowth = growthOf(anon)
+            printf "anonymous PSS growth over the same minutes: %+.1f MiB by the least-squares line (%+.1f MiB/h), %+.1f MiB end to end\n", \
+                anonGrowth, slope, mean3(anon, n) - mean3(anon, first)
+            range(th, 1, n); printf "threads %d..%d", lo, hi
+            range(th, first, n); windowThreads = hi; printf " (window %d..%d)", lo, hi
+            range(fd, 1, n); printf ", open descriptors %d..%d", lo, hi
+            range(fd, first, n); windowFds = hi; printf " (window %d..%d)\n", lo, hi
+            threadsFlat = fdsFlat = 1
+            if (first > 1) {
+                range(th, 1, first - 1); threadsFlat = windowThreads <= hi
+                range(fd, 1, first - 1); fdsFlat = windowFds <= hi
+            }
+            stall = 0; since = m[1]
+            for (i = 2; i <= n; i++) {
+                if (songs[i] > songs[i - 1]) since = m[i]
+                else if (m[i] - since > stall) stall = m[i] - since
+            }
+            printf "processor: %.2f %% of a core over %.0f s; songs requested: %d (longest stretch without a new one: %d min); comment lists requested: %d; samples with comments off: %d\n", \
+                100 * (cpu[n] - cpu[1]) / hz / (t[n] - t[1]), t[n] - t[1], songs[n], stall, lists, off
+            budget = 5 * window / 60
+            printf "budget: PSS growth %s, anonymous PSS growth %s (<= %.1f MiB), threads %s, descriptors %s\n", \
+                growth <= budget ? "ok" : "OVER", anonGrowth <= budget ? "ok" : "OVER", budget, \
+                threadsFlat ? "flat" : "NEW HIGHS", fdsFlat ? "flat" : "NEW HIGHS"
+        }' "$1"
+}
+
+# session_radio_plot CSV PNG: PSS and its anonymous part (MiB, left axis), threads and descriptors (right axis)
+# by minute, the minutes with the comments off marked grey.
+session_radio_plot() {
+    command -v gnuplot >/dev/null || { echo "note: no gnuplot, no plot" >&2; return 0; }
+    gnuplot <<PLOT
+set terminal pngcairo size 1200,600 font ",10"
+set output "$2"
+set datafile separator ","
+set title "vamu radio run: PSS (all and anonymous), threads and open descriptors"
+set xlabel "minute"
+set ylabel "PSS (MiB)"
+set y2label "count"
+set ytics nomirror
+set y2tics
+set grid
+set key top left
+plot "$1" using 1:(\$10 == 0 ? \$3 / 1024 : 1/0) with points pt 7 ps 1.5 lc rgb "#a0a0a0" title "comments off", \
+     "" using 1:(\$3 / 1024) with linespoints pt 7 ps 0.5 lw 2 lc rgb "#d04040" title "PSS MiB", \
+     "" using 1:(\$4 / 1024) with linespoints pt 7 ps 0.5 lw 2 lc rgb "#e09020" title "anonymous PSS MiB", \
+     "" using 1:5 axes x1y2 with steps lw 1.5 lc rgb "#4060c0" title "threads", \
+     "" using 1:6 axes x1y2 with steps lw 1.5 lc rgb "#40a040" title "open descriptors"
+PLOT
+}
