@@ -56,6 +56,14 @@ bool FaultFixture::waitForPlaying(std::chrono::milliseconds deadline) {
                                deadline);
 }
 
+bool FaultFixture::waitForRetriedPlaying() {
+    for (int retry = 0; retry < 20; ++retry) {
+        m_scheduler.advance(std::chrono::milliseconds(500));
+        if (waitForPlaying(std::chrono::seconds(retry == 0 ? 5 : 1))) return true;
+    }
+    return false;
+}
+
 std::vector<ServiceSong> FaultFixture::hotSongs() const {
     std::vector<ServiceSong> songs;
     for (int page = 1; page <= 3; ++page) {

@@ -44,6 +44,8 @@ protected:
     void clearFaults() { setFaults({}, {}, true); }
 
     [[nodiscard]] bool waitForPlaying(std::chrono::milliseconds deadline = std::chrono::seconds(20));
+    // The same while the 500 ms retry timer keeps firing (at most 20 retries).
+    [[nodiscard]] bool waitForRetriedPlaying();
     // The hot list's first three pages, read from the service directly.
     [[nodiscard]] std::vector<ServiceSong> hotSongs() const;
     // The longest song with at least `minimum` comments.
