@@ -18,8 +18,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,6 +59,28 @@ std::optional<std::string> capture(std::vector<std::string> arguments) {
     ::waitpid(pid, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
     return text;
+}
+
+// Starts the program with its output written to the file; 0 when it could not be started.
+pid_t spawnLogged(std::vector<std::string> arguments, const std::filesystem::path& log) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return failed ? 0 : pid;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 // A session bus of the test's own (dbus-daemon picks the address and prints it).
@@ -181,10 +205,7 @@ TEST(AtspiBus, ReaderSeesTheWindowsControlsAndPressesAButton) {
     ::unsetenv("AT_SPI_BUS_ADDRESS");
     PrivateBus bus;
     if (const std::string failed = bus.start(); !failed.empty()) GTEST_SKIP() << failed;
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    ::setenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1", 1);
-    pid_t app = spawnQuiet({probe});
-    ASSERT_GT(app, 0);
+    pid_t app = 0;
     struct Cleanup {
         pid_t& app;
         std::filesystem::path runtime;
@@ -195,7 +216,10 @@ TEST(AtspiBus, ReaderSeesTheWindowsControlsAndPressesAButton) {
         }
     } cleanup{app, runtime};
 
-    // The bus launcher starts on the first request; the probe then registers with it.
+    // The bus launcher starts on the first request; the probe starts only once it
+    // answers. Qt loses its own start signal when it finds the bus through the
+    // launcher's X property (or AT_SPI_BUS_ADDRESS) before the launcher's name is
+    // on the session bus, and then never registers.
     std::string address;
     ASSERT_TRUE(waitFor(
         [&] {
@@ -205,7 +229,13 @@ TEST(AtspiBus, ReaderSeesTheWindowsControlsAndPressesAButton) {
         },
         20s))
         << "no accessibility bus";
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    ::setenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1", 1);
+    const std::filesystem::path probeLog = runtime / "probe.log";
+    app = spawnLogged({probe}, probeLog);
+    ASSERT_GT(app, 0);
     std::optional<Reader> reader;
+    std::string lastRegistryReply = "(no reply)";
     std::string window;
     const bool found = waitFor(
         [&] {
@@ -214,6 +244,7 @@ TEST(AtspiBus, ReaderSeesTheWindowsControlsAndPressesAButton) {
                          "--object-path", "/org/a11y/atspi/accessible/root", "--method",
                          "org.a11y.atspi.Accessible.GetChildren"});
             if (!apps) return false;
+            lastRegistryReply = *apps;
             static const std::regex entry(R"(\('(:[^']+)', )");
             for (std::sregex_iterator it(apps->begin(), apps->end(), entry), end; it != end; ++it) {
                 Reader candidate(address, (*it)[1]);
@@ -228,7 +259,10 @@ TEST(AtspiBus, ReaderSeesTheWindowsControlsAndPressesAButton) {
             return false;
         },
         30s);
-    ASSERT_TRUE(found) << "the probe's window never reached the registry";
+    ASSERT_TRUE(found) << "the probe's window never reached the registry\nregistry: " << lastRegistryReply
+                       << "\nprobe " << (::waitpid(app, nullptr, WNOHANG) == 0 ? "running" : "ended")
+                       << ", its output:\n"
+                       << readFile(probeLog);
 
     EXPECT_EQ(reader->role(window), "frame");
     const std::vector<std::string> controls = reader->children(window);
