@@ -67,6 +67,10 @@ fi
 sleep 5
 
 pid=$SESSION_VAMU_PID
+# VAMU_PERF=FILE: also records where the processor time goes (perf report -i FILE).
+if [ -n "${VAMU_PERF:-}" ]; then
+    perf record -q -F 499 --call-graph dwarf,16384 -p "$pid" -o "$VAMU_PERF" -- sleep "$seconds" >/dev/null 2>&1 &
+fi
 start=$EPOCHREALTIME
 ticks0=$(cpu_ticks "$pid")
 sum=0 n=0 peak=0

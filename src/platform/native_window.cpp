@@ -11,9 +11,11 @@
 #include <QInputMethod>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 
 #include <cmath>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vamu::platform {
@@ -179,6 +181,7 @@ void NativeWindow::setLayered(bool on) {
     m_drawnCells.reset();
     m_inputShape.reset();
     m_inputShapeUnavailable = false;
+    if (m_inputShapeTimer) m_inputShapeTimer->stop();  // read it now, not at the interval's end
     updateInputShape(QRegion(QRect(QPoint(), m_backBufferSize)));
     if (visible) m_window->setVisible(true);
 }
@@ -349,7 +352,31 @@ void NativeWindow::present(const QRegion& region) {
 
 void NativeWindow::updateInputShape(const QRegion& area) {
     if (!m_perPixelAlpha || m_inputShapeUnavailable) return;
-    const bool changed = m_drawnCells.update(m_backBuffer, toDevice(area, m_ratio));
+    m_inputShapeArea += toDevice(area, m_ratio);
+    if (area.isEmpty()) {
+        // Nothing presented: only a window without a region yet needs one (none drawn).
+        if (!m_inputShape) applyInputShape();
+        return;
+    }
+    if (!m_inputShapeTimer) {
+        m_inputShapeTimer = std::make_unique<QTimer>();
+        m_inputShapeTimer->setSingleShot(true);
+        QObject::connect(m_inputShapeTimer.get(), &QTimer::timeout, [this] {
+            if (m_inputShapeArea.isEmpty()) return;
+            applyInputShape();
+            m_inputShapeTimer->start(kInputShapeInterval);
+        });
+    }
+    // Within the interval of the last reading: the timer reads it at the end.
+    if (m_inputShapeTimer->isActive()) return;
+    applyInputShape();
+    m_inputShapeTimer->start(kInputShapeInterval);
+}
+
+void NativeWindow::applyInputShape() {
+    if (!m_perPixelAlpha || m_inputShapeUnavailable) return;
+    const QRegion area = std::exchange(m_inputShapeArea, QRegion());
+    const bool changed = m_drawnCells.update(m_backBuffer, area);
     if (!changed && m_inputShape) return;
     std::vector<QRect> rectangles = m_drawnCells.rectangles();
     if (detail::setInputShape(*m_window, rectangles))

@@ -29,6 +29,7 @@
 #include <QRegion>
 #include <QString>
 
+class QTimer;
 class QWindow;
 
 #include <chrono>
@@ -169,6 +170,9 @@ public:
     // was set. In device pixels, as the X server takes it (logical pixels times
     // devicePixelRatio()).
     [[nodiscard]] const std::optional<std::vector<QRect>>& inputShape() const { return m_inputShape; }
+    // How often, at most, the input region follows presented frames (a comment moves
+    // 2 pixels a frame: less than one of the region's cells in this time).
+    static constexpr std::chrono::milliseconds kInputShapeInterval{100};
     [[nodiscard]] int presentCount() const { return m_presentCount; }
     // True while a delivery to this window is running.
     [[nodiscard]] bool busy() const { return m_deliveryDepth > 0; }
@@ -204,7 +208,11 @@ private:
     // Input from the window system: dropped while a modal window keeps it (modal.h).
     void translate(const Message& message);
     // With per-pixel alpha: reads the presented area's alpha into the input region.
+    // At most once per kInputShapeInterval: an animation presents every frame, and
+    // reading a wide strip's alpha each time costs more than drawing it. What comes
+    // within the interval is read once at its end.
     void updateInputShape(const QRegion& area);
+    void applyInputShape();
     // Follows a move to a screen of another device pixel ratio (qt_window.cpp).
     void screenChanged();
     void allocateBackBuffer();
@@ -227,6 +235,8 @@ private:
     detail::DrawnCells m_drawnCells;
     std::optional<std::vector<QRect>> m_inputShape;
     bool m_inputShapeUnavailable = false;
+    QRegion m_inputShapeArea;  // device pixels presented since the region was last read
+    std::unique_ptr<QTimer> m_inputShapeTimer;
     CursorShape m_cursor = CursorShape::Arrow;
     int m_deliveryDepth = 0;
     bool m_destroyed = false;

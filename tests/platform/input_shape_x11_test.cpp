@@ -157,14 +157,34 @@ TEST(TranslucentWindow, TransparentPixelsLetTheMouseThroughToTheWindowBelow) {
     EXPECT_EQ(pressedWindow(upper, lower, onBlock), 1);
     EXPECT_EQ(pressedWindow(upper, lower, beside), 2);
 
-    // The content moves to the right: so does the region, with the presented area.
+    // The content moves to the right: so does the region, with the presented area,
+    // within the interval at which it is read.
     upper.draw(QRect(140, 0, 60, 100), QRegion(0, 0, 200, 100));
+    waitPumping(NativeWindow::kInputShapeInterval + std::chrono::milliseconds(50));
     EXPECT_EQ(pressedWindow(upper, lower, beside), 1);
     EXPECT_EQ(pressedWindow(upper, lower, onBlock), 2);
 
     // Nothing drawn at all: every click goes below.
     upper.draw(QRect(), QRegion(0, 0, 200, 100));
+    waitPumping(NativeWindow::kInputShapeInterval + std::chrono::milliseconds(50));
     EXPECT_EQ(pressedWindow(upper, lower, beside), 2);
+}
+
+// An animation presents every frame; the region is read once per interval, and the
+// last frame of a burst is not lost.
+TEST(TranslucentWindow, ABurstOfFramesIsReadOnceAndItsLastFrameCounts) {
+    if (!CompositedDisplay::instance->missing().empty()) GTEST_SKIP() << CompositedDisplay::instance->missing();
+    PressCounter upper(QRect(100, 300, 200, 100), window_flag::kBorderless | window_flag::kLayered);
+    upper.showAndWait();
+    waitPumping(NativeWindow::kInputShapeInterval * 2);
+    upper.draw(QRect(0, 0, 40, 100), QRegion(0, 0, 200, 100));
+    const std::vector<QRect> first = upper.window().inputShape().value_or(std::vector<QRect>{});
+    ASSERT_EQ(first, (std::vector<QRect>{QRect(0, 0, 40 * kScale, 100 * kScale)}));
+    for (int x = 2; x <= 40; x += 2) upper.draw(QRect(x, 0, 40, 100), QRegion(0, 0, 200, 100));
+    EXPECT_EQ(upper.window().inputShape().value_or(std::vector<QRect>{}), first) << "read again within the interval";
+    const int right = ((40 + 40) * kScale + 7) / 8 * 8;
+    const std::vector<QRect> last{QRect(40 * kScale, 0, right - 40 * kScale, 100 * kScale)};
+    EXPECT_TRUE(pumpUntil([&] { return upper.window().inputShape().value_or(std::vector<QRect>{}) == last; }));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // handles and re-parenting.
 #include "toolkit/test_support.h"
 #include "toolkit/recording_control.h"
+#include "toolkit/controls/page.h"
 
 #include <gtest/gtest.h>
 
@@ -217,6 +218,29 @@ TEST(ControlModel, MovingAParentKeepsChildrenInStep) {
     EXPECT_EQ(grandchild->absoluteRect(), QRect(4 + 46, 3 + 26, 2, 2));
     parent->move(std::nullopt, std::nullopt, 60, 60);
     EXPECT_EQ(parent->surface().size(), QSize(60, 60));
+}
+
+// A page draws nothing itself: moving it recomposes its children's old and new
+// places, not the empty space between them, and the result is the same picture.
+TEST(ControlModel, MovingAPageRecomposesOnlyItsChildrensPlaces) {
+    Log log;
+    TestHost t;
+    Page* page = Page::create(t.host(), QRect(0, 0, 400, 100));
+    named(*page, "a", &log, {10, 10, 20, 20});
+    named(*page, "b", &log, {300, 10, 20, 20});
+    RecordingControl* hidden = named(*page, "h", &log, {150, 10, 20, 20});
+    hidden->setVisible(false);
+    t.pixel(0, 0);  // composes what creating them left pending
+    page->move(-2, std::nullopt);
+    const QPoint origin = t.host().controls().origin();
+    const QRegion expected =
+        QRegion(QRect(8, 10, 22, 20).translated(origin)) + QRect(298, 10, 22, 20).translated(origin);
+    EXPECT_EQ(t.host().controls().pending(), expected);
+    EXPECT_EQ(t.pixel(origin.x() + 8, origin.y() + 15), 0xFF2060A0u);
+    EXPECT_NE(t.pixel(origin.x() + 28, origin.y() + 15), 0xFF2060A0u) << "the old place was not cleared";
+    // Resized, it is recomposed whole as before.
+    page->move(std::nullopt, std::nullopt, 390, std::nullopt);
+    EXPECT_TRUE(t.host().controls().pending().contains(QRect(150, 50, 10, 10).translated(origin)));
 }
 
 TEST(ControlModel, ACallbackThatDestroysItsOwnControlIsSafe) {

@@ -203,6 +203,10 @@ private:
     Event makeEvent(const Message& message) const;
     void destroyNow();
     void applyGeometry(const Message& message, const QRect& target);
+    // An ancestor (or the window's control origin) moved: so does the absolute place of
+    // this control and of everything under it. Plain bookkeeping, no message: a moving
+    // comment page has hundreds of descendants and moves 33 times a second.
+    void shiftAbsolute(QPoint shift);
     void layoutAnchored();
     PaintContext beginPaint(std::optional<QRect> area, bool recompose);
     void endPaint(bool recompose);

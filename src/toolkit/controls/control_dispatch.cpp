@@ -172,11 +172,8 @@ std::intptr_t BaseControl::dispatchInner(const Message& message) {
         return 0;
     }
     case tkm::kOriginMoved:
-        if (message.wParam != 0 || message.lParam != 0) {
-            m_absolute.translate(static_cast<int>(static_cast<std::intptr_t>(message.wParam)),
-                                 static_cast<int>(message.lParam));
-            for (const auto& child : m_children) child->dispatch(message);
-        }
+        shiftAbsolute(QPoint(static_cast<int>(static_cast<std::intptr_t>(message.wParam)),
+                             static_cast<int>(message.lParam)));
         return 0;
     default:
         return classProc(message);

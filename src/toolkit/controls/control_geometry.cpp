@@ -37,9 +37,12 @@ void BaseControl::applyGeometry(const Message& message, const QRect& target) {
     else
         m_absolute = target.translated(m_host->controls().origin());
 
-    // Overlapping old and new areas are recomposed once, as their union.
+    // Overlapping old and new areas are recomposed once, as their union. A page draws
+    // nothing of its own: when it only moves, just its children's old and new places
+    // change (a moving comment page is mostly the empty space between comments).
     const bool overlap = old.intersects(target);
-    if (!overlap) redrawRect(old);
+    const bool childrenOnly = m_kind == kind::kPage && !resized;
+    if (!overlap && !childrenOnly) redrawRect(old);
     classProc(Message{message.id, message.wParam, platform::packPoint(target.width(), target.height())});
     if (!m_host) return;
     if (resized) {
@@ -50,12 +53,23 @@ void BaseControl::applyGeometry(const Message& message, const QRect& target) {
         if (!m_host) return;
     }
     m_drawable = wasDrawable;
-    redrawRect(overlap ? old.united(target) : target);
-    if (dx != 0 || dy != 0) {
+    if (childrenOnly) {
         for (const auto& child : m_children) {
-            child->dispatch(tkm::kOriginMoved, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(dx)), dy);
+            if (!child->isVisible()) continue;
+            const QRect place = child->m_rect;
+            redrawRect(place.translated(old.topLeft()).united(place.translated(target.topLeft())));
         }
+    } else {
+        redrawRect(overlap ? old.united(target) : target);
     }
+    if (dx != 0 || dy != 0) {
+        for (const auto& child : m_children) child->shiftAbsolute(QPoint(dx, dy));
+    }
+}
+
+void BaseControl::shiftAbsolute(QPoint shift) {
+    m_absolute.translate(shift);
+    for (const auto& child : m_children) child->shiftAbsolute(shift);
 }
 
 void BaseControl::setLockPos(bool left, bool top, bool right, bool bottom) {
@@ -146,10 +160,7 @@ void BaseControl::setParent(ControlParent parent) {
     m_absolute = newParent ? m_rect.translated(newParent->m_absolute.topLeft()) : m_rect.translated(root.origin());
     const QPoint shift = m_absolute.topLeft() - oldAbsolute;
     if (!shift.isNull()) {
-        for (const auto& child : m_children) {
-            child->dispatch(tkm::kOriginMoved, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(shift.x())),
-                            shift.y());
-        }
+        for (const auto& child : m_children) child->shiftAbsolute(shift);
     }
     invalidateOwn(QRect(0, 0, width(), height()));
 }

@@ -22,13 +22,7 @@ void ControlRoot::setOrigin(QPoint origin) {
     const QPoint shift = origin - m_origin;
     m_origin = origin;
     if (shift.isNull()) return;
-    for (const auto& control : m_controls) {
-        control->m_absolute.translate(shift);
-        for (const auto& child : control->m_children) {
-            child->dispatch(tkm::kOriginMoved, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(shift.x())),
-                            shift.y());
-        }
-    }
+    for (const auto& control : m_controls) control->shiftAbsolute(shift);
 }
 
 std::vector<std::unique_ptr<BaseControl>>& ControlRoot::list(BaseControl* parent) {
