@@ -1,10 +1,14 @@
 #include "library/collection_file.h"
 
+#include "core/process_start.h"
 #include "core/text_encoding.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
@@ -133,6 +137,33 @@ CollectionStore::SaveResult CollectionStore::save(const std::vector<CollectionRo
         return SaveResult::Removed;
     }
     return replaceFileAtomically(m_path, formatCollection(rows)) ? SaveResult::Written : SaveResult::Failed;
+}
+
+int CollectionStore::removeStaleTemporaryFiles() {
+    const std::optional<long long> started = core::processStartTime();
+    if (!started) return 0;
+    // The start is known to whole seconds: a margin keeps anything of this run.
+    const long long cutoff = *started - 2;
+    // Held, no save of this process is between making its temporary file and renaming it.
+    const std::lock_guard lock(m_mutex);
+    const std::string prefix = "." + m_path.filename().string() + ".";
+    std::error_code error;
+    std::vector<std::filesystem::path> stale;
+    for (std::filesystem::directory_iterator it(m_path.parent_path(), error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + 6 || !name.starts_with(prefix)) continue;
+        const bool random = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                                        [](unsigned char c) { return std::isalnum(c) != 0; });
+        struct stat info {};
+        if (random && ::lstat(it->path().c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+            static_cast<long long>(info.st_mtime) < cutoff) {
+            stale.push_back(it->path());
+        }
+    }
+    int removed = 0;
+    for (const std::filesystem::path& path : stale) removed += ::unlink(path.c_str()) == 0 ? 1 : 0;
+    return removed;
 }
 
 }  // namespace vamu::library

@@ -60,6 +60,9 @@ public:
     enum class SaveResult { Written, Removed, Superseded, Failed };
     // No rows: the file is removed. Otherwise the file is replaced atomically.
     SaveResult save(const std::vector<CollectionRow>& rows, std::uint64_t change);
+    // Deletes the temporary files that a run killed while saving left beside the file
+    // (older than this process, ours, regular files). Answers how many went.
+    int removeStaleTemporaryFiles();
 
 private:
     std::filesystem::path m_path;

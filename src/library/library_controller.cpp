@@ -89,7 +89,11 @@ void LibraryController::showMessage(std::string_view title, std::string_view tex
 void LibraryController::loadCollection() {
     const std::filesystem::path path = m_store->path();
     const std::uint64_t changeAtStart = m_lastChange;
-    m_load.start([path](std::stop_token) { return library::loadCollection(path); },
+    m_load.start(
+        [path, store = m_store](std::stop_token) {
+            (void)store->removeStaleTemporaryFiles();
+            return library::loadCollection(path);
+        },
                  [this, changeAtStart](std::optional<std::vector<CollectionRow>> rows) {
                      collectionLoaded(std::move(rows), changeAtStart);
                  });

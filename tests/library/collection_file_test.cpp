@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <random>
 #include <thread>
@@ -155,6 +156,35 @@ TEST_F(CollectionFolder, AFailedSaveLeavesTheOldFile) {
         ++entries;
     }
     EXPECT_EQ(entries, 2) << "the collection and the blocking folder only";
+}
+
+// A run killed while saving leaves its temporary file; the next run deletes it, but
+// never one that may be this run's own, nor anything else in the folder.
+TEST_F(CollectionFolder, TemporaryFilesOfAKilledRunAreDeletedAndNothingElse) {
+    writeBytes(formatCollection(kThree));
+    const fs::path folder = file().parent_path();
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    const auto make = [&](const std::string& name, bool aged) {
+        std::ofstream(folder / name) << "half a collection";
+        if (aged) fs::last_write_time(folder / name, old);
+    };
+    make(".Collection.a1B2c3", true);
+    make(".Collection.Zz9Yy8", true);
+    make(".Collection.fresh1", false);   // may be a save of this run
+    make(".Collection.toolong1", true);  // not a name a save makes
+    make("Collection.a1B2c3", true);
+    fs::create_directories(folder / ".Collection.folder");
+    fs::last_write_time(folder / ".Collection.folder", old);
+
+    CollectionStore store(file());
+    EXPECT_EQ(store.removeStaleTemporaryFiles(), 2);
+    EXPECT_FALSE(fs::exists(folder / ".Collection.a1B2c3"));
+    EXPECT_FALSE(fs::exists(folder / ".Collection.Zz9Yy8"));
+    for (const char* kept : {".Collection.fresh1", ".Collection.toolong1", "Collection.a1B2c3", ".Collection.folder"}) {
+        EXPECT_TRUE(fs::exists(folder / kept)) << kept;
+    }
+    EXPECT_EQ(loadCollection(file()), kThree);
+    EXPECT_EQ(CollectionStore(m_folder / "missing" / "Collection").removeStaleTemporaryFiles(), 0);
 }
 
 TEST(CollectionPath, FollowsTheDataDirectory) {
