@@ -53,6 +53,8 @@ struct Connection {
     Clock::time_point requestStart;
     Clock::time_point deadline;
     bool closing = false;
+    // While served: reading from the socket ends here (a streamed body is read then).
+    Clock::time_point readDeadline = Clock::time_point::max();
 
     [[nodiscard]] bool inRequest() const { return consumed < pending.size(); }
 };

@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -139,9 +140,7 @@ class ConnectionStream final : public httplib::Stream {
 public:
     explicit ConnectionStream(Connection& connection) : m_connection(connection) {}
 
-    bool is_readable() const override {
-        return m_connection.inRequest() || waitFor(m_connection.fd, POLLIN, kReadTimeout);
-    }
+    bool is_readable() const override { return m_connection.inRequest() || waitToRead(); }
     bool is_writable() const override { return waitFor(m_connection.fd, POLLOUT, kWriteTimeout); }
     ssize_t read(char* ptr, size_t size) override {
         if (m_connection.inRequest()) {
@@ -150,7 +149,7 @@ public:
             m_connection.consumed += count;
             return static_cast<ssize_t>(count);
         }
-        if (!waitFor(m_connection.fd, POLLIN, kReadTimeout)) return -1;
+        if (!waitToRead()) return -1;
         for (;;) {
             const auto got = ::recv(m_connection.fd, ptr, size, 0);
             if (got >= 0 || errno != EINTR) return got;
@@ -174,6 +173,15 @@ public:
     socket_t socket() const override { return m_connection.fd; }
 
 private:
+    // Each read waits at most kReadTimeout, and none past the request's deadline: a body
+    // trickled a byte at a time would otherwise hold a worker for as long as it likes.
+    bool waitToRead() const {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_connection.readDeadline -
+                                                                                 Connection::Clock::now());
+        if (left.count() <= 0) return false;
+        return waitFor(m_connection.fd, POLLIN, std::min<std::chrono::milliseconds>(left, kReadTimeout));
+    }
+
     Connection& m_connection;
 };
 
@@ -222,6 +230,7 @@ HttpServer::HttpServer(HttpServerOptions options, FaultTable& faults, StopSignal
       m_faults(faults),
       m_stop(stop),
       m_server(std::make_unique<GatedServer>(ConnectionLimits{.workers = std::max(1, m_options.threads),
+                                                              .request = m_options.requestTime,
                                                               .requestsPerConnection = kRequestsPerConnection})) {
     // Without SO_REUSEPORT, a second service on a port in use fails instead of sharing it.
     m_server->set_socket_options([](socket_t sock) {

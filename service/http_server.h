@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -30,6 +31,8 @@ struct HttpServerOptions {
     std::string name;  // for the log
     int threads = 64;  // requests served at once; throttled streams each hold one
     bool logRequests = false;
+    // From a request's first byte to the end of its body, a streamed one's included.
+    std::chrono::milliseconds requestTime{30'000};
 };
 
 class GatedServer;

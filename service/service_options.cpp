@@ -22,6 +22,7 @@ catalogue generated into the data directory on first start.
   --small-catalogue           songs of a few seconds (for tests; first start only)
   --generator-threads N       background song makers (default 2; 0: on first request only)
   --http-threads N            connections served at once per server (default 64)
+  --request-time SECONDS      time to send a whole request, body included (default 30)
   --session-lifetime SECONDS  login lifetime (default 2592000)
   --rotate-session N          new session cookie value every N-th request (default 20; 0 never)
   --code-interval SECONDS     time between two SMS codes for one phone (default 10)
@@ -105,6 +106,8 @@ const std::map<std::string_view, ValueOption>& valueOptions() {
          numberOption(0, 16, [](ServiceOptions& o, std::int64_t n) { o.generatorThreads = static_cast<int>(n); })},
         {"--http-threads",
          numberOption(1, 1024, [](ServiceOptions& o, std::int64_t n) { o.httpThreads = static_cast<int>(n); })},
+        {"--request-time",
+         numberOption(1, 3600, [](ServiceOptions& o, std::int64_t n) { o.requestSeconds = static_cast<int>(n); })},
         {"--session-lifetime",
          numberOption(1, 10LL * 365 * 86400,
                       [](ServiceOptions& o, std::int64_t n) { o.accountRules.sessionLifetime = n; })},

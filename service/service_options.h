@@ -27,6 +27,7 @@ struct ServiceOptions {
     int generatorThreads =
         2;                 // background song makers, at the lowest priority; 0: songs are made on first request only
     int httpThreads = 64;  // per server
+    int requestSeconds = 30;  // a client's time to send one whole request
     bool logRequests = false;
     std::string mediaBase;  // scheme, host and port of media addresses; empty: the API server's
     AccountRules accountRules;

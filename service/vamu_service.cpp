@@ -104,8 +104,9 @@ std::unique_ptr<Service> Service::start(const ServiceOptions& options, std::stri
     parts->media = std::make_unique<MediaLibrary>(directory, catalogue, parts->stop);
     if (!parts->media->prepareFolders(error)) return nullptr;
 
-    const HttpServerOptions apiOptions{"api", options.httpThreads, options.logRequests};
-    const HttpServerOptions companionOptions{"companion", options.httpThreads, options.logRequests};
+    const std::chrono::milliseconds requestTime = std::chrono::seconds(options.requestSeconds);
+    const HttpServerOptions apiOptions{"api", options.httpThreads, options.logRequests, requestTime};
+    const HttpServerOptions companionOptions{"companion", options.httpThreads, options.logRequests, requestTime};
     parts->api = std::make_unique<HttpServer>(apiOptions, parts->faults, parts->stop);
     parts->companionServer = std::make_unique<HttpServer>(companionOptions, parts->faults, parts->stop);
     if (!parts->api->bind(options.bindAddress, options.apiPort, error) ||

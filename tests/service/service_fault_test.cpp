@@ -502,6 +502,32 @@ TEST(ServiceRobustness, SlowRequestHeadsNeitherHoldUpOthersNorStayOpenPastTheirD
     EXPECT_EQ(get(url).status, 200);
 }
 
+// A chunked body sent a byte at a time keeps coming, but its request has its time
+// like any other; meanwhile everyone else is answered.
+TEST(ServiceRobustness, ATrickledChunkedBodyEndsAtTheRequestDeadline) {
+    TestService service({.arguments = {"--request-time", "2", "--http-threads", "1"}});
+    ASSERT_SERVICE_RUNNING(service);
+    const int fd = rawConnection(service.apiPort(),
+                                 "POST /index/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
+                                 "Content-Type: application/x-www-form-urlencoded\r\n\r\n400\r\n");
+    ASSERT_GE(fd, 0);
+    const auto start = Clock::now();
+    bool ended = false;
+    while (!ended && secondsSince(start) < 8) {
+        (void)::send(fd, "a", 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        char buffer[512];
+        ssize_t got = 0;
+        while ((got = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) {}
+        ended = got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+    }
+    const double seconds = secondsSince(start);
+    ::close(fd);
+    EXPECT_TRUE(ended) << "still open after " << seconds << " s";
+    EXPECT_LT(seconds, 4.0);
+    EXPECT_EQ(get(service.apiUrl("/sound/hot?page=1")).status, 200);
+}
+
 TEST(ServiceRobustness, ManyClientsAtOnceAllGetTheirAnswers) {
     TestService service({.arguments = {"--rotate-session", "5"}});
     ASSERT_SERVICE_RUNNING(service);
