@@ -304,14 +304,15 @@ void ConnectionGate::serveConnection(std::unique_ptr<Connection> connection) {
         const bool last = ++connection->served >= m_limits.requestsPerConnection;
         connection->readDeadline =
             connection->bodyStreamed ? Connection::Clock::now() + m_limits.request : Connection::Clock::time_point::max();
+        connection->readFailed = false;
         bool keep = false;
         try {
             keep = m_serve(*connection, last);
         } catch (...) {
             keep = false;
         }
-        // A streamed body cut off at its deadline leaves the rest of it unread on the socket.
-        const bool cutOff = connection->bodyStreamed && Connection::Clock::now() >= connection->readDeadline;
+        // A streamed body cut off (at its deadline, say) leaves the rest of it unread on the socket.
+        const bool cutOff = connection->bodyStreamed && connection->readFailed;
         if (!keep || last || cutOff) return closeConnection(*connection);
         // A body the library left unread (a GET that carried one) is no next request.
         connection->consumed = std::max(connection->consumed, std::min(start + framed, connection->pending.size()));

@@ -55,6 +55,7 @@ struct Connection {
     bool closing = false;
     // While served: reading from the socket ends here (a streamed body is read then).
     Clock::time_point readDeadline = Clock::time_point::max();
+    bool readFailed = false;  // a read from the socket timed out or failed while served
 
     [[nodiscard]] bool inRequest() const { return consumed < pending.size(); }
 };

@@ -152,7 +152,9 @@ public:
         if (!waitToRead()) return -1;
         for (;;) {
             const auto got = ::recv(m_connection.fd, ptr, size, 0);
-            if (got >= 0 || errno != EINTR) return got;
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) m_connection.readFailed = true;
+            return got;
         }
     }
     ssize_t write(const char* ptr, size_t size) override {
@@ -178,8 +180,10 @@ private:
     bool waitToRead() const {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_connection.readDeadline -
                                                                                  Connection::Clock::now());
-        if (left.count() <= 0) return false;
-        return waitFor(m_connection.fd, POLLIN, std::min<std::chrono::milliseconds>(left, kReadTimeout));
+        const bool ready =
+            left.count() > 0 && waitFor(m_connection.fd, POLLIN, std::min<std::chrono::milliseconds>(left, kReadTimeout));
+        if (!ready) m_connection.readFailed = true;
+        return ready;
     }
 
     Connection& m_connection;
