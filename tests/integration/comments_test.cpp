@@ -23,49 +23,12 @@ namespace {
 using namespace std::chrono_literals;
 using playback::ActivityState;
 
-struct CatalogueSong {
-    net::SongEntry entry;
-    int seconds = 0;
-    int comments = 0;
-};
-
 class CommentsTest : public ProgramFixture {
 protected:
     playback::PlayerController& player() { return m_program->player(); }
     comments::CommentsController& comments() { return m_program->comments(); }
     ActivityState activity() { return m_program->engine().isActive(player().stream()); }
 
-    // The songs of the hot list's first pages, as the service describes them.
-    std::vector<CatalogueSong> hotSongs() {
-        std::vector<CatalogueSong> songs;
-        for (int page = 1; page <= 3; ++page) {
-            net::HttpRequestArgs args;
-            args.url = m_service->apiUrl("/sound/hot?page=" + std::to_string(page));
-            net::JsonDocument reply;
-            if (!reply.load(net::httpRequest(args).body)) continue;
-            for (int k = 0; k < reply.countMembers("result.data"); ++k) {
-                const std::string item = "result.data[" + std::to_string(k) + "]";
-                CatalogueSong song;
-                song.entry.source = reply.getText(item + ".source");
-                song.entry.name = reply.getText(item + ".name");
-                song.entry.id = reply.getText(item + ".id");
-                song.seconds = std::stoi(reply.getText(item + ".duration"));
-                song.comments = std::stoi(reply.getText(item + ".comment_count"));
-                songs.push_back(song);
-            }
-        }
-        return songs;
-    }
-    // The longest song with at least `minimum` comments, the most commented first.
-    CatalogueSong songWithComments(int minimum) {
-        std::vector<CatalogueSong> songs = hotSongs();
-        std::erase_if(songs, [&](const CatalogueSong& song) { return song.comments < minimum; });
-        EXPECT_FALSE(songs.empty());
-        if (songs.empty()) return {};
-        return *std::max_element(songs.begin(), songs.end(), [](const auto& a, const auto& b) {
-            return std::pair(a.seconds, a.comments) < std::pair(b.seconds, b.comments);
-        });
-    }
     int bulletRequests() const {
         int count = 0;
         for (const std::string& line : m_service->logLines()) count += line.find("/bullet/get") != std::string::npos;
@@ -76,7 +39,7 @@ protected:
                                    deadline);
     }
     // Plays the song and lets 2 s pass on the program's clock.
-    void playFor2Seconds(const CatalogueSong& song) {
+    void playFor2Seconds(const ServiceSong& song) {
         player().playRepeating(song.entry);
         ASSERT_TRUE(waitForPlaying());
         m_scheduler.advance(2000ms);
@@ -91,7 +54,7 @@ TEST_F(CommentsTest, APlayingSongsCommentsDriftWhilePlayingAndStandWhilePaused) 
     startService();
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
-    const CatalogueSong song = songWithComments(100);
+    const ServiceSong song = songWithComments(100);
     player().playRepeating(song.entry);
     ASSERT_TRUE(waitForPlaying());
     UiDriver::pump(300ms);
@@ -152,8 +115,8 @@ TEST_F(CommentsTest, TheNextSongTakesTheOldCommentsDownBeforeItsOwnAppear) {
     startService();
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
-    std::vector<CatalogueSong> songs = hotSongs();
-    std::erase_if(songs, [](const CatalogueSong& song) { return song.comments < 10; });
+    std::vector<ServiceSong> songs = hotSongs();
+    std::erase_if(songs, [](const ServiceSong& song) { return song.comments < 10; });
     ASSERT_GE(songs.size(), 2u);
     playFor2Seconds(songs[0]);
     ASSERT_TRUE(waitForComments(static_cast<std::size_t>(std::min(songs[0].comments, 120))));
@@ -188,7 +151,7 @@ TEST_F(CommentsTest, SwitchedOffNoRequestIsSentUntilSwitchedOnWhilePlaying) {
     ASSERT_EQ(menus.commentsItem(), 1);
     EXPECT_EQ(settings.item(1)->text, QStringLiteral("点击开启弹幕"));
 
-    const CatalogueSong song = songWithComments(20);
+    const ServiceSong song = songWithComments(20);
     playFor2Seconds(song);
     UiDriver::pump(500ms);
     EXPECT_EQ(bulletRequests(), 0);
@@ -217,10 +180,10 @@ TEST_F(CommentsTest, AFailedRequestOrASongWithoutCommentsShowsNothingAndRunsNoTi
     startService({"--throttle-streams", "--fault", "/bullet/get=html*1"});
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
-    std::vector<CatalogueSong> songs = hotSongs();
+    std::vector<ServiceSong> songs = hotSongs();
     const auto silent = std::find_if(songs.begin(), songs.end(), [](const auto& song) { return song.comments == 0; });
     ASSERT_NE(silent, songs.end());
-    const CatalogueSong commented = songWithComments(10);
+    const ServiceSong commented = songWithComments(10);
 
     const auto expectNothing = [&](int requests) {
         ASSERT_TRUE(UiDriver::pumpUntil([&] { return bulletRequests() == requests && !comments().requesting(); }, 10s));
@@ -241,7 +204,7 @@ TEST_F(CommentsTest, AvatarsReplaceTheIconAndAFailingOneKeepsIt) {
     startService({"--throttle-streams", "--fault", "/media/avatar/=status:404*3"});
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
-    const CatalogueSong song = songWithComments(40);
+    const ServiceSong song = songWithComments(40);
     playFor2Seconds(song);
     ASSERT_TRUE(waitForComments(static_cast<std::size_t>(std::min(song.comments, 120))));
     ASSERT_TRUE(UiDriver::pumpUntil([&] { return !comments().fetchingAvatars(); }, 15s));
@@ -275,15 +238,15 @@ TEST_F(CommentsTest, QuickSongChangesLeaveNoLatePictureOnTheLastSong) {
     startService({"--throttle-streams", "--fault", "/media/avatar/=delay:250"});
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
-    std::vector<CatalogueSong> songs = hotSongs();
-    std::erase_if(songs, [](const CatalogueSong& song) { return song.comments < 8; });
+    std::vector<ServiceSong> songs = hotSongs();
+    std::erase_if(songs, [](const ServiceSong& song) { return song.comments < 8; });
     ASSERT_GE(songs.size(), 10u);
     for (std::size_t i = 0; i < 10; ++i) {
         playFor2Seconds(songs[i]);
         ASSERT_TRUE(waitForComments(static_cast<std::size_t>(std::min(songs[i].comments, 120)))) << i;
         EXPECT_TRUE(comments().fetchingAvatars());
     }
-    const CatalogueSong& last = songs[9];
+    const ServiceSong& last = songs[9];
     ASSERT_TRUE(UiDriver::pumpUntil([&] { return !comments().fetchingAvatars(); }, 30s));
     UiDriver::pump(500ms);  // anything an old run still had on its way would land now
     EXPECT_EQ(comments().comments().size(), static_cast<std::size_t>(std::min(last.comments, 120)));

@@ -64,38 +64,6 @@ bool FaultFixture::waitForRetriedPlaying() {
     return false;
 }
 
-std::vector<ServiceSong> FaultFixture::hotSongs() const {
-    std::vector<ServiceSong> songs;
-    for (int page = 1; page <= 3; ++page) {
-        net::HttpRequestArgs args;
-        args.url = m_service->apiUrl("/sound/hot?page=" + std::to_string(page));
-        net::JsonDocument reply;
-        if (!reply.load(net::httpRequest(args).body)) continue;
-        for (int k = 0; k < reply.countMembers("result.data"); ++k) {
-            const std::string item = "result.data[" + std::to_string(k) + "]";
-            ServiceSong song;
-            song.entry.source = reply.getText(item + ".source");
-            song.entry.name = reply.getText(item + ".name");
-            song.entry.id = reply.getText(item + ".id");
-            song.entry.uploader = reply.getText(item + ".user.name");
-            song.seconds = std::stoi(reply.getText(item + ".duration"));
-            song.comments = std::stoi(reply.getText(item + ".comment_count"));
-            songs.push_back(song);
-        }
-    }
-    return songs;
-}
-
-ServiceSong FaultFixture::songWithComments(int minimum) const {
-    std::vector<ServiceSong> songs = hotSongs();
-    std::erase_if(songs, [&](const ServiceSong& song) { return song.comments < minimum; });
-    EXPECT_FALSE(songs.empty());
-    if (songs.empty()) return {};
-    return *std::max_element(songs.begin(), songs.end(), [](const auto& a, const auto& b) {
-        return std::pair(a.seconds, a.comments) < std::pair(b.seconds, b.comments);
-    });
-}
-
 std::vector<QString> FaultFixture::shownTexts() {
     std::vector<QString> texts;
     texts.push_back(host().title());

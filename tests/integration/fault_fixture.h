@@ -20,12 +20,6 @@
 namespace vamu::test {
 
 // A song of the hot list's first pages, as the service describes it.
-struct ServiceSong {
-    net::SongEntry entry;
-    int seconds = 0;
-    int comments = 0;
-};
-
 class FaultFixture : public AccountFixture {
 protected:
     ~FaultFixture() override;
@@ -46,10 +40,6 @@ protected:
     [[nodiscard]] bool waitForPlaying(std::chrono::milliseconds deadline = std::chrono::seconds(20));
     // The same while the 500 ms retry timer keeps firing (at most 20 retries).
     [[nodiscard]] bool waitForRetriedPlaying();
-    // The hot list's first three pages, read from the service directly.
-    [[nodiscard]] std::vector<ServiceSong> hotSongs() const;
-    // The longest song with at least `minimum` comments.
-    [[nodiscard]] ServiceSong songWithComments(int minimum) const;
 
     // Every text the user can see now: window titles, the player's lines, the details,
     // the statistics tooltip, every cell of the three lists, every message box.

@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/program.h"
+#include "net/song_entry.h"
 #include "support/manual_scheduler.h"
 #include "support/service_process.h"
 #include "support/ui_driver.h"
@@ -18,6 +19,13 @@
 #include <vector>
 
 namespace vamu::test {
+
+// A song of the service's hot list as the service describes it.
+struct ServiceSong {
+    net::SongEntry entry;
+    int seconds = 0;
+    int comments = 0;
+};
 
 class ProgramFixture : public ::testing::Test {
 protected:
@@ -34,6 +42,11 @@ protected:
     // Settings of this test's folder.
     void writeSetting(std::string_view key, std::string_view value);
     [[nodiscard]] std::string readSetting(std::string_view key, std::string_view fallback = "");
+
+    // The hot list's first three pages, read from the service directly.
+    [[nodiscard]] std::vector<ServiceSong> hotSongs() const;
+    // The longest song with at least `minimum` comments, the most commented first.
+    [[nodiscard]] ServiceSong songWithComments(int minimum) const;
 
     [[nodiscard]] app::MainWindow& window() { return m_program->mainWindow(); }
     [[nodiscard]] toolkit::HostWindow& host() { return m_program->mainWindow().host(); }
