@@ -11,6 +11,7 @@
 # Needs a built tree (scripts/build), Xvfb, xcompmgr, xdotool and ImageMagick.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. tools/lib/session.sh
 out=${1:-screenshots}
 mkdir -p "$out"
 work=$(mktemp -d)
@@ -43,15 +44,8 @@ XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data HOME=$work build/src/app/v
 sleep 3
 window=$(xdotool search --name '^VAMU' | head -1)
 eval "$(xdotool getwindowgeometry --shell "$window")"
-# The popup menu that a right click opened: a small window other than the main one.
-menu_window() {
-  local w g
-  for w in $(xdotool search --onlyvisible --name '.*' 2>/dev/null || true); do
-    [ "$w" = "$window" ] && continue
-    g=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
-    ( eval "$g"; [ "$WIDTH" -lt 200 ] && [ "$HEIGHT" -gt 40 ] && [ "$HEIGHT" -lt 250 ] ) && echo "$w"
-  done | tail -1 || true
-}
+# The popup menu that a right click opened (the shared helper's search).
+menu_window() { SESSION_WINDOW=$window session_menu_window; }
 # The message box on screen: its "确认" sits at its bottom right.
 close_message_box() {
   local w g
