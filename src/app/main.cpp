@@ -78,6 +78,7 @@ std::string linkedSongId(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     const auto mainEntered = std::chrono::steady_clock::now();
+    vamu::platform::limitHeapArenas();  // before Qt or a worker starts a thread
     const auto application = vamu::platform::createApplication(argc, argv);
     // The window class and the Wayland application id: the desktop entry's name, which
     // its StartupWMClass repeats, whatever the executable's file is called.

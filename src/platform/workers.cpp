@@ -128,4 +128,6 @@ void postResult(std::stop_token stop, std::function<void()> call) {
 
 void trimWorkingSet() { malloc_trim(0); }
 
+void limitHeapArenas() { mallopt(M_ARENA_MAX, kHeapArenas); }
+
 }  // namespace vamu::platform

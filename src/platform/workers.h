@@ -48,4 +48,12 @@ void postResult(std::stop_token stop, std::function<void()> call);
 // Gives unused heap memory back to the system.
 void trimWorkingSet();
 
+// Call first in main, before any thread: all threads share at most kHeapArenas heaps.
+// Each worker is a new thread, and by default every thread that allocates while the
+// others hold their heaps gets a heap of its own, up to eight per processor. Replies
+// and pictures made on a worker outlive it on the UI thread, pinning those heaps, so
+// hours of radio grew the process step by step without any leak.
+inline constexpr int kHeapArenas = 2;
+void limitHeapArenas();
+
 }  // namespace vamu::platform

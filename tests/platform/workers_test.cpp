@@ -11,8 +11,15 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <latch>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace vamu::platform {
 namespace {
@@ -67,6 +74,50 @@ TEST(Workers, JoinAtShutdownStopsEveryWorker) {
     EXPECT_TRUE(joinWorkers(std::chrono::seconds(5)));
     EXPECT_EQ(runningWorkers(), 0);
     trimWorkingSet();
+}
+
+// The heaps glibc's allocator has, as its own report lists them.
+int heapCount() {
+    char* text = nullptr;
+    std::size_t size = 0;
+    FILE* stream = open_memstream(&text, &size);
+    if (!stream) return -1;
+    malloc_info(0, stream);
+    std::fclose(stream);
+    int count = 0;
+    for (std::string_view rest(text, size); rest.find("<heap nr=") != std::string_view::npos; ++count)
+        rest.remove_prefix(rest.find("<heap nr=") + 1);
+    std::free(text);
+    return count;
+}
+
+TEST(Workers, ManyWorkersAllocatingAtOnceShareTheLimitedHeaps) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers bring their own allocator";
+#else
+    limitHeapArenas();
+    const int before = heapCount();
+    ASSERT_GT(before, 0);
+    constexpr int kWorkers = 8;
+    std::latch allocated(kWorkers);
+    std::latch counted(1);
+    std::vector<Worker> workers;
+    for (int i = 0; i < kWorkers; ++i) {
+        workers.push_back(startWorker([&](std::stop_token) {
+            std::vector<char*> blocks;  // held until counted, so that no heap is free for another
+            for (int j = 0; j < 64; ++j) blocks.push_back(static_cast<char*>(std::malloc(4096)));
+            allocated.count_down();
+            counted.wait();
+            for (char* block : blocks) std::free(block);
+        }));
+    }
+    allocated.wait();
+    const int during = heapCount();
+    counted.count_down();
+    EXPECT_TRUE(joinWorkers(std::chrono::seconds(5)));
+    // Without the limit each of the eight gets a heap of its own.
+    EXPECT_LE(during, std::max(before, kHeapArenas)) << "heaps before: " << before;
+#endif
 }
 
 }  // namespace

@@ -113,13 +113,30 @@ session_config() {
 }
 
 # Starts vamu and waits for its main window (titled "VAMU..." by default).
+# With VAMU_WRAP set (e.g. "heaptrack -o /tmp/vamu"), vamu runs under that command, which
+# must start it as its direct child; $SESSION_VAMU_PID is then vamu's own process.
 session_vamu() {
-    local _
-    "$SESSION_BUILD/src/app/vamu" "$@" >"$SESSION_DIR/vamu.log" 2>&1 &
-    SESSION_PIDS+=($!)
-    SESSION_VAMU_PID=${SESSION_PIDS[-1]}
+    local _ wrapper
+    if [ -n "${VAMU_WRAP:-}" ]; then
+        # shellcheck disable=SC2086  # the wrapper is a command line on purpose
+        $VAMU_WRAP "$SESSION_BUILD/src/app/vamu" "$@" >"$SESSION_DIR/vamu.log" 2>&1 &
+        wrapper=$!
+        SESSION_PIDS+=("$wrapper")
+        SESSION_VAMU_PID=
+        for _ in $(seq 1 300); do
+            SESSION_VAMU_PID=$(pgrep -P "$wrapper" -x vamu | head -1 || true)
+            [ -n "$SESSION_VAMU_PID" ] && break
+            sleep 0.1
+        done
+        [ -n "$SESSION_VAMU_PID" ] || { echo "vamu did not start under $VAMU_WRAP" >&2; cat "$SESSION_DIR/vamu.log" >&2; exit 1; }
+        SESSION_PIDS+=("$SESSION_VAMU_PID")  # ended before its wrapper, which then writes its results
+    else
+        "$SESSION_BUILD/src/app/vamu" "$@" >"$SESSION_DIR/vamu.log" 2>&1 &
+        SESSION_PIDS+=($!)
+        SESSION_VAMU_PID=${SESSION_PIDS[-1]}
+    fi
     SESSION_WINDOW=
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 300); do
         SESSION_WINDOW=$(xdotool search --onlyvisible --pid "$SESSION_VAMU_PID" --name '.' 2>/dev/null | head -1 || true)
         [ -n "$SESSION_WINDOW" ] && return 0
         kill -0 "$SESSION_VAMU_PID" 2>/dev/null || break
