@@ -15,6 +15,9 @@ function(vamu_add_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main vamu_options)
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  # Test files are compiled a few to a unit: each spends most of its time parsing the
+  # same GoogleTest, Qt and standard headers.
+  set_target_properties(${T_NAME} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 6)
   set(_env "VAMU_BINARY_DIR=${PROJECT_BINARY_DIR}" "VAMU_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
   if(T_DISPLAY)
     list(APPEND _env "QT_QPA_PLATFORM=offscreen")

@@ -18,9 +18,6 @@ using namespace std::chrono_literals;
 
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
-const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
-
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // Generous: the sanitizer builds run many times slower.
 constexpr int kCallTimeoutMs = 20000;

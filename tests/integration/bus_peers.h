@@ -16,6 +16,8 @@
 
 namespace vamu::test {
 
+inline const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
 struct NotifyCall {
     QString appName;
     uint replacesId = 0;

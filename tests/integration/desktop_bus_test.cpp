@@ -28,8 +28,6 @@ namespace {
 using namespace std::chrono_literals;
 using playback::ActivityState;
 
-const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
-
 class DesktopBusTest : public ProgramFixture {
 protected:
     void SetUp() override {

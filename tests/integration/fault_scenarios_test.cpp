@@ -42,8 +42,6 @@ void PrintTo(const FeatureInfo& info, std::ostream* out) { *out << info.name << 
 // Every way a reply can be unusable; a slow one has tests of its own.
 constexpr const char* kModes[] = {"html", "broken-json", "empty", "drop", "oversized", "status:500"};
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 class EndpointFault : public FaultFixture, public ::testing::WithParamInterface<std::tuple<FeatureInfo, const char*>> {
 protected:
     Feature feature() const { return std::get<0>(GetParam()).feature; }

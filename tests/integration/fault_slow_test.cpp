@@ -19,8 +19,6 @@ using playback::ActivityState;
 constexpr auto kSlow = 20s;
 const std::string kDelay = "=delay:20000*1";
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 class SlowReplies : public FaultFixture {
 protected:
     // While replies are on their way the user switches between the channel grid and the

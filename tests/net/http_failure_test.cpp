@@ -12,23 +12,18 @@
 #include <thread>
 #include <vector>
 
+#include "net/http_test_args.h"
 #include "support/raw_http_server.h"
 
 namespace vamu::net {
 namespace {
 
 using namespace std::chrono_literals;
+using test::argsFor;
 using test::RawHttpServer;
 using Clock = std::chrono::steady_clock;
 
 RawHttpServer::Response silent() { return {RawHttpServer::Action::Silent, ""}; }
-
-HttpRequestArgs argsFor(std::string url) {
-    HttpRequestArgs args;
-    args.url = std::move(url);
-    args.idleTimeout = 5s;
-    return args;
-}
 
 void expectNothingWritten(const HttpReply& result) {
     EXPECT_EQ(result.body, "");

@@ -6,11 +6,13 @@
 
 #include <string>
 
+#include "net/http_test_args.h"
 #include "support/raw_http_server.h"
 
 namespace vamu::net {
 namespace {
 
+using test::argsFor;
 using test::RawHttpServer;
 
 constexpr const char* kDefaultAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
@@ -31,13 +33,6 @@ std::string standardHead(const RawHttpServer& server, const std::string& url, st
            "\r\n"
            "Accept-Language: zh-cn\r\n"
            "Content-Type: application/x-www-form-urlencoded\r\n";
-}
-
-HttpRequestArgs argsFor(std::string url) {
-    HttpRequestArgs args;
-    args.url = std::move(url);
-    args.idleTimeout = std::chrono::seconds(5);  // no test waits long for a broken server
-    return args;
 }
 
 TEST(HttpRequest, GetSendsExactlyTheCompletedHeaderBlock) {

@@ -13,8 +13,13 @@
 
 #include <chrono>
 #include <functional>
+#include <string_view>
 
 namespace vamu::test {
+
+inline QString qText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 class UiDriver {
 public:

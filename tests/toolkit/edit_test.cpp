@@ -25,8 +25,6 @@ namespace {
 
 namespace msg = platform::msg;
 namespace vk = platform::vk;
-constexpr int kCtrl = platform::modifier::kControl;
-constexpr int kShift = platform::modifier::kShift;
 
 struct EventLog {
     int changed = 0;

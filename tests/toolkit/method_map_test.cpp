@@ -142,14 +142,14 @@ const std::vector<ExpectedClass> kBuiltinClasses = {
     {"Page", "BaseControl", std::nullopt, {}},
 };
 
-const MethodMap& builtin() {
+const MethodMap& builtinMethods() {
     const MethodMap* map = builtinMethodMap();
     if (!map) throw std::runtime_error("the built-in method map does not parse");
     return *map;
 }
 
 TEST(BuiltinMethodMap, HoldsExactlyTheClassesAndMethods) {
-    const MethodMap& map = builtin();
+    const MethodMap& map = builtinMethods();
     ASSERT_EQ(map.classes().size(), kBuiltinClasses.size());
     for (std::size_t c = 0; c < kBuiltinClasses.size(); ++c) {
         const ExpectedClass& expected = kBuiltinClasses[c];
@@ -167,16 +167,16 @@ TEST(BuiltinMethodMap, HoldsExactlyTheClassesAndMethods) {
 
 TEST(BuiltinMethodMap, OnlyEditScrollIsAppliedBeforeCreation) {
     int before = 0;
-    for (const ClassInfo& info : builtin().classes())
+    for (const ClassInfo& info : builtinMethods().classes())
         for (const MethodInfo& method : info.methods) before += method.applyTime == ApplyTime::BeforeCreation ? 1 : 0;
     EXPECT_EQ(before, 1);
-    const MethodInfo* scroll = builtin().findMethod("Edit", "Scroll");
+    const MethodInfo* scroll = builtinMethods().findMethod("Edit", "Scroll");
     ASSERT_NE(scroll, nullptr);
     EXPECT_EQ(scroll->applyTime, ApplyTime::BeforeCreation);
 }
 
 TEST(BuiltinMethodMap, LooksUpThroughBaseClasses) {
-    const MethodMap& map = builtin();
+    const MethodMap& map = builtinMethods();
     struct Case {
         const char* className;
         const char* method;
@@ -214,7 +214,7 @@ TEST(BuiltinMethodMap, LooksUpThroughBaseClasses) {
 }
 
 TEST(BuiltinMethodMap, ArgumentTypes) {
-    const MethodMap& map = builtin();
+    const MethodMap& map = builtinMethods();
     const MethodInfo* pos = map.findMethod("ScrollBar", "Pos");
     ASSERT_NE(pos, nullptr);
     EXPECT_EQ(pos->arguments,

@@ -3,6 +3,7 @@
 // platform, the built-in theme with room for a test's own values, and small helpers
 // to drive host windows.
 
+#include "platform/messages.h"
 #include "platform/native_window.h"
 #include "toolkit/host_window.h"
 #include "toolkit/theme_pack.h"
@@ -16,6 +17,9 @@
 #include <string>
 
 namespace vamu::toolkit::test {
+
+inline constexpr int kCtrl = platform::modifier::kControl;
+inline constexpr int kShift = platform::modifier::kShift;
 
 // The built-in pack, with values a test may override.
 class TestTheme final : public ThemePack {

@@ -15,8 +15,6 @@ namespace vamu::toolkit::test {
 namespace {
 
 namespace vk = platform::vk;
-constexpr int kCtrl = platform::modifier::kControl;
-constexpr int kShift = platform::modifier::kShift;
 
 struct Engine {
     explicit Engine(bool multiline = false, QSize view = QSize(200, 20)) {

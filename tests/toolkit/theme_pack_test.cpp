@@ -167,14 +167,14 @@ bool isRegion(std::string_view attribute) {
            !attribute.ends_with("size");
 }
 
-const ThemePack& builtin() {
+const ThemePack& builtinPack() {
     const ThemePack* pack = builtinThemePack();
     if (!pack) throw std::runtime_error("the built-in theme pack does not load");
     return *pack;
 }
 
 TEST(BuiltinTheme, AnswersEveryValueOfTheTable) {
-    const ThemePack& pack = builtin();
+    const ThemePack& pack = builtinPack();
     EXPECT_EQ(pack.name(), "vamu 清爽");
     for (const Expected& e : kBuiltinValues)
         EXPECT_EQ(pack.text(e.element, e.attribute), std::optional<std::string>(e.value))
@@ -182,7 +182,7 @@ TEST(BuiltinTheme, AnswersEveryValueOfTheTable) {
 }
 
 TEST(BuiltinTheme, CaptionButtonsHaveTheirSizes) {
-    const ThemePack& pack = builtin();
+    const ThemePack& pack = builtinPack();
     EXPECT_EQ(pack.rect("SysButton.Close", "normal"), QRect(0, 1, 39, 19));
     EXPECT_EQ(pack.rect("SysButton.Close", "size"), QRect(0, 0, 39, 19));
     for (const char* name : {"SysButton.Max", "SysButton.Restore", "SysButton.Min", "SysButton.Menu", "SysButton.Skn",
@@ -197,7 +197,7 @@ TEST(BuiltinTheme, CaptionButtonsHaveTheirSizes) {
 }
 
 TEST(BuiltinTheme, TypedValues) {
-    const ThemePack& pack = builtin();
+    const ThemePack& pack = builtinPack();
     EXPECT_EQ(pack.rect("SysShadow.HostWnd", "margin"), QRect(4, 3, -4, -5));
     EXPECT_EQ(pack.rectF("SysShadow.Menu", "checkrect"), QRectF(205, 105, 15, 10));
     EXPECT_EQ(pack.number("SysShadow.HostWnd", "rectround"), 3);
@@ -211,7 +211,7 @@ TEST(BuiltinTheme, TypedValues) {
 }
 
 TEST(BuiltinTheme, AbsentKeysAreNotFound) {
-    const ThemePack& pack = builtin();
+    const ThemePack& pack = builtinPack();
     EXPECT_EQ(pack.text("SysButton.Close", "focus"), std::nullopt);
     EXPECT_EQ(pack.rect("SysButton.Close", "focus"), std::nullopt);
     EXPECT_EQ(pack.rectF("SysButton.Close", "focus"), std::nullopt);
@@ -226,7 +226,7 @@ TEST(BuiltinTheme, AbsentKeysAreNotFound) {
 }
 
 TEST(BuiltinTheme, EveryRegionIsInsideTheAtlasAndDrawn) {
-    const ThemePack& pack = builtin();
+    const ThemePack& pack = builtinPack();
     const QImage& atlas = pack.atlas();
     ASSERT_EQ(atlas.size(), QSize(395, 160));
     ASSERT_EQ(atlas.format(), QImage::Format_ARGB32_Premultiplied);
@@ -248,7 +248,7 @@ TEST(BuiltinTheme, EveryRegionIsInsideTheAtlasAndDrawn) {
 // The 2x atlas shows the same parts in the same places: halved again, it comes close
 // to the 1x atlas everywhere (a part drawn off its region would not).
 TEST(BuiltinTheme, HighResolutionAtlasIsTheAtlasAtTwiceTheResolution) {
-    const ThemePack& pack = builtin();
+    const ThemePack& pack = builtinPack();
     const QImage* high = pack.highResolutionAtlas();
     ASSERT_NE(high, nullptr);
     EXPECT_EQ(high->size(), pack.atlas().size() * 2);
@@ -273,7 +273,7 @@ TEST(BuiltinTheme, HighResolutionAtlasIsTheAtlasAtTwiceTheResolution) {
 }
 
 TEST(BuiltinTheme, ShadowPicturesFadeOutwards) {
-    const QImage& atlas = builtin().atlas();
+    const QImage& atlas = builtinPack().atlas();
     // The window shadow: transparent at the picture's outer corner, denser towards the
     // content edge, and never opaque.
     const QPoint origin(75, 95);
@@ -290,7 +290,7 @@ TEST(BuiltinTheme, ShadowPicturesFadeOutwards) {
 }
 
 TEST(ThemeLookups, KeyCacheAnswersTheSameOnRepeat) {
-    const ThemePack& pack = builtin();
+    const ThemePack& pack = builtinPack();
     const auto first = pack.rect("Button", "normal");
     ASSERT_TRUE(first);
     const auto atom = findKeyAtom("Button_normal_rect");
@@ -310,7 +310,7 @@ TEST(ThemeLookups, ConcurrentReadersAgree) {
     const auto pack = ThemePack::load(builtinThemePackBytes());
     ASSERT_TRUE(pack);
     std::vector<std::optional<QRect>> expected;
-    for (const Expected& e : kBuiltinValues) expected.push_back(builtin().rect(e.element, e.attribute));
+    for (const Expected& e : kBuiltinValues) expected.push_back(builtinPack().rect(e.element, e.attribute));
 
     std::atomic<int> mismatches{0};
     std::vector<std::thread> readers;
@@ -409,7 +409,7 @@ TEST_F(BrokenPacks, AHighResolutionAtlasIsTakenOnlyAtExactlyTwiceTheSize) {
         return std::as_bytes(std::span(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     };
     const std::vector<std::byte> stored = packWith(m_description, m_picture);
-    const QImage& high = *builtin().highResolutionAtlas();
+    const QImage& high = *builtinPack().highResolutionAtlas();
     const QByteArray good = png(high);
     const auto taken = ThemePack::load(stored, {}, bytesOf(good));
     ASSERT_TRUE(taken);
@@ -417,7 +417,7 @@ TEST_F(BrokenPacks, AHighResolutionAtlasIsTakenOnlyAtExactlyTwiceTheSize) {
     EXPECT_EQ(taken->highResolutionAtlas()->devicePixelRatio(), 2.0);
 
     const QByteArray smaller = png(high.copy(0, 0, high.width() - 1, high.height()));
-    const QByteArray sameSize = png(builtin().atlas());
+    const QByteArray sameSize = png(builtinPack().atlas());
     const QByteArray garbage("\x89PNG not really");
     for (const QByteArray* bad : {&smaller, &sameSize, &garbage}) {
         const auto pack = ThemePack::load(stored, {}, bytesOf(*bad));
