@@ -17,7 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <latch>
-#include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -85,8 +85,8 @@ int heapCount() {
     malloc_info(0, stream);
     std::fclose(stream);
     int count = 0;
-    for (std::string_view rest(text, size); rest.find("<heap nr=") != std::string_view::npos; ++count)
-        rest.remove_prefix(rest.find("<heap nr=") + 1);
+    const std::string_view report(text, size);
+    for (auto at = report.find("<heap nr="); at != std::string_view::npos; at = report.find("<heap nr=", at + 1)) ++count;
     std::free(text);
     return count;
 }

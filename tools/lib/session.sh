@@ -114,26 +114,26 @@ session_config() {
 
 # Starts vamu and waits for its main window (titled "VAMU..." by default).
 # With VAMU_WRAP set (e.g. "heaptrack -o /tmp/vamu"), vamu runs under that command, which
-# must start it as its direct child; $SESSION_VAMU_PID is then vamu's own process.
+# must start it as its direct child or exec it; $SESSION_VAMU_PID is then vamu's own process.
 session_vamu() {
     local _ wrapper
+    # shellcheck disable=SC2086  # the wrapper is a command line on purpose
+    ${VAMU_WRAP:-} "$SESSION_BUILD/src/app/vamu" "$@" >"$SESSION_DIR/vamu.log" 2>&1 &
+    SESSION_PIDS+=($!)
+    SESSION_VAMU_PID=$!
     if [ -n "${VAMU_WRAP:-}" ]; then
-        # shellcheck disable=SC2086  # the wrapper is a command line on purpose
-        $VAMU_WRAP "$SESSION_BUILD/src/app/vamu" "$@" >"$SESSION_DIR/vamu.log" 2>&1 &
-        wrapper=$!
-        SESSION_PIDS+=("$wrapper")
+        wrapper=$SESSION_VAMU_PID
         SESSION_VAMU_PID=
         for _ in $(seq 1 300); do
+            # A wrapper that execs (env, nice) becomes vamu itself.
+            if [ "$(cat "/proc/$wrapper/comm" 2>/dev/null)" = vamu ]; then SESSION_VAMU_PID=$wrapper; break; fi
             SESSION_VAMU_PID=$(pgrep -P "$wrapper" -x vamu | head -1 || true)
             [ -n "$SESSION_VAMU_PID" ] && break
             sleep 0.1
         done
         [ -n "$SESSION_VAMU_PID" ] || { echo "vamu did not start under $VAMU_WRAP" >&2; cat "$SESSION_DIR/vamu.log" >&2; exit 1; }
-        SESSION_PIDS+=("$SESSION_VAMU_PID")  # ended before its wrapper, which then writes its results
-    else
-        "$SESSION_BUILD/src/app/vamu" "$@" >"$SESSION_DIR/vamu.log" 2>&1 &
-        SESSION_PIDS+=($!)
-        SESSION_VAMU_PID=${SESSION_PIDS[-1]}
+        # Ended before its wrapper, which then writes its results.
+        [ "$SESSION_VAMU_PID" = "$wrapper" ] || SESSION_PIDS+=("$SESSION_VAMU_PID")
     fi
     SESSION_WINDOW=
     for _ in $(seq 1 300); do
