@@ -99,6 +99,9 @@ std::optional<std::string> convert(iconv_t cd, std::string_view input, FallbackF
     return out;
 }
 
+constexpr std::string_view kEuroSign = "\u20AC";
+constexpr unsigned char kCodePageEuroByte = 0x80;
+
 constexpr std::string_view kGb18030Replacement = "\x84\x31\xA4\x37";  // U+FFFD
 
 // GB18030 four-byte form of a character beyond the Basic Multilingual Plane: the planes
@@ -156,7 +159,11 @@ std::string gb18030ToUtf8(std::string_view bytes) {
         return {};
     }
     const auto cd = openIconv("UTF-8", "GB18030");
-    return *convert(static_cast<iconv_t>(cd.get()), bytes, [](std::string_view) {
+    return *convert(static_cast<iconv_t>(cd.get()), bytes, [](std::string_view rest) {
+        // The converter refuses the single byte of the euro sign that code page 936 has.
+        if (static_cast<unsigned char>(rest.front()) == kCodePageEuroByte) {
+            return std::optional<Fallback>(Fallback{1, std::string(kEuroSign)});
+        }
         return std::optional<Fallback>(Fallback{1, std::string(kReplacementCharacter)});
     });
 }
@@ -169,10 +176,23 @@ std::string utf8ToGb18030(std::string_view text) {
     const auto cd = openIconv("GB18030", "UTF-8");
     // The input is valid UTF-8 now, and GB18030 encodes every character, so the fallback
     // only runs where the converter lacks a mapping (or there is no converter).
-    return *convert(static_cast<iconv_t>(cd.get()), valid, [](std::string_view rest) {
-        const auto step = readUtf8(rest, 0);
-        return std::optional<Fallback>(Fallback{step.length, gb18030Fallback(step.codePoint)});
-    });
+    const auto encode = [&cd](std::string_view piece) {
+        return *convert(static_cast<iconv_t>(cd.get()), piece, [](std::string_view rest) {
+            const auto step = readUtf8(rest, 0);
+            return std::optional<Fallback>(Fallback{step.length, gb18030Fallback(step.codePoint)});
+        });
+    };
+    // The euro sign goes out as the one byte that files of code page 936 hold for it, not
+    // as GB18030's two-byte code, so such a file reads back byte for byte.
+    std::string out;
+    std::string_view rest = valid;
+    for (std::size_t at = rest.find(kEuroSign); at != std::string_view::npos; at = rest.find(kEuroSign)) {
+        if (at > 0) out += encode(rest.substr(0, at));
+        out += static_cast<char>(kCodePageEuroByte);
+        rest.remove_prefix(at + kEuroSign.size());
+    }
+    if (!rest.empty()) out += encode(rest);
+    return out;
 }
 
 std::optional<std::string> convertStrictly(std::string_view input, const char* to, const char* from) {

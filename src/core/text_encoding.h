@@ -18,7 +18,9 @@ namespace vamu::core {
 [[nodiscard]] std::string toValidUtf8(std::string_view text);
 
 // GB18030 bytes to UTF-8 and back. Undecodable bytes become U+FFFD; GB18030 encodes
-// every Unicode character, so the way out loses nothing.
+// every Unicode character, so the way out loses nothing. The euro sign is code page 936's
+// single byte 0x80 both ways (the converter alone refuses that byte and writes A2 E3), so
+// files of earlier versions read and write back byte for byte.
 [[nodiscard]] std::string gb18030ToUtf8(std::string_view bytes);
 [[nodiscard]] std::string utf8ToGb18030(std::string_view text);
 
