@@ -69,12 +69,14 @@ std::filesystem::path collectionPath() {
 std::vector<CollectionRow> parseCollection(std::string_view bytes) {
     const std::string text = core::gb18030ToUtf8(bytes);
     std::vector<CollectionRow> rows;
+    // Lines end at CR LF; a lone LF is then part of a title (earlier versions wrote the
+    // service's texts as they came). A file written by hand with LF only still loads.
+    const std::string_view lineEnd = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     std::string_view rest = text;
     while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
+        const std::size_t end = rest.find(lineEnd);
         std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + lineEnd.size());
         const auto pieces = splitPieces(line);
         if (pieces.size() < 4) continue;
         rows.push_back(
@@ -85,14 +87,18 @@ std::vector<CollectionRow> parseCollection(std::string_view bytes) {
 
 std::string formatCollection(const std::vector<CollectionRow>& rows) {
     std::string text;
+    // A line break inside a field would end its line early and lose the row at the next load.
+    const auto field = [&text](std::string_view value) {
+        for (const char c : value) text += (c == '\r' || c == '\n') ? ' ' : c;
+    };
     for (const CollectionRow& row : rows) {
-        text += row.source;
+        field(row.source);
         text += kSeparator;
-        text += row.name;
+        field(row.name);
         text += kSeparator;
-        text += row.uploader;
+        field(row.uploader);
         text += kSeparator;
-        text += row.id;
+        field(row.id);
         text += "\r\n";
     }
     return core::utf8ToGb18030(text);

@@ -36,11 +36,12 @@ struct CollectionRow {
 // "$XDG_DATA_HOME/vamu/Collection" (default "~/.local/share/vamu/Collection"), built afresh.
 [[nodiscard]] std::filesystem::path collectionPath();
 
-// The rows of a file's bytes. Lines end at LF with an optional CR before it; the last
-// line may lack its end. Lines of fewer than four pieces are skipped; pieces past the
-// fourth are ignored.
+// The rows of a file's bytes. Lines end at CR LF when the file holds any CR LF (a lone LF
+// is then part of a field), at LF otherwise; the last line may lack its end. Lines of
+// fewer than four pieces are skipped; pieces past the fourth are ignored.
 [[nodiscard]] std::vector<CollectionRow> parseCollection(std::string_view bytes);
-// The file's bytes for `rows`: GB18030, every line ended by CR LF.
+// The file's bytes for `rows`: GB18030, every line ended by CR LF; a CR or LF inside a
+// field is written as a space.
 [[nodiscard]] std::string formatCollection(const std::vector<CollectionRow>& rows);
 
 // The rows of the file at `path`; nullopt when there is no file (or it cannot be read).

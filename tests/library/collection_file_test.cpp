@@ -66,7 +66,12 @@ TEST(CollectionFormat, ParsingToleratesWhatHandsAndOtherVersionsWrite) {
     const Case cases[] = {
         {"both lines", line1 + line2, {kThree[0], kThree[1]}},
         {"last line without its end", line1 + line2.substr(0, line2.size() - 2), {kThree[0], kThree[1]}},
-        {"LF only", line1.substr(0, line1.size() - 2) + "\n" + line2, {kThree[0], kThree[1]}},
+        {"LF only", line1.substr(0, line1.size() - 2) + "\n" + line2.substr(0, line2.size() - 2) + "\n",
+         {kThree[0], kThree[1]}},
+        // Earlier versions saved the service's titles as they came: a lone LF is the title's.
+        {"LF inside a title", "u-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-a\nb-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-c"
+                              "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-7\r\n" + line1,
+         {{"u", "a\nb", "c", "7"}, kThree[0]}},
         {"empty lines skipped", "\r\n" + line1 + "\r\n\r\n" + line2 + "\r\n", {kThree[0], kThree[1]}},
         {"three pieces skipped",
          "a-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-b-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-c\r\n" + line1,
@@ -80,6 +85,10 @@ TEST(CollectionFormat, ParsingToleratesWhatHandsAndOtherVersionsWrite) {
         parseCollection(line1.substr(0, line1.size() - 2) + "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-tail\r\n");
     ASSERT_EQ(extra.size(), 1u);
     EXPECT_EQ(extra[0].id, "20001");
+    // A line break inside any field is saved as a space, so the row survives the next load.
+    const CollectionRow broken{"http://a/\r\n4.mp3", "line\nbreak", "up\rloader", "2\n4"};
+    EXPECT_EQ(parseCollection(formatCollection({broken, kThree[0]})),
+              (std::vector<CollectionRow>{{"http://a/  4.mp3", "line break", "up loader", "2 4"}, kThree[0]}));
 }
 
 TEST_F(CollectionFolder, AFileOfEarlierVersionsLoadsUnchanged) {
@@ -88,13 +97,14 @@ TEST_F(CollectionFolder, AFileOfEarlierVersionsLoadsUnchanged) {
         "http://x/9.mp3-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-\xC4\xE3\xBA\xC3"
         "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-\xCB\xD1\xCB\xF7"
         "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-777\r\n"
-        "http://x/8.mp3-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-abc"
+        "http://x/8.mp3-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-abc\x80"
         "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-\xD5\xC5\xC8\xFD"
         "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-778\r\n");
     const auto rows = loadCollection(file());
     ASSERT_TRUE(rows);
+    // 0x80 is the euro sign of code page 936, which earlier versions wrote.
     const std::vector<CollectionRow> expected = {{"http://x/9.mp3", "你好", "搜索", "777"},
-                                                 {"http://x/8.mp3", "abc", "张三", "778"}};
+                                                 {"http://x/8.mp3", "abc€", "张三", "778"}};
     EXPECT_EQ(*rows, expected);
     // Saved again, the bytes are the same: nothing is lost or re-encoded.
     const std::string before = readBytes();
