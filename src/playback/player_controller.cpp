@@ -61,7 +61,7 @@ PlayerController::PlayerController(AudioEngine& engine, const PlayerPanel& panel
     // A click on the track seeks there, as users of players expect.
     m_panel.progress->setJumpToClick(true);
     m_panel.progress->bindLeftUp([this](const toolkit::Event&) {
-        seek(static_cast<int>(m_panel.progress->position()));
+        seek(m_panel.progress->position());
         return false;
     });
     m_panel.volume->bindLeftUp([this](const toolkit::Event&) {
@@ -190,7 +190,7 @@ void PlayerController::togglePause() {
     }
 }
 
-void PlayerController::seek(int sliderValue) {
+void PlayerController::seek(double sliderValue) {
     if (const auto position = seekPosition(sliderValue, m_engine.getLength(m_stream))) {
         m_engine.setPosition(m_stream, *position);
     }

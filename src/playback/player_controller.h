@@ -60,7 +60,7 @@ public:
 
     void nextSong();                        // "我要换歌" and the tray's " 下一首 "
     void togglePause();                     // the play button and the tray's "播放暂停"
-    void seek(int sliderValue);             // the progress slider released, 0..100
+    void seek(double sliderValue);          // the progress slider released, 0.0..100.0
     void changeVolume(int value);           // the volume bar released, 0..100; stored as 音量
     void playSelectedRow(PlaySource list);  // a double click on a row of that list
     // Another feature plays row `row` of a list, or one song repeating.

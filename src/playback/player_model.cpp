@@ -1,5 +1,6 @@
 #include "playback/player_model.h"
 
+#include <cmath>
 #include <utility>
 
 namespace vamu::playback {
@@ -220,13 +221,16 @@ int progressPercent(std::int64_t positionBytes, std::int64_t lengthBytes) {
     return percent > 100 ? 100 : static_cast<int>(percent);
 }
 
-std::optional<std::int64_t> seekPosition(int sliderValue, std::int64_t lengthBytes) {
+std::optional<std::int64_t> seekPosition(double sliderValue, std::int64_t lengthBytes) {
     if (lengthBytes < 0) {
         return std::nullopt;
     }
-    const std::int64_t value = sliderValue < 0 ? 0 : (sliderValue > 100 ? 100 : sliderValue);
-    // Split so that value x length cannot overflow for any stream length.
-    return (lengthBytes / 102) * value + (lengthBytes % 102) * value / 102;
+    // The fraction counts: a whole step of the slider is 1/102 of the song.
+    const long double value = !(sliderValue > 0) ? 0.0L : (sliderValue > 100 ? 100.0L : sliderValue);
+    // Split so that value x length cannot overflow or round for any stream length.
+    const auto whole = static_cast<std::int64_t>(std::floor(static_cast<long double>(lengthBytes / 102) * value));
+    const auto rest = static_cast<std::int64_t>(std::floor(static_cast<long double>(lengthBytes % 102) * value / 102));
+    return whole + rest;
 }
 
 PauseAction togglePause(ActivityState activity) {

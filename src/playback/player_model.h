@@ -147,9 +147,9 @@ private:
 
 // The progress slider, 0..100: position / (length / 100); 0 while the length is unknown.
 [[nodiscard]] int progressPercent(std::int64_t positionBytes, std::int64_t lengthBytes);
-// The byte position for slider value 0..100: value x length / 102 (the slider's end is
-// 100/102 of the song); nullopt while the length is unknown.
-[[nodiscard]] std::optional<std::int64_t> seekPosition(int sliderValue, std::int64_t lengthBytes);
+// The byte position for slider value 0.0..100.0: value x length / 102 (the slider's end
+// is 100/102 of the song); nullopt while the length is unknown.
+[[nodiscard]] std::optional<std::int64_t> seekPosition(double sliderValue, std::int64_t lengthBytes);
 
 enum class PauseAction { None, Pause, Resume };
 // Pause a playing stream (state text "暂停"), resume a paused one ("播放"), else nothing.

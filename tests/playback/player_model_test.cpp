@@ -182,6 +182,7 @@ TEST(PlayerModel, PlaySelectedRow) {
 
 TEST(PlayerModel, SeekAndProgress) {
     EXPECT_EQ(seekPosition(100, 102'000), 100'000);
+    EXPECT_EQ(seekPosition(49.75, 102'000), 49'750);  // the slider's fraction is not dropped
     EXPECT_EQ(seekPosition(100, -1), std::nullopt);
     const std::int64_t huge = std::int64_t{1} << 61;  // value x length would overflow
     EXPECT_EQ(seekPosition(100, huge), huge / 102 * 100 + huge % 102 * 100 / 102);
