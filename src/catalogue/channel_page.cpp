@@ -17,7 +17,8 @@ int channelPageCount(double soundCount) {
     if (!(soundCount > 0)) {  // also NaN
         return 1;
     }
-    const double pages = std::floor(soundCount / kSongsPerChannelPage) + 1;
+    // Whole pages only: a channel of exactly 20 songs has no second page to ask for.
+    const double pages = std::ceil(soundCount / kSongsPerChannelPage);
     return pages >= kMaxPageCount ? kMaxPageCount : static_cast<int>(pages);
 }
 

@@ -20,14 +20,14 @@ struct ChannelTile {
     std::string pictureUrl;  // `pic_100`; empty for a missing channel
     std::string name;        // `name`
     std::string id;          // `id` as text; empty for a missing channel
-    int pageCount = 1;       // pages of 20 songs: sound_count / 20 + 1 (whole part), at least 1
+    int pageCount = 1;       // pages of 20 songs that hold songs: sound_count / 20 rounded up, at least 1
 };
 
 // Tiles 1..10 are elements 0..9.
 using ChannelPage = std::array<ChannelTile, kTilesPerPage>;
 
-// sound_count / 20 + 1 (whole part): 0 -> 1, 19 -> 1, 20 -> 2, 39 -> 2, 40 -> 3. A negative
-// count counts as 0; the result is capped at kMaxPageCount.
+// sound_count / 20 rounded up, at least 1: 0 -> 1, 20 -> 1, 21 -> 2, 40 -> 2, 41 -> 3. A
+// negative count counts as 0; the result is capped at kMaxPageCount.
 [[nodiscard]] int channelPageCount(double soundCount);
 
 // Ten tiles from the first ten elements of "result.data"; a reply with fewer channels
