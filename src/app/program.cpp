@@ -305,6 +305,10 @@ void Program::startDetails(const QString& titlePrefix) {
         for (int i = 1; i <= m_player->model().queueLength(); ++i) rows.push_back(*m_player->model().catalogueSong(i));
         return rows;
     };
+    hooks.reloadCatalogue = [this] {
+        // Nothing to reload before the first channel or hot-list page.
+        if (const int channel = m_player->model().currentChannel(); channel != 0) m_player->switchCatalogue(channel);
+    };
     hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     m_details = std::make_unique<catalogue::DetailsController>(
         m_mainWindow->detailsPanel(), core::readSetting(core::setting::kCompanion), *m_context, *m_scheduler,

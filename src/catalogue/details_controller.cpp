@@ -1,9 +1,11 @@
 #include "catalogue/details_controller.h"
 
+#include "core/settings.h"
 #include "net/http_request.h"
 #include "net/json_document.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <climits>
 
@@ -59,6 +61,7 @@ DetailsController::DetailsController(const DetailsPanel& panel, std::string comp
         return false;
     });
     panel::setMenuAction(*m_panel.songMenu, panel::song_menu::kView, [this] { viewUploaderSongs(); });
+    panel::setMenuAction(*m_panel.songMenu, panel::song_menu::kReload, [this] { reloadSongList(); });
 }
 
 DetailsController::~DetailsController() { stopAll(); }
@@ -133,11 +136,17 @@ void DetailsController::detailsArrived(const std::optional<SongDetails>& details
 
 void DetailsController::playById() {
     if (m_idFetch.running()) return;
-    const std::optional<long long> id = songIdOf(m_panel.songIdBox->text().trimmed().toStdString());
-    if (!id) return;  // the hint or an empty box: nothing to ask for
+    const std::string text = m_panel.songIdBox->text().toStdString();
+    // The hint, an empty box: no song can have that id, and the service need not be asked.
+    if (std::none_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; })) {
+        message(qText(kErrorTitle), qText(kUnknownIdText), toolkit::message_icon::kNone, kUnknownIdWidth);
+        return;
+    }
+    // The box's text taken as an integer, as atoi takes it.
+    const long long id = core::textToInt(text);
     m_panel.get->setDisabled(true);
-    const long long r = drawKey(*id);
-    m_idFetch.start([host = m_companionHost, songId = *id,
+    const long long r = drawKey(id);
+    m_idFetch.start([host = m_companionHost, songId = id,
                      r](std::stop_token stop) { return fetchSongDetails(host, songId, r, stop); },
                     [this](std::optional<SongDetails> details) { idArrived(details); });
     m_scheduler.once(kPlayByIdTimer, kPlayByIdLimit, [this] { endIdWait(); });
@@ -192,6 +201,17 @@ void DetailsController::viewUploaderSongs() {
     m_panel.songMenu->setText(panel::song_menu::kView, qText(kBackText));
     m_uploaderPage = 1;
     if (m_hooks.setUploaderView) m_hooks.setUploaderView(true);
+    loadUploaderPage();
+}
+
+void DetailsController::reloadSongList() {
+    if (!(m_hooks.uploaderViewShown && m_hooks.uploaderViewShown())) {
+        if (m_hooks.reloadCatalogue) m_hooks.reloadCatalogue();
+        return;
+    }
+    // The uploader's songs again from their first page.
+    m_panel.songList->clear();
+    m_uploaderPage = 1;
     loadUploaderPage();
 }
 

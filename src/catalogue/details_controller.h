@@ -12,7 +12,8 @@
 //
 // The uploader's songs: the song list's item "查看" lists the selected row's uploader's
 // songs newest first, page after page, into the song list (the player's list C); "返回"
-// puts the catalogue rows back.
+// puts the catalogue rows back. "刷新" loads the uploader's songs again in that view, and
+// a new page of the catalogue outside it.
 //
 // UI thread only. The panel's controls and the scheduler outlive the controller.
 
@@ -56,6 +57,9 @@ struct DetailsHooks {
     std::function<bool()> uploaderViewShown;
     // The rows the catalogue put into the song list, for "返回".
     std::function<std::vector<net::SongEntry>()> catalogueRows;
+    // "刷新" outside the uploader view: a new page of the channel or hot list the song
+    // list came from.
+    std::function<void()> reloadCatalogue;
     toolkit::MessageFunction message;
 };
 
@@ -74,6 +78,7 @@ public:
     void songStarting(const net::SongEntry& song);  // SongDetails
     void playById();                                // the get button
     void viewUploaderSongs();                       // song list menu item 3
+    void reloadSongList();                          // song list menu item 2, "刷新"
 
     void stopAll();
 

@@ -102,6 +102,20 @@ TEST_F(DetailsTest, AnUnknownIdSaysSoAndTheSongPlaysOn) {
     EXPECT_EQ(player().stream(), playing);
     EXPECT_EQ(player().model().currentSongId(), id);
     EXPECT_EQ(activity(), ActivityState::Playing);
+
+    // No digits at all (an empty box, the hint): the same answer, and the service is not asked.
+    for (const QString& text : {QString(), QStringLiteral("音乐ID")}) {
+        const int asked = requestsFor("/info.php");
+        const std::size_t shown = m_messages.size();
+        typeId(text);
+        ASSERT_TRUE(UiDriver::click(*panel().get));
+        ASSERT_EQ(m_messages.size(), shown + 1) << text.toStdString();
+        EXPECT_EQ(m_messages.back().text, QStringLiteral("该id不存在!"));
+        EXPECT_TRUE(UiDriver::enabled(*panel().get));
+        UiDriver::pump(300ms);
+        EXPECT_EQ(requestsFor("/info.php"), asked);
+    }
+    EXPECT_EQ(player().stream(), playing);
 }
 
 TEST_F(DetailsTest, AKnownIdPlaysThatSongAndRepeatsItAtItsEnd) {

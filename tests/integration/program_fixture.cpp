@@ -53,6 +53,12 @@ bool ProgramFixture::waitForGrid(std::chrono::milliseconds deadline) {
     return UiDriver::pumpUntil([&] { return m_program->radio().gridShown(); }, deadline);
 }
 
+int ProgramFixture::requestsFor(std::string_view text) const {
+    int count = 0;
+    for (const std::string& line : m_service->logLines()) count += line.find(text) != std::string::npos ? 1 : 0;
+    return count;
+}
+
 void ProgramFixture::writeSetting(std::string_view key, std::string_view value) {
     core::writeSetting(key, value, core::CreateFolder::Yes);
 }

@@ -39,6 +39,9 @@ protected:
     // Pumps until the channel grid shows (the first page arrived).
     [[nodiscard]] bool waitForGrid(std::chrono::milliseconds deadline = std::chrono::seconds(20));
 
+    // Requests the service logged so far whose line holds `text` (a path, a query).
+    [[nodiscard]] int requestsFor(std::string_view text) const;
+
     // Settings of this test's folder.
     void writeSetting(std::string_view key, std::string_view value);
     [[nodiscard]] std::string readSetting(std::string_view key, std::string_view fallback = "");

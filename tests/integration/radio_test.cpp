@@ -122,6 +122,45 @@ TEST_F(RadioTest, ChannelTilePlaysItsSongsInRowOrderAndReloadsAtTheEnd) {
     EXPECT_EQ(player().model().currentIndex(), 1);
 }
 
+TEST_F(RadioTest, RefreshInTheSongListsMenuLoadsANewPageAndAChannelOfTwentyHasOnePage) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    // The grid's channel of exactly twenty songs, as the service counts them.
+    net::HttpRequestArgs args;
+    args.url = m_service->apiUrl("/channel/get?with_sound=0&order=hot&page=1");
+    net::JsonDocument grid;
+    ASSERT_TRUE(grid.load(net::httpRequest(args).body));
+    int tile = 0;
+    for (int k = 0; k < catalogue::kTilesPerPage && tile == 0; ++k) {
+        if (grid.getText("result.data[" + std::to_string(k) + "].sound_count") == "20") tile = k + 1;
+    }
+    ASSERT_NE(tile, 0) << "the demo catalogue's first grid page has a channel of twenty songs";
+    EXPECT_EQ(radio().tiles()[static_cast<std::size_t>(tile - 1)].pageCount, 1);
+    clickTile(tile);
+    ASSERT_TRUE(waitForPlaying());
+    panel::ListView& songs = *panel().lists.songs;
+    ASSERT_EQ(songs.rowCount(), 20);
+    ASSERT_EQ(channelSongRequests(), 1);
+    songs.setCellText(1, panel::song_column::kTitle, QStringLiteral("marker"));  // gone once refilled
+
+    // As a user picks it: the song-list view, a right click on the list, "刷新".
+    ASSERT_TRUE(UiDriver::click(*window().views().listButton));
+    songs.setSelectedRow(1);
+    UiDriver::pickInNextMenu(QStringLiteral("刷新"));
+    ASSERT_TRUE(UiDriver::rightClick(songs));
+    ASSERT_TRUE(UiDriver::pumpUntil(
+        [&] { return channelSongRequests() == 2 && songs.cellText(1, panel::song_column::kTitle) != "marker"; }, 20s));
+    EXPECT_EQ(songs.rowCount(), 20);
+    ASSERT_TRUE(waitForPlaying());
+    EXPECT_EQ(player().model().currentIndex(), 1);
+    // Both pages asked for are page 1: a second page of twenty songs would be empty.
+    for (const std::string& line : m_service->logLines()) {
+        if (line.find("/channel/info") == std::string::npos) continue;
+        EXPECT_NE(line.find("&page=1 ->"), std::string::npos) << line;
+    }
+}
+
 TEST_F(RadioTest, StalledSongShowsBufferingTextsAndMovesOnAtTheThirteenthTick) {
     startService({"--throttle-streams", "--stream", "all=stall:0"});
     ASSERT_TRUE(startProgram());

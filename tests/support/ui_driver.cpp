@@ -8,11 +8,15 @@
 #include "toolkit/controls/edit.h"
 #include "toolkit/controls/group_box.h"
 #include "toolkit/controls/label.h"
+#include "toolkit/menu_window.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWindow>
+
+#include <memory>
 
 namespace vamu::test {
 
@@ -89,6 +93,33 @@ bool UiDriver::rightClick(BaseControl& control) {
     if (!point) return false;
     rightClick(*control.host(), *point);
     return true;
+}
+
+void UiDriver::pickInNextMenu(const QString& text, std::chrono::milliseconds deadline) {
+    auto* poll = new QTimer();
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(poll, &QTimer::timeout, [poll, started, text, deadline] {
+        const auto& chains = toolkit::detail::runningMenuChains();
+        if (chains.empty()) {
+            if (started->elapsed() > deadline.count()) poll->deleteLater();
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        for (toolkit::detail::MenuWindow* menu : chains.back()->openWindows()) {
+            for (toolkit::detail::MenuItem* item : menu->items()) {
+                if (item->entry().text != text) continue;
+                const QPoint point = item->absoluteRect().center();
+                send(menu->host(), msg::kMouseMove, 0, point);
+                send(menu->host(), msg::kLeftDown, platform::mouse_keys::kLeft, point);
+                send(menu->host(), msg::kLeftUp, 0, point);
+                return;
+            }
+        }
+        chains.back()->closeAll();
+    });
+    poll->start(10);
 }
 
 void UiDriver::dragWindow(HostWindow& window, QPoint point, QPoint delta) {

@@ -38,6 +38,12 @@ public:
     static bool doubleClick(toolkit::BaseControl& control);
     static bool rightClick(toolkit::BaseControl& control);
 
+    // A popup menu runs a loop of its own until it closes, so a pick is armed before the
+    // click that opens the menu: within `deadline` the mouse moves over the item reading
+    // `text` in the menu that opened and clicks it. A menu without that item is closed,
+    // so that a test fails instead of waiting.
+    static void pickInNextMenu(const QString& text, std::chrono::milliseconds deadline = std::chrono::seconds(3));
+
     // Drags the window as a user does: a press at the point (window coordinates, on a
     // part that moves the window), a move by `delta` and a release, through the Qt
     // window's own mouse events so that the platform's drag path runs.
