@@ -94,9 +94,9 @@ void PlayerController::stopAll() {
 
 void PlayerController::switchCatalogue(int channel) {
     // The old song stops even when a switch is already loading (the user asked for
-    // something else); the new switch then does not start.
-    m_songStart.stop();
-    freeStream();
+    // something else); the new switch then does not start. A step waiting for its pause
+    // (a song played by id that waits for its next try) waits no more.
+    stopSong();
     carryOut(m_model.switchCatalogue(channel));
 }
 
@@ -228,8 +228,9 @@ void PlayerController::carryOut(const PlayerStep& step) {
         break;
     case PlayerAction::RestartSong:
         // A stream still being opened reads as stopped; restarting it at every tick
-        // would cancel each start before its first sound.
-        if (!m_songStart.running()) startSong();
+        // would cancel each start before its first sound. A try after a pause is meant
+        // to start over.
+        if (!m_songStart.running() || m_model.repeatPause().count() > 0) startSong();
         break;
     }
 }
@@ -266,6 +267,7 @@ void PlayerController::streamOpened(StreamHandle handle) {
     m_scheduler.once(kCommentsTimer, kCommentsDelay, [this] {
         if (m_engine.isActive(m_stream) == ActivityState::Playing && m_hooks.songPlaying) m_hooks.songPlaying();
     });
+    if (handle == 0) carryOut(m_model.streamFailed());
 }
 
 void PlayerController::tick() {

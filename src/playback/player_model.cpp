@@ -1,5 +1,6 @@
 #include "playback/player_model.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -52,6 +53,7 @@ void PlayerModel::songStarting(const net::SongEntry& song) {
     m_detailLine = song.uploader;
     // A song picked while the previous one was still buffering gets its own 13 ticks.
     m_bufferTicks = 0;
+    m_repeatPause = {};
 }
 
 void PlayerModel::setDetailLine(std::string text) { m_detailLine = std::move(text); }
@@ -135,14 +137,43 @@ TickResult PlayerModel::tick(const StreamStatus& status, int listRowCount) {
     case PlayMode::None:
         return {};
     case PlayMode::RepeatOne:
-        if (status.activity == ActivityState::Stopped) {
-            return {.step = {.action = PlayerAction::RestartSong}};
-        }
-        return {};
+        return repeatTick(status);
     case PlayMode::Advance:
         break;
     }
     return isList(m_source) ? listTick(status, listRowCount) : catalogueTick(status);
+}
+
+TickResult PlayerModel::repeatTick(const StreamStatus& status) {
+    TickResult result;
+    if (status.lengthBytes < 0) {
+        if (m_repeatPause.count() == 0) {
+            result.secondLine = bufferingTick();
+        } else {
+            ++m_bufferTicks;  // a try after a pause: the failure stays shown
+            result.secondLine = std::string(kBufferingFailedText);
+        }
+        if (m_bufferTicks >= kGiveUpTick) result.step = retryRepeating();
+        return result;
+    }
+    result.secondLine = m_detailLine;
+    m_bufferTicks = 0;
+    m_repeatPause = {};
+    // A song that ended starts again at once.
+    if (status.activity == ActivityState::Stopped) result.step = {.action = PlayerAction::RestartSong};
+    return result;
+}
+
+PlayerStep PlayerModel::retryRepeating() {
+    m_bufferTicks = 0;
+    m_repeatPause = m_repeatPause.count() == 0 ? kRepeatFirstPause : std::min(m_repeatPause * 2, kRepeatLongestPause);
+    return {.action = PlayerAction::RestartSong, .pause = m_repeatPause};
+}
+
+PlayerStep PlayerModel::streamFailed() {
+    // Only a try after a pause moves on at once; the first one counts its ticks.
+    if (m_mode != PlayMode::RepeatOne || m_repeatPause.count() == 0) return {};
+    return retryRepeating();
 }
 
 PlayerStep PlayerModel::next(int listRowCount) {

@@ -35,6 +35,10 @@ inline constexpr std::chrono::milliseconds kCatalogueGiveUpPause{2000};
 inline constexpr std::chrono::milliseconds kSwitchRetryPause{500};
 inline constexpr std::chrono::milliseconds kNextButtonLock{1500};
 inline constexpr std::chrono::milliseconds kRowGuardHold{1000};
+// A song played by itself (mode 2) that does not start is tried again after a pause that
+// doubles from try to try, so a failing server is not asked twice a second.
+inline constexpr std::chrono::milliseconds kRepeatFirstPause{2000};
+inline constexpr std::chrono::milliseconds kRepeatLongestPause{60000};
 
 inline constexpr std::string_view kBufferingText = "歌曲缓冲中...";
 inline constexpr std::string_view kBufferingFailedText = "缓冲失败,切换下一首";
@@ -56,7 +60,7 @@ enum class PlayerAction {
     RetrySwitch,
     PlayCatalogueItem,  // play catalogueSong(position)
     PlayListRow,        // play row `position` of the list that playSource() names
-    RestartSong,        // start currentUrl() again from its beginning
+    RestartSong,        // start currentUrl() again from its beginning (after `pause`)
 };
 
 struct PlayerStep {
@@ -119,8 +123,16 @@ public:
     // Another feature plays row `row` of a list source: that source, mode 1.
     PlayerStep startList(PlaySource list, int row);
     // Another feature plays one song by itself (mode 2): it starts over whenever it ends,
-    // until a list or the catalogue plays. The controller then starts `song`.
+    // until a list or the catalogue plays. The controller then starts `song`. A song that
+    // does not start counts its 13 buffering ticks as in mode 1, then is tried again after
+    // kRepeatFirstPause, doubling up to kRepeatLongestPause between tries.
     void playRepeating(const net::SongEntry& song);
+    // The stream of the current song could not be opened. In mode 2, once the first try has
+    // given up, the next try follows after the next pause; otherwise None (the buffering
+    // ticks decide).
+    PlayerStep streamFailed();
+    // The pause before the next try of a mode 2 song that does not start; 0 while none waits.
+    [[nodiscard]] std::chrono::milliseconds repeatPause() const { return m_repeatPause; }
     // The song list shows another feature's songs (list C, true) or the catalogue's again
     // (false). The playing song plays on; the next one is counted from row 1.
     void setSongListShown(bool otherSongs);
@@ -129,6 +141,8 @@ private:
     PlayerStep catalogueStep(int position, std::chrono::milliseconds pause);
     TickResult catalogueTick(const StreamStatus& status);
     TickResult listTick(const StreamStatus& status, int listRowCount);
+    TickResult repeatTick(const StreamStatus& status);
+    PlayerStep retryRepeating();
     std::optional<std::string> bufferingTick();
 
     PlaySource m_source = PlaySource::Catalogue;
@@ -139,6 +153,7 @@ private:
     bool m_listLoaded = false;
     bool m_rowGuard = false;
     int m_bufferTicks = 0;
+    std::chrono::milliseconds m_repeatPause{0};  // mode 2: the last pause between tries
     std::vector<net::SongEntry> m_catalogue;  // the queue: songs in play order
     std::string m_currentUrl;
     std::string m_currentSongId;

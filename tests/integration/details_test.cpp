@@ -10,6 +10,8 @@
 
 #include <QTimer>
 
+#include <set>
+
 namespace vamu::test {
 namespace {
 
@@ -145,6 +147,48 @@ TEST_F(DetailsTest, AKnownIdPlaysThatSongAndRepeatsItAtItsEnd) {
     }
     ASSERT_TRUE(restarted);
     EXPECT_EQ(player().model().currentSongId(), id.toStdString());
+}
+
+TEST_F(DetailsTest, ASongByIdThatCannotStartIsTriedAgainWithGrowingPausesAndPlaysOnceItCan) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    const std::string id = hotSongs().front().entry.id;
+    serviceRule("fault=%2Fmedia%2Fsound%2F%3Dstatus%3A503");
+    typeId(QString::fromStdString(id));
+    ASSERT_TRUE(UiDriver::click(*panel().get));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return player().model().currentSongId() == id; }, 30s));
+    const panel::Label& secondLine = *window().playerPanel().subtitle;
+    const auto tick = [&] {
+        ASSERT_TRUE(UiDriver::pumpUntil([&] { return !player().startingSong(); }, 10s));
+        m_scheduler.advance(500ms);
+    };
+
+    // 30 s of the clock: the buffering texts, then tries after pauses of 2, 4, 8, ... s.
+    std::set<QString> shown;
+    for (int i = 0; i < 60; ++i) {
+        tick();
+        shown.insert(UiDriver::text(secondLine));
+    }
+    const int tries = requestsFor("/media/sound/");
+    EXPECT_GE(tries, 3);
+    EXPECT_LE(tries, 6);
+    EXPECT_TRUE(shown.contains(qText(playback::kBufferingText)));
+    EXPECT_TRUE(shown.contains(qText(playback::kBufferingFailedText)));
+    EXPECT_EQ(UiDriver::text(secondLine), qText(playback::kBufferingFailedText));  // while it waits
+    EXPECT_EQ(player().model().mode(), playback::PlayMode::RepeatOne);
+
+    // The stream answers again: the song plays within the pause under way.
+    serviceRule("clear=1");
+    const std::chrono::milliseconds pause = player().model().repeatPause();
+    ASSERT_GT(pause.count(), 0);
+    for (std::chrono::milliseconds waited{0}; waited <= pause && activity() != ActivityState::Playing; waited += 500ms)
+        tick();
+    ASSERT_TRUE(
+        UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == ActivityState::Playing; }, 20s));
+    EXPECT_EQ(player().model().currentSongId(), id);
+    tick();
+    EXPECT_NE(UiDriver::text(secondLine), qText(playback::kBufferingFailedText));
 }
 
 TEST_F(DetailsTest, AServiceThatNeverAnswersGivesTheButtonBackAfterFifteenSeconds) {
