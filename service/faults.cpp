@@ -22,6 +22,7 @@ constexpr std::array kKindNames = {
     KindName{FaultKind::Status, "status"},
     KindName{FaultKind::StateText, "state-text"},
     KindName{FaultKind::StateMissing, "state-missing"},
+    KindName{FaultKind::NoSources, "no-sources"},
 };
 
 // Splits "name:argument" at the first colon.

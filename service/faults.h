@@ -7,7 +7,7 @@
 //     KEY    a request path ("/sound/hot", "/info.php", "/media/sound/"), "/vamu.php?do=xt"
 //            for one companion request, or "*" for every endpoint
 //     MODE   html | broken-json | empty | drop | oversized[:BYTES] | delay:MS | status:CODE |
-//            state-text | state-missing | none
+//            state-text | state-missing | no-sources | none
 //     COUNT  only the next COUNT requests; without it the rule stays until changed
 //   stream rule     SONG=MODE
 //     SONG   a song id or "all"
@@ -35,6 +35,7 @@ enum class FaultKind {
     Status,        // HTTP status `argument` with a short text body
     StateText,     // the real reply with "state" as text ("1", "0") instead of a number
     StateMissing,  // the real reply without its "state" member
+    NoSources,     // the real reply without any song's "source" (songs without a stream)
 };
 
 inline constexpr std::int64_t kDefaultOversizedBytes = 17LL << 20;  // above any reply a client accepts

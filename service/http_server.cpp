@@ -360,6 +360,10 @@ void HttpServer::injectFault(const Fault& fault, const Handler& handler, const R
             response.body = std::move(*changed);
         }
         return;
+    case FaultKind::NoSources:
+        handler(request, response);
+        if (auto changed = withoutSources(response.body)) response.body = std::move(*changed);
+        return;
     case FaultKind::Status:
         response.status = static_cast<int>(fault.argument);
         response.set_content(std::to_string(fault.argument) + " " + std::string(reasonPhrase(response.status)) + "\n",

@@ -6,6 +6,8 @@
 #include "service_names.h"
 #include "whole_number.h"
 
+#include <vector>
+
 namespace vamu::service {
 
 std::string MediaUrls::cover(Id song) const {
@@ -71,6 +73,21 @@ std::optional<std::string> withStateAs(std::string_view body, StateForm form) {
     } else if (!state->is_string()) {
         // Assigning in place keeps the member first, where the service writes it.
         *state = state->dump();
+    }
+    return jsonText(document);
+}
+
+std::optional<std::string> withoutSources(std::string_view body) {
+    auto document = Json::parse(body, nullptr, false);
+    if (document.is_discarded()) return std::nullopt;
+    std::vector<Json*> pending{&document};
+    while (!pending.empty()) {
+        Json* value = pending.back();
+        pending.pop_back();
+        if (value->is_object()) value->erase("source");
+        if (value->is_structured()) {
+            for (Json& child : *value) pending.push_back(&child);
+        }
     }
     return jsonText(document);
 }

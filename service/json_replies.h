@@ -45,6 +45,10 @@ enum class StateForm { Text, Missing };
 // not a JSON object holding a "state" (plain-text and media replies stay as they are).
 [[nodiscard]] std::optional<std::string> withStateAs(std::string_view body, StateForm form);
 
+// The reply text `body` without any "source" member, at any depth: the songs of a service
+// that lists songs it holds no stream for. nullopt when the body is not JSON.
+[[nodiscard]] std::optional<std::string> withoutSources(std::string_view body);
+
 // UTF-8 text of a document; invalid sequences in strings become U+FFFD.
 [[nodiscard]] std::string jsonText(const Json& document);
 void replyJson(Response& response, const Json& document, int status = 200);

@@ -28,7 +28,8 @@ catalogue generated into the data directory on first start.
   --code-interval SECONDS     time between two SMS codes for one phone (default 10)
   --fault KEY=MODE[*COUNT]    endpoint fault; MODE is html, broken-json, empty, drop,
                               oversized[:BYTES], delay:MS, status:CODE, state-text
-                              ("state" sent as "1" or "0"), state-missing or none
+                              ("state" sent as "1" or "0"), state-missing,
+                              no-sources (songs without their "source") or none
   --stream SONG=MODE          song stream fault; SONG is an id or all, MODE is
                               throttle:BYTES_PER_S, throttle:real, stall:BYTES,
                               drop:BYTES or none

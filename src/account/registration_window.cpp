@@ -71,7 +71,7 @@ bool RegistrationWindow::closed() const { return m_closed || !m_host || m_host->
 void RegistrationWindow::stopAll() {
     m_scheduler.stopTimer(m_timerName);
     m_codeRequest.stop();
-    m_registration.stop();
+    m_registrations.stop();
 }
 
 void RegistrationWindow::build() {
@@ -155,7 +155,7 @@ void RegistrationWindow::submitRegistration() {
     if (core::gbkByteLength(phone) != kPhoneBytes)
         return showMessage(net::kTitleError, text::kWrongPhone, kWrongInputWidth);
     if (password.empty()) return showMessage(net::kTitleError, text::kEnterPassword, kWrongInputWidth);
-    m_registration.start(
+    m_registrations.enqueue(
         [context = m_context, code, phone, password](std::stop_token stop) {
             net::ServiceReply reply = net::callService(
                 context, net::endpoint::kRegister,

@@ -5,11 +5,12 @@
 // request and the registration share the session's registration cookies, so a code
 // asked for in one window serves every window. Registering does not log in.
 //
-// Requests run in tasks; the countdown runs on the scheduler's named timer
+// Requests run in tasks (registrations one after another, each to its end); the countdown runs on the scheduler's named timer
 // "注册倒计时<serial>". Message boxes are owned by this window. UI thread only.
 
 #include "net/service_call.h"
 #include "platform/scheduler.h"
+#include "platform/task_queue.h"
 #include "platform/task_slot.h"
 #include "toolkit/panel_types.h"
 
@@ -47,7 +48,7 @@ public:
     [[nodiscard]] panel::Edit* password() const { return m_password; }
     [[nodiscard]] panel::Button* sendCode() const { return m_sendCode; }
     [[nodiscard]] panel::Button* submit() const { return m_submit; }
-    [[nodiscard]] bool busy() const { return m_codeRequest.running() || m_registration.running(); }
+    [[nodiscard]] bool busy() const { return m_codeRequest.running() || m_registrations.busy(); }
 
 private:
     struct Reply {
@@ -72,7 +73,8 @@ private:
     panel::Button* m_sendCode = nullptr;
     panel::Button* m_submit = nullptr;
     platform::TaskSlot<Reply> m_codeRequest;
-    platform::TaskSlot<Reply> m_registration;
+    // A second "提交注册" waits for the first and shows its own outcome.
+    platform::TaskQueue<Reply> m_registrations;
 };
 
 }  // namespace vamu::account

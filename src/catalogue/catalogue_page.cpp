@@ -70,9 +70,9 @@ CataloguePage readCataloguePage(const net::JsonDocument* reply, CatalogueKind ki
         return page;
     }
     if (kind == CatalogueKind::Hot) {
-        page.songs = net::readSongEntries(*reply, kHotSongs);
+        page.songs = net::readSongEntries(*reply, kHotSongs, net::WithoutStream::Skip);
     } else if (reply->countMembers(kChannelData) > 0) {
-        page.songs = net::readSongEntries(*reply, kChannelSongs);
+        page.songs = net::readSongEntries(*reply, kChannelSongs, net::WithoutStream::Skip);
     }
     page.queue = shuffledOrder(page.songs.size(), random);
     return page;

@@ -243,7 +243,7 @@ void DetailsController::loadUploaderPage() {
                 net::callService(context, net::endpoint::kUploaderSongs,
                                  {net::ParamValue::number(userId), net::ParamValue::number(page)}, stop);
             if (reply.outcome != net::ServiceOutcome::Succeeded || !reply.document) return std::nullopt;
-            return net::readSongEntries(*reply.document, "result.data");
+            return net::readSongEntries(*reply.document, "result.data", net::WithoutStream::Keep);
         },
         [this](std::optional<std::vector<net::SongEntry>> songs) { uploaderPageArrived(std::move(songs)); });
 }

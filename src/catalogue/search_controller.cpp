@@ -50,7 +50,7 @@ void SearchController::searchPage() {
             result.refusalText = std::move(reply.refusalText);
             if (reply.outcome == net::ServiceOutcome::Succeeded && reply.document) {
                 result.count = reply.document->countMembers("result.data");
-                result.songs = net::readSongEntries(*reply.document, "result.data");
+                result.songs = net::readSongEntries(*reply.document, "result.data", net::WithoutStream::Keep);
             }
             return result;
         },

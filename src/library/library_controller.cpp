@@ -72,8 +72,8 @@ void LibraryController::stopAll() {
     m_scheduler.stopTimer(kCollectedTimer);
     m_load.stop();
     m_likesChain.stop();
-    m_unlike.stop();
-    m_sync.stop();
+    m_unlikes.stop();
+    m_syncs.stop();
 }
 
 void LibraryController::showMessage(std::string_view title, std::string_view text, int width) {
@@ -192,7 +192,7 @@ void LibraryController::refreshLikes() {
             if (reply.outcome != net::ServiceOutcome::Succeeded || !reply.document) return;
             const int count = reply.document->countMembers("result.sounds");
             poster.post(
-                [self, songs = net::readSongEntries(*reply.document, "result.sounds")] { self->likesPage(songs); });
+                [self, songs = net::readSongEntries(*reply.document, "result.sounds", net::WithoutStream::Keep)] { self->likesPage(songs); });
             if (count <= 0) return;
         }
     });
@@ -211,7 +211,7 @@ void LibraryController::unlike() {
     const int selected = m_panel.likes->selectedRow();
     if (selected < 1 || selected > m_panel.likes->rowCount()) return;
     const std::string id = m_panel.likes->cellText(selected, column::kId).toStdString();
-    m_unlike.start(
+    m_unlikes.enqueue(
         [context = m_context, id](std::stop_token stop) {
             return net::callService(context, net::endpoint::kUnlike, {net::ParamValue::text(id)}, stop).outcome;
         },
@@ -221,6 +221,11 @@ void LibraryController::unlike() {
 }
 
 void LibraryController::syncLikes() {
+    m_syncs.enqueuePrepared([this] { return prepareSync(); }, [this](SyncCounts counts) { likesSynced(counts); });
+}
+
+// When the synchronisation's turn comes: the lists as an earlier one left them.
+platform::TaskQueue<SyncCounts>::Work LibraryController::prepareSync() {
     // Likes into the collection, on this thread: the lists belong to it.
     std::vector<MarkedRow> collection = markedRowsOf(*m_panel.collection);
     const int before = static_cast<int>(collection.size());
@@ -234,20 +239,17 @@ void LibraryController::syncLikes() {
     saveCollection();
 
     // The collection into the likes, on a worker.
-    const LikePlan plan = planLikes(collection);
-    m_sync.start(
-        [context = m_context, plan](std::stop_token stop) {
-            SyncCounts counts{plan.total, plan.alreadyLiked, 0};
-            for (const std::string& id : plan.toLike) {
-                if (stop.stop_requested()) break;
-                const auto outcome =
-                    net::callService(context, net::endpoint::kLike, {net::ParamValue::text(id)}, stop).outcome;
-                if (outcome == net::ServiceOutcome::Succeeded) ++counts.succeeded;
-                if (outcome == net::ServiceOutcome::Refused) ++counts.failed;
-            }
-            return counts;
-        },
-        [this](SyncCounts counts) { likesSynced(counts); });
+    return [context = m_context, plan = planLikes(collection)](std::stop_token stop) {
+        SyncCounts counts{plan.total, plan.alreadyLiked, 0};
+        for (const std::string& id : plan.toLike) {
+            if (stop.stop_requested()) break;
+            const auto outcome =
+                net::callService(context, net::endpoint::kLike, {net::ParamValue::text(id)}, stop).outcome;
+            if (outcome == net::ServiceOutcome::Succeeded) ++counts.succeeded;
+            if (outcome == net::ServiceOutcome::Refused) ++counts.failed;
+        }
+        return counts;
+    };
 }
 
 void LibraryController::likesSynced(SyncCounts counts) {

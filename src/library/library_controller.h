@@ -5,7 +5,8 @@
 // The collection list is the authority while the program runs; every change is saved
 // to the collection file on a worker (saves are serialised, the newest change wins).
 // The likes are loaded page after page by one chain of requests; a refresh ends the
-// chain before it, so only the new one fills the list. Requests run in TaskSlots.
+// chain before it, so only the new one fills the list. Requests run in TaskSlots; unlikes
+// and synchronisations each run to their end, in the order they were asked for.
 // UI thread only; the panel's controls and the scheduler outlive it.
 
 #include "library/collection_file.h"
@@ -14,6 +15,7 @@
 #include "net/service_call.h"
 #include "net/song_entry.h"
 #include "platform/scheduler.h"
+#include "platform/task_queue.h"
 #include "platform/task_slot.h"
 
 #include <filesystem>
@@ -71,7 +73,8 @@ public:
 
     // For tests.
     [[nodiscard]] bool loadingLikes() const { return m_likesChain.running(); }
-    [[nodiscard]] bool syncing() const { return m_sync.running(); }
+    [[nodiscard]] bool syncing() const { return m_syncs.busy(); }
+    [[nodiscard]] bool unliking() const { return m_unlikes.busy(); }
     [[nodiscard]] bool loadingCollection() const { return m_load.running(); }
     [[nodiscard]] const std::filesystem::path& collectionFile() const { return m_store->path(); }
 
@@ -82,6 +85,7 @@ private:
     void fillCollection(const std::vector<MarkedRow>& rows);
     void likesPage(const std::vector<net::SongEntry>& songs);
     void likesSynced(SyncCounts counts);
+    [[nodiscard]] platform::TaskQueue<SyncCounts>::Work prepareSync();
     void showMessage(std::string_view title, std::string_view text, int width);
 
     LibraryPanel m_panel;
@@ -95,8 +99,10 @@ private:
 
     platform::TaskSlot<std::optional<std::vector<CollectionRow>>> m_load;
     platform::TaskSlot<void> m_likesChain;
-    platform::TaskSlot<net::ServiceOutcome> m_unlike;
-    platform::TaskSlot<SyncCounts> m_sync;
+    // Unlikes and synchronisations run to their end, one after another in the order they
+    // were asked for: a quick second one must not cancel the first.
+    platform::TaskQueue<net::ServiceOutcome> m_unlikes;
+    platform::TaskQueue<SyncCounts> m_syncs;
 };
 
 }  // namespace vamu::library

@@ -19,7 +19,8 @@ long long wholeNumber(double value) {
 
 }  // namespace
 
-std::vector<SongEntry> readSongEntries(const JsonDocument& document, std::string_view arrayPath) {
+std::vector<SongEntry> readSongEntries(const JsonDocument& document, std::string_view arrayPath,
+                                       WithoutStream withoutStream) {
     std::vector<SongEntry> songs;
     if (document.typeOf(arrayPath) != JsonKind::Array) {
         return songs;
@@ -29,11 +30,10 @@ std::vector<SongEntry> readSongEntries(const JsonDocument& document, std::string
         const std::string element = std::string(arrayPath) + "[" + std::to_string(i) + "].";
         SongEntry song;
         // Only a non-empty text is a URL; a number or an object there is not.
-        if (document.typeOf(element + "source") != JsonKind::String) {
-            continue;
+        if (document.typeOf(element + "source") == JsonKind::String) {
+            song.source = document.getText(element + "source");
         }
-        song.source = document.getText(element + "source");
-        if (song.source.empty()) {
+        if (song.source.empty() && withoutStream == WithoutStream::Skip) {
             continue;
         }
         song.name = document.getText(element + "name");

@@ -70,26 +70,6 @@ bool AccountFixture::restartProgram() {
     return startProgram();
 }
 
-int AccountFixture::requests(std::string_view text) const {
-    const auto count = [&] {
-        int found = 0;
-        for (const std::string& line : m_service->logLines()) {
-            found += line.starts_with("api ") && line.find(text) != std::string::npos;
-        }
-        return found;
-    };
-    // The service logs a request after its reply went out, so a reply the program has
-    // already acted on may not be counted yet: wait until the count holds still.
-    int last = count();
-    for (int i = 0; i < 20; ++i) {
-        UiDriver::pump(std::chrono::milliseconds(50));
-        const int now = count();
-        if (now == last) return now;
-        last = now;
-    }
-    return last;
-}
-
 bool AccountFixture::registerDirectly(std::string_view phone, std::string_view password) {
     const std::size_t from = m_service->logLineCount();
     net::HttpRequestArgs code;

@@ -58,8 +58,6 @@ protected:
     // Restarts the program on the same settings and data.
     [[nodiscard]] bool restartProgram();
 
-    // Log lines of the service's API requests that contain `text`.
-    [[nodiscard]] int requests(std::string_view text) const;
     // A new account registered through the service itself (not through the program).
     [[nodiscard]] bool registerDirectly(std::string_view phone, std::string_view password);
 

@@ -107,7 +107,7 @@ TEST_F(DetailsTest, AnUnknownIdSaysSoAndTheSongPlaysOn) {
 
     // No digits at all (an empty box, the hint): the same answer, and the service is not asked.
     for (const QString& text : {QString(), QStringLiteral("音乐ID")}) {
-        const int asked = requestsFor("/info.php");
+        const int asked = requests("/info.php");
         const std::size_t shown = m_messages.size();
         typeId(text);
         ASSERT_TRUE(UiDriver::click(*panel().get));
@@ -115,7 +115,7 @@ TEST_F(DetailsTest, AnUnknownIdSaysSoAndTheSongPlaysOn) {
         EXPECT_EQ(m_messages.back().text, QStringLiteral("该id不存在!"));
         EXPECT_TRUE(UiDriver::enabled(*panel().get));
         UiDriver::pump(300ms);
-        EXPECT_EQ(requestsFor("/info.php"), asked);
+        EXPECT_EQ(requests("/info.php"), asked);
     }
     EXPECT_EQ(player().stream(), playing);
 }
@@ -170,7 +170,7 @@ TEST_F(DetailsTest, ASongByIdThatCannotStartIsTriedAgainWithGrowingPausesAndPlay
         tick();
         shown.insert(UiDriver::text(secondLine));
     }
-    const int tries = requestsFor("/media/sound/");
+    const int tries = requests("/media/sound/");
     EXPECT_GE(tries, 3);
     EXPECT_LE(tries, 6);
     EXPECT_TRUE(shown.contains(qText(playback::kBufferingText)));
@@ -248,7 +248,7 @@ TEST_F(DetailsTest, UploaderSongsNeedALoginThenListEveryPageAndBackRestoresTheCa
         const net::ServiceReply reply = net::callService(
             context, net::endpoint::kUploaderSongs, {net::ParamValue::number(uploader), net::ParamValue::number(page)});
         ASSERT_EQ(reply.outcome, net::ServiceOutcome::Succeeded);
-        const auto songs = net::readSongEntries(*reply.document, "result.data");
+        const auto songs = net::readSongEntries(*reply.document, "result.data", net::WithoutStream::Keep);
         for (const auto& song : songs) expected.push_back(song.id);
         if (songs.size() <= 1) break;
     }

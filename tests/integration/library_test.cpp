@@ -5,6 +5,7 @@
 #include "catalogue/radio_controller.h"
 #include "library/collection_file.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace vamu::test {
@@ -204,6 +205,37 @@ TEST_F(LibraryTest, SynchronisingLikesBothWaysCountsAndMarks) {
     }
     EXPECT_EQ(requests("POST /sound/like"), 6);
     EXPECT_EQ(m_messages.count(), 3u);
+}
+
+TEST_F(LibraryTest, LikedSongsWithoutAStreamAreRowsAndTwoQuickUnlikesBothTakeEffect) {
+    // The service lists the likes without their stream addresses and answers likes late.
+    startService({"--throttle-streams", "--fault", "/player/likes=no-sources", "--fault", "/sound/like=delay:500"});
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(loginAndWait(kDemoPhone, kDemoPassword, false, 45));
+    EXPECT_EQ(likes().cellText(1, column::kSource), QString());
+
+    // Such a row is collected like any other.
+    likes().setSelectedRow(3);
+    choose(*libraryPanel().likesMenu, panel::likes_menu::kCollect);
+    ASSERT_EQ(collection().rowCount(), 1);
+    EXPECT_EQ(collection().cellText(1, column::kId), likes().cellText(3, column::kId));
+
+    // Two unlikes 50 ms apart: the second waits for the first instead of cancelling it.
+    const QString first = likes().cellText(1, column::kId);
+    const QString second = likes().cellText(2, column::kId);
+    likes().setSelectedRow(1);
+    choose(*libraryPanel().likesMenu, panel::likes_menu::kDelete);
+    UiDriver::pump(50ms);
+    likes().setSelectedRow(2);
+    choose(*libraryPanel().likesMenu, panel::likes_menu::kDelete);
+    ASSERT_TRUE(UiDriver::pumpUntil(
+        [&] { return !library().unliking() && !library().loadingLikes() && likes().rowCount() == 43; }, 20s));
+    const auto ids = column(likes(), column::kId);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), first), 0);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), second), 0);
+    EXPECT_EQ(requests("POST /sound/like"), 2);
+    // Each unlike's own outcome, a refresh: the login's four pages, then four after each.
+    EXPECT_EQ(requests("POST /player/likes"), 12);
 }
 
 TEST_F(LibraryTest, ARefreshDuringLoadingEndsTheEarlierChain) {

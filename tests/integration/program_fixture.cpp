@@ -53,10 +53,24 @@ bool ProgramFixture::waitForGrid(std::chrono::milliseconds deadline) {
     return UiDriver::pumpUntil([&] { return m_program->radio().gridShown(); }, deadline);
 }
 
-int ProgramFixture::requestsFor(std::string_view text) const {
-    int count = 0;
-    for (const std::string& line : m_service->logLines()) count += line.find(text) != std::string::npos ? 1 : 0;
-    return count;
+int ProgramFixture::requests(std::string_view text) const {
+    const auto count = [&] {
+        int found = 0;
+        for (const std::string& line : m_service->logLines()) {
+            found += line.find(text) != std::string::npos ? 1 : 0;
+        }
+        return found;
+    };
+    // The service logs a request after its reply went out, so a reply the program has
+    // already acted on may not be counted yet: wait until the count holds still.
+    int last = count();
+    for (int i = 0; i < 20; ++i) {
+        UiDriver::pump(std::chrono::milliseconds(50));
+        const int now = count();
+        if (now == last) return now;
+        last = now;
+    }
+    return last;
 }
 
 void ProgramFixture::writeSetting(std::string_view key, std::string_view value) {

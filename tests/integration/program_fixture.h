@@ -39,8 +39,8 @@ protected:
     // Pumps until the channel grid shows (the first page arrived).
     [[nodiscard]] bool waitForGrid(std::chrono::milliseconds deadline = std::chrono::seconds(20));
 
-    // Requests the service logged so far whose line holds `text` (a path, a query).
-    [[nodiscard]] int requestsFor(std::string_view text) const;
+    // Requests the service logged whose line holds `text` ("POST /sound/like", a query).
+    [[nodiscard]] int requests(std::string_view text) const;
 
     // Settings of this test's folder.
     void writeSetting(std::string_view key, std::string_view value);

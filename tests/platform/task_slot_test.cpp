@@ -1,5 +1,8 @@
 // Task slots: a stopped, restarted or destroyed slot never delivers, and frees what it drops.
+// Task queues: every queued command runs to its end, in order.
 #include "platform/task_slot.h"
+
+#include "platform/task_queue.h"
 
 #include "platform/qt_test_app.h"
 #include "platform/ui_thread.h"
@@ -152,6 +155,41 @@ TEST(TaskSlot, PostedProgressArrivesInOrderBeforeTheEnd) {
     ASSERT_TRUE(test::waitUntil([] { return runningWorkers() == 0; }));
     waitPumping(std::chrono::milliseconds(20));
     EXPECT_TRUE(seen->empty());
+}
+
+TEST(TaskQueue, EveryCommandRunsToItsEndInOrderAndStopDropsTheWaitingOnes) {
+    TaskQueue<int> queue;
+    std::vector<int> outcomes;
+    std::vector<int> preparedWith;  // what the outcomes were when each task's turn came
+    const auto command = [&](int value, std::chrono::milliseconds slow) {
+        queue.enqueuePrepared(
+            [&, value, slow] {
+                preparedWith.push_back(static_cast<int>(outcomes.size()));
+                return TaskQueue<int>::Work([value, slow](std::stop_token stop) {
+                    waitFor(slow, stop);
+                    return value;
+                });
+            },
+            [&](int result) { outcomes.push_back(result); });
+    };
+    // A slow first command does not give way to the quick ones after it.
+    command(1, std::chrono::milliseconds(150));
+    command(2, std::chrono::milliseconds(0));
+    command(3, std::chrono::milliseconds(0));
+    EXPECT_EQ(queue.waiting(), 2u);
+    ASSERT_TRUE(pumpUntil([&] { return !queue.busy(); }));
+    EXPECT_EQ(outcomes, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(preparedWith, (std::vector<int>{0, 1, 2}));
+
+    // stop() drops what runs and what waits; the queue takes commands again afterwards.
+    command(4, std::chrono::seconds(30));
+    command(5, std::chrono::milliseconds(0));
+    queue.stop();
+    EXPECT_FALSE(queue.busy());
+    command(6, std::chrono::milliseconds(0));
+    ASSERT_TRUE(pumpUntil([&] { return !queue.busy(); }));
+    waitPumping(std::chrono::milliseconds(20));
+    EXPECT_EQ(outcomes, (std::vector<int>{1, 2, 3, 6}));
 }
 
 }  // namespace

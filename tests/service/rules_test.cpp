@@ -31,6 +31,7 @@ TEST(ServiceFaultRules, ParseEveryModeAndRefuseNonsense) {
         {"/info.php=status:503", true, "/info.php", FaultKind::Status, 503, -1},
         {"/sound/search=state-text", true, "/sound/search", FaultKind::StateText, 0, -1},
         {"*=state-missing*3", true, "*", FaultKind::StateMissing, 0, 3},
+        {"/player/likes=no-sources", true, "/player/likes", FaultKind::NoSources, 0, -1},
         {"/sound/hot=state-text:1", false, "", FaultKind::StateText, 0, 0},
         {"/sound/hot=state", false, "", FaultKind::StateText, 0, 0},
         {"/sound/hot=teapot", false, "", FaultKind::HtmlPage, 0, 0},
