@@ -31,9 +31,13 @@ ProgramMenus::ProgramMenus(MainWindow& window, ShellActions actions)
     : m_window(window), m_actions(std::move(actions)), m_background(backgroundSetting()) {
     setupTray();
     setupSettingsMenu();
-    m_window.host().bindClose([this](const toolkit::Event&) {
-        closeButton();
-        return true;  // the window stays; closeButton() decides what happens to it
+    m_window.host().bindClose([this](const toolkit::Event& event) {
+        if (event.wParam == platform::close_source::kDesktop) {
+            desktopClose();
+        } else {
+            closeButton();
+        }
+        return true;  // the window stays; the rule decides what happens to it
     });
     bindClick(m_window.captionButton(toolkit::caption::kSkin), [this] { cycleSkin(); });
 }
@@ -128,6 +132,16 @@ void ProgramMenus::closeButton() {
         return;
     }
     if (platform::NativeWindow* native = m_window.host().nativeWindow()) native->hide();
+}
+
+void ProgramMenus::desktopClose() {
+    // A close the desktop asked for must always do something: a window that refuses it
+    // could not be closed at all with an odd 最小化.
+    if (core::readSetting(core::setting::kCloseToTray) == "1" && trayPresent()) {
+        if (platform::NativeWindow* native = m_window.host().nativeWindow()) native->hide();
+        return;
+    }
+    if (m_actions.exitProgram) m_actions.exitProgram();
 }
 
 void ProgramMenus::cycleSkin() {

@@ -67,6 +67,9 @@ public:
     // The close button: by 最小化, "1" hides the window to the tray (minimises it while
     // no tray host shows the icon), "0" exits, anything else does nothing.
     void closeButton();
+    // The desktop's close (Alt+F4, the task bar): hides to the tray when 最小化 is "1" and a
+    // tray host shows the icon, and exits otherwise.
+    void desktopClose();
     // The skin button: the next background (after 4 comes 0), written to 背景.
     void cycleSkin();
     void toggleExitToTray();

@@ -28,7 +28,7 @@ inline constexpr MessageId kSetFocus = 7;
 inline constexpr MessageId kKillFocus = 8;
 inline constexpr MessageId kSetText = 12;
 inline constexpr MessageId kPaint = 15;
-inline constexpr MessageId kClose = 16;       // a close request; nothing is closed yet
+inline constexpr MessageId kClose = 16;       // a close request (wParam: close_source); nothing is closed yet
 inline constexpr MessageId kShowWindow = 24;  // wParam: 1 shown, 0 hidden
 inline constexpr MessageId kSetCursor = 32;
 inline constexpr MessageId kGetMinMaxInfo = 36;
@@ -83,6 +83,13 @@ struct DroppedFiles {
     int x = 0;
     int y = 0;
 };
+
+// wParam of kClose: who asked. The program's own requests (a caption button, Esc) and the
+// desktop's (Alt+F4, the task bar's "Close") may be answered differently.
+namespace close_source {
+inline constexpr std::uintptr_t kProgram = 0;
+inline constexpr std::uintptr_t kDesktop = 1;
+}  // namespace close_source
 
 // wParam of kSize.
 enum class SizeType : std::uintptr_t { Restored = 0, Minimized = 1, Maximized = 2 };

@@ -314,7 +314,7 @@ bool QtWindow::event(QEvent* event) {
         return true;
     case QEvent::Close:
         event->ignore();  // the handler decides whether the window goes
-        deliver(msg::kClose, 0, 0);
+        deliver(msg::kClose, close_source::kDesktop, 0);
         return true;
     case QEvent::Move:
     case QEvent::Resize:

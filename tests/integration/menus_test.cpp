@@ -14,9 +14,12 @@
 #include "playback/player_controller.h"
 #include "toolkit/host_types.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <QWindow>
 
 namespace vamu::test {
 namespace {
@@ -74,6 +77,29 @@ TEST_F(MenusTest, CloseHidesToTheTrayAndATrayDoubleClickBringsItBack) {
     ASSERT_EQ(menus().trayMenu().item(app::ProgramMenus::kTrayShowItem)->text, QStringLiteral("显示窗口"));
     choose(menus().trayMenu(), app::ProgramMenus::kTrayShowItem);
     EXPECT_TRUE(native().isVisible());
+}
+
+TEST_F(MenusTest, TheDesktopsCloseHidesToTheTrayWithOneAndEndsTheProgramWithAnyOtherValue) {
+    m_trayPresent = [] { return true; };
+    start();
+    const auto desktopClose = [&] {  // Alt+F4, the task bar's "Close"
+        QCloseEvent event;
+        QCoreApplication::sendEvent(native().qtWindow(), &event);
+        UiDriver::pump(100ms);
+    };
+    desktopClose();
+    EXPECT_FALSE(native().isVisible());
+    EXPECT_FALSE(m_program->shutDown());
+    trayCode(platform::msg::kLeftDoubleClick);
+    ASSERT_TRUE(native().isVisible());
+
+    // With an odd value the close button does nothing, as before; the desktop's close ends it.
+    writeSetting("最小化", "2");
+    clickClose();
+    EXPECT_TRUE(native().isVisible());
+    EXPECT_FALSE(m_program->shutDown());
+    desktopClose();
+    EXPECT_TRUE(m_program->shutDown());
 }
 
 TEST_F(MenusTest, WithoutATrayHostTheCloseButtonMinimisesInstead) {
