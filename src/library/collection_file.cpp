@@ -114,35 +114,45 @@ std::optional<std::vector<CollectionRow>> loadCollection(const std::filesystem::
     return parseCollection(bytes);
 }
 
-bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::error_code* error) {
+    const auto fail = [error](int reason) {
+        if (error) *error = std::error_code(reason, std::generic_category());
+        return false;
+    };
     const std::filesystem::path folder = path.parent_path();
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
     std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(pattern.c_str(), path.c_str()) != 0) {
+    if (fd < 0) return fail(errno);
+    int reason = 0;  // the first step that failed
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) reason = errno;
+    if (::close(fd) != 0 && reason == 0) reason = errno;
+    if (reason == 0 && ::rename(pattern.c_str(), path.c_str()) != 0) reason = errno;
+    if (reason != 0) {
         ::unlink(pattern.c_str());
-        return false;
+        return fail(reason);
     }
     syncFolder(folder);
     return true;
 }
 
-CollectionStore::SaveResult CollectionStore::save(const std::vector<CollectionRow>& rows, std::uint64_t change) {
+CollectionStore::SaveResult CollectionStore::save(const std::vector<CollectionRow>& rows, std::uint64_t change,
+                                                  std::error_code* error) {
     const std::lock_guard lock(m_mutex);
     if (change < m_written) return SaveResult::Superseded;
     m_written = change;
     if (rows.empty()) {
-        std::error_code error;
-        std::filesystem::remove(m_path, error);
-        if (error) return SaveResult::Failed;
+        std::error_code removeError;
+        std::filesystem::remove(m_path, removeError);
+        if (removeError) {
+            if (error) *error = removeError;
+            return SaveResult::Failed;
+        }
         syncFolder(m_path.parent_path());
         return SaveResult::Removed;
     }
-    return replaceFileAtomically(m_path, formatCollection(rows)) ? SaveResult::Written : SaveResult::Failed;
+    return replaceFileAtomically(m_path, formatCollection(rows), error) ? SaveResult::Written : SaveResult::Failed;
 }
 
 int CollectionStore::removeStaleTemporaryFiles() {

@@ -17,12 +17,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace vamu::library {
 
 inline constexpr std::string_view kSeparator = "-这是分隔符-";
 inline constexpr std::string_view kCollectionFileName = "Collection";
+// The message of a save that failed; the reason follows on its own line.
+inline constexpr std::string_view kSaveFailedText = "收藏保存失败";
 
 // One row of the collection as stored (UTF-8 in memory).
 struct CollectionRow {
@@ -59,8 +62,9 @@ public:
     [[nodiscard]] std::uint64_t nextChange() { return ++m_changes; }  // UI thread
 
     enum class SaveResult { Written, Removed, Superseded, Failed };
-    // No rows: the file is removed. Otherwise the file is replaced atomically.
-    SaveResult save(const std::vector<CollectionRow>& rows, std::uint64_t change);
+    // No rows: the file is removed. Otherwise the file is replaced atomically. On Failed,
+    // `error` (when given) says why.
+    SaveResult save(const std::vector<CollectionRow>& rows, std::uint64_t change, std::error_code* error = nullptr);
     // Deletes the temporary files that a run killed while saving left beside the file
     // (older than this process, ours, regular files). Answers how many went.
     int removeStaleTemporaryFiles();
@@ -73,8 +77,9 @@ private:
 };
 
 // Replaces the file at `path` with `bytes` atomically (temporary file, fsync, rename,
-// fsync of the folder), making the folder when missing. False on any failure; the old
-// file is then untouched.
-bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// fsync of the folder), making the folder when missing. False on any failure, with its
+// reason in `error` when given; the old file is then untouched.
+bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                           std::error_code* error = nullptr);
 
 }  // namespace vamu::library

@@ -71,6 +71,7 @@ LibraryController::~LibraryController() { stopAll(); }
 void LibraryController::stopAll() {
     m_scheduler.stopTimer(kCollectedTimer);
     m_load.stop();
+    m_save.stop();
     m_likesChain.stop();
     m_unlikes.stop();
     m_syncs.stop();
@@ -125,8 +126,33 @@ void LibraryController::fillCollection(const std::vector<MarkedRow>& rows) {
 void LibraryController::saveCollection() {
     m_lastChange = m_store->nextChange();
     // The rows as they are now; the store skips this save if a newer one was written first.
-    (void)platform::startWorker([store = m_store, rows = rowsOf(*m_panel.collection),
-                                 change = m_lastChange](std::stop_token) { (void)store->save(rows, change); });
+    // A newer save's outcome is the one that counts, so it drops this one's.
+    m_save.start(
+        [store = m_store, rows = rowsOf(*m_panel.collection), change = m_lastChange](std::stop_token) {
+            SaveReport report;
+            std::error_code error;
+            report.result = store->save(rows, change, &error);
+            report.reason = error.message();
+            return report;
+        },
+        [this](SaveReport report) { collectionSaved(std::move(report)); });
+}
+
+void LibraryController::collectionSaved(SaveReport report) {
+    switch (report.result) {
+    case CollectionStore::SaveResult::Written:
+    case CollectionStore::SaveResult::Removed:
+        m_saveFailing = false;
+        return;
+    case CollectionStore::SaveResult::Superseded:
+        return;
+    case CollectionStore::SaveResult::Failed:
+        break;
+    }
+    // Once until a save succeeds again: every further change tries anew, silently.
+    if (m_saveFailing) return;
+    m_saveFailing = true;
+    showMessage(net::kTitleError, std::string(kSaveFailedText) + "\n" + report.reason, 0);
 }
 
 void LibraryController::addToCollection(const CollectionRow& row) {

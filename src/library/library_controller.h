@@ -3,7 +3,9 @@
 // likes list with the account's liked songs, unlike and the synchronisation of the two.
 //
 // The collection list is the authority while the program runs; every change is saved
-// to the collection file on a worker (saves are serialised, the newest change wins).
+// to the collection file on a worker (saves are serialised, the newest change wins). A
+// save that fails says so once, "收藏保存失败" with the reason, until one succeeds again;
+// every change tries again, and the file keeps what it held.
 // The likes are loaded page after page by one chain of requests; a refresh ends the
 // chain before it, so only the new one fills the list. Requests run in TaskSlots; unlikes
 // and synchronisations each run to their end, in the order they were asked for.
@@ -80,7 +82,12 @@ public:
 
 private:
     void addToCollection(const CollectionRow& row);
+    struct SaveReport {
+        CollectionStore::SaveResult result = CollectionStore::SaveResult::Failed;
+        std::string reason;  // why a save failed
+    };
     void saveCollection();
+    void collectionSaved(SaveReport report);
     void collectionLoaded(std::optional<std::vector<CollectionRow>> rows, std::uint64_t changeAtStart);
     void fillCollection(const std::vector<MarkedRow>& rows);
     void likesPage(const std::vector<net::SongEntry>& songs);
@@ -96,8 +103,10 @@ private:
     std::optional<net::SongEntry> m_playing;
     LikesMode m_likesMode = LikesMode::Likes;
     std::uint64_t m_lastChange = 0;
+    bool m_saveFailing = false;  // the last save failed and was reported
 
     platform::TaskSlot<std::optional<std::vector<CollectionRow>>> m_load;
+    platform::TaskSlot<SaveReport> m_save;
     platform::TaskSlot<void> m_likesChain;
     // Unlikes and synchronisations run to their end, one after another in the order they
     // were asked for: a quick second one must not cancel the first.

@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <fstream>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace vamu::test {
 namespace {
 
@@ -88,6 +92,59 @@ TEST_F(LibraryTest, CollectedSongsComeBackInOrderAndDeletingRenumbers) {
     UiDriver::pump(200ms);
     EXPECT_FALSE(library().loadingCollection());
     EXPECT_EQ(collection().rowCount(), 0);
+}
+
+// Makes saving the collection fail while it lives: its folder read-only, and for root,
+// whom permissions do not stop, a file size limit that fails the write as a full disk does.
+class UnwritableCollection {
+public:
+    explicit UnwritableCollection(fs::path folder) : m_folder(std::move(folder)) {
+        fs::permissions(m_folder, fs::perms::owner_read | fs::perms::owner_exec);
+        if (::geteuid() != 0) return;
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, &m_previousSignal);
+        ::getrlimit(RLIMIT_FSIZE, &m_previousLimit);
+        rlimit small = m_previousLimit;
+        small.rlim_cur = 16;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~UnwritableCollection() {
+        fs::permissions(m_folder, fs::perms::owner_all);
+        if (::geteuid() != 0) return;
+        ::setrlimit(RLIMIT_FSIZE, &m_previousLimit);
+        ::sigaction(SIGXFSZ, &m_previousSignal, nullptr);
+    }
+    UnwritableCollection(const UnwritableCollection&) = delete;
+    UnwritableCollection& operator=(const UnwritableCollection&) = delete;
+
+private:
+    fs::path m_folder;
+    struct sigaction m_previousSignal {};
+    rlimit m_previousLimit{};
+};
+
+TEST_F(LibraryTest, AFailedSaveSaysSoOnceKeepsTheFileAndTheNextChangeSavesAgain) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    loadSongs(4);
+    collectSong(1);
+    ASSERT_TRUE(waitForFile(1));
+    {
+        const UnwritableCollection unwritable(collectionFile().parent_path());
+        collectSong(2);
+        ASSERT_TRUE(m_messages.waitFor(1));
+        EXPECT_EQ(m_messages.seen()[0].title, "错误");
+        EXPECT_TRUE(m_messages.seen()[0].text.startsWith("收藏保存失败\n")) << m_messages.seen()[0].text.toStdString();
+        EXPECT_GT(m_messages.seen()[0].text.size(), QString("收藏保存失败\n").size()) << "the reason follows";
+        collectSong(3);  // fails too, without a second message
+        UiDriver::pump(500ms);
+        EXPECT_EQ(m_messages.count(), 1u);
+        EXPECT_EQ(fileRows().size(), 1u) << "the file keeps what it held";
+    }
+    collectSong(4);
+    ASSERT_TRUE(waitForFile(4));
+    EXPECT_EQ(m_messages.count(), 1u);
 }
 
 TEST_F(LibraryTest, AFileWrittenByHandInGbkWithCrLfLoads) {
