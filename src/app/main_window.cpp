@@ -124,10 +124,8 @@ void MainWindow::build() {
     m_player = {&window,        player.panel, player.cover,    player.title, player.subtitle,
                 player.collect, player.play,  player.progress, player.time,  player.volume,
                 bar.changeSong, bar.download, lists.lists};
-    m_radio = {&window,         pages.channels,       pages.paging,     paging.previous,
-               paging.next,     paging.previousLabel, paging.nextLabel, lists.lists.songs,
-               &m_menus->songs, player.panel,         player.cover,     player.title,
-               player.subtitle};
+    m_radio = {&window,         pages.channels, pages.paging, paging.previous, paging.next, paging.previousLabel,
+               paging.nextLabel, player.panel,  player.cover, player.title,    player.subtitle};
     m_search = {lists.searchBar,  lists.searchBox,   lists.search,
                 lists.searchNext, lists.lists.likes, lists.lists.likesTab};
     m_details = {pages.details,     details.group,       details.picture, details.headline,

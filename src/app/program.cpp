@@ -6,6 +6,7 @@
 #include "app/main_window_layout.h"
 #include "app/now_playing_window.h"
 #include "app/program_menus.h"
+#include "app/song_list_binder.h"
 #include "app/song_link.h"
 #include "app/window_scheduler.h"
 #include "app/window_settings.h"
@@ -175,13 +176,13 @@ Program::StartResult Program::start() {
     // The list panels: the collection file and the automatic login start here.
     library::LibraryHooks libraryHooks;
     libraryHooks.likesPageShown = [this] { m_search->disableNextPage(); };
-    m_library = std::make_unique<library::LibraryController>(m_mainWindow->libraryPanel(), *m_context, *m_scheduler,
-                                                             library::collectionPath(), std::move(libraryHooks));
+    m_library = std::make_unique<library::LibraryController>(m_mainWindow->libraryPanel(), m_player->songList(),
+                                                             *m_context, *m_scheduler, library::collectionPath(),
+                                                             std::move(libraryHooks));
+    m_player->setLibraryLists(&m_library->collection(), &m_library->likes());
     catalogue::SearchHooks searchHooks;
-    searchHooks.resultsShown = [this] {
-        // The results take the likes list over: no likes page may land among them.
-        m_library->stopLikes();
-        m_library->setLikesMode(library::LikesMode::SearchResults);
+    searchHooks.resultsShown = [this](std::optional<std::vector<net::SongEntry>> songs) {
+        m_library->showSearchResults(std::move(songs));
     };
     m_search =
         std::make_unique<catalogue::SearchController>(m_mainWindow->searchPanel(), *m_context, std::move(searchHooks));
@@ -210,6 +211,11 @@ Program::StartResult Program::start() {
     startDownload();
     startCompanion();
     createDesktopBus();
+
+    const panel::SongLists& views = m_mainWindow->views().lists;
+    m_binders.push_back(std::make_unique<SongListBinder>(m_player->songList(), *views.songs));
+    m_binders.push_back(std::make_unique<SongListBinder>(m_library->collection(), *views.collection));
+    m_binders.push_back(std::make_unique<SongListBinder>(m_library->likes(), *views.likes));
 
     m_commentStrip = std::make_unique<CommentStripWindow>(commentsSetting());
     createComments();
@@ -270,7 +276,7 @@ void Program::wireListMenus() {
     panel::setMenuAction(*lists.likesMenu, panel::likes_menu::kDelete, [this] { m_library->unlike(); });
     panel::setMenuAction(*lists.likesMenu, panel::likes_menu::kSync, [this] { m_library->syncLikes(); });
     panel::setMenuAction(*lists.likesMenu, panel::likes_menu::kLogout, [this] { m_account->logout(); });
-    panel::setMenuAction(*m_mainWindow->radioPanel().songMenu, panel::song_menu::kCollect,
+    panel::setMenuAction(*m_mainWindow->detailsPanel().songMenu, panel::song_menu::kCollect,
                          [this] { m_library->collectFromSongList(); });
     m_mainWindow->setMenuGate(panel::SongList::Collection, [this] { return m_library->prepareCollectionMenu(); });
     m_mainWindow->setMenuGate(panel::SongList::Likes, [this] { return m_library->prepareLikesMenu(); });
@@ -300,19 +306,16 @@ void Program::startDetails(const QString& titlePrefix) {
     hooks.setWindowTitle = [window = player.window](const QString& title) { window->setTitle(title); };
     hooks.setUploaderView = [this](bool shown) { m_player->setSongListShown(shown); };
     hooks.uploaderViewShown = [this] { return m_player->model().playSource() == playback::PlaySource::SongList; };
-    hooks.catalogueRows = [this] {
-        std::vector<net::SongEntry> rows;
-        for (int i = 1; i <= m_player->model().queueLength(); ++i) rows.push_back(*m_player->model().catalogueSong(i));
-        return rows;
-    };
+    hooks.addUploaderSongs = [this](const std::vector<net::SongEntry>& songs) { m_player->addToSongList(songs); };
     hooks.reloadCatalogue = [this] {
         // Nothing to reload before the first channel or hot-list page.
         if (const int channel = m_player->model().currentChannel(); channel != 0) m_player->switchCatalogue(channel);
     };
     hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     m_details = std::make_unique<catalogue::DetailsController>(
-        m_mainWindow->detailsPanel(), core::readSetting(core::setting::kCompanion), *m_context, *m_scheduler,
-        titlePrefix, catalogue::systemRandomSource(), std::move(hooks));
+        m_mainWindow->detailsPanel(), m_player->songList(), core::readSetting(core::setting::kCompanion), *m_context,
+        *m_scheduler, titlePrefix, catalogue::systemRandomSource(), std::move(hooks));
+    m_mainWindow->setMenuGate(panel::SongList::Songs, [this] { return m_details->prepareSongMenu(); });
 }
 
 void Program::startDownload() {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vamu::platform {
 class Scheduler;
@@ -52,6 +53,7 @@ class CommentStripWindow;
 class MainWindow;
 class NowPlayingWindow;
 class ProgramMenus;
+class SongListBinder;
 class WindowScheduler;
 
 struct ProgramOptions {
@@ -157,6 +159,8 @@ private:
     std::unique_ptr<library::DownloadController> m_download;
     std::unique_ptr<companion::CompanionController> m_companion;
     std::unique_ptr<desktop::DesktopBus> m_desktop;
+    // The list views show the features' song lists: destroyed first, before the models.
+    std::vector<std::unique_ptr<SongListBinder>> m_binders;
     bool m_shutDown = false;
 };
 

@@ -46,10 +46,12 @@ QByteArray fetchPicture(const std::string& url, std::stop_token stop) {
 
 }  // namespace
 
-DetailsController::DetailsController(const DetailsPanel& panel, std::string companionHost, net::ServiceContext context,
+DetailsController::DetailsController(const DetailsPanel& panel, const net::SongList& songList,
+                                     std::string companionHost, net::ServiceContext context,
                                      platform::Scheduler& scheduler, QString titlePrefix, RandomSource random,
                                      DetailsHooks hooks)
     : m_panel(panel),
+      m_songList(songList),
       m_companionHost(std::move(companionHost)),
       m_context(std::move(context)),
       m_scheduler(scheduler),
@@ -184,20 +186,19 @@ void DetailsController::idArrived(const std::optional<SongDetails>& details) {
 // --- the uploader's songs ------------------------------------------------------------
 
 void DetailsController::viewUploaderSongs() {
-    panel::ListView& list = *m_panel.songList;
-    const int row = list.selectedRow();
-    if (row < 1 || row > list.rowCount()) return;
+    const net::SongRow* selected = m_songList.row(m_panel.songList->selectedRow());
+    if (!selected) return;
     if (!(m_context.session && m_context.session->loggedIn())) {
         message(qText(kNoticeTitle), qText(kLoginFirstText), kInformationIcon, 0);
         return;
     }
-    if (m_hooks.uploaderViewShown && m_hooks.uploaderViewShown()) {
+    if (uploaderViewShown()) {
         leaveUploaderView();
         return;
     }
-    m_uploaderId = list.rowValue(row);
-    m_uploaderName = list.cellText(row, panel::song_column::kUploader);
-    list.clear();
+    // The catalogue keeps the uploader's id with each of its songs.
+    m_uploaderId = selected->song.uploaderId;
+    m_uploaderName = selected->song.uploader;
     m_panel.songMenu->setText(panel::song_menu::kView, qText(kBackText));
     m_uploaderPage = 1;
     if (m_hooks.setUploaderView) m_hooks.setUploaderView(true);
@@ -205,31 +206,26 @@ void DetailsController::viewUploaderSongs() {
 }
 
 void DetailsController::reloadSongList() {
-    if (!(m_hooks.uploaderViewShown && m_hooks.uploaderViewShown())) {
+    if (!uploaderViewShown()) {
         if (m_hooks.reloadCatalogue) m_hooks.reloadCatalogue();
         return;
     }
     // The uploader's songs again from their first page.
-    m_panel.songList->clear();
+    if (m_hooks.setUploaderView) m_hooks.setUploaderView(true);
     m_uploaderPage = 1;
     loadUploaderPage();
 }
 
+bool DetailsController::prepareSongMenu() {
+    // A catalogue page that arrived meanwhile has ended the uploader view.
+    m_panel.songMenu->setText(panel::song_menu::kView, qText(uploaderViewShown() ? kBackText : kViewText));
+    return true;
+}
+
+bool DetailsController::uploaderViewShown() const { return m_hooks.uploaderViewShown && m_hooks.uploaderViewShown(); }
+
 void DetailsController::leaveUploaderView() {
     m_uploaderFetch.stop();
-    panel::ListView& list = *m_panel.songList;
-    list.clear();
-    const std::vector<net::SongEntry> rows =
-        m_hooks.catalogueRows ? m_hooks.catalogueRows() : std::vector<net::SongEntry>{};
-    int number = 0;
-    for (const net::SongEntry& song : rows) {
-        const int row = list.insertRow(0, QString::fromStdString(song.source), 0,
-                                       static_cast<int>(std::clamp<long long>(song.uploaderId, INT_MIN, INT_MAX)));
-        list.setCellText(row, panel::song_column::kNumber, QString::number(++number));
-        list.setCellText(row, panel::song_column::kTitle, QString::fromStdString(song.name));
-        list.setCellText(row, panel::song_column::kUploader, QString::fromStdString(song.uploader));
-        list.setCellText(row, panel::song_column::kId, QString::fromStdString(song.id));
-    }
     m_panel.songMenu->setText(panel::song_menu::kView, qText(kViewText));
     m_panel.songMenu->setState(panel::song_menu::kReload, toolkit::menu_state::kNormal);
     if (m_hooks.setUploaderView) m_hooks.setUploaderView(false);
@@ -249,16 +245,12 @@ void DetailsController::loadUploaderPage() {
 }
 
 void DetailsController::uploaderPageArrived(std::optional<std::vector<net::SongEntry>> songs) {
-    if (!songs) return;
-    panel::ListView& list = *m_panel.songList;
-    const int value = static_cast<int>(std::clamp<long long>(m_uploaderId, INT_MIN, INT_MAX));
-    for (const net::SongEntry& song : *songs) {
-        const int row = list.insertRow(0, QString::fromStdString(song.source), 0, value);
-        list.setCellText(row, panel::song_column::kNumber, QString::number(row));
-        list.setCellText(row, panel::song_column::kTitle, QString::fromStdString(song.name));
-        list.setCellText(row, panel::song_column::kUploader, m_uploaderName);
-        list.setCellText(row, panel::song_column::kId, QString::fromStdString(song.id));
+    if (!songs || !uploaderViewShown()) return;
+    for (net::SongEntry& song : *songs) {
+        song.uploader = m_uploaderName;
+        song.uploaderId = m_uploaderId;
     }
+    if (m_hooks.addUploaderSongs) m_hooks.addUploaderSongs(*songs);
     // A page of one song or none is the last; its song is kept all the same.
     if (songs->size() > 1 && m_uploaderPage < kMaxUploaderPages) {
         ++m_uploaderPage;

@@ -22,6 +22,7 @@
 #include "catalogue/song_details.h"
 #include "net/service_call.h"
 #include "net/song_entry.h"
+#include "net/song_list.h"
 #include "platform/scheduler.h"
 #include "platform/task_slot.h"
 #include "toolkit/message_request.h"
@@ -51,12 +52,12 @@ struct DetailsHooks {
     // Plays one song repeating (mode 2).
     std::function<void(const net::SongEntry& song)> playRepeating;
     std::function<void(const QString& title)> setWindowTitle;
-    // The uploader view: the song list becomes list C (true) or the catalogue again
-    // (false); restart the catalogue list's numbering at 1.
+    // The uploader view: the song list becomes list C, empty (true), or shows the catalogue
+    // again (false); its numbering starts at 1.
     std::function<void(bool uploaderView)> setUploaderView;
     std::function<bool()> uploaderViewShown;
-    // The rows the catalogue put into the song list, for "返回".
-    std::function<std::vector<net::SongEntry>()> catalogueRows;
+    // A page of the uploader's songs for the song list, while the view lasts.
+    std::function<void(const std::vector<net::SongEntry>& songs)> addUploaderSongs;
     // "刷新" outside the uploader view: a new page of the channel or hot list the song
     // list came from.
     std::function<void()> reloadCatalogue;
@@ -69,8 +70,11 @@ public:
     static constexpr std::string_view kPlayByIdTimer = "音乐ID等待";
 
     // `companionHost`: host[:port] of the companion server; `context`: the music service.
-    DetailsController(const DetailsPanel& panel, std::string companionHost, net::ServiceContext context,
-                      platform::Scheduler& scheduler, QString titlePrefix, RandomSource random, DetailsHooks hooks);
+    // `songList`: the song list's model (the player's), whose selected row the uploader's
+    // songs start from.
+    DetailsController(const DetailsPanel& panel, const net::SongList& songList, std::string companionHost,
+                      net::ServiceContext context, platform::Scheduler& scheduler, QString titlePrefix,
+                      RandomSource random, DetailsHooks hooks);
     ~DetailsController();
     DetailsController(const DetailsController&) = delete;
     DetailsController& operator=(const DetailsController&) = delete;
@@ -79,6 +83,8 @@ public:
     void playById();                                // the get button
     void viewUploaderSongs();                       // song list menu item 3
     void reloadSongList();                          // song list menu item 2, "刷新"
+    // Before the song list's menu opens: item 3 reads "返回" in the uploader view, else "查看".
+    bool prepareSongMenu();
 
     void stopAll();
 
@@ -94,10 +100,12 @@ private:
     void loadUploaderPage();
     void uploaderPageArrived(std::optional<std::vector<net::SongEntry>> songs);
     void leaveUploaderView();
+    [[nodiscard]] bool uploaderViewShown() const;
     [[nodiscard]] long long drawKey(long long songId);
     int message(const QString& title, const QString& text, int icon, int width);
 
     DetailsPanel m_panel;
+    const net::SongList& m_songList;
     std::string m_companionHost;
     net::ServiceContext m_context;
     platform::Scheduler& m_scheduler;
@@ -106,7 +114,7 @@ private:
     DetailsHooks m_hooks;
 
     long long m_uploaderId = 0;
-    QString m_uploaderName;
+    std::string m_uploaderName;
     int m_uploaderPage = 1;
 
     platform::TaskSlot<std::optional<SongDetails>> m_detailsFetch;

@@ -218,29 +218,8 @@ void RadioController::loadCataloguePage(int channel) {
             return readCataloguePage(reply ? &*reply : nullptr, kind, shuffle);
         },
         [this](CataloguePage page) {
-            std::vector<net::SongEntry> songs = page.inPlayOrder();
-            if (!songs.empty()) {
-                fillSongList(songs);
-                m_panel.songMenu->setText(panel::song_menu::kView, QStringLiteral("查看"));
-            }
-            if (m_hooks.pageLoaded) m_hooks.pageLoaded(std::move(songs));
+            if (m_hooks.pageLoaded) m_hooks.pageLoaded(page.inPlayOrder());
         });
-}
-
-void RadioController::fillSongList(const std::vector<net::SongEntry>& songs) {
-    panel::ListView& list = *m_panel.songList;
-    list.clear();
-    int number = 0;
-    for (const net::SongEntry& song : songs) {
-        ++number;
-        // The row's value carries the uploader's id, which the uploader's songs look up.
-        const int row = list.insertRow(0, QString::fromStdString(song.source), 0,
-                                       static_cast<int>(std::clamp<long long>(song.uploaderId, INT_MIN, INT_MAX)));
-        list.setCellText(row, panel::song_column::kNumber, QString::number(number));
-        list.setCellText(row, panel::song_column::kTitle, QString::fromStdString(song.name));
-        list.setCellText(row, panel::song_column::kUploader, QString::fromStdString(song.uploader));
-        list.setCellText(row, panel::song_column::kId, QString::fromStdString(song.id));
-    }
 }
 
 void RadioController::itemStarting(const net::SongEntry& song, int channel) {

@@ -83,7 +83,6 @@ private:
     void gridFetched(ChannelGrid grid);
     void showTiles();
     void removeTiles();
-    void fillSongList(const std::vector<net::SongEntry>& songs);
 
     RadioPanel m_panel;
     std::string m_serviceBase;

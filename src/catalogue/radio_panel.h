@@ -1,8 +1,8 @@
 #pragma once
 // The controls of the radio: the channel view where the tiles are made, its paging
-// controls, the song list with its menu, and what the channel list changes when it
-// grows the window. app/ fills it when it builds the main window; every pointer is
-// valid while the main window lives. UI thread only.
+// controls, and what the channel list changes when it grows the window. app/ fills it
+// when it builds the main window; every pointer is valid while the main window lives. UI
+// thread only.
 
 #include "toolkit/panel_types.h"
 
@@ -16,8 +16,6 @@ struct RadioPanel {
     panel::NewObj* nextPage = nullptr;       // 290, 210
     panel::Label* previousLabel = nullptr;   // "上一页"
     panel::Label* nextLabel = nullptr;       // "下一页"
-    panel::ListView* songList = nullptr;     // tab "歌曲列表"
-    panel::PopupMenu* songMenu = nullptr;    // "收藏", "刷新", "查看"/"返回" (panel::song_menu)
     panel::GroupBox* playerPanel = nullptr;  // becomes 380 x 70 at top 345
     panel::NewObj* cover = nullptr;          // the playing song's cover
     panel::Label* title = nullptr;           // "获取数据失败" while the list fails

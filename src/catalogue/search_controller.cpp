@@ -5,7 +5,6 @@
 namespace vamu::catalogue {
 namespace {
 
-namespace column = panel::song_column;
 constexpr std::string_view kSearchUploader = "搜索";
 
 QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
@@ -65,10 +64,10 @@ void SearchController::pageArrived(SearchResult result) {
     case net::ServiceOutcome::Unparsable:
         return;  // the list keeps its rows and its mode
     case net::ServiceOutcome::UnknownState:
-        if (m_hooks.resultsShown) m_hooks.resultsShown();
+        if (m_hooks.resultsShown) m_hooks.resultsShown(std::nullopt);
         return;
     case net::ServiceOutcome::Refused: {
-        if (m_hooks.resultsShown) m_hooks.resultsShown();
+        if (m_hooks.resultsShown) m_hooks.resultsShown(std::nullopt);
         m_panel.nextPage->setDisabled(true);
         toolkit::MessageBoxOptions options;
         options.title = qText(net::kTitleNotice);
@@ -80,17 +79,10 @@ void SearchController::pageArrived(SearchResult result) {
     case net::ServiceOutcome::Succeeded:
         break;
     }
-    if (m_hooks.resultsShown) m_hooks.resultsShown();
-    panel::ListView& list = *m_panel.results;
-    list.clear();
     m_panel.nextPage->setDisabled(result.count < kPageSize);
-    for (const net::SongEntry& song : result.songs) {
-        const int row = list.insertRow(0, qText(song.source));
-        list.setCellText(row, column::kNumber, QString::number(row));
-        list.setCellText(row, column::kTitle, qText(song.name));
-        list.setCellText(row, column::kUploader, qText(kSearchUploader));
-        list.setCellText(row, column::kId, qText(song.id));
-    }
+    // A result's uploader reads "搜索", which a collected result keeps.
+    for (net::SongEntry& song : result.songs) song.uploader = kSearchUploader;
+    if (m_hooks.resultsShown) m_hooks.resultsShown(std::move(result.songs));
 }
 
 }  // namespace vamu::catalogue

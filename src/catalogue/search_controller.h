@@ -19,8 +19,10 @@
 namespace vamu::catalogue {
 
 struct SearchHooks {
-    // A reply was understood: the likes list now shows search results (likesMode 1).
-    std::function<void()> resultsShown;
+    // A reply was understood: the likes list shows search results from now on (likesMode
+    // 1), the page's songs when the reply listed some to show, nullopt when the list keeps
+    // its rows (a refusal, a reply without a judgement).
+    std::function<void(std::optional<std::vector<net::SongEntry>> songs)> resultsShown;
 };
 
 // A search reply as the list needs it.

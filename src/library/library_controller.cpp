@@ -8,54 +8,50 @@
 namespace vamu::library {
 namespace {
 
-namespace column = panel::song_column;
-
 constexpr int kSyncSummaryWidth = 290;
 const char* const kCollectText = "收藏";
 const char* const kCollectedText = "成功";
 
 QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-CollectionRow rowOf(const panel::ListView& list, int row) {
-    return {list.cellText(row, column::kSource).toStdString(), list.cellText(row, column::kTitle).toStdString(),
-            list.cellText(row, column::kUploader).toStdString(), list.cellText(row, column::kId).toStdString()};
+// A song as the collection file stores it, and back.
+CollectionRow fileRowOf(const net::SongEntry& song) { return {song.source, song.name, song.uploader, song.id}; }
+
+net::SongRow songRowOf(const CollectionRow& row, bool liked) {
+    net::SongEntry song;
+    song.source = row.source;
+    song.name = row.name;
+    song.uploader = row.uploader;
+    song.id = row.id;
+    return {std::move(song), liked};
 }
 
-std::vector<CollectionRow> rowsOf(const panel::ListView& list) {
+std::vector<CollectionRow> fileRowsOf(const net::SongList& list) {
     std::vector<CollectionRow> rows;
-    rows.reserve(static_cast<std::size_t>(list.rowCount()));
-    for (int row = 1; row <= list.rowCount(); ++row) rows.push_back(rowOf(list, row));
+    rows.reserve(list.rows().size());
+    for (const net::SongRow& row : list.rows()) rows.push_back(fileRowOf(row.song));
     return rows;
 }
 
-std::vector<MarkedRow> markedRowsOf(const panel::ListView& list) {
+std::vector<MarkedRow> markedRowsOf(const net::SongList& list) {
     std::vector<MarkedRow> rows;
-    for (int row = 1; row <= list.rowCount(); ++row) rows.push_back({rowOf(list, row), list.rowValue(row) == 1});
+    rows.reserve(list.rows().size());
+    for (const net::SongRow& row : list.rows()) rows.push_back({fileRowOf(row.song), row.liked});
     return rows;
 }
 
-// Appends a row numbered by its position; the row's value is its liked mark.
-void appendRow(panel::ListView& list, const CollectionRow& song, bool liked) {
-    const int row = list.insertRow(0, qText(song.source), 0, liked ? 1 : 0);
-    list.setCellText(row, column::kNumber, QString::number(row));
-    list.setCellText(row, column::kTitle, qText(song.name));
-    list.setCellText(row, column::kUploader, qText(song.uploader));
-    list.setCellText(row, column::kId, qText(song.id));
-}
-
-bool containsId(const panel::ListView& list, const QString& id) {
-    for (int row = 1; row <= list.rowCount(); ++row) {
-        if (list.cellText(row, column::kId) == id) return true;
-    }
-    return false;
+// The row of `list` selected in `view`; null when none is.
+const net::SongRow* selectedIn(const net::SongList& list, const panel::ListView& view) {
+    return list.row(view.selectedRow());
 }
 
 }  // namespace
 
-LibraryController::LibraryController(const LibraryPanel& panel, net::ServiceContext context,
-                                     platform::Scheduler& scheduler, std::filesystem::path collectionFile,
-                                     LibraryHooks hooks)
+LibraryController::LibraryController(const LibraryPanel& panel, const net::SongList& songList,
+                                     net::ServiceContext context, platform::Scheduler& scheduler,
+                                     std::filesystem::path collectionFile, LibraryHooks hooks)
     : m_panel(panel),
+      m_songList(songList),
       m_context(std::move(context)),
       m_scheduler(scheduler),
       m_hooks(std::move(hooks)),
@@ -107,7 +103,7 @@ void LibraryController::collectionLoaded(std::optional<std::vector<CollectionRow
     const bool changedMeanwhile = m_lastChange != changeAtStart;
     if (changedMeanwhile) {
         // Songs collected while the file was read stay, after the file's rows.
-        for (MarkedRow& row : markedRowsOf(*m_panel.collection)) {
+        for (MarkedRow& row : markedRowsOf(m_collection)) {
             const bool known =
                 std::any_of(merged.begin(), merged.end(), [&](const MarkedRow& m) { return m.row.id == row.row.id; });
             if (!known) merged.push_back(std::move(row));
@@ -118,9 +114,10 @@ void LibraryController::collectionLoaded(std::optional<std::vector<CollectionRow
 }
 
 void LibraryController::fillCollection(const std::vector<MarkedRow>& rows) {
-    panel::ListView& list = *m_panel.collection;
-    list.clear();
-    for (const MarkedRow& row : rows) appendRow(list, row.row, row.liked);
+    std::vector<net::SongRow> songs;
+    songs.reserve(rows.size());
+    for (const MarkedRow& row : rows) songs.push_back(songRowOf(row.row, row.liked));
+    m_collection.assign(std::move(songs));
 }
 
 void LibraryController::saveCollection() {
@@ -128,7 +125,7 @@ void LibraryController::saveCollection() {
     // The rows as they are now; the store skips this save if a newer one was written first.
     // A newer save's outcome is the one that counts, so it drops this one's.
     m_save.start(
-        [store = m_store, rows = rowsOf(*m_panel.collection), change = m_lastChange](std::stop_token) {
+        [store = m_store, rows = fileRowsOf(m_collection), change = m_lastChange](std::stop_token) {
             SaveReport report;
             std::error_code error;
             report.result = store->save(rows, change, &error);
@@ -155,48 +152,37 @@ void LibraryController::collectionSaved(SaveReport report) {
     showMessage(net::kTitleError, std::string(kSaveFailedText) + "\n" + report.reason, 0);
 }
 
-void LibraryController::addToCollection(const CollectionRow& row) {
-    if (containsId(*m_panel.collection, qText(row.id))) return;
-    appendRow(*m_panel.collection, row, false);
+void LibraryController::addToCollection(const net::SongEntry& song) {
+    if (m_collection.findId(song.id) != 0) return;
+    // As the collection file keeps it: the four texts, no uploader id or cover.
+    m_collection.append(songRowOf(fileRowOf(song), false));
     saveCollection();
 }
 
 void LibraryController::collectFromSongList() {
-    const int row = m_panel.songs->selectedRow();
-    if (row < 1 || row > m_panel.songs->rowCount()) return;
-    addToCollection(rowOf(*m_panel.songs, row));
+    if (const net::SongRow* row = selectedIn(m_songList, *m_panel.songs)) addToCollection(row->song);
 }
 
 void LibraryController::collectFromLikes() {
-    const int row = m_panel.likes->selectedRow();
-    if (row < 1 || row > m_panel.likes->rowCount()) return;
-    addToCollection(rowOf(*m_panel.likes, row));
+    if (const net::SongRow* row = selectedIn(m_likes, *m_panel.likes)) addToCollection(row->song);
 }
 
 void LibraryController::collectPlaying() {
     // The caption changes even when the song is in the collection already.
     m_panel.collect->setText(qText(kCollectedText));
     m_scheduler.once(kCollectedTimer, kCollectedTime, [this] { m_panel.collect->setText(qText(kCollectText)); });
-    if (!m_playing) return;
-    addToCollection({m_playing->source, m_playing->name, m_playing->uploader, m_playing->id});
+    if (m_playing) addToCollection(*m_playing);
 }
 
 void LibraryController::deleteFromCollection() {
-    panel::ListView& list = *m_panel.collection;
-    const int selected = list.selectedRow();
-    if (selected < 1 || selected > list.rowCount()) return;
-    list.deleteRow(selected);
+    if (!m_collection.remove(m_panel.collection->selectedRow())) return;
     saveCollection();
-    // What a reload from the file gives: the rows numbered 1, 2, 3, ... again, marks gone.
-    for (int row = 1; row <= list.rowCount(); ++row) {
-        list.setCellText(row, column::kNumber, QString::number(row));
-        list.setRowValue(row, 0);
-    }
+    // What a reload from the file gives: the marks gone (the numbers follow the rows).
+    for (int row = 1; row <= m_collection.rowCount(); ++row) m_collection.setLiked(row, false);
 }
 
 bool LibraryController::prepareCollectionMenu() {
-    const int selected = m_panel.collection->selectedRow();
-    if (selected < 1 || selected > m_panel.collection->rowCount()) return false;
+    if (!selectedIn(m_collection, *m_panel.collection)) return false;
     const bool syncUsable = m_context.session && m_context.session->loggedIn() && m_likesMode == LikesMode::Likes;
     m_panel.collectionMenu->setState(panel::collection_menu::kSync,
                                      syncUsable ? toolkit::menu_state::kNormal : toolkit::menu_state::kDisabled);
@@ -206,7 +192,7 @@ bool LibraryController::prepareCollectionMenu() {
 // --- the likes -----------------------------------------------------------------------
 
 void LibraryController::refreshLikes() {
-    m_panel.likes->clear();
+    m_likes.clear();
     m_likesMode = LikesMode::Likes;
     LibraryController* self = this;  // used only in posts, which run while the slot is alive
     m_likesChain.start([context = m_context, self](const platform::TaskPoster& poster) {
@@ -217,28 +203,32 @@ void LibraryController::refreshLikes() {
                                                        {net::ParamValue::number(page)}, poster.stopToken());
             if (reply.outcome != net::ServiceOutcome::Succeeded || !reply.document) return;
             const int count = reply.document->countMembers("result.sounds");
-            poster.post(
-                [self, songs = net::readSongEntries(*reply.document, "result.sounds", net::WithoutStream::Keep)] { self->likesPage(songs); });
+            poster.post([self, songs = net::readSongEntries(*reply.document, "result.sounds",
+                                                            net::WithoutStream::Keep)] { self->likesPage(songs); });
             if (count <= 0) return;
         }
     });
 }
 
 void LibraryController::likesPage(const std::vector<net::SongEntry>& songs) {
-    for (const net::SongEntry& song : songs) {
-        appendRow(*m_panel.likes, {song.source, song.name, song.uploader, song.id}, false);
-    }
+    for (const net::SongEntry& song : songs) m_likes.append({song, false});
     if (m_hooks.likesPageShown) m_hooks.likesPageShown();
 }
 
 void LibraryController::stopLikes() { m_likesChain.stop(); }
 
+void LibraryController::showSearchResults(std::optional<std::vector<net::SongEntry>> songs) {
+    // The results take the likes list over: no likes page may land among them.
+    stopLikes();
+    m_likesMode = LikesMode::SearchResults;
+    if (songs) m_likes.assignSongs(*songs);
+}
+
 void LibraryController::unlike() {
-    const int selected = m_panel.likes->selectedRow();
-    if (selected < 1 || selected > m_panel.likes->rowCount()) return;
-    const std::string id = m_panel.likes->cellText(selected, column::kId).toStdString();
+    const net::SongRow* row = selectedIn(m_likes, *m_panel.likes);
+    if (!row) return;
     m_unlikes.enqueue(
-        [context = m_context, id](std::stop_token stop) {
+        [context = m_context, id = row->song.id](std::stop_token stop) {
             return net::callService(context, net::endpoint::kUnlike, {net::ParamValue::text(id)}, stop).outcome;
         },
         [this](net::ServiceOutcome outcome) {
@@ -253,14 +243,14 @@ void LibraryController::syncLikes() {
 // When the synchronisation's turn comes: the lists as an earlier one left them.
 platform::TaskQueue<SyncCounts>::Work LibraryController::prepareSync() {
     // Likes into the collection, on this thread: the lists belong to it.
-    std::vector<MarkedRow> collection = markedRowsOf(*m_panel.collection);
+    std::vector<MarkedRow> collection = markedRowsOf(m_collection);
     const int before = static_cast<int>(collection.size());
-    mergeLikes(collection, rowsOf(*m_panel.likes));
-    panel::ListView& list = *m_panel.collection;
-    for (int row = 1; row <= before; ++row)
-        list.setRowValue(row, collection[static_cast<std::size_t>(row - 1)].liked ? 1 : 0);
+    std::vector<CollectionRow> likes;
+    for (const net::SongRow& like : m_likes.rows()) likes.push_back(fileRowOf(like.song));
+    mergeLikes(collection, likes);
+    for (int row = 1; row <= before; ++row) m_collection.setLiked(row, collection[static_cast<std::size_t>(row - 1)].liked);
     for (std::size_t at = static_cast<std::size_t>(before); at < collection.size(); ++at) {
-        appendRow(list, collection[at].row, true);
+        m_collection.append(songRowOf(collection[at].row, true));
     }
     saveCollection();
 
@@ -284,8 +274,7 @@ void LibraryController::likesSynced(SyncCounts counts) {
 }
 
 bool LibraryController::prepareLikesMenu() {
-    const int selected = m_panel.likes->selectedRow();
-    const bool hasRow = selected >= 1 && selected <= m_panel.likes->rowCount();
+    const bool hasRow = selectedIn(m_likes, *m_panel.likes) != nullptr;
     const auto state = [](bool on) { return on ? toolkit::menu_state::kNormal : toolkit::menu_state::kDisabled; };
     const bool likesShown = hasRow && m_likesMode == LikesMode::Likes;
     m_panel.likesMenu->setState(panel::likes_menu::kCollect, state(hasRow));

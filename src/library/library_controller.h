@@ -16,6 +16,7 @@
 #include "library/likes_sync.h"
 #include "net/service_call.h"
 #include "net/song_entry.h"
+#include "net/song_list.h"
 #include "platform/scheduler.h"
 #include "platform/task_queue.h"
 #include "platform/task_slot.h"
@@ -41,8 +42,9 @@ public:
     static constexpr std::string_view kCollectedTimer = "收藏成功";
     static constexpr std::chrono::milliseconds kCollectedTime{1000};
 
-    LibraryController(const LibraryPanel& panel, net::ServiceContext context, platform::Scheduler& scheduler,
-                      std::filesystem::path collectionFile, LibraryHooks hooks = {});
+    // `songList`: the song list's model (the player's), read for its "收藏".
+    LibraryController(const LibraryPanel& panel, const net::SongList& songList, net::ServiceContext context,
+                      platform::Scheduler& scheduler, std::filesystem::path collectionFile, LibraryHooks hooks = {});
     ~LibraryController();
     LibraryController(const LibraryController&) = delete;
     LibraryController& operator=(const LibraryController&) = delete;
@@ -66,12 +68,18 @@ public:
     void syncLikes();     // "同步" of either menu
     // Ends the likes chain (logout, or a search that takes the list over).
     void stopLikes();
-    void setLikesMode(LikesMode mode) { m_likesMode = mode; }
+    // A search reply took the likes list over: from now on it shows search results, these
+    // songs when the reply listed some to show (nullopt: the rows stay).
+    void showSearchResults(std::optional<std::vector<net::SongEntry>> songs);
     [[nodiscard]] LikesMode likesMode() const { return m_likesMode; }
     // Before the likes menu opens: its items by the selection and the mode. Always opens.
     bool prepareLikesMenu();
 
     void stopAll();
+
+    // The two lists' models: the collection, and the likes or search results.
+    [[nodiscard]] const net::SongList& collection() const { return m_collection; }
+    [[nodiscard]] const net::SongList& likes() const { return m_likes; }
 
     // For tests.
     [[nodiscard]] bool loadingLikes() const { return m_likesChain.running(); }
@@ -81,7 +89,7 @@ public:
     [[nodiscard]] const std::filesystem::path& collectionFile() const { return m_store->path(); }
 
 private:
-    void addToCollection(const CollectionRow& row);
+    void addToCollection(const net::SongEntry& song);
     struct SaveReport {
         CollectionStore::SaveResult result = CollectionStore::SaveResult::Failed;
         std::string reason;  // why a save failed
@@ -96,6 +104,9 @@ private:
     void showMessage(std::string_view title, std::string_view text, int width);
 
     LibraryPanel m_panel;
+    const net::SongList& m_songList;
+    net::SongList m_collection;
+    net::SongList m_likes;  // the likes, or search results (m_likesMode)
     net::ServiceContext m_context;
     platform::Scheduler& m_scheduler;
     LibraryHooks m_hooks;

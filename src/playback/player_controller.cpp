@@ -101,7 +101,10 @@ void PlayerController::switchCatalogue(int channel) {
 }
 
 void PlayerController::finishSwitch(std::vector<net::SongEntry> songsInPlayOrder) {
-    carryOut(m_model.finishSwitch(std::move(songsInPlayOrder)));
+    const PlayerStep step = m_model.finishSwitch(std::move(songsInPlayOrder));
+    // A page with songs: the song list shows it, in play order (an empty one changes nothing).
+    if (step.action == PlayerAction::PlayCatalogueItem) m_songList.assignSongs(m_model.queue());
+    carryOut(step);
 }
 
 void PlayerController::playCatalogueItem(int position) {
@@ -122,9 +125,9 @@ void PlayerController::playCatalogueItem(int position) {
 // --- the lists -----------------------------------------------------------------------
 
 void PlayerController::playSelectedRow(PlaySource list) {
-    panel::ListView* view = listOf(list);
+    panel::ListView* view = viewOf(list);
     if (!view) return;
-    const PlayerStep step = m_model.playSelectedRow(list, view->selectedRow(), view->rowCount());
+    const PlayerStep step = m_model.playSelectedRow(list, view->selectedRow(), rowCountOf(list));
     if (step.action == PlayerAction::None) return;
     carryOut(step);
     // The guard keeps a burst of double clicks from starting a song per click.
@@ -132,6 +135,25 @@ void PlayerController::playSelectedRow(PlaySource list) {
 }
 
 void PlayerController::playListRow(PlaySource list, int row) { carryOut(m_model.startList(list, row)); }
+
+void PlayerController::setSongListShown(bool otherSongs) {
+    m_model.setSongListShown(otherSongs);
+    if (otherSongs) {
+        m_songList.clear();
+    } else {
+        m_songList.assignSongs(m_model.queue());
+    }
+}
+
+void PlayerController::addToSongList(const std::vector<net::SongEntry>& songs) {
+    if (m_model.playSource() != PlaySource::SongList) return;
+    for (const net::SongEntry& song : songs) m_songList.append({song, false});
+}
+
+void PlayerController::setLibraryLists(const net::SongList* collection, const net::SongList* likes) {
+    m_collection = collection;
+    m_likes = likes;
+}
 
 void PlayerController::playRepeating(const net::SongEntry& song) {
     stopSong();
@@ -146,16 +168,13 @@ void PlayerController::playRepeating(const net::SongEntry& song) {
 
 void PlayerController::playListItem(PlaySource list, int row) {
     stopSong();
-    panel::ListView* view = listOf(list);
-    if (!view || row < 1 || row > view->rowCount()) return;
+    const net::SongList* songs = listOf(list);
+    const net::SongRow* playing = songs ? songs->row(row) : nullptr;
+    if (!playing) return;
     m_panel.play->setDisabled(true);
     m_panel.collect->setDisabled(true);
     m_panel.play->setText(qText(kPlayingStateText));
-    net::SongEntry song;
-    song.source = view->cellText(row, panel::song_column::kSource).toStdString();
-    song.name = view->cellText(row, panel::song_column::kTitle).toStdString();
-    song.uploader = view->cellText(row, panel::song_column::kUploader).toStdString();
-    song.id = view->cellText(row, panel::song_column::kId).toStdString();
+    const net::SongEntry song = playing->song;
     showSong(song);
     m_panel.window->setTitle(m_titlePrefix + qText(kTitleSeparator) + qText(song.name));
     m_model.songStarting(song);
@@ -259,7 +278,7 @@ void PlayerController::streamOpened(StreamHandle handle) {
     m_engine.setAttribute(m_stream, static_cast<float>(m_panel.volume->pos()) / 100.0f);
     m_engine.play(m_stream, Restart::No);
     m_panel.progress->setPosition(0);
-    if (panel::ListView* list = listOf(m_model.playSource())) {
+    if (panel::ListView* list = viewOf(m_model.playSource())) {
         list->setSelectedRow(m_model.currentIndex());
         list->ensureVisible(m_model.currentIndex());
     }
@@ -334,7 +353,7 @@ void PlayerController::setSecondLine(const QString& text) {
     m_panel.subtitle->setTips(text);
 }
 
-panel::ListView* PlayerController::listOf(PlaySource source) const {
+panel::ListView* PlayerController::viewOf(PlaySource source) const {
     switch (source) {
     case PlaySource::Collection:
         return m_panel.lists.collection;
@@ -347,8 +366,21 @@ panel::ListView* PlayerController::listOf(PlaySource source) const {
     return nullptr;
 }
 
+const net::SongList* PlayerController::listOf(PlaySource source) const {
+    switch (source) {
+    case PlaySource::Collection:
+        return m_collection;
+    case PlaySource::Likes:
+        return m_likes;
+    case PlaySource::Catalogue:
+    case PlaySource::SongList:
+        return &m_songList;
+    }
+    return nullptr;
+}
+
 int PlayerController::rowCountOf(PlaySource source) const {
-    const panel::ListView* list = listOf(source);
+    const net::SongList* list = listOf(source);
     return list ? list->rowCount() : 0;
 }
 

@@ -11,6 +11,7 @@
 // UI thread only. The engine, the panel's controls and the scheduler outlive it.
 
 #include "net/song_entry.h"
+#include "net/song_list.h"
 #include "platform/scheduler.h"
 #include "platform/task_slot.h"
 #include "playback/audio_engine.h"
@@ -66,8 +67,15 @@ public:
     // Another feature plays row `row` of a list, or one song repeating.
     void playListRow(PlaySource list, int row);
     void playRepeating(const net::SongEntry& song);
-    // The song list holds another feature's songs (list C) or the catalogue's again.
-    void setSongListShown(bool otherSongs) { m_model.setSongListShown(otherSongs); }
+    // The song list shows another feature's songs (list C; it starts empty, and
+    // addToSongList() fills it) or the catalogue's again.
+    void setSongListShown(bool otherSongs);
+    // Songs for the song list while it shows another feature's songs; dropped otherwise
+    // (a catalogue page ended that view meanwhile).
+    void addToSongList(const std::vector<net::SongEntry>& songs);
+    // The models of the collection and the likes lists, which the library owns; set once
+    // after the library is made, before anything plays from them.
+    void setLibraryLists(const net::SongList* collection, const net::SongList* likes);
 
     // One clock tick; public so tests drive ticks without waiting.
     void tick();
@@ -80,6 +88,8 @@ public:
     void stopAll();
 
     [[nodiscard]] const PlayerModel& model() const { return m_model; }
+    // The song list's model: the catalogue queue in play order, or another feature's songs.
+    [[nodiscard]] const net::SongList& songList() const { return m_songList; }
     [[nodiscard]] StreamHandle stream() const { return m_stream; }
     [[nodiscard]] bool startingSong() const { return m_songStart.running(); }
     // The model with the details' line (the details feature sets it).
@@ -99,7 +109,8 @@ private:
     void setSecondLine(const QString& text);
     void updateTitle();
     void updatePanel();
-    [[nodiscard]] panel::ListView* listOf(PlaySource source) const;
+    [[nodiscard]] panel::ListView* viewOf(PlaySource source) const;
+    [[nodiscard]] const net::SongList* listOf(PlaySource source) const;
     [[nodiscard]] int rowCountOf(PlaySource source) const;
     [[nodiscard]] bool mainWindowVisible() const;
 
@@ -109,6 +120,9 @@ private:
     QString m_titlePrefix;
     PlayerHooks m_hooks;
     PlayerModel m_model;
+    net::SongList m_songList;
+    const net::SongList* m_collection = nullptr;  // the library's
+    const net::SongList* m_likes = nullptr;
     WindowTitle m_windowTitle;
     StreamHandle m_stream = 0;
     QString m_songTitle;  // the current song's name, for showCurrentSong()

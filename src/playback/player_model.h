@@ -89,6 +89,7 @@ public:
     [[nodiscard]] const std::string& currentSongId() const { return m_currentSongId; }  // "" before any song
     [[nodiscard]] const std::string& detailLine() const { return m_detailLine; }
     [[nodiscard]] int queueLength() const { return static_cast<int>(m_catalogue.size()); }
+    [[nodiscard]] const std::vector<net::SongEntry>& queue() const { return m_catalogue; }  // in play order
     // The song at queue position 1..queueLength() (= row of the song list); null outside.
     [[nodiscard]] const net::SongEntry* catalogueSong(int position) const;
 

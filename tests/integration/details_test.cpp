@@ -223,7 +223,7 @@ TEST_F(DetailsTest, UploaderSongsNeedALoginThenListEveryPageAndBackRestoresTheCa
     const int catalogueRows = list.rowCount();
     const QString firstTitle = list.cellText(1, panel::song_column::kTitle);
     list.setSelectedRow(2);
-    const long long uploader = list.rowValue(2);
+    const long long uploader = player().songList().row(2)->song.uploaderId;
     const QString uploaderName = list.cellText(2, panel::song_column::kUploader);
     const toolkit::MenuEntry* view = panel().songMenu->item(panel::song_menu::kView);
     ASSERT_NE(view, nullptr);

@@ -36,7 +36,7 @@ protected:
     }
     void collectSong(int row) {
         libraryPanel().songs->setSelectedRow(row);
-        choose(*m_program->mainWindow().radioPanel().songMenu, panel::song_menu::kCollect);
+        choose(*m_program->mainWindow().detailsPanel().songMenu, panel::song_menu::kCollect);
     }
     std::vector<library::CollectionRow> fileRows() const {
         return library::loadCollection(collectionFile()).value_or(std::vector<library::CollectionRow>{});
@@ -230,8 +230,8 @@ TEST_F(LibraryTest, SynchronisingLikesBothWaysCountsAndMarks) {
     EXPECT_EQ(requests("POST /sound/like"), 3);
     ASSERT_TRUE(waitForLikes(3));
     // Only what the likes list held when it began is marked.
-    EXPECT_EQ(collection().rowValue(1), 1);
-    EXPECT_EQ(collection().rowValue(2), 0);
+    EXPECT_TRUE(library().collection().row(1)->liked);
+    EXPECT_FALSE(library().collection().row(2)->liked);
 
     // Again: the likes now hold all three, every row is marked, nothing is sent.
     choose(*libraryPanel().collectionMenu, panel::collection_menu::kSync);
@@ -239,7 +239,7 @@ TEST_F(LibraryTest, SynchronisingLikesBothWaysCountsAndMarks) {
     EXPECT_EQ(m_messages.seen()[2].text, "总共:3  成功:3  失败:0");
     EXPECT_EQ(requests("POST /sound/like"), 3);
     ASSERT_TRUE(waitForLikes(3));
-    for (int row = 1; row <= 3; ++row) EXPECT_EQ(collection().rowValue(row), 1) << "marked liked, row " << row;
+    for (int row = 1; row <= 3; ++row) EXPECT_TRUE(library().collection().row(row)->liked) << "marked liked, row " << row;
 
     // The likes menu follows the selection.
     likes().setSelectedRow(0);

@@ -80,7 +80,7 @@ TEST_F(SearchTest, KeywordsGoOutFullyEncodedAndResultsFillTheLikesList) {
     EXPECT_EQ(libraryPanel().likesMenu->item(panel::likes_menu::kCollect)->state, toolkit::menu_state::kNormal);
     EXPECT_EQ(libraryPanel().likesMenu->item(panel::likes_menu::kDelete)->state, toolkit::menu_state::kDisabled);
     EXPECT_EQ(libraryPanel().likesMenu->item(panel::likes_menu::kSync)->state, toolkit::menu_state::kDisabled);
-    collection().insertRow(0, "http://x", 0, 0);
+    library().collectFromLikes();  // the selected result
     collection().setSelectedRow(1);
     ASSERT_TRUE(library().prepareCollectionMenu());
     EXPECT_EQ(libraryPanel().collectionMenu->item(panel::collection_menu::kSync)->state,
