@@ -119,23 +119,73 @@ void MainWindow::build() {
         settings->setTips(QString::fromUtf8(layout::kSettingsTip));
     }
 
-    m_views = {pages.channels, pages.details, pages.toolBar,   pages.paging,    pages.songLists, lists.tabBar, bar.list,
-               player.cover,   bar.songIdBox, lists.searchBox, lists.searchBar, lists.login,     lists.lists};
-    m_player = {&window,        player.panel, player.cover,    player.title, player.subtitle,
-                player.collect, player.play,  player.progress, player.time,  player.volume,
-                bar.changeSong, bar.download, lists.lists};
-    m_radio = {&window,         pages.channels, pages.paging, paging.previous, paging.next, paging.previousLabel,
-               paging.nextLabel, player.panel,  player.cover, player.title,    player.subtitle};
-    m_search = {lists.searchBar,  lists.searchBox,   lists.search,
-                lists.searchNext, lists.lists.likes, lists.lists.likesTab};
-    m_details = {pages.details,     details.group,       details.picture, details.headline,
-                 details.subline,   details.description, bar.songIdBox,   bar.get,
-                 lists.lists.songs, &m_menus->songs,     player.subtitle};
-    m_login = {&window,           lists.login,          lists.account,      lists.password,
-               lists.loginButton, lists.autoLogin,      lists.registerLink, lists.lists.likes,
-               lists.searchBar,   lists.lists.likesTab, &m_menus->likes};
-    m_library = {&window,         lists.lists.collection, &m_menus->collection, lists.lists.likes,
-                 &m_menus->likes, lists.lists.songs,      player.collect,       bar.download};
+    m_views = {.channels = pages.channels,
+               .details = pages.details,
+               .toolBar = pages.toolBar,
+               .paging = pages.paging,
+               .songLists = pages.songLists,
+               .tabBar = lists.tabBar,
+               .listButton = bar.list,
+               .cover = player.cover,
+               .songIdBox = bar.songIdBox,
+               .searchBox = lists.searchBox,
+               .searchBar = lists.searchBar,
+               .loginPanel = lists.login,
+               .lists = lists.lists};
+    m_player = {.window = &window,
+                .panel = player.panel,
+                .cover = player.cover,
+                .title = player.title,
+                .subtitle = player.subtitle,
+                .collect = player.collect,
+                .play = player.play,
+                .progress = player.progress,
+                .time = player.time,
+                .volume = player.volume,
+                .changeSong = bar.changeSong,
+                .download = bar.download,
+                .lists = lists.lists};
+    m_radio = {.channelPage = pages.channels,
+               .pagingPage = pages.paging,
+               .previousPage = paging.previous,
+               .nextPage = paging.next,
+               .previousLabel = paging.previousLabel,
+               .nextLabel = paging.nextLabel};
+    m_search = {.bar = lists.searchBar,
+                .keyword = lists.searchBox,
+                .search = lists.search,
+                .nextPage = lists.searchNext,
+                .results = lists.lists.likes,
+                .likesTab = lists.lists.likesTab};
+    m_details = {.page = pages.details,
+                 .group = details.group,
+                 .picture = details.picture,
+                 .headline = details.headline,
+                 .subline = details.subline,
+                 .description = details.description,
+                 .songIdBox = bar.songIdBox,
+                 .get = bar.get,
+                 .songList = lists.lists.songs,
+                 .songMenu = &m_menus->songs};
+    m_login = {.window = &window,
+               .panel = lists.login,
+               .account = lists.account,
+               .password = lists.password,
+               .login = lists.loginButton,
+               .autoLogin = lists.autoLogin,
+               .registerLink = lists.registerLink,
+               .likes = lists.lists.likes,
+               .searchBar = lists.searchBar,
+               .likesTab = lists.lists.likesTab,
+               .likesMenu = &m_menus->likes};
+    m_library = {.window = &window,
+                 .collection = lists.lists.collection,
+                 .collectionMenu = &m_menus->collection,
+                 .likes = lists.lists.likes,
+                 .likesMenu = &m_menus->likes,
+                 .songs = lists.lists.songs,
+                 .collect = player.collect,
+                 .download = bar.download};
 }
 
 }  // namespace vamu::app

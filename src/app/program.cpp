@@ -155,8 +155,8 @@ Program::StartResult Program::start() {
 
     playback::PlayerHooks playerHooks;
     playerHooks.loadCataloguePage = [this](int channel) { m_radio->loadCataloguePage(channel); };
-    playerHooks.catalogueItemStarting = [this](const net::SongEntry& song, int channel) {
-        m_radio->itemStarting(song, channel);
+    playerHooks.coverShown = [this](const QByteArray& picture) {
+        if (m_details) m_details->showCover(picture);
     };
     playerHooks.songStarting = [this](const net::SongEntry& song) {
         if (m_library) m_library->setPlayingSong(song);
@@ -199,15 +199,17 @@ Program::StartResult Program::start() {
     m_account->autoLogin();
 
     catalogue::RadioHooks radioHooks;
-    radioHooks.switchCatalogue = [this](int channel) { m_player->switchCatalogue(channel); };
+    radioHooks.switchCatalogue = [this](int channel, std::string name, QByteArray picture) {
+        m_player->switchCatalogue(channel, {std::move(name), std::move(picture)});
+    };
     radioHooks.pageLoaded = [this](std::vector<net::SongEntry> songs) { m_player->finishSwitch(std::move(songs)); };
-    radioHooks.showCurrentSong = [this] { return m_player->showCurrentSong(); };
+    radioHooks.showNotice = [this](const QString& title, const QString& line) { m_player->showNotice(title, line); };
+    radioHooks.noticeOver = [this] { m_player->showSongOrIdle(); };
     radioHooks.growWindow = [this] { m_mainWindow->growForChannels(); };
     m_radio = std::make_unique<catalogue::RadioController>(m_mainWindow->radioPanel(), m_context->baseUrl, *m_scheduler,
-                                                           titlePrefix, catalogue::systemRandomSource(),
-                                                           std::move(radioHooks));
+                                                           catalogue::systemRandomSource(), std::move(radioHooks));
     m_radio->loadChannelPage();
-    startDetails(titlePrefix);
+    startDetails();
     startDownload();
     startCompanion();
     createDesktopBus();
@@ -287,41 +289,27 @@ int Program::showMessage(const toolkit::MessageRequest& request) {
     return toolkit::showMessageBox(m_mainWindow ? &m_mainWindow->host() : nullptr, request);
 }
 
-void Program::startDetails(const QString& titlePrefix) {
-    const playback::PlayerPanel& player = m_mainWindow->playerPanel();
+void Program::startDetails() {
     catalogue::DetailsHooks hooks;
-    hooks.playingFromLibrary = [this] {
-        const playback::PlaySource source = m_player->model().playSource();
-        return source == playback::PlaySource::Collection || source == playback::PlaySource::Likes;
+    hooks.detailsLearnt = [this](const std::string& line, const std::string& uploader, const std::string& cover) {
+        m_player->detailsArrived({line, uploader, cover});
     };
-    hooks.playerCover = [cover = player.cover] { return cover->pictureBytes(); };
-    hooks.playerTitle = [title = player.title] { return title->text(); };
-    hooks.setPlayerCover = [cover = player.cover](const QByteArray& picture) { cover->setPicture(picture); };
-    hooks.setPlayerUploader = [subtitle = player.subtitle](const QString& uploader) {
-        subtitle->setText(uploader);
-        subtitle->setTips(uploader);
-    };
-    hooks.setDetailLine = [this](std::string line) { m_player->setDetailLine(std::move(line)); };
     hooks.playRepeating = [this](const net::SongEntry& song) { m_player->playRepeating(song); };
-    hooks.setWindowTitle = [window = player.window](const QString& title) { window->setTitle(title); };
     hooks.setUploaderView = [this](bool shown) { m_player->setSongListShown(shown); };
-    hooks.uploaderViewShown = [this] { return m_player->model().playSource() == playback::PlaySource::SongList; };
+    hooks.uploaderViewShown = [this] { return m_player->model().otherSongsShown(); };
     hooks.addUploaderSongs = [this](const std::vector<net::SongEntry>& songs) { m_player->addToSongList(songs); };
-    hooks.reloadCatalogue = [this] {
-        // Nothing to reload before the first channel or hot-list page.
-        if (const int channel = m_player->model().currentChannel(); channel != 0) m_player->switchCatalogue(channel);
-    };
+    hooks.reloadCatalogue = [this] { m_player->reloadCatalogue(); };
     hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     m_details = std::make_unique<catalogue::DetailsController>(
         m_mainWindow->detailsPanel(), m_player->songList(), core::readSetting(core::setting::kCompanion), *m_context,
-        *m_scheduler, titlePrefix, catalogue::systemRandomSource(), std::move(hooks));
+        *m_scheduler, catalogue::systemRandomSource(), std::move(hooks));
     m_mainWindow->setMenuGate(panel::SongList::Songs, [this] { return m_details->prepareSongMenu(); });
 }
 
 void Program::startDownload() {
     const playback::PlayerPanel& player = m_mainWindow->playerPanel();
     library::DownloadHooks hooks;
-    hooks.currentTitle = [title = player.title] { return title->text(); };
+    hooks.currentTitle = [this] { return QString::fromStdString(m_player->model().currentSong().name); };
     hooks.currentUrl = [this] { return m_player->model().currentUrl(); };
     hooks.playingStream = [this] { return m_player->stream(); };
     hooks.volume = [volume = player.volume] { return volume->pos(); };

@@ -131,7 +131,7 @@ private:
     void createComments();
     void createMenus();
     void wireListMenus();
-    void startDetails(const QString& titlePrefix);
+    void startDetails();
     void startDownload();
     void startCompanion();
     void createDesktopBus();

@@ -93,25 +93,4 @@ std::vector<std::size_t> shuffledOrder(std::size_t count, const RandomSource& ra
     return order;
 }
 
-std::string loadingWindowTitle(std::string_view prefix, CatalogueKind kind, std::string_view channelName) {
-    std::string title(prefix);
-    title += "  --  ";
-    title += kind == CatalogueKind::Hot ? kHotListName : channelName;
-    return title;
-}
-
-std::string itemWindowTitle(std::string_view prefix, CatalogueKind kind, std::string_view songName) {
-    std::string title(prefix);
-    if (kind == CatalogueKind::Hot) {
-        title += "  -  ";
-        title += songName;
-        title += " - ";
-        title += kHotListName;
-    } else {
-        title += "  - ";
-        title += songName;
-    }
-    return title;
-}
-
 }  // namespace vamu::catalogue

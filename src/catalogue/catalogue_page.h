@@ -59,9 +59,4 @@ struct CataloguePage {
 // 0..count-1 in a uniformly random order (Fisher-Yates): every order is equally likely.
 [[nodiscard]] std::vector<std::size_t> shuffledOrder(std::size_t count, const RandomSource& random);
 
-// Window titles: while a page loads ("  --  热门推荐" or "  --  " + channel name) and while
-// an item plays ("  -  " + name + " - 热门推荐" for the hot list, "  - " + name for a channel).
-[[nodiscard]] std::string loadingWindowTitle(std::string_view prefix, CatalogueKind kind, std::string_view channelName);
-[[nodiscard]] std::string itemWindowTitle(std::string_view prefix, CatalogueKind kind, std::string_view songName);
-
 }  // namespace vamu::catalogue

@@ -33,29 +33,16 @@ std::optional<long long> songIdOf(std::string_view text) {
     return value;
 }
 
-QByteArray fetchPicture(const std::string& url, std::stop_token stop) {
-    if (url.empty()) return {};
-    net::HttpRequestArgs args;
-    args.url = url;
-    args.stop = std::move(stop);
-    args.maxBodyBytes = net::kMaxPictureReplyBytes;
-    const net::HttpReply reply = net::httpRequest(args);
-    if (reply.outcome != net::HttpOutcome::Completed || reply.status != 200) return {};
-    return QByteArray(reply.body.data(), static_cast<qsizetype>(reply.body.size()));
-}
-
 }  // namespace
 
 DetailsController::DetailsController(const DetailsPanel& panel, const net::SongList& songList,
                                      std::string companionHost, net::ServiceContext context,
-                                     platform::Scheduler& scheduler, QString titlePrefix, RandomSource random,
-                                     DetailsHooks hooks)
+                                     platform::Scheduler& scheduler, RandomSource random, DetailsHooks hooks)
     : m_panel(panel),
       m_songList(songList),
       m_companionHost(std::move(companionHost)),
       m_context(std::move(context)),
       m_scheduler(scheduler),
-      m_titlePrefix(std::move(titlePrefix)),
       m_random(std::move(random)),
       m_hooks(std::move(hooks)) {
     m_panel.get->bindClick([this](const toolkit::Event&) {
@@ -71,9 +58,7 @@ DetailsController::~DetailsController() { stopAll(); }
 void DetailsController::stopAll() {
     m_scheduler.stopTimer(kPlayByIdTimer);
     m_detailsFetch.stop();
-    m_coverFetch.stop();
     m_idFetch.stop();
-    m_idCoverFetch.stop();
     m_uploaderFetch.stop();
 }
 
@@ -95,13 +80,9 @@ int DetailsController::message(const QString& title, const QString& text, int ic
 // --- song details --------------------------------------------------------------------
 
 void DetailsController::songStarting(const net::SongEntry& song) {
-    if (m_hooks.playerCover) m_panel.picture->setPicture(m_hooks.playerCover());
-    if (m_hooks.playerTitle) {
-        const QString title = m_hooks.playerTitle();
-        m_panel.headline->setText(title);
-        m_panel.headline->setTips(title);
-    }
-    m_coverFetch.stop();
+    const QString title = QString::fromStdString(song.name);
+    m_panel.headline->setText(title);
+    m_panel.headline->setTips(title);
     const std::optional<long long> id = songIdOf(song.id);
     if (!id) {
         // No id to ask about: the view must not keep the previous song's text.
@@ -115,23 +96,20 @@ void DetailsController::songStarting(const net::SongEntry& song) {
                          [this](std::optional<SongDetails> details) { detailsArrived(details); });
 }
 
+void DetailsController::showCover(const QByteArray& picture) { m_panel.picture->setPicture(picture); }
+
 void DetailsController::detailsArrived(const std::optional<SongDetails>& details) {
     m_panel.description->setText({});
-    if (!details) return;
-    const QString line = QString::fromStdString(detailLine(*details));
-    const QString uploader = QString::fromStdString(details->uploaderName);
-    m_panel.subtitle->setText(line);
-    m_panel.subtitle->setTips(uploader);
-    if (m_hooks.setDetailLine) m_hooks.setDetailLine(detailLine(*details));
+    if (!details) {
+        m_panel.subline->setText({});
+        m_panel.subline->setTips({});
+        return;
+    }
+    const std::string line = detailLine(*details);
+    m_panel.subline->setText(QString::fromStdString(line));
+    m_panel.subline->setTips(QString::fromStdString(details->uploaderName));
     m_panel.description->setText(QString::fromStdString(details->info));
-    if (!(m_hooks.playingFromLibrary && m_hooks.playingFromLibrary())) return;
-    if (m_hooks.setPlayerUploader) m_hooks.setPlayerUploader(uploader);
-    m_coverFetch.start([url = details->coverUrl](std::stop_token stop) { return fetchPicture(url, stop); },
-                       [this](QByteArray picture) {
-                           if (picture.isEmpty()) return;
-                           if (m_hooks.setPlayerCover) m_hooks.setPlayerCover(picture);
-                           m_panel.picture->setPicture(picture);
-                       });
+    if (m_hooks.detailsLearnt) m_hooks.detailsLearnt(line, details->uploaderName, details->coverUrl);
 }
 
 // --- play by id ----------------------------------------------------------------------
@@ -175,12 +153,6 @@ void DetailsController::idArrived(const std::optional<SongDetails>& details) {
     song.id = details->id;
     song.coverUrl = details->coverUrl;
     if (m_hooks.playRepeating) m_hooks.playRepeating(song);
-    if (m_hooks.setWindowTitle)
-        m_hooks.setWindowTitle(m_titlePrefix + QStringLiteral("  -  ") + QString::fromStdString(song.name));
-    m_idCoverFetch.start([url = song.coverUrl](std::stop_token stop) { return fetchPicture(url, stop); },
-                         [this](QByteArray picture) {
-                             if (!picture.isEmpty() && m_hooks.setPlayerCover) m_hooks.setPlayerCover(picture);
-                         });
 }
 
 // --- the uploader's songs ------------------------------------------------------------

@@ -2,10 +2,10 @@
 // Song details, play by id and the uploader's songs on the UI thread.
 //
 // Details: every song that starts asks the companion server for its details; the reply
-// fills the detail line, the details view's description and, for songs of the
-// collection or the likes, the player's cover and uploader line. A newer song's request
-// drops an older one's late reply (TaskSlot), so the view never shows a song that
-// no longer plays.
+// fills the details view's detail line and description, and goes to the player, whose
+// panel shows it. The view's picture is the player's cover. A newer song's request drops
+// an older one's late reply (TaskSlot), so the view never shows a song that no longer
+// plays.
 //
 // Play by id: the get button is disabled while its request runs; the wait ends with the
 // reply or after kPlayByIdLimit, which enables the button again and changes nothing.
@@ -39,19 +39,12 @@
 namespace vamu::catalogue {
 
 struct DetailsHooks {
-    // The playing song came from the collection or the likes list.
-    std::function<bool()> playingFromLibrary;
-    // The player panel's cover and title, copied into the details view.
-    std::function<QByteArray()> playerCover;
-    std::function<QString()> playerTitle;
-    // The player panel's cover and uploader line.
-    std::function<void(const QByteArray& picture)> setPlayerCover;
-    std::function<void(const QString& uploader)> setPlayerUploader;
-    // The player keeps the detail line for when its panel shows the song again.
-    std::function<void(std::string line)> setDetailLine;
+    // What the playing song's details say, for the player: the detail line, the uploader's
+    // name and the cover's address.
+    std::function<void(const std::string& detailLine, const std::string& uploader, const std::string& coverUrl)>
+        detailsLearnt;
     // Plays one song repeating (mode 2).
     std::function<void(const net::SongEntry& song)> playRepeating;
-    std::function<void(const QString& title)> setWindowTitle;
     // The uploader view: the song list becomes list C, empty (true), or shows the catalogue
     // again (false); its numbering starts at 1.
     std::function<void(bool uploaderView)> setUploaderView;
@@ -73,13 +66,15 @@ public:
     // `songList`: the song list's model (the player's), whose selected row the uploader's
     // songs start from.
     DetailsController(const DetailsPanel& panel, const net::SongList& songList, std::string companionHost,
-                      net::ServiceContext context, platform::Scheduler& scheduler, QString titlePrefix,
-                      RandomSource random, DetailsHooks hooks);
+                      net::ServiceContext context, platform::Scheduler& scheduler, RandomSource random,
+                      DetailsHooks hooks);
     ~DetailsController();
     DetailsController(const DetailsController&) = delete;
     DetailsController& operator=(const DetailsController&) = delete;
 
     void songStarting(const net::SongEntry& song);  // SongDetails
+    // The player's cover changed: the details view shows the same picture.
+    void showCover(const QByteArray& picture);
     void playById();                                // the get button
     void viewUploaderSongs();                       // song list menu item 3
     void reloadSongList();                          // song list menu item 2, "刷新"
@@ -109,7 +104,6 @@ private:
     std::string m_companionHost;
     net::ServiceContext m_context;
     platform::Scheduler& m_scheduler;
-    QString m_titlePrefix;
     RandomSource m_random;
     DetailsHooks m_hooks;
 
@@ -118,9 +112,7 @@ private:
     int m_uploaderPage = 1;
 
     platform::TaskSlot<std::optional<SongDetails>> m_detailsFetch;
-    platform::TaskSlot<QByteArray> m_coverFetch;
     platform::TaskSlot<std::optional<SongDetails>> m_idFetch;
-    platform::TaskSlot<QByteArray> m_idCoverFetch;
     platform::TaskSlot<std::optional<std::vector<net::SongEntry>>> m_uploaderFetch;
 };
 

@@ -19,7 +19,6 @@ struct DetailsPanel {
     panel::ThunderButton* get = nullptr;   // "获取"
     panel::ListView* songList = nullptr;   // tab "歌曲列表"
     panel::PopupMenu* songMenu = nullptr;  // item panel::song_menu::kView: "查看" / "返回"
-    panel::Label* subtitle = nullptr;      // the player panel's second line (detail line)
 };
 
 }  // namespace vamu::catalogue

@@ -49,11 +49,10 @@ QRect tileRect(int index) {  // index from 0
 }  // namespace
 
 RadioController::RadioController(const RadioPanel& panel, std::string serviceBase, platform::Scheduler& scheduler,
-                                 QString titlePrefix, RandomSource random, RadioHooks hooks)
+                                 RandomSource random, RadioHooks hooks)
     : m_panel(panel),
       m_serviceBase(std::move(serviceBase)),
       m_scheduler(scheduler),
-      m_titlePrefix(std::move(titlePrefix)),
       m_random(std::move(random)),
       m_hooks(std::move(hooks)) {
     const auto onClick = [](toolkit::BaseControl* control, std::function<void()> action) {
@@ -73,7 +72,6 @@ void RadioController::stopAll() {
     m_scheduler.stopTimer(kRetryTimer);
     m_gridFetch.stop();
     m_pageFetch.stop();
-    m_coverFetch.stop();
 }
 
 // --- the channel grid ----------------------------------------------------------------
@@ -103,21 +101,13 @@ void RadioController::loadChannelPage() {
 void RadioController::gridFetched(ChannelGrid grid) {
     if (m_hooks.growWindow) m_hooks.growWindow();
     if (!grid.loaded) {
-        m_panel.title->setText(qText(kFetchFailedText));
-        m_panel.title->setTips(qText(kFetchFailedText));
-        m_panel.subtitle->setText(qText(kRetryingText));
-        m_panel.subtitle->setTips(qText(kRetryingText));
+        if (m_hooks.showNotice) m_hooks.showNotice(qText(kFetchFailedText), qText(kRetryingText));
         m_scheduler.once(kRetryTimer, kRetryDelay, [this] { loadChannelPage(); });
         return;
     }
     m_grid = std::move(grid);
     showTiles();
-    if (!(m_hooks.showCurrentSong && m_hooks.showCurrentSong())) {
-        m_panel.title->setText(qText(kIdleTitleLine));
-        m_panel.title->setTips(qText(kIdleTitleLine));
-        m_panel.subtitle->setText(qText(kIdleSecondLine));
-        m_panel.subtitle->setTips(qText(kIdleSecondLine));
-    }
+    if (m_hooks.noticeOver) m_hooks.noticeOver();
 }
 
 void RadioController::showTiles() {
@@ -185,30 +175,17 @@ void RadioController::tileClicked(int tile) {
     if (tile < 1 || tile > kTilesPerPage) return;
     const auto at = static_cast<std::size_t>(tile - 1);
     m_playingChannel = m_grid.tiles[at];
-    m_playingChannelPicture = m_grid.pictures[at];
-    if (m_hooks.switchCatalogue) m_hooks.switchCatalogue(tile);
+    if (m_hooks.switchCatalogue) m_hooks.switchCatalogue(tile, m_playingChannel.name, m_grid.pictures[at]);
 }
 
 // --- the catalogue pages -------------------------------------------------------------
 
 void RadioController::loadCataloguePage(int channel) {
     const CatalogueKind kind = kindOfChannel(channel);
-    const QString loading = qText(kLoadingSongsText);
-    std::string path;
-    if (kind == CatalogueKind::Hot) {
-        path = hotPagePath(hotPageNumber(m_random));
-        m_panel.window->setTitle(QString::fromStdString(loadingWindowTitle(m_titlePrefix.toStdString(), kind, "")));
-    } else {
-        path = channelSongsPath(m_playingChannel.id, channelSongsPageNumber(m_playingChannel.pageCount, m_random));
-        m_panel.window->setTitle(
-            QString::fromStdString(loadingWindowTitle(m_titlePrefix.toStdString(), kind, m_playingChannel.name)));
-        m_panel.cover->setPicture(m_playingChannelPicture);
-        const QString name = QString::fromStdString(m_playingChannel.name);
-        m_panel.title->setText(name);
-        m_panel.title->setTips(name);
-    }
-    m_panel.subtitle->setText(loading);
-    m_panel.subtitle->setTips(loading);
+    const std::string path =
+        kind == CatalogueKind::Hot
+            ? hotPagePath(hotPageNumber(m_random))
+            : channelSongsPath(m_playingChannel.id, channelSongsPageNumber(m_playingChannel.pageCount, m_random));
     // Each task shuffles with its own generator: a stopped task may still be running.
     RandomSource shuffle = seededRandomSource(static_cast<std::uint32_t>(m_random(0, INT_MAX)));
     const std::string url = m_serviceBase + path;
@@ -220,14 +197,6 @@ void RadioController::loadCataloguePage(int channel) {
         [this](CataloguePage page) {
             if (m_hooks.pageLoaded) m_hooks.pageLoaded(page.inPlayOrder());
         });
-}
-
-void RadioController::itemStarting(const net::SongEntry& song, int channel) {
-    const CatalogueKind kind = kindOfChannel(channel);
-    m_panel.window->setTitle(QString::fromStdString(itemWindowTitle(m_titlePrefix.toStdString(), kind, song.name)));
-    const std::string url = song.coverUrl;
-    m_coverFetch.start([url](std::stop_token stop) { return fetchPicture(url, stop); },
-                       [this](QByteArray picture) { m_panel.cover->setPicture(picture); });
 }
 
 }  // namespace vamu::catalogue

@@ -1,8 +1,7 @@
 #pragma once
 // The radio on the UI thread: the channel grid (ten tiles a page, fetched by a task and
-// fetched again every 2 s while that fails), its paging, the random page of a channel or
-// of the hot list that a catalogue switch loads into the song list, and the window title
-// and cover of each catalogue item.
+// fetched again every 2 s while that fails), its paging, and the random page of a channel
+// or of the hot list that a catalogue switch asks for, which it hands to the player.
 //
 // Requests run in tasks (TaskSlot); a newer request of the same kind drops the older
 // one's result. What the radio needs of the player reaches it through RadioHooks.
@@ -28,12 +27,15 @@
 namespace vamu::catalogue {
 
 struct RadioHooks {
-    // A channel tile was clicked: switch the player to channel 1..10.
-    std::function<void(int channel)> switchCatalogue;
+    // A channel tile was clicked: switch the player to channel 1..10, shown while its page
+    // loads by the tile's name and picture.
+    std::function<void(int channel, std::string name, QByteArray picture)> switchCatalogue;
     // The page a switch asked for, songs in play order (empty: no songs).
     std::function<void(std::vector<net::SongEntry> songs)> pageLoaded;
-    // The player panel's lines show the current song again; false when none played yet.
-    std::function<bool()> showCurrentSong;
+    // The grid failed: the player panel's lines say so ("获取数据失败", "重试中...").
+    std::function<void(const QString& title, const QString& secondLine)> showNotice;
+    // The grid came: the panel's lines show the song again, or their idle texts.
+    std::function<void()> noticeOver;
     // The window grows to make room for the grid (also when the first fetch fails).
     std::function<void()> growWindow;
 };
@@ -51,7 +53,7 @@ public:
 
     // `serviceBase`: the music service's address ("http://127.0.0.1:8960").
     RadioController(const RadioPanel& panel, std::string serviceBase, platform::Scheduler& scheduler,
-                    QString titlePrefix, RandomSource random, RadioHooks hooks);
+                    RandomSource random, RadioHooks hooks);
     ~RadioController();
     RadioController(const RadioController&) = delete;
     RadioController& operator=(const RadioController&) = delete;
@@ -62,10 +64,8 @@ public:
     void nextPage();
     void tileClicked(int tile);  // 1..10
 
-    // The player began a switch to `channel`: show that it loads and fetch a random page.
+    // The player began a switch to `channel`: fetch a random page of it.
     void loadCataloguePage(int channel);
-    // A catalogue item starts: its window title and cover.
-    void itemStarting(const net::SongEntry& song, int channel);
 
     void stopAll();
 
@@ -87,7 +87,6 @@ private:
     RadioPanel m_panel;
     std::string m_serviceBase;
     platform::Scheduler& m_scheduler;
-    QString m_titlePrefix;
     RandomSource m_random;
     RadioHooks m_hooks;
 
@@ -100,11 +99,9 @@ private:
     // The channel a switch plays, kept apart from the grid: paging away does not change
     // what a reload of the playing channel fetches.
     ChannelTile m_playingChannel;
-    QByteArray m_playingChannelPicture;
 
     platform::TaskSlot<ChannelGrid> m_gridFetch;
     platform::TaskSlot<CataloguePage> m_pageFetch;
-    platform::TaskSlot<QByteArray> m_coverFetch;
 };
 
 }  // namespace vamu::catalogue

@@ -9,17 +9,12 @@
 namespace vamu::catalogue {
 
 struct RadioPanel {
-    panel::HostWindow* window = nullptr;     // the main window: height 415, title
     panel::Page* channelPage = nullptr;      // page 0: parent of the ten tiles and labels
     panel::Page* pagingPage = nullptr;       // page 3 (inside page 0), hidden until a page shows
     panel::NewObj* previousPage = nullptr;   // 200, 210; disabled on page 1
     panel::NewObj* nextPage = nullptr;       // 290, 210
     panel::Label* previousLabel = nullptr;   // "上一页"
     panel::Label* nextLabel = nullptr;       // "下一页"
-    panel::GroupBox* playerPanel = nullptr;  // becomes 380 x 70 at top 345
-    panel::NewObj* cover = nullptr;          // the playing song's cover
-    panel::Label* title = nullptr;           // "获取数据失败" while the list fails
-    panel::Label* subtitle = nullptr;        // "重试中..."
 };
 
 }  // namespace vamu::catalogue

@@ -1,6 +1,7 @@
 #include "playback/player_controller.h"
 
 #include "core/settings.h"
+#include "net/http_request.h"
 #include "platform/workers.h"
 #include "playback/stream_time.h"
 
@@ -84,6 +85,7 @@ PlayerController::~PlayerController() { stopAll(); }
 
 void PlayerController::stopAll() {
     m_songStart.stop();
+    m_coverFetch.stop();
     for (const std::string_view timer : {kClockTimer, kPauseTimer, kNextLockTimer, kRowGuardTimer, kCommentsTimer}) {
         m_scheduler.stopTimer(timer);
     }
@@ -92,12 +94,21 @@ void PlayerController::stopAll() {
 
 // --- the catalogue -----------------------------------------------------------------
 
-void PlayerController::switchCatalogue(int channel) {
+void PlayerController::switchCatalogue(int channel, ChannelLook look) {
     // The old song stops even when a switch is already loading (the user asked for
     // something else); the new switch then does not start. A step waiting for its pause
-    // (a song played by id that waits for its next try) waits no more.
+    // (a song played by id that waits for its next try) waits no more, and the clock stands
+    // still until the page has come.
     stopSong();
-    carryOut(m_model.switchCatalogue(channel));
+    const PlayerStep step = m_model.switchCatalogue(channel);
+    if (step.action == PlayerAction::SwitchCatalogue && (!look.name.empty() || !look.picture.isEmpty())) {
+        m_channelLook = std::move(look);
+    }
+    carryOut(step);
+}
+
+void PlayerController::reloadCatalogue() {
+    if (m_model.currentChannel() != 0) switchCatalogue(m_model.currentChannel());
 }
 
 void PlayerController::finishSwitch(std::vector<net::SongEntry> songsInPlayOrder) {
@@ -111,14 +122,16 @@ void PlayerController::playCatalogueItem(int position) {
     stopSong();
     const net::SongEntry* song = m_model.catalogueSong(position);
     if (!song) return;  // the model only names positions of its queue
-    const net::SongEntry entry = *song;
+    beginSong(*song, m_model.currentChannel() == kHotChannel ? SongOrigin::HotList : SongOrigin::Channel);
+}
+
+void PlayerController::beginSong(net::SongEntry song, SongOrigin origin) {
     m_panel.collect->setDisabled(true);
     m_panel.play->setDisabled(true);
     m_panel.play->setText(qText(kPlayingStateText));
-    showSong(entry);
-    if (m_hooks.catalogueItemStarting) m_hooks.catalogueItemStarting(entry, m_model.currentChannel());
-    m_model.songStarting(entry);
-    if (m_hooks.songStarting) m_hooks.songStarting(entry);
+    showSong(song, origin);
+    m_model.songStarting(song);
+    if (m_hooks.songStarting) m_hooks.songStarting(song);
     startSong();
 }
 
@@ -158,28 +171,14 @@ void PlayerController::setLibraryLists(const net::SongList* collection, const ne
 void PlayerController::playRepeating(const net::SongEntry& song) {
     stopSong();
     m_model.playRepeating(song);
-    m_panel.collect->setDisabled(true);
-    m_panel.play->setDisabled(true);
-    m_panel.play->setText(qText(kPlayingStateText));
-    showSong(song);
-    if (m_hooks.songStarting) m_hooks.songStarting(song);
-    startSong();
+    beginSong(song, SongOrigin::ById);
 }
 
 void PlayerController::playListItem(PlaySource list, int row) {
     stopSong();
     const net::SongList* songs = listOf(list);
     const net::SongRow* playing = songs ? songs->row(row) : nullptr;
-    if (!playing) return;
-    m_panel.play->setDisabled(true);
-    m_panel.collect->setDisabled(true);
-    m_panel.play->setText(qText(kPlayingStateText));
-    const net::SongEntry song = playing->song;
-    showSong(song);
-    m_panel.window->setTitle(m_titlePrefix + qText(kTitleSeparator) + qText(song.name));
-    m_model.songStarting(song);
-    if (m_hooks.songStarting) m_hooks.songStarting(song);
-    startSong();
+    if (playing) beginSong(playing->song, SongOrigin::List);
 }
 
 // --- commands ------------------------------------------------------------------------
@@ -234,6 +233,7 @@ void PlayerController::carryOut(const PlayerStep& step) {
     case PlayerAction::None:
         break;
     case PlayerAction::SwitchCatalogue:
+        showLoading();
         if (m_hooks.loadCataloguePage) m_hooks.loadCataloguePage(m_model.currentChannel());
         break;
     case PlayerAction::RetrySwitch:
@@ -258,7 +258,9 @@ void PlayerController::startSong() {
     m_songStart.stop();
     freeStream();
     platform::trimWorkingSet();
-    if (!mainWindowVisible() && m_hooks.startedWhileHidden) m_hooks.startedWhileHidden(m_panel.title->text());
+    if (!mainWindowVisible() && m_hooks.startedWhileHidden) {
+        m_hooks.startedWhileHidden(QString::fromStdString(m_model.currentSong().name));
+    }
     m_panel.download->setDisabled(false);
     m_panel.play->setText(qText(kPlayingStateText));
     StreamSource source;
@@ -301,7 +303,7 @@ void PlayerController::tick() {
 
 void PlayerController::updateTitle() {
     const auto title = m_windowTitle.tick(windowStateOf(*m_panel.window), m_engine.isActive(m_stream),
-                                          m_titlePrefix.toStdString(), m_panel.title->text().toStdString());
+                                          m_titlePrefix.toStdString(), m_model.currentSong().name);
     if (title) m_panel.window->setTitle(QString::fromStdString(*title));
 }
 
@@ -330,27 +332,80 @@ void PlayerController::freeStream() {
     if (m_stream != 0) m_engine.freeStream(std::exchange(m_stream, 0));
 }
 
-bool PlayerController::showCurrentSong() {
-    if (m_model.currentSongId().empty()) return false;
-    m_panel.title->setText(m_songTitle);
-    m_panel.title->setTips(m_songTitle);
+void PlayerController::showNotice(const QString& title, const QString& secondLine) {
+    setTitleLine(title);
+    setSecondLine(secondLine);
+}
+
+void PlayerController::showSongOrIdle() {
+    if (m_model.currentSongId().empty()) {
+        showNotice(qText(kIdleTitleLine), qText(kIdleSecondLine));
+        return;
+    }
+    setTitleLine(QString::fromStdString(m_model.currentSong().name));
     setSecondLine(QString::fromStdString(m_model.detailLine()));
-    return true;
 }
 
-void PlayerController::showSong(const net::SongEntry& song) {
-    const QString name = QString::fromStdString(song.name);
-    m_songTitle = name;
-    const QString uploader = QString::fromStdString(song.uploader);
-    m_panel.title->setText(name);
-    m_panel.title->setTips(name);
-    setSecondLine(uploader);
+void PlayerController::detailsArrived(const SongFacts& facts) {
+    m_model.setDetailLine(facts.detailLine);
+    const PlaySource source = m_model.playSource();
+    if (source != PlaySource::Collection && source != PlaySource::Likes) {
+        setSecondLine(QString::fromStdString(facts.detailLine), QString::fromStdString(facts.uploader));
+        return;
+    }
+    // A collection or likes row holds neither the cover nor, for a search result, the uploader.
+    setSecondLine(QString::fromStdString(facts.uploader));
+    fetchCover(facts.coverUrl, MissingCover::Keeps);
 }
 
-void PlayerController::setSecondLine(const QString& text) {
-    if (m_panel.subtitle->text() == text) return;
+void PlayerController::showSong(const net::SongEntry& song, SongOrigin origin) {
+    setTitleLine(QString::fromStdString(song.name));
+    setSecondLine(QString::fromStdString(song.uploader));
+    m_panel.window->setTitle(
+        QString::fromStdString(songWindowTitle(m_titlePrefix.toStdString(), origin, song.name)));
+    // A list's row has no cover: the last one stays until the song's details bring one.
+    if (origin == SongOrigin::HotList || origin == SongOrigin::Channel) fetchCover(song.coverUrl, MissingCover::Clears);
+    if (origin == SongOrigin::ById) fetchCover(song.coverUrl, MissingCover::Keeps);
+}
+
+void PlayerController::showLoading() {
+    const bool hot = m_model.currentChannel() == kHotChannel;
+    m_panel.window->setTitle(QString::fromStdString(
+        loadingWindowTitle(m_titlePrefix.toStdString(), hot ? kHotListName : std::string_view(m_channelLook.name))));
+    if (!hot) {
+        m_coverFetch.stop();
+        setCover(m_channelLook.picture);
+        setTitleLine(QString::fromStdString(m_channelLook.name));
+    }
+    setSecondLine(qText(kLoadingSongsText));
+}
+
+void PlayerController::setTitleLine(const QString& text) {
+    m_panel.title->setText(text);
+    m_panel.title->setTips(text);
+}
+
+void PlayerController::setSecondLine(const QString& text, const QString& tips) {
+    const QString& tooltip = tips.isNull() ? text : tips;
+    if (m_panel.subtitle->text() == text && m_panel.subtitle->tips() == tooltip) return;
     m_panel.subtitle->setText(text);
-    m_panel.subtitle->setTips(text);
+    m_panel.subtitle->setTips(tooltip);
+}
+
+void PlayerController::setCover(const QByteArray& picture) {
+    m_panel.cover->setPicture(picture);
+    if (m_hooks.coverShown) m_hooks.coverShown(picture);
+}
+
+void PlayerController::fetchCover(const std::string& url, MissingCover missing) {
+    m_coverFetch.start(
+        [url](std::stop_token stop) {
+            const std::string bytes = url.empty() ? std::string() : net::fetchPicture(url, std::move(stop));
+            return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        },
+        [this, missing](QByteArray picture) {
+            if (!picture.isEmpty() || missing == MissingCover::Clears) setCover(picture);
+        });
 }
 
 panel::ListView* PlayerController::viewOf(PlaySource source) const {

@@ -1,7 +1,8 @@
 #pragma once
 // The player on the UI thread: it owns the one current stream, carries out what the
-// player model decides (playback/player_model.h), keeps the player panel, the window
-// title and the song lists' selection current, and runs the 500 ms clock "时钟".
+// player model decides (playback/player_model.h), runs the 500 ms clock "时钟", and is the
+// one writer of the player panel (cover, both lines, time, buttons), the main window's
+// title and the song lists' selection. Other features hand it what they learn.
 //
 // Slow work never runs here: a song's stream is opened by a task (TaskSlot) whose late
 // result is dropped, and so freed, when another song has started meanwhile. What the
@@ -19,6 +20,7 @@
 #include "playback/player_panel.h"
 #include "playback/window_title.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <chrono>
@@ -32,8 +34,8 @@ struct PlayerHooks {
     // A catalogue switch began: fetch a random page of `channel` (1..10 a tile, 11 the
     // hot list) and hand its songs to finishSwitch().
     std::function<void(int channel)> loadCataloguePage;
-    // A catalogue item is about to start (window title, cover).
-    std::function<void(const net::SongEntry& song, int channel)> catalogueItemStarting;
+    // The panel's cover shows another picture (the details view shows the same).
+    std::function<void(const QByteArray& picture)> coverShown;
     // Any song is about to start (its details).
     std::function<void(const net::SongEntry& song)> songStarting;
     // The song still plays 2 s after its start (the comments).
@@ -54,8 +56,17 @@ public:
     PlayerController(const PlayerController&) = delete;
     PlayerController& operator=(const PlayerController&) = delete;
 
+    // How a channel tile shows while its page loads: its name and picture.
+    struct ChannelLook {
+        std::string name;
+        QByteArray picture;
+    };
     // Makes `channel` the source and starts its first song; nothing while a switch loads.
-    void switchCatalogue(int channel);
+    // A tile's look is kept for the loading panel of every later page of that channel.
+    void switchCatalogue(int channel, ChannelLook look = {});
+    // "刷新": a new page of the channel or hot list the song list came from; nothing before
+    // the first page.
+    void reloadCatalogue();
     // The page a switch asked for (songs in play order; empty: the load failed).
     void finishSwitch(std::vector<net::SongEntry> songsInPlayOrder);
 
@@ -77,12 +88,25 @@ public:
     // after the library is made, before anything plays from them.
     void setLibraryLists(const net::SongList* collection, const net::SongList* likes);
 
+    // What the details feature learnt of the playing song: the detail line, the uploader's
+    // name and the cover's address. A song of the collection or the likes shows that
+    // uploader and cover, which their rows do not hold.
+    struct SongFacts {
+        std::string detailLine;
+        std::string uploader;
+        std::string coverUrl;
+    };
+    void detailsArrived(const SongFacts& facts);
+
     // One clock tick; public so tests drive ticks without waiting.
     void tick();
 
-    // The panel's two lines show the current song again (its title and detail line);
-    // false, changing nothing, before the first song.
-    bool showCurrentSong();
+    // The panel's two lines say something else than the song (the channel grid failed),
+    // until a song starts or showSongOrIdle().
+    void showNotice(const QString& title, const QString& secondLine);
+    // The panel's two lines show the current song again (its title and detail line), or
+    // the idle texts before the first song.
+    void showSongOrIdle();
 
     // Stops the clock and every task, frees the stream (shutdown).
     void stopAll();
@@ -105,8 +129,14 @@ private:
     void streamOpened(StreamHandle handle);
     void stopSong();  // cancels the start, stops the clock, frees the stream
     void freeStream();
-    void showSong(const net::SongEntry& song);
-    void setSecondLine(const QString& text);
+    enum class MissingCover { Clears, Keeps };  // what a cover that cannot be fetched does
+    void beginSong(net::SongEntry song, SongOrigin origin);
+    void showSong(const net::SongEntry& song, SongOrigin origin);
+    void showLoading();
+    void setTitleLine(const QString& text);
+    void setSecondLine(const QString& text, const QString& tips = {});
+    void setCover(const QByteArray& picture);
+    void fetchCover(const std::string& url, MissingCover missing);
     void updateTitle();
     void updatePanel();
     [[nodiscard]] panel::ListView* viewOf(PlaySource source) const;
@@ -125,9 +155,9 @@ private:
     const net::SongList* m_likes = nullptr;
     WindowTitle m_windowTitle;
     StreamHandle m_stream = 0;
-    QString m_songTitle;  // the current song's name, for showCurrentSong()
+    ChannelLook m_channelLook;  // of the channel a switch loads
     platform::TaskSlot<std::unique_ptr<OpenedStream>> m_songStart;
-    std::shared_ptr<int> m_alive = std::make_shared<int>(0);  // guards posted calls
+    platform::TaskSlot<QByteArray> m_coverFetch;
 };
 
 }  // namespace vamu::playback

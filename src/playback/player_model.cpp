@@ -48,8 +48,7 @@ PlayerStep PlayerModel::finishSwitch(std::vector<net::SongEntry> songsInPlayOrde
 }
 
 void PlayerModel::songStarting(const net::SongEntry& song) {
-    m_currentUrl = song.source;
-    m_currentSongId = song.id;
+    m_currentSong = song;
     m_detailLine = song.uploader;
     // A song picked while the previous one was still buffering gets its own 13 ticks.
     m_bufferTicks = 0;

@@ -40,6 +40,9 @@ inline constexpr std::chrono::milliseconds kRowGuardHold{1000};
 inline constexpr std::chrono::milliseconds kRepeatFirstPause{2000};
 inline constexpr std::chrono::milliseconds kRepeatLongestPause{60000};
 
+inline constexpr std::string_view kLoadingSongsText = "歌曲加载中..";  // second line while a page loads
+inline constexpr std::string_view kIdleTitleLine = "「vamu」";        // before the first song
+inline constexpr std::string_view kIdleSecondLine = "颠覆你的听觉体验";
 inline constexpr std::string_view kBufferingText = "歌曲缓冲中...";
 inline constexpr std::string_view kBufferingFailedText = "缓冲失败,切换下一首";
 inline constexpr std::string_view kPlayingStateText = "播放";  // play/pause state text
@@ -83,10 +86,14 @@ public:
     [[nodiscard]] int currentIndex() const { return m_currentIndex; }
     [[nodiscard]] int currentChannel() const { return m_currentChannel; }
     [[nodiscard]] bool busy() const { return m_switching; }  // a catalogue switch is loading
+    // The song list shows another feature's songs (list C), not the catalogue.
+    [[nodiscard]] bool otherSongsShown() const { return m_source == PlaySource::SongList; }
     [[nodiscard]] bool listLoaded() const { return m_listLoaded; }
     [[nodiscard]] int bufferTicks() const { return m_bufferTicks; }
-    [[nodiscard]] const std::string& currentUrl() const { return m_currentUrl; }
-    [[nodiscard]] const std::string& currentSongId() const { return m_currentSongId; }  // "" before any song
+    // The song that plays or starts (empty before the first one): title, id, address, uploader.
+    [[nodiscard]] const net::SongEntry& currentSong() const { return m_currentSong; }
+    [[nodiscard]] const std::string& currentUrl() const { return m_currentSong.source; }
+    [[nodiscard]] const std::string& currentSongId() const { return m_currentSong.id; }  // "" before any song
     [[nodiscard]] const std::string& detailLine() const { return m_detailLine; }
     [[nodiscard]] int queueLength() const { return static_cast<int>(m_catalogue.size()); }
     [[nodiscard]] const std::vector<net::SongEntry>& queue() const { return m_catalogue; }  // in play order
@@ -156,8 +163,7 @@ private:
     int m_bufferTicks = 0;
     std::chrono::milliseconds m_repeatPause{0};  // mode 2: the last pause between tries
     std::vector<net::SongEntry> m_catalogue;  // the queue: songs in play order
-    std::string m_currentUrl;
-    std::string m_currentSongId;
+    net::SongEntry m_currentSong;
     std::string m_detailLine;
 };
 

@@ -47,4 +47,30 @@ std::optional<std::string> WindowTitle::tick(WindowState state, ActivityState ac
     return std::nullopt;
 }
 
+std::string songWindowTitle(std::string_view prefix, SongOrigin origin, std::string_view name) {
+    std::string title(prefix);
+    switch (origin) {
+    case SongOrigin::HotList:
+        title += "  -  ";
+        title += name;
+        title += " - ";
+        title += kHotListName;
+        break;
+    case SongOrigin::ById:
+        title += "  -  ";
+        title += name;
+        break;
+    case SongOrigin::Channel:
+    case SongOrigin::List:
+        title += kTitleSeparator;
+        title += name;
+        break;
+    }
+    return title;
+}
+
+std::string loadingWindowTitle(std::string_view prefix, std::string_view listName) {
+    return std::string(prefix) + "  --  " + std::string(listName);
+}
+
 }  // namespace vamu::playback

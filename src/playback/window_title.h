@@ -13,6 +13,18 @@
 namespace vamu::playback {
 
 inline constexpr std::string_view kTitleSeparator = "  - ";
+inline constexpr std::string_view kHotListName = "热门推荐";
+
+// Where a song that starts came from, as its window title tells it.
+enum class SongOrigin {
+    HotList,  // prefix + "  -  " + name + " - 热门推荐"
+    Channel,  // prefix + "  - " + name
+    List,     // prefix + "  - " + name (the collection, the likes, the song list)
+    ById,     // prefix + "  -  " + name (a song played by id)
+};
+[[nodiscard]] std::string songWindowTitle(std::string_view prefix, SongOrigin origin, std::string_view name);
+// While a page of the hot list or a channel loads: prefix + "  --  " + the list's name.
+[[nodiscard]] std::string loadingWindowTitle(std::string_view prefix, std::string_view listName);
 inline constexpr std::string_view kPausedTitle = "VAMU 暂停播放";
 inline constexpr std::string_view kMarqueeLead = "正在播放: ";
 inline constexpr std::string_view kMarqueeGap = "           ";  // 11 spaces before each round

@@ -40,15 +40,7 @@ protected:
     }
     bool showsDetailsOf(const catalogue::SongDetails& expected) {
         return UiDriver::text(*panel().description) == QString::fromStdString(expected.info) &&
-               UiDriver::text(*panel().subtitle) == QString::fromStdString(catalogue::detailLine(expected));
-    }
-    void serviceRule(const std::string& formField) {
-        net::HttpRequestArgs args;
-        args.url = m_service->apiUrl("/admin/faults");
-        args.extraHeaders = std::string(test::kAdminHeader);
-        args.method = 1;
-        args.body = formField;
-        ASSERT_EQ(net::httpRequest(args).status, 200);
+               UiDriver::text(*window().playerPanel().subtitle) == QString::fromStdString(catalogue::detailLine(expected));
     }
     void typeId(const QString& id) { panel().songIdBox->setText(id); }
 };
@@ -60,15 +52,22 @@ TEST_F(DetailsTest, ThePlayingSongsDetailsFillTheDetailLineAndTheDescription) {
     ASSERT_FALSE(expected.info.empty());
     // The service answers the id the hidden pair adds up to; another song's text would differ.
     ASSERT_TRUE(UiDriver::pumpUntil([&] { return showsDetailsOf(expected); }, 30s))
-        << UiDriver::text(*panel().subtitle).toStdString();
-    EXPECT_EQ(panel().subtitle->tips().toStdString(), expected.uploaderName);
+        << UiDriver::text(*window().playerPanel().subtitle).toStdString();
+    EXPECT_EQ(window().playerPanel().subtitle->tips().toStdString(), expected.uploaderName);
     EXPECT_EQ(player().model().detailLine(), catalogue::detailLine(expected));
 
-    // The next song brings its own.
+    // The next song brings its own, in the details view too: its line, and its cover
+    // (the player's), not the one that showed when it started.
     player().nextSong();
     ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().fetchingDetails() && player().stream() != 0; }, 40s));
     const catalogue::SongDetails next = detailsOf(player().model().currentSongId());
     EXPECT_TRUE(UiDriver::pumpUntil([&] { return showsDetailsOf(next); }, 30s));
+    EXPECT_EQ(UiDriver::text(*panel().subline).toStdString(), catalogue::detailLine(next));
+    const std::string cover = net::fetchPicture(player().model().currentSong().coverUrl);
+    ASSERT_FALSE(cover.empty());
+    const QByteArray coverBytes(cover.data(), static_cast<qsizetype>(cover.size()));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return window().playerPanel().cover->pictureBytes() == coverBytes; }, 20s));
+    EXPECT_EQ(panel().picture->pictureBytes(), coverBytes);
 }
 
 TEST_F(DetailsTest, AnOldSongsLateReplyNeverOverwritesTheNewSongsDetails) {
@@ -76,7 +75,7 @@ TEST_F(DetailsTest, AnOldSongsLateReplyNeverOverwritesTheNewSongsDetails) {
     startPlaying();
     ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().fetchingDetails(); }, 30s));
     // The next details request is slow; the one after it is not.
-    serviceRule("fault=%2Finfo.php%3Ddelay%3A2500%2A1");
+    setFaults({"/info.php=delay:2500*1"});
     player().nextSong();
     UiDriver::pump(200ms);
     m_scheduler.advance(1500ms);  // the change-song button's lock
@@ -85,7 +84,7 @@ TEST_F(DetailsTest, AnOldSongsLateReplyNeverOverwritesTheNewSongsDetails) {
     const catalogue::SongDetails newest = detailsOf(player().model().currentSongId());
     ASSERT_TRUE(showsDetailsOf(newest));
     UiDriver::pump(3500ms);  // the slow reply has come and gone
-    EXPECT_TRUE(showsDetailsOf(newest)) << UiDriver::text(*panel().subtitle).toStdString();
+    EXPECT_TRUE(showsDetailsOf(newest)) << UiDriver::text(*window().playerPanel().subtitle).toStdString();
 }
 
 TEST_F(DetailsTest, AnUnknownIdSaysSoAndTheSongPlaysOn) {
@@ -154,7 +153,7 @@ TEST_F(DetailsTest, ASongByIdThatCannotStartIsTriedAgainWithGrowingPausesAndPlay
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
     const std::string id = hotSongs().front().entry.id;
-    serviceRule("fault=%2Fmedia%2Fsound%2F%3Dstatus%3A503");
+    setFaults({"/media/sound/=status:503"});
     typeId(QString::fromStdString(id));
     ASSERT_TRUE(UiDriver::click(*panel().get));
     ASSERT_TRUE(UiDriver::pumpUntil([&] { return player().model().currentSongId() == id; }, 30s));
@@ -179,7 +178,7 @@ TEST_F(DetailsTest, ASongByIdThatCannotStartIsTriedAgainWithGrowingPausesAndPlay
     EXPECT_EQ(player().model().mode(), playback::PlayMode::RepeatOne);
 
     // The stream answers again: the song plays within the pause under way.
-    serviceRule("clear=1");
+    clearFaults();
     const std::chrono::milliseconds pause = player().model().repeatPause();
     ASSERT_GT(pause.count(), 0);
     for (std::chrono::milliseconds waited{0}; waited <= pause && activity() != ActivityState::Playing; waited += 500ms)
@@ -195,7 +194,7 @@ TEST_F(DetailsTest, AServiceThatNeverAnswersGivesTheButtonBackAfterFifteenSecond
     startService();
     startPlaying();
     const std::string id = player().model().currentSongId();
-    serviceRule("fault=%2Finfo.php%3Ddelay%3A60000");
+    setFaults({"/info.php=delay:60000"});
     typeId(QStringLiteral("20001"));
     ASSERT_TRUE(UiDriver::click(*panel().get));
     EXPECT_FALSE(UiDriver::enabled(*panel().get));

@@ -10,19 +10,6 @@
 namespace vamu::test {
 namespace {
 
-std::string formValue(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string encoded;
-    for (const unsigned char c : text) {
-        if (std::isalnum(c)) {
-            encoded.push_back(static_cast<char>(c));
-        } else {
-            encoded += {'%', kHex[c >> 4], kHex[c & 15]};
-        }
-    }
-    return encoded;
-}
-
 void addListCells(const panel::ListView* list, std::vector<QString>& texts) {
     if (!list) return;
     for (int row = 1; row <= list->rowCount(); ++row) {
@@ -35,21 +22,6 @@ void addListCells(const panel::ListView* list, std::vector<QString>& texts) {
 }  // namespace
 
 FaultFixture::~FaultFixture() = default;
-
-void FaultFixture::setFaults(const std::vector<std::string>& faults, const std::vector<std::string>& streams,
-                             bool clear) {
-    net::HttpRequestArgs args;
-    args.url = m_service->apiUrl("/admin/faults");
-    args.method = 1;
-    // The admin endpoint asks for this header of its callers.
-    args.extraHeaders = std::string(test::kAdminHeader);
-    std::string body = clear ? "clear=1" : "";
-    for (const auto& rule : faults) body += (body.empty() ? "" : "&") + std::string("fault=") + formValue(rule);
-    for (const auto& rule : streams) body += (body.empty() ? "" : "&") + std::string("stream=") + formValue(rule);
-    args.body = body;
-    const net::HttpReply reply = net::httpRequest(args);
-    ASSERT_EQ(reply.status, 200) << reply.body;
-}
 
 bool FaultFixture::waitForPlaying(std::chrono::milliseconds deadline) {
     return UiDriver::pumpUntil([&] { return player().stream() != 0 && activity() == playback::ActivityState::Playing; },

@@ -32,11 +32,6 @@ protected:
     const playback::PlayerPanel& playerPanel() { return window().playerPanel(); }
     playback::ActivityState activity() { return m_program->engine().isActive(player().stream()); }
 
-    // Rules in the text form of --fault and --stream; `clear` drops every rule first.
-    void setFaults(const std::vector<std::string>& faults, const std::vector<std::string>& streams = {},
-                   bool clear = false);
-    void clearFaults() { setFaults({}, {}, true); }
-
     [[nodiscard]] bool waitForPlaying(std::chrono::milliseconds deadline = std::chrono::seconds(20));
     // The same while the 500 ms retry timer keeps firing (at most 20 retries).
     [[nodiscard]] bool waitForRetriedPlaying();

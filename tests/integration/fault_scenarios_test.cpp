@@ -60,7 +60,7 @@ protected:
         ASSERT_TRUE(UiDriver::pumpUntil([&] { return !radio().loadingPage(); }, kDeadline));
         EXPECT_EQ(player().stream(), 0u);
         EXPECT_EQ(playerPanel().lists.songs->rowCount(), 0);
-        EXPECT_EQ(UiDriver::text(*playerPanel().subtitle), qText(catalogue::kLoadingSongsText));
+        EXPECT_EQ(UiDriver::text(*playerPanel().subtitle), qText(playback::kLoadingSongsText));
         EXPECT_FALSE(m_scheduler.timerRunning(playback::PlayerController::kClockTimer));
         // Every half second another page is asked for, while the fault lasts.
         const std::string path = feature() == Feature::HotList ? "/sound/hot" : "/channel/info";
@@ -220,7 +220,7 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         clickChangeSong();
         ASSERT_TRUE(waitForPlaying());
         ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().fetchingDetails(); }, kDeadline));
-        const QString firstLine = UiDriver::text(*panel.subtitle);
+        const QString firstLine = UiDriver::text(*playerPanel().subtitle);
         ASSERT_TRUE(firstLine.startsWith(QStringLiteral("用户["))) << firstLine.toStdString();
         setFaults({rule()});
         m_scheduler.advance(1500ms);  // the change-song button's lock
@@ -233,9 +233,9 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         // No details: the description is empty, the second line keeps this song's
         // uploader, and the song before's detail line never stands for this one.
         EXPECT_TRUE(UiDriver::text(*panel.description).isEmpty());
-        EXPECT_NE(UiDriver::text(*panel.subtitle), firstLine);
+        EXPECT_NE(UiDriver::text(*playerPanel().subtitle), firstLine);
         const panel::ListView& songs = *playerPanel().lists.songs;
-        EXPECT_EQ(UiDriver::text(*panel.subtitle),
+        EXPECT_EQ(UiDriver::text(*playerPanel().subtitle),
                   songs.cellText(player().model().currentIndex(), panel::song_column::kUploader));
         expectNoRawText();
         clearFaults();
@@ -244,7 +244,7 @@ TEST_P(EndpointFault, ShowsWhatTheFailureCallsForAndRecoversOnceTheServiceIsWell
         ASSERT_TRUE(waitForPlaying());
         ASSERT_TRUE(UiDriver::pumpUntil([&] { return !details().fetchingDetails(); }, kDeadline));
         EXPECT_FALSE(UiDriver::text(*panel.description).isEmpty());
-        EXPECT_TRUE(UiDriver::text(*panel.subtitle).startsWith(QStringLiteral("用户[")));
+        EXPECT_TRUE(UiDriver::text(*playerPanel().subtitle).startsWith(QStringLiteral("用户[")));
         break;
     }
     case Feature::Companion: {

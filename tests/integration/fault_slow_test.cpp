@@ -93,7 +93,7 @@ TEST_F(SlowReplies, ASlowSearchAndHotListArriveLateAndASlowLikesPageGivesWayToAR
     // The hot list: the song list waits, saying so.
     ASSERT_TRUE(UiDriver::click(*playerPanel().changeSong));
     UiDriver::pump(300ms);
-    EXPECT_EQ(UiDriver::text(*playerPanel().subtitle), qText(catalogue::kLoadingSongsText));
+    EXPECT_EQ(UiDriver::text(*playerPanel().subtitle), qText(playback::kLoadingSongsText));
     EXPECT_EQ(player().stream(), 0u);
 
     const auto allArrived = [&] { return !search().searching() && player().stream() != 0; };
@@ -117,7 +117,7 @@ TEST_F(SlowReplies, ASlowChannelPageArrivesLateAndPlays) {
     setFaults({"/channel/info" + kDelay});
     ASSERT_TRUE(UiDriver::click(*radio().tileControl(1)));
     UiDriver::pump(300ms);
-    EXPECT_EQ(UiDriver::text(*playerPanel().subtitle), qText(catalogue::kLoadingSongsText));
+    EXPECT_EQ(UiDriver::text(*playerPanel().subtitle), qText(playback::kLoadingSongsText));
     useTheWindowFor(kSlow + 10s, [&] { return player().stream() != 0; });
     ASSERT_TRUE(waitForPlaying());
     EXPECT_EQ(player().model().currentChannel(), 1);

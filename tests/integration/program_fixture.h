@@ -39,6 +39,12 @@ protected:
     // Pumps until the channel grid shows (the first page arrived).
     [[nodiscard]] bool waitForGrid(std::chrono::milliseconds deadline = std::chrono::seconds(20));
 
+    // The service's fault rules, in the text form of --fault and --stream, while it runs;
+    // `clear` drops every rule first.
+    void setFaults(const std::vector<std::string>& faults, const std::vector<std::string>& streams = {},
+                   bool clear = false);
+    void clearFaults() { setFaults({}, {}, true); }
+
     // Requests the service logged whose line holds `text` ("POST /sound/like", a query).
     [[nodiscard]] int requests(std::string_view text) const;
 

@@ -161,6 +161,29 @@ TEST_F(RadioTest, RefreshInTheSongListsMenuLoadsANewPageAndAChannelOfTwentyHasOn
     }
 }
 
+TEST_F(RadioTest, WhileAPageLoadsThePanelShowsTheChannelAndTheClockStandsStill) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    clickTile(1);
+    ASSERT_TRUE(waitForPlaying());
+    tickAfter(600ms);
+    const QString time = UiDriver::text(*panel().time);
+    setFaults({"/channel/info=delay:3000*1"});
+    clickTile(2);
+    const QString loading = QStringLiteral("VAMU  --  ") + QString::fromStdString(radio().tiles()[1].name);
+    EXPECT_EQ(host().title(), loading);
+    EXPECT_EQ(UiDriver::text(*panel().title), QString::fromStdString(radio().tiles()[1].name));
+    EXPECT_EQ(UiDriver::text(*panel().subtitle), qText(playback::kLoadingSongsText));
+    // Ticks while the page is on its way change nothing: no clock runs.
+    for (int i = 0; i < 4; ++i) tickAfter(100ms);
+    EXPECT_FALSE(m_scheduler.timerRunning(playback::PlayerController::kClockTimer));
+    EXPECT_EQ(host().title(), loading);
+    EXPECT_EQ(UiDriver::text(*panel().time), time);
+    ASSERT_TRUE(waitForPlaying(20s));
+    EXPECT_EQ(player().model().currentChannel(), 2);
+}
+
 TEST_F(RadioTest, StalledSongShowsBufferingTextsAndMovesOnAtTheThirteenthTick) {
     startService({"--throttle-streams", "--stream", "all=stall:0"});
     ASSERT_TRUE(startProgram());
