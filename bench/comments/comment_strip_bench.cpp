@@ -74,7 +74,11 @@ struct Strip {
         };
         setup.fetchAvatar = [](const std::string&, std::stop_token) { return QByteArray(); };
         comments::CommentsHooks hooks;
-        hooks.streamActivity = [] { return comments::StreamActivity::Playing; };
+        hooks.player = [] {
+            playback::PlayerSnapshot playing;
+            playing.activity = playback::ActivityState::Playing;
+            return playing;
+        };
         controller = std::make_unique<comments::CommentsController>(std::move(setup), net::ServiceContext{}, scheduler,
                                                                     std::move(hooks));
     }

@@ -74,34 +74,6 @@ QByteArray avatarPlaceholder() {
     return bytes;
 }
 
-comments::StreamActivity streamActivityOf(playback::ActivityState state) {
-    switch (state) {
-    case playback::ActivityState::Playing:
-        return comments::StreamActivity::Playing;
-    case playback::ActivityState::Stalled:
-        return comments::StreamActivity::Stalled;
-    case playback::ActivityState::Paused:
-        return comments::StreamActivity::Paused;
-    case playback::ActivityState::Stopped:
-        break;
-    }
-    return comments::StreamActivity::Stopped;
-}
-
-desktop::Activity desktopActivityOf(playback::ActivityState state) {
-    switch (state) {
-    case playback::ActivityState::Playing:
-        return desktop::Activity::Playing;
-    case playback::ActivityState::Stalled:
-        return desktop::Activity::Stalled;
-    case playback::ActivityState::Paused:
-        return desktop::Activity::Paused;
-    case playback::ActivityState::Stopped:
-        break;
-    }
-    return desktop::Activity::Stopped;
-}
-
 }  // namespace
 
 Program::Program(ProgramOptions options) : m_options(std::move(options)) {}
@@ -161,11 +133,11 @@ Program::StartResult Program::start() {
     playerHooks.songStarting = [this](const net::SongEntry& song) {
         if (m_library) m_library->setPlayingSong(song);
         if (m_details) m_details->songStarting(song);
-        if (m_desktop) m_desktop->songStarting({song.id, song.name, song.uploader});
+        if (m_desktop) m_desktop->songStarting();
     };
     playerHooks.startedWhileHidden = [this](const QString& title) {
         if (m_nowPlaying) m_nowPlaying->slideIn(title);
-        if (m_desktop) notifyDesktop(title.toStdString(), m_desktop->song().uploader);
+        notifyDesktop(title.toStdString(), m_player->model().currentSong().uploader);
     };
     playerHooks.songPlaying = [this] {
         if (m_comments) m_comments->startComments();
@@ -237,10 +209,7 @@ void Program::createComments() {
         return std::uniform_int_distribution<int>(lowest, highest)(*engine);
     };
     comments::CommentsHooks hooks;
-    hooks.streamActivity = [this] {
-        return m_player ? streamActivityOf(m_engine->isActive(m_player->stream())) : comments::StreamActivity::Stopped;
-    };
-    hooks.currentSongId = [this] { return m_player ? m_player->model().currentSongId() : std::string(); };
+    hooks.player = [this] { return m_player ? m_player->snapshot() : playback::PlayerSnapshot{}; };
     hooks.showStrip = [this](bool shown) {
         if (m_commentStrip) m_commentStrip->setShown(shown);
     };
@@ -307,12 +276,9 @@ void Program::startDetails() {
 }
 
 void Program::startDownload() {
-    const playback::PlayerPanel& player = m_mainWindow->playerPanel();
     library::DownloadHooks hooks;
-    hooks.currentTitle = [this] { return QString::fromStdString(m_player->model().currentSong().name); };
-    hooks.currentUrl = [this] { return m_player->model().currentUrl(); };
-    hooks.playingStream = [this] { return m_player->stream(); };
-    hooks.volume = [volume = player.volume] { return volume->pos(); };
+    hooks.player = [this] { return m_player->snapshot(); };
+    hooks.muteSong = [this](bool muted) { m_player->muteSong(muted); };
     hooks.toneWanted = [] { return core::readSettingInt(core::setting::kDownloadSound) == 1; };
     hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     hooks.ended = [this](library::DownloadOutcome outcome, const std::string& target) {
@@ -321,8 +287,8 @@ void Program::startDownload() {
                                                                       : desktop::notification_text::kDownloadFailed),
             std::filesystem::path(target).filename().string());
     };
-    m_download =
-        std::make_unique<library::DownloadController>(*player.download, *m_engine, *m_scheduler, std::move(hooks));
+    m_download = std::make_unique<library::DownloadController>(*m_mainWindow->playerPanel().download, *m_engine,
+                                                               *m_scheduler, std::move(hooks));
 }
 
 void Program::startCompanion() {
@@ -362,28 +328,10 @@ void Program::startCompanion() {
 }
 
 void Program::createDesktopBus() {
-    const playback::PlayerPanel& panel = m_mainWindow->playerPanel();
     desktop::MediaHooks hooks;
-    hooks.activity = [this] { return desktopActivityOf(m_engine->isActive(m_player->stream())); };
-    hooks.songStarting = [this] { return m_player->startingSong(); };
-    const auto micros = [this](std::int64_t bytes) -> std::int64_t {
-        if (bytes < 0) return -1;
-        const double seconds = m_engine->bytesToSeconds(m_player->stream(), bytes);
-        return seconds < 0 ? -1 : static_cast<std::int64_t>(seconds * 1e6);
-    };
-    hooks.lengthMicros = [this, micros] { return micros(m_engine->getLength(m_player->stream())); };
-    hooks.positionMicros = [this, micros] { return micros(m_engine->getPosition(m_player->stream())); };
-    hooks.setPositionMicros = [this](std::int64_t position) {
-        const std::int64_t bytes = m_engine->secondsToBytes(m_player->stream(), static_cast<double>(position) / 1e6);
-        return bytes >= 0 && m_engine->setPosition(m_player->stream(), bytes);
-    };
-    hooks.cover = [cover = panel.cover] { return cover->pictureBytes(); };
-    hooks.volume = [volume = panel.volume] { return volume->pos(); };
-    // As the panel does when its slider is let go: the stream's volume and 音量.
-    hooks.setVolume = [this, volume = panel.volume](int value) {
-        volume->setPos(value);
-        m_player->changeVolume(volume->pos());
-    };
+    hooks.player = [this] { return m_player->snapshot(); };
+    hooks.seekTo = [this](double seconds) { return m_player->seekToSeconds(seconds); };
+    hooks.setVolume = [this](int value) { m_player->setVolume(value); };
     // After the shutdown (the half second before the loop ends) the bus is left already.
     hooks.nextSong = [this] {
         if (!m_shutDown) m_player->nextSong();

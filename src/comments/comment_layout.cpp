@@ -55,14 +55,14 @@ CommentLayout layoutComments(const std::vector<Comment>& comments, const RandomI
     return layout;
 }
 
-CommentScroll::Step CommentScroll::tick(StreamActivity activity) {
+CommentScroll::Step CommentScroll::tick(playback::ActivityState activity) {
     switch (activity) {
-    case StreamActivity::Stopped:
+    case playback::ActivityState::Stopped:
         return Step::TakeDown;
-    case StreamActivity::Stalled:
-    case StreamActivity::Paused:
+    case playback::ActivityState::Stalled:
+    case playback::ActivityState::Paused:
         return Step::Stood;
-    case StreamActivity::Playing:
+    case playback::ActivityState::Playing:
         break;
     }
     if (passed()) return Step::Stood;

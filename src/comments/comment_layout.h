@@ -7,6 +7,7 @@
 // top. The page itself starts right of the strip and moves left.
 
 #include "net/json_document.h"
+#include "playback/activity_state.h"
 
 #include <array>
 #include <functional>
@@ -76,7 +77,6 @@ struct CommentLayout {
 [[nodiscard]] CommentLayout layoutComments(const std::vector<Comment>& comments, const RandomInt& random);
 
 // The stream as the page's movement sees it.
-enum class StreamActivity { Stopped, Playing, Stalled, Paused };
 
 // The page's left edge over the ticks of one song.
 class CommentScroll {
@@ -92,7 +92,7 @@ public:
         m_left = left;
         m_extent = extent;
     }
-    [[nodiscard]] Step tick(StreamActivity activity);
+    [[nodiscard]] Step tick(playback::ActivityState activity);
     [[nodiscard]] int left() const { return m_left; }
     // Everything on the page lies left of the strip: moving it would compose nothing.
     [[nodiscard]] bool passed() const { return m_left + m_extent <= 0; }

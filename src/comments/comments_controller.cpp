@@ -58,7 +58,7 @@ void CommentsController::startComments() {
     if (m_hooks.showStrip) m_hooks.showStrip(true);
     const int left = stripWidth() + kPageStartGap;
     m_page = toolkit::Page::create(*m_strip, QRect(left, 0, kPageWidth, kPageHeight));
-    const std::string songId = m_hooks.currentSongId ? m_hooks.currentSongId() : std::string();
+    const std::string songId = player().song.id;
     m_request.start(
         [context = m_context, songId](std::stop_token stop) -> std::optional<std::vector<Comment>> {
             const net::ServiceReply reply =
@@ -126,7 +126,7 @@ void CommentsController::scrollComments() {
         m_scheduler.stopTimer(kTimer);
         return;
     }
-    const StreamActivity activity = m_hooks.streamActivity ? m_hooks.streamActivity() : StreamActivity::Stopped;
+    const playback::ActivityState activity = player().activity;
     switch (m_scroll.tick(activity)) {
     case CommentScroll::Step::Moved:
         m_page->move(m_scroll.left(), std::nullopt);
@@ -149,9 +149,13 @@ QString CommentsController::toggleComments() {
     } else {
         m_on = true;
         core::writeSetting(core::setting::kBulletComments, "1", core::CreateFolder::Yes);
-        if (m_hooks.streamActivity && m_hooks.streamActivity() == StreamActivity::Playing) startComments();
+        if (player().activity == playback::ActivityState::Playing) startComments();
     }
     return caption();
+}
+
+playback::PlayerSnapshot CommentsController::player() const {
+    return m_hooks.player ? m_hooks.player() : playback::PlayerSnapshot{};
 }
 
 }  // namespace vamu::comments

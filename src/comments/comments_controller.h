@@ -14,6 +14,7 @@
 #include "comments/comment_layout.h"
 #include "net/service_call.h"
 #include "platform/scheduler.h"
+#include "playback/player_snapshot.h"
 #include "platform/task_slot.h"
 #include "toolkit/panel_types.h"
 
@@ -36,10 +37,8 @@ inline constexpr std::string_view kCaptionOn = "点击关闭弹幕";   // shown 
 inline constexpr std::string_view kCaptionOff = "点击开启弹幕";  // shown while they are off
 
 struct CommentsHooks {
-    // The engine state of the player's current stream (Stopped when there is none).
-    std::function<StreamActivity()> streamActivity;
-    // The playing song's id (empty: none).
-    std::function<std::string()> currentSongId;
+    // The player as it is now: its song and its stream's activity.
+    std::function<playback::PlayerSnapshot()> player;
     // Shows or hides the comment strip.
     std::function<void(bool shown)> showStrip;
 };
@@ -93,6 +92,7 @@ public:
     void showComments(std::vector<Comment> comments);
 
 private:
+    [[nodiscard]] playback::PlayerSnapshot player() const;
     void takeDown();
     void avatarArrived(const std::string& url, const QByteArray& bytes);
     [[nodiscard]] int stripWidth() const;

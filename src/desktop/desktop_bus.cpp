@@ -27,7 +27,8 @@ constexpr int kDefaultExpiry = -1;  // the server's own time
 
 QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-std::int64_t saturatedMicros(std::int64_t value) { return value < 0 ? -1 : value; }
+// Whole microseconds of a time in seconds; -1 while it is unknown.
+std::int64_t micros(double seconds) { return seconds < 0 ? -1 : static_cast<std::int64_t>(seconds * 1e6); }
 
 }  // namespace
 
@@ -37,26 +38,27 @@ struct DesktopBus::Private final : MediaTarget {
 
     // --- the snapshot ------------------------------------------------------------------
 
+    playback::PlayerSnapshot playerNow() const { return hooks.player ? hooks.player() : playback::PlayerSnapshot{}; }
+
     MediaState snapshot() {
+        const playback::PlayerSnapshot now = playerNow();
         MediaState state;
-        const Activity activity = hooks.activity ? hooks.activity() : Activity::Stopped;
-        state.status = playbackStatusOf(activity, hooks.songStarting && hooks.songStarting());
-        state.songId = song.id;
-        state.title = song.title;
-        state.uploader = song.uploader;
-        state.lengthMicros = hooks.lengthMicros ? saturatedMicros(hooks.lengthMicros()) : -1;
-        if (!song.id.empty() && hooks.cover) {
-            const QByteArray cover = hooks.cover();
-            if (cover != lastCover || song.id != lastCoverSong) {
-                lastCover = cover;
-                lastCoverSong = song.id;
-                artUrl =
-                    covers.store(song.id, std::string_view(cover.constData(), static_cast<std::size_t>(cover.size())));
+        state.status = playbackStatusOf(now.activity, now.starting);
+        state.songId = now.song.id;
+        state.title = now.song.name;
+        state.uploader = now.song.uploader;
+        state.lengthMicros = micros(now.lengthSeconds);
+        if (!now.song.id.empty()) {
+            if (now.cover != lastCover || now.song.id != lastCoverSong) {
+                lastCover = now.cover;
+                lastCoverSong = now.song.id;
+                artUrl = covers.store(now.song.id, std::string_view(now.cover.constData(),
+                                                                     static_cast<std::size_t>(now.cover.size())));
             }
             state.artUrl = artUrl;
         }
-        state.volume = hooks.volume ? hooks.volume() : 100;
-        state.canSeek = state.lengthMicros >= 0 && activity != Activity::Stopped;
+        state.volume = now.volume;
+        state.canSeek = state.lengthMicros >= 0 && now.activity != playback::ActivityState::Stopped;
         return state;
     }
 
@@ -81,8 +83,8 @@ struct DesktopBus::Private final : MediaTarget {
         return state;
     }
     std::int64_t positionMicros() override {
-        const std::int64_t micros = hooks.positionMicros ? hooks.positionMicros() : -1;
-        return micros < 0 ? 0 : micros;
+        const std::int64_t position = micros(playerNow().positionSeconds);
+        return position < 0 ? 0 : position;
     }
     void raise() override {
         if (!stopped && hooks.raise) hooks.raise();
@@ -133,9 +135,9 @@ struct DesktopBus::Private final : MediaTarget {
         }
     }
 
-    void seekAndAnnounce(std::int64_t micros) {
-        if (!hooks.setPositionMicros || !hooks.setPositionMicros(micros)) return;
-        if (player) emit player->Seeked(micros);
+    void seekAndAnnounce(std::int64_t position) {
+        if (!hooks.seekTo || !hooks.seekTo(static_cast<double>(position) / 1e6)) return;
+        if (player) emit player->Seeked(position);
     }
 
     // --- notifications -----------------------------------------------------------------
@@ -168,7 +170,6 @@ struct DesktopBus::Private final : MediaTarget {
     std::unique_ptr<QObject> object = std::make_unique<QObject>();  // registered at kObjectPath
     PlayerAdaptor* player = nullptr;                                // owned by object
     QString serviceName;
-    SongInfo song;
     MediaState state;  // as announced last
     QByteArray lastCover;
     std::string lastCoverSong;
@@ -209,10 +210,7 @@ DesktopBus::DesktopBus(std::unique_ptr<Private> d) : d(std::move(d)) {}
 
 DesktopBus::~DesktopBus() { stop(); }
 
-void DesktopBus::songStarting(SongInfo song) {
-    d->song = std::move(song);
-    d->publish();
-}
+void DesktopBus::songStarting() { d->publish(); }
 
 void DesktopBus::refresh() { d->publish(); }
 
@@ -230,6 +228,5 @@ void DesktopBus::stop() {
 
 QString DesktopBus::serviceName() const { return d->serviceName; }
 const MediaState& DesktopBus::published() const { return d->state; }
-const SongInfo& DesktopBus::song() const { return d->song; }
 
 }  // namespace vamu::desktop

@@ -12,6 +12,7 @@
 
 #include "desktop/media_state.h"
 #include "desktop/notification_slot.h"
+#include "playback/player_snapshot.h"
 
 #include <QByteArray>
 #include <QString>
@@ -38,22 +39,10 @@ inline constexpr std::string_view kDownloadFinished = "下载完成";
 inline constexpr std::string_view kDownloadFailed = "下载失败";
 }  // namespace notification_text
 
-// What the desktop sees of a song when it starts.
-struct SongInfo {
-    std::string id;
-    std::string title;
-    std::string uploader;
-};
-
 struct MediaHooks {
-    std::function<Activity()> activity;                          // the current stream's
-    std::function<bool()> songStarting;                          // a song's stream is being opened
-    std::function<std::int64_t()> lengthMicros;                  // -1 while unknown or no stream
-    std::function<std::int64_t()> positionMicros;                // -1 without a stream
-    std::function<bool(std::int64_t micros)> setPositionMicros;  // inside the known length
-    std::function<QByteArray()> cover;                           // the player panel's cover picture
-    std::function<int()> volume;                                 // the volume slider, 0..100
-    std::function<void(int slider)> setVolume;                   // moves the slider and stores it as the panel does
+    std::function<playback::PlayerSnapshot()> player;  // the player as it is now
+    std::function<bool(double seconds)> seekTo;       // inside the known length; false: nothing changed
+    std::function<void(int slider)> setVolume;        // moves the slider and stores it as the panel does
     std::function<void()> nextSong;
     std::function<void()> togglePause;
     std::function<void()> raise;  // show the main window
@@ -76,7 +65,7 @@ public:
     DesktopBus& operator=(const DesktopBus&) = delete;
 
     // A song starts: the track changes at once, before its stream opens.
-    void songStarting(SongInfo song);
+    void songStarting();
     // Takes a new snapshot and announces what changed (PropertiesChanged).
     void refresh();
     // Shows `notification` in place of the one shown before.
@@ -86,7 +75,6 @@ public:
 
     [[nodiscard]] QString serviceName() const;
     [[nodiscard]] const MediaState& published() const;
-    [[nodiscard]] const SongInfo& song() const;
 
 private:
     struct Private;

@@ -5,14 +5,14 @@
 
 namespace vamu::desktop {
 
-PlaybackStatus playbackStatusOf(Activity activity, bool songStarting) {
+PlaybackStatus playbackStatusOf(playback::ActivityState activity, bool songStarting) {
     switch (activity) {
-    case Activity::Playing:
-    case Activity::Stalled:
+    case playback::ActivityState::Playing:
+    case playback::ActivityState::Stalled:
         return PlaybackStatus::Playing;
-    case Activity::Paused:
+    case playback::ActivityState::Paused:
         return PlaybackStatus::Paused;
-    case Activity::Stopped:
+    case playback::ActivityState::Stopped:
         break;
     }
     return songStarting ? PlaybackStatus::Playing : PlaybackStatus::Stopped;

@@ -4,6 +4,8 @@
 // takes a snapshot after each change and publishes only what differs from the last
 // one, so a client's view never drifts and no change is announced twice. Qt-free.
 
+#include "playback/activity_state.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,8 +18,7 @@ enum class PlaybackStatus { Stopped, Playing, Paused };
 
 // The engine's activity as the desktop names it. A song whose stream still opens, or
 // that waits for data, counts as playing: the user asked for sound and it is coming.
-enum class Activity { Stopped, Playing, Stalled, Paused };
-[[nodiscard]] PlaybackStatus playbackStatusOf(Activity activity, bool songStarting);
+[[nodiscard]] PlaybackStatus playbackStatusOf(playback::ActivityState activity, bool songStarting);
 [[nodiscard]] std::string_view statusText(PlaybackStatus status);  // "Playing", "Paused", "Stopped"
 
 struct MediaState {

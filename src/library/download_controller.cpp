@@ -44,8 +44,9 @@ void DownloadController::stopAll() {
 
 void DownloadController::downloadSong() {
     if (!m_done) return;  // one download at a time: the button is disabled meanwhile
-    const std::string url = m_hooks.currentUrl ? m_hooks.currentUrl() : std::string();
-    const QString title = m_hooks.currentTitle ? m_hooks.currentTitle() : QString();
+    const playback::PlayerSnapshot now = m_hooks.player ? m_hooks.player() : playback::PlayerSnapshot{};
+    const std::string& url = now.song.source;
+    const QString title = QString::fromStdString(now.song.name);
     if (url.empty() || cleanTitle(title.toStdString()).empty()) return;
     const std::string folder = m_hooks.folder ? m_hooks.folder() : songFolder();
     std::error_code error;
@@ -88,8 +89,7 @@ void DownloadController::tick() {
         }
         if (!(m_hooks.toneWanted && m_hooks.toneWanted())) return;
         if (m_tone != 0) endTone();
-        m_mutedStream = m_hooks.playingStream ? m_hooks.playingStream() : 0;
-        if (m_mutedStream != 0) m_engine.setAttribute(m_mutedStream, 0.0F);
+        if (m_hooks.muteSong) m_hooks.muteSong(true);
         m_tone = playDownloadTone(m_engine);
         m_scheduler.once(kToneTimer, kToneMute, [this] { endTone(); });
         return;
@@ -101,10 +101,7 @@ void DownloadController::endTone() {
     m_scheduler.stopTimer(kToneTimer);
     if (m_tone != 0) m_engine.freeStream(std::exchange(m_tone, 0));
     // The song may have changed meanwhile; the volume goes to whatever plays now.
-    const playback::StreamHandle playing = m_hooks.playingStream ? m_hooks.playingStream() : m_mutedStream;
-    m_mutedStream = 0;
-    const int volume = m_hooks.volume ? m_hooks.volume() : 100;
-    if (playing != 0) m_engine.setAttribute(playing, static_cast<float>(volume) / 100.0F);
+    if (m_hooks.muteSong) m_hooks.muteSong(false);
 }
 
 }  // namespace vamu::library

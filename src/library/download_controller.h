@@ -11,6 +11,7 @@
 #include "library/song_transfer.h"
 #include "platform/scheduler.h"
 #include "playback/audio_engine.h"
+#include "playback/player_snapshot.h"
 #include "toolkit/message_request.h"
 #include "toolkit/panel_types.h"
 
@@ -26,11 +27,11 @@ namespace vamu::library {
 enum class DownloadOutcome { Finished, Failed };
 
 struct DownloadHooks {
-    std::function<QString()> currentTitle;    // the player panel's title line
-    std::function<std::string()> currentUrl;  // the playing song's stream URL
-    std::function<playback::StreamHandle()> playingStream;
-    std::function<int()> volume;          // the volume slider, 0..100
-    std::function<bool()> toneWanted;     // 下载提示 is 1
+    // The player as it is now: the playing song's title and stream URL.
+    std::function<playback::PlayerSnapshot()> player;
+    // The song is silent (true) while the tone sounds, then back at its volume (false).
+    std::function<void(bool muted)> muteSong;
+    std::function<bool()> toneWanted;  // 下载提示 is 1
     std::function<std::string()> folder;  // where songs go; default songFolder()
     // A download ended, with the file it was for (gone again when it failed).
     std::function<void(DownloadOutcome outcome, const std::string& target)> ended;
@@ -70,8 +71,7 @@ private:
     QString m_tips;  // the button's own tooltip, put back when a download starts
     std::string m_target;
     bool m_done = true;
-    playback::StreamHandle m_tone = 0;
-    playback::StreamHandle m_mutedStream = 0;
+    playback::StreamHandle m_tone = 0;  // the download tone's own stream
 };
 
 }  // namespace vamu::library

@@ -50,7 +50,8 @@ PlayerController::PlayerController(AudioEngine& engine, const PlayerPanel& panel
       m_panel(panel),
       m_scheduler(scheduler),
       m_titlePrefix(std::move(titlePrefix)),
-      m_hooks(std::move(hooks)) {
+      m_hooks(std::move(hooks)),
+      m_cover(m_panel.cover->pictureBytes()) {
     m_panel.play->bindClick([this](const toolkit::Event&) {
         togglePause();
         return false;
@@ -212,6 +213,35 @@ void PlayerController::seek(double sliderValue) {
     if (const auto position = seekPosition(sliderValue, m_engine.getLength(m_stream))) {
         m_engine.setPosition(m_stream, *position);
     }
+}
+
+bool PlayerController::seekToSeconds(double seconds) {
+    const std::int64_t bytes = m_engine.secondsToBytes(m_stream, seconds);
+    const std::int64_t length = m_engine.getLength(m_stream);
+    if (bytes < 0 || length < 0 || bytes > length) return false;
+    return m_engine.setPosition(m_stream, bytes);
+}
+
+void PlayerController::setVolume(int value) {
+    m_panel.volume->setPos(value);
+    changeVolume(m_panel.volume->pos());
+}
+
+void PlayerController::muteSong(bool muted) {
+    m_engine.setAttribute(m_stream, muted ? 0.0F : static_cast<float>(m_panel.volume->pos()) / 100.0F);
+}
+
+PlayerSnapshot PlayerController::snapshot() const {
+    PlayerSnapshot now;
+    now.song = m_model.currentSong();
+    now.activity = m_engine.isActive(m_stream);
+    now.starting = m_songStart.running();
+    const auto seconds = [this](std::int64_t bytes) { return bytes < 0 ? -1.0 : m_engine.bytesToSeconds(m_stream, bytes); };
+    now.positionSeconds = seconds(m_engine.getPosition(m_stream));
+    now.lengthSeconds = seconds(m_engine.getLength(m_stream));
+    now.volume = m_panel.volume->pos();
+    now.cover = m_cover;
+    return now;
 }
 
 void PlayerController::changeVolume(int value) {
@@ -393,6 +423,7 @@ void PlayerController::setSecondLine(const QString& text, const QString& tips) {
 }
 
 void PlayerController::setCover(const QByteArray& picture) {
+    m_cover = picture;
     m_panel.cover->setPicture(picture);
     if (m_hooks.coverShown) m_hooks.coverShown(picture);
 }

@@ -18,6 +18,7 @@
 #include "playback/audio_engine.h"
 #include "playback/player_model.h"
 #include "playback/player_panel.h"
+#include "playback/player_snapshot.h"
 #include "playback/window_title.h"
 
 #include <QByteArray>
@@ -74,6 +75,13 @@ public:
     void togglePause();                     // the play button and the tray's "播放暂停"
     void seek(double sliderValue);          // the progress slider released, 0.0..100.0
     void changeVolume(int value);           // the volume bar released, 0..100; stored as 音量
+    // The desktop's seek: to `seconds` within the known length; false (nothing changes)
+    // while the length is unknown or outside it.
+    bool seekToSeconds(double seconds);
+    // The desktop's volume: the bar moves there, then as changeVolume().
+    void setVolume(int value);
+    // The download's tone: the song is silent meanwhile, then back at the bar's volume.
+    void muteSong(bool muted);
     void playSelectedRow(PlaySource list);  // a double click on a row of that list
     // Another feature plays row `row` of a list, or one song repeating.
     void playListRow(PlaySource list, int row);
@@ -112,6 +120,7 @@ public:
     void stopAll();
 
     [[nodiscard]] const PlayerModel& model() const { return m_model; }
+    [[nodiscard]] PlayerSnapshot snapshot() const;
     // The song list's model: the catalogue queue in play order, or another feature's songs.
     [[nodiscard]] const net::SongList& songList() const { return m_songList; }
     [[nodiscard]] StreamHandle stream() const { return m_stream; }
@@ -156,6 +165,7 @@ private:
     WindowTitle m_windowTitle;
     StreamHandle m_stream = 0;
     ChannelLook m_channelLook;  // of the channel a switch loads
+    QByteArray m_cover;         // what the panel's cover shows
     platform::TaskSlot<std::unique_ptr<OpenedStream>> m_songStart;
     platform::TaskSlot<QByteArray> m_coverFetch;
 };

@@ -129,23 +129,23 @@ TEST(CommentLayout, RepliesAreReadInOrderCappedAndBounded) {
 TEST(CommentScroll, MovesWhilePlayingStandsWhilePausedOrStalledAndStopsOnceThePagePassed) {
     CommentScroll scroll;
     scroll.reset(100, 10);
-    EXPECT_EQ(scroll.tick(StreamActivity::Playing), CommentScroll::Step::Moved);
+    EXPECT_EQ(scroll.tick(playback::ActivityState::Playing), CommentScroll::Step::Moved);
     EXPECT_EQ(scroll.left(), 98);
-    EXPECT_EQ(scroll.tick(StreamActivity::Paused), CommentScroll::Step::Stood);
-    EXPECT_EQ(scroll.tick(StreamActivity::Stalled), CommentScroll::Step::Stood);
+    EXPECT_EQ(scroll.tick(playback::ActivityState::Paused), CommentScroll::Step::Stood);
+    EXPECT_EQ(scroll.tick(playback::ActivityState::Stalled), CommentScroll::Step::Stood);
     EXPECT_EQ(scroll.left(), 98);
-    EXPECT_EQ(scroll.tick(StreamActivity::Playing), CommentScroll::Step::Moved);
+    EXPECT_EQ(scroll.tick(playback::ActivityState::Playing), CommentScroll::Step::Moved);
     EXPECT_EQ(scroll.left(), 96);
 
     // Once the page's right edge has passed the strip's left, ticks change nothing more.
     int moves = 0;
-    while (scroll.tick(StreamActivity::Playing) == CommentScroll::Step::Moved) ++moves;
+    while (scroll.tick(playback::ActivityState::Playing) == CommentScroll::Step::Moved) ++moves;
     EXPECT_EQ(moves, 53);  // 96 + 10 = 106 px, 2 px a tick
     EXPECT_TRUE(scroll.passed());
     EXPECT_EQ(scroll.left(), -10);
-    EXPECT_EQ(scroll.tick(StreamActivity::Playing), CommentScroll::Step::Stood);
+    EXPECT_EQ(scroll.tick(playback::ActivityState::Playing), CommentScroll::Step::Stood);
     // A stopped stream still takes the passed page down.
-    EXPECT_EQ(scroll.tick(StreamActivity::Stopped), CommentScroll::Step::TakeDown);
+    EXPECT_EQ(scroll.tick(playback::ActivityState::Stopped), CommentScroll::Step::TakeDown);
 }
 
 }  // namespace

@@ -13,14 +13,14 @@ namespace {
 
 TEST(MediaStateTest, StatusFollowsTheEngineAndAStartingSongCountsAsPlaying) {
     struct Case {
-        Activity activity;
+        playback::ActivityState activity;
         bool starting;
         PlaybackStatus expected;
     };
     const Case cases[] = {
-        {Activity::Playing, false, PlaybackStatus::Playing}, {Activity::Stalled, false, PlaybackStatus::Playing},
-        {Activity::Paused, false, PlaybackStatus::Paused},   {Activity::Stopped, false, PlaybackStatus::Stopped},
-        {Activity::Stopped, true, PlaybackStatus::Playing},  {Activity::Paused, true, PlaybackStatus::Paused},
+        {playback::ActivityState::Playing, false, PlaybackStatus::Playing}, {playback::ActivityState::Stalled, false, PlaybackStatus::Playing},
+        {playback::ActivityState::Paused, false, PlaybackStatus::Paused},   {playback::ActivityState::Stopped, false, PlaybackStatus::Stopped},
+        {playback::ActivityState::Stopped, true, PlaybackStatus::Playing},  {playback::ActivityState::Paused, true, PlaybackStatus::Paused},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(playbackStatusOf(c.activity, c.starting), c.expected)
