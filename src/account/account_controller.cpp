@@ -61,11 +61,13 @@ void AccountController::stopAll() {
 }
 
 void AccountController::showMessage(std::string_view text) {
-    toolkit::MessageBoxOptions options;
-    options.title = qText(net::kTitleNotice);
-    options.icon = toolkit::message_icon::kInformation;
-    options.width = kMessageWidth;
-    toolkit::messageBox(m_panel.window->windowHandle(), qText(text), options);
+    if (!m_hooks.message) return;
+    toolkit::MessageRequest request;
+    request.title = qText(net::kTitleNotice);
+    request.text = qText(text);
+    request.icon = toolkit::message_icon::kInformation;
+    request.width = kMessageWidth;
+    (void)m_hooks.message(request);
 }
 
 void AccountController::login() {
@@ -132,7 +134,8 @@ RegistrationWindow* AccountController::openRegistration() {
     // Windows the user closed go now, never from inside their own close.
     std::erase_if(m_registrations, [](const auto& window) { return window->closed(); });
     const QPoint at = m_panel.window->geometry().topLeft() + kRegistrationOffset;
-    auto window = std::make_unique<RegistrationWindow>(at, m_context, m_scheduler, ++m_registrationSerial);
+    auto window =
+        std::make_unique<RegistrationWindow>(at, m_context, m_scheduler, ++m_registrationSerial, m_hooks.message);
     if (!window->valid()) return nullptr;
     m_registrations.push_back(std::move(window));
     return m_registrations.back().get();

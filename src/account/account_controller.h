@@ -13,6 +13,7 @@
 #include "net/service_call.h"
 #include "platform/scheduler.h"
 #include "platform/task_slot.h"
+#include "toolkit/message_request.h"
 
 #include <functional>
 #include <memory>
@@ -26,6 +27,8 @@ struct AccountHooks {
     std::function<void()> loggedIn;
     // The account was logged out: stop loading its likes.
     std::function<void()> loggedOut;
+    // The account's and the registration windows' message boxes.
+    toolkit::MessageFunction message;
 };
 
 // How a login attempt ended, for the UI thread.

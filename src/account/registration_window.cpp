@@ -33,11 +33,12 @@ constexpr QRect kSubmit{60, 132, 80, 28};
 }  // namespace
 
 RegistrationWindow::RegistrationWindow(QPoint topLeft, net::ServiceContext context, platform::Scheduler& scheduler,
-                                       int serial)
+                                       int serial, toolkit::MessageFunction message)
     : m_host(std::make_unique<toolkit::HostWindow>()),
       m_context(std::move(context)),
       m_scheduler(scheduler),
-      m_timerName("注册倒计时" + std::to_string(serial)) {
+      m_timerName("注册倒计时" + std::to_string(serial)),
+      m_message(std::move(message)) {
     toolkit::WindowSetup window;
     window.title = qText(text::kRegistrationTitle);
     window.left = topLeft.x();
@@ -101,11 +102,14 @@ void RegistrationWindow::build() {
 }
 
 void RegistrationWindow::showMessage(std::string_view title, std::string_view text, int width) {
-    toolkit::MessageBoxOptions options;
-    options.title = qText(title);
-    options.icon = toolkit::message_icon::kInformation;
-    options.width = width;
-    toolkit::messageBox(m_host->windowHandle(), qText(text), options);
+    if (!m_message) return;
+    toolkit::MessageRequest request;
+    request.title = qText(title);
+    request.text = qText(text);
+    request.icon = toolkit::message_icon::kInformation;
+    request.width = width;
+    request.owner = m_host.get();
+    (void)m_message(request);
 }
 
 void RegistrationWindow::requestCode() {

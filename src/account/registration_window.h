@@ -12,6 +12,7 @@
 #include "platform/scheduler.h"
 #include "platform/task_queue.h"
 #include "platform/task_slot.h"
+#include "toolkit/message_request.h"
 #include "toolkit/panel_types.h"
 
 #include <QPoint>
@@ -28,7 +29,9 @@ public:
     static constexpr int kCountdownSeconds = 10;
     static constexpr std::chrono::milliseconds kCountdownStep{1000};
 
-    RegistrationWindow(QPoint topLeft, net::ServiceContext context, platform::Scheduler& scheduler, int serial);
+    // `message` shows the window's message boxes, which it owns.
+    RegistrationWindow(QPoint topLeft, net::ServiceContext context, platform::Scheduler& scheduler, int serial,
+                       toolkit::MessageFunction message);
     ~RegistrationWindow();
     RegistrationWindow(const RegistrationWindow&) = delete;
     RegistrationWindow& operator=(const RegistrationWindow&) = delete;
@@ -65,6 +68,7 @@ private:
     net::ServiceContext m_context;
     platform::Scheduler& m_scheduler;
     std::string m_timerName;
+    toolkit::MessageFunction m_message;
     int m_remaining = 0;  // seconds of the countdown still to show
     bool m_closed = false;
     panel::Edit* m_phone = nullptr;

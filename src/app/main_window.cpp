@@ -155,7 +155,6 @@ void MainWindow::build() {
                 .keyword = lists.searchBox,
                 .search = lists.search,
                 .nextPage = lists.searchNext,
-                .results = lists.lists.likes,
                 .likesTab = lists.lists.likesTab};
     m_details = {.page = pages.details,
                  .group = details.group,

@@ -101,12 +101,13 @@ Program::StartResult Program::start() {
     (void)core::removeStaleSettingsFiles();
 
     m_context = std::make_unique<net::ServiceContext>(
-        net::serviceContextFromSettings(std::make_shared<net::ServiceSession>(), net::MessageSink{}));
+        net::serviceContextFromSettings(std::make_shared<net::ServiceSession>()));
 
+    m_switches = std::make_unique<Switches>();
     toolkit::toolkitStartup();
     MainWindowSetup setup;
     setup.background = backgroundSetting();
-    setup.volume = volumeSetting();
+    setup.volume = m_switches->volume();
     setup.loggedIn = [session = m_context->session] { return session && session->loggedIn(); };
     m_mainWindow = std::make_unique<MainWindow>(setup);
     if (!m_mainWindow->valid()) return StartResult::Failed;
@@ -139,6 +140,7 @@ Program::StartResult Program::start() {
         if (m_nowPlaying) m_nowPlaying->slideIn(title);
         notifyDesktop(title.toStdString(), m_player->model().currentSong().uploader);
     };
+    playerHooks.volumeChanged = [this](int value) { m_switches->setVolume(value); };
     playerHooks.songPlaying = [this] {
         if (m_comments) m_comments->startComments();
     };
@@ -148,6 +150,7 @@ Program::StartResult Program::start() {
     // The list panels: the collection file and the automatic login start here.
     library::LibraryHooks libraryHooks;
     libraryHooks.likesPageShown = [this] { m_search->disableNextPage(); };
+    libraryHooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     m_library = std::make_unique<library::LibraryController>(m_mainWindow->libraryPanel(), m_player->songList(),
                                                              *m_context, *m_scheduler, library::collectionPath(),
                                                              std::move(libraryHooks));
@@ -156,10 +159,12 @@ Program::StartResult Program::start() {
     searchHooks.resultsShown = [this](std::optional<std::vector<net::SongEntry>> songs) {
         m_library->showSearchResults(std::move(songs));
     };
+    searchHooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     m_search =
         std::make_unique<catalogue::SearchController>(m_mainWindow->searchPanel(), *m_context, std::move(searchHooks));
     account::AccountHooks accountHooks;
     accountHooks.loggedIn = [this] { m_library->refreshLikes(); };
+    accountHooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     accountHooks.loggedOut = [this] {
         m_library->stopLikes();
         m_search->cancel();
@@ -191,7 +196,7 @@ Program::StartResult Program::start() {
     m_binders.push_back(std::make_unique<SongListBinder>(m_library->collection(), *views.collection));
     m_binders.push_back(std::make_unique<SongListBinder>(m_library->likes(), *views.likes));
 
-    m_commentStrip = std::make_unique<CommentStripWindow>(commentsSetting());
+    m_commentStrip = std::make_unique<CommentStripWindow>(m_switches->comments());
     createComments();
     createMenus();
     m_mainWindow->show();
@@ -203,7 +208,7 @@ Program::StartResult Program::start() {
 void Program::createComments() {
     comments::CommentsSetup setup;
     setup.strip = &m_commentStrip->host();
-    setup.on = commentsSetting();
+    setup.on = m_switches->comments();
     setup.placeholder = avatarPlaceholder();
     setup.random = [engine = std::make_shared<std::mt19937>(std::random_device{}())](int lowest, int highest) {
         return std::uniform_int_distribution<int>(lowest, highest)(*engine);
@@ -228,10 +233,11 @@ void Program::createMenus() {
     };
     actions.showMainWindow = [this] { raiseMainWindow(); };
     actions.exitProgram = [this] { exitProgram(); };
-    actions.toggleComments = [this] { return m_comments ? m_comments->toggleComments() : QString(); };
-    actions.commentsCaption = [this] { return m_comments ? m_comments->caption() : QString(); };
+    actions.setComments = [this](bool on) {
+        if (m_comments) m_comments->setOn(on);
+    };
     actions.trayPresent = m_options.trayPresent;
-    m_menus = std::make_unique<ProgramMenus>(*m_mainWindow, std::move(actions));
+    m_menus = std::make_unique<ProgramMenus>(*m_mainWindow, *m_switches, std::move(actions));
 }
 
 void Program::wireListMenus() {
@@ -279,7 +285,7 @@ void Program::startDownload() {
     library::DownloadHooks hooks;
     hooks.player = [this] { return m_player->snapshot(); };
     hooks.muteSong = [this](bool muted) { m_player->muteSong(muted); };
-    hooks.toneWanted = [] { return core::readSettingInt(core::setting::kDownloadSound) == 1; };
+    hooks.toneWanted = [this] { return m_switches->downloadTone() == 1; };
     hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     hooks.ended = [this](library::DownloadOutcome outcome, const std::string& target) {
         notifyDesktop(
@@ -349,7 +355,7 @@ void Program::createDesktopBus() {
 
 // A desktop notification in place of the previous one, when 通知 is 1.
 void Program::notifyDesktop(std::string summary, std::string body) {
-    if (!m_desktop || core::readSettingInt(core::setting::kNotifications) != 1) return;
+    if (!m_desktop || m_switches->notifications() != 1) return;
     m_desktop->notify({std::move(summary), std::move(body), {}});
 }
 

@@ -54,6 +54,7 @@ class MainWindow;
 class NowPlayingWindow;
 class ProgramMenus;
 class SongListBinder;
+class Switches;
 class WindowScheduler;
 
 struct ProgramOptions {
@@ -141,6 +142,7 @@ private:
     ProgramOptions m_options;
     std::unique_ptr<platform::SingleInstance> m_instance;
     std::unique_ptr<net::ServiceContext> m_context;
+    std::unique_ptr<Switches> m_switches;
     std::unique_ptr<playback::AudioEngine> m_engine;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<CommentStripWindow> m_commentStrip;

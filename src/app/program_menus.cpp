@@ -3,8 +3,6 @@
 #include "app/backgrounds.h"
 #include "app/main_window.h"
 #include "app/window_settings.h"
-#include "core/settings.h"
-#include "core/settings_keys.h"
 #include "platform/native_window.h"
 
 namespace vamu::app {
@@ -27,8 +25,8 @@ void bindClick(toolkit::BaseControl* control, std::function<void()> action) {
 
 }  // namespace
 
-ProgramMenus::ProgramMenus(MainWindow& window, ShellActions actions)
-    : m_window(window), m_actions(std::move(actions)), m_background(backgroundSetting()) {
+ProgramMenus::ProgramMenus(MainWindow& window, Switches& switches, ShellActions actions)
+    : m_window(window), m_switches(switches), m_actions(std::move(actions)), m_background(backgroundSetting()) {
     setupTray();
     setupSettingsMenu();
     m_window.host().bindClose([this](const toolkit::Event& event) {
@@ -70,27 +68,26 @@ void ProgramMenus::setupSettingsMenu() {
         // Found again by its flag: the window may have rebuilt its caption meanwhile.
         if (m_window.captionButton(toolkit::caption::kSetting)) m_settingsMenu.popup(m_window.handle());
     });
-    const QString comments = m_actions.commentsCaption ? m_actions.commentsCaption() : QString();
-    m_commentsItem = m_settingsMenu.addAction(comments, [this] {
-        if (!m_actions.toggleComments) return;
-        m_settingsMenu.setText(m_commentsItem, m_actions.toggleComments());
-    });
-    const std::string closeToTray = core::readSetting(core::setting::kCloseToTray);
-    if (closeToTray == "1" || closeToTray == "0") {
-        m_closeToTrayItem = m_settingsMenu.addAction(
-            qText(closeToTray == "1" ? settings_caption::kCloseToTrayOn : settings_caption::kCloseToTrayOff),
-            [this] { toggleExitToTray(); });
+    m_commentsItem = m_settingsMenu.addAction(
+        qText(m_switches.comments() ? settings_caption::kCommentsOn : settings_caption::kCommentsOff),
+        [this] { toggleComments(); });
+    const Switches::CloseToTray closeToTray = m_switches.closeToTray();
+    if (closeToTray != Switches::CloseToTray::Other) {
+        m_closeToTrayItem = m_settingsMenu.addAction(qText(closeToTray == Switches::CloseToTray::On
+                                                               ? settings_caption::kCloseToTrayOn
+                                                               : settings_caption::kCloseToTrayOff),
+                                                     [this] { toggleExitToTray(); });
     }
-    m_downloadTone = core::readSettingInt(core::setting::kDownloadSound);
-    if (m_downloadTone == 1 || m_downloadTone == 0) {
+    const int tone = m_switches.downloadTone();
+    if (tone == 1 || tone == 0) {
         m_downloadToneItem = m_settingsMenu.addAction(
-            qText(m_downloadTone == 1 ? settings_caption::kDownloadToneOn : settings_caption::kDownloadToneOff),
+            qText(tone == 1 ? settings_caption::kDownloadToneOn : settings_caption::kDownloadToneOff),
             [this] { toggleDownloadTone(); });
     }
-    m_notifications = core::readSettingInt(core::setting::kNotifications);
-    if (m_notifications == 1 || m_notifications == 0) {
+    const int notifications = m_switches.notifications();
+    if (notifications == 1 || notifications == 0) {
         m_notificationsItem = m_settingsMenu.addAction(
-            qText(m_notifications == 1 ? settings_caption::kNotificationsOn : settings_caption::kNotificationsOff),
+            qText(notifications == 1 ? settings_caption::kNotificationsOn : settings_caption::kNotificationsOff),
             [this] { toggleNotifications(); });
     }
 }
@@ -119,12 +116,12 @@ void ProgramMenus::trayEvent(int code) {
 void ProgramMenus::removeTray() { m_tray.remove(); }
 
 void ProgramMenus::closeButton() {
-    const std::string closeToTray = core::readSetting(core::setting::kCloseToTray);
-    if (closeToTray == "0") {
+    const Switches::CloseToTray closeToTray = m_switches.closeToTray();
+    if (closeToTray == Switches::CloseToTray::Off) {
         if (m_actions.exitProgram) m_actions.exitProgram();
         return;
     }
-    if (closeToTray != "1") return;
+    if (closeToTray != Switches::CloseToTray::On) return;
     // Without a tray host a hidden window could never be brought back: it goes to the
     // task bar instead.
     if (!trayPresent()) {
@@ -137,7 +134,7 @@ void ProgramMenus::closeButton() {
 void ProgramMenus::desktopClose() {
     // A close the desktop asked for must always do something: a window that refuses it
     // could not be closed at all with an odd 最小化.
-    if (core::readSetting(core::setting::kCloseToTray) == "1" && trayPresent()) {
+    if (m_switches.closeToTray() == Switches::CloseToTray::On && trayPresent()) {
         if (platform::NativeWindow* native = m_window.host().nativeWindow()) native->hide();
         return;
     }
@@ -150,11 +147,18 @@ void ProgramMenus::cycleSkin() {
     storeBackground(m_background);
 }
 
+void ProgramMenus::toggleComments() {
+    const bool on = !m_switches.comments();
+    m_switches.setComments(on);
+    if (m_actions.setComments) m_actions.setComments(on);
+    m_settingsMenu.setText(m_commentsItem, qText(on ? settings_caption::kCommentsOn : settings_caption::kCommentsOff));
+}
+
 void ProgramMenus::toggleExitToTray() {
-    const std::string closeToTray = core::readSetting(core::setting::kCloseToTray);
-    if (closeToTray != "1" && closeToTray != "0") return;
-    const bool on = closeToTray == "0";
-    core::writeSetting(core::setting::kCloseToTray, on ? "1" : "0", core::CreateFolder::Yes);
+    const Switches::CloseToTray closeToTray = m_switches.closeToTray();
+    if (closeToTray == Switches::CloseToTray::Other) return;
+    const bool on = closeToTray == Switches::CloseToTray::Off;
+    m_switches.setCloseToTray(on);
     if (m_closeToTrayItem) {
         m_settingsMenu.setText(m_closeToTrayItem,
                                qText(on ? settings_caption::kCloseToTrayOn : settings_caption::kCloseToTrayOff));
@@ -162,22 +166,22 @@ void ProgramMenus::toggleExitToTray() {
 }
 
 void ProgramMenus::toggleDownloadTone() {
-    if (m_downloadTone != 1 && m_downloadTone != 0) return;
-    m_downloadTone = m_downloadTone == 1 ? 0 : 1;
-    core::writeSetting(core::setting::kDownloadSound, m_downloadTone == 1 ? "1" : "0", core::CreateFolder::Yes);
+    const int tone = m_switches.downloadTone();
+    if (tone != 1 && tone != 0) return;
+    m_switches.setDownloadTone(tone == 0);
     if (m_downloadToneItem) {
-        m_settingsMenu.setText(m_downloadToneItem, qText(m_downloadTone == 1 ? settings_caption::kDownloadToneOn
-                                                                             : settings_caption::kDownloadToneOff));
+        m_settingsMenu.setText(m_downloadToneItem, qText(tone == 0 ? settings_caption::kDownloadToneOn
+                                                                   : settings_caption::kDownloadToneOff));
     }
 }
 
 void ProgramMenus::toggleNotifications() {
-    if (m_notifications != 1 && m_notifications != 0) return;
-    m_notifications = m_notifications == 1 ? 0 : 1;
-    core::writeSetting(core::setting::kNotifications, m_notifications == 1 ? "1" : "0", core::CreateFolder::Yes);
+    const int notifications = m_switches.notifications();
+    if (notifications != 1 && notifications != 0) return;
+    m_switches.setNotifications(notifications == 0);
     if (m_notificationsItem) {
-        m_settingsMenu.setText(m_notificationsItem, qText(m_notifications == 1 ? settings_caption::kNotificationsOn
-                                                                               : settings_caption::kNotificationsOff));
+        m_settingsMenu.setText(m_notificationsItem, qText(notifications == 0 ? settings_caption::kNotificationsOn
+                                                                             : settings_caption::kNotificationsOff));
     }
 }
 

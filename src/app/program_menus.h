@@ -7,6 +7,7 @@
 // What the menus do to other features reaches them through ShellActions, which the
 // program fills. UI thread only; the main window outlives this object.
 
+#include "app/switches.h"
 #include "toolkit/popup_menu.h"
 #include "toolkit/tray_icon.h"
 
@@ -23,6 +24,8 @@ inline constexpr std::string_view kTrayTip = "VAMU";
 
 // The switch captions of the settings menu.
 namespace settings_caption {
+inline constexpr std::string_view kCommentsOn = "点击关闭弹幕";   // shown while comments are on
+inline constexpr std::string_view kCommentsOff = "点击开启弹幕";  // shown while they are off
 inline constexpr std::string_view kCloseToTrayOn = "退出到托盘开";
 inline constexpr std::string_view kCloseToTrayOff = "退出到托盘关";
 inline constexpr std::string_view kDownloadToneOn = "下载提示音开";
@@ -36,9 +39,8 @@ struct ShellActions {
     std::function<void()> togglePause;
     std::function<void()> showMainWindow;  // restore, show, raise
     std::function<void()> exitProgram;
-    // The comments switch: flips it and answers the new caption.
-    std::function<QString()> toggleComments;
-    std::function<QString()> commentsCaption;
+    // The comments go on or off.
+    std::function<void(bool on)> setComments;
     // Whether a tray host shows the icon now; none: ask the tray icon.
     std::function<bool()> trayPresent;
 };
@@ -52,8 +54,9 @@ public:
     static constexpr int kTrayShowItem = 4;
     static constexpr int kTrayExitItem = 5;
 
-    // Adds the tray icon, builds both menus and binds the caption buttons.
-    ProgramMenus(MainWindow& window, ShellActions actions);
+    // Adds the tray icon, builds both menus and binds the caption buttons. The switches
+    // outlive the menus.
+    ProgramMenus(MainWindow& window, Switches& switches, ShellActions actions);
     ~ProgramMenus();
     ProgramMenus(const ProgramMenus&) = delete;
     ProgramMenus& operator=(const ProgramMenus&) = delete;
@@ -72,15 +75,16 @@ public:
     void desktopClose();
     // The skin button: the next background (after 4 comes 0), written to 背景.
     void cycleSkin();
+    void toggleComments();
     void toggleExitToTray();
     void toggleDownloadTone();
     void toggleNotifications();
 
     // 下载提示 as read at start and switched since: 1 on, 0 off, other values leave the
     // tone off and the switch out of the menu.
-    [[nodiscard]] int downloadTone() const { return m_downloadTone; }
+    [[nodiscard]] int downloadTone() const { return m_switches.downloadTone(); }
     // 通知 likewise: 1 on, 0 off, other values leave notifications off and the switch out.
-    [[nodiscard]] int notifications() const { return m_notifications; }
+    [[nodiscard]] int notifications() const { return m_switches.notifications(); }
     [[nodiscard]] toolkit::PopupMenu& trayMenu() { return m_trayMenu; }
     [[nodiscard]] toolkit::PopupMenu& settingsMenu() { return m_settingsMenu; }
     [[nodiscard]] const toolkit::TrayIcon& trayIcon() const { return m_tray; }
@@ -96,6 +100,7 @@ private:
     [[nodiscard]] bool trayPresent() const;
 
     MainWindow& m_window;
+    Switches& m_switches;
     ShellActions m_actions;
     toolkit::TrayIcon m_tray;
     toolkit::PopupMenu m_trayMenu;
@@ -103,9 +108,7 @@ private:
     int m_commentsItem = 0;
     int m_closeToTrayItem = 0;
     int m_downloadToneItem = 0;
-    int m_downloadTone = 1;
     int m_notificationsItem = 0;
-    int m_notifications = 1;
     int m_background = 0;
 };
 

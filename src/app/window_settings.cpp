@@ -11,10 +11,6 @@ int backgroundSetting() { return readSettingInt(setting::kBackground); }
 
 void storeBackground(int index) { writeSetting(setting::kBackground, std::to_string(index), CreateFolder::Yes); }
 
-int volumeSetting() { return readSettingInt(setting::kVolume); }
-
-bool commentsSetting() { return readSettingInt(setting::kBulletComments) != 0; }
-
 int nowPlayingTopSetting() { return readSettingInt(setting::kNowPlayingTop); }
 
 void storeNowPlayingTop(int top) { writeSetting(setting::kNowPlayingTop, std::to_string(top), CreateFolder::Yes); }

@@ -8,10 +8,6 @@ namespace vamu::app {
 // 背景: the background picture's number (any value; outside 0..4 means none).
 [[nodiscard]] int backgroundSetting();
 void storeBackground(int index);
-// 音量: the volume bar's position, 0..100.
-[[nodiscard]] int volumeSetting();
-// 弹幕: whether bullet comments (and their strip) are on.
-[[nodiscard]] bool commentsSetting();
 // 提示顶边: the now-playing window's top; 0 means the default place.
 [[nodiscard]] int nowPlayingTopSetting();
 void storeNowPlayingTop(int top);

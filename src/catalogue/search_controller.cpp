@@ -1,6 +1,6 @@
 #include "catalogue/search_controller.h"
 
-#include "toolkit/message_box.h"
+#include "toolkit/message_request.h"
 
 namespace vamu::catalogue {
 namespace {
@@ -69,11 +69,13 @@ void SearchController::pageArrived(SearchResult result) {
     case net::ServiceOutcome::Refused: {
         if (m_hooks.resultsShown) m_hooks.resultsShown(std::nullopt);
         m_panel.nextPage->setDisabled(true);
-        toolkit::MessageBoxOptions options;
-        options.title = qText(net::kTitleNotice);
-        options.icon = toolkit::message_icon::kInformation;
-        options.width = kRefusalWidth;
-        toolkit::messageBox(m_panel.results->hostWindowHandle(), qText(result.refusalText), options);
+        if (!m_hooks.message) return;
+        toolkit::MessageRequest request;
+        request.title = qText(net::kTitleNotice);
+        request.text = qText(result.refusalText);
+        request.icon = toolkit::message_icon::kInformation;
+        request.width = kRefusalWidth;
+        (void)m_hooks.message(request);
         return;
     }
     case net::ServiceOutcome::Succeeded:

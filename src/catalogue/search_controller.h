@@ -11,6 +11,7 @@
 #include "net/service_call.h"
 #include "net/song_entry.h"
 #include "platform/task_slot.h"
+#include "toolkit/message_request.h"
 
 #include <functional>
 #include <string>
@@ -23,6 +24,8 @@ struct SearchHooks {
     // 1), the page's songs when the reply listed some to show, nullopt when the list keeps
     // its rows (a refusal, a reply without a judgement).
     std::function<void(std::optional<std::vector<net::SongEntry>> songs)> resultsShown;
+    // The service's refusal of a search.
+    toolkit::MessageFunction message;
 };
 
 // A search reply as the list needs it.

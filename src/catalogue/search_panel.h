@@ -12,7 +12,6 @@ struct SearchPanel {
     panel::Edit* keyword = nullptr;      // "搜索歌曲"; emptied whenever it takes the focus
     panel::Button* search = nullptr;     // "搜索"
     panel::Button* nextPage = nullptr;   // "下一页"; disabled until a search has more pages
-    panel::ListView* results = nullptr;  // the likes list
     panel::Button* likesTab = nullptr;   // "我喜欢的"
 };
 

@@ -1,7 +1,5 @@
 #include "comments/comments_controller.h"
 
-#include "core/settings.h"
-#include "core/settings_keys.h"
 
 #include <QImage>
 
@@ -18,7 +16,6 @@ constexpr QRgb kBubbleWhite = 0xFFFFFFFF;
 constexpr QRgb kNameBlue = 0xFF0088FF;  // red 0, green 136, blue 255
 constexpr QRgb kContentBlack = 0xFF000000;
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 }  // namespace
 
@@ -37,7 +34,6 @@ CommentsController::~CommentsController() { stopAll(); }
 
 void CommentsController::stopAll() { takeDown(); }
 
-QString CommentsController::caption() const { return qText(m_on ? kCaptionOn : kCaptionOff); }
 
 int CommentsController::stripWidth() const { return m_strip ? m_strip->width() : 0; }
 
@@ -140,18 +136,16 @@ void CommentsController::scrollComments() {
     }
 }
 
-QString CommentsController::toggleComments() {
-    if (m_on) {
+void CommentsController::setOn(bool on) {
+    if (on == m_on) return;
+    m_on = on;
+    if (!on) {
         if (m_hooks.showStrip) m_hooks.showStrip(false);
         takeDown();
-        m_on = false;
-        core::writeSetting(core::setting::kBulletComments, "0", core::CreateFolder::Yes);
-    } else {
-        m_on = true;
-        core::writeSetting(core::setting::kBulletComments, "1", core::CreateFolder::Yes);
-        if (player().activity == playback::ActivityState::Playing) startComments();
+        return;
     }
-    return caption();
+    // Switched on while a song plays: its comments come at once.
+    if (player().activity == playback::ActivityState::Playing) startComments();
 }
 
 playback::PlayerSnapshot CommentsController::player() const {

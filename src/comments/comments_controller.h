@@ -2,7 +2,8 @@
 // Bullet comments on the UI thread: the request for the playing song's comments, the
 // comment page in the comment strip (avatar, white rounded bubble, blue name, black
 // text per comment), its 30 ms movement "弹幕" while the stream plays, its removal when
-// the stream stops, the avatars as they arrive, and the comments switch 弹幕.
+// the stream stops, the avatars as they arrive, and the comments' switch (whose setting
+// the program keeps).
 //
 // The request runs in a task and the avatars in AvatarFetcher's bounded set of tasks;
 // a new song, the switch-off and stopAll() drop every late result. What the comments
@@ -33,8 +34,6 @@ namespace vamu::comments {
 
 inline constexpr std::string_view kTimer = "弹幕";
 inline constexpr std::chrono::milliseconds kTickPeriod{30};
-inline constexpr std::string_view kCaptionOn = "点击关闭弹幕";   // shown while comments are on
-inline constexpr std::string_view kCaptionOff = "点击开启弹幕";  // shown while they are off
 
 struct CommentsHooks {
     // The player as it is now: its song and its stream's activity.
@@ -62,10 +61,10 @@ public:
     // The song has played for 2 s: take the old page down and, while comments are on,
     // request this song's comments and lay them out.
     void startComments();
-    // The settings menu's switch: flips it, writes 弹幕 and answers the new caption.
-    QString toggleComments();
+    // The comments switch: off takes the page and the strip down at once; on while a song
+    // plays requests its comments at once.
+    void setOn(bool on);
     [[nodiscard]] bool on() const { return m_on; }
-    [[nodiscard]] QString caption() const;
     // Everything stops and goes; the strip keeps its visibility (shutdown).
     void stopAll();
 

@@ -1,7 +1,7 @@
 #include "library/library_controller.h"
 
 #include "platform/workers.h"
-#include "toolkit/message_box.h"
+#include "toolkit/message_request.h"
 
 #include <algorithm>
 
@@ -74,11 +74,13 @@ void LibraryController::stopAll() {
 }
 
 void LibraryController::showMessage(std::string_view title, std::string_view text, int width) {
-    toolkit::MessageBoxOptions options;
-    options.title = qText(title);
-    options.icon = toolkit::message_icon::kInformation;
-    options.width = width;
-    toolkit::messageBox(m_panel.window->windowHandle(), qText(text), options);
+    if (!m_hooks.message) return;
+    toolkit::MessageRequest request;
+    request.title = qText(title);
+    request.text = qText(text);
+    request.icon = toolkit::message_icon::kInformation;
+    request.width = width;
+    (void)m_hooks.message(request);
 }
 
 // --- the collection ------------------------------------------------------------------

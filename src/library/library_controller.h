@@ -20,6 +20,7 @@
 #include "platform/scheduler.h"
 #include "platform/task_queue.h"
 #include "platform/task_slot.h"
+#include "toolkit/message_request.h"
 
 #include <filesystem>
 #include <functional>
@@ -32,6 +33,8 @@ namespace vamu::library {
 struct LibraryHooks {
     // A likes page arrived: the search bar's "下一页" goes off (likes are never paged by hand).
     std::function<void()> likesPageShown;
+    // The synchronisation's summary and a failed save.
+    toolkit::MessageFunction message;
 };
 
 // What the likes list shows.

@@ -192,9 +192,8 @@ std::string serviceBaseUrl(std::string_view server) {
     return base;
 }
 
-ServiceContext serviceContextFromSettings(std::shared_ptr<ServiceSession> session, MessageSink messages) {
-    return ServiceContext{serviceBaseUrl(core::readSetting(core::setting::kServer)), std::move(session),
-                          std::move(messages)};
+ServiceContext serviceContextFromSettings(std::shared_ptr<ServiceSession> session) {
+    return ServiceContext{serviceBaseUrl(core::readSetting(core::setting::kServer)), std::move(session)};
 }
 
 ServiceReply callService(const ServiceContext& context, const ServiceEndpoint& endpoint,
@@ -224,9 +223,6 @@ ServiceReply callService(const ServiceContext& context, const ServiceEndpoint& e
     result.outcome = judged(document, endpoint.state);
     if (result.outcome == ServiceOutcome::Refused && !endpoint.refusalPath.empty()) {
         result.refusalText = document.getText(endpoint.refusalPath);
-        if (context.messages) {
-            context.messages(endpoint.refusalTitle, result.refusalText);
-        }
     }
     result.document = std::move(document);
     return result;

@@ -83,10 +83,6 @@ struct ServiceReply {
     long httpStatus = 0;  // for diagnostics; replies are judged by their body
 };
 
-// Shows a refusal to the user: (title, text). Called on the calling thread, with no lock
-// held, after the session's cookies have been updated.
-using MessageSink = std::function<void(std::string_view title, std::string_view text)>;
-
 // The query or form text of `endpoint` with `values` (endpoint.valueCount of them).
 [[nodiscard]] std::string serviceParameters(const ServiceEndpoint& endpoint, std::initializer_list<ParamValue> values);
 
@@ -98,16 +94,14 @@ struct ServiceContext {
     std::string baseUrl;
     // Shared by every call of the run; without one, calls send and keep no cookie text.
     std::shared_ptr<ServiceSession> session;
-    // Where refusals are shown; may be empty (no message is shown then).
-    MessageSink messages;
 };
 
 // Base address of the service from the text of the "server" setting: final "/" and
 // spaces dropped, "http://" added when no scheme is given.
 [[nodiscard]] std::string serviceBaseUrl(std::string_view server);
 
-// The context of the run: the "server" setting read now, with the session and the sink.
-[[nodiscard]] ServiceContext serviceContextFromSettings(std::shared_ptr<ServiceSession> session, MessageSink messages);
+// The context of the run: the "server" setting read now, with the session.
+[[nodiscard]] ServiceContext serviceContextFromSettings(std::shared_ptr<ServiceSession> session);
 
 // Makes one call.
 [[nodiscard]] ServiceReply callService(const ServiceContext& context, const ServiceEndpoint& endpoint,

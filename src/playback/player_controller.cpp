@@ -1,6 +1,5 @@
 #include "playback/player_controller.h"
 
-#include "core/settings.h"
 #include "net/http_request.h"
 #include "platform/workers.h"
 #include "playback/stream_time.h"
@@ -245,8 +244,8 @@ PlayerSnapshot PlayerController::snapshot() const {
 }
 
 void PlayerController::changeVolume(int value) {
-    m_engine.setAttribute(m_stream, static_cast<float>(value) / 100.0f);
-    core::writeSetting(core::setting::kVolume, std::to_string(value), core::CreateFolder::Yes);
+    m_engine.setAttribute(m_stream, static_cast<float>(value) / 100.0F);
+    if (m_hooks.volumeChanged) m_hooks.volumeChanged(value);
 }
 
 // --- the song ------------------------------------------------------------------------

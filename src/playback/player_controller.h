@@ -39,6 +39,8 @@ struct PlayerHooks {
     std::function<void(const QByteArray& picture)> coverShown;
     // Any song is about to start (its details).
     std::function<void(const net::SongEntry& song)> songStarting;
+    // The volume bar was moved to 0..100 (the program stores it as 音量).
+    std::function<void(int value)> volumeChanged;
     // The song still plays 2 s after its start (the comments).
     std::function<void()> songPlaying;
     // A song starts while the main window is hidden (the now-playing window).
@@ -74,7 +76,7 @@ public:
     void nextSong();                        // "我要换歌" and the tray's " 下一首 "
     void togglePause();                     // the play button and the tray's "播放暂停"
     void seek(double sliderValue);          // the progress slider released, 0.0..100.0
-    void changeVolume(int value);           // the volume bar released, 0..100; stored as 音量
+    void changeVolume(int value);           // the volume bar released, 0..100
     // The desktop's seek: to `seconds` within the known length; false (nothing changes)
     // while the length is unknown or outside it.
     bool seekToSeconds(double seconds);

@@ -19,12 +19,14 @@ struct MessageRequest {
     int width = 0;
     MessageButtons buttons = MessageButtons::Ok;
     std::vector<QString> buttonTexts;  // right to left, replacing the set's texts
+    HostWindow* owner = nullptr;       // the window that owns the box; none: the program's main window
 };
 
 using MessageFunction = std::function<int(const MessageRequest& request)>;
 
-// The skinned box, owned by `owner` (may be null).
+// The skinned box, owned by the request's owner, else by `owner` (may be null).
 inline int showMessageBox(HostWindow* owner, const MessageRequest& request) {
+    if (request.owner) owner = request.owner;
     MessageBoxOptions options;
     options.title = request.title;
     options.icon = request.icon;

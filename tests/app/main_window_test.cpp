@@ -3,6 +3,7 @@
 // a song, and the background pictures chosen by 背景.
 #include "app/backgrounds.h"
 #include "app/main_window.h"
+#include "app/switches.h"
 #include "core/settings.h"
 #include "core/settings_fixture.h"
 #include "app/window_settings.h"
@@ -178,7 +179,7 @@ TEST_F(MainWindowTest, ButtonsThatNeedASongStartDisabled) {
 
 TEST_F(MainWindowTest, VolumeBarStartsAtTheStoredVolume) {
     writeSetting(setting::kVolume, "35", CreateFolder::Yes);
-    const auto window = open({.volume = volumeSetting()});
+    const auto window = open({.volume = Switches().volume()});
     EXPECT_EQ(window->playerPanel().volume->pos(), 35);
     const auto loud = open({.volume = 250});
     EXPECT_EQ(loud->playerPanel().volume->pos(), 100);

@@ -5,32 +5,6 @@
 
 namespace vamu::test {
 
-MessageWatcher::MessageWatcher() {
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
-        toolkit::HostWindow* box = toolkit::currentMessageBox();
-        if (!box || !box->paintReady()) return;
-        // A closed box stays current until its loop has ended: read each box once.
-        if (box->windowHandle().value == m_lastBox) return;
-        m_lastBox = box->windowHandle().value;
-        SeenMessage message;
-        message.title = box->title();
-        message.width = box->width();
-        for (const auto& control : box->controls().controls()) {
-            if (control->className() == "Label" && control.get() != box->captionControl(toolkit::caption::kTitle)) {
-                message.text = UiDriver::text(*control);
-                break;
-            }
-        }
-        m_seen.push_back(message);
-        box->close();
-    });
-    m_timer.start(5);
-}
-
-bool MessageWatcher::waitFor(std::size_t count, std::chrono::milliseconds deadline) {
-    return UiDriver::pumpUntil([&] { return m_seen.size() >= count; }, deadline);
-}
-
 void AccountFixture::openTab(panel::SongList list) {
     const auto& views = window().views();
     if (!UiDriver::visible(*views.songLists)) {

@@ -1,41 +1,15 @@
 #pragma once
-// What the account, library and search tests share: a watcher that reads and closes
-// every message box the program shows, the song-list view's tabs, a login through the
-// login panel, and counts of the requests the service logged.
+// What the account, library and search tests share: the song-list view's tabs, a login
+// through the login panel, and a restart on the same settings.
 
 #include "integration/program_fixture.h"
 
 #include "account/account_controller.h"
 #include "catalogue/search_controller.h"
 #include "library/library_controller.h"
-#include "toolkit/message_box.h"
 
-#include <QTimer>
 
 namespace vamu::test {
-
-// A message box as the user saw it.
-struct SeenMessage {
-    QString title;
-    QString text;
-    int width = 0;
-};
-
-// Reads every message box that appears and closes it. Lives for a test.
-class MessageWatcher {
-public:
-    MessageWatcher();
-    [[nodiscard]] const std::vector<SeenMessage>& seen() const { return m_seen; }
-    [[nodiscard]] std::size_t count() const { return m_seen.size(); }
-    // Pumps until `count` boxes have been seen.
-    [[nodiscard]] bool waitFor(std::size_t count, std::chrono::milliseconds deadline = std::chrono::seconds(10));
-    void clear() { m_seen.clear(); }
-
-private:
-    std::vector<SeenMessage> m_seen;
-    std::uint64_t m_lastBox = 0;  // handle value of the box read last
-    QTimer m_timer;
-};
 
 class AccountFixture : public ProgramFixture {
 protected:
@@ -64,7 +38,6 @@ protected:
     // The text of each row in a list's column.
     [[nodiscard]] static std::vector<QString> column(const panel::ListView& list, int column);
 
-    MessageWatcher m_messages;
 };
 
 }  // namespace vamu::test

@@ -28,6 +28,10 @@ std::string formValue(std::string_view text) {
 
 }  // namespace
 
+bool MessageLog::waitFor(std::size_t count, std::chrono::milliseconds deadline) const {
+    return UiDriver::pumpUntil([&] { return m_seen.size() >= count; }, deadline);
+}
+
 ProgramFixture::~ProgramFixture() {
     m_program.reset();
     m_service.reset();

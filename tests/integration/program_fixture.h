@@ -27,6 +27,26 @@ struct ServiceSong {
     int comments = 0;
 };
 
+// The message boxes the program's features asked for, in order, as the one watcher of
+// every feature's messages.
+class MessageLog {
+public:
+    void push_back(const toolkit::MessageRequest& request) { m_seen.push_back(request); }
+    [[nodiscard]] const std::vector<toolkit::MessageRequest>& seen() const { return m_seen; }
+    [[nodiscard]] std::size_t count() const { return m_seen.size(); }
+    [[nodiscard]] std::size_t size() const { return m_seen.size(); }
+    [[nodiscard]] bool empty() const { return m_seen.empty(); }
+    [[nodiscard]] const toolkit::MessageRequest& front() const { return m_seen.front(); }
+    [[nodiscard]] const toolkit::MessageRequest& back() const { return m_seen.back(); }
+    // Pumps until `count` messages have been asked for.
+    [[nodiscard]] bool waitFor(std::size_t count, std::chrono::milliseconds deadline = std::chrono::seconds(10)) const;
+    void clear() { m_seen.clear(); }
+
+private:
+    std::vector<toolkit::MessageRequest> m_seen;
+};
+using SeenMessage = toolkit::MessageRequest;
+
 class ProgramFixture : public ::testing::Test {
 protected:
     ~ProgramFixture() override;
@@ -61,7 +81,7 @@ protected:
     [[nodiscard]] toolkit::HostWindow& host() { return m_program->mainWindow().host(); }
 
     // Message boxes the features asked for, answered with m_messageAnswer (1: closed).
-    std::vector<toolkit::MessageRequest> m_messages;
+    MessageLog m_messages;
     int m_messageAnswer = 1;
     // Addresses the program opened with the desktop's handler.
     std::vector<std::string> m_opened;

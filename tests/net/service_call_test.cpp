@@ -29,13 +29,16 @@ protected:
         // No scheme, as a user might write it: "http://" is assumed.
         ASSERT_TRUE(core::writeSetting(core::setting::kServer, "127.0.0.1:" + std::to_string(m_service.port()) + "/",
                                        core::CreateFolder::Yes));
-        m_context = serviceContextFromSettings(m_session, [this](std::string_view title, std::string_view text) {
-            m_messages.push_back({std::string(title), std::string(text)});
-        });
+        m_context = serviceContextFromSettings(m_session);
     }
 
+    // A refusal with its text is what a feature shows, under the endpoint's title.
     ServiceReply call(const ServiceEndpoint& endpoint, std::initializer_list<ParamValue> values) {
-        return callService(m_context, endpoint, values);
+        ServiceReply reply = callService(m_context, endpoint, values);
+        if (reply.outcome == ServiceOutcome::Refused && !endpoint.refusalPath.empty()) {
+            m_messages.push_back({std::string(endpoint.refusalTitle), reply.refusalText});
+        }
+        return reply;
     }
     // Any endpoint with placeholder values.
     ServiceReply callWithPlaceholders(const ServiceEndpoint& endpoint) {
@@ -128,7 +131,7 @@ TEST_F(ServiceCallTest, StateIsComparedAsTextOrReadAsAnIntegerPerEndpoint) {
     }
 }
 
-TEST_F(ServiceCallTest, RefusalsReachTheSinkWithTheEndpointsTitle) {
+TEST_F(ServiceCallTest, RefusalsCarryTheirTextForTheEndpointsTitle) {
     m_service.answer("/index/login", {.body = R"({"state":0,"message":"密码错误"})"});
     EXPECT_EQ(call(endpoint::kLogin, {ParamValue::text("pw"), ParamValue::text("13800138000")}).outcome,
               ServiceOutcome::Refused);
@@ -229,7 +232,7 @@ TEST_F(ServiceCallTest, TheServerIsReadOnceAndAnUnreachableOneIsSilent) {
     // The context made at start keeps the address it read.
     EXPECT_EQ(call(endpoint::kUserInfo, {}).outcome, ServiceOutcome::Succeeded);
 
-    m_context = serviceContextFromSettings(m_session, m_context.messages);
+    m_context = serviceContextFromSettings(m_session);
     m_session->setSessionCookies("sid=1");
     const ServiceReply reply = call(endpoint::kSearch, {ParamValue::keyword("a"), ParamValue::number(1)});
     EXPECT_EQ(reply.outcome, ServiceOutcome::TransportFailed);
@@ -241,7 +244,7 @@ TEST_F(ServiceCallTest, TheServerIsReadOnceAndAnUnreachableOneIsSilent) {
 TEST_F(ServiceCallTest, AContextWithoutASessionSendsAndKeepsNoCookieText) {
     m_session->setSessionCookies("sid=held");
     m_service.answer("/user/info", {.setCookies = {"sid=new"}});
-    const ServiceContext bare{m_context.baseUrl, nullptr, {}};
+    const ServiceContext bare{m_context.baseUrl, nullptr};
     EXPECT_EQ(callService(bare, endpoint::kUserInfo, {}).outcome, ServiceOutcome::Succeeded);
     EXPECT_EQ(m_service.lastRequest().cookie.find("sid=held"), std::string::npos);
     EXPECT_EQ(m_session->sessionCookies(), "sid=held");

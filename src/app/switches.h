@@ -1,0 +1,45 @@
+#pragma once
+// The program's on/off settings and the volume: one home that reads each key of the
+// settings file once at start and writes every change through. Features are handed the
+// values, never the keys.
+//
+// 最小化 is the exception: it is compared as text and read anew at every close and every
+// switch, so a value edited while the program runs in the tray holds from the next close.
+//
+// UI thread only.
+
+#include <string>
+
+namespace vamu::app {
+
+class Switches {
+public:
+    // 最小化: "1" hides to the tray, "0" exits, any other value leaves its switch out.
+    enum class CloseToTray { On, Off, Other };
+
+    Switches();  // reads 弹幕, 下载提示, 通知 and 音量
+
+    // 弹幕, read as an integer: anything but 0 is on.
+    [[nodiscard]] bool comments() const { return m_comments; }
+    void setComments(bool on);
+    // 下载提示 and 通知, read as integers: 1 on, 0 off; other values leave the switch out of
+    // the settings menu and off.
+    [[nodiscard]] int downloadTone() const { return m_downloadTone; }
+    void setDownloadTone(bool on);
+    [[nodiscard]] int notifications() const { return m_notifications; }
+    void setNotifications(bool on);
+    // 音量, the volume bar's position 0..100.
+    [[nodiscard]] int volume() const { return m_volume; }
+    void setVolume(int value);
+
+    [[nodiscard]] CloseToTray closeToTray() const;
+    void setCloseToTray(bool on);
+
+private:
+    bool m_comments = true;
+    int m_downloadTone = 1;
+    int m_notifications = 1;
+    int m_volume = 100;
+};
+
+}  // namespace vamu::app
