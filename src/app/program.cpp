@@ -183,7 +183,7 @@ Program::StartResult Program::start() {
     radioHooks.showNotice = [this](const QString& title, const QString& line) { m_player->showNotice(title, line); };
     radioHooks.noticeOver = [this] { m_player->showSongOrIdle(); };
     radioHooks.growWindow = [this] { m_mainWindow->growForChannels(); };
-    m_radio = std::make_unique<catalogue::RadioController>(m_mainWindow->radioPanel(), m_context->baseUrl, *m_scheduler,
+    m_radio = std::make_unique<catalogue::RadioController>(m_mainWindow->radioPanel(), *m_context, *m_scheduler,
                                                            catalogue::systemRandomSource(), std::move(radioHooks));
     m_radio->loadChannelPage();
     startDetails();
@@ -322,9 +322,7 @@ void Program::startCompanion() {
     companion::LauncherPlaces places;
     places.program = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath().toStdString();
     places.installedEntry = companion::installedDesktopEntry(places.program).value_or(std::string());
-    const std::string home = qEnvironmentVariable("HOME").toStdString();
-    std::string data = qEnvironmentVariable("XDG_DATA_HOME").toStdString();
-    if (data.empty()) data = home + "/.local/share";
+    const std::string data = core::dataHome();
     places.dataFolder = data + "/vamu";
     places.desktop = core::userDir("DESKTOP", "Desktop");
     places.iconFolder = data + "/icons/hicolor/128x128/apps";

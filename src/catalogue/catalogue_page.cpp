@@ -15,44 +15,12 @@ constexpr std::string_view kHotSongs = "result.data";
 constexpr std::string_view kChannelData = "result.data";
 constexpr std::string_view kChannelSongs = "result.data.sounds";
 
-bool unreserved(unsigned char byte) {
-    return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') ||
-           byte == '-' || byte == '_' || byte == '.' || byte == '~';
-}
-
-std::string percentEncoded(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string encoded;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (unreserved(byte)) {
-            encoded += c;
-        } else {
-            encoded += '%';
-            encoded += kHex[byte >> 4];
-            encoded += kHex[byte & 0x0F];
-        }
-    }
-    return encoded;
-}
-
 }  // namespace
 
 int hotPageNumber(const RandomSource& random) { return random(1, kHotPageCount); }
 
 int channelSongsPageNumber(int pageCount, const RandomSource& random) {
     return random(1, std::clamp(pageCount, 1, kMaxChannelSongPages));
-}
-
-std::string hotPagePath(int page) {
-    const auto& endpoint = net::endpoint::kHotList;
-    return std::string(endpoint.path) + "?" + std::string(endpoint.pieces[0]) + std::to_string(page);
-}
-
-std::string channelSongsPath(std::string_view channelId, int page) {
-    const auto& endpoint = net::endpoint::kChannelSongs;
-    return std::string(endpoint.path) + "?" + std::string(endpoint.pieces[0]) + percentEncoded(channelId) +
-           std::string(endpoint.pieces[1]) + std::to_string(page);
 }
 
 std::vector<net::SongEntry> CataloguePage::inPlayOrder() const {

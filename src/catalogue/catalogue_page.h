@@ -33,11 +33,6 @@ enum class CatalogueKind { Hot, Channel };
 // a page count below 1 counts as 1.
 [[nodiscard]] int channelSongsPageNumber(int pageCount, const RandomSource& random);
 
-// "/sound/hot?page=N".
-[[nodiscard]] std::string hotPagePath(int page);
-// "/channel/info?limit=20&id=ID&list_order=hot&page=N"; the id is percent-encoded beyond
-// A-Z a-z 0-9 - _ . ~ (ids are digits, but they come from the network).
-[[nodiscard]] std::string channelSongsPath(std::string_view channelId, int page);
 
 struct CataloguePage {
     std::vector<net::SongEntry> songs;  // in the reply's order, playable entries only

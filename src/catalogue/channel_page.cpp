@@ -39,9 +39,4 @@ std::optional<ChannelPage> readChannelPage(const net::JsonDocument& reply) {
     return page;
 }
 
-std::string channelListPath(int page) {
-    const auto& endpoint = net::endpoint::kChannelList;
-    return std::string(endpoint.path) + "?" + std::string(endpoint.pieces[0]) + std::to_string(page);
-}
-
 }  // namespace vamu::catalogue

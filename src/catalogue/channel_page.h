@@ -35,7 +35,4 @@ using ChannelPage = std::array<ChannelTile, kTilesPerPage>;
 // not an array (an error reply): the grid counts that as a failed fetch and retries.
 [[nodiscard]] std::optional<ChannelPage> readChannelPage(const net::JsonDocument& reply);
 
-// "/channel/get?with_sound=0&order=hot&page=N" (path and query, relative to the service).
-[[nodiscard]] std::string channelListPath(int page);
-
 }  // namespace vamu::catalogue

@@ -1,7 +1,6 @@
 #include "catalogue/radio_controller.h"
 
 #include "catalogue/catalogue_texts.h"
-#include "core/text_encoding.h"
 #include "net/http_request.h"
 #include "net/json_document.h"
 
@@ -24,17 +23,9 @@ constexpr QRgb kRingBlue = 0xFF0088FF;  // red 0, green 136, blue 255
 
 QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-// One GET of a JSON reply, parsed; nullopt when the exchange or the parse failed.
-std::optional<net::JsonDocument> fetchJson(const std::string& url, std::stop_token stop) {
-    net::HttpRequestArgs args;
-    args.url = url;
-    args.stop = std::move(stop);
-    const net::HttpReply reply = net::httpRequest(args);
-    if (reply.outcome != net::HttpOutcome::Completed) return std::nullopt;
-    net::JsonDocument document;
-    if (!document.load(core::replyBodyToText(reply.body))) return std::nullopt;
-    return document;
-}
+// A call's parsed reply, whatever its "state" says: the grid and the pages are judged by
+// what they hold. nullopt when the exchange or the parse failed.
+std::optional<net::JsonDocument> replyOf(net::ServiceReply reply) { return std::move(reply.document); }
 
 QByteArray fetchPicture(const std::string& url, std::stop_token stop) {
     const std::string bytes = net::fetchPicture(url, std::move(stop));
@@ -48,10 +39,10 @@ QRect tileRect(int index) {  // index from 0
 
 }  // namespace
 
-RadioController::RadioController(const RadioPanel& panel, std::string serviceBase, platform::Scheduler& scheduler,
+RadioController::RadioController(const RadioPanel& panel, net::ServiceContext context, platform::Scheduler& scheduler,
                                  RandomSource random, RadioHooks hooks)
     : m_panel(panel),
-      m_serviceBase(std::move(serviceBase)),
+      m_context(std::move(context)),
       m_scheduler(scheduler),
       m_random(std::move(random)),
       m_hooks(std::move(hooks)) {
@@ -79,11 +70,11 @@ void RadioController::stopAll() {
 void RadioController::loadChannelPage() {
     m_scheduler.stopTimer(kRetryTimer);
     ++m_channelRequests;
-    const std::string url = m_serviceBase + channelListPath(m_page);
     m_gridFetch.start(
-        [url](std::stop_token stop) {
+        [context = m_context, page = m_page](std::stop_token stop) {
             ChannelGrid grid;
-            const auto reply = fetchJson(url, stop);
+            const auto reply =
+                replyOf(net::callService(context, net::endpoint::kChannelList, {net::ParamValue::number(page)}, stop));
             if (!reply) return grid;
             const auto tiles = readChannelPage(*reply);
             if (!tiles) return grid;
@@ -182,16 +173,18 @@ void RadioController::tileClicked(int tile) {
 
 void RadioController::loadCataloguePage(int channel) {
     const CatalogueKind kind = kindOfChannel(channel);
-    const std::string path =
-        kind == CatalogueKind::Hot
-            ? hotPagePath(hotPageNumber(m_random))
-            : channelSongsPath(m_playingChannel.id, channelSongsPageNumber(m_playingChannel.pageCount, m_random));
+    const int page = kind == CatalogueKind::Hot ? hotPageNumber(m_random)
+                                                : channelSongsPageNumber(m_playingChannel.pageCount, m_random);
     // Each task shuffles with its own generator: a stopped task may still be running.
     RandomSource shuffle = seededRandomSource(static_cast<std::uint32_t>(m_random(0, INT_MAX)));
-    const std::string url = m_serviceBase + path;
     m_pageFetch.start(
-        [url, kind, shuffle](std::stop_token stop) {
-            const auto reply = fetchJson(url, stop);
+        [context = m_context, kind, channelId = m_playingChannel.id, page, shuffle](std::stop_token stop) {
+            const auto reply =
+                kind == CatalogueKind::Hot
+                    ? replyOf(net::callService(context, net::endpoint::kHotList, {net::ParamValue::number(page)}, stop))
+                    : replyOf(net::callService(context, net::endpoint::kChannelSongs,
+                                               {net::ParamValue::text(channelId), net::ParamValue::number(page)},
+                                               stop));
             return readCataloguePage(reply ? &*reply : nullptr, kind, shuffle);
         },
         [this](CataloguePage page) {

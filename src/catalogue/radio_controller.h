@@ -11,6 +11,7 @@
 #include "catalogue/channel_page.h"
 #include "catalogue/radio_panel.h"
 #include "catalogue/random_source.h"
+#include "net/service_call.h"
 #include "net/song_entry.h"
 #include "platform/scheduler.h"
 #include "platform/task_slot.h"
@@ -51,8 +52,7 @@ class RadioController {
 public:
     static constexpr std::chrono::milliseconds kRetryDelay{2000};
 
-    // `serviceBase`: the music service's address ("http://127.0.0.1:8960").
-    RadioController(const RadioPanel& panel, std::string serviceBase, platform::Scheduler& scheduler,
+    RadioController(const RadioPanel& panel, net::ServiceContext context, platform::Scheduler& scheduler,
                     RandomSource random, RadioHooks hooks);
     ~RadioController();
     RadioController(const RadioController&) = delete;
@@ -85,7 +85,7 @@ private:
     void removeTiles();
 
     RadioPanel m_panel;
-    std::string m_serviceBase;
+    net::ServiceContext m_context;
     platform::Scheduler& m_scheduler;
     RandomSource m_random;
     RadioHooks m_hooks;

@@ -1,10 +1,10 @@
 #include "core/settings.h"
 
 #include "core/process_start.h"
+#include "core/user_dirs.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,23 +58,6 @@ public:
 private:
     int m_fd = -1;
 };
-
-std::string configHome() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        return xdg;  // relative values are ignored, as the base directory rules say
-    }
-    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
-        return std::string(home) + "/.config";
-    }
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr) {
-        return std::string(found->pw_dir) + "/.config";
-    }
-    return "/tmp";
-}
 
 std::string folderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
 

@@ -1,18 +1,40 @@
 #include "core/user_dirs.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace vamu::core {
 namespace {
 
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
+// An XDG base directory: the variable when it holds an absolute path, else the fallback
+// inside the home folder.
+std::string baseDirectory(const char* variable, const char* insideHome) {
+    if (const char* value = std::getenv(variable); value != nullptr && value[0] == '/') return value;
+    return homeFolder() + "/" + insideHome;
 }
 
 }  // namespace
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+        found->pw_dir != nullptr) {
+        return found->pw_dir;
+    }
+    return "/tmp";
+}
+
+std::string configHome() { return baseDirectory("XDG_CONFIG_HOME", ".config"); }
+std::string dataHome() { return baseDirectory("XDG_DATA_HOME", ".local/share"); }
+std::string cacheHome() { return baseDirectory("XDG_CACHE_HOME", ".cache"); }
 
 std::string userDirFromText(std::string_view fileText, std::string_view name, std::string_view home) {
     const std::string key = "XDG_" + std::string(name) + "_DIR=";
@@ -39,10 +61,8 @@ std::string userDirFromText(std::string_view fileText, std::string_view name, st
 }
 
 std::string userDir(std::string_view name, std::string_view fallback) {
-    const std::string home = environment("HOME");
-    std::string config = environment("XDG_CONFIG_HOME");
-    if (config.empty()) config = home + "/.config";
-    std::ifstream file(config + "/user-dirs.dirs");
+    const std::string home = homeFolder();
+    std::ifstream file(configHome() + "/user-dirs.dirs");
     if (file) {
         std::stringstream text;
         text << file.rdbuf();

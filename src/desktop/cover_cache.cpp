@@ -1,6 +1,8 @@
 #include "desktop/cover_cache.h"
 
+#include "core/user_dirs.h"
 #include "desktop/media_state.h"
+#include "net/percent_encoding.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,28 +21,10 @@ std::string hexOf(std::size_t value) {
 
 }  // namespace
 
-std::filesystem::path coverFolder() {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    if (cache && *cache == '/') return std::filesystem::path(cache) / "vamu" / "covers";
-    const char* home = std::getenv("HOME");
-    return std::filesystem::path(home ? home : "/tmp") / ".cache" / "vamu" / "covers";
-}
+std::filesystem::path coverFolder() { return std::filesystem::path(core::cacheHome()) / "vamu" / "covers"; }
 
 std::string fileUrl(const std::filesystem::path& path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string url = "file://";
-    for (const char c : std::filesystem::absolute(path).string()) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || c == '-' ||
-            c == '.' || c == '_' || c == '~' || c == '/') {
-            url += c;
-        } else {
-            url += '%';
-            url += kHex[byte >> 4];
-            url += kHex[byte & 15];
-        }
-    }
-    return url;
+    return "file://" + net::percentEncoded(std::filesystem::absolute(path).string(), net::PercentKeep::UnreservedAndSlash);
 }
 
 CoverCache::~CoverCache() { removeCurrent(); }

@@ -12,7 +12,7 @@
 
 namespace vamu::desktop {
 
-// $XDG_CACHE_HOME/vamu/covers, else $HOME/.cache/vamu/covers; read at each call.
+// The cache folder's vamu/covers (core::cacheHome()); read at each call.
 [[nodiscard]] std::filesystem::path coverFolder();
 
 // "file://" + the absolute path with every byte outside [A-Za-z0-9-._~/] percent-encoded.

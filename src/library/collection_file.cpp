@@ -2,6 +2,7 @@
 
 #include "core/process_start.h"
 #include "core/text_encoding.h"
+#include "core/user_dirs.h"
 
 #include <algorithm>
 #include <cctype>
@@ -55,15 +56,7 @@ void syncFolder(const std::filesystem::path& folder) {
 }  // namespace
 
 std::filesystem::path collectionPath() {
-    std::filesystem::path base;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
-        base = std::filesystem::path(home) / ".local" / "share";
-    } else {
-        base = "/tmp";
-    }
-    return base / "vamu" / std::string(kCollectionFileName);
+    return std::filesystem::path(core::dataHome()) / "vamu" / std::string(kCollectionFileName);
 }
 
 std::vector<CollectionRow> parseCollection(std::string_view bytes) {

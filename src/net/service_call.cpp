@@ -1,5 +1,7 @@
 #include "net/service_call.h"
 
+#include "net/percent_encoding.h"
+
 #include <cassert>
 #include <utility>
 
@@ -8,31 +10,6 @@
 
 namespace vamu::net {
 namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-bool isUnreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-           c == '.' || c == '~';
-}
-
-enum class Keep { Unreserved, Nothing };
-
-std::string percentEncoded(std::string_view bytes, Keep keep) {
-    std::string out;
-    out.reserve(bytes.size() * 3);
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (keep == Keep::Unreserved && isUnreserved(byte)) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHexDigits[byte >> 4];
-            out += kHexDigits[byte & 0x0F];
-        }
-    }
-    return out;
-}
 
 // The text read the way C's atoi reads it: leading white space, an optional sign, then
 // decimal digits up to the first other character; 0 when there are none. Saturates
@@ -151,13 +128,13 @@ void ServiceSession::mergeRegistrationCookies(std::string_view replyCookies) {
 
 ParamValue ParamValue::text(std::string_view text) {
     ParamValue value;
-    value.m_encoded = percentEncoded(core::utf8ToGb18030(text), Keep::Unreserved);
+    value.m_encoded = percentEncoded(core::utf8ToGb18030(text), PercentKeep::Unreserved);
     return value;
 }
 
 ParamValue ParamValue::keyword(std::string_view text) {
     ParamValue value;
-    value.m_encoded = percentEncoded(text, Keep::Nothing);
+    value.m_encoded = percentEncoded(text, PercentKeep::Nothing);
     return value;
 }
 

@@ -1,5 +1,7 @@
 #include "net/url_parts.h"
 
+#include "net/percent_encoding.h"
+
 #include "net/ascii.h"
 
 namespace vamu::net {
@@ -88,22 +90,11 @@ std::optional<UrlParts> splitUrl(std::string_view url) {
 }
 
 std::string transferUrl(const UrlParts& parts) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out = parts.https ? std::string(kHttps) : std::string(kHttp);
     out += parts.host;
     out += ':';
     out += std::to_string(parts.port);
-    out.reserve(out.size() + parts.path.size());
-    for (char ch : parts.path) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c <= 0x20 || c == 0x7F || c >= 0x80 || c == '#') {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
-        } else {
-            out += ch;
-        }
-    }
+    out += percentEncoded(parts.path, PercentKeep::UrlText);
     return out;
 }
 

@@ -6,14 +6,19 @@
 #include <gtest/gtest.h>
 
 #include "net/json_document.h"
+#include "net/service_call.h"
 
 namespace vamu::catalogue {
 namespace {
 
 TEST(CataloguePage, RequestPathsAndRandomPageCaps) {
-    EXPECT_EQ(hotPagePath(7), "/sound/hot?page=7");
+    using net::ParamValue;
+    EXPECT_EQ(net::endpoint::kHotList.path, "/sound/hot");
+    EXPECT_EQ(net::serviceParameters(net::endpoint::kHotList, {ParamValue::number(7)}), "page=7");
     // An id from the network cannot add parameters of its own.
-    EXPECT_EQ(channelSongsPath("1&page=9", 3), "/channel/info?limit=20&id=1%26page%3D9&list_order=hot&page=3");
+    EXPECT_EQ(net::endpoint::kChannelSongs.path, "/channel/info");
+    EXPECT_EQ(net::serviceParameters(net::endpoint::kChannelSongs, {ParamValue::text("1&page=9"), ParamValue::number(3)}),
+              "limit=20&id=1%26page%3D9&list_order=hot&page=3");
 
     const auto drawn = [](auto draw) {
         std::set<int> seen;

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace vamu::core {
 namespace {
 
@@ -22,6 +27,32 @@ TEST(UserDirs, FoldersAreReadFromTheFileAsTheShellWouldSourceIt) {
     EXPECT_EQ(userDirFromText(text, "TEMPLATES", "/home/u"), "");  // relative
     EXPECT_EQ(userDirFromText(text, "DOWNLOAD", "/home/u"), "");
     EXPECT_EQ(userDirFromText("XDG_MUSIC_DIR=\"$HOME/\"\n", "MUSIC", "/home/u"), "/home/u");
+}
+
+// Every place the program keeps files follows these, so all of them agree.
+TEST(BaseDirectories, AbsoluteValuesHoldAndRelativeOnesAreIgnored) {
+    const char* names[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"};
+    std::vector<std::optional<std::string>> saved;
+    for (const char* name : names) {
+        const char* value = std::getenv(name);
+        saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+    }
+    ::setenv("HOME", "/home/u", 1);
+    ::setenv("XDG_CONFIG_HOME", "/etc/u", 1);
+    ::setenv("XDG_DATA_HOME", "relative/data", 1);
+    ::unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(configHome(), "/etc/u");
+    EXPECT_EQ(dataHome(), "/home/u/.local/share");
+    EXPECT_EQ(cacheHome(), "/home/u/.cache");
+    ::setenv("XDG_CACHE_HOME", "/var/cache/u", 1);
+    EXPECT_EQ(cacheHome(), "/var/cache/u");
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        if (saved[i]) {
+            ::setenv(names[i], saved[i]->c_str(), 1);
+        } else {
+            ::unsetenv(names[i]);
+        }
+    }
 }
 
 }  // namespace
