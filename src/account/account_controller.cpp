@@ -1,4 +1,5 @@
 #include "account/account_controller.h"
+#include "toolkit/qt_text.h"
 
 #include "account/account_texts.h"
 #include "account/credentials.h"
@@ -10,7 +11,7 @@
 namespace vamu::account {
 namespace {
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 // Where a registration window opens, from the main window's top-left corner.
 constexpr QPoint kRegistrationOffset{90, 120};

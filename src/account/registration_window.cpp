@@ -1,4 +1,5 @@
 #include "account/registration_window.h"
+#include "toolkit/qt_text.h"
 
 #include "account/account_texts.h"
 #include "core/text_encoding.h"
@@ -7,7 +8,7 @@
 namespace vamu::account {
 namespace {
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 // A phone number is 11 bytes of text; what they are is the service's business.
 constexpr std::size_t kPhoneBytes = 11;

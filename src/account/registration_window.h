@@ -5,15 +5,15 @@
 // request and the registration share the session's registration cookies, so a code
 // asked for in one window serves every window. Registering does not log in.
 //
-// Requests run in tasks (registrations one after another, each to its end); the countdown runs on the scheduler's named timer
-// "注册倒计时<serial>". Message boxes are owned by this window. UI thread only.
+// Requests run in tasks (registrations one after another, each to its end); the countdown runs on the scheduler's named
+// timer "注册倒计时<serial>". Message boxes are owned by this window. UI thread only.
 
 #include "net/service_call.h"
 #include "platform/scheduler.h"
 #include "platform/task_queue.h"
 #include "platform/task_slot.h"
 #include "toolkit/message_request.h"
-#include "toolkit/panel_types.h"
+#include "panel/panel_types.h"
 
 #include <QPoint>
 

@@ -89,7 +89,7 @@ void MainWindow::growForChannels() {
     if (m_player.panel->rect() != layout::kGrownPlayerPanel) m_player.panel->setRect(layout::kGrownPlayerPanel);
 }
 
-void MainWindow::setMenuGate(panel::SongList list, std::function<bool()> gate) {
+void MainWindow::setMenuGate(panel::ListTab list, std::function<bool()> gate) {
     m_menuGates[static_cast<std::size_t>(list)] = std::move(gate);
 }
 
@@ -106,10 +106,10 @@ void MainWindow::build() {
     fillMenu(m_menus->collection, layout::kCollectionMenu);
     fillMenu(m_menus->songs, layout::kSongMenu);
     fillMenu(m_menus->likes, layout::kLikesMenu);
-    const auto gate = [this](panel::SongList list) { return &m_menuGates[static_cast<std::size_t>(list)]; };
-    bindMenu(lists.lists.collection, &m_menus->collection, window.windowHandle(), gate(panel::SongList::Collection));
-    bindMenu(lists.lists.songs, &m_menus->songs, window.windowHandle(), gate(panel::SongList::Songs));
-    bindMenu(lists.lists.likes, &m_menus->likes, window.windowHandle(), gate(panel::SongList::Likes));
+    const auto gate = [this](panel::ListTab list) { return &m_menuGates[static_cast<std::size_t>(list)]; };
+    bindMenu(lists.lists.collection, &m_menus->collection, window.windowHandle(), gate(panel::ListTab::Collection));
+    bindMenu(lists.lists.songs, &m_menus->songs, window.windowHandle(), gate(panel::ListTab::Songs));
+    bindMenu(lists.lists.likes, &m_menus->likes, window.windowHandle(), gate(panel::ListTab::Likes));
 
     if (BaseControl* skin = window.captionControl(caption::kSkin)) skin->setTips(QString::fromUtf8(layout::kSkinTip));
     if (BaseControl* report = window.captionControl(caption::kReport)) {

@@ -68,10 +68,9 @@ public:
     // 380 x 70 at top 345. Doing it again changes nothing.
     void growForChannels();
 
-    void setLoggedInQuery(std::function<bool()> loggedIn) { m_loggedIn = std::move(loggedIn); }
     // Asked before a list's menu opens on a right click: the feature sets the items'
     // states and answers whether the menu opens at all. None: it always opens.
-    void setMenuGate(panel::SongList list, std::function<bool()> gate);
+    void setMenuGate(panel::ListTab list, std::function<bool()> gate);
     [[nodiscard]] MainView view() const;
 
     [[nodiscard]] const playback::PlayerPanel& playerPanel() const { return m_player; }
@@ -107,12 +106,12 @@ private:
     void build();
     void wireViews();
     void showChannels();
-    void openTab(panel::SongList tab);
+    void openTab(panel::ListTab tab);
 
     std::unique_ptr<toolkit::HostWindow> m_host;
     std::unique_ptr<Menus> m_menus;
     std::function<bool()> m_loggedIn;
-    std::array<std::function<bool()>, 3> m_menuGates;  // by panel::SongList
+    std::array<std::function<bool()>, 3> m_menuGates;  // by panel::ListTab
     int m_background = -1;
     int m_volume = 100;
     Views m_views;

@@ -3,7 +3,7 @@
 // Places are in the parent's coordinates; sizes computed from other sizes truncate to
 // whole pixels. Texts are UTF-8 and used exactly. Internal to app/.
 
-#include "toolkit/panel_types.h"
+#include "panel/panel_types.h"
 
 #include <QRect>
 #include <QString>

@@ -40,27 +40,27 @@ void MainWindow::showChannels() {
     m_views.cover->setTips(QString::fromUtf8(layout::kCoverTipDetails));
 }
 
-void MainWindow::openTab(panel::SongList tab) {
+void MainWindow::openTab(panel::ListTab tab) {
     const panel::SongLists& lists = m_views.lists;
-    lists.collectionTab->setDisabled(tab == panel::SongList::Collection);
-    lists.songsTab->setDisabled(tab == panel::SongList::Songs);
-    lists.likesTab->setDisabled(tab == panel::SongList::Likes);
+    lists.collectionTab->setDisabled(tab == panel::ListTab::Collection);
+    lists.songsTab->setDisabled(tab == panel::ListTab::Songs);
+    lists.likesTab->setDisabled(tab == panel::ListTab::Likes);
     switch (tab) {
-    case panel::SongList::Collection:
+    case panel::ListTab::Collection:
         lists.collection->setVisible(true);
         lists.songs->setVisible(false);
         lists.likes->setVisible(false);
         m_views.searchBar->setVisible(false);
         m_views.loginPanel->setVisible(false);
         break;
-    case panel::SongList::Songs:
+    case panel::ListTab::Songs:
         lists.songs->setVisible(true);
         m_views.loginPanel->setVisible(false);
         m_views.searchBar->setVisible(false);
         lists.collection->setVisible(false);
         // The likes list stays as it was: the song list covers it.
         break;
-    case panel::SongList::Likes: {
+    case panel::ListTab::Likes: {
         lists.collection->setVisible(false);
         lists.songs->setVisible(false);
         const bool loggedIn = m_loggedIn && m_loggedIn();
@@ -94,9 +94,9 @@ void MainWindow::wireViews() {
         m_views.details->setVisible(false);
         m_views.channels->setVisible(false);
     }));
-    m_views.lists.collectionTab->bindClick(handler([this] { openTab(panel::SongList::Collection); }));
-    m_views.lists.songsTab->bindClick(handler([this] { openTab(panel::SongList::Songs); }));
-    m_views.lists.likesTab->bindClick(handler([this] { openTab(panel::SongList::Likes); }));
+    m_views.lists.collectionTab->bindClick(handler([this] { openTab(panel::ListTab::Collection); }));
+    m_views.lists.songsTab->bindClick(handler([this] { openTab(panel::ListTab::Songs); }));
+    m_views.lists.likesTab->bindClick(handler([this] { openTab(panel::ListTab::Likes); }));
 
     Edit* idBox = m_views.songIdBox;
     const QString hint = QString::fromUtf8(layout::kSongIdHint);

@@ -100,8 +100,8 @@ Program::StartResult Program::start() {
     // Writes killed midway (a crash, a power cut) leave their temporary files behind.
     (void)core::removeStaleSettingsFiles();
 
-    m_context = std::make_unique<net::ServiceContext>(
-        net::serviceContextFromSettings(std::make_shared<net::ServiceSession>()));
+    m_context =
+        std::make_unique<net::ServiceContext>(net::serviceContextFromSettings(std::make_shared<net::ServiceSession>()));
 
     m_switches = std::make_unique<Switches>();
     toolkit::toolkitStartup();
@@ -151,9 +151,9 @@ Program::StartResult Program::start() {
     library::LibraryHooks libraryHooks;
     libraryHooks.likesPageShown = [this] { m_search->disableNextPage(); };
     libraryHooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
-    m_library = std::make_unique<library::LibraryController>(m_mainWindow->libraryPanel(), m_player->songList(),
-                                                             *m_context, *m_scheduler, library::collectionPath(),
-                                                             std::move(libraryHooks));
+    m_library =
+        std::make_unique<library::LibraryController>(m_mainWindow->libraryPanel(), m_player->songList(), *m_context,
+                                                     *m_scheduler, library::collectionPath(), std::move(libraryHooks));
     m_player->setLibraryLists(&m_library->collection(), &m_library->likes());
     catalogue::SearchHooks searchHooks;
     searchHooks.resultsShown = [this](std::optional<std::vector<net::SongEntry>> songs) {
@@ -255,8 +255,8 @@ void Program::wireListMenus() {
     panel::setMenuAction(*lists.likesMenu, panel::likes_menu::kLogout, [this] { m_account->logout(); });
     panel::setMenuAction(*m_mainWindow->detailsPanel().songMenu, panel::song_menu::kCollect,
                          [this] { m_library->collectFromSongList(); });
-    m_mainWindow->setMenuGate(panel::SongList::Collection, [this] { return m_library->prepareCollectionMenu(); });
-    m_mainWindow->setMenuGate(panel::SongList::Likes, [this] { return m_library->prepareLikesMenu(); });
+    m_mainWindow->setMenuGate(panel::ListTab::Collection, [this] { return m_library->prepareCollectionMenu(); });
+    m_mainWindow->setMenuGate(panel::ListTab::Likes, [this] { return m_library->prepareLikesMenu(); });
 }
 
 int Program::showMessage(const toolkit::MessageRequest& request) {
@@ -278,7 +278,7 @@ void Program::startDetails() {
     m_details = std::make_unique<catalogue::DetailsController>(
         m_mainWindow->detailsPanel(), m_player->songList(), core::readSetting(core::setting::kCompanion), *m_context,
         *m_scheduler, catalogue::systemRandomSource(), std::move(hooks));
-    m_mainWindow->setMenuGate(panel::SongList::Songs, [this] { return m_details->prepareSongMenu(); });
+    m_mainWindow->setMenuGate(panel::ListTab::Songs, [this] { return m_details->prepareSongMenu(); });
 }
 
 void Program::startDownload() {

@@ -1,4 +1,5 @@
 #include "app/program_menus.h"
+#include "toolkit/qt_text.h"
 
 #include "app/backgrounds.h"
 #include "app/main_window.h"
@@ -13,7 +14,7 @@ namespace {
 constexpr int kTitleItemState = 64;
 constexpr int kMinimised = 1;
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 void bindClick(toolkit::BaseControl* control, std::function<void()> action) {
     if (!control) return;
@@ -73,10 +74,10 @@ void ProgramMenus::setupSettingsMenu() {
         [this] { toggleComments(); });
     const Switches::CloseToTray closeToTray = m_switches.closeToTray();
     if (closeToTray != Switches::CloseToTray::Other) {
-        m_closeToTrayItem = m_settingsMenu.addAction(qText(closeToTray == Switches::CloseToTray::On
-                                                               ? settings_caption::kCloseToTrayOn
-                                                               : settings_caption::kCloseToTrayOff),
-                                                     [this] { toggleExitToTray(); });
+        m_closeToTrayItem = m_settingsMenu.addAction(
+            qText(closeToTray == Switches::CloseToTray::On ? settings_caption::kCloseToTrayOn
+                                                           : settings_caption::kCloseToTrayOff),
+            [this] { toggleExitToTray(); });
     }
     const int tone = m_switches.downloadTone();
     if (tone == 1 || tone == 0) {

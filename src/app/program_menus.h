@@ -48,11 +48,9 @@ struct ShellActions {
 class ProgramMenus {
 public:
     // The tray menu's items, from 1.
-    static constexpr int kTrayTitleItem = 1;
     static constexpr int kTrayNextItem = 2;
     static constexpr int kTrayPauseItem = 3;
     static constexpr int kTrayShowItem = 4;
-    static constexpr int kTrayExitItem = 5;
 
     // Adds the tray icon, builds both menus and binds the caption buttons. The switches
     // outlive the menus.

@@ -1,13 +1,14 @@
 #include "app/song_list_binder.h"
+#include "toolkit/qt_text.h"
 
-#include "toolkit/panel_types.h"
+#include "panel/panel_types.h"
 
 namespace vamu::app {
 namespace {
 
 namespace column = panel::song_column;
 
-QString qText(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 }  // namespace
 

@@ -12,14 +12,6 @@
 
 namespace vamu::app {
 
-// The timer names of the program.
-namespace timer_name {
-inline constexpr std::string_view kClock = "时钟";              // 500 ms, the player
-inline constexpr std::string_view kComments = "弹幕";           // 30 ms, the comment strip
-inline constexpr std::string_view kHeartbeat = "心跳";          // 120,000 ms, the companion report
-inline constexpr std::string_view kDownloadClock = "下载时钟";  // 500 ms, download progress
-}  // namespace timer_name
-
 // The id a name maps to (the same for every window; never 0).
 [[nodiscard]] platform::TimerId timerIdForName(std::string_view name);
 

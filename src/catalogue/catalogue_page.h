@@ -33,7 +33,6 @@ enum class CatalogueKind { Hot, Channel };
 // a page count below 1 counts as 1.
 [[nodiscard]] int channelSongsPageNumber(int pageCount, const RandomSource& random);
 
-
 struct CataloguePage {
     std::vector<net::SongEntry> songs;  // in the reply's order, playable entries only
     std::vector<std::size_t> queue;     // play order: indexes into `songs`, from 0

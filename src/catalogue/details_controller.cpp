@@ -1,4 +1,5 @@
 #include "catalogue/details_controller.h"
+#include "toolkit/qt_text.h"
 
 #include "core/settings.h"
 #include "net/http_request.h"
@@ -23,7 +24,7 @@ constexpr int kInformationIcon = 64;
 // The uploader's list stops here even if the service keeps answering full pages.
 constexpr int kMaxUploaderPages = 200;
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 std::optional<long long> songIdOf(std::string_view text) {
     long long value = 0;

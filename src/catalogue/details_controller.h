@@ -75,9 +75,9 @@ public:
     void songStarting(const net::SongEntry& song);  // SongDetails
     // The player's cover changed: the details view shows the same picture.
     void showCover(const QByteArray& picture);
-    void playById();                                // the get button
-    void viewUploaderSongs();                       // song list menu item 3
-    void reloadSongList();                          // song list menu item 2, "刷新"
+    void playById();           // the get button
+    void viewUploaderSongs();  // song list menu item 3
+    void reloadSongList();     // song list menu item 2, "刷新"
     // Before the song list's menu opens: item 3 reads "返回" in the uploader view, else "查看".
     bool prepareSongMenu();
 

@@ -1,4 +1,5 @@
 #include "catalogue/radio_controller.h"
+#include "toolkit/qt_text.h"
 
 #include "catalogue/catalogue_texts.h"
 #include "net/http_request.h"
@@ -21,7 +22,7 @@ constexpr int kColumns = 4;
 constexpr QRgb kRingWhite = 0xFFFFFFFF;
 constexpr QRgb kRingBlue = 0xFF0088FF;  // red 0, green 136, blue 255
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 // A call's parsed reply, whatever its "state" says: the grid and the pages are judged by
 // what they hold. nullopt when the exchange or the parse failed.

@@ -4,17 +4,17 @@
 // when it builds the main window; every pointer is valid while the main window lives. UI
 // thread only.
 
-#include "toolkit/panel_types.h"
+#include "panel/panel_types.h"
 
 namespace vamu::catalogue {
 
 struct RadioPanel {
-    panel::Page* channelPage = nullptr;      // page 0: parent of the ten tiles and labels
-    panel::Page* pagingPage = nullptr;       // page 3 (inside page 0), hidden until a page shows
-    panel::NewObj* previousPage = nullptr;   // 200, 210; disabled on page 1
-    panel::NewObj* nextPage = nullptr;       // 290, 210
-    panel::Label* previousLabel = nullptr;   // "上一页"
-    panel::Label* nextLabel = nullptr;       // "下一页"
+    panel::Page* channelPage = nullptr;     // page 0: parent of the ten tiles and labels
+    panel::Page* pagingPage = nullptr;      // page 3 (inside page 0), hidden until a page shows
+    panel::NewObj* previousPage = nullptr;  // 200, 210; disabled on page 1
+    panel::NewObj* nextPage = nullptr;      // 290, 210
+    panel::Label* previousLabel = nullptr;  // "上一页"
+    panel::Label* nextLabel = nullptr;      // "下一页"
 };
 
 }  // namespace vamu::catalogue

@@ -1,4 +1,5 @@
 #include "catalogue/search_controller.h"
+#include "toolkit/qt_text.h"
 
 #include "toolkit/message_request.h"
 
@@ -7,7 +8,7 @@ namespace {
 
 constexpr std::string_view kSearchUploader = "搜索";
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 }  // namespace
 

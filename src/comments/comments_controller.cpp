@@ -1,6 +1,5 @@
 #include "comments/comments_controller.h"
 
-
 #include <QImage>
 
 namespace vamu::comments {
@@ -15,7 +14,6 @@ constexpr int kBubbleCorners = 12;
 constexpr QRgb kBubbleWhite = 0xFFFFFFFF;
 constexpr QRgb kNameBlue = 0xFF0088FF;  // red 0, green 136, blue 255
 constexpr QRgb kContentBlack = 0xFF000000;
-
 
 }  // namespace
 
@@ -33,7 +31,6 @@ CommentsController::CommentsController(CommentsSetup setup, net::ServiceContext 
 CommentsController::~CommentsController() { stopAll(); }
 
 void CommentsController::stopAll() { takeDown(); }
-
 
 int CommentsController::stripWidth() const { return m_strip ? m_strip->width() : 0; }
 

@@ -17,7 +17,7 @@
 #include "platform/scheduler.h"
 #include "playback/player_snapshot.h"
 #include "platform/task_slot.h"
-#include "toolkit/panel_types.h"
+#include "panel/panel_types.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,5 @@
 #include "companion/companion_controller.h"
+#include "toolkit/qt_text.h"
 
 #include "core/settings.h"
 #include "core/settings_keys.h"
@@ -17,7 +18,7 @@ constexpr int kInformationIcon = 64;
 // Companion replies are a few words; anything longer is not one.
 constexpr std::size_t kMaxReplyBytes = 64 * 1024;
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 }  // namespace
 

@@ -24,7 +24,8 @@ std::string hexOf(std::size_t value) {
 std::filesystem::path coverFolder() { return std::filesystem::path(core::cacheHome()) / "vamu" / "covers"; }
 
 std::string fileUrl(const std::filesystem::path& path) {
-    return "file://" + net::percentEncoded(std::filesystem::absolute(path).string(), net::PercentKeep::UnreservedAndSlash);
+    return "file://" +
+           net::percentEncoded(std::filesystem::absolute(path).string(), net::PercentKeep::UnreservedAndSlash);
 }
 
 CoverCache::~CoverCache() { removeCurrent(); }

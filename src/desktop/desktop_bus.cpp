@@ -1,4 +1,5 @@
 #include "desktop/desktop_bus.h"
+#include "toolkit/qt_text.h"
 
 #include "desktop/cover_cache.h"
 #include "desktop/mpris_adaptors.h"
@@ -25,7 +26,7 @@ constexpr std::string_view kNotificationsService = "org.freedesktop.Notification
 constexpr std::string_view kNotificationsPath = "/org/freedesktop/Notifications";
 constexpr int kDefaultExpiry = -1;  // the server's own time
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 // Whole microseconds of a time in seconds; -1 while it is unknown.
 std::int64_t micros(double seconds) { return seconds < 0 ? -1 : static_cast<std::int64_t>(seconds * 1e6); }
@@ -52,8 +53,8 @@ struct DesktopBus::Private final : MediaTarget {
             if (now.cover != lastCover || now.song.id != lastCoverSong) {
                 lastCover = now.cover;
                 lastCoverSong = now.song.id;
-                artUrl = covers.store(now.song.id, std::string_view(now.cover.constData(),
-                                                                     static_cast<std::size_t>(now.cover.size())));
+                artUrl = covers.store(
+                    now.song.id, std::string_view(now.cover.constData(), static_cast<std::size_t>(now.cover.size())));
             }
             state.artUrl = artUrl;
         }

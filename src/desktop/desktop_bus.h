@@ -41,8 +41,8 @@ inline constexpr std::string_view kDownloadFailed = "下载失败";
 
 struct MediaHooks {
     std::function<playback::PlayerSnapshot()> player;  // the player as it is now
-    std::function<bool(double seconds)> seekTo;       // inside the known length; false: nothing changed
-    std::function<void(int slider)> setVolume;        // moves the slider and stores it as the panel does
+    std::function<bool(double seconds)> seekTo;        // inside the known length; false: nothing changed
+    std::function<void(int slider)> setVolume;         // moves the slider and stores it as the panel does
     std::function<void()> nextSong;
     std::function<void()> togglePause;
     std::function<void()> raise;  // show the main window

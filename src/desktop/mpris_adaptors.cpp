@@ -1,4 +1,5 @@
 #include "desktop/mpris_adaptors.h"
+#include "toolkit/qt_text.h"
 
 #include "desktop/desktop_bus.h"
 
@@ -7,7 +8,7 @@
 namespace vamu::desktop {
 namespace {
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 }  // namespace
 

@@ -79,7 +79,6 @@ private:
 // Replaces the file at `path` with `bytes` atomically (temporary file, fsync, rename,
 // fsync of the folder), making the folder when missing. False on any failure, with its
 // reason in `error` when given; the old file is then untouched.
-bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                           std::error_code* error = nullptr);
+bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::error_code* error = nullptr);
 
 }  // namespace vamu::library

@@ -1,4 +1,5 @@
 #include "library/download_controller.h"
+#include "toolkit/qt_text.h"
 
 #include "library/download_target.h"
 #include "library/download_tone.h"
@@ -16,7 +17,7 @@ constexpr std::string_view kNoticeTitle = "提示";
 constexpr std::string_view kFailedTips = "下载失败，请再试一次";
 constexpr int kExistsWidth = 160;
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 }  // namespace
 

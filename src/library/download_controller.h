@@ -13,7 +13,7 @@
 #include "playback/audio_engine.h"
 #include "playback/player_snapshot.h"
 #include "toolkit/message_request.h"
-#include "toolkit/panel_types.h"
+#include "panel/panel_types.h"
 
 #include <QString>
 
@@ -31,7 +31,7 @@ struct DownloadHooks {
     std::function<playback::PlayerSnapshot()> player;
     // The song is silent (true) while the tone sounds, then back at its volume (false).
     std::function<void(bool muted)> muteSong;
-    std::function<bool()> toneWanted;  // 下载提示 is 1
+    std::function<bool()> toneWanted;     // 下载提示 is 1
     std::function<std::string()> folder;  // where songs go; default songFolder()
     // A download ended, with the file it was for (gone again when it failed).
     std::function<void(DownloadOutcome outcome, const std::string& target)> ended;

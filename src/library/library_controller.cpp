@@ -1,4 +1,5 @@
 #include "library/library_controller.h"
+#include "toolkit/qt_text.h"
 
 #include "platform/workers.h"
 #include "toolkit/message_request.h"
@@ -12,7 +13,7 @@ constexpr int kSyncSummaryWidth = 290;
 const char* const kCollectText = "收藏";
 const char* const kCollectedText = "成功";
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 // A song as the collection file stores it, and back.
 CollectionRow fileRowOf(const net::SongEntry& song) { return {song.source, song.name, song.uploader, song.id}; }
@@ -93,9 +94,9 @@ void LibraryController::loadCollection() {
             (void)store->removeStaleTemporaryFiles();
             return library::loadCollection(path);
         },
-                 [this, changeAtStart](std::optional<std::vector<CollectionRow>> rows) {
-                     collectionLoaded(std::move(rows), changeAtStart);
-                 });
+        [this, changeAtStart](std::optional<std::vector<CollectionRow>> rows) {
+            collectionLoaded(std::move(rows), changeAtStart);
+        });
 }
 
 void LibraryController::collectionLoaded(std::optional<std::vector<CollectionRow>> rows, std::uint64_t changeAtStart) {
@@ -250,7 +251,8 @@ platform::TaskQueue<SyncCounts>::Work LibraryController::prepareSync() {
     std::vector<CollectionRow> likes;
     for (const net::SongRow& like : m_likes.rows()) likes.push_back(fileRowOf(like.song));
     mergeLikes(collection, likes);
-    for (int row = 1; row <= before; ++row) m_collection.setLiked(row, collection[static_cast<std::size_t>(row - 1)].liked);
+    for (int row = 1; row <= before; ++row)
+        m_collection.setLiked(row, collection[static_cast<std::size_t>(row - 1)].liked);
     for (std::size_t at = static_cast<std::size_t>(before); at < collection.size(); ++at) {
         m_collection.append(songRowOf(collection[at].row, true));
     }

@@ -1,4 +1,5 @@
 #include "playback/player_controller.h"
+#include "toolkit/qt_text.h"
 
 #include "net/http_request.h"
 #include "platform/workers.h"
@@ -13,7 +14,7 @@ constexpr std::string_view kNextLockTimer = "换歌按钮";  // the change-song 
 constexpr std::string_view kRowGuardTimer = "列表播放";  // the play-from-list guard
 constexpr std::string_view kCommentsTimer = "弹幕启动";  // 2 s after a song's start
 
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+using toolkit::qText;
 
 WindowState windowStateOf(const toolkit::HostWindow& window) {
     switch (window.showState()) {
@@ -235,7 +236,9 @@ PlayerSnapshot PlayerController::snapshot() const {
     now.song = m_model.currentSong();
     now.activity = m_engine.isActive(m_stream);
     now.starting = m_songStart.running();
-    const auto seconds = [this](std::int64_t bytes) { return bytes < 0 ? -1.0 : m_engine.bytesToSeconds(m_stream, bytes); };
+    const auto seconds = [this](std::int64_t bytes) {
+        return bytes < 0 ? -1.0 : m_engine.bytesToSeconds(m_stream, bytes);
+    };
     now.positionSeconds = seconds(m_engine.getPosition(m_stream));
     now.lengthSeconds = seconds(m_engine.getLength(m_stream));
     now.volume = m_panel.volume->pos();
@@ -390,8 +393,7 @@ void PlayerController::detailsArrived(const SongFacts& facts) {
 void PlayerController::showSong(const net::SongEntry& song, SongOrigin origin) {
     setTitleLine(QString::fromStdString(song.name));
     setSecondLine(QString::fromStdString(song.uploader));
-    m_panel.window->setTitle(
-        QString::fromStdString(songWindowTitle(m_titlePrefix.toStdString(), origin, song.name)));
+    m_panel.window->setTitle(QString::fromStdString(songWindowTitle(m_titlePrefix.toStdString(), origin, song.name)));
     // A list's row has no cover: the last one stays until the song's details bring one.
     if (origin == SongOrigin::HotList || origin == SongOrigin::Channel) fetchCover(song.coverUrl, MissingCover::Clears);
     if (origin == SongOrigin::ById) fetchCover(song.coverUrl, MissingCover::Keeps);

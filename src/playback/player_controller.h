@@ -73,10 +73,10 @@ public:
     // The page a switch asked for (songs in play order; empty: the load failed).
     void finishSwitch(std::vector<net::SongEntry> songsInPlayOrder);
 
-    void nextSong();                        // "我要换歌" and the tray's " 下一首 "
-    void togglePause();                     // the play button and the tray's "播放暂停"
-    void seek(double sliderValue);          // the progress slider released, 0.0..100.0
-    void changeVolume(int value);           // the volume bar released, 0..100
+    void nextSong();                // "我要换歌" and the tray's " 下一首 "
+    void togglePause();             // the play button and the tray's "播放暂停"
+    void seek(double sliderValue);  // the progress slider released, 0.0..100.0
+    void changeVolume(int value);   // the volume bar released, 0..100
     // The desktop's seek: to `seconds` within the known length; false (nothing changes)
     // while the length is unknown or outside it.
     bool seekToSeconds(double seconds);

@@ -41,7 +41,7 @@ inline constexpr std::chrono::milliseconds kRepeatFirstPause{2000};
 inline constexpr std::chrono::milliseconds kRepeatLongestPause{60000};
 
 inline constexpr std::string_view kLoadingSongsText = "歌曲加载中..";  // second line while a page loads
-inline constexpr std::string_view kIdleTitleLine = "「vamu」";        // before the first song
+inline constexpr std::string_view kIdleTitleLine = "「vamu」";         // before the first song
 inline constexpr std::string_view kIdleSecondLine = "颠覆你的听觉体验";
 inline constexpr std::string_view kBufferingText = "歌曲缓冲中...";
 inline constexpr std::string_view kBufferingFailedText = "缓冲失败,切换下一首";
@@ -162,7 +162,7 @@ private:
     bool m_rowGuard = false;
     int m_bufferTicks = 0;
     std::chrono::milliseconds m_repeatPause{0};  // mode 2: the last pause between tries
-    std::vector<net::SongEntry> m_catalogue;  // the queue: songs in play order
+    std::vector<net::SongEntry> m_catalogue;     // the queue: songs in play order
     net::SongEntry m_currentSong;
     std::string m_detailLine;
 };

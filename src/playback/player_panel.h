@@ -4,7 +4,7 @@
 // app/ fills it when it builds the main window; every pointer is valid while the main
 // window lives. UI thread only.
 
-#include "toolkit/panel_types.h"
+#include "panel/panel_types.h"
 
 namespace vamu::playback {
 

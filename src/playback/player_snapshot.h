@@ -12,13 +12,13 @@
 namespace vamu::playback {
 
 struct PlayerSnapshot {
-    net::SongEntry song;                               // empty id before the first song
+    net::SongEntry song;                              // empty id before the first song
     ActivityState activity = ActivityState::Stopped;  // of its stream; Stopped without one
-    bool starting = false;                             // its stream is being opened
-    double positionSeconds = -1;                       // -1 while unknown
-    double lengthSeconds = -1;                         // -1 while unknown
-    int volume = 100;                                  // the volume bar, 0..100
-    QByteArray cover;                                  // the panel's cover picture
+    bool starting = false;                            // its stream is being opened
+    double positionSeconds = -1;                      // -1 while unknown
+    double lengthSeconds = -1;                        // -1 while unknown
+    int volume = 100;                                 // the volume bar, 0..100
+    QByteArray cover;                                 // the panel's cover picture
 };
 
 }  // namespace vamu::playback

@@ -24,8 +24,7 @@ TEST(Scramble, KnownForms) {
     const Case cases[] = {
         {"", ""},          {"A", "51"}, {"\x10", "00"},  // a byte below 0x10 after XOR keeps its leading zero
         {"中", "C6C0"},                                  // GB18030 (and GBK) D6 D0
-        {"ab1", "717221"},
-        {"€", "90"},  // the single byte 0x80 of code page 936, as a stored password holds it
+        {"ab1", "717221"}, {"€", "90"},  // the single byte 0x80 of code page 936, as a stored password holds it
     };
     for (const Case& c : cases) {
         EXPECT_EQ(scrambleText(c.text, kCredentialKey), withCheck(c.hex)) << c.text;

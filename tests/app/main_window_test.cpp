@@ -60,7 +60,7 @@ TEST_F(MainWindowTest, StartsOnTheChannelViewWithTheToolBarAndTheSongListTabOpen
     EXPECT_FALSE(UiDriver::visible(*views.lists.likes));
     EXPECT_FALSE(UiDriver::enabled(*views.lists.songsTab));
     EXPECT_TRUE(UiDriver::enabled(*views.lists.collectionTab));
-    EXPECT_EQ(views.lists.openTab(), panel::SongList::Songs);
+    EXPECT_EQ(views.lists.openTab(), panel::ListTab::Songs);
     EXPECT_EQ(views.lists.songs->columnCount(), 5);
 
     ASSERT_TRUE(UiDriver::click(*views.listButton));
@@ -109,7 +109,7 @@ TEST_F(MainWindowTest, MyLikesAsksForALoginUnlessSomeoneIsLoggedIn) {
     EXPECT_FALSE(UiDriver::visible(*views.lists.likes));
     EXPECT_FALSE(UiDriver::visible(*views.searchBar));
     EXPECT_FALSE(UiDriver::visible(*views.lists.songs));
-    EXPECT_EQ(views.lists.openTab(), panel::SongList::Likes);
+    EXPECT_EQ(views.lists.openTab(), panel::ListTab::Likes);
     // The login panel's box takes typing.
     ASSERT_TRUE(UiDriver::click(*window->loginPanel().account));
     UiDriver::type(window->host(), QStringLiteral("13800000000"));

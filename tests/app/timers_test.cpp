@@ -16,28 +16,32 @@ const bool kRegistered = [] {
 
 using vamu::test::pumpUntil;
 
+// Two of the program's names; each feature declares its own.
+constexpr std::string_view kClock = "时钟";
+constexpr std::string_view kComments = "弹幕";
+
 TEST(NamedTimers, EachNameHasOneIdAndRestartsWithItsNewPeriod) {
-    EXPECT_EQ(timerIdForName(timer_name::kClock), timerIdForName("时钟"));
-    EXPECT_NE(timerIdForName(timer_name::kClock), timerIdForName(timer_name::kComments));
+    EXPECT_EQ(timerIdForName(kClock), timerIdForName(std::string(kClock)));  // by its text, not its address
+    EXPECT_NE(timerIdForName(kClock), timerIdForName(kComments));
     const platform::WindowHandle window = platform::NativeWindow::create({});
     int slow = 0;
     int fast = 0;
-    startTimer(window, timer_name::kClock, std::chrono::hours(1), [&] { ++slow; });
-    startTimer(window, timer_name::kClock, std::chrono::milliseconds(5), [&] { ++fast; });
+    startTimer(window, kClock, std::chrono::hours(1), [&] { ++slow; });
+    startTimer(window, kClock, std::chrono::milliseconds(5), [&] { ++fast; });
     ASSERT_TRUE(pumpUntil([&] { return fast >= 2; }));
     EXPECT_EQ(slow, 0);
-    EXPECT_TRUE(isTimerRunning(window, timer_name::kClock));
-    stopTimer(window, timer_name::kClock);
-    stopTimer(window, timer_name::kClock);          // not running: nothing
-    stopTimer(window, timer_name::kDownloadClock);  // never started: nothing
-    EXPECT_FALSE(isTimerRunning(window, timer_name::kClock));
+    EXPECT_TRUE(isTimerRunning(window, kClock));
+    stopTimer(window, kClock);
+    stopTimer(window, kClock);     // not running: nothing
+    stopTimer(window, kComments);  // never started: nothing
+    EXPECT_FALSE(isTimerRunning(window, kClock));
     const int after = fast;
     platform::waitPumping(std::chrono::milliseconds(30));
     EXPECT_EQ(fast, after);
     platform::NativeWindow::destroy(window);
-    startTimer(window, timer_name::kClock, std::chrono::milliseconds(5), [&] { ++fast; });  // gone: nothing
-    stopTimer(window, timer_name::kClock);
-    EXPECT_FALSE(isTimerRunning(window, timer_name::kClock));
+    startTimer(window, kClock, std::chrono::milliseconds(5), [&] { ++fast; });  // gone: nothing
+    stopTimer(window, kClock);
+    EXPECT_FALSE(isTimerRunning(window, kClock));
 }
 
 }  // namespace

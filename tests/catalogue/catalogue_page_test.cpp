@@ -17,8 +17,9 @@ TEST(CataloguePage, RequestPathsAndRandomPageCaps) {
     EXPECT_EQ(net::serviceParameters(net::endpoint::kHotList, {ParamValue::number(7)}), "page=7");
     // An id from the network cannot add parameters of its own.
     EXPECT_EQ(net::endpoint::kChannelSongs.path, "/channel/info");
-    EXPECT_EQ(net::serviceParameters(net::endpoint::kChannelSongs, {ParamValue::text("1&page=9"), ParamValue::number(3)}),
-              "limit=20&id=1%26page%3D9&list_order=hot&page=3");
+    EXPECT_EQ(
+        net::serviceParameters(net::endpoint::kChannelSongs, {ParamValue::text("1&page=9"), ParamValue::number(3)}),
+        "limit=20&id=1%26page%3D9&list_order=hot&page=3");
 
     const auto drawn = [](auto draw) {
         std::set<int> seen;

@@ -11,9 +11,17 @@ namespace {
 
 TEST(ChannelPage, PageCountEdges) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const std::pair<double, int> cases[] = {
-        {0, 1},  {19, 1},  {20, 1},  {21, 2},   {39, 2},
-        {40, 2}, {41, 3}, {601, 31}, {-20, 1}, {nan, 1}, {1e30, kMaxPageCount}};
+    const std::pair<double, int> cases[] = {{0, 1},
+                                            {19, 1},
+                                            {20, 1},
+                                            {21, 2},
+                                            {39, 2},
+                                            {40, 2},
+                                            {41, 3},
+                                            {601, 31},
+                                            {-20, 1},
+                                            {nan, 1},
+                                            {1e30, kMaxPageCount}};
     for (const auto& [soundCount, pages] : cases) {
         EXPECT_EQ(channelPageCount(soundCount), pages) << soundCount;
     }

@@ -18,9 +18,12 @@ TEST(MediaStateTest, StatusFollowsTheEngineAndAStartingSongCountsAsPlaying) {
         PlaybackStatus expected;
     };
     const Case cases[] = {
-        {playback::ActivityState::Playing, false, PlaybackStatus::Playing}, {playback::ActivityState::Stalled, false, PlaybackStatus::Playing},
-        {playback::ActivityState::Paused, false, PlaybackStatus::Paused},   {playback::ActivityState::Stopped, false, PlaybackStatus::Stopped},
-        {playback::ActivityState::Stopped, true, PlaybackStatus::Playing},  {playback::ActivityState::Paused, true, PlaybackStatus::Paused},
+        {playback::ActivityState::Playing, false, PlaybackStatus::Playing},
+        {playback::ActivityState::Stalled, false, PlaybackStatus::Playing},
+        {playback::ActivityState::Paused, false, PlaybackStatus::Paused},
+        {playback::ActivityState::Stopped, false, PlaybackStatus::Stopped},
+        {playback::ActivityState::Stopped, true, PlaybackStatus::Playing},
+        {playback::ActivityState::Paused, true, PlaybackStatus::Paused},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(playbackStatusOf(c.activity, c.starting), c.expected)

@@ -5,21 +5,21 @@
 
 namespace vamu::test {
 
-void AccountFixture::openTab(panel::SongList list) {
+void AccountFixture::openTab(panel::ListTab list) {
     const auto& views = window().views();
     if (!UiDriver::visible(*views.songLists)) {
         ASSERT_TRUE(UiDriver::click(*views.listButton));
     }
     panel::Button* tab = views.lists.collectionTab;
-    if (list == panel::SongList::Songs) tab = views.lists.songsTab;
-    if (list == panel::SongList::Likes) tab = views.lists.likesTab;
+    if (list == panel::ListTab::Songs) tab = views.lists.songsTab;
+    if (list == panel::ListTab::Likes) tab = views.lists.likesTab;
     if (!tab->isDisabled()) {
         ASSERT_TRUE(UiDriver::click(*tab));
     }
 }
 
 void AccountFixture::clickLogin(std::string_view account, std::string_view password, bool autoLogin) {
-    openTab(panel::SongList::Likes);
+    openTab(panel::ListTab::Likes);
     loginPanel().account->setText(QString::fromUtf8(account.data(), static_cast<qsizetype>(account.size())));
     loginPanel().password->setText(QString::fromUtf8(password.data(), static_cast<qsizetype>(password.size())));
     loginPanel().autoLogin->setChecked(autoLogin);

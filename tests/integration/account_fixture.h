@@ -8,7 +8,6 @@
 #include "catalogue/search_controller.h"
 #include "library/library_controller.h"
 
-
 namespace vamu::test {
 
 class AccountFixture : public ProgramFixture {
@@ -23,7 +22,7 @@ protected:
     panel::ListView& collection() { return *libraryPanel().collection; }
 
     // Shows the song-list view with the tab of `list` open.
-    void openTab(panel::SongList list);
+    void openTab(panel::ListTab list);
     // Types into the login panel and clicks "登陆" (the likes tab open).
     void clickLogin(std::string_view account, std::string_view password, bool autoLogin);
     // Logs in and waits until the likes have all arrived (`likes` rows, no chain running).
@@ -37,7 +36,6 @@ protected:
 
     // The text of each row in a list's column.
     [[nodiscard]] static std::vector<QString> column(const panel::ListView& list, int column);
-
 };
 
 }  // namespace vamu::test

@@ -96,7 +96,7 @@ TEST_F(AccountTest, TheNextStartResumesFromTheCookieAndAfterExpiryFromTheCredent
     ASSERT_TRUE(waitForLikes(45));
     // Started on the song list, the likes show once their tab opens.
     EXPECT_FALSE(UiDriver::visible(likes()));
-    openTab(panel::SongList::Likes);
+    openTab(panel::ListTab::Likes);
     EXPECT_TRUE(UiDriver::visible(likes()));
     EXPECT_FALSE(UiDriver::visible(*loginPanel().panel));
 
@@ -148,7 +148,7 @@ TEST_F(AccountTest, LogoutForgetsTheAccountAndShowsTheLoginPanel) {
 class RegistrationTest : public AccountFixture {
 protected:
     account::RegistrationWindow& openWindow() {
-        openTab(panel::SongList::Likes);
+        openTab(panel::ListTab::Likes);
         EXPECT_TRUE(UiDriver::click(*loginPanel().registerLink));
         EXPECT_FALSE(account().registrationWindows().empty());
         return *account().registrationWindows().back();

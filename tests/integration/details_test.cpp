@@ -40,7 +40,8 @@ protected:
     }
     bool showsDetailsOf(const catalogue::SongDetails& expected) {
         return UiDriver::text(*panel().description) == QString::fromStdString(expected.info) &&
-               UiDriver::text(*window().playerPanel().subtitle) == QString::fromStdString(catalogue::detailLine(expected));
+               UiDriver::text(*window().playerPanel().subtitle) ==
+                   QString::fromStdString(catalogue::detailLine(expected));
     }
     void typeId(const QString& id) { panel().songIdBox->setText(id); }
 };

@@ -239,7 +239,8 @@ TEST_F(LibraryTest, SynchronisingLikesBothWaysCountsAndMarks) {
     EXPECT_EQ(m_messages.seen()[2].text, "总共:3  成功:3  失败:0");
     EXPECT_EQ(requests("POST /sound/like"), 3);
     ASSERT_TRUE(waitForLikes(3));
-    for (int row = 1; row <= 3; ++row) EXPECT_TRUE(library().collection().row(row)->liked) << "marked liked, row " << row;
+    for (int row = 1; row <= 3; ++row)
+        EXPECT_TRUE(library().collection().row(row)->liked) << "marked liked, row " << row;
 
     // The likes menu follows the selection.
     likes().setSelectedRow(0);

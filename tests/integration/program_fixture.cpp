@@ -4,29 +4,13 @@
 #include "core/settings.h"
 #include "net/json_document.h"
 #include "net/http_request.h"
+#include "net/percent_encoding.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <random>
 
 namespace vamu::test {
-namespace {
-
-std::string formValue(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string encoded;
-    for (const unsigned char c : text) {
-        if (std::isalnum(c)) {
-            encoded.push_back(static_cast<char>(c));
-        } else {
-            encoded += {'%', kHex[c >> 4], kHex[c & 15]};
-        }
-    }
-    return encoded;
-}
-
-}  // namespace
 
 bool MessageLog::waitFor(std::size_t count, std::chrono::milliseconds deadline) const {
     return UiDriver::pumpUntil([&] { return m_seen.size() >= count; }, deadline);
@@ -95,15 +79,19 @@ int ProgramFixture::requests(std::string_view text) const {
 }
 
 void ProgramFixture::setFaults(const std::vector<std::string>& faults, const std::vector<std::string>& streams,
-                             bool clear) {
+                               bool clear) {
     net::HttpRequestArgs args;
     args.url = m_service->apiUrl("/admin/faults");
     args.method = 1;
     // The admin endpoint asks for this header of its callers.
     args.extraHeaders = std::string(test::kAdminHeader);
     std::string body = clear ? "clear=1" : "";
-    for (const auto& rule : faults) body += (body.empty() ? "" : "&") + std::string("fault=") + formValue(rule);
-    for (const auto& rule : streams) body += (body.empty() ? "" : "&") + std::string("stream=") + formValue(rule);
+    for (const auto& rule : faults)
+        body +=
+            (body.empty() ? "" : "&") + std::string("fault=") + net::percentEncoded(rule, net::PercentKeep::Unreserved);
+    for (const auto& rule : streams)
+        body += (body.empty() ? "" : "&") + std::string("stream=") +
+                net::percentEncoded(rule, net::PercentKeep::Unreserved);
     args.body = body;
     const net::HttpReply reply = net::httpRequest(args);
     ASSERT_EQ(reply.status, 200) << reply.body;

@@ -66,11 +66,14 @@ TEST(CollectionFormat, ParsingToleratesWhatHandsAndOtherVersionsWrite) {
     const Case cases[] = {
         {"both lines", line1 + line2, {kThree[0], kThree[1]}},
         {"last line without its end", line1 + line2.substr(0, line2.size() - 2), {kThree[0], kThree[1]}},
-        {"LF only", line1.substr(0, line1.size() - 2) + "\n" + line2.substr(0, line2.size() - 2) + "\n",
+        {"LF only",
+         line1.substr(0, line1.size() - 2) + "\n" + line2.substr(0, line2.size() - 2) + "\n",
          {kThree[0], kThree[1]}},
         // Earlier versions saved the service's titles as they came: a lone LF is the title's.
-        {"LF inside a title", "u-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-a\nb-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-c"
-                              "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-7\r\n" + line1,
+        {"LF inside a title",
+         "u-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-a\nb-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-c"
+         "-\xD5\xE2\xCA\xC7\xB7\xD6\xB8\xF4\xB7\xFB-7\r\n" +
+             line1,
          {{"u", "a\nb", "c", "7"}, kThree[0]}},
         {"empty lines skipped", "\r\n" + line1 + "\r\n\r\n" + line2 + "\r\n", {kThree[0], kThree[1]}},
         {"three pieces skipped",

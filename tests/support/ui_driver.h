@@ -7,6 +7,7 @@
 
 #include "toolkit/controls/control.h"
 #include "toolkit/host_window.h"
+#include "toolkit/qt_text.h"
 
 #include <QPoint>
 #include <QString>
@@ -17,9 +18,7 @@
 
 namespace vamu::test {
 
-inline QString qText(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using toolkit::qText;
 
 class UiDriver {
 public:

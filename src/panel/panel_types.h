@@ -1,7 +1,7 @@
 #pragma once
-// What the program's panel structs share: the toolkit classes they point at, the
-// columns of a song row and the three song lists of the main window with their tab
-// buttons.
+// The main window's vocabulary that app/ and the features share: the toolkit classes the
+// panel structs point at, the columns of a song row, the three song lists with their tab
+// buttons, and the item positions of the lists' menus. The toolkit knows none of it.
 //
 // A panel is a plain struct of control pointers that app/ fills when it builds the
 // main window. Every pointer is valid while the main window lives and is used on the
@@ -52,7 +52,7 @@ inline constexpr int kCount = 5;
 }  // namespace song_column
 
 // The three song lists, by the tab that shows each.
-enum class SongList { Collection, Songs, Likes };
+enum class ListTab { Collection, Songs, Likes };
 
 // The lists of the song-list view and their tab buttons. The open tab's button is
 // disabled, which is how openTab() tells it.
@@ -64,21 +64,21 @@ struct SongLists {
     Button* songsTab = nullptr;
     Button* likesTab = nullptr;
 
-    [[nodiscard]] ListView* list(SongList which) const {
+    [[nodiscard]] ListView* list(ListTab which) const {
         switch (which) {
-        case SongList::Collection:
+        case ListTab::Collection:
             return collection;
-        case SongList::Songs:
+        case ListTab::Songs:
             return songs;
-        case SongList::Likes:
+        case ListTab::Likes:
             return likes;
         }
         return nullptr;
     }
-    [[nodiscard]] SongList openTab() const {
-        if (collectionTab && collectionTab->isDisabled()) return SongList::Collection;
-        if (likesTab && likesTab->isDisabled()) return SongList::Likes;
-        return SongList::Songs;
+    [[nodiscard]] ListTab openTab() const {
+        if (collectionTab && collectionTab->isDisabled()) return ListTab::Collection;
+        if (likesTab && likesTab->isDisabled()) return ListTab::Likes;
+        return ListTab::Songs;
     }
 };
 
