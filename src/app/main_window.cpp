@@ -89,6 +89,12 @@ void MainWindow::growForChannels() {
     if (m_player.panel->rect() != layout::kGrownPlayerPanel) m_player.panel->setRect(layout::kGrownPlayerPanel);
 }
 
+void MainWindow::showStatistics(const std::string& statistics) {
+    if (BaseControl* report = m_host->captionControl(caption::kReport)) {
+        report->setTips(QString::fromUtf8(layout::kAboutText) + QStringLiteral("\n") + QString::fromStdString(statistics));
+    }
+}
+
 void MainWindow::setMenuGate(panel::ListTab list, std::function<bool()> gate) {
     m_menuGates[static_cast<std::size_t>(list)] = std::move(gate);
 }

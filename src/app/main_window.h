@@ -25,6 +25,7 @@
 
 #include <array>
 #include <functional>
+#include <string>
 #include <memory>
 
 namespace vamu::app {
@@ -64,6 +65,8 @@ public:
     int setBackground(int index);
     [[nodiscard]] int background() const { return m_background; }
 
+    // The report button's tooltip: the about text, then the companion's statistics.
+    void showStatistics(const std::string& statistics);
     // What the first channel page does to the window: 415 high, the player panel
     // 380 x 70 at top 345. Doing it again changes nothing.
     void growForChannels();

@@ -18,6 +18,7 @@
 #include "companion/companion_controller.h"
 #include "companion/first_run_launcher.h"
 #include "library/library_controller.h"
+#include "core/random_source.h"
 #include "core/settings.h"
 #include "core/settings_keys.h"
 #include "core/user_dirs.h"
@@ -39,7 +40,6 @@
 #include <QTimer>
 
 #include <filesystem>
-#include <random>
 
 namespace vamu::app {
 namespace {
@@ -76,7 +76,13 @@ QByteArray avatarPlaceholder() {
 
 }  // namespace
 
-Program::Program(ProgramOptions options) : m_options(std::move(options)) {}
+Program::Program(ProgramOptions options) : m_options(std::move(options)) {
+    if (!m_options.openAddress) {
+        m_options.openAddress = [](const std::string& address) {
+            (void)platform::openAddress(QString::fromStdString(address));
+        };
+    }
+}
 
 Program::~Program() {
     shutdown();
@@ -86,6 +92,36 @@ Program::~Program() {
 }
 
 Program::StartResult Program::start() {
+    if (handedOverToRunningInstance()) return StartResult::HandedOver;  // silently, with exit code 0
+    // Writes killed midway (a crash, a power cut) leave their temporary files behind.
+    (void)core::removeStaleSettingsFiles();
+    m_context =
+        std::make_unique<net::ServiceContext>(net::serviceContextFromSettings(std::make_shared<net::ServiceSession>()));
+    m_switches = std::make_unique<Switches>();
+    if (!createMainWindow()) return StartResult::Failed;
+    createEngine();
+    // Features in the order the window needs them; each wires only what it hands out.
+    createRadio();
+    createPlayer();
+    createLists();
+    createDetails();
+    createDownload();
+    createCompanion();
+    createDesktopBus();
+    m_commentStrip = std::make_unique<CommentStripWindow>(m_switches->comments());
+    createComments();
+    createMenus();
+    // The first requests: the collection file and the automatic login, then the channels.
+    m_library->loadCollection();
+    m_account->autoLogin();
+    m_radio->loadChannelPage();
+    m_mainWindow->show();
+    m_nowPlaying = std::make_unique<NowPlayingWindow>(nowPlayingTopSetting(), [](int top) { storeNowPlayingTop(top); });
+    if (!m_options.songId.empty()) playLinkedSong(m_options.songId);
+    return StartResult::Started;
+}
+
+bool Program::handedOverToRunningInstance() {
     // The stored handle is honoured as before; in a new process it names no window, and
     // the raise of a running instance goes through the single-instance channel instead.
     bringWindowToFront(
@@ -93,61 +129,75 @@ Program::StartResult Program::start() {
     m_instance = std::make_unique<platform::SingleInstance>(
         QFileInfo(QString::fromStdString(core::settingsPath())).absolutePath());
     if (m_instance->role() == platform::SingleInstance::Role::Secondary) {
-        (void)m_instance->sendToPrimary(handOverRequest(), kHandOverTime);
-        return StartResult::HandedOver;  // silently, with exit code 0, whether it answered or not
+        (void)m_instance->sendToPrimary(handOverRequest(), kHandOverTime);  // whether it answered or not
+        return true;
     }
     m_instance->onRequest([this](const QString& request) { handleInstanceRequest(request); });
-    // Writes killed midway (a crash, a power cut) leave their temporary files behind.
-    (void)core::removeStaleSettingsFiles();
+    return false;
+}
 
-    m_context =
-        std::make_unique<net::ServiceContext>(net::serviceContextFromSettings(std::make_shared<net::ServiceSession>()));
-
-    m_switches = std::make_unique<Switches>();
+bool Program::createMainWindow() {
     toolkit::toolkitStartup();
     MainWindowSetup setup;
     setup.background = backgroundSetting();
     setup.volume = m_switches->volume();
-    setup.loggedIn = [session = m_context->session] { return session && session->loggedIn(); };
+    setup.loggedIn = [session = m_context->session] { return session->loggedIn(); };
     m_mainWindow = std::make_unique<MainWindow>(setup);
-    if (!m_mainWindow->valid()) return StartResult::Failed;
+    if (!m_mainWindow->valid()) return false;
     core::writeSetting(core::setting::kWindowHandle, std::to_string(m_mainWindow->handle().value));
-
-    m_engine = std::make_unique<playback::AudioEngine>();
-    if (m_options.makeOutput)
-        m_engine->init(m_options.makeOutput());
-    else
-        m_engine->init(m_options.silentOutput ? playback::OutputChoice::Silent : playback::OutputChoice::Automatic);
-
+    m_titlePrefix = m_mainWindow->host().title();
     m_scheduler = m_options.scheduler;
     if (!m_scheduler) {
         m_windowScheduler = std::make_unique<WindowScheduler>(m_mainWindow->handle());
         m_scheduler = m_windowScheduler.get();
     }
-    const QString titlePrefix = m_mainWindow->host().title();
+    return true;
+}
 
-    playback::PlayerHooks playerHooks;
-    playerHooks.loadCataloguePage = [this](int channel) { m_radio->loadCataloguePage(channel); };
-    playerHooks.coverShown = [this](const QByteArray& picture) {
-        if (m_details) m_details->showCover(picture);
+void Program::createEngine() {
+    m_engine = std::make_unique<playback::AudioEngine>();
+    if (m_options.makeOutput) {
+        m_engine->init(m_options.makeOutput());
+    } else {
+        m_engine->init(m_options.silentOutput ? playback::OutputChoice::Silent : playback::OutputChoice::Automatic);
+    }
+}
+
+void Program::createRadio() {
+    catalogue::RadioHooks hooks;
+    hooks.switchCatalogue = [this](int channel, std::string name, QByteArray picture) {
+        m_player->switchCatalogue(channel, {std::move(name), std::move(picture)});
     };
-    playerHooks.songStarting = [this](const net::SongEntry& song) {
-        if (m_library) m_library->setPlayingSong(song);
-        if (m_details) m_details->songStarting(song);
+    hooks.showNotice = [this](const QString& title, const QString& line) { m_player->showNotice(title, line); };
+    hooks.noticeOver = [this] { m_player->showSongOrIdle(); };
+    hooks.growWindow = [this] { m_mainWindow->growForChannels(); };
+    m_radio = std::make_unique<catalogue::RadioController>(m_mainWindow->radioPanel(), *m_context, *m_scheduler,
+                                                           core::systemRandomSource(), std::move(hooks));
+}
+
+void Program::createPlayer() {
+    playback::PlayerHooks hooks;
+    hooks.coverShown = [this](const QByteArray& picture) { m_details->showCover(picture); };
+    hooks.songStarting = [this](const net::SongEntry& song) {
+        m_library->setPlayingSong(song);
+        m_details->songStarting(song);
         if (m_desktop) m_desktop->songStarting();
     };
-    playerHooks.startedWhileHidden = [this](const QString& title) {
-        if (m_nowPlaying) m_nowPlaying->slideIn(title);
-        notifyDesktop(title.toStdString(), m_player->model().currentSong().uploader);
+    hooks.startedWhileHidden = [this](const QString& title) {
+        m_nowPlaying->slideIn(title);
+        if (m_desktop) m_desktop->notifySongStarted();
     };
-    playerHooks.volumeChanged = [this](int value) { m_switches->setVolume(value); };
-    playerHooks.songPlaying = [this] {
-        if (m_comments) m_comments->startComments();
-    };
-    m_player = std::make_unique<playback::PlayerController>(*m_engine, m_mainWindow->playerPanel(), *m_scheduler,
-                                                            titlePrefix, std::move(playerHooks));
+    hooks.volumeChanged = [this](int value) { m_switches->setVolume(value); };
+    hooks.songPlaying = [this] { m_comments->startComments(); };
+    // The pages come straight from the radio.
+    m_player = std::make_unique<playback::PlayerController>(
+        *m_engine, m_mainWindow->playerPanel(), *m_scheduler, m_titlePrefix,
+        std::bind_front(&catalogue::RadioController::loadCataloguePage, m_radio.get()), std::move(hooks));
+}
 
-    // The list panels: the collection file and the automatic login start here.
+// The song-list view's features: the library with the collection and the likes, the
+// search and the account, their menus and the list views' binders.
+void Program::createLists() {
     library::LibraryHooks libraryHooks;
     libraryHooks.likesPageShown = [this] { m_search->disableNextPage(); };
     libraryHooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
@@ -164,45 +214,18 @@ Program::StartResult Program::start() {
         std::make_unique<catalogue::SearchController>(m_mainWindow->searchPanel(), *m_context, std::move(searchHooks));
     account::AccountHooks accountHooks;
     accountHooks.loggedIn = [this] { m_library->refreshLikes(); };
-    accountHooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     accountHooks.loggedOut = [this] {
         m_library->stopLikes();
         m_search->cancel();
     };
+    accountHooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     m_account = std::make_unique<account::AccountController>(m_mainWindow->loginPanel(), *m_context, *m_scheduler,
                                                              std::move(accountHooks));
     wireListMenus();
-    m_library->loadCollection();
-    m_account->autoLogin();
-
-    catalogue::RadioHooks radioHooks;
-    radioHooks.switchCatalogue = [this](int channel, std::string name, QByteArray picture) {
-        m_player->switchCatalogue(channel, {std::move(name), std::move(picture)});
-    };
-    radioHooks.pageLoaded = [this](std::vector<net::SongEntry> songs) { m_player->finishSwitch(std::move(songs)); };
-    radioHooks.showNotice = [this](const QString& title, const QString& line) { m_player->showNotice(title, line); };
-    radioHooks.noticeOver = [this] { m_player->showSongOrIdle(); };
-    radioHooks.growWindow = [this] { m_mainWindow->growForChannels(); };
-    m_radio = std::make_unique<catalogue::RadioController>(m_mainWindow->radioPanel(), *m_context, *m_scheduler,
-                                                           catalogue::systemRandomSource(), std::move(radioHooks));
-    m_radio->loadChannelPage();
-    startDetails();
-    startDownload();
-    startCompanion();
-    createDesktopBus();
-
     const panel::SongLists& views = m_mainWindow->views().lists;
     m_binders.push_back(std::make_unique<SongListBinder>(m_player->songList(), *views.songs));
     m_binders.push_back(std::make_unique<SongListBinder>(m_library->collection(), *views.collection));
     m_binders.push_back(std::make_unique<SongListBinder>(m_library->likes(), *views.likes));
-
-    m_commentStrip = std::make_unique<CommentStripWindow>(m_switches->comments());
-    createComments();
-    createMenus();
-    m_mainWindow->show();
-    m_nowPlaying = std::make_unique<NowPlayingWindow>(nowPlayingTopSetting(), [](int top) { storeNowPlayingTop(top); });
-    if (!m_options.songId.empty()) playLinkedSong(m_options.songId);
-    return StartResult::Started;
 }
 
 void Program::createComments() {
@@ -210,32 +233,21 @@ void Program::createComments() {
     setup.strip = &m_commentStrip->host();
     setup.on = m_switches->comments();
     setup.placeholder = avatarPlaceholder();
-    setup.random = [engine = std::make_shared<std::mt19937>(std::random_device{}())](int lowest, int highest) {
-        return std::uniform_int_distribution<int>(lowest, highest)(*engine);
-    };
+    setup.random = core::systemRandomSource();
     comments::CommentsHooks hooks;
-    hooks.player = [this] { return m_player ? m_player->snapshot() : playback::PlayerSnapshot{}; };
-    hooks.showStrip = [this](bool shown) {
-        if (m_commentStrip) m_commentStrip->setShown(shown);
-    };
+    hooks.player = [this] { return m_player->snapshot(); };
+    hooks.showStrip = [this](bool shown) { m_commentStrip->setShown(shown); };
     m_comments =
         std::make_unique<comments::CommentsController>(std::move(setup), *m_context, *m_scheduler, std::move(hooks));
 }
 
 void Program::createMenus() {
     ShellActions actions;
-    // After the shutdown (the half second before the loop ends) the menus change nothing.
-    actions.nextSong = [this] {
-        if (!m_shutDown) m_player->nextSong();
-    };
-    actions.togglePause = [this] {
-        if (!m_shutDown) m_player->togglePause();
-    };
+    actions.nextSong = [this] { m_player->nextSong(); };
+    actions.togglePause = [this] { m_player->togglePause(); };
     actions.showMainWindow = [this] { raiseMainWindow(); };
     actions.exitProgram = [this] { exitProgram(); };
-    actions.setComments = [this](bool on) {
-        if (m_comments) m_comments->setOn(on);
-    };
+    actions.setComments = [this](bool on) { m_comments->setOn(on); };
     actions.trayPresent = m_options.trayPresent;
     m_menus = std::make_unique<ProgramMenus>(*m_mainWindow, *m_switches, std::move(actions));
 }
@@ -264,7 +276,7 @@ int Program::showMessage(const toolkit::MessageRequest& request) {
     return toolkit::showMessageBox(m_mainWindow ? &m_mainWindow->host() : nullptr, request);
 }
 
-void Program::startDetails() {
+void Program::createDetails() {
     catalogue::DetailsHooks hooks;
     hooks.detailsLearnt = [this](const std::string& line, const std::string& uploader, const std::string& cover) {
         m_player->detailsArrived({line, uploader, cover});
@@ -277,42 +289,28 @@ void Program::startDetails() {
     hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     m_details = std::make_unique<catalogue::DetailsController>(
         m_mainWindow->detailsPanel(), m_player->songList(), core::readSetting(core::setting::kCompanion), *m_context,
-        *m_scheduler, catalogue::systemRandomSource(), std::move(hooks));
+        *m_scheduler, core::systemRandomSource(), std::move(hooks));
     m_mainWindow->setMenuGate(panel::ListTab::Songs, [this] { return m_details->prepareSongMenu(); });
 }
 
-void Program::startDownload() {
+void Program::createDownload() {
     library::DownloadHooks hooks;
     hooks.player = [this] { return m_player->snapshot(); };
     hooks.muteSong = [this](bool muted) { m_player->muteSong(muted); };
-    hooks.toneWanted = [this] { return m_switches->downloadTone() == 1; };
+    hooks.toneWanted = [this] { return m_switches->downloadToneOn(); };
     hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
     hooks.ended = [this](library::DownloadOutcome outcome, const std::string& target) {
-        notifyDesktop(
-            std::string(outcome == library::DownloadOutcome::Finished ? desktop::notification_text::kDownloadFinished
-                                                                      : desktop::notification_text::kDownloadFailed),
-            std::filesystem::path(target).filename().string());
+        if (m_desktop) m_desktop->notifyDownloadEnded(outcome == library::DownloadOutcome::Finished, target);
     };
     m_download = std::make_unique<library::DownloadController>(*m_mainWindow->playerPanel().download, *m_engine,
                                                                *m_scheduler, std::move(hooks));
 }
 
-void Program::startCompanion() {
+void Program::createCompanion() {
     companion::CompanionHooks hooks;
     hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };
-    hooks.openAddress = [open = m_options.openAddress](const std::string& address) {
-        if (open) {
-            open(address);
-        } else {
-            (void)platform::openAddress(QString::fromStdString(address));
-        }
-    };
-    hooks.setStatistics = [this](const std::string& statistics) {
-        if (toolkit::BaseControl* report = m_mainWindow->captionButton(toolkit::caption::kReport)) {
-            report->setTips(QString::fromUtf8(layout::kAboutText) + QStringLiteral("\n") +
-                            QString::fromStdString(statistics));
-        }
-    };
+    hooks.openAddress = m_options.openAddress;
+    hooks.setStatistics = [this](const std::string& statistics) { m_mainWindow->showStatistics(statistics); };
     hooks.exitProgram = [this] { exitProgram(); };
     m_companion = std::make_unique<companion::CompanionController>(core::readSetting(core::setting::kCompanion),
                                                                    *m_scheduler, std::move(hooks), m_options.heartbeat);
@@ -336,25 +334,15 @@ void Program::createDesktopBus() {
     hooks.player = [this] { return m_player->snapshot(); };
     hooks.seekTo = [this](double seconds) { return m_player->seekToSeconds(seconds); };
     hooks.setVolume = [this](int value) { m_player->setVolume(value); };
-    // After the shutdown (the half second before the loop ends) the bus is left already.
-    hooks.nextSong = [this] {
-        if (!m_shutDown) m_player->nextSong();
-    };
-    hooks.togglePause = [this] {
-        if (!m_shutDown) m_player->togglePause();
-    };
+    hooks.notificationsOn = [this] { return m_switches->notificationsOn(); };
+    hooks.nextSong = [this] { m_player->nextSong(); };
+    hooks.togglePause = [this] { m_player->togglePause(); };
     hooks.raise = [this] { raiseMainWindow(); };
     hooks.quit = [this] { exitProgram(); };
     m_desktop = desktop::DesktopBus::connectSession(std::move(hooks), desktop::coverFolder());
     if (!m_desktop) return;
     m_scheduler->startTimer(desktop::DesktopBus::kRefreshTimer, desktop::DesktopBus::kRefreshInterval,
                             [this] { m_desktop->refresh(); });
-}
-
-// A desktop notification in place of the previous one, when 通知 is 1.
-void Program::notifyDesktop(std::string summary, std::string body) {
-    if (!m_desktop || m_switches->notifications() != 1) return;
-    m_desktop->notify({std::move(summary), std::move(body), {}});
 }
 
 // --- vamu: links and the single-instance channel -------------------------------------

@@ -129,14 +129,19 @@ private:
     [[nodiscard]] QString handOverRequest() const;
     void handleInstanceRequest(const QString& request);
     void playLinkedSong(const std::string& songId);
+    [[nodiscard]] bool handedOverToRunningInstance();
+    [[nodiscard]] bool createMainWindow();
+    void createEngine();
+    void createRadio();
+    void createPlayer();
+    void createLists();
+    void wireListMenus();
+    void createDetails();
+    void createDownload();
+    void createCompanion();
+    void createDesktopBus();
     void createComments();
     void createMenus();
-    void wireListMenus();
-    void startDetails();
-    void startDownload();
-    void startCompanion();
-    void createDesktopBus();
-    void notifyDesktop(std::string summary, std::string body);
     int showMessage(const toolkit::MessageRequest& request);
 
     ProgramOptions m_options;
@@ -149,6 +154,7 @@ private:
     std::unique_ptr<NowPlayingWindow> m_nowPlaying;
     std::unique_ptr<WindowScheduler> m_windowScheduler;
     platform::Scheduler* m_scheduler = nullptr;  // the options' or m_windowScheduler
+    QString m_titlePrefix;                       // the main window's title at start
     // Features last: destroyed first, while the windows and the engine still exist.
     std::unique_ptr<playback::PlayerController> m_player;
     std::unique_ptr<catalogue::RadioController> m_radio;

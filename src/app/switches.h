@@ -25,8 +25,10 @@ public:
     // 下载提示 and 通知, read as integers: 1 on, 0 off; other values leave the switch out of
     // the settings menu and off.
     [[nodiscard]] int downloadTone() const { return m_downloadTone; }
+    [[nodiscard]] bool downloadToneOn() const { return m_downloadTone == 1; }
     void setDownloadTone(bool on);
     [[nodiscard]] int notifications() const { return m_notifications; }
+    [[nodiscard]] bool notificationsOn() const { return m_notifications == 1; }
     void setNotifications(bool on);
     // 音量, the volume bar's position 0..100.
     [[nodiscard]] int volume() const { return m_volume; }

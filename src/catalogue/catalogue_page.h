@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/random_source.h"
+#include "core/random_source.h"
 #include "net/song_entry.h"
 
 namespace vamu::net {
@@ -15,6 +15,10 @@ class JsonDocument;
 }
 
 namespace vamu::catalogue {
+
+using core::RandomSource;
+using core::seededRandomSource;
+using core::systemRandomSource;
 
 // `currentChannel` 1..10 names a channel tile of the grid; 11 is the hot list.
 inline constexpr int kHotChannel = 11;

@@ -38,7 +38,7 @@ std::optional<long long> songIdOf(std::string_view text) {
 
 DetailsController::DetailsController(const DetailsPanel& panel, const net::SongList& songList,
                                      std::string companionHost, net::ServiceContext context,
-                                     platform::Scheduler& scheduler, RandomSource random, DetailsHooks hooks)
+                                     platform::Scheduler& scheduler, core::RandomSource random, DetailsHooks hooks)
     : m_panel(panel),
       m_songList(songList),
       m_companionHost(std::move(companionHost)),

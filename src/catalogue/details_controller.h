@@ -18,7 +18,7 @@
 // UI thread only. The panel's controls and the scheduler outlive the controller.
 
 #include "catalogue/details_panel.h"
-#include "catalogue/random_source.h"
+#include "core/random_source.h"
 #include "catalogue/song_details.h"
 #include "net/service_call.h"
 #include "net/song_entry.h"
@@ -66,7 +66,7 @@ public:
     // `songList`: the song list's model (the player's), whose selected row the uploader's
     // songs start from.
     DetailsController(const DetailsPanel& panel, const net::SongList& songList, std::string companionHost,
-                      net::ServiceContext context, platform::Scheduler& scheduler, RandomSource random,
+                      net::ServiceContext context, platform::Scheduler& scheduler, core::RandomSource random,
                       DetailsHooks hooks);
     ~DetailsController();
     DetailsController(const DetailsController&) = delete;
@@ -104,7 +104,7 @@ private:
     std::string m_companionHost;
     net::ServiceContext m_context;
     platform::Scheduler& m_scheduler;
-    RandomSource m_random;
+    core::RandomSource m_random;
     DetailsHooks m_hooks;
 
     long long m_uploaderId = 0;

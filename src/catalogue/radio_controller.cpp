@@ -172,7 +172,7 @@ void RadioController::tileClicked(int tile) {
 
 // --- the catalogue pages -------------------------------------------------------------
 
-void RadioController::loadCataloguePage(int channel) {
+void RadioController::loadCataloguePage(int channel, PageDone done) {
     const CatalogueKind kind = kindOfChannel(channel);
     const int page = kind == CatalogueKind::Hot ? hotPageNumber(m_random)
                                                 : channelSongsPageNumber(m_playingChannel.pageCount, m_random);
@@ -188,8 +188,8 @@ void RadioController::loadCataloguePage(int channel) {
                                                stop));
             return readCataloguePage(reply ? &*reply : nullptr, kind, shuffle);
         },
-        [this](CataloguePage page) {
-            if (m_hooks.pageLoaded) m_hooks.pageLoaded(page.inPlayOrder());
+        [done = std::move(done)](CataloguePage page) {
+            if (done) done(page.inPlayOrder());
         });
 }
 

@@ -10,7 +10,7 @@
 #include "catalogue/catalogue_page.h"
 #include "catalogue/channel_page.h"
 #include "catalogue/radio_panel.h"
-#include "catalogue/random_source.h"
+#include "core/random_source.h"
 #include "net/service_call.h"
 #include "net/song_entry.h"
 #include "platform/scheduler.h"
@@ -31,8 +31,6 @@ struct RadioHooks {
     // A channel tile was clicked: switch the player to channel 1..10, shown while its page
     // loads by the tile's name and picture.
     std::function<void(int channel, std::string name, QByteArray picture)> switchCatalogue;
-    // The page a switch asked for, songs in play order (empty: no songs).
-    std::function<void(std::vector<net::SongEntry> songs)> pageLoaded;
     // The grid failed: the player panel's lines say so ("获取数据失败", "重试中...").
     std::function<void(const QString& title, const QString& secondLine)> showNotice;
     // The grid came: the panel's lines show the song again, or their idle texts.
@@ -64,8 +62,11 @@ public:
     void nextPage();
     void tileClicked(int tile);  // 1..10
 
-    // The player began a switch to `channel`: fetch a random page of it.
-    void loadCataloguePage(int channel);
+    // A random page of `channel` (1..10 a tile, 11 the hot list), handed to `done` with its
+    // songs in play order (none when the fetch failed or the page is empty). A newer
+    // request drops an older one's page, and so does stopAll().
+    using PageDone = std::function<void(std::vector<net::SongEntry> songs)>;
+    void loadCataloguePage(int channel, PageDone done);
 
     void stopAll();
 

@@ -216,8 +216,19 @@ void DesktopBus::songStarting() { d->publish(); }
 void DesktopBus::refresh() { d->publish(); }
 
 void DesktopBus::notify(Notification notification) {
-    if (d->stopped) return;
+    if (d->stopped || !(d->hooks.notificationsOn && d->hooks.notificationsOn())) return;
     if (const auto outgoing = d->notifications.post(std::move(notification))) d->send(*outgoing);
+}
+
+void DesktopBus::notifySongStarted() {
+    const playback::PlayerSnapshot now = d->playerNow();
+    notify({now.song.name, now.song.uploader, {}});
+}
+
+void DesktopBus::notifyDownloadEnded(bool finished, const std::string& target) {
+    notify({std::string(finished ? notification_text::kDownloadFinished : notification_text::kDownloadFailed),
+            std::filesystem::path(target).filename().string(),
+            {}});
 }
 
 void DesktopBus::stop() {

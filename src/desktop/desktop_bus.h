@@ -41,6 +41,7 @@ inline constexpr std::string_view kDownloadFailed = "下载失败";
 
 struct MediaHooks {
     std::function<playback::PlayerSnapshot()> player;  // the player as it is now
+    std::function<bool()> notificationsOn;             // the notifications switch (通知 is 1)
     std::function<bool(double seconds)> seekTo;        // inside the known length; false: nothing changed
     std::function<void(int slider)> setVolume;         // moves the slider and stores it as the panel does
     std::function<void()> nextSong;
@@ -68,8 +69,12 @@ public:
     void songStarting();
     // Takes a new snapshot and announces what changed (PropertiesChanged).
     void refresh();
-    // Shows `notification` in place of the one shown before.
+    // Shows `notification` in place of the one shown before, while notifications are on.
     void notify(Notification notification);
+    // A song started while the main window was hidden: its title, its uploader below.
+    void notifySongStarted();
+    // A download ended, finished or failed, for the file `target`.
+    void notifyDownloadEnded(bool finished, const std::string& target);
     // Leaves the bus (name and object); later calls change nothing (the shutdown).
     void stop();
 

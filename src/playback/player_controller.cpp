@@ -45,11 +45,12 @@ struct PlayerController::OpenedStream {
 };
 
 PlayerController::PlayerController(AudioEngine& engine, const PlayerPanel& panel, platform::Scheduler& scheduler,
-                                   QString titlePrefix, PlayerHooks hooks)
+                                   QString titlePrefix, CataloguePages pages, PlayerHooks hooks)
     : m_engine(engine),
       m_panel(panel),
       m_scheduler(scheduler),
       m_titlePrefix(std::move(titlePrefix)),
+      m_pages(std::move(pages)),
       m_hooks(std::move(hooks)),
       m_cover(m_panel.cover->pictureBytes()) {
     m_panel.play->bindClick([this](const toolkit::Event&) {
@@ -85,6 +86,7 @@ PlayerController::PlayerController(AudioEngine& engine, const PlayerPanel& panel
 PlayerController::~PlayerController() { stopAll(); }
 
 void PlayerController::stopAll() {
+    m_stopped = true;
     m_songStart.stop();
     m_coverFetch.stop();
     for (const std::string_view timer : {kClockTimer, kPauseTimer, kNextLockTimer, kRowGuardTimer, kCommentsTimer}) {
@@ -96,6 +98,7 @@ void PlayerController::stopAll() {
 // --- the catalogue -----------------------------------------------------------------
 
 void PlayerController::switchCatalogue(int channel, ChannelLook look) {
+    if (m_stopped) return;
     // The old song stops even when a switch is already loading (the user asked for
     // something else); the new switch then does not start. A step waiting for its pause
     // (a song played by id that waits for its next try) waits no more, and the clock stands
@@ -139,6 +142,7 @@ void PlayerController::beginSong(net::SongEntry song, SongOrigin origin) {
 // --- the lists -----------------------------------------------------------------------
 
 void PlayerController::playSelectedRow(PlaySource list) {
+    if (m_stopped) return;
     panel::ListView* view = viewOf(list);
     if (!view) return;
     const PlayerStep step = m_model.playSelectedRow(list, view->selectedRow(), rowCountOf(list));
@@ -148,7 +152,9 @@ void PlayerController::playSelectedRow(PlaySource list) {
     m_scheduler.once(kRowGuardTimer, kRowGuardHold, [this] { m_model.releaseRowGuard(); });
 }
 
-void PlayerController::playListRow(PlaySource list, int row) { carryOut(m_model.startList(list, row)); }
+void PlayerController::playListRow(PlaySource list, int row) {
+    if (!m_stopped) carryOut(m_model.startList(list, row));
+}
 
 void PlayerController::setSongListShown(bool otherSongs) {
     m_model.setSongListShown(otherSongs);
@@ -170,6 +176,7 @@ void PlayerController::setLibraryLists(const net::SongList* collection, const ne
 }
 
 void PlayerController::playRepeating(const net::SongEntry& song) {
+    if (m_stopped) return;
     stopSong();
     m_model.playRepeating(song);
     beginSong(song, SongOrigin::ById);
@@ -185,6 +192,7 @@ void PlayerController::playListItem(PlaySource list, int row) {
 // --- commands ------------------------------------------------------------------------
 
 void PlayerController::nextSong() {
+    if (m_stopped) return;  // the shutdown: the menus and the bus may still call
     stopSong();
     const int rows = rowCountOf(m_model.playSource());
     const PlayerStep step = m_model.next(rows);
@@ -195,6 +203,7 @@ void PlayerController::nextSong() {
 }
 
 void PlayerController::togglePause() {
+    if (m_stopped) return;
     switch (playback::togglePause(m_engine.isActive(m_stream))) {
     case PauseAction::Pause:
         m_panel.play->setText(qText(kPausedStateText));
@@ -266,7 +275,10 @@ void PlayerController::carryOut(const PlayerStep& step) {
         break;
     case PlayerAction::SwitchCatalogue:
         showLoading();
-        if (m_hooks.loadCataloguePage) m_hooks.loadCataloguePage(m_model.currentChannel());
+        if (m_pages) {
+            m_pages(m_model.currentChannel(),
+                    [this](std::vector<net::SongEntry> songs) { finishSwitch(std::move(songs)); });
+        }
         break;
     case PlayerAction::RetrySwitch:
         carryOut(m_model.switchCatalogue(m_model.currentChannel()));

@@ -31,10 +31,13 @@
 
 namespace vamu::playback {
 
+// Where catalogue pages come from: a random page of `channel` (1..10 a tile, 11 the hot
+// list), handed to `done` with its songs in play order, none when it failed. Called on the
+// UI thread; `done` runs there later, unless a newer request dropped it.
+using CataloguePages =
+    std::function<void(int channel, std::function<void(std::vector<net::SongEntry> songs)> done)>;
+
 struct PlayerHooks {
-    // A catalogue switch began: fetch a random page of `channel` (1..10 a tile, 11 the
-    // hot list) and hand its songs to finishSwitch().
-    std::function<void(int channel)> loadCataloguePage;
     // The panel's cover shows another picture (the details view shows the same).
     std::function<void(const QByteArray& picture)> coverShown;
     // Any song is about to start (its details).
@@ -54,7 +57,7 @@ public:
     static constexpr std::chrono::milliseconds kCommentsDelay{2000};
 
     PlayerController(AudioEngine& engine, const PlayerPanel& panel, platform::Scheduler& scheduler, QString titlePrefix,
-                     PlayerHooks hooks);
+                     CataloguePages pages, PlayerHooks hooks);
     ~PlayerController();
     PlayerController(const PlayerController&) = delete;
     PlayerController& operator=(const PlayerController&) = delete;
@@ -118,7 +121,8 @@ public:
     // the idle texts before the first song.
     void showSongOrIdle();
 
-    // Stops the clock and every task, frees the stream (shutdown).
+    // Stops the clock and every task, frees the stream (shutdown); the commands change
+    // nothing afterwards.
     void stopAll();
 
     [[nodiscard]] const PlayerModel& model() const { return m_model; }
@@ -159,6 +163,7 @@ private:
     PlayerPanel m_panel;
     platform::Scheduler& m_scheduler;
     QString m_titlePrefix;
+    CataloguePages m_pages;
     PlayerHooks m_hooks;
     PlayerModel m_model;
     net::SongList m_songList;
@@ -166,6 +171,7 @@ private:
     const net::SongList* m_likes = nullptr;
     WindowTitle m_windowTitle;
     StreamHandle m_stream = 0;
+    bool m_stopped = false;  // stopAll() ran
     ChannelLook m_channelLook;  // of the channel a switch loads
     QByteArray m_cover;         // what the panel's cover shows
     platform::TaskSlot<std::unique_ptr<OpenedStream>> m_songStart;

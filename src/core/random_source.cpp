@@ -1,9 +1,9 @@
-#include "catalogue/random_source.h"
+#include "core/random_source.h"
 
 #include <memory>
 #include <random>
 
-namespace vamu::catalogue {
+namespace vamu::core {
 
 RandomSource seededRandomSource(std::uint32_t seed) {
     auto engine = std::make_shared<std::mt19937>(seed);
@@ -15,4 +15,4 @@ RandomSource systemRandomSource() {
     return seededRandomSource(device());
 }
 
-}  // namespace vamu::catalogue
+}  // namespace vamu::core

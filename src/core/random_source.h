@@ -1,10 +1,11 @@
 #pragma once
-// The one seam through which the catalogue draws random numbers, so tests can fix them.
+// The one seam through which the program draws random numbers (catalogue pages and their
+// order, the details' key, the comments' lanes), so tests can fix them. Qt-free.
 
 #include <cstdint>
 #include <functional>
 
-namespace vamu::catalogue {
+namespace vamu::core {
 
 // Draws a whole number from `lo` to `hi`, both included; callers pass lo <= hi. A source
 // keeps its own generator state: use it from one thread at a time.
@@ -15,4 +16,4 @@ using RandomSource = std::function<int(int lo, int hi)>;
 // A Mersenne twister seeded from std::random_device (the program).
 [[nodiscard]] RandomSource systemRandomSource();
 
-}  // namespace vamu::catalogue
+}  // namespace vamu::core
