@@ -4,7 +4,6 @@
 #include "core/settings.h"
 #include "net/json_document.h"
 #include "net/http_request.h"
-#include "net/percent_encoding.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -80,21 +79,7 @@ int ProgramFixture::requests(std::string_view text) const {
 
 void ProgramFixture::setFaults(const std::vector<std::string>& faults, const std::vector<std::string>& streams,
                                bool clear) {
-    net::HttpRequestArgs args;
-    args.url = m_service->apiUrl("/admin/faults");
-    args.method = 1;
-    // The admin endpoint asks for this header of its callers.
-    args.extraHeaders = std::string(test::kAdminHeader);
-    std::string body = clear ? "clear=1" : "";
-    for (const auto& rule : faults)
-        body +=
-            (body.empty() ? "" : "&") + std::string("fault=") + net::percentEncoded(rule, net::PercentKeep::Unreserved);
-    for (const auto& rule : streams)
-        body += (body.empty() ? "" : "&") + std::string("stream=") +
-                net::percentEncoded(rule, net::PercentKeep::Unreserved);
-    args.body = body;
-    const net::HttpReply reply = net::httpRequest(args);
-    ASSERT_EQ(reply.status, 200) << reply.body;
+    ASSERT_TRUE(m_service->setFaults(faults, streams, clear));
 }
 
 void ProgramFixture::writeSetting(std::string_view key, std::string_view value) {

@@ -1,5 +1,8 @@
 #include "support/service_process.h"
 
+#include "net/http_request.h"
+#include "net/percent_encoding.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -189,6 +192,23 @@ int ServiceProcess::stop(std::chrono::milliseconds deadline) {
     ::kill(pid, SIGKILL);
     ::waitpid(pid, &status, 0);
     return -1;
+}
+
+bool ServiceProcess::setFaults(const std::vector<std::string>& faults, const std::vector<std::string>& streams,
+                               bool clear) const {
+    std::string body = clear ? "clear=1" : "";
+    const auto add = [&body](std::string_view name, const std::string& rule) {
+        body += (body.empty() ? "" : "&") + std::string(name) + "=" +
+                net::percentEncoded(rule, net::PercentKeep::Unreserved);
+    };
+    for (const auto& rule : faults) add("fault", rule);
+    for (const auto& rule : streams) add("stream", rule);
+    net::HttpRequestArgs args;
+    args.url = apiUrl("/admin/faults");
+    args.method = 1;
+    args.extraHeaders = std::string(kAdminHeader);  // the admin endpoint asks for it
+    args.body = body;
+    return net::httpRequest(args).status == 200;
 }
 
 }  // namespace vamu::test

@@ -77,6 +77,11 @@ public:
         std::string_view phone, std::size_t from = 0,
         std::chrono::milliseconds deadline = std::chrono::seconds(10)) const;
 
+    // The fault rules while the service runs, in the text form of --fault and --stream,
+    // through its admin endpoint; `clear` drops every rule first. False when refused.
+    bool setFaults(const std::vector<std::string>& faults, const std::vector<std::string>& streams = {},
+                   bool clear = false) const;
+
     // SIGTERM, then waits up to `deadline` (SIGKILL after it). Answers the exit status,
     // or -1 when the process had to be killed or was not running.
     int stop(std::chrono::milliseconds deadline = std::chrono::seconds(15));
