@@ -149,7 +149,6 @@ void MainWindow::build() {
                 .time = player.time,
                 .volume = player.volume,
                 .changeSong = bar.changeSong,
-                .download = bar.download,
                 .lists = lists.lists};
     m_radio = {.channelPage = pages.channels,
                .pagingPage = pages.paging,

@@ -181,6 +181,7 @@ void Program::createPlayer() {
     hooks.songStarting = [this](const net::SongEntry& song) {
         m_library->setPlayingSong(song);
         m_details->songStarting(song);
+        m_download->songStarting();
         if (m_desktop) m_desktop->songStarting();
     };
     hooks.startedWhileHidden = [this](const QString& title) {
@@ -302,7 +303,7 @@ void Program::createDownload() {
     hooks.ended = [this](library::DownloadOutcome outcome, const std::string& target) {
         if (m_desktop) m_desktop->notifyDownloadEnded(outcome == library::DownloadOutcome::Finished, target);
     };
-    m_download = std::make_unique<library::DownloadController>(*m_mainWindow->playerPanel().download, *m_engine,
+    m_download = std::make_unique<library::DownloadController>(*m_mainWindow->libraryPanel().download, *m_engine,
                                                                *m_scheduler, std::move(hooks));
 }
 

@@ -43,6 +43,10 @@ void DownloadController::stopAll() {
     m_transfer->stop();
 }
 
+void DownloadController::songStarting() {
+    if (m_done) m_button.setDisabled(false);
+}
+
 void DownloadController::downloadSong() {
     if (!m_done) return;  // one download at a time: the button is disabled meanwhile
     const playback::PlayerSnapshot now = m_hooks.player ? m_hooks.player() : playback::PlayerSnapshot{};

@@ -52,6 +52,8 @@ public:
     DownloadController& operator=(const DownloadController&) = delete;
 
     void downloadSong();  // the button
+    // A song starts: it can be downloaded, unless a download runs.
+    void songStarting();
     void tick();          // the timer; public so tests drive it
 
     void stopAll();

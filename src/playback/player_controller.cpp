@@ -305,7 +305,6 @@ void PlayerController::startSong() {
     if (!mainWindowVisible() && m_hooks.startedWhileHidden) {
         m_hooks.startedWhileHidden(QString::fromStdString(m_model.currentSong().name));
     }
-    m_panel.download->setDisabled(false);
     m_panel.play->setText(qText(kPlayingStateText));
     StreamSource source;
     source.url = m_model.currentUrl();

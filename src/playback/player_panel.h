@@ -1,6 +1,6 @@
 #pragma once
 // The controls the player drives: the player panel of the main window, the tool bar's
-// change-song and download buttons, and the three song lists it plays from.
+// change-song button, and the three song lists it plays from.
 // app/ fills it when it builds the main window; every pointer is valid while the main
 // window lives. UI thread only.
 
@@ -20,7 +20,6 @@ struct PlayerPanel {
     panel::Label* time = nullptr;                // "00:00/00:00"
     panel::ScrollBar* volume = nullptr;          // 0..100, position from key 音量
     panel::ThunderButton* changeSong = nullptr;  // "我要换歌"
-    panel::ThunderButton* download = nullptr;    // "下载"; disabled until a song plays
     panel::SongLists lists;                      // openTab() tells the open tab
 };
 

@@ -168,7 +168,7 @@ TEST_F(MainWindowTest, ButtonsThatNeedASongStartDisabled) {
     const playback::PlayerPanel& player = window->playerPanel();
     for (toolkit::BaseControl* control :
          {static_cast<toolkit::BaseControl*>(player.collect), static_cast<toolkit::BaseControl*>(player.play),
-          static_cast<toolkit::BaseControl*>(player.download)}) {
+          static_cast<toolkit::BaseControl*>(window->libraryPanel().download)}) {
         EXPECT_FALSE(UiDriver::enabled(*control));
         EXPECT_FALSE(UiDriver::click(*control));
     }

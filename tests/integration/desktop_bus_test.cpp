@@ -314,7 +314,7 @@ TEST_F(DesktopNotificationTest, ADownloadThatFinishesOrFailsIsAnnounced) {
     startWithServer();
     writeSetting(core::setting::kDownloadSound.name, "0");
     playTile(1);
-    ASSERT_TRUE(UiDriver::click(*panel().download));
+    ASSERT_TRUE(UiDriver::click(*window().libraryPanel().download));
     for (int i = 0; i < 480 && m_program->download().watching(); ++i) {
         UiDriver::pump(100ms);
         m_program->download().tick();
@@ -330,7 +330,7 @@ TEST_F(DesktopNotificationTest, ADownloadThatFinishesOrFailsIsAnnounced) {
     std::ofstream(m_home / "Music") << "not a folder";
     player().nextSong();
     ASSERT_TRUE(waitForPlaying());
-    ASSERT_TRUE(UiDriver::click(*panel().download));
+    ASSERT_TRUE(UiDriver::click(*window().libraryPanel().download));
     for (int i = 0; i < 100 && m_program->download().watching(); ++i) {
         UiDriver::pump(100ms);
         m_program->download().tick();

@@ -21,7 +21,7 @@ class DownloadTest : public ProgramFixture {
 protected:
     playback::PlayerController& player() { return m_program->player(); }
     ActivityState activity() { return m_program->engine().isActive(player().stream()); }
-    panel::ThunderButton& button() { return *window().playerPanel().download; }
+    panel::ThunderButton& button() { return *window().libraryPanel().download; }
 
     void startPlaying() {
         ASSERT_TRUE(startProgram());
