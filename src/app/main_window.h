@@ -65,6 +65,9 @@ public:
     int setBackground(int index);
     [[nodiscard]] int background() const { return m_background; }
 
+    // Ctrl+F: the song-list view on the tab "我喜欢的", and the search box focused when a
+    // login shows it.
+    void showSearch();
     // The report button's tooltip: the about text, then the companion's statistics.
     void showStatistics(const std::string& statistics);
     // What the first channel page does to the window: 415 high, the player panel

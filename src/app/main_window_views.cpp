@@ -72,6 +72,17 @@ void MainWindow::openTab(panel::ListTab tab) {
     }
 }
 
+void MainWindow::showSearch() {
+    if (!m_views.songLists->isVisible()) {
+        m_views.songLists->setVisible(true);
+        m_views.listButton->setText(QString::fromUtf8(layout::kListButtonLists));
+        m_views.details->setVisible(false);
+        m_views.channels->setVisible(false);
+    }
+    openTab(panel::ListTab::Likes);
+    if (m_views.searchBar->isVisible()) m_views.searchBox->setFocus();
+}
+
 void MainWindow::wireViews() {
     m_views.cover->bindClick(handler([this] {
         if (m_views.details->isVisible()) {

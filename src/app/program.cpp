@@ -3,6 +3,7 @@
 #include "app/backgrounds.h"
 #include "app/comment_strip_window.h"
 #include "app/main_window.h"
+#include "app/main_window_keys.h"
 #include "app/main_window_layout.h"
 #include "app/now_playing_window.h"
 #include "app/program_menus.h"
@@ -99,6 +100,7 @@ Program::StartResult Program::start() {
         std::make_unique<net::ServiceContext>(net::serviceContextFromSettings(std::make_shared<net::ServiceSession>()));
     m_switches = std::make_unique<Switches>();
     if (!createMainWindow()) return StartResult::Failed;
+    bindMainWindowKeys();
     createEngine();
     // Features in the order the window needs them; each wires only what it hands out.
     createRadio();
@@ -152,6 +154,18 @@ bool Program::createMainWindow() {
         m_scheduler = m_windowScheduler.get();
     }
     return true;
+}
+
+void Program::bindMainWindowKeys() {
+    KeyActions actions;
+    actions.togglePause = [this] { m_player->togglePause(); };
+    actions.nextSong = [this] { m_player->nextSong(); };
+    actions.previousSong = [this] { m_player->previousSong(); };
+    actions.changeVolume = [this](int delta) { m_player->stepVolume(delta); };
+    actions.search = [this] { m_mainWindow->showSearch(); };
+    actions.download = [this] { m_download->downloadSong(); };
+    actions.collect = [this] { m_library->collectPlaying(); };
+    bindKeys(*m_mainWindow, std::move(actions));
 }
 
 void Program::createEngine() {
@@ -245,6 +259,7 @@ void Program::createComments() {
 void Program::createMenus() {
     ShellActions actions;
     actions.nextSong = [this] { m_player->nextSong(); };
+    actions.previousSong = [this] { m_player->previousSong(); };
     actions.togglePause = [this] { m_player->togglePause(); };
     actions.showMainWindow = [this] { raiseMainWindow(); };
     actions.exitProgram = [this] { exitProgram(); };
@@ -337,6 +352,7 @@ void Program::createDesktopBus() {
     hooks.setVolume = [this](int value) { m_player->setVolume(value); };
     hooks.notificationsOn = [this] { return m_switches->notificationsOn(); };
     hooks.nextSong = [this] { m_player->nextSong(); };
+    hooks.previousSong = [this] { m_player->previousSong(); };
     hooks.togglePause = [this] { m_player->togglePause(); };
     hooks.raise = [this] { raiseMainWindow(); };
     hooks.quit = [this] { exitProgram(); };

@@ -131,6 +131,7 @@ private:
     void playLinkedSong(const std::string& songId);
     [[nodiscard]] bool handedOverToRunningInstance();
     [[nodiscard]] bool createMainWindow();
+    void bindMainWindowKeys();
     void createEngine();
     void createRadio();
     void createPlayer();

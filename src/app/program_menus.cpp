@@ -58,6 +58,7 @@ void ProgramMenus::setupTray() {
     m_trayMenu.addAction(QStringLiteral(" 下一首 "), call(m_actions.nextSong));
     m_trayMenu.addAction(QStringLiteral("播放暂停"), call(m_actions.togglePause));
     m_trayMenu.addAction(QStringLiteral("显示窗口"), call(m_actions.showMainWindow));
+    m_trayMenu.addAction(QStringLiteral("上一首"), call(m_actions.previousSong));
     m_trayMenu.addAction(QStringLiteral("退出程序"), call(m_actions.exitProgram));
 }
 

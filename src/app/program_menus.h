@@ -36,6 +36,7 @@ inline constexpr std::string_view kNotificationsOff = "通知关";
 
 struct ShellActions {
     std::function<void()> nextSong;
+    std::function<void()> previousSong;
     std::function<void()> togglePause;
     std::function<void()> showMainWindow;  // restore, show, raise
     std::function<void()> exitProgram;
@@ -51,6 +52,7 @@ public:
     static constexpr int kTrayNextItem = 2;
     static constexpr int kTrayPauseItem = 3;
     static constexpr int kTrayShowItem = 4;
+    static constexpr int kTrayPreviousItem = 5;
 
     // Adds the tray icon, builds both menus and binds the caption buttons. The switches
     // outlive the menus.

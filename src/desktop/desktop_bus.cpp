@@ -60,6 +60,7 @@ struct DesktopBus::Private final : MediaTarget {
         }
         state.volume = now.volume;
         state.canSeek = state.lengthMicros >= 0 && now.activity != playback::ActivityState::Stopped;
+        state.canGoPrevious = now.canGoPrevious;
         return state;
     }
 
@@ -100,6 +101,11 @@ struct DesktopBus::Private final : MediaTarget {
     void nextSong() override {
         if (stopped || !hooks.nextSong) return;
         hooks.nextSong();
+        publish();
+    }
+    void previousSong() override {
+        if (stopped || !hooks.previousSong) return;
+        hooks.previousSong();
         publish();
     }
     void play() override {

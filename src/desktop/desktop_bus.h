@@ -45,6 +45,7 @@ struct MediaHooks {
     std::function<bool(double seconds)> seekTo;        // inside the known length; false: nothing changed
     std::function<void(int slider)> setVolume;         // moves the slider and stores it as the panel does
     std::function<void()> nextSong;
+    std::function<void()> previousSong;
     std::function<void()> togglePause;
     std::function<void()> raise;  // show the main window
     std::function<void()> quit;   // the exit command; called after the reply went out

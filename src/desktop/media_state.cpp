@@ -57,6 +57,7 @@ std::vector<std::string_view> changedProperties(const MediaState& before, const 
     }
     if (before.volume != after.volume) names.emplace_back("Volume");
     if (before.canSeek != after.canSeek) names.emplace_back("CanSeek");
+    if (before.canGoPrevious != after.canGoPrevious) names.emplace_back("CanGoPrevious");
     return names;
 }
 

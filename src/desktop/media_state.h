@@ -30,6 +30,7 @@ struct MediaState {
     std::string artUrl;              // file:// URL of the cached cover; empty: none
     int volume = 100;                // the volume slider, 0..100
     bool canSeek = false;            // a stream of known length plays
+    bool canGoPrevious = false;      // a song played before this one
 
     bool operator==(const MediaState&) const = default;
 };
@@ -40,7 +41,7 @@ struct MediaState {
 [[nodiscard]] std::string trackObjectPath(std::string_view songId);
 
 // The Player interface's properties whose values differ between two snapshots, in a
-// fixed order: PlaybackStatus, Metadata, Volume, CanSeek.
+// fixed order: PlaybackStatus, Metadata, Volume, CanSeek, CanGoPrevious.
 [[nodiscard]] std::vector<std::string_view> changedProperties(const MediaState& before, const MediaState& after);
 
 // Volume: the bus's 0.0..1.0 and the slider's 0..100. Out-of-range or not-a-number

@@ -31,6 +31,7 @@ QVariant playerProperty(std::string_view name, const MediaState& state) {
     if (name == "Metadata") return metadataOf(state);
     if (name == "Volume") return volumeFromSlider(state.volume);
     if (name == "CanSeek") return state.canSeek;
+    if (name == "CanGoPrevious") return state.canGoPrevious;
     return {};
 }
 
@@ -55,6 +56,8 @@ qlonglong PlayerAdaptor::position() const { return m_target.positionMicros(); }
 bool PlayerAdaptor::canSeek() const { return m_target.currentState().canSeek; }
 
 void PlayerAdaptor::Next() { m_target.nextSong(); }
+void PlayerAdaptor::Previous() { m_target.previousSong(); }
+bool PlayerAdaptor::canGoPrevious() const { return m_target.currentState().canGoPrevious; }
 void PlayerAdaptor::Pause() { m_target.pause(); }
 void PlayerAdaptor::PlayPause() { m_target.togglePause(); }
 // The player has no stopped state that keeps its song: Stop holds the sound like Pause.

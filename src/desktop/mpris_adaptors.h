@@ -26,6 +26,7 @@ public:
     virtual void raise() = 0;
     virtual void quit() = 0;
     virtual void nextSong() = 0;
+    virtual void previousSong() = 0;
     virtual void play() = 0;   // resumes a paused song
     virtual void pause() = 0;  // pauses a playing song
     virtual void togglePause() = 0;
@@ -82,7 +83,7 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(double Volume READ volume WRITE setVolume)
     Q_PROPERTY(qlonglong Position READ position)
     Q_PROPERTY(bool CanGoNext READ always)
-    Q_PROPERTY(bool CanGoPrevious READ never)
+    Q_PROPERTY(bool CanGoPrevious READ canGoPrevious)
     Q_PROPERTY(bool CanPlay READ always)
     Q_PROPERTY(bool CanPause READ always)
     Q_PROPERTY(bool CanSeek READ canSeek)
@@ -99,12 +100,12 @@ public:
     void setVolume(double volume);
     [[nodiscard]] qlonglong position() const;
     [[nodiscard]] bool always() const { return true; }
-    [[nodiscard]] bool never() const { return false; }
     [[nodiscard]] bool canSeek() const;
+    [[nodiscard]] bool canGoPrevious() const;
 
 public Q_SLOTS:
     void Next();
-    void Previous() {}  // the player keeps no history
+    void Previous();
     void Pause();
     void PlayPause();
     void Stop();

@@ -126,17 +126,28 @@ void PlayerController::playCatalogueItem(int position) {
     stopSong();
     const net::SongEntry* song = m_model.catalogueSong(position);
     if (!song) return;  // the model only names positions of its queue
-    beginSong(*song, m_model.currentChannel() == kHotChannel ? SongOrigin::HotList : SongOrigin::Channel);
+    const SongOrigin origin = m_model.currentChannel() == kHotChannel ? SongOrigin::HotList : SongOrigin::Channel;
+    m_model.songStarting(*song, origin);
+    beginSong(m_model.currentSong(), origin);
 }
 
+// The model knows the song already; the panel, the other features and the stream follow.
 void PlayerController::beginSong(net::SongEntry song, SongOrigin origin) {
     m_panel.collect->setDisabled(true);
     m_panel.play->setDisabled(true);
     m_panel.play->setText(qText(kPlayingStateText));
     showSong(song, origin);
-    m_model.songStarting(song);
     if (m_hooks.songStarting) m_hooks.songStarting(song);
     startSong();
+}
+
+void PlayerController::playHistoryEntry(int position) {
+    stopSong();
+    const HistoryEntry* entry = m_model.history().entry(static_cast<std::size_t>(position));
+    if (!entry) return;
+    const HistoryEntry replay = *entry;
+    m_model.replayStarting(replay.song);
+    beginSong(replay.song, replay.origin);
 }
 
 // --- the lists -----------------------------------------------------------------------
@@ -186,7 +197,10 @@ void PlayerController::playListItem(PlaySource list, int row) {
     stopSong();
     const net::SongList* songs = listOf(list);
     const net::SongRow* playing = songs ? songs->row(row) : nullptr;
-    if (playing) beginSong(playing->song, SongOrigin::List);
+    if (!playing) return;
+    const net::SongEntry song = playing->song;
+    m_model.songStarting(song, SongOrigin::List);
+    beginSong(song, SongOrigin::List);
 }
 
 // --- commands ------------------------------------------------------------------------
@@ -197,8 +211,22 @@ void PlayerController::nextSong() {
     const int rows = rowCountOf(m_model.playSource());
     const PlayerStep step = m_model.next(rows);
     if (step.action == PlayerAction::None) return;  // a switch loads: playback stays stopped
-    m_panel.changeSong->setDisabled(true);
+    lockChangeSong();
     carryOut(step);
+}
+
+void PlayerController::previousSong() {
+    // Without a song before this one nothing stops: the user meant to go somewhere.
+    if (m_stopped || !m_model.canGoPrevious()) return;
+    stopSong();
+    const PlayerStep step = m_model.previous();
+    lockChangeSong();
+    carryOut(step);
+}
+
+// The change-song button's 1500 ms lock, which previous and next share.
+void PlayerController::lockChangeSong() {
+    m_panel.changeSong->setDisabled(true);
     m_scheduler.once(kNextLockTimer, kNextButtonLock, [this] { m_panel.changeSong->setDisabled(false); });
 }
 
@@ -245,6 +273,7 @@ PlayerSnapshot PlayerController::snapshot() const {
     now.song = m_model.currentSong();
     now.activity = m_engine.isActive(m_stream);
     now.starting = m_songStart.running();
+    now.canGoPrevious = m_model.canGoPrevious();
     const auto seconds = [this](std::int64_t bytes) {
         return bytes < 0 ? -1.0 : m_engine.bytesToSeconds(m_stream, bytes);
     };
@@ -288,6 +317,9 @@ void PlayerController::carryOut(const PlayerStep& step) {
         break;
     case PlayerAction::PlayListRow:
         playListItem(m_model.playSource(), step.position);
+        break;
+    case PlayerAction::PlayHistory:
+        playHistoryEntry(step.position);
         break;
     case PlayerAction::RestartSong:
         // A stream still being opened reads as stopped; restarting it at every tick

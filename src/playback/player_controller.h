@@ -77,6 +77,7 @@ public:
     void finishSwitch(std::vector<net::SongEntry> songsInPlayOrder);
 
     void nextSong();                // "我要换歌" and the tray's " 下一首 "
+    void previousSong();            // "上一首": the song before, from its start
     void togglePause();             // the play button and the tray's "播放暂停"
     void seek(double sliderValue);  // the progress slider released, 0.0..100.0
     void changeVolume(int value);   // the volume bar released, 0..100
@@ -85,6 +86,8 @@ public:
     bool seekToSeconds(double seconds);
     // The desktop's volume: the bar moves there, then as changeVolume().
     void setVolume(int value);
+    // The volume keys: the bar moves by `delta` within 0..100.
+    void stepVolume(int delta) { setVolume(m_panel.volume->pos() + delta); }
     // The download's tone: the song is silent meanwhile, then back at the bar's volume.
     void muteSong(bool muted);
     void playSelectedRow(PlaySource list);  // a double click on a row of that list
@@ -140,6 +143,8 @@ private:
     void carryOut(const PlayerStep& step);
     void playCatalogueItem(int position);
     void playListItem(PlaySource list, int row);
+    void playHistoryEntry(int position);
+    void lockChangeSong();
     void startSong();
     void streamOpened(StreamHandle handle);
     void stopSong();  // cancels the start, stops the clock, frees the stream

@@ -47,7 +47,14 @@ PlayerStep PlayerModel::finishSwitch(std::vector<net::SongEntry> songsInPlayOrde
     return {.action = PlayerAction::PlayCatalogueItem, .position = 1};
 }
 
-void PlayerModel::songStarting(const net::SongEntry& song) {
+void PlayerModel::songStarting(const net::SongEntry& song, SongOrigin origin) {
+    becomeCurrent(song);
+    m_history.played({song, m_mode, origin});
+}
+
+void PlayerModel::replayStarting(const net::SongEntry& song) { becomeCurrent(song); }
+
+void PlayerModel::becomeCurrent(const net::SongEntry& song) {
     m_currentSong = song;
     m_detailLine = song.uploader;
     // A song picked while the previous one was still buffering gets its own 13 ticks.
@@ -136,11 +143,41 @@ TickResult PlayerModel::tick(const StreamStatus& status, int listRowCount) {
     case PlayMode::None:
         return {};
     case PlayMode::RepeatOne:
-        return repeatTick(status);
+        return m_history.walking() ? historyTick(status) : repeatTick(status);
     case PlayMode::Advance:
         break;
     }
+    if (m_history.walking()) return historyTick(status);
     return isList(m_source) ? listTick(status, listRowCount) : catalogueTick(status);
+}
+
+// A song of the history plays: it repeats if it was played by id, and otherwise the
+// walk goes forward at its end (or once it failed to start).
+TickResult PlayerModel::historyTick(const StreamStatus& status) {
+    const HistoryEntry* playing = m_history.current();
+    if (playing && playing->mode == PlayMode::RepeatOne) return repeatTick(status);
+    TickResult result;
+    if (status.lengthBytes < 0) {
+        result.secondLine = bufferingTick();
+        if (m_bufferTicks >= kGiveUpTick) {
+            m_bufferTicks = 0;
+            result.step = {.action = PlayerAction::PlayHistory, .position = static_cast<int>(m_history.forward())};
+        }
+        return result;
+    }
+    result.secondLine = m_detailLine;
+    m_bufferTicks = 0;
+    if (status.activity == ActivityState::Stopped) {
+        result.step = {.action = PlayerAction::PlayHistory, .position = static_cast<int>(m_history.forward())};
+    }
+    return result;
+}
+
+PlayerStep PlayerModel::previous() {
+    if (m_switching) return {};
+    const std::size_t position = m_history.back();
+    if (position == 0) return {};
+    return {.action = PlayerAction::PlayHistory, .position = static_cast<int>(position)};
 }
 
 TickResult PlayerModel::repeatTick(const StreamStatus& status) {
@@ -178,6 +215,9 @@ PlayerStep PlayerModel::streamFailed() {
 PlayerStep PlayerModel::next(int listRowCount) {
     if (m_switching) {
         return {};
+    }
+    if (m_history.walking()) {
+        return {.action = PlayerAction::PlayHistory, .position = static_cast<int>(m_history.forward())};
     }
     if (m_mode != PlayMode::Advance) {
         return switchCatalogue(kHotChannel);
@@ -234,7 +274,7 @@ PlayerStep PlayerModel::startList(PlaySource list, int row) {
 
 void PlayerModel::playRepeating(const net::SongEntry& song) {
     m_mode = PlayMode::RepeatOne;
-    songStarting(song);
+    songStarting(song, SongOrigin::ById);
 }
 
 void PlayerModel::setSongListShown(bool otherSongs) {

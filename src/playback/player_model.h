@@ -15,6 +15,7 @@
 
 #include "net/song_entry.h"
 #include "playback/activity_state.h"
+#include "playback/play_history.h"
 
 namespace vamu::playback {
 
@@ -25,7 +26,6 @@ enum class PlaySource {
     SongList,    // list C, the song list, when another feature put its own songs there
 };
 
-enum class PlayMode { None = 0, Advance = 1, RepeatOne = 2 };
 
 inline constexpr int kHotChannel = 11;           // currentChannel of the hot list; 1..10 are tiles
 inline constexpr int kBufferingFailedTick = 11;  // from this tick the failure text shows
@@ -64,6 +64,7 @@ enum class PlayerAction {
     PlayCatalogueItem,  // play catalogueSong(position)
     PlayListRow,        // play row `position` of the list that playSource() names
     RestartSong,        // start currentUrl() again from its beginning (after `pause`)
+    PlayHistory,        // play history entry `position` again, from its start
 };
 
 struct PlayerStep {
@@ -109,9 +110,16 @@ public:
     // not loaded, and RetrySwitch follows. None when no switch was loading (a late result).
     PlayerStep finishSwitch(std::vector<net::SongEntry> songsInPlayOrder);
 
-    // A song starts (catalogue item or list row): its URL and id become current, the
-    // buffering count starts over, the detail line becomes the uploader's name.
-    void songStarting(const net::SongEntry& song);
+    // A song starts (catalogue item, list row, song by id): it becomes current and the
+    // newest of the history, the buffering count starts over, the detail line becomes the
+    // uploader's name. `origin` is how its window title reads.
+    void songStarting(const net::SongEntry& song, SongOrigin origin);
+    // A song of the history starts again: current, but not a new entry.
+    void replayStarting(const net::SongEntry& song);
+    // "上一首": the song before the one that plays. None while there is none or a switch loads.
+    PlayerStep previous();
+    [[nodiscard]] bool canGoPrevious() const { return !m_switching && m_history.canGoBack(); }
+    [[nodiscard]] const PlayHistory& history() const { return m_history; }
     void setDetailLine(std::string text);  // the song details arrived
 
     // The 500 ms clock. `listRowCount`: rows of the list that playSource() names (unused
@@ -121,7 +129,8 @@ public:
     // on, an ended song plays the next one, a position past the list wraps to row 1 within
     // the tick, a position past the queue starts a new page at the next tick.
     TickResult tick(const StreamStatus& status, int listRowCount);
-    // "我要换歌": always moves on. None, changing nothing, while a switch loads.
+    // "我要换歌": always moves on; after "上一首" it walks forward through the history first.
+    // None, changing nothing, while a switch loads.
     PlayerStep next(int listRowCount);
     // A double click on row `row` of `list` (Collection, Likes or SongList) holding
     // `listRowCount` rows. Takes the row guard; None while the guard is held, for a row
@@ -150,6 +159,8 @@ private:
     TickResult catalogueTick(const StreamStatus& status);
     TickResult listTick(const StreamStatus& status, int listRowCount);
     TickResult repeatTick(const StreamStatus& status);
+    TickResult historyTick(const StreamStatus& status);
+    void becomeCurrent(const net::SongEntry& song);
     PlayerStep retryRepeating();
     std::optional<std::string> bufferingTick();
 
@@ -164,6 +175,7 @@ private:
     std::chrono::milliseconds m_repeatPause{0};  // mode 2: the last pause between tries
     std::vector<net::SongEntry> m_catalogue;     // the queue: songs in play order
     net::SongEntry m_currentSong;
+    PlayHistory m_history;
     std::string m_detailLine;
 };
 

@@ -15,6 +15,7 @@ struct PlayerSnapshot {
     net::SongEntry song;                              // empty id before the first song
     ActivityState activity = ActivityState::Stopped;  // of its stream; Stopped without one
     bool starting = false;                            // its stream is being opened
+    bool canGoPrevious = false;                       // a song played before it ("上一首")
     double positionSeconds = -1;                      // -1 while unknown
     double lengthSeconds = -1;                        // -1 while unknown
     int volume = 100;                                 // the volume bar, 0..100

@@ -150,10 +150,24 @@ TEST_F(DesktopBusTest, NextPlaysTheFollowingRowAndTheTrackFollowsAnySongChange) 
     EXPECT_EQ(toMap(*m_client->lastChange(QStringLiteral("Metadata"))).value(QStringLiteral("xesam:title")),
               cell(3, panel::song_column::kTitle));
 
-    // Previous does nothing: no history.
+    // Previous walks back through what played: row 2's song again, from its start; the
+    // radio's place stays; Next walks forward to where the walk began, then goes on.
+    const auto playingId = [&] { return QString::fromStdString(player().model().currentSong().id); };
+    refresh();
+    EXPECT_EQ(m_client->player(QStringLiteral("CanGoPrevious")), QVariant(true));
+    ASSERT_TRUE(m_scheduler.fire("换歌按钮"));
     ASSERT_EQ(m_client->call(kPlayer, QStringLiteral("Previous")).type(), QDBusMessage::ReplyMessage);
-    UiDriver::pump(200ms);
+    ASSERT_TRUE(waitForPlaying());
+    EXPECT_EQ(playingId(), cell(2, panel::song_column::kId));
+    EXPECT_LT(m_program->engine().getPosition(player().stream()), 2 * 176400);  // from its start
     EXPECT_EQ(player().model().currentIndex(), 3);
+    for (const int row : {3, 4}) {
+        ASSERT_TRUE(m_scheduler.fire("换歌按钮"));
+        ASSERT_EQ(m_client->call(kPlayer, QStringLiteral("Next")).type(), QDBusMessage::ReplyMessage);
+        ASSERT_TRUE(waitForPlaying());
+        EXPECT_EQ(playingId(), cell(row, panel::song_column::kId)) << row;
+    }
+    EXPECT_EQ(player().model().currentIndex(), 4);
 }
 
 TEST_F(DesktopBusTest, PlayPausePausesAndResumesTheEngineAndAnnouncesTheStatus) {

@@ -239,13 +239,13 @@ TEST_F(MenusTest, SkinButtonCyclesTheBackgroundsFromFourBackToZero) {
     }
 }
 
-TEST_F(MenusTest, TrayMenuHasItsFiveItemsAndTheyActOnThePlayer) {
+TEST_F(MenusTest, TrayMenuHasItsSixItemsAndTheyActOnThePlayer) {
     start();
     toolkit::PopupMenu& tray = menus().trayMenu();
-    ASSERT_EQ(tray.count(), 5);
-    const QString texts[] = {QStringLiteral("VAMU"), QStringLiteral(" 下一首 "), QStringLiteral("播放暂停"),
-                             QStringLiteral("显示窗口"), QStringLiteral("退出程序")};
-    for (int i = 1; i <= 5; ++i) EXPECT_EQ(tray.item(i)->text, texts[i - 1]) << i;
+    ASSERT_EQ(tray.count(), 6);
+    const QString texts[] = {QStringLiteral("VAMU"),     QStringLiteral(" 下一首 "), QStringLiteral("播放暂停"),
+                             QStringLiteral("显示窗口"), QStringLiteral("上一首"),   QStringLiteral("退出程序")};
+    for (int i = 1; i <= 6; ++i) EXPECT_EQ(tray.item(i)->text, texts[i - 1]) << i;
     EXPECT_EQ(tray.item(1)->state, 64);
     EXPECT_FALSE(tray.item(1)->handler);  // choosing the title only closes the menu
     EXPECT_EQ(menus().trayIcon().statusIcon().toolTip(), QStringLiteral("VAMU"));
@@ -260,9 +260,13 @@ TEST_F(MenusTest, TrayMenuHasItsFiveItemsAndTheyActOnThePlayer) {
     EXPECT_EQ(m_program->engine().isActive(m_program->player().stream()), playback::ActivityState::Paused);
     choose(tray, app::ProgramMenus::kTrayPauseItem);
     ASSERT_TRUE(UiDriver::pumpUntil(playing, 5s));
+    const std::string first = m_program->player().model().currentSong().id;
     choose(tray, app::ProgramMenus::kTrayNextItem);
     ASSERT_TRUE(UiDriver::pumpUntil(playing, 20s));
     EXPECT_EQ(m_program->player().model().currentIndex(), 2);
+    choose(tray, app::ProgramMenus::kTrayPreviousItem);
+    ASSERT_TRUE(UiDriver::pumpUntil(playing, 20s));
+    EXPECT_EQ(m_program->player().model().currentSong().id, first);
 }
 
 }  // namespace

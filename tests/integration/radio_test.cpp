@@ -8,7 +8,12 @@
 #include "net/http_request.h"
 #include "net/json_document.h"
 #include "playback/audio_engine.h"
+#include "library/library_controller.h"
+#include "platform/native_window.h"
 #include "playback/player_controller.h"
+
+#include <QTest>
+#include <QWindow>
 
 namespace vamu::test {
 namespace {
@@ -182,6 +187,51 @@ TEST_F(RadioTest, WhileAPageLoadsThePanelShowsTheChannelAndTheClockStandsStill) 
     EXPECT_EQ(UiDriver::text(*panel().time), time);
     ASSERT_TRUE(waitForPlaying(20s));
     EXPECT_EQ(player().model().currentChannel(), 2);
+}
+
+TEST_F(RadioTest, KeysPlayAndMoveAndCollectButLeaveAFocusedEditBoxAlone) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    clickTile(1);
+    ASSERT_TRUE(waitForPlaying());
+    QWindow* qtWindow = host().nativeWindow()->qtWindow();
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(qtWindow, key, modifiers);
+        UiDriver::pump(50ms);
+    };
+    const auto playingId = [&] { return player().model().currentSong().id; };
+    press(Qt::Key_Space);
+    EXPECT_EQ(activity(), ActivityState::Paused);
+    press(Qt::Key_Space);
+    EXPECT_EQ(activity(), ActivityState::Playing);
+    const std::string first = playingId();
+    press(Qt::Key_Right, Qt::ControlModifier);
+    ASSERT_TRUE(waitForPlaying());
+    EXPECT_EQ(player().model().currentIndex(), 2);
+    ASSERT_TRUE(m_scheduler.fire("换歌按钮"));
+    press(Qt::Key_Left, Qt::ControlModifier);
+    ASSERT_TRUE(waitForPlaying());
+    EXPECT_EQ(playingId(), first);
+    press(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(panel().volume->pos(), 95);
+    EXPECT_EQ(readSetting("音量"), "95");
+    tickAfter(100ms);  // the collect button comes on with the playing song
+    press(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(m_program->library().collection().rowCount(), 1);
+    EXPECT_EQ(m_program->library().collection().row(1)->song.id, first);
+    EXPECT_TRUE(UiDriver::tooltip(*panel().play).contains(QStringLiteral("空格")));
+
+    // With the song id box focused the keys are the box's.
+    ASSERT_TRUE(UiDriver::click(*window().detailsPanel().songIdBox));
+    press(Qt::Key_Space);
+    press(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(activity(), ActivityState::Playing);
+    EXPECT_EQ(panel().volume->pos(), 95);
+    // Ctrl+F without a login: the likes tab, which asks for one.
+    ASSERT_TRUE(UiDriver::click(*panel().cover));  // the focus leaves the box
+    press(Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(UiDriver::visible(*window().views().loginPanel));
 }
 
 TEST_F(RadioTest, StalledSongShowsBufferingTextsAndMovesOnAtTheThirteenthTick) {

@@ -28,7 +28,7 @@ PlayerModel playingCatalogue(int count, int channel = 3) {
     PlayerModel model;
     EXPECT_EQ(model.switchCatalogue(channel).action, PlayerAction::SwitchCatalogue);
     EXPECT_EQ(model.finishSwitch(songs(count)), (PlayerStep{PlayerAction::PlayCatalogueItem, 1}));
-    model.songStarting(*model.catalogueSong(1));
+    model.songStarting(*model.catalogueSong(1), SongOrigin::Channel);
     return model;
 }
 
@@ -68,7 +68,7 @@ TEST(PlayerModel, BufferingCountStartsOverWithEachSong) {
     for (int tick = 0; tick < 8; ++tick) {
         (void)model.tick(kNoLength, 0);
     }
-    model.songStarting(*model.catalogueSong(2));
+    model.songStarting(*model.catalogueSong(2), SongOrigin::Channel);
     for (int tick = 0; tick < 12; ++tick) {
         EXPECT_EQ(model.tick(kNoLength, 0).step, PlayerStep{}) << tick;
     }
@@ -189,6 +189,44 @@ TEST(PlayerModel, SeekAndProgress) {
     EXPECT_EQ(progressPercent(2000, 4000), 50);
     EXPECT_EQ(progressPercent(10, 50), 0);  // shorter than 100 bytes: no division by zero
     EXPECT_EQ(progressPercent(10, -1), 0);
+}
+
+// "上一首" walks back through what played (any source, in its own mode), "next" walks
+// forward again before the source goes on; a new song ends the walk.
+TEST(PlayerModel, PreviousWalksBackAndNextForwardBeforeTheSourceGoesOn) {
+    PlayerModel model = playingCatalogue(5);
+    EXPECT_FALSE(model.canGoPrevious());
+    EXPECT_EQ(model.previous(), PlayerStep{});
+    ASSERT_EQ(model.next(0), (PlayerStep{PlayerAction::PlayCatalogueItem, 2}));
+    model.songStarting(*model.catalogueSong(2), SongOrigin::Channel);
+    model.playRepeating({.source = "http://x/by-id", .id = "99"});  // 3: a song by id
+    const auto played = [&](std::size_t position) { return model.history().entry(position)->song.id; };
+
+    EXPECT_EQ(model.previous(), (PlayerStep{PlayerAction::PlayHistory, 2}));
+    model.replayStarting(model.history().entry(2)->song);
+    EXPECT_EQ(played(2), "2");
+    EXPECT_EQ(model.previous(), (PlayerStep{PlayerAction::PlayHistory, 1}));
+    EXPECT_FALSE(model.canGoPrevious());
+    // A replayed catalogue song that ends walks forward; the by-id song repeats as it did.
+    EXPECT_EQ(model.tick(kEnded, 0).step, (PlayerStep{PlayerAction::PlayHistory, 2}));
+    EXPECT_EQ(model.next(0), (PlayerStep{PlayerAction::PlayHistory, 3}));
+    EXPECT_EQ(model.history().entry(3)->mode, PlayMode::RepeatOne);
+    EXPECT_EQ(model.tick(kEnded, 0).step.action, PlayerAction::RestartSong);
+    // Back at the newest, "next" is the source's again (mode 2: the hot list).
+    EXPECT_EQ(model.next(0).action, PlayerAction::SwitchCatalogue);
+    EXPECT_EQ(model.history().size(), 3u);
+
+    // A new song after a walk back becomes the newest and ends the walk.
+    PlayerModel list = playingList(PlaySource::Collection, 1);
+    list.songStarting(songs(3)[0], SongOrigin::List);
+    list.songStarting(songs(3)[1], SongOrigin::List);
+    ASSERT_EQ(list.previous().action, PlayerAction::PlayHistory);
+    list.songStarting(songs(3)[2], SongOrigin::List);
+    EXPECT_EQ(list.next(3), (PlayerStep{PlayerAction::PlayListRow, 2}));
+    // At most the last hundred are kept.
+    for (int i = 0; i < 150; ++i) list.songStarting(songs(1, "h" + std::to_string(i))[0], SongOrigin::List);
+    EXPECT_EQ(list.history().size(), PlayHistory::kLength);
+    EXPECT_EQ(list.history().entry(1)->song.name, "h501");
 }
 
 }  // namespace
