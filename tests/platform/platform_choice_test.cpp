@@ -31,9 +31,7 @@ TEST(PlatformChoice, X11WhereAnXServerAnswersTheUsersChoiceAlwaysWins) {
         EXPECT_EQ(choice.platform, c.platform) << c.name;
         EXPECT_FALSE(choice.reason.empty()) << c.name;
     }
-    // The reason names what decided.
-    EXPECT_NE(choosePlatform({"wayland", {}, ":0", {}, true}).reason.find("QT_QPA_PLATFORM=wayland"), std::string::npos);
-    EXPECT_NE(choosePlatform({{}, {}, ":7", {}, true}).reason.find(":7"), std::string::npos);
+    EXPECT_NE(choosePlatform({{}, {}, ":7", {}, true}).reason.find(":7"), std::string::npos);  // names what decided
 }
 
 TEST(PlatformChoice, ThePlatformArgumentIsReadAsQtReadsIt) {
@@ -45,7 +43,6 @@ TEST(PlatformChoice, ThePlatformArgumentIsReadAsQtReadsIt) {
     EXPECT_EQ(read({"vamu:123", "--platform", "xcb"}), "xcb");
     EXPECT_EQ(read({"-platform=offscreen"}), "offscreen");
     EXPECT_EQ(read({"-platform"}), std::nullopt);  // no value: Qt ignores it too
-    EXPECT_EQ(read({"vamu:-platform"}), std::nullopt);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <cstdlib>
 #include <string_view>
 
@@ -108,20 +108,12 @@ std::string PrivateWeston::start(int width, int height, X11 x11) {
     // weston names its X display in its log once it listens for X clients.
     constexpr std::string_view kMarker = "xserver listening on display ";
     for (int i = 0; i < 100 && m_x11Display.empty(); ++i) {
-        std::string text;
-        if (FILE* file = std::fopen(log.c_str(), "r")) {
-            char buffer[4096];
-            std::size_t read = 0;
-            while ((read = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, read);
-            std::fclose(file);
+        std::ifstream file(log);
+        for (std::string line; std::getline(file, line);) {
+            if (const std::size_t at = line.find(kMarker); at != std::string::npos)
+                m_x11Display = line.substr(at + kMarker.size());
         }
-        const std::size_t at = text.find(kMarker);
-        if (at != std::string::npos) {
-            const std::size_t end = text.find_first_of("\r\n", at);
-            m_x11Display = text.substr(at + kMarker.size(), end - at - kMarker.size());
-        } else {
-            ::usleep(100 * 1000);
-        }
+        if (m_x11Display.empty()) ::usleep(100 * 1000);
     }
     if (m_x11Display.empty()) return "weston started no Xwayland";
     ::setenv("DISPLAY", m_x11Display.c_str(), 1);

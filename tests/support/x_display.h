@@ -36,9 +36,8 @@ private:
     std::string m_name;
 };
 
-// weston with its headless backend for one test process, with Xwayland on request.
-// start() points WAYLAND_DISPLAY (and DISPLAY) at it and unsets QT_QPA_PLATFORM, so
-// that the process chooses its platform as the program does on a user's desktop.
+// weston (headless) for one test process, with Xwayland on request. start() points
+// WAYLAND_DISPLAY (and DISPLAY) at it and unsets QT_QPA_PLATFORM.
 class PrivateWeston {
 public:
     enum class X11 { No, Xwayland };
@@ -50,7 +49,6 @@ public:
     // An empty text on success, else why it failed (a missing program included).
     std::string start(int width, int height, X11 x11);
     void stop();
-    [[nodiscard]] const std::string& x11Display() const { return m_x11Display; }  // ":N" or empty
 
 private:
     pid_t m_server = 0;
