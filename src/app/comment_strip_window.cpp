@@ -18,6 +18,7 @@ CommentStripWindow::CommentStripWindow(bool shown) : m_host(std::make_unique<Hos
     window.top = place.y();
     window.size = place.size();
     window.inTaskBar = false;
+    window.overlay = true;
     AttachOptions options;
     options.backgroundColour = 0xFFFFFF;  // white; the window's alpha 0 leaves only what is drawn
     options.captionFlags = 0;
@@ -27,6 +28,7 @@ CommentStripWindow::CommentStripWindow(bool shown) : m_host(std::make_unique<Hos
     options.movable = false;
     options.shadow = false;  // between the comments, the strip must not show as a faint frame
     if (!m_host->attach(createNativeWindow(window), options)) return;
+    if (!supported()) return;
     m_host->show();
     setShown(shown);
 }
@@ -39,9 +41,11 @@ bool CommentStripWindow::valid() const { return m_host->nativeWindow() != nullpt
 
 platform::WindowHandle CommentStripWindow::handle() const { return m_host->windowHandle(); }
 
+bool CommentStripWindow::supported() { return platform::windowSystem() != platform::WindowSystem::Wayland; }
+
 void CommentStripWindow::setShown(bool shown) {
     platform::NativeWindow* native = m_host->nativeWindow();
-    if (!native || native->isVisible() == shown) return;
+    if (!native || native->isVisible() == shown || (shown && !supported())) return;
     if (shown)
         m_host->show();
     else

@@ -7,6 +7,7 @@
 #include "toolkit/host_window.h"
 
 #include <memory>
+#include <string_view>
 
 namespace vamu::app {
 
@@ -28,6 +29,13 @@ public:
     [[nodiscard]] platform::WindowHandle handle() const;
     void setShown(bool shown);
     [[nodiscard]] bool isShown() const;
+
+    // Whether this desktop can show the strip at the top of the screen above every
+    // window: X11 (Xwayland included) can. Native Wayland has no portable protocol for
+    // it, and a strip placed by the compositor mid-screen is worse than none: there the
+    // strip never shows and the comments switch says why (kUnsupportedTips).
+    [[nodiscard]] static bool supported();
+    static constexpr std::string_view kUnsupportedTips = "此桌面不支持弹幕窗口";
 
     // Where the strip goes on a screen with this work area and screen size.
     [[nodiscard]] static QRect placeFor(const QRect& screen, const QRect& workArea);

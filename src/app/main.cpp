@@ -5,6 +5,7 @@
 #include "net/http_request.h"
 #include "platform/application.h"
 #include "platform/native_window.h"
+#include "platform/platform_choice.h"
 #include "platform/system.h"
 #include "platform/workers.h"
 
@@ -79,7 +80,10 @@ std::string linkedSongId(int argc, char** argv) {
 int main(int argc, char** argv) {
     const auto mainEntered = std::chrono::steady_clock::now();
     vamu::platform::limitHeapArenas();  // before Qt or a worker starts a thread
+    const vamu::platform::PlatformChoice platform = vamu::platform::applyPlatformChoice(argc, argv);
     const auto application = vamu::platform::createApplication(argc, argv);
+    std::fprintf(stderr, "vamu: platform %s: %s\n", qPrintable(QGuiApplication::platformName()),
+                 platform.reason.c_str());
     // The window class and the Wayland application id: the desktop entry's name, which
     // its StartupWMClass repeats, whatever the executable's file is called.
     QCoreApplication::setApplicationName(QStringLiteral("vamu"));

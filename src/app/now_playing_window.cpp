@@ -6,7 +6,6 @@
 #include "toolkit/controls/image_box.h"
 #include "toolkit/controls/paint.h"
 
-#include <algorithm>
 
 namespace vamu::app {
 
@@ -40,6 +39,7 @@ NowPlayingWindow::NowPlayingWindow(int storedTop, TopChanged topChanged)
     window.top = m_top;
     window.size = QSize(kWidth, kHeight);
     window.inTaskBar = false;
+    window.overlay = true;
     AttachOptions options;
     options.backgroundColour = 0xFFFFFF;
     options.captionFlags = 0;
@@ -84,45 +84,25 @@ void NowPlayingWindow::slideIn(const QString& title) {
     platform::NativeWindow* native = m_host->nativeWindow();
     if (!native || !m_title) return;
     const QRect screen = platform::screenGeometry();
-    m_host->move(screen.x() + screen.width(), m_top);
     m_title->setText(title);
     m_title->setTips(title);
+    const NowPlayingSlide::Step first = m_slide.start(screen.x() + screen.width(), kWidth);
+    m_host->move(first.left, m_top);
     m_host->show();
-    setPhase(Phase::SlidingIn, kTick);
+    apply(first);
 }
 
-void NowPlayingWindow::setPhase(Phase phase, std::chrono::milliseconds interval) {
-    m_phase = phase;
+void NowPlayingWindow::apply(const NowPlayingSlide::Step& step) {
     platform::NativeWindow* native = m_host->nativeWindow();
     if (!native) return;
-    if (phase == Phase::Hidden) {
+    // Moves the window system refuses (or never reports) change nothing here.
+    m_host->move(step.left, std::nullopt);
+    if (step.next.count() == 0) {
         native->killTimer(kSlideTimer);
         native->hide();
         return;
     }
-    native->setTimer(kSlideTimer, interval, [this] { tick(); });
-}
-
-void NowPlayingWindow::tick() {
-    const QRect screen = platform::screenGeometry();
-    const int outside = screen.x() + screen.width();
-    const int resting = outside - kWidth - kInset;
-    const int left = m_host->left();
-    switch (m_phase) {
-    case Phase::SlidingIn:
-        m_host->move(std::max(left - kStep, resting), std::nullopt);
-        if (m_host->left() <= resting) setPhase(Phase::Resting, kRest);
-        break;
-    case Phase::Resting:
-        setPhase(Phase::SlidingOut, kTick);
-        break;
-    case Phase::SlidingOut:
-        m_host->move(std::min(left + kStep, outside), std::nullopt);
-        if (m_host->left() >= outside) setPhase(Phase::Hidden, {});
-        break;
-    case Phase::Hidden:
-        break;
-    }
+    native->setTimer(kSlideTimer, step.next, [this] { apply(m_slide.tick()); });
 }
 
 }  // namespace vamu::app

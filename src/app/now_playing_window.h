@@ -8,11 +8,14 @@
 // another height the new top is reported, so it can be stored; moves that keep the
 // top (the slide, a drag sideways) report nothing.
 //
-// The slide runs on a UI-thread timer of the window: the left edge moves 5 pixels
-// every 10 ms from the screen's right edge until the window is 2 pixels in from it,
-// rests 3000 ms, moves back out the same way and hides. A new slideIn() restarts it
-// with the new title. UI thread only.
+// The slide (app/now_playing_slide.h) runs on a UI-thread timer of the window: the left
+// edge moves 5 pixels every 10 ms from the screen's right edge until the window is 2
+// pixels in from it, rests 3000 ms, moves back out the same way and hides; it is
+// counted, never read back from the window, so it ends on time wherever the window
+// system leaves the window. A new slideIn() restarts it with the new title. UI thread
+// only.
 
+#include "app/now_playing_slide.h"
 #include "toolkit/controls/label.h"
 #include "toolkit/host_window.h"
 
@@ -27,12 +30,12 @@ public:
     static constexpr int kWidth = 260;
     static constexpr int kHeight = 80;
     static constexpr int kAboveBottom = 160;  // default top: screen height less this
-    static constexpr int kStep = 5;           // pixels per tick
-    static constexpr std::chrono::milliseconds kTick{10};
-    static constexpr std::chrono::milliseconds kRest{3000};
-    static constexpr int kInset = 2;  // from the right edge while resting
+    static constexpr int kStep = NowPlayingSlide::kStep;
+    static constexpr std::chrono::milliseconds kTick = NowPlayingSlide::kTick;
+    static constexpr std::chrono::milliseconds kRest = NowPlayingSlide::kRest;
+    static constexpr int kInset = NowPlayingSlide::kInset;
 
-    enum class Phase { Hidden, SlidingIn, Resting, SlidingOut };
+    using Phase = NowPlayingSlide::Phase;
     using TopChanged = std::function<void(int top)>;
 
     // storedTop: the remembered top, 0 for the default. topChanged is called after the
@@ -47,7 +50,7 @@ public:
     [[nodiscard]] platform::WindowHandle handle() const;
 
     void slideIn(const QString& title);
-    [[nodiscard]] Phase phase() const { return m_phase; }
+    [[nodiscard]] Phase phase() const { return m_slide.phase(); }
     [[nodiscard]] QString title() const;
     [[nodiscard]] int top() const { return m_top; }
 
@@ -56,15 +59,14 @@ public:
 
 private:
     void build();
-    void tick();
+    void apply(const NowPlayingSlide::Step& step);
     void moved();
-    void setPhase(Phase phase, std::chrono::milliseconds interval);
 
     std::unique_ptr<toolkit::HostWindow> m_host;
     toolkit::Label* m_title = nullptr;
     TopChanged m_topChanged;
     int m_top = 0;
-    Phase m_phase = Phase::Hidden;
+    NowPlayingSlide m_slide;
 };
 
 }  // namespace vamu::app

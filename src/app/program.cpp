@@ -246,7 +246,7 @@ void Program::createLists() {
 void Program::createComments() {
     comments::CommentsSetup setup;
     setup.strip = &m_commentStrip->host();
-    setup.on = m_switches->comments();
+    setup.on = m_switches->comments() && CommentStripWindow::supported();
     setup.placeholder = avatarPlaceholder();
     setup.random = core::systemRandomSource();
     comments::CommentsHooks hooks;
@@ -265,6 +265,9 @@ void Program::createMenus() {
     actions.exitProgram = [this] { exitProgram(); };
     actions.setComments = [this](bool on) { m_comments->setOn(on); };
     actions.trayPresent = m_options.trayPresent;
+    if (!CommentStripWindow::supported())
+        actions.commentsUnavailable = QString::fromUtf8(CommentStripWindow::kUnsupportedTips.data(),
+                                                        static_cast<qsizetype>(CommentStripWindow::kUnsupportedTips.size()));
     m_menus = std::make_unique<ProgramMenus>(*m_mainWindow, *m_switches, std::move(actions));
 }
 

@@ -73,6 +73,10 @@ void ProgramMenus::setupSettingsMenu() {
     m_commentsItem = m_settingsMenu.addAction(
         qText(m_switches.comments() ? settings_caption::kCommentsOn : settings_caption::kCommentsOff),
         [this] { toggleComments(); });
+    if (!m_actions.commentsUnavailable.isEmpty()) {
+        m_settingsMenu.setState(m_commentsItem, toolkit::menu_state::kDisabled);
+        m_settingsMenu.setTips(m_commentsItem, m_actions.commentsUnavailable);
+    }
     const Switches::CloseToTray closeToTray = m_switches.closeToTray();
     if (closeToTray != Switches::CloseToTray::Other) {
         m_closeToTrayItem = m_settingsMenu.addAction(

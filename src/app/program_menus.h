@@ -42,6 +42,9 @@ struct ShellActions {
     std::function<void()> exitProgram;
     // The comments go on or off.
     std::function<void(bool on)> setComments;
+    // Why the comments cannot be shown on this desktop; empty: they can. When set, the
+    // comments switch is shown disabled with this text as its tooltip.
+    QString commentsUnavailable;
     // Whether a tray host shows the icon now; none: ask the tray icon.
     std::function<bool()> trayPresent;
 };

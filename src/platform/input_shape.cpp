@@ -4,6 +4,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 
 #if VAMU_HAVE_XCB_SHAPE
 #include <QtGui/qguiapplication_platform.h>
@@ -98,7 +99,19 @@ std::vector<QRect> DrawnCells::rectangles() const {
     return result;
 }
 
-bool setInputShape(const QWindow& window, const std::vector<QRect>& rectangles) {
+bool setInputShape(QWindow& window, const std::vector<QRect>& rectangles, qreal ratio) {
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        // QWindow::setMask is the surface's input region there, in logical pixels.
+        QRegion region;
+        for (const QRect& rect : rectangles) {
+            region += QRect(static_cast<int>(rect.x() / ratio), static_cast<int>(rect.y() / ratio),
+                            static_cast<int>(std::ceil(rect.width() / ratio)),
+                            static_cast<int>(std::ceil(rect.height() / ratio)));
+        }
+        window.setMask(region.isEmpty() ? QRegion(0, 0, 1, 1) : region);
+        return true;
+    }
+    (void)ratio;
 #if VAMU_HAVE_XCB_SHAPE
     if (QGuiApplication::platformName() != QLatin1String("xcb") || !window.handle()) return false;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();

@@ -48,9 +48,12 @@ private:
     std::vector<std::uint8_t> m_cells;  // row by row, 1 = drawn
 };
 
-// Gives the window's X11 input shape the rectangles (window coordinates; none = no
-// input anywhere). False, and nothing done, where the window does not live on an
-// X11 display with the shape extension (the offscreen platform, Wayland).
-bool setInputShape(const QWindow& window, const std::vector<QRect>& rectangles);
+// Gives the window the rectangles (device pixels of its surface, `ratio` per logical
+// pixel; none = no input anywhere) as its input region: its X11 input shape, or on
+// Wayland its surface's input region. Wayland reads an empty region as "everywhere",
+// so there a single pixel in the window's corner, which no rounded skin draws, stands
+// in for none. False, and nothing done, where the window system has no input region
+// (the offscreen platform, an X server without the shape extension).
+bool setInputShape(QWindow& window, const std::vector<QRect>& rectangles, qreal ratio);
 
 }  // namespace vamu::platform::detail

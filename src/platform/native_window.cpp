@@ -3,6 +3,7 @@
 #include "platform/modal.h"
 #include "platform/qt_window.h"
 #include "platform/system.h"
+#include "platform/x11_window_hints.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -140,13 +141,23 @@ NativeWindow::NativeWindow(const NativeWindowOptions& options, WindowHandle hand
     if (m_flags & window_flag::kNoActivate) {
         qtFlags = (qtFlags & ~(Qt::Window | Qt::Tool | Qt::Popup)) | Qt::ToolTip | Qt::WindowDoesNotAcceptFocus;
     }
+    if (m_flags & window_flag::kOverlay) {
+        // Not a tool window: window managers frame the utility type that Qt gives those.
+        qtFlags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
+        // A window manager that cannot keep a window above (weston's for Xwayland) frames
+        // it, moves it and takes its clicks: the overlay passes it by.
+        if (windowSystem() == WindowSystem::X11 && !detail::windowManagerKeepsAbove())
+            qtFlags |= Qt::X11BypassWindowManagerHint;
+        detail::setOverlayWindowType(*m_window);
+    }
     m_window->setFlags(qtFlags);
     if (NativeWindow* owner = find(m_owner)) m_window->setTransientParent(owner->m_window.get());
-    if ((m_flags & window_flag::kLayered) && compositingAvailable()) {
+    m_alphaSurface = compositingAvailable();
+    if (m_alphaSurface) {
         QSurfaceFormat format = m_window->format();
         format.setAlphaBufferSize(8);
         m_window->setFormat(format);
-        m_perPixelAlpha = true;
+        m_perPixelAlpha = m_flags & window_flag::kLayered;
     }
     m_window->setTitle(options.title);
     m_window->setGeometry(options.geometry);
@@ -156,6 +167,7 @@ NativeWindow::NativeWindow(const NativeWindowOptions& options, WindowHandle hand
     resizeBackBuffer(options.geometry.size());
     // Nothing is drawn yet: nothing takes the mouse until something is presented.
     updateInputShape(QRegion());
+    applyShapeInput();
 }
 
 NativeWindow::~NativeWindow() = default;
@@ -167,23 +179,16 @@ void NativeWindow::setLayered(bool on) {
         m_flags |= window_flag::kLayered;
     else
         m_flags &= ~window_flag::kLayered;
-    const bool perPixel = on && compositingAvailable();
+    // The surface already has its alpha channel where a compositor runs: only what
+    // takes input changes.
+    const bool perPixel = on && m_alphaSurface;
     if (perPixel == m_perPixelAlpha) return;
-    // The surface format is fixed when the native window is made: make it again.
-    const bool visible = m_window->isVisible();
-    m_window->destroy();
-    QSurfaceFormat format = m_window->format();
-    format.setAlphaBufferSize(perPixel ? 8 : -1);
-    m_window->setFormat(format);
     m_perPixelAlpha = perPixel;
-    m_window->create();
-    // The new native window has no input region of its own yet.
     m_drawnCells.reset();
     m_inputShape.reset();
-    m_inputShapeUnavailable = false;
     if (m_inputShapeTimer) m_inputShapeTimer->stop();  // read it now, not at the interval's end
     updateInputShape(QRegion(QRect(QPoint(), m_backBufferSize)));
-    if (visible) m_window->setVisible(true);
+    applyShapeInput();
 }
 
 void NativeWindow::setMessageHandler(MessageHandler handler) { m_handler = std::move(handler); }
@@ -226,12 +231,14 @@ void NativeWindow::setMaximumSize(QSize size) {
 }
 
 void NativeWindow::show() {
+    // The window manager drops these states when the window is withdrawn.
+    if ((m_flags & window_flag::kOverlay) && !m_window->isVisible()) detail::keepOffTaskBar(*m_window);
     if (m_showState == ShowState::Minimized) {
         m_showState = m_normalGeometry.isValid() && m_window->geometry() != m_normalGeometry ? ShowState::Maximized
                                                                                              : ShowState::Normal;
     }
     m_window->setVisible(true);
-    if (!(m_flags & window_flag::kNoActivate)) m_window->requestActivate();
+    if (!(m_flags & (window_flag::kNoActivate | window_flag::kOverlay))) m_window->requestActivate();
 }
 
 void NativeWindow::hide() { m_window->setVisible(false); }
@@ -253,6 +260,9 @@ void NativeWindow::maximizeTo(const QRect& geometry) {
 
 void NativeWindow::restore() {
     if (m_showState == ShowState::Minimized) {
+        // Wayland has no request that brings a minimised window back; a window mapped
+        // anew comes back.
+        if (windowSystem() == WindowSystem::Wayland) m_window->hide();
         m_window->showNormal();
         m_showState = ShowState::Normal;
         if (m_normalGeometry.isValid() && m_normalGeometry != m_window->geometry()) m_showState = ShowState::Maximized;
@@ -302,6 +312,7 @@ void NativeWindow::resizeBackBuffer(QSize size) {
     if (m_backBufferSize == size && !m_backBuffer.isNull()) return;
     m_backBufferSize = size;
     allocateBackBuffer();
+    applyShapeInput();
 }
 
 void NativeWindow::allocateBackBuffer() {
@@ -332,7 +343,14 @@ void NativeWindow::present(const QRegion& region) {
     {
         QPainter painter(store.paintDevice());
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        if (m_perPixelAlpha && m_opacity < 1.0) {
+        if (m_alphaSurface && !m_perPixelAlpha) {
+            // No alpha of its own: opaque inside the shape, transparent outside it.
+            for (const QRect& rect : area) painter.fillRect(rect, Qt::transparent);
+            const QRegion inside = m_shape.isEmpty() ? area : area & m_shape;
+            painter.setClipRegion(inside);
+            for (const QRect& rect : inside) painter.fillRect(rect, Qt::black);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        } else if (m_perPixelAlpha && m_opacity < 1.0) {
             for (const QRect& rect : area) painter.fillRect(rect, Qt::transparent);
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
             painter.setOpacity(m_opacity);
@@ -378,16 +396,33 @@ void NativeWindow::applyInputShape() {
     const QRegion area = std::exchange(m_inputShapeArea, QRegion());
     const bool changed = m_drawnCells.update(m_backBuffer, area);
     if (!changed && m_inputShape) return;
-    std::vector<QRect> rectangles = m_drawnCells.rectangles();
-    if (detail::setInputShape(*m_window, rectangles))
+    giveInputShape(m_drawnCells.rectangles());
+}
+
+void NativeWindow::applyShapeInput() {
+    if (!m_alphaSurface || m_perPixelAlpha || m_inputShapeUnavailable) return;
+    const QRegion shape = m_shape.isEmpty() ? QRegion(QRect(QPoint(), m_backBufferSize)) : m_shape;
+    const QRegion device = toDevice(shape, m_ratio);
+    std::vector<QRect> rectangles(device.begin(), device.end());
+    if (m_inputShape == rectangles) return;
+    giveInputShape(std::move(rectangles));
+}
+
+void NativeWindow::giveInputShape(std::vector<QRect> rectangles) {
+    if (detail::setInputShape(*m_window, rectangles, m_ratio))
         m_inputShape = std::move(rectangles);
     else
-        m_inputShapeUnavailable = true;  // not on X11: no reading of alpha for nothing
+        m_inputShapeUnavailable = true;  // no input region here: no reading of alpha for nothing
 }
 
 void NativeWindow::setShape(const QRegion& shape) {
     if (shape == m_shape) return;
     m_shape = shape;
+    if (m_alphaSurface) {
+        // present() cuts the shape out of the surface; the mask would leave a rim.
+        applyShapeInput();
+        return;
+    }
     m_window->setMask(shape);
 }
 

@@ -11,7 +11,12 @@
 // with per-pixel alpha when a compositor blends windows, and otherwise through a shape mask made from the buffer's
 // alpha, so transparent parts stay see-through on a plain X server. Either way the mouse goes through its fully
 // transparent parts to what lies below: with per-pixel alpha each present() updates an input region that follows the
-// drawn pixels (platform/input_shape.h; X11 only).
+// drawn pixels (platform/input_shape.h; X11 and Wayland).
+//
+// Where a compositor blends windows every window has an alpha channel, and a window that is not layered shows its
+// shape by leaving the pixels outside it transparent (and opaque inside): a shape mask there leaves a dark rim where
+// the composited X server (Xwayland) fills the shaped-away pixels. Its input region is then the shape. Without a
+// compositor the shape is the window system's mask.
 //
 // Input, focus, geometry and timers arrive at the message handler as numbered
 // messages (platform/messages.h). Everything here is UI-thread only; other threads
@@ -54,6 +59,11 @@ inline constexpr unsigned kTopmost = 0x4;
 inline constexpr unsigned kPopup = 0x8;        // grabs the pointer while shown (menus)
 inline constexpr unsigned kLayered = 0x10;     // per-pixel alpha
 inline constexpr unsigned kNoActivate = 0x20;  // tooltips: never takes the focus
+// The comment strip and the now-playing window: above every other window, off the task
+// bar and the pager, never framed by a window manager (which would move it and take
+// the clicks its input region lets through), never focused. On X11 its window type is
+// a notification's.
+inline constexpr unsigned kOverlay = 0x40;
 }  // namespace window_flag
 
 enum class ShowState { Normal = 0, Minimized = 1, Maximized = 2 };
@@ -166,6 +176,8 @@ public:
     // compositor blends it; does nothing otherwise.
     void updateShapeFromAlpha();
     [[nodiscard]] bool perPixelAlpha() const { return m_perPixelAlpha; }
+    // The surface has an alpha channel (a compositor blends windows), layered or not.
+    [[nodiscard]] bool alphaSurface() const { return m_alphaSurface; }
     // The input region last given to the window system, for tests: empty while none
     // was set. In device pixels, as the X server takes it (logical pixels times
     // devicePixelRatio()).
@@ -213,6 +225,9 @@ private:
     // within the interval is read once at its end.
     void updateInputShape(const QRegion& area);
     void applyInputShape();
+    // On a surface with alpha that is not layered: the shape (or the whole window) takes input.
+    void applyShapeInput();
+    void giveInputShape(std::vector<QRect> rectangles);
     // Follows a move to a screen of another device pixel ratio (qt_window.cpp).
     void screenChanged();
     void allocateBackBuffer();
@@ -232,6 +247,7 @@ private:
     QRect m_normalGeometry;
     double m_opacity = 1.0;
     bool m_perPixelAlpha = false;
+    bool m_alphaSurface = false;
     detail::DrawnCells m_drawnCells;
     std::optional<std::vector<QRect>> m_inputShape;
     bool m_inputShapeUnavailable = false;

@@ -46,8 +46,17 @@ bool compositingAvailable() {
     const QString platform = QGuiApplication::platformName();
     if (platform != QLatin1String("xcb"))
         return platform != QLatin1String("linuxfb") && platform != QLatin1String("vnc");
-    // A compositing manager owns the selection _NET_WM_CM_S<screen>.
-    return detail::selectionOwner("_NET_WM_CM_S0").value_or(0) != 0;
+    // A compositing manager owns the selection _NET_WM_CM_S<screen>; Xwayland's windows
+    // are blended by the Wayland compositor, whatever owns the selection.
+    static const bool xwayland = detail::xwaylandServer();
+    return xwayland || detail::selectionOwner("_NET_WM_CM_S0").value_or(0) != 0;
+}
+
+WindowSystem windowSystem() {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb")) return WindowSystem::X11;
+    if (platform.startsWith(QLatin1String("wayland"))) return WindowSystem::Wayland;
+    return WindowSystem::Other;
 }
 
 std::optional<CursorShape> cursorFromSystemNumber(int number) {

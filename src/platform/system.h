@@ -30,8 +30,14 @@ void shutdown();
 void noteKeyModifiers(int modifiers);
 
 // Whether a compositor blends translucent windows (always true on Wayland and on the
-// offscreen platform; on X11 the compositing-manager selection decides).
+// offscreen platform; on X11 the compositing-manager selection decides, and Xwayland,
+// whose windows a Wayland compositor always blends, counts as composited).
 [[nodiscard]] bool compositingAvailable();
+
+// The window system Qt runs on. Other: the offscreen platform of the tests and the
+// like, which have no window manager.
+enum class WindowSystem { X11, Wayland, Other };
+[[nodiscard]] WindowSystem windowSystem();
 
 // Cursors by the window system's numbers (32512 arrow, 32513 I-beam, 32649 hand,
 // 32642..32645 sizing, 32514 wait, 32646 size-all, 32648 forbidden).

@@ -78,6 +78,21 @@ std::optional<std::uint32_t> selectionOwner(std::string_view selection) {
 #endif
 }
 
+bool xwaylandServer() {
+#if VAMU_HAVE_XCB
+    xcb_connection_t* connection = x11Connection();
+    if (!connection) return false;
+    constexpr std::string_view kName = "XWAYLAND";
+    xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
+        connection, xcb_query_extension(connection, static_cast<std::uint16_t>(kName.size()), kName.data()), nullptr);
+    const bool present = reply && reply->present;
+    std::free(reply);
+    return present;
+#else
+    return false;
+#endif
+}
+
 std::unique_ptr<SelectionWatch> watchSelection(std::string_view selection, std::function<void()> taken) {
 #if VAMU_HAVE_XCB
     xcb_connection_t* connection = x11Connection();

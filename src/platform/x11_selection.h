@@ -18,6 +18,9 @@ namespace vamu::platform::detail {
 // application does not run on an X11 display.
 [[nodiscard]] std::optional<std::uint32_t> selectionOwner(std::string_view selection);
 
+// Whether the X server is Xwayland (it offers the XWAYLAND extension).
+[[nodiscard]] bool xwaylandServer();
+
 // Calls `taken` (on the UI thread, from the event loop) each time a new owner takes
 // the selection, for as long as the returned object lives. nullptr when the
 // application does not run on an X11 display.

@@ -35,6 +35,8 @@ platform::WindowHandle createNativeWindow(const WindowSetup& setup) {
     const bool inTaskBar = setup.owner ? setup.inTaskBar.value_or(false) : setup.inTaskBar.value_or(true);
     if (!inTaskBar) options.flags |= platform::window_flag::kToolWindow;
     if (setup.topmost) options.flags |= platform::window_flag::kTopmost;
+    if (setup.overlay) options.flags |= platform::window_flag::kOverlay;
+    if (setup.popup) options.flags |= platform::window_flag::kPopup;
     const platform::WindowHandle handle = platform::NativeWindow::create(options);
     if (platform::NativeWindow* window = platform::NativeWindow::find(handle)) {
         window->setStyle(setup.style | (setup.sizable ? style::kThickFrame : 0));

@@ -40,6 +40,11 @@ struct WindowSetup {
     std::optional<bool> inTaskBar;  // unowned: on unless false; owned: off unless true
     unsigned style = style::kDefault;
     bool topmost = false;
+    // A desktop overlay (platform::window_flag::kOverlay): above everything, unframed.
+    bool overlay = false;
+    // A real popup of its owner (menus on Wayland, where only a popup opens beside its
+    // opener and closes on a click elsewhere).
+    bool popup = false;
 };
 
 // Creates the native window a host window attaches to; an empty handle on failure.

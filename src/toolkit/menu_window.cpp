@@ -101,6 +101,7 @@ bool MenuWindow::open(platform::WindowHandle owner, QPoint at, const QRect& open
     setup.size = QSize(size.width(), size.height() + 2);
     setup.inTaskBar = false;
     setup.topmost = true;
+    setup.popup = platform::windowSystem() == platform::WindowSystem::Wayland;
     setup.style = 0;
     const platform::WindowHandle window = createNativeWindow(setup);
     AttachOptions options;
@@ -156,6 +157,7 @@ void MenuWindow::createItems(const MenuMetrics& metrics) {
         y += height;
         if (!item) continue;
         item->setLockPos(true, true, true, true);
+        item->setTips(entry.tips);
         if (entry.state & menu_state::kDisabled) item->setDisabled(true);
         m_items.push_back(item->handle());
     }

@@ -95,6 +95,13 @@ bool PopupMenu::setText(int position, const QString& text) {
     return true;
 }
 
+bool PopupMenu::setTips(int position, const QString& tips) {
+    MenuEntry* slot = at(position);
+    if (!slot) return false;
+    slot->tips = tips;
+    return true;
+}
+
 bool PopupMenu::setIcon(int position, const QImage& icon) {
     MenuEntry* slot = at(position);
     if (!slot) return false;

@@ -57,6 +57,7 @@ struct MenuEntry {
     QRgb colour = 0xFF000000;  // text colour when not highlighted
     int iconX = 0;             // 0: the theme's "left_icon"
     int textX = 0;             // 0: the theme's "left_text"
+    QString tips;              // the item's tooltip; empty: none
 };
 
 // The size of a menu and of its items (pixels). The window is 2 pixels taller.
@@ -85,6 +86,7 @@ public:
     bool setItem(int position, MenuEntry entry);
     bool setState(int position, int state);
     bool setText(int position, const QString& text);
+    bool setTips(int position, const QString& tips);
     bool setIcon(int position, const QImage& icon);
 
     // The menu's width: 0 = as wide as the widest text needs; 1..49 become 50.

@@ -7,7 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <cstdlib>
+#include <string_view>
 
 extern char** environ;
 
@@ -79,6 +82,52 @@ std::string PrivateDisplay::start(int width, int height) {
 void PrivateDisplay::stop() {
     stopProcess(m_server);
     m_name.clear();
+}
+
+std::string PrivateWeston::start(int width, int height, X11 x11) {
+    if (!onPath("weston")) return "weston is not installed";
+    if (x11 == X11::Xwayland && !onPath("Xwayland")) return "Xwayland is not installed";
+    char folder[] = "/tmp/vamu-weston-XXXXXX";
+    if (!::mkdtemp(folder)) return "no runtime folder for weston";
+    m_runtime = folder;
+    ::setenv("XDG_RUNTIME_DIR", m_runtime.c_str(), 1);
+    const std::string log = m_runtime + "/weston.log";
+    std::vector<std::string> arguments{"weston", "--backend=headless-backend.so", "--use-pixman", "--socket=wayland-vamu",
+                                       "--idle-time=0", "--log=" + log, "--width=" + std::to_string(width),
+                                       "--height=" + std::to_string(height)};
+    if (x11 == X11::Xwayland) arguments.emplace_back("--xwayland");
+    m_server = spawnQuiet(arguments);
+    if (m_server <= 0) return "weston did not start";
+    const std::string socket = m_runtime + "/wayland-vamu";
+    for (int i = 0; i < 100 && ::access(socket.c_str(), F_OK) != 0; ++i) ::usleep(100 * 1000);
+    if (::access(socket.c_str(), F_OK) != 0) return "weston made no socket";
+    ::setenv("WAYLAND_DISPLAY", "wayland-vamu", 1);
+    ::unsetenv("QT_QPA_PLATFORM");
+    ::unsetenv("DISPLAY");
+    if (x11 == X11::No) return {};
+    // weston names its X display in its log once it listens for X clients.
+    constexpr std::string_view kMarker = "xserver listening on display ";
+    for (int i = 0; i < 100 && m_x11Display.empty(); ++i) {
+        std::ifstream file(log);
+        for (std::string line; std::getline(file, line);) {
+            if (const std::size_t at = line.find(kMarker); at != std::string::npos)
+                m_x11Display = line.substr(at + kMarker.size());
+        }
+        if (m_x11Display.empty()) ::usleep(100 * 1000);
+    }
+    if (m_x11Display.empty()) return "weston started no Xwayland";
+    ::setenv("DISPLAY", m_x11Display.c_str(), 1);
+    return {};
+}
+
+void PrivateWeston::stop() {
+    stopProcess(m_server);
+    if (!m_runtime.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_runtime, ignored);
+        m_runtime.clear();
+    }
+    m_x11Display.clear();
 }
 
 }  // namespace vamu::test

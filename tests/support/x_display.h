@@ -36,4 +36,24 @@ private:
     std::string m_name;
 };
 
+// weston (headless) for one test process, with Xwayland on request. start() points
+// WAYLAND_DISPLAY (and DISPLAY) at it and unsets QT_QPA_PLATFORM.
+class PrivateWeston {
+public:
+    enum class X11 { No, Xwayland };
+    PrivateWeston() = default;
+    ~PrivateWeston() { stop(); }
+    PrivateWeston(const PrivateWeston&) = delete;
+    PrivateWeston& operator=(const PrivateWeston&) = delete;
+
+    // An empty text on success, else why it failed (a missing program included).
+    std::string start(int width, int height, X11 x11);
+    void stop();
+
+private:
+    pid_t m_server = 0;
+    std::string m_runtime;  // a private XDG_RUNTIME_DIR
+    std::string m_x11Display;
+};
+
 }  // namespace vamu::test

@@ -4,6 +4,8 @@
 #   . tools/lib/session.sh
 #   session_begin                       # work folder $SESSION_DIR, cleanup on exit
 #   session_xvfb [WxH] [compositor]     # DISPLAY=:N exported
+#   session_weston [WxH] [xwayland]     # WAYLAND_DISPLAY (and DISPLAY) exported
+#   session_weston_shot PNG             # the weston screen as a picture
 #   session_pulse                       # PULSE_SERVER exported (null sink), or a warning
 #   session_service DATA [ARGS...]      # $SESSION_API, $SESSION_COMPANION
 #   session_config                      # settings pointing at the service, XDG_* exported
@@ -57,6 +59,41 @@ session_xvfb() {
     done
     echo "no free X display" >&2
     exit 1
+}
+
+# session_weston [WxH] [xwayland]: weston with its headless backend on a socket of its
+# own, and with "xwayland" its X server too. WAYLAND_DISPLAY (and DISPLAY) are exported
+# and QT_QPA_PLATFORM is unset, so vamu chooses its platform as on a user's desktop.
+# Call after session_config (weston's socket lives in its XDG_RUNTIME_DIR).
+session_weston() {
+    local size=${1:-1280x800} with=${2:-} socket=vamu-weston-$$ _
+    command -v weston >/dev/null || { echo "weston is needed" >&2; exit 1; }
+    export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$SESSION_DIR/runtime}
+    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+    # --debug lets weston-screenshooter take pictures.
+    weston --backend=headless-backend.so --socket="$socket" --width="${size%x*}" --height="${size#*x}" \
+        --use-pixman --idle-time=0 --debug ${with:+--xwayland} >"$SESSION_DIR/weston.log" 2>&1 &
+    SESSION_PIDS+=($!)
+    for _ in $(seq 1 100); do [ -e "$XDG_RUNTIME_DIR/$socket" ] && break; sleep 0.1; done
+    [ -e "$XDG_RUNTIME_DIR/$socket" ] || { echo "weston did not start" >&2; cat "$SESSION_DIR/weston.log" >&2; exit 1; }
+    export WAYLAND_DISPLAY=$socket
+    unset QT_QPA_PLATFORM DISPLAY
+    if [ -n "$with" ]; then
+        for _ in $(seq 1 100); do grep -q 'xserver listening on display' "$SESSION_DIR/weston.log" && break; sleep 0.1; done
+        DISPLAY=$(grep -o 'listening on display :[0-9]*' "$SESSION_DIR/weston.log" | head -1 | grep -o ':[0-9]*')
+        [ -n "$DISPLAY" ] || { echo "weston started no Xwayland" >&2; exit 1; }
+        export DISPLAY
+    fi
+    sleep 0.5  # the desktop shell's panel and background
+}
+
+session_weston_shot() {
+    local out=$1 shot
+    rm -f "$SESSION_DIR"/wayland-screenshot-*.png
+    (cd "$SESSION_DIR" && timeout 10 weston-screenshooter >/dev/null 2>&1) || { echo "weston-screenshooter failed" >&2; return 1; }
+    shot=$(ls "$SESSION_DIR"/wayland-screenshot-*.png 2>/dev/null | head -1)
+    [ -n "$shot" ] || { echo "weston wrote no screenshot" >&2; return 1; }
+    mv "$shot" "$out"
 }
 
 # A private PulseAudio server with a null sink, so that vamu and the reference player
