@@ -208,6 +208,7 @@ void Program::createPlayer() {
     m_player = std::make_unique<playback::PlayerController>(
         *m_engine, m_mainWindow->playerPanel(), *m_scheduler, m_titlePrefix,
         std::bind_front(&catalogue::RadioController::loadCataloguePage, m_radio.get()), std::move(hooks));
+    m_player->setHoldAfter(m_options.holdNextAfter);
 }
 
 // The song-list view's features: the library with the collection and the likes, the

@@ -78,6 +78,8 @@ struct ProgramOptions {
     std::chrono::milliseconds heartbeat{120000};
     // The desktop launcher at the first start of a version (tests of other features skip it).
     bool firstRunLauncher = true;
+    // How long a song plays before the next one is opened ahead (tests shorten it).
+    std::chrono::milliseconds holdNextAfter{10000};
     // The song id of a vamu: link given at start (app/song_link.h); empty: none. Played
     // after start-up, or handed to the running instance, which plays it.
     std::string songId;

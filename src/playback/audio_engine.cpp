@@ -138,6 +138,19 @@ bool AudioEngine::play(StreamHandle handle, Restart restart) {
     return stream && stream->play(restart == Restart::Yes);
 }
 
+bool AudioEngine::playAfter(StreamHandle current, StreamHandle next) {
+    const auto first = find(current);
+    const auto second = next != 0 ? find(next) : nullptr;
+    std::shared_ptr<Mixer> mixer;
+    {
+        std::lock_guard lock(m_mutex);
+        mixer = m_mixer;
+    }
+    if (!first || !mixer || (next != 0 && !second)) return false;
+    mixer->setSuccessor(first.get(), second);
+    return true;
+}
+
 bool AudioEngine::pause(StreamHandle handle) {
     const auto stream = find(handle);
     return stream && stream->pause();

@@ -78,6 +78,9 @@ public:
     bool freeStream(StreamHandle handle);
 
     bool play(StreamHandle handle, Restart restart = Restart::Yes);  // No resumes where it was
+    // `next` plays from where it is the moment `current` ends, with no silence between
+    // them; `next` 0 cancels. False when `current`, or a non-zero `next`, is unknown.
+    bool playAfter(StreamHandle current, StreamHandle next);
     bool pause(StreamHandle handle);
     bool stop(StreamHandle handle);  // keeps the position
     [[nodiscard]] ActivityState isActive(StreamHandle handle) const;

@@ -45,6 +45,24 @@ void Mixer::attach(std::shared_ptr<Stream> stream) {
 void Mixer::detach(const Stream* stream) {
     std::lock_guard lock(m_mutex);
     std::erase_if(m_streams, [stream](const auto& held) { return held.get() == stream; });
+    std::erase_if(m_successors, [stream](const auto& pair) { return pair.first == stream || pair.second.get() == stream; });
+}
+
+void Mixer::setSuccessor(const Stream* current, std::shared_ptr<Stream> next) {
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_successors, [current](const auto& pair) { return pair.first == current; });
+    if (next) m_successors.emplace_back(current, std::move(next));
+}
+
+std::shared_ptr<Stream> Mixer::takeSuccessor(const Stream* stream) {
+    std::lock_guard lock(m_mutex);
+    for (auto it = m_successors.begin(); it != m_successors.end(); ++it) {
+        if (it->first != stream) continue;
+        std::shared_ptr<Stream> next = std::move(it->second);
+        m_successors.erase(it);
+        return next;
+    }
+    return nullptr;
 }
 
 void Mixer::wake() {
@@ -74,26 +92,40 @@ void Mixer::run(std::stop_token stop) {
     }
 }
 
+std::size_t Mixer::addFrom(Stream& stream, std::size_t offset, bool& ended) {
+    const std::span<std::int16_t> room = std::span(m_pulled).first(kPeriodSamples - offset);
+    const Stream::Pulled pulled = stream.pull(std::as_writable_bytes(room));
+    ended = pulled.ended;
+    const std::size_t count = pulled.bytes / kBytesPerSample;
+    if (pulled.volume >= 1.0f) {
+        for (std::size_t i = 0; i < count; ++i) {
+            m_sum[offset + i] += m_pulled[i];
+        }
+    } else {
+        for (std::size_t i = 0; i < count; ++i) {
+            m_sum[offset + i] += static_cast<std::int32_t>(std::lround(m_pulled[i] * pulled.volume));
+        }
+    }
+    return count;
+}
+
 // Mixes and writes one period; false when no stream gave anything.
 bool Mixer::mixOnce(std::vector<std::shared_ptr<Stream>>& streams) {
     std::fill(m_sum.begin(), m_sum.end(), 0);
     bool any = false;
+    std::vector<const Stream*> started;  // successors that already gave this period's rest
     for (const auto& stream : streams) {
-        const Stream::Pulled pulled = stream->pull(std::as_writable_bytes(std::span(m_pulled)));
-        const std::size_t count = pulled.bytes / kBytesPerSample;
-        if (count == 0) {
-            continue;
+        if (std::find(started.begin(), started.end(), stream.get()) != started.end()) continue;
+        bool ended = false;
+        std::size_t count = addFrom(*stream, 0, ended);
+        // A song that ends hands the rest of the period to the one chained after it.
+        for (std::shared_ptr<Stream> next = ended ? takeSuccessor(stream.get()) : nullptr;
+             next && count < kPeriodSamples && next->play(false);
+             next = ended ? takeSuccessor(next.get()) : nullptr) {
+            started.push_back(next.get());
+            count += addFrom(*next, count, ended);
         }
-        any = true;
-        if (pulled.volume >= 1.0f) {
-            for (std::size_t i = 0; i < count; ++i) {
-                m_sum[i] += m_pulled[i];
-            }
-        } else {
-            for (std::size_t i = 0; i < count; ++i) {
-                m_sum[i] += static_cast<std::int32_t>(std::lround(m_pulled[i] * pulled.volume));
-            }
-        }
+        any = any || count > 0;
     }
     if (!any) {
         return false;

@@ -28,16 +28,23 @@ public:
     void attach(std::shared_ptr<Stream> stream);
     void detach(const Stream* stream);
     void wake();  // a stream can give sound now
+    // `next` starts playing the moment `current` ends, in the same period, so that no
+    // silence lies between them; a null `next` cancels. Any thread.
+    void setSuccessor(const Stream* current, std::shared_ptr<Stream> next);
     // Changes from Pulse to Silent if the audio server goes away while playing.
     [[nodiscard]] OutputKind outputKind() const { return m_kind.load(); }
 
 private:
     void run(std::stop_token stop);
     bool mixOnce(std::vector<std::shared_ptr<Stream>>& streams);
+    // Pulls what `stream` gives into m_sum from sample `offset` on; the samples it gave.
+    std::size_t addFrom(Stream& stream, std::size_t offset, bool& ended);
+    [[nodiscard]] std::shared_ptr<Stream> takeSuccessor(const Stream* stream);
 
-    mutable std::mutex m_mutex;  // guards m_streams and m_woken
+    mutable std::mutex m_mutex;  // guards m_streams, m_successors and m_woken
     std::condition_variable_any m_wakeup;
     std::vector<std::shared_ptr<Stream>> m_streams;
+    std::vector<std::pair<const Stream*, std::shared_ptr<Stream>>> m_successors;
     bool m_woken = false;
 
     std::atomic<OutputKind> m_kind;

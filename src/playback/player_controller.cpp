@@ -13,6 +13,10 @@ constexpr std::string_view kPauseTimer = "播放器等待";   // a step that wai
 constexpr std::string_view kNextLockTimer = "换歌按钮";  // the change-song button's lock
 constexpr std::string_view kRowGuardTimer = "列表播放";  // the play-from-list guard
 constexpr std::string_view kCommentsTimer = "弹幕启动";  // 2 s after a song's start
+constexpr std::string_view kSongEndTimer = "歌曲结束";   // right after a song with one held after it ends
+// A tick this soon after the current song's end takes the held one over promptly.
+constexpr std::chrono::milliseconds kEndTickMargin{20};
+constexpr std::chrono::milliseconds kEndTickWithin{600};
 
 using toolkit::qText;
 
@@ -89,9 +93,11 @@ void PlayerController::stopAll() {
     m_stopped = true;
     m_songStart.stop();
     m_coverFetch.stop();
-    for (const std::string_view timer : {kClockTimer, kPauseTimer, kNextLockTimer, kRowGuardTimer, kCommentsTimer}) {
+    for (const std::string_view timer :
+         {kClockTimer, kPauseTimer, kNextLockTimer, kRowGuardTimer, kCommentsTimer, kSongEndTimer}) {
         m_scheduler.stopTimer(timer);
     }
+    dropHeld();
     freeStream();
 }
 
@@ -104,6 +110,7 @@ void PlayerController::switchCatalogue(int channel, ChannelLook look) {
     // (a song played by id that waits for its next try) waits no more, and the clock stands
     // still until the page has come.
     stopSong();
+    dropHeld();  // the source changes
     const PlayerStep step = m_model.switchCatalogue(channel);
     if (step.action == PlayerAction::SwitchCatalogue && (!look.name.empty() || !look.picture.isEmpty())) {
         m_channelLook = std::move(look);
@@ -168,6 +175,7 @@ void PlayerController::playListRow(PlaySource list, int row) {
 }
 
 void PlayerController::setSongListShown(bool otherSongs) {
+    dropHeld();  // the source changes
     m_model.setSongListShown(otherSongs);
     if (otherSongs) {
         m_songList.clear();
@@ -286,6 +294,7 @@ PlayerSnapshot PlayerController::snapshot() const {
 
 void PlayerController::changeVolume(int value) {
     m_engine.setAttribute(m_stream, static_cast<float>(value) / 100.0F);
+    if (m_held) m_engine.setAttribute(m_held->handle, static_cast<float>(value) / 100.0F);
     if (m_hooks.volumeChanged) m_hooks.volumeChanged(value);
 }
 
@@ -338,14 +347,84 @@ void PlayerController::startSong() {
         m_hooks.startedWhileHidden(QString::fromStdString(m_model.currentSong().name));
     }
     m_panel.play->setText(qText(kPlayingStateText));
-    StreamSource source;
-    source.url = m_model.currentUrl();
+    // The song opened ahead is taken as it is (playing already when its predecessor ended).
+    if (const StreamHandle held = takeHeld(m_model.currentSong()); held != 0) {
+        streamOpened(held);
+        return;
+    }
     AudioEngine* engine = &m_engine;
     m_songStart.start(
-        [engine, source](std::stop_token stop) {
+        [engine, source = sourceFor(m_model.currentSong())](std::stop_token stop) {
             return std::make_unique<OpenedStream>(*engine, engine->createStream(source, stop));
         },
         [this](std::unique_ptr<OpenedStream> opened) { streamOpened(opened->release()); });
+}
+
+StreamSource PlayerController::sourceFor(const net::SongEntry& song) const {
+    StreamSource source;
+    source.url = song.source;
+    return source;
+}
+
+// --- the next song, held ahead ------------------------------------------------------
+
+void PlayerController::holdNextSong() {
+    if (m_stopped || m_held || m_heldStart.running() || m_stream == 0) return;
+    if (m_engine.isActive(m_stream) != ActivityState::Playing) return;
+    if (m_engine.bytesToSeconds(m_stream, m_engine.getPosition(m_stream)) * 1000 < static_cast<double>(m_holdAfter.count())) {
+        return;
+    }
+    const PlaySource source = m_model.playSource();
+    const std::optional<int> position = m_model.upcomingPosition(rowCountOf(source));
+    if (!position) return;
+    const net::SongEntry* next = nullptr;
+    if (source == PlaySource::Catalogue) {
+        next = m_model.catalogueSong(*position);
+    } else if (const net::SongList* list = listOf(source); list && list->row(*position)) {
+        next = &list->row(*position)->song;
+    }
+    if (!next || next->source.empty()) return;
+    AudioEngine* engine = &m_engine;
+    m_heldStart.start(
+        [engine, source = sourceFor(*next)](std::stop_token stop) {
+            return std::make_unique<OpenedStream>(*engine, engine->createStream(source, stop));
+        },
+        [this, song = *next](std::unique_ptr<OpenedStream> opened) {
+            const StreamHandle handle = opened->release();
+            if (handle == 0) return;  // no second try ahead: the song opens when it comes
+            m_held = HeldSong{song, handle};
+            m_engine.setAttribute(handle, static_cast<float>(m_panel.volume->pos()) / 100.0F);
+            m_engine.playAfter(m_stream, handle);
+        });
+}
+
+StreamHandle PlayerController::takeHeld(const net::SongEntry& song) {
+    if (!m_held || m_held->song.id != song.id || m_held->song.source != song.source) {
+        dropHeld();
+        return 0;
+    }
+    const StreamHandle handle = m_held->handle;
+    m_held.reset();
+    return handle;
+}
+
+void PlayerController::dropHeld() {
+    m_heldStart.stop();
+    m_scheduler.stopTimer(kSongEndTimer);
+    if (!m_held) return;
+    m_engine.freeStream(m_held->handle);
+    m_held.reset();
+}
+
+// With a song held after the current one, the tick right after the current one's end
+// takes it over, instead of the clock's next tick up to 500 ms later.
+void PlayerController::armSongEnd() {
+    if (!m_held) return;
+    const std::int64_t left = m_engine.getLength(m_stream) - m_engine.getPosition(m_stream);
+    if (left < 0) return;
+    const auto milliseconds =
+        std::chrono::milliseconds(static_cast<std::int64_t>(m_engine.bytesToSeconds(m_stream, left) * 1000));
+    if (milliseconds < kEndTickWithin) m_scheduler.once(kSongEndTimer, milliseconds + kEndTickMargin, [this] { tick(); });
 }
 
 void PlayerController::streamOpened(StreamHandle handle) {
@@ -374,6 +453,8 @@ void PlayerController::tick() {
     platform::trimWorkingSet();
     updatePanel();
     carryOut(result.step);
+    holdNextSong();
+    armSongEnd();
 }
 
 void PlayerController::updateTitle() {

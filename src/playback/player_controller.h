@@ -27,6 +27,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vamu::playback {
@@ -86,6 +87,8 @@ public:
     bool seekToSeconds(double seconds);
     // The desktop's volume: the bar moves there, then as changeVolume().
     void setVolume(int value);
+    // How long a song plays before the next one is opened ahead (10 s; tests shorten it).
+    void setHoldAfter(std::chrono::milliseconds after) { m_holdAfter = after; }
     // The volume keys: the bar moves by `delta` within 0..100.
     void stepVolume(int delta) { setVolume(m_panel.volume->pos() + delta); }
     // The download's tone: the song is silent meanwhile, then back at the bar's volume.
@@ -134,6 +137,9 @@ public:
     [[nodiscard]] const net::SongList& songList() const { return m_songList; }
     [[nodiscard]] StreamHandle stream() const { return m_stream; }
     [[nodiscard]] bool startingSong() const { return m_songStart.running(); }
+    // The next song's stream is open and held (0: none).
+    [[nodiscard]] bool holdingNext() const { return m_held.has_value(); }
+    [[nodiscard]] StreamHandle heldStream() const { return m_held ? m_held->handle : 0; }
     // The model with the details' line (the details feature sets it).
     void setDetailLine(std::string text) { m_model.setDetailLine(std::move(text)); }
 
@@ -146,7 +152,12 @@ private:
     void playHistoryEntry(int position);
     void lockChangeSong();
     void startSong();
+    [[nodiscard]] StreamSource sourceFor(const net::SongEntry& song) const;
     void streamOpened(StreamHandle handle);
+    void holdNextSong();
+    [[nodiscard]] StreamHandle takeHeld(const net::SongEntry& song);
+    void dropHeld();
+    void armSongEnd();
     void stopSong();  // cancels the start, stops the clock, frees the stream
     void freeStream();
     enum class MissingCover { Clears, Keeps };  // what a cover that cannot be fetched does
@@ -180,6 +191,15 @@ private:
     ChannelLook m_channelLook;  // of the channel a switch loads
     QByteArray m_cover;         // what the panel's cover shows
     platform::TaskSlot<std::unique_ptr<OpenedStream>> m_songStart;
+    // The next song's stream, opened ahead once the current one has played 10 s and held
+    // paused, chained to start the moment the current one ends. At most one.
+    struct HeldSong {
+        net::SongEntry song;
+        StreamHandle handle = 0;
+    };
+    std::optional<HeldSong> m_held;
+    std::chrono::milliseconds m_holdAfter{10000};
+    platform::TaskSlot<std::unique_ptr<OpenedStream>> m_heldStart;
     platform::TaskSlot<QByteArray> m_coverFetch;
 };
 

@@ -173,6 +173,16 @@ TickResult PlayerModel::historyTick(const StreamStatus& status) {
     return result;
 }
 
+std::optional<int> PlayerModel::upcomingPosition(int listRowCount) const {
+    if (m_switching || m_mode != PlayMode::Advance || m_history.walking()) return std::nullopt;
+    if (!isList(m_source)) {
+        if (!m_listLoaded || m_currentIndex >= queueLength()) return std::nullopt;
+        return m_currentIndex + 1;
+    }
+    if (listRowCount < 1) return std::nullopt;
+    return m_currentIndex < listRowCount ? m_currentIndex + 1 : 1;
+}
+
 PlayerStep PlayerModel::previous() {
     if (m_switching) return {};
     const std::size_t position = m_history.back();

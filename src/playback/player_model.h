@@ -116,6 +116,10 @@ public:
     void songStarting(const net::SongEntry& song, SongOrigin origin);
     // A song of the history starts again: current, but not a new entry.
     void replayStarting(const net::SongEntry& song);
+    // Where the song after the current one comes from when nothing else is asked for: the
+    // next position of the catalogue page (none after its last) or of the list (row 1 after
+    // the last); none in mode 2, while a switch loads, or on a walk through the history.
+    [[nodiscard]] std::optional<int> upcomingPosition(int listRowCount) const;
     // "上一首": the song before the one that plays. None while there is none or a switch loads.
     PlayerStep previous();
     [[nodiscard]] bool canGoPrevious() const { return !m_switching && m_history.canGoBack(); }

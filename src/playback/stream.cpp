@@ -166,6 +166,7 @@ Stream::Pulled Stream::pull(std::span<std::byte> out) {
         if (pulled.bytes < wanted) {
             // Ran dry: the song ended, or the network fell behind and we refill first.
             m_phase = m_decodeEnded ? Phase::Ended : Phase::Buffering;
+            pulled.ended = m_decodeEnded;
         }
         roomForDecoder = m_ring.freeSpace() >= kDecodeChunkBytes;
     }

@@ -65,6 +65,7 @@ public:
     struct Pulled {
         std::size_t bytes = 0;
         float volume = 1.0f;
+        bool ended = false;  // the song's last bytes were in this pull
     };
     // Mixer thread: moves up to `out.size()` bytes of a playing stream's PCM into `out`.
     Pulled pull(std::span<std::byte> out);

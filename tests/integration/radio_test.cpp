@@ -234,6 +234,36 @@ TEST_F(RadioTest, KeysPlayAndMoveAndCollectButLeaveAFocusedEditBoxAlone) {
     EXPECT_TRUE(UiDriver::visible(*window().views().loginPanel));
 }
 
+TEST_F(RadioTest, TheNextSongIsOpenedAheadAndTakenOverAtTheEndBeforeItsDetailsAreAsked) {
+    m_options.holdNextAfter = 500ms;
+    // Songs arrive faster than they play, so the next one is ready well before a short
+    // first one ends, however busy the machine.
+    startService({"--stream", "all=throttle:200000"});
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    clickTile(1);
+    ASSERT_TRUE(waitForPlaying());
+    const playback::StreamHandle first = player().stream();
+    const net::SongEntry second = player().songList().row(2)->song;
+    const std::string secondStream = second.source.substr(second.source.find("/media/sound/"));
+    // Ticks while the first song plays: past the half second the second one is opened and
+    // held (the service logs a stream only once it has all gone out).
+    while (activity() == ActivityState::Playing && !player().holdingNext()) tickAfter(200ms);
+    ASSERT_TRUE(player().holdingNext());
+    EXPECT_EQ(activity(), ActivityState::Playing) << "the next song was opened before this one ended";
+    EXPECT_EQ(player().model().currentSong().id, player().songList().row(1)->song.id);
+    EXPECT_EQ(requests("/info.php"), 1);  // its details wait until it plays
+    // The first one ends: the second plays on its own, and the next tick takes it over.
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return m_program->engine().isActive(first) == ActivityState::Stopped; }, 20s));
+    EXPECT_NE(m_program->engine().isActive(player().heldStream()), ActivityState::Stopped);
+    tickAfter(0ms);
+    EXPECT_EQ(player().model().currentSong().id, second.id);
+    EXPECT_EQ(activity(), ActivityState::Playing);
+    EXPECT_EQ(requests("/info.php"), 2);
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return requests(secondStream) >= 1; }, 20s));
+    EXPECT_EQ(requests(secondStream), 1) << "taken over, not opened again";
+}
+
 TEST_F(RadioTest, StalledSongShowsBufferingTextsAndMovesOnAtTheThirteenthTick) {
     startService({"--throttle-streams", "--stream", "all=stall:0"});
     ASSERT_TRUE(startProgram());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <limits>
 #include <numbers>
@@ -136,6 +138,26 @@ TEST_F(EngineTest, SongEndGivesStoppedAndPlayWithoutRestartStaysThere) {
     EXPECT_TRUE(m_engine.play(handle, Restart::No));
     EXPECT_TRUE(waitUntil([&] { return m_engine.isActive(handle) == ActivityState::Stopped; }, 1s));
     EXPECT_EQ(m_engine.getPosition(handle), 44100 / 2 * 4);
+}
+
+// A stream chained after another starts in the very period the first one ends: the
+// output holds the first song's last sample and then at once the second's first.
+TEST_F(EngineTest, AStreamChainedAfterAnotherFollowsItWithoutSilence) {
+    startEngine(4.0);
+    const auto first = fromMemory(makeWave({.frames = 44100 / 2 + 17, .constant = true, .constantLevel = 16000}));
+    const auto second = fromMemory(makeWave({.frames = 44100 / 2, .constant = true, .constantLevel = 8000}));
+    ASSERT_TRUE(m_engine.playAfter(first, second));
+    EXPECT_FALSE(m_engine.playAfter(first, 999999));
+    ASSERT_TRUE(m_engine.play(first, Restart::No));
+    ASSERT_TRUE(waitUntil([&] { return m_engine.getPosition(second) == 44100 / 2 * 4; }, 5s));
+    const std::vector<std::int16_t> samples = m_capture->samples();
+    const auto loud = std::find(samples.begin(), samples.end(), 16000);
+    ASSERT_NE(loud, samples.end());
+    const auto quiet = std::find(loud, samples.end(), 8000);
+    ASSERT_NE(quiet, samples.end());
+    EXPECT_EQ(quiet - loud, (44100 / 2 + 17) * 2);  // every sample of the first, nothing between
+    EXPECT_TRUE(std::all_of(loud, quiet, [](std::int16_t sample) { return sample == 16000; }));
+    EXPECT_TRUE(std::all_of(quiet, quiet + 44100, [](std::int16_t sample) { return sample == 8000; }));
 }
 
 TEST_F(EngineTest, VolumeScalesOnlyItsOwnStream) {
