@@ -2,6 +2,8 @@
 
 #include "account/scramble.h"
 
+#include <nlohmann/json.hpp>
+
 namespace vamu::account {
 
 std::string storeCredentials(const Credentials& credentials) {
@@ -19,6 +21,24 @@ std::optional<Credentials> readCredentials(std::string_view userdata) {
                             unscrambleText(std::string_view(inner).substr(comma + 1), kCredentialKey)};
     if (credentials.account.empty() && credentials.password.empty()) return std::nullopt;
     return credentials;
+}
+
+std::string keyringSecret(std::string_view password, std::string_view cookie) {
+    const nlohmann::json secret = {{"password", password}, {"cookie", cookie}};
+    return secret.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::optional<KeyringSecret> readKeyringSecret(std::string_view text) {
+    const nlohmann::json secret = nlohmann::json::parse(text, nullptr, false);
+    if (!secret.is_object()) return std::nullopt;
+    const auto password = secret.find("password");
+    const auto cookie = secret.find("cookie");
+    if (password == secret.end() || !password->is_string() || password->get_ref<const std::string&>().empty()) {
+        return std::nullopt;
+    }
+    KeyringSecret read{password->get<std::string>(), {}};
+    if (cookie != secret.end() && cookie->is_string()) read.cookie = cookie->get<std::string>();
+    return read;
 }
 
 }  // namespace vamu::account
