@@ -130,7 +130,10 @@ AccountController::AccountController(const LoginPanel& panel, net::ServiceContex
     });
 }
 
-AccountController::~AccountController() { stopAll(); }
+AccountController::~AccountController() {
+    stopAll();
+    closeKeyring();
+}
 
 void AccountController::stopAll() {
     m_login.stop();

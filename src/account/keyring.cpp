@@ -139,4 +139,6 @@ KeyringResult forgetInKeyring(std::stop_token stop) {
     return {KeyringStatus::Done, {}, {}};
 }
 
+void closeKeyring() { secret_service_disconnect(); }
+
 }  // namespace vamu::account

@@ -43,6 +43,11 @@ struct KeyringResult {
 // Deletes every login of ours.
 [[nodiscard]] KeyringResult forgetInKeyring(std::stop_token stop);
 
+// Lets go of the keyring's connection and session, which libsecret keeps for the
+// process; the next call makes new ones. For the program's end; calls still running
+// keep what they use.
+void closeKeyring();
+
 // "vamu: ACCOUNT".
 [[nodiscard]] std::string keyringLabel(std::string_view account);
 
