@@ -40,5 +40,14 @@ TEST(Credentials, ForeignOrBrokenTextsGiveNothing) {
     EXPECT_FALSE(readCredentials(scrambleText(scrambleText("13800138000", kCredentialKey), kCredentialKey)));
 }
 
+TEST(KeyringSecret, RoundTripsAnyTextAndRejectsWhatIsNotOurs) {
+    const auto back = readKeyringSecret(keyringSecret("p\"w\\\n,}密码", "a=1; b=\"2\""));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(std::tie(back->password, back->cookie), std::tie("p\"w\\\n,}密码", "a=1; b=\"2\""));
+    for (const char* foreign : {"", "vamu1234", "[]", R"({"password":1})", R"({"cookie":"c"})", R"({"password":""})"}) {
+        EXPECT_FALSE(readKeyringSecret(foreign)) << foreign;
+    }
+}
+
 }  // namespace
 }  // namespace vamu::account

@@ -1,7 +1,5 @@
-// The application object of the program tests, on the offscreen platform. The session
-// bus names none: these programs must never reach the user's own desktop, whose keyring
-// would receive the test account's login and lose the user's own (the desktop bus and
-// keyring tests bring a private bus of their own).
+// The application object of the program tests, on the offscreen platform, with no session
+// bus: a test login must never replace the user's own in the desktop's keyring.
 #include "net/http_request.h"
 #include "platform/qt_test_app.h"
 
@@ -10,14 +8,11 @@
 namespace {
 
 class ProgramEnvironment : public vamu::test::QtTestEnvironment {
-public:
-    void SetUp() override {
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/vamu-test-bus", 1);
-        QtTestEnvironment::SetUp();
-    }
-
 protected:
-    void started() override { vamu::net::initializeHttp(); }
+    void started() override {
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/vamu-test-bus", 1);
+        vamu::net::initializeHttp();
+    }
 };
 
 const bool kRegistered = [] {
