@@ -23,22 +23,21 @@ std::optional<Credentials> readCredentials(std::string_view userdata) {
     return credentials;
 }
 
-std::string keyringSecret(std::string_view password, std::string_view cookie) {
-    const nlohmann::json secret = {{"password", password}, {"cookie", cookie}};
+std::string keyringSecret(const RememberedLogin& login) {
+    const nlohmann::json secret = {{"account", login.account}, {"password", login.password}, {"cookie", login.cookie}};
     return secret.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-std::optional<KeyringSecret> readKeyringSecret(std::string_view text) {
+std::optional<RememberedLogin> readKeyringSecret(std::string_view text) {
     const nlohmann::json secret = nlohmann::json::parse(text, nullptr, false);
     if (!secret.is_object()) return std::nullopt;
-    const auto password = secret.find("password");
-    const auto cookie = secret.find("cookie");
-    if (password == secret.end() || !password->is_string() || password->get_ref<const std::string&>().empty()) {
-        return std::nullopt;
-    }
-    KeyringSecret read{password->get<std::string>(), {}};
-    if (cookie != secret.end() && cookie->is_string()) read.cookie = cookie->get<std::string>();
-    return read;
+    const auto member = [&](const char* name) {
+        const auto found = secret.find(name);
+        return found != secret.end() && found->is_string() ? found->get<std::string>() : std::string();
+    };
+    RememberedLogin login{member("account"), member("password"), member("cookie")};
+    if (login.account.empty() || login.password.empty()) return std::nullopt;
+    return login;
 }
 
 }  // namespace vamu::account

@@ -2,7 +2,7 @@
 // The remembered login in its two stored forms. In the settings file ("userdata"):
 // scramble(scramble(account) "," scramble(password)), every scramble with
 // kCredentialKey. In the keyring: the secret text of the item, a JSON object with the
-// password and the session cookie (the account is the item's attribute). Qt-free.
+// account, the password and the session cookie. Qt-free.
 
 #include <optional>
 #include <string>
@@ -19,14 +19,16 @@ struct Credentials {
 // nullopt when the text was made with another key or does not hold two parts.
 [[nodiscard]] std::optional<Credentials> readCredentials(std::string_view userdata);
 
-// {"password": ..., "cookie": ...}; texts that are not UTF-8 have their bad bytes replaced.
-[[nodiscard]] std::string keyringSecret(std::string_view password, std::string_view cookie);
-struct KeyringSecret {
+struct RememberedLogin {
+    std::string account;
     std::string password;
-    std::string cookie;
+    std::string cookie;  // may be empty: then there is nothing to resume at start
 };
-// nullopt unless the text is such an object with a non-empty password (another program
-// may have written an item under our attributes).
-[[nodiscard]] std::optional<KeyringSecret> readKeyringSecret(std::string_view text);
+
+// {"account": ..., "password": ..., "cookie": ...}; bytes that are not UTF-8 are replaced.
+[[nodiscard]] std::string keyringSecret(const RememberedLogin& login);
+// nullopt unless the text is such an object with an account and a password (another
+// program may have written an item under our attributes). The cookie may be missing.
+[[nodiscard]] std::optional<RememberedLogin> readKeyringSecret(std::string_view text);
 
 }  // namespace vamu::account

@@ -1,7 +1,5 @@
 #include "account/keyring.h"
 
-#include "account/credentials.h"
-
 #include <libsecret/secret.h>
 
 #include <memory>
@@ -13,10 +11,10 @@ constexpr const char* kApplication = "vamu";
 constexpr const char* kApplicationAttribute = "application";
 constexpr const char* kAccountAttribute = "account";
 
-// The schema's name is stored in the item (xdg:schema) and matched on lookups, so an item
-// that another program made with the same two attributes is never taken for ours.
+// The schema's name is stored in the item (xdg:schema) but never searched for: a locked
+// GNOME Keyring finds no item by it, so the lookup at start could not unlock the item.
 const SecretSchema kSchema = {"org.vamu.Login",
-                              SECRET_SCHEMA_NONE,
+                              SECRET_SCHEMA_DONT_MATCH_NAME,
                               {
                                   {kApplicationAttribute, SECRET_SCHEMA_ATTRIBUTE_STRING},
                                   {kAccountAttribute, SECRET_SCHEMA_ATTRIBUTE_STRING},
@@ -31,9 +29,6 @@ struct ObjectUnref {
 };
 struct ItemListFree {
     void operator()(GList* list) const { g_list_free_full(list, g_object_unref); }
-};
-struct TableUnref {
-    void operator()(GHashTable* table) const { g_hash_table_unref(table); }
 };
 struct ValueUnref {
     void operator()(SecretValue* value) const { secret_value_unref(value); }
@@ -96,7 +91,7 @@ KeyringResult rememberInKeyring(const RememberedLogin& login, std::stop_token st
     secret_password_clear_sync(&kSchema, cancellation.get(), &raw, kApplicationAttribute, kApplication, nullptr);
     if (raw) return failed(raw, {});
     const std::string label = keyringLabel(login.account);
-    const std::string secret = keyringSecret(login.password, login.cookie);
+    const std::string secret = keyringSecret(login);
     const gboolean stored = secret_password_store_sync(&kSchema, SECRET_COLLECTION_DEFAULT, label.c_str(),
                                                        secret.c_str(), cancellation.get(), &raw, kApplicationAttribute,
                                                        kApplication, kAccountAttribute, login.account.c_str(), nullptr);
@@ -119,14 +114,13 @@ KeyringResult recallFromKeyring(std::stop_token stop) {
         secret_retrievable_retrieve_secret_sync(item, cancellation.get(), &raw));
     // An unlock the user refused leaves the item locked, and its secret out of reach.
     if (!value) return failed(raw, "the keyring stayed locked");
+    // The account is read from the secret, not from the attributes: an item found while
+    // locked keeps the attributes it showed then, and a locked GNOME Keyring shows none.
     gsize length = 0;
     const gchar* bytes = secret_value_get(value.get(), &length);
-    const auto secret = readKeyringSecret(std::string_view(bytes, length));
-    const std::unique_ptr<GHashTable, TableUnref> attributes(secret_retrievable_get_attributes(item));
-    const auto* account =
-        attributes ? static_cast<const char*>(g_hash_table_lookup(attributes.get(), kAccountAttribute)) : nullptr;
-    if (!secret || !account || !*account) return unavailable("the keyring's item holds no login");
-    return {KeyringStatus::Done, {}, RememberedLogin{account, secret->password, secret->cookie}};
+    auto login = readKeyringSecret(std::string_view(bytes, length));
+    if (!login) return unavailable("the keyring's item holds no login");
+    return {KeyringStatus::Done, {}, std::move(login)};
 }
 
 KeyringResult forgetInKeyring(std::stop_token stop) {

@@ -2,12 +2,13 @@
 // The remembered login in the desktop's keyring: the Secret Service on the session bus
 // (GNOME Keyring, KWallet, KeePassXC), reached through libsecret. One item in the
 // default collection, labelled "vamu: ACCOUNT", with the attributes application "vamu"
-// and account ACCOUNT; its secret is keyringSecret() of the password and the session
-// cookie (credentials.h). Qt-free.
+// and account ACCOUNT; its secret is keyringSecret() of the login (credentials.h). Qt-free.
 //
 // Every call blocks its thread: the keyring may first ask the user to unlock it, which
 // can take minutes. Call them on a worker; a stop request ends the wait at once (the
 // result is then Unavailable). Any thread; calls from several threads are safe.
+
+#include "account/credentials.h"
 
 #include <optional>
 #include <stop_token>
@@ -17,12 +18,6 @@
 namespace vamu::account {
 
 inline constexpr std::string_view kKeyringApplication = "vamu";
-
-struct RememberedLogin {
-    std::string account;
-    std::string password;
-    std::string cookie;  // may be empty: then there is nothing to resume at start
-};
 
 enum class KeyringStatus {
     Done,         // stored, found or deleted
