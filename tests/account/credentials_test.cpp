@@ -41,10 +41,12 @@ TEST(Credentials, ForeignOrBrokenTextsGiveNothing) {
 }
 
 TEST(KeyringSecret, RoundTripsAnyTextAndRejectsWhatIsNotOurs) {
-    const auto back = readKeyringSecret(keyringSecret("p\"w\\\n,}密码", "a=1; b=\"2\""));
+    const auto back = readKeyringSecret(keyringSecret({"账号", "p\"w\\\n,}密码", "a=1; b=\"2\""}));
     ASSERT_TRUE(back);
-    EXPECT_EQ(std::tie(back->password, back->cookie), std::tie("p\"w\\\n,}密码", "a=1; b=\"2\""));
-    for (const char* foreign : {"", "vamu1234", "[]", R"({"password":1})", R"({"cookie":"c"})", R"({"password":""})"}) {
+    EXPECT_EQ(std::tie(back->account, back->password, back->cookie),
+              std::tie("账号", "p\"w\\\n,}密码", "a=1; b=\"2\""));
+    for (const char* foreign : {"", "vamu1234", "[]", R"({"account":"a","password":1})", R"({"password":"p"})",
+                                R"({"account":"a","password":""})"}) {
         EXPECT_FALSE(readKeyringSecret(foreign)) << foreign;
     }
 }
