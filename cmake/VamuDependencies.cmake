@@ -10,6 +10,8 @@ find_package(SQLite3 REQUIRED)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse)
 pkg_check_modules(PULSE_SIMPLE REQUIRED IMPORTED_TARGET libpulse-simple)
+# The desktop's keyring (the Secret Service on the session bus), for the remembered login.
+pkg_check_modules(LIBSECRET REQUIRED IMPORTED_TARGET libsecret-1)
 find_library(MP3LAME_LIBRARY mp3lame REQUIRED)
 find_path(MP3LAME_INCLUDE_DIR lame/lame.h REQUIRED)
 add_library(vamu_mp3lame INTERFACE)

@@ -4,6 +4,9 @@
 //
 // Every request runs in a task, the login included, so the window keeps answering
 // while the service thinks; "登陆" is off while a login runs so it cannot go twice.
+// A ticked login is remembered in the desktop's keyring, or scrambled in the settings
+// file where there is none (keyring.h); the keyring is only ever used in tasks, since it
+// may ask the user to unlock it first.
 // Whether an account is logged in is the session's flag (net::ServiceSession), which
 // the workers of other features read. UI thread only; the panel's controls and the
 // scheduler outlive it.
@@ -73,6 +76,7 @@ private:
 
     platform::TaskSlot<LoginResult> m_login;
     platform::TaskSlot<LoginResult> m_autoLogin;
+    platform::TaskSlot<bool> m_forgetting;  // the logout's deletion of the keyring's item
 };
 
 }  // namespace vamu::account

@@ -2,6 +2,8 @@
 
 #include "account/scramble.h"
 
+#include <nlohmann/json.hpp>
+
 namespace vamu::account {
 
 std::string storeCredentials(const Credentials& credentials) {
@@ -19,6 +21,23 @@ std::optional<Credentials> readCredentials(std::string_view userdata) {
                             unscrambleText(std::string_view(inner).substr(comma + 1), kCredentialKey)};
     if (credentials.account.empty() && credentials.password.empty()) return std::nullopt;
     return credentials;
+}
+
+std::string keyringSecret(const RememberedLogin& login) {
+    const nlohmann::json secret = {{"account", login.account}, {"password", login.password}, {"cookie", login.cookie}};
+    return secret.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::optional<RememberedLogin> readKeyringSecret(std::string_view text) {
+    const nlohmann::json secret = nlohmann::json::parse(text, nullptr, false);
+    if (!secret.is_object()) return std::nullopt;
+    const auto member = [&](const char* name) {
+        const auto found = secret.find(name);
+        return found != secret.end() && found->is_string() ? found->get<std::string>() : std::string();
+    };
+    RememberedLogin login{member("account"), member("password"), member("cookie")};
+    if (login.account.empty() || login.password.empty()) return std::nullopt;
+    return login;
 }
 
 }  // namespace vamu::account

@@ -40,5 +40,16 @@ TEST(Credentials, ForeignOrBrokenTextsGiveNothing) {
     EXPECT_FALSE(readCredentials(scrambleText(scrambleText("13800138000", kCredentialKey), kCredentialKey)));
 }
 
+TEST(KeyringSecret, RoundTripsAnyTextAndRejectsWhatIsNotOurs) {
+    const auto back = readKeyringSecret(keyringSecret({"账号", "p\"w\\\n,}密码", "a=1; b=\"2\""}));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(std::tie(back->account, back->password, back->cookie),
+              std::tie("账号", "p\"w\\\n,}密码", "a=1; b=\"2\""));
+    for (const char* foreign : {"", "vamu1234", "[]", R"({"account":"a","password":1})", R"({"password":"p"})",
+                                R"({"account":"a","password":""})"}) {
+        EXPECT_FALSE(readKeyringSecret(foreign)) << foreign;
+    }
+}
+
 }  // namespace
 }  // namespace vamu::account
