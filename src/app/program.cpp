@@ -7,6 +7,7 @@
 #include "app/main_window_layout.h"
 #include "app/now_playing_window.h"
 #include "app/program_menus.h"
+#include "app/resume_record.h"
 #include "app/song_list_binder.h"
 #include "app/song_link.h"
 #include "app/window_scheduler.h"
@@ -113,6 +114,7 @@ Program::StartResult Program::start() {
     m_commentStrip = std::make_unique<CommentStripWindow>(m_switches->comments());
     createComments();
     createMenus();
+    resumeLastSong();
     // The first requests: the collection file and the automatic login, then the channels.
     m_library->loadCollection();
     m_account->autoLogin();
@@ -166,6 +168,13 @@ void Program::bindMainWindowKeys() {
     actions.download = [this] { m_download->downloadSong(); };
     actions.collect = [this] { m_library->collectPlaying(); };
     bindKeys(*m_mainWindow, std::move(actions));
+}
+
+void Program::resumeLastSong() {
+    std::optional<ResumeRecord> record = loadResume();
+    if (!record) return;
+    m_radio->setPlayingChannel(record->channel);
+    m_player->showResumed(std::move(record->point));
 }
 
 void Program::createEngine() {
@@ -424,6 +433,8 @@ void Program::shutdown() {
     if (m_download) m_download->stopAll();
     if (m_details) m_details->stopAll();
     if (m_radio) m_radio->stopAll();
+    // Where playing stood, for the next start (before the player lets its song go).
+    if (m_player && m_radio) storeResume({m_player->resumePoint(), m_radio->playingChannel()});
     if (m_player) m_player->stopAll();
     m_commentStrip.reset();
     m_nowPlaying.reset();

@@ -145,6 +145,7 @@ private:
     void createDesktopBus();
     void createComments();
     void createMenus();
+    void resumeLastSong();
     int showMessage(const toolkit::MessageRequest& request);
 
     ProgramOptions m_options;

@@ -71,6 +71,9 @@ public:
     void stopAll();
 
     [[nodiscard]] int page() const { return m_page; }
+    // The channel whose pages a switch loads (the last tile clicked); kept over an exit.
+    [[nodiscard]] const ChannelTile& playingChannel() const { return m_playingChannel; }
+    void setPlayingChannel(ChannelTile channel) { m_playingChannel = std::move(channel); }
     [[nodiscard]] bool gridShown() const { return m_tilesShown; }
     [[nodiscard]] const ChannelPage& tiles() const { return m_grid.tiles; }
     // Tile 1..10 of the grid shown; null while none shows.

@@ -52,6 +52,10 @@ inline constexpr SettingKey kAdministrator{"管理员", "0"};
 inline constexpr SettingKey kClientId{"id", ""};
 // Ids of the notices already shown, each followed by ",".
 inline constexpr SettingKey kShownNotices{"信息编号", ""};
+// Flag compared as text: "1" the song that played at the last exit comes back, paused.
+inline constexpr SettingKey kResume{"恢复播放", "1"};
+// That song, where it stood and where it came from (app/resume_record.h); empty: none.
+inline constexpr SettingKey kLastSong{"上次播放", ""};
 // Base address of the music service.
 inline constexpr SettingKey kServer{"server", "http://127.0.0.1:8960"};
 // host[:port] of the companion server.
@@ -60,7 +64,7 @@ inline constexpr SettingKey kCompanion{"companion", "127.0.0.1:8961"};
 inline constexpr SettingKey kAll[] = {
     kWindowHandle, kBackground,   kVolume, kBulletComments, kNowPlayingTop, kCloseToTray, kDownloadSound,
     kAutoLogin,    kUserData,     kCookie, kVersion,        kProgramFolder, kFirstStart,  kAdministrator,
-    kClientId,     kShownNotices, kServer, kCompanion,      kNotifications,
+    kClientId,     kShownNotices, kServer, kCompanion,      kNotifications, kResume,      kLastSong,
 };
 
 }  // namespace setting

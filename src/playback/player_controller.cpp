@@ -215,6 +215,7 @@ void PlayerController::playListItem(PlaySource list, int row) {
 
 void PlayerController::nextSong() {
     if (m_stopped) return;  // the shutdown: the menus and the bus may still call
+    adoptResumedSource();  // a song shown at start: "next" goes on from its source
     stopSong();
     const int rows = rowCountOf(m_model.playSource());
     const PlayerStep step = m_model.next(rows);
@@ -232,6 +233,61 @@ void PlayerController::previousSong() {
     carryOut(step);
 }
 
+ResumePoint PlayerController::resumePoint() const {
+    if (m_resume) return *m_resume;
+    ResumePoint point;
+    if (m_model.currentSongId().empty()) return point;
+    const PlayerSnapshot now = snapshot();
+    point.song = now.song;
+    point.positionSeconds = std::max(0.0, now.positionSeconds);
+    point.lengthSeconds = now.lengthSeconds;
+    point.source = m_model.playSource();
+    point.mode = m_model.mode();
+    point.index = m_model.currentIndex();
+    point.channel = m_model.currentChannel();
+    point.cover = m_cover;
+    return point;
+}
+
+void PlayerController::showResumed(ResumePoint point) {
+    if (point.song.id.empty()) return;
+    const SongOrigin origin = originOf(point);
+    setTitleLine(QString::fromStdString(point.song.name));
+    setSecondLine(QString::fromStdString(point.song.uploader));
+    setCover(point.cover);
+    m_panel.window->setTitle(QString::fromStdString(songWindowTitle(m_titlePrefix.toStdString(), origin, point.song.name)));
+    const auto clock = [](double seconds) { return QString::fromStdString(minutesSecondsText(seconds)); };
+    m_panel.time->setText(clock(point.positionSeconds) + QLatin1Char('/') + clock(point.lengthSeconds));
+    if (point.lengthSeconds > 0) m_panel.progress->setPosition(100.0 * point.positionSeconds / point.lengthSeconds);
+    m_panel.play->setText(qText(kPausedStateText));
+    m_panel.play->setDisabled(false);
+    m_resume = std::move(point);
+}
+
+// "播放" on a song shown at start: it plays from where it stood, and its end goes on
+// with the source it came from.
+void PlayerController::playResumed() {
+    const ResumePoint point = *m_resume;
+    adoptResumedSource();
+    stopSong();
+    const SongOrigin origin = originOf(point);
+    m_model.songStarting(point.song, origin);
+    m_startAtSeconds = point.positionSeconds;
+    beginSong(point.song, origin);
+}
+
+void PlayerController::adoptResumedSource() {
+    if (!m_resume) return;
+    m_model.resumeAt(m_resume->source, m_resume->mode, m_resume->index, m_resume->channel);
+    m_resume.reset();
+}
+
+SongOrigin PlayerController::originOf(const ResumePoint& point) {
+    if (point.mode == PlayMode::RepeatOne) return SongOrigin::ById;
+    if (point.source != PlaySource::Catalogue) return SongOrigin::List;
+    return point.channel == kHotChannel ? SongOrigin::HotList : SongOrigin::Channel;
+}
+
 // The change-song button's 1500 ms lock, which previous and next share.
 void PlayerController::lockChangeSong() {
     m_panel.changeSong->setDisabled(true);
@@ -240,6 +296,10 @@ void PlayerController::lockChangeSong() {
 
 void PlayerController::togglePause() {
     if (m_stopped) return;
+    if (m_resume) {
+        playResumed();
+        return;
+    }
     switch (playback::togglePause(m_engine.isActive(m_stream))) {
     case PauseAction::Pause:
         m_panel.play->setText(qText(kPausedStateText));
@@ -432,6 +492,10 @@ void PlayerController::streamOpened(StreamHandle handle) {
     // stays unknown, so the buffering ticks give it up and move on.
     m_stream = handle;
     m_engine.setAttribute(m_stream, static_cast<float>(m_panel.volume->pos()) / 100.0f);
+    if (const double startAt = std::exchange(m_startAtSeconds, 0.0); startAt > 0 && handle != 0) {
+        // A resumed song: its place, before the first sound.
+        m_engine.setPosition(m_stream, m_engine.secondsToBytes(m_stream, startAt));
+    }
     m_engine.play(m_stream, Restart::No);
     m_panel.progress->setPosition(0);
     if (panel::ListView* list = viewOf(m_model.playSource())) {
@@ -477,6 +541,7 @@ void PlayerController::updatePanel() {
 }
 
 void PlayerController::stopSong() {
+    m_resume.reset();  // another song or source was asked for
     m_songStart.stop();
     m_scheduler.stopTimer(kClockTimer);
     m_scheduler.stopTimer(kPauseTimer);
@@ -494,6 +559,11 @@ void PlayerController::showNotice(const QString& title, const QString& secondLin
 }
 
 void PlayerController::showSongOrIdle() {
+    if (m_resume) {
+        setTitleLine(QString::fromStdString(m_resume->song.name));
+        setSecondLine(QString::fromStdString(m_resume->song.uploader));
+        return;
+    }
     if (m_model.currentSongId().empty()) {
         showNotice(qText(kIdleTitleLine), qText(kIdleSecondLine));
         return;

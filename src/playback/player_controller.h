@@ -51,6 +51,19 @@ struct PlayerHooks {
     std::function<void(const QString& title)> startedWhileHidden;
 };
 
+// Where playing stood, kept over an exit: the song, how far it had played, and where it
+// came from, so that its end goes on with that source.
+struct ResumePoint {
+    net::SongEntry song;  // empty id: nothing to resume
+    double positionSeconds = 0;
+    double lengthSeconds = -1;  // -1 unknown
+    PlaySource source = PlaySource::Catalogue;
+    PlayMode mode = PlayMode::Advance;
+    int index = 1;    // its queue position or list row
+    int channel = 0;  // 1..10 a tile, 11 the hot list, for a catalogue song
+    QByteArray cover;
+};
+
 class PlayerController {
 public:
     // The clock and the player's own one-shot timers.
@@ -107,6 +120,13 @@ public:
     // after the library is made, before anything plays from them.
     void setLibraryLists(const net::SongList* collection, const net::SongList* likes);
 
+    // Where playing stands now (at the exit); a song shown by showResumed() and never played
+    // stands where it was.
+    [[nodiscard]] ResumePoint resumePoint() const;
+    // At start: the panel shows the song paused at its place, and nothing is asked of the
+    // service until "播放" plays it from there.
+    void showResumed(ResumePoint point);
+
     // What the details feature learnt of the playing song: the detail line, the uploader's
     // name and the cover's address. A song of the collection or the likes shows that
     // uploader and cover, which their rows do not hold.
@@ -151,6 +171,9 @@ private:
     void playListItem(PlaySource list, int row);
     void playHistoryEntry(int position);
     void lockChangeSong();
+    void playResumed();
+    void adoptResumedSource();
+    [[nodiscard]] static SongOrigin originOf(const ResumePoint& point);
     void startSong();
     [[nodiscard]] StreamSource sourceFor(const net::SongEntry& song) const;
     void streamOpened(StreamHandle handle);
@@ -198,6 +221,8 @@ private:
         StreamHandle handle = 0;
     };
     std::optional<HeldSong> m_held;
+    std::optional<ResumePoint> m_resume;  // shown at start, not played yet
+    double m_startAtSeconds = 0;          // where the next stream opened starts
     std::chrono::milliseconds m_holdAfter{10000};
     platform::TaskSlot<std::unique_ptr<OpenedStream>> m_heldStart;
     platform::TaskSlot<QByteArray> m_coverFetch;

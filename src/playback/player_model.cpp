@@ -282,6 +282,23 @@ PlayerStep PlayerModel::startList(PlaySource list, int row) {
     return {.action = PlayerAction::PlayListRow, .position = row};
 }
 
+void PlayerModel::resumeAt(PlaySource source, PlayMode mode, int index, int channel) {
+    // The uploader's songs are not kept over an exit: a song of theirs goes on with the
+    // catalogue channel played before it.
+    if (source == PlaySource::SongList) source = PlaySource::Catalogue;
+    if (source == PlaySource::Catalogue && (channel < 1 || channel > kHotChannel)) channel = kHotChannel;
+    m_source = source;
+    m_mode = mode == PlayMode::RepeatOne ? PlayMode::RepeatOne : PlayMode::Advance;
+    if (channel >= 1 && channel <= kHotChannel) m_currentChannel = channel;
+    if (source == PlaySource::Catalogue) {
+        m_listLoaded = false;
+        m_catalogue.clear();
+        m_currentIndex = 0;  // past the (empty) queue once it ends: the next tick reloads
+    } else {
+        m_currentIndex = std::max(index, 1);
+    }
+}
+
 void PlayerModel::playRepeating(const net::SongEntry& song) {
     m_mode = PlayMode::RepeatOne;
     songStarting(song, SongOrigin::ById);

@@ -143,6 +143,11 @@ public:
     void releaseRowGuard();  // kRowGuardHold after playSelectedRow answered a step
     // Another feature plays row `row` of a list source: that source, mode 1.
     PlayerStep startList(PlaySource list, int row);
+    // A song of an earlier run plays on from where it stood: its source, mode and place come
+    // back. A catalogue song comes back without its page: at its end a new page of its
+    // channel (the hot list when none is known) is asked for. The uploader's songs are not
+    // kept, so one of theirs goes on with the catalogue.
+    void resumeAt(PlaySource source, PlayMode mode, int index, int channel);
     // Another feature plays one song by itself (mode 2): it starts over whenever it ends,
     // until a list or the catalogue plays. The controller then starts `song`. A song that
     // does not start counts its 13 buffering ticks as in mode 1, then is tried again after

@@ -33,6 +33,7 @@ void ProgramFixture::startService(std::vector<std::string> arguments) {
     std::filesystem::create_directories(m_home / "config");
     std::filesystem::create_directories(m_home / "data");
     ::setenv("HOME", m_home.c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (m_home / "cache").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (m_home / "config").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (m_home / "data").c_str(), 1);
     ASSERT_TRUE(core::writeSetting(core::setting::kServer, m_service->apiBase(), core::CreateFolder::Yes));

@@ -4,6 +4,7 @@
 #include "integration/program_fixture.h"
 
 #include "catalogue/radio_controller.h"
+#include "core/settings.h"
 #include "core/settings_keys.h"
 #include "net/http_request.h"
 #include "net/json_document.h"
@@ -13,6 +14,7 @@
 #include "playback/player_controller.h"
 
 #include <QTest>
+#include <cmath>
 #include <QWindow>
 
 namespace vamu::test {
@@ -262,6 +264,59 @@ TEST_F(RadioTest, TheNextSongIsOpenedAheadAndTakenOverAtTheEndBeforeItsDetailsAr
     EXPECT_EQ(requests("/info.php"), 2);
     ASSERT_TRUE(UiDriver::pumpUntil([&] { return requests(secondStream) >= 1; }, 20s));
     EXPECT_EQ(requests(secondStream), 1) << "taken over, not opened again";
+}
+
+TEST_F(RadioTest, TheSongOfTheLastExitComesBackPausedAtItsPlaceAndPlaysOnFromThereWithItsChannel) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    clickTile(2);
+    ASSERT_TRUE(waitForPlaying());
+    const net::SongEntry song = player().model().currentSong();
+    const int channel = player().model().currentChannel();
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return m_program->engine().getLength(player().stream()) > 0; }, 20s));
+    const double place = std::floor(player().snapshot().lengthSeconds / 2);
+    ASSERT_GE(place, 1.0);
+    ASSERT_TRUE(player().seekToSeconds(place));
+    tickAfter(0ms);
+    const QString clock = UiDriver::text(*panel().time);
+    const QString title = host().title();
+
+    // The next start shows it paused where it stood, and asks nothing about it.
+    m_program.reset();
+    const int details = requests("/info.php");
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    EXPECT_EQ(UiDriver::text(*panel().title), QString::fromStdString(song.name));
+    EXPECT_EQ(UiDriver::text(*panel().time), clock);
+    EXPECT_EQ(UiDriver::text(*panel().play), QStringLiteral("暂停"));
+    EXPECT_EQ(host().title(), title);
+    EXPECT_EQ(activity(), ActivityState::Stopped);
+    EXPECT_EQ(player().stream(), 0U);
+    EXPECT_FALSE(player().startingSong());
+    EXPECT_EQ(requests("/info.php"), details);
+
+    // "播放": from that place, and the song goes on with the channel it came from.
+    ASSERT_TRUE(UiDriver::click(*panel().play));
+    ASSERT_TRUE(waitForPlaying());
+    EXPECT_EQ(player().model().currentSong().id, song.id);
+    EXPECT_EQ(player().model().currentChannel(), channel);
+    EXPECT_GE(player().snapshot().positionSeconds, place - 0.5);
+    EXPECT_EQ(requests("/info.php"), details + 1);
+
+    // Switched off, or a stored line this program did not write: nothing comes back.
+    m_program.reset();
+    ASSERT_TRUE(core::writeSetting(core::setting::kResume, "0", core::CreateFolder::Yes));
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    EXPECT_EQ(UiDriver::text(*panel().title), QStringLiteral("「vamu」"));
+    m_program.reset();
+    ASSERT_TRUE(core::writeSetting(core::setting::kResume, "1", core::CreateFolder::Yes));
+    ASSERT_TRUE(core::writeSetting(core::setting::kLastSong, "{\"id\":7,", core::CreateFolder::Yes));
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    EXPECT_EQ(UiDriver::text(*panel().title), QStringLiteral("「vamu」"));
+    EXPECT_EQ(UiDriver::text(*panel().play), QStringLiteral("播放"));
 }
 
 TEST_F(RadioTest, StalledSongShowsBufferingTextsAndMovesOnAtTheThirteenthTick) {

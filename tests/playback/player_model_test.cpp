@@ -125,6 +125,36 @@ TEST(PlayerModel, NothingPlayedAndRepeatOne) {
     EXPECT_EQ(model.currentChannel(), kHotChannel);
 }
 
+// A song of the last run plays on: its end goes on with the source it came from.
+TEST(PlayerModel, AResumedSongEndsIntoItsOwnSource) {
+    const net::SongEntry song = songs(1, "kept")[0];
+    const auto endOf = [](PlayerModel& model, int rows) {
+        PlayerStep step = model.tick(kEnded, rows).step;
+        return step.action == PlayerAction::None ? model.tick(kEnded, rows).step : step;
+    };
+    PlayerModel channel;
+    channel.resumeAt(PlaySource::Catalogue, PlayMode::Advance, 4, 7);
+    channel.songStarting(song, SongOrigin::Channel);
+    EXPECT_EQ(endOf(channel, 0).action, PlayerAction::SwitchCatalogue);
+    EXPECT_EQ(channel.currentChannel(), 7);
+
+    PlayerModel collection;
+    collection.resumeAt(PlaySource::Collection, PlayMode::Advance, 3, 0);
+    collection.songStarting(song, SongOrigin::List);
+    EXPECT_EQ(endOf(collection, 5), (PlayerStep{PlayerAction::PlayListRow, 4}));
+
+    // The uploader's songs are gone: the hot list follows; a song by id starts over.
+    PlayerModel uploader;
+    uploader.resumeAt(PlaySource::SongList, PlayMode::Advance, 2, 0);
+    uploader.songStarting(song, SongOrigin::List);
+    EXPECT_EQ(endOf(uploader, 0).action, PlayerAction::SwitchCatalogue);
+    EXPECT_EQ(uploader.currentChannel(), kHotChannel);
+    PlayerModel byId;
+    byId.resumeAt(PlaySource::Catalogue, PlayMode::RepeatOne, 1, 3);
+    byId.songStarting(song, SongOrigin::ById);
+    EXPECT_EQ(byId.tick(kEnded, 0).step, (PlayerStep{PlayerAction::RestartSong}));
+}
+
 TEST(PlayerModel, NextAlwaysAdvances) {
     // Hot list: the first next moves on like every other.
     PlayerModel hot = playingCatalogue(3, kHotChannel);
