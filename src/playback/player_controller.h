@@ -32,6 +32,8 @@
 
 namespace vamu::playback {
 
+class SongCache;
+
 // Where catalogue pages come from: a random page of `channel` (1..10 a tile, 11 the hot
 // list), handed to `done` with its songs in play order, none when it failed. Called on the
 // UI thread; `done` runs there later, unless a newer request dropped it.
@@ -106,6 +108,9 @@ public:
     // The models of the collection and the likes lists, which the library owns; set once
     // after the library is made, before anything plays from them.
     void setLibraryLists(const net::SongList* collection, const net::SongList* likes);
+    // Where songs are kept once fully received and played from next time; null (the
+    // default): every song comes from the network. The cache outlives the player.
+    void setSongCache(SongCache* cache) { m_songCache = cache; }
 
     // What the details feature learnt of the playing song: the detail line, the uploader's
     // name and the cover's address. A song of the collection or the likes shows that
@@ -152,6 +157,9 @@ private:
     void playHistoryEntry(int position);
     void lockChangeSong();
     void startSong();
+    // How `song` is opened: its kept file when the cache has it for that id and address,
+    // else its address, with the cache's writer as the sink so that it is kept once whole.
+    // The song start and the song held ahead both open through it.
     [[nodiscard]] StreamSource sourceFor(const net::SongEntry& song) const;
     void streamOpened(StreamHandle handle);
     void holdNextSong();
@@ -185,6 +193,7 @@ private:
     net::SongList m_songList;
     const net::SongList* m_collection = nullptr;  // the library's
     const net::SongList* m_likes = nullptr;
+    SongCache* m_songCache = nullptr;
     WindowTitle m_windowTitle;
     StreamHandle m_stream = 0;
     bool m_stopped = false;  // stopAll() ran
