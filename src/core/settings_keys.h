@@ -52,15 +52,18 @@ inline constexpr SettingKey kAdministrator{"管理员", "0"};
 inline constexpr SettingKey kClientId{"id", ""};
 // Ids of the notices already shown, each followed by ",".
 inline constexpr SettingKey kShownNotices{"信息编号", ""};
+// Integer, megabytes: what the song cache may hold; 0 turns it off and empties it. A value
+// that is not a whole number, or is negative, means the default.
+inline constexpr SettingKey kSongCacheLimit{"缓存上限", "1024"};
 // Base address of the music service.
 inline constexpr SettingKey kServer{"server", "http://127.0.0.1:8960"};
 // host[:port] of the companion server.
 inline constexpr SettingKey kCompanion{"companion", "127.0.0.1:8961"};
 
 inline constexpr SettingKey kAll[] = {
-    kWindowHandle, kBackground,   kVolume, kBulletComments, kNowPlayingTop, kCloseToTray, kDownloadSound,
-    kAutoLogin,    kUserData,     kCookie, kVersion,        kProgramFolder, kFirstStart,  kAdministrator,
-    kClientId,     kShownNotices, kServer, kCompanion,      kNotifications,
+    kWindowHandle, kBackground,   kVolume, kBulletComments, kNowPlayingTop, kCloseToTray,    kDownloadSound,
+    kAutoLogin,    kUserData,     kCookie, kVersion,        kProgramFolder, kFirstStart,     kAdministrator,
+    kClientId,     kShownNotices, kServer, kCompanion,      kNotifications, kSongCacheLimit,
 };
 
 }  // namespace setting
