@@ -55,7 +55,6 @@ TEST_F(SongCacheProgramTest, ASongHeardWholeComesFromItsFileUnlessTheFileWasCutS
 
     toolkit::PopupMenu& settings = m_program->menus().settingsMenu();  // its last item empties the cache
     ASSERT_EQ(m_program->menus().clearSongCacheItem(), settings.count());
-    EXPECT_EQ(settings.item(settings.count())->text, QStringLiteral("清空缓存"));
     settings.item(settings.count())->handler();
     EXPECT_FALSE(fs::exists(kept));
 }
