@@ -377,7 +377,10 @@ bool UrlSource::acceptResponse(Transfer& transfer) {
     transfer.accepted = true;
     m_opened = true;
     if (fileTotal) {
-        m_total = std::max<std::int64_t>(*fileTotal - m_startOffset, 0);
+        const std::int64_t total = std::max<std::int64_t>(*fileTotal - m_startOffset, 0);
+        // Another size on a resumption: the file changed on the server, so the copy mixes two.
+        m_sizeChanged = m_sizeChanged || (m_sizeAnnounced && m_total != total);
+        m_total = total;
         m_sizeAnnounced = true;
         // One allocation for the whole song, instead of a doubling trail of freed blocks.
         const std::int64_t coming = *m_total - (m_base + std::ssize(m_data));
@@ -425,7 +428,7 @@ void UrlSource::finishSinkIfWhole() {
     std::optional<std::int64_t> total;
     {
         std::lock_guard lock(m_mutex);
-        if (m_sizeAnnounced) {
+        if (m_sizeAnnounced && !m_sizeChanged) {
             total = m_total;
         }
     }

@@ -14,8 +14,9 @@
 // A sink (the song cache's writer) gets a copy of the file: every fetched byte that
 // continues what it has, so bytes past a gap (a seek outside the window) are left out
 // unless a later fetch fills the gap. It is finished once it holds as many bytes as the
-// server announced, and abandoned otherwise; a size that was not announced (a reply
-// that ends with its connection) might be a cut-off song, so such a file is abandoned too.
+// server announced, and abandoned otherwise: a size that was not announced (a reply
+// that ends with its connection) might be a cut-off song, and replies announcing two
+// sizes come from a file that changed between them.
 
 #include <chrono>
 #include <condition_variable>
@@ -94,6 +95,7 @@ private:
     std::uint64_t m_generation = 0;  // bumped by each seek outside the window
     bool m_opened = false;           // a response was accepted once
     bool m_sizeAnnounced = false;    // m_total came from the server, not from where a reply ended
+    bool m_sizeChanged = false;      // a later reply announced another size than an earlier one
     bool m_interrupted = false;
 
     // The reader thread's alone (and close()'s once the reader has ended).

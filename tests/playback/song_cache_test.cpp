@@ -117,8 +117,8 @@ TEST_F(SongCacheTest, LimitZeroAndClearEmptyItAndAStreamBegunBeforeAClearIsNotKe
 }
 
 // A stream cut off and resumed with a Range request keeps the whole song, written on its
-// reader thread while this one asks the cache; one seeked past a gap keeps it only once
-// a seek back has fetched the gap.
+// reader thread while this one asks the cache, unless the file changed meanwhile; one
+// seeked past a gap keeps it only once a seek back has fetched the gap.
 TEST_F(SongCacheTest, UrlStreamsKeepOnlyWholeSongsEvenWhenResumedOrSeeked) {
     const std::vector<std::byte> song = encodeMp3({.frames = 20 * 44100});
     const std::string body(reinterpret_cast<const char*>(song.data()), song.size());
@@ -127,13 +127,16 @@ TEST_F(SongCacheTest, UrlStreamsKeepOnlyWholeSongsEvenWhenResumedOrSeeked) {
     RawHttpServer server([&](const std::string& request, std::size_t) {
         const std::size_t range = request.find("Range: bytes=");
         const std::size_t from = range == std::string::npos ? 0 : std::stoul(request.substr(range + 13));
-        if (from == 0 && request.starts_with("GET /resumed")) {
+        if (from == 0 && !request.starts_with("GET /seek")) {
             return RawHttpServer::Response{RawHttpServer::Action::Close,
                                            whole.substr(0, whole.size() - body.size() + cut)};
         }
+        // "/changed" resumes with a file one byte longer.
+        const std::string rest = body.substr(from) + (request.starts_with("GET /changed") ? "x" : "");
         const std::string headers = "Content-Range: bytes " + std::to_string(from) + "-" +
-                                    std::to_string(body.size() - 1) + "/" + std::to_string(body.size()) + "\r\n";
-        return RawHttpServer::reply(body.substr(from), headers, from > 0 ? 206 : 200);
+                                    std::to_string(from + rest.size() - 1) + "/" + std::to_string(from + rest.size()) +
+                                    "\r\n";
+        return RawHttpServer::reply(rest, headers, from > 0 ? 206 : 200);
     });
     SongCache cache(m_folder, 1 << 30);
     const auto readAll = [](playback::UrlSource& source) {
@@ -145,6 +148,10 @@ TEST_F(SongCacheTest, UrlStreamsKeepOnlyWholeSongsEvenWhenResumedOrSeeked) {
     EXPECT_TRUE(waitUntil([&] { return cache.fileToCopy("r", server.url("/resumed")).has_value(); }));
     std::ifstream file(pathOf("r"), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), body);
+    playback::UrlSource changed(server.url("/changed"), 0, {}, cache.writer("c", server.url("/changed")));
+    readAll(changed);
+    changed.close();
+    EXPECT_FALSE(cache.fileToCopy("c", server.url("/changed")));
 
     for (const bool seekBack : {false, true}) {
         // Little is fetched ahead, so the seek lands outside what came.
