@@ -1,6 +1,10 @@
 // Song start and running costs of the audio engine, against a loopback HTTP server:
 //   FirstFrame          createStream to the first PCM handed to the output (local URL)
 //   MpvFirstFrame       the same song and server through `mpv --no-video --ao=null`, for reference
+//   SourceFirstFrame    the same from the song cache's file (0), the local URL (1) and the URL
+//                       at the song's own byte rate (2), as a modest network sends it
+//   CacheCheck          SongCache::fileToPlay of a kept 4-minute song among 200 (the size and
+//                       decoding check, and the index written anew)
 //   CpuPerMinute        process CPU time per minute of audio, paced in real time and flat out
 //   MemoryPerStream     resident memory per open, fully downloaded stream of a 4-minute song
 //                       (run it alone, --benchmark_filter=MemoryPerStream: memory freed by the
@@ -8,7 +12,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <ctime>
 #include <fstream>
 #include <memory>
@@ -19,6 +26,7 @@
 #include "playback/audio_engine.h"
 #include "playback/capturing_output.h"
 #include "playback/silent_output.h"
+#include "playback/song_cache.h"
 #include "support/audio_fixture.h"
 #include "support/loopback_http_server.h"
 #include "support/scaled_clock.h"
@@ -34,6 +42,7 @@ test::LoopbackHttpServer& server() {
     static const bool served = [] {
         instance.serve("/song.mp3", {.body = test::encodeMp3({.frames = 4 * 60 * 44100})});
         instance.serve("/minute.mp3", {.body = test::encodeMp3({.frames = 60 * 44100})});
+        instance.serve("/paced.mp3", {.body = test::encodeMp3({.frames = 4 * 60 * 44100}), .bytesPerSecond = 16000});
         return true;
     }();
     (void)served;
@@ -82,6 +91,48 @@ void FirstFrame(benchmark::State& state) {
         benchmark::Counter(openSeconds * 1000 / static_cast<double>(state.iterations()));
 }
 BENCHMARK(FirstFrame)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+void SourceFirstFrame(benchmark::State& state) {
+    const std::string file = test::writeTempFile(test::encodeMp3({.frames = 4 * 60 * 44100}), ".mp3");
+    playback::StreamSource source;
+    if (state.range(0) == 0) source.file = file;
+    if (state.range(0) > 0) source.url = server().url(state.range(0) == 1 ? "/song.mp3" : "/paced.mp3");
+    for (auto _ : state) {
+        playback::AudioEngine engine;
+        auto output = std::make_unique<playback::CapturingOutput>();
+        const auto* capture = output.get();
+        engine.init(std::move(output));
+        const auto started = Clock::now();
+        const auto handle = engine.createStream(source);
+        engine.play(handle, playback::Restart::No);
+        if (handle == 0 || !test::waitUntil([&] { return capture->firstWriteTime().has_value(); })) {
+            state.SkipWithError("no sound");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(*capture->firstWriteTime() - started).count());
+    }
+    std::remove(file.c_str());
+}
+BENCHMARK(SourceFirstFrame)->Arg(0)->Arg(1)->Arg(2)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void CacheCheck(benchmark::State& state) {
+    const std::string folder = "/tmp/vamu-bench-cache-" + std::to_string(::getpid());
+    const std::vector<std::byte> song = test::encodeMp3({.frames = 4 * 60 * 44100});
+    {
+        playback::SongCache cache(folder, std::int64_t{1} << 40);
+        for (int id = 0; id < 200; ++id) {
+            const std::string name = std::to_string(id);
+            const auto sink = cache.writer(name, "http://127.0.0.1:8960/media/sound/" + name + ".mp3");
+            sink->write(song);
+            sink->finish(std::ssize(song));
+        }
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(cache.fileToPlay("0", "http://127.0.0.1:8960/media/sound/0.mp3"));
+        }
+    }
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(CacheCheck)->Unit(benchmark::kMicrosecond);
 
 // mpv's own log stamps when it opens the URL and when it starts its audio output.
 void MpvFirstFrame(benchmark::State& state) {

@@ -33,6 +33,7 @@
 #include "platform/workers.h"
 #include "playback/audio_engine.h"
 #include "playback/player_controller.h"
+#include "playback/song_cache.h"
 #include "toolkit/toolkit.h"
 
 #include <QBuffer>
@@ -218,6 +219,8 @@ void Program::createPlayer() {
         *m_engine, m_mainWindow->playerPanel(), *m_scheduler, m_titlePrefix,
         std::bind_front(&catalogue::RadioController::loadCataloguePage, m_radio.get()), std::move(hooks));
     m_player->setHoldAfter(m_options.holdNextAfter);
+    m_songCache = std::make_unique<playback::SongCache>(playback::songCacheFolder(), m_switches->songCacheLimit());
+    m_player->setSongCache(m_songCache.get());
 }
 
 // The song-list view's features: the library with the collection and the likes, the
@@ -274,6 +277,7 @@ void Program::createMenus() {
     actions.showMainWindow = [this] { raiseMainWindow(); };
     actions.exitProgram = [this] { exitProgram(); };
     actions.setComments = [this](bool on) { m_comments->setOn(on); };
+    actions.clearSongCache = [this] { m_songCache->clear(); };
     actions.trayPresent = m_options.trayPresent;
     if (!CommentStripWindow::supported())
         actions.commentsUnavailable = QString::fromUtf8(CommentStripWindow::kUnsupportedTips.data(),
@@ -325,6 +329,7 @@ void Program::createDetails() {
 void Program::createDownload() {
     library::DownloadHooks hooks;
     hooks.player = [this] { return m_player->snapshot(); };
+    hooks.keptFile = [this](const net::SongEntry& song) { return m_songCache->fileToCopy(song.id, song.source); };
     hooks.muteSong = [this](bool muted) { m_player->muteSong(muted); };
     hooks.toneWanted = [this] { return m_switches->downloadToneOn(); };
     hooks.message = [this](const toolkit::MessageRequest& request) { return showMessage(request); };

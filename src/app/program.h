@@ -24,6 +24,7 @@ namespace vamu::playback {
 class AudioEngine;
 class AudioOutput;
 class PlayerController;
+class SongCache;
 }  // namespace vamu::playback
 namespace vamu::catalogue {
 class DetailsController;
@@ -153,6 +154,7 @@ private:
     std::unique_ptr<net::ServiceContext> m_context;
     std::unique_ptr<Switches> m_switches;
     std::unique_ptr<playback::AudioEngine> m_engine;
+    std::unique_ptr<playback::SongCache> m_songCache;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<CommentStripWindow> m_commentStrip;
     std::unique_ptr<NowPlayingWindow> m_nowPlaying;

@@ -96,6 +96,9 @@ void ProgramMenus::setupSettingsMenu() {
             qText(notifications == 1 ? settings_caption::kNotificationsOn : settings_caption::kNotificationsOff),
             [this] { toggleNotifications(); });
     }
+    m_clearSongCacheItem = m_settingsMenu.addAction(qText(settings_caption::kClearSongCache), [this] {
+        if (m_actions.clearSongCache) m_actions.clearSongCache();
+    });
 }
 
 bool ProgramMenus::trayPresent() const {

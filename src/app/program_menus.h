@@ -1,8 +1,8 @@
 #pragma once
 // The program's life in the tray and its option switches: the tray icon (tooltip
 // "VAMU") with its menu, the settings caption button's menu with the switches 弹幕,
-// 最小化, 下载提示 and 通知, the close button (hide to the tray or quit), and the skin button
-// that cycles the five backgrounds.
+// 最小化, 下载提示 and 通知 and the item "清空缓存" that empties the song cache, the close
+// button (hide to the tray or quit), and the skin button that cycles the five backgrounds.
 //
 // What the menus do to other features reaches them through ShellActions, which the
 // program fills. UI thread only; the main window outlives this object.
@@ -32,6 +32,7 @@ inline constexpr std::string_view kDownloadToneOn = "下载提示音开";
 inline constexpr std::string_view kDownloadToneOff = "下载提示音关";
 inline constexpr std::string_view kNotificationsOn = "通知开";
 inline constexpr std::string_view kNotificationsOff = "通知关";
+inline constexpr std::string_view kClearSongCache = "清空缓存";
 }  // namespace settings_caption
 
 struct ShellActions {
@@ -45,6 +46,8 @@ struct ShellActions {
     // Why the comments cannot be shown on this desktop; empty: they can. When set, the
     // comments switch is shown disabled with this text as its tooltip.
     QString commentsUnavailable;
+    // The settings menu's "清空缓存": every kept song goes.
+    std::function<void()> clearSongCache;
     // Whether a tray host shows the icon now; none: ask the tray icon.
     std::function<bool()> trayPresent;
 };
@@ -96,6 +99,7 @@ public:
     [[nodiscard]] int closeToTrayItem() const { return m_closeToTrayItem; }
     [[nodiscard]] int downloadToneItem() const { return m_downloadToneItem; }
     [[nodiscard]] int notificationsItem() const { return m_notificationsItem; }
+    [[nodiscard]] int clearSongCacheItem() const { return m_clearSongCacheItem; }
 
 private:
     void setupTray();
@@ -112,6 +116,7 @@ private:
     int m_closeToTrayItem = 0;
     int m_downloadToneItem = 0;
     int m_notificationsItem = 0;
+    int m_clearSongCacheItem = 0;
     int m_background = 0;
 };
 

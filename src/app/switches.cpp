@@ -2,11 +2,18 @@
 
 #include "core/settings.h"
 
+#include <charconv>
+#include <limits>
+#include <optional>
+
 namespace vamu::app {
 
 using namespace vamu::core;  // the settings file
 
 namespace {
+
+// The largest limit whose bytes 64 bits hold.
+constexpr std::int64_t kMostMegabytes = std::numeric_limits<std::int64_t>::max() >> 20;
 
 // Every switch writes "1" or "0", making the settings folder when it is missing.
 void store(const SettingKey& key, bool on) { writeSetting(key, on ? "1" : "0", CreateFolder::Yes); }
@@ -17,7 +24,22 @@ Switches::Switches()
     : m_comments(readSettingInt(setting::kBulletComments) != 0),
       m_downloadTone(readSettingInt(setting::kDownloadSound)),
       m_notifications(readSettingInt(setting::kNotifications)),
-      m_volume(readSettingInt(setting::kVolume)) {}
+      m_volume(readSettingInt(setting::kVolume)),
+      m_songCacheLimit(songCacheBytes(readSetting(setting::kSongCacheLimit))) {}
+
+std::int64_t songCacheBytes(std::string_view megabytes) {
+    const auto whole = [](std::string_view text) -> std::optional<std::int64_t> {
+        while (text.starts_with(' ')) text.remove_prefix(1);
+        while (text.ends_with(' ')) text.remove_suffix(1);
+        if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+        std::int64_t value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (end != text.data() + text.size()) return std::nullopt;
+        return error == std::errc::result_out_of_range ? kMostMegabytes : std::min(value, kMostMegabytes);
+    };
+    const std::optional<std::int64_t> value = whole(megabytes);
+    return (value ? *value : whole(setting::kSongCacheLimit.defaultValue).value_or(0)) << 20;
+}
 
 void Switches::setComments(bool on) {
     m_comments = on;

@@ -1,14 +1,16 @@
 #pragma once
-// The program's on/off settings and the volume: one home that reads each key of the
-// settings file once at start and writes every change through. Features are handed the
-// values, never the keys.
+// The program's on/off settings, the volume and the song cache's limit: one home that
+// reads each key of the settings file once at start and writes every change through.
+// Features are handed the values, never the keys.
 //
 // 最小化 is the exception: it is compared as text and read anew at every close and every
 // switch, so a value edited while the program runs in the tray holds from the next close.
 //
 // UI thread only.
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vamu::app {
 
@@ -17,7 +19,7 @@ public:
     // 最小化: "1" hides to the tray, "0" exits, any other value leaves its switch out.
     enum class CloseToTray { On, Off, Other };
 
-    Switches();  // reads 弹幕, 下载提示, 通知 and 音量
+    Switches();  // reads 弹幕, 下载提示, 通知, 音量 and 缓存上限
 
     // 弹幕, read as an integer: anything but 0 is on.
     [[nodiscard]] bool comments() const { return m_comments; }
@@ -34,6 +36,9 @@ public:
     [[nodiscard]] int volume() const { return m_volume; }
     void setVolume(int value);
 
+    // 缓存上限 in bytes (songCacheBytes below); 0: no cache.
+    [[nodiscard]] std::int64_t songCacheLimit() const { return m_songCacheLimit; }
+
     [[nodiscard]] CloseToTray closeToTray() const;
     void setCloseToTray(bool on);
 
@@ -42,6 +47,11 @@ private:
     int m_downloadTone = 1;
     int m_notifications = 1;
     int m_volume = 100;
+    std::int64_t m_songCacheLimit = 0;
 };
+
+// 缓存上限's text as bytes: a whole number of megabytes, 0 and up (past what 64 bits hold:
+// the most they hold); anything else, a negative number too, gives the default 1024.
+[[nodiscard]] std::int64_t songCacheBytes(std::string_view megabytes);
 
 }  // namespace vamu::app

@@ -56,15 +56,19 @@ inline constexpr SettingKey kShownNotices{"信息编号", ""};
 inline constexpr SettingKey kResume{"恢复播放", "1"};
 // That song, where it stood and where it came from (app/resume_record.h); empty: none.
 inline constexpr SettingKey kLastSong{"上次播放", ""};
+// Integer, megabytes: what the song cache may hold; 0 turns it off and empties it. A value
+// that is not a whole number, or is negative, means the default.
+inline constexpr SettingKey kSongCacheLimit{"缓存上限", "1024"};
 // Base address of the music service.
 inline constexpr SettingKey kServer{"server", "http://127.0.0.1:8960"};
 // host[:port] of the companion server.
 inline constexpr SettingKey kCompanion{"companion", "127.0.0.1:8961"};
 
 inline constexpr SettingKey kAll[] = {
-    kWindowHandle, kBackground,   kVolume, kBulletComments, kNowPlayingTop, kCloseToTray, kDownloadSound,
-    kAutoLogin,    kUserData,     kCookie, kVersion,        kProgramFolder, kFirstStart,  kAdministrator,
-    kClientId,     kShownNotices, kServer, kCompanion,      kNotifications, kResume,      kLastSong,
+    kWindowHandle,  kBackground,    kVolume,   kBulletComments, kNowPlayingTop, kCloseToTray,
+    kDownloadSound, kAutoLogin,     kUserData, kCookie,         kVersion,       kProgramFolder,
+    kFirstStart,    kAdministrator, kClientId, kShownNotices,   kServer,        kCompanion,
+    kNotifications, kResume,        kLastSong, kSongCacheLimit,
 };
 
 }  // namespace setting

@@ -71,7 +71,11 @@ void DownloadController::downloadSong() {
     m_button.setText(qText(kBusyCaption));
     m_button.setTips(m_tips);
     m_button.setDisabled(true);
-    m_transfer->start(url, target);
+    if (const std::optional<std::string> kept = m_hooks.keptFile ? m_hooks.keptFile(now.song) : std::nullopt) {
+        m_transfer->copy(*kept, target);
+    } else {
+        m_transfer->start(url, target);
+    }
     m_done = false;
     m_scheduler.startTimer(kTickTimer, kTickInterval, [this] { tick(); });
 }

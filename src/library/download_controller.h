@@ -1,7 +1,8 @@
 #pragma once
 // The download button on the UI thread: it saves the playing song as an MP3 file in the
-// music folder, shows the progress as "%NN" from the 500 ms timer "下载时钟", and may
-// sound a tone at the end with the song muted meanwhile.
+// music folder (a copy of the song cache's file when it holds the song, else fetched),
+// shows the progress as "%NN" from the 500 ms timer "下载时钟", and may sound a tone at the
+// end with the song muted meanwhile.
 //
 // A failed transfer leaves no partial file (SongTransfer deletes it), restores "下载",
 // enables the button, stops the timer and says so in the button's tooltip.
@@ -20,6 +21,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vamu::library {
@@ -29,6 +31,8 @@ enum class DownloadOutcome { Finished, Failed };
 struct DownloadHooks {
     // The player as it is now: the playing song's title and stream URL.
     std::function<playback::PlayerSnapshot()> player;
+    // The song's whole file in the song cache, copied instead of fetched; none: fetch it.
+    std::function<std::optional<std::string>(const net::SongEntry& song)> keptFile;
     // The song is silent (true) while the tone sounds, then back at its volume (false).
     std::function<void(bool muted)> muteSong;
     std::function<bool()> toneWanted;     // 下载提示 is 1

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "net/curl_support.h"
 
@@ -15,6 +16,7 @@ namespace vamu::library {
 namespace {
 
 constexpr auto kMonitorInterval = std::chrono::milliseconds(1000);
+constexpr std::size_t kCopyChunkBytes = 256 * 1024;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -87,6 +89,14 @@ std::size_t onWrite(char* data, std::size_t size, std::size_t count, void* user)
 SongTransfer::~SongTransfer() { stop(); }
 
 void SongTransfer::start(const std::string& url, const std::string& path) {
+    begin(path, [this, url](std::stop_token stop, const std::string& partial) { transferLoop(stop, url, partial); });
+}
+
+void SongTransfer::copy(const std::string& from, const std::string& path) {
+    begin(path, [this, from](std::stop_token stop, const std::string& partial) { copyLoop(stop, from, partial); });
+}
+
+void SongTransfer::begin(const std::string& path, std::function<void(std::stop_token, const std::string&)> work) {
     stop();
     {
         std::lock_guard lock(m_mutex);
@@ -94,8 +104,8 @@ void SongTransfer::start(const std::string& url, const std::string& path) {
         m_running = true;
     }
     m_received.store(0);
-    m_transfer =
-        std::jthread([this, url, partial = path + ";"](std::stop_token stop) { transferLoop(stop, url, partial); });
+    m_transfer = std::jthread(
+        [work = std::move(work), partial = path + ";"](std::stop_token stop) { work(std::move(stop), partial); });
     m_monitor = std::jthread([this](std::stop_token stop) { monitorLoop(stop); });
 }
 
@@ -156,6 +166,38 @@ void SongTransfer::transferLoop(std::stop_token stop, std::string url, std::stri
         end = exchange.chunked ? End::CompleteChunked : End::Complete;
     }
     onFinished(m_received.load(), end);
+}
+
+void SongTransfer::copyLoop(std::stop_token stop, const std::string& from, const std::string& partialPath) {
+    std::unique_ptr<std::FILE, FileCloser> source(std::fopen(from.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> target(std::fopen(partialPath.c_str(), "wb"));
+    // The size of the file as opened: the cache may replace the name meanwhile.
+    const long size = source && std::fseek(source.get(), 0, SEEK_END) == 0 ? std::ftell(source.get()) : -1;
+    if (!source || !target || size <= 0 || std::fseek(source.get(), 0, SEEK_SET) != 0) {
+        target.reset();
+        removeQuietly(partialPath);
+        onFinished(0, End::Failed);
+        return;
+    }
+    onStarted(size, partialPath);
+    std::vector<char> buffer(kCopyChunkBytes);
+    bool copied = true;
+    while (!stop.stop_requested()) {
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), source.get());
+        if (got == 0) break;
+        if (std::fwrite(buffer.data(), 1, got, target.get()) != got) {
+            copied = false;
+            break;
+        }
+        m_received += static_cast<std::int64_t>(got);
+    }
+    copied = std::fclose(target.release()) == 0 && copied && std::ferror(source.get()) == 0;
+    if (stop.stop_requested()) {
+        removeQuietly(partialPath);
+        onCancelled();
+        return;
+    }
+    onFinished(m_received.load(), copied ? End::Complete : End::Failed);
 }
 
 void SongTransfer::monitorLoop(std::stop_token stop) {

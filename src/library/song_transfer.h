@@ -1,5 +1,6 @@
 #pragma once
-// Downloads one song URL into one file in the background and reports its progress.
+// Downloads one song URL into one file in the background and reports its progress, or
+// copies a song that is already on disk (the song cache's file) the same way.
 //
 // The bytes go to the partial file "<path>;" while they arrive; only a complete transfer
 // is renamed to <path>, and a failed or cancelled one deletes its partial file, so the
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -52,6 +54,8 @@ public:
 
     // Begins the download and returns at once; a transfer still running is stopped first.
     void start(const std::string& url, const std::string& path);
+    // As start, with the bytes read from the file `from` instead of a server.
+    void copy(const std::string& from, const std::string& path);
     [[nodiscard]] TransferStatus status() const;
     [[nodiscard]] bool running() const;
     // Cancels a running transfer (state Failed, partial file deleted) and waits for its
@@ -61,7 +65,9 @@ public:
 private:
     enum class End { Failed, Complete, CompleteChunked };
 
+    void begin(const std::string& path, std::function<void(std::stop_token, const std::string&)> work);
     void transferLoop(std::stop_token stop, std::string url, std::string partialPath);
+    void copyLoop(std::stop_token stop, const std::string& from, const std::string& partialPath);
     void monitorLoop(std::stop_token stop);
     // Events of the transfer thread.
     void onStarted(std::int64_t totalBytes, const std::string& fileName);

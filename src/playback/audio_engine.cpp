@@ -23,7 +23,7 @@ std::unique_ptr<ByteSource> openSource(const StreamSource& source) {
         return makeMemorySource(source.memory, source.offset);
     }
     if (!source.url.empty()) {
-        return std::make_unique<UrlSource>(source.url, source.offset);
+        return std::make_unique<UrlSource>(source.url, source.offset, UrlSourceLimits{}, source.sink);
     }
     return nullptr;
 }

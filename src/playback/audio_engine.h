@@ -25,6 +25,7 @@
 
 #include "playback/activity_state.h"
 #include "playback/audio_output.h"
+#include "playback/byte_source.h"
 
 namespace vamu::playback {
 
@@ -47,6 +48,8 @@ struct StreamSource {
     std::span<const std::byte> memory;
     std::string url;
     std::int64_t offset = 0;  // byte of the file, block or URL where the stream starts
+    // A URL stream writes every byte it fetches here (byte_source.h); unused otherwise.
+    std::shared_ptr<ByteSink> sink;
 };
 
 class AudioEngine {

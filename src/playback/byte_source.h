@@ -45,6 +45,21 @@ public:
     virtual void close() {}
 };
 
+// Where a URL stream copies what it fetched (the song cache): the file's bytes from
+// offset 0, each once and in order. Called on the stream's reader thread only, never
+// under the stream's locks. The stream ends every sink with exactly one of finish (all
+// `size` bytes were written) or abandon (the file will not be whole: the stream began
+// at an offset, failed, or was closed first; drop what came). One sink serves one stream.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+
+    // The next bytes of the file. False: the sink takes nothing more (it is abandoned).
+    virtual bool write(std::span<const std::byte> bytes) = 0;
+    virtual void finish(std::int64_t size) = 0;
+    virtual void abandon() = 0;
+};
+
 // A copy of a memory block; the caller's block may go away after creation.
 [[nodiscard]] std::unique_ptr<ByteSource> makeMemorySource(std::span<const std::byte> block, std::int64_t offset);
 

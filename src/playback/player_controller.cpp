@@ -3,6 +3,7 @@
 
 #include "net/http_request.h"
 #include "platform/workers.h"
+#include "playback/song_cache.h"
 #include "playback/stream_time.h"
 
 namespace vamu::playback {
@@ -423,6 +424,14 @@ void PlayerController::startSong() {
 StreamSource PlayerController::sourceFor(const net::SongEntry& song) const {
     StreamSource source;
     source.url = song.source;
+    if (!m_songCache || song.id.empty() || song.source.empty()) return source;
+    // The address stays beside the file: should the file go before the stream opens it
+    // (evicted meanwhile), the engine falls back to the network.
+    if (std::optional<std::string> file = m_songCache->fileToPlay(song.id, song.source)) {
+        source.file = std::move(*file);
+    } else {
+        source.sink = m_songCache->writer(song.id, song.source);
+    }
     return source;
 }
 

@@ -32,6 +32,8 @@
 
 namespace vamu::playback {
 
+class SongCache;
+
 // Where catalogue pages come from: a random page of `channel` (1..10 a tile, 11 the hot
 // list), handed to `done` with its songs in play order, none when it failed. Called on the
 // UI thread; `done` runs there later, unless a newer request dropped it.
@@ -119,6 +121,9 @@ public:
     // The models of the collection and the likes lists, which the library owns; set once
     // after the library is made, before anything plays from them.
     void setLibraryLists(const net::SongList* collection, const net::SongList* likes);
+    // Where songs are kept once fully received and played from next time; null (the
+    // default): every song comes from the network. The cache outlives the player.
+    void setSongCache(SongCache* cache) { m_songCache = cache; }
 
     // Where playing stands now (at the exit); a song shown by showResumed() and never played
     // stands where it was.
@@ -175,6 +180,9 @@ private:
     void adoptResumedSource();
     [[nodiscard]] static SongOrigin originOf(const ResumePoint& point);
     void startSong();
+    // How `song` is opened: its kept file when the cache has it for that id and address,
+    // else its address, with the cache's writer as the sink so that it is kept once whole.
+    // The song start and the song held ahead both open through it.
     [[nodiscard]] StreamSource sourceFor(const net::SongEntry& song) const;
     void streamOpened(StreamHandle handle);
     void holdNextSong();
@@ -208,6 +216,7 @@ private:
     net::SongList m_songList;
     const net::SongList* m_collection = nullptr;  // the library's
     const net::SongList* m_likes = nullptr;
+    SongCache* m_songCache = nullptr;
     WindowTitle m_windowTitle;
     StreamHandle m_stream = 0;
     bool m_stopped = false;  // stopAll() ran

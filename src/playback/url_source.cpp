@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "net/curl_support.h"
 
@@ -74,8 +75,14 @@ struct UrlSource::Transfer {
     std::optional<ContentRange> range;
 };
 
-UrlSource::UrlSource(std::string url, std::int64_t offset, UrlSourceLimits limits)
-    : m_url(std::move(url)), m_startOffset(std::max<std::int64_t>(offset, 0)), m_limits(limits) {
+UrlSource::UrlSource(std::string url, std::int64_t offset, UrlSourceLimits limits, std::shared_ptr<ByteSink> sink)
+    : m_url(std::move(url)),
+      m_startOffset(std::max<std::int64_t>(offset, 0)),
+      m_limits(limits),
+      m_sink(std::move(sink)) {
+    if (m_startOffset > 0) {
+        dropSink();  // the file's head will never come
+    }
     if (net::curlReady()) {
         m_multi.reset(curl_multi_init());
     }
@@ -96,6 +103,7 @@ void UrlSource::close() {
         m_reader.request_stop();
         m_reader.join();
     }
+    dropSink();  // not whole by now: it never will be
 }
 
 ReadResult UrlSource::read(std::span<std::byte> out, std::stop_token stop) {
@@ -208,6 +216,7 @@ void UrlSource::readerLoop(std::stop_token stop) {
             continue;
         }
         settleTransfer(end, received, failures);
+        finishSinkIfWhole();
         if (failures > 0) {
             // Give a dropped server a moment before resuming; a seek or stop cuts the wait short.
             std::unique_lock lock(m_mutex);
@@ -368,7 +377,11 @@ bool UrlSource::acceptResponse(Transfer& transfer) {
     transfer.accepted = true;
     m_opened = true;
     if (fileTotal) {
-        m_total = std::max<std::int64_t>(*fileTotal - m_startOffset, 0);
+        const std::int64_t total = std::max<std::int64_t>(*fileTotal - m_startOffset, 0);
+        // Another size on a resumption: the file changed on the server, so the copy mixes two.
+        m_sizeChanged = m_sizeChanged || (m_sizeAnnounced && m_total != total);
+        m_total = total;
+        m_sizeAnnounced = true;
         // One allocation for the whole song, instead of a doubling trail of freed blocks.
         const std::int64_t coming = *m_total - (m_base + std::ssize(m_data));
         if (coming > 0 && coming <= m_limits.maxAhead) {
@@ -386,11 +399,48 @@ bool UrlSource::append(const std::byte* data, std::size_t size, Transfer& transf
     if (transfer.stop.stop_requested() || m_generation != transfer.generation) {
         return false;
     }
+    const std::int64_t at = m_base + std::ssize(m_data);
     m_data.insert(m_data.end(), data, data + size);
     transfer.received += static_cast<std::int64_t>(size);
     lock.unlock();
     m_changed.notify_all();
+    teeToSink(at, std::span(data, size));
     return true;
+}
+
+// `at` is the stream offset of `bytes`; a stream with a sink begins at file byte 0.
+void UrlSource::teeToSink(std::int64_t at, std::span<const std::byte> bytes) {
+    const std::int64_t end = at + std::ssize(bytes);
+    if (!m_sink || at > m_sinkNext || end <= m_sinkNext) {
+        return;  // past a gap, or bytes the sink already holds
+    }
+    if (!m_sink->write(bytes.subspan(static_cast<std::size_t>(m_sinkNext - at)))) {
+        dropSink();
+        return;
+    }
+    m_sinkNext = end;
+}
+
+void UrlSource::finishSinkIfWhole() {
+    if (!m_sink) {
+        return;
+    }
+    std::optional<std::int64_t> total;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_sizeAnnounced && !m_sizeChanged) {
+            total = m_total;
+        }
+    }
+    if (total && m_sinkNext == *total) {
+        std::exchange(m_sink, nullptr)->finish(*total);
+    }
+}
+
+void UrlSource::dropSink() {
+    if (m_sink) {
+        std::exchange(m_sink, nullptr)->abandon();
+    }
 }
 
 std::size_t UrlSource::onWrite(char* data, std::size_t size, std::size_t count, void* user) {

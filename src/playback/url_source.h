@@ -10,6 +10,13 @@
 // `kKeepBehind` lie behind the decoder; a whole song normally fits and stays, so seeking
 // back is local. A seek outside the window restarts the fetch there with a Range request.
 // A connection that drops after the stream opened is resumed with a Range request.
+//
+// A sink (the song cache's writer) gets a copy of the file: every fetched byte that
+// continues what it has, so bytes past a gap (a seek outside the window) are left out
+// unless a later fetch fills the gap. It is finished once it holds as many bytes as the
+// server announced, and abandoned otherwise: a size that was not announced (a reply
+// that ends with its connection) might be a cut-off song, and replies announcing two
+// sizes come from a file that changed between them.
 
 #include <chrono>
 #include <condition_variable>
@@ -38,8 +45,9 @@ struct UrlSourceLimits {
 
 class UrlSource final : public ByteSource {
 public:
-    // Starts the reader thread at once. `offset` is the file byte where the stream begins.
-    UrlSource(std::string url, std::int64_t offset, UrlSourceLimits limits = {});
+    // Starts the reader thread at once. `offset` is the file byte where the stream begins;
+    // a stream that does not begin at 0 abandons its sink at once.
+    UrlSource(std::string url, std::int64_t offset, UrlSourceLimits limits = {}, std::shared_ptr<ByteSink> sink = {});
     ~UrlSource() override;  // closes
 
     UrlSource(const UrlSource&) = delete;
@@ -62,6 +70,9 @@ private:
     bool acceptResponse(Transfer& transfer);
     bool append(const std::byte* data, std::size_t size, Transfer& transfer);
     void settleTransfer(TransferEnd end, std::int64_t received, int& failures);
+    void teeToSink(std::int64_t at, std::span<const std::byte> bytes);
+    void finishSinkIfWhole();
+    void dropSink();
     [[nodiscard]] bool availableLocked() const;
     void trimLocked();
     void wakeReader();
@@ -83,7 +94,13 @@ private:
     Phase m_phase = Phase::Fetching;
     std::uint64_t m_generation = 0;  // bumped by each seek outside the window
     bool m_opened = false;           // a response was accepted once
+    bool m_sizeAnnounced = false;    // m_total came from the server, not from where a reply ended
+    bool m_sizeChanged = false;      // a later reply announced another size than an earlier one
     bool m_interrupted = false;
+
+    // The reader thread's alone (and close()'s once the reader has ended).
+    std::shared_ptr<ByteSink> m_sink;
+    std::int64_t m_sinkNext = 0;  // file bytes the sink holds
 
     std::jthread m_reader;  // last member: starts after every field is ready
 };

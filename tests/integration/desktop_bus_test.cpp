@@ -362,7 +362,7 @@ TEST_F(DesktopNotificationTest, OddSwitchValuesLeaveTheSwitchOutAndNotifications
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
     EXPECT_EQ(m_program->menus().notificationsItem(), 0);
-    EXPECT_EQ(m_program->menus().settingsMenu().count(), 3);
+    EXPECT_EQ(m_program->menus().settingsMenu().count(), 4);  // 弹幕, 最小化, 下载提示, 清空缓存
     m_program->menus().toggleNotifications();
     EXPECT_EQ(readSetting("通知"), "2");
     hideMainWindow();

@@ -47,6 +47,7 @@ protected:
 TEST_F(DownloadTest, TheSongIsSavedUnderItsCleanedTitleWithRisingProgressAndOnlyOnce) {
     startService({"--stream", "all=throttle:16000"});
     writeSetting(core::setting::kDownloadSound.name, "0");
+    writeSetting(core::setting::kSongCacheLimit.name, "0");  // fetched, never copied from the song cache
     startPlaying();
     // A song whose title needs cleaning, played while the channel grid fails: the title
     // line says "获取数据失败", but the file is named after the song.
@@ -116,6 +117,7 @@ TEST_F(DownloadTest, WithTheToneOnTheSongIsMutedForOneAndAHalfSeconds) {
 
 TEST_F(DownloadTest, ATransferCutOffLeavesNoPartialFileAndTheButtonReady) {
     startService({"--stream", "all=throttle:20000"});
+    writeSetting(core::setting::kSongCacheLimit.name, "0");  // a short song would be whole before the click
     startPlaying();
     const std::string title = UiDriver::text(*window().playerPanel().title).toStdString();
     ASSERT_TRUE(UiDriver::click(button()));

@@ -149,11 +149,12 @@ TEST_F(MenusTest, CloseToTraySwitchWritesZeroThenOneAndOtherValuesDisableIt) {
     start();
     toolkit::PopupMenu& settings = menus().settingsMenu();
     EXPECT_EQ(window().captionButton(toolkit::caption::kSetting)->tips(), QStringLiteral("设置"));
-    ASSERT_EQ(settings.count(), 4);
+    ASSERT_EQ(settings.count(), 5);
     EXPECT_EQ(settings.item(1)->text, QStringLiteral("点击关闭弹幕"));
     EXPECT_EQ(settings.item(2)->text, QStringLiteral("退出到托盘开"));
     EXPECT_EQ(settings.item(3)->text, QStringLiteral("下载提示音开"));
     EXPECT_EQ(settings.item(4)->text, QStringLiteral("通知开"));
+    EXPECT_EQ(settings.item(5)->text, QStringLiteral("清空缓存"));
     choose(settings, 2);
     EXPECT_EQ(readSetting("最小化"), "0");
     EXPECT_EQ(settings.item(2)->text, QStringLiteral("退出到托盘关"));
@@ -179,7 +180,7 @@ TEST_F(MenusTest, OddSettingsValuesLeaveTheirSwitchesOut) {
     writeSetting("通知", "7");
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
-    EXPECT_EQ(menus().settingsMenu().count(), 1);
+    EXPECT_EQ(menus().settingsMenu().count(), 2);  // 弹幕 and 清空缓存
     EXPECT_EQ(menus().closeToTrayItem(), 0);
     EXPECT_EQ(menus().downloadToneItem(), 0);
     EXPECT_EQ(menus().notificationsItem(), 0);
