@@ -7,6 +7,7 @@
 #include "platform/native_window.h"
 #include "platform/platform_choice.h"
 #include "platform/system.h"
+#include "platform/termination_signals.h"
 #include "platform/workers.h"
 
 #include <QCoreApplication>
@@ -106,7 +107,10 @@ int main(int argc, char** argv) {
         std::unique_ptr<FirstPresentProbe> probe;
         if (environmentSet("VAMU_TRACE_STARTUP"))
             probe = std::make_unique<FirstPresentProbe>(program.mainWindow().handle(), mainEntered);
-        code = application->exec();
+        {
+            const vamu::platform::TerminationSignals quitOnSignals;
+            code = application->exec();
+        }
         probe.reset();
         program.shutdown();
         // Workers stop at their next check; none may keep the process on the network.
