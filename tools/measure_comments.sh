@@ -41,18 +41,7 @@ SESSION_PIDS+=($!)
 sleep 0.5
 [ -n "${songId:-}" ] || { echo "no song with $minComments comments in the hot list" >&2; exit 1; }
 session_vamu "vamu:song/$songId"
-# The main window: the tallest of the program's windows (the tray icon and the comment
-# strip, 150 px high, may show first).
-tallest() {
-    for w in $(xdotool search --onlyvisible --pid "$SESSION_VAMU_PID" --name '.' 2>/dev/null); do
-        echo "$(xdotool getwindowgeometry --shell "$w" | awk -F= '/^HEIGHT/ { print $2 }') $w"
-    done | sort -n | tail -1
-}
-for _ in $(seq 1 100); do
-    read -r height SESSION_WINDOW < <(tallest) || true
-    [ "${height:-0}" -gt 160 ] && break
-    sleep 0.1
-done
+session_main_window
 for _ in $(seq 1 100); do grep -q '/bullet/get' "$SESSION_DIR/service.log" && break; sleep 0.1; done
 grep -q '/bullet/get' "$SESSION_DIR/service.log" || { echo "vamu asked for no comments" >&2; exit 1; }
 

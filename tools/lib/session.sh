@@ -10,6 +10,7 @@
 #   session_service DATA [ARGS...]      # $SESSION_API, $SESSION_COMPANION
 #   session_config                      # settings pointing at the service, XDG_* exported
 #   session_vamu                        # $SESSION_VAMU_PID, $SESSION_WINDOW (X id)
+#   session_main_window                 # $SESSION_WINDOW the main window, not the tray icon
 #   session_radio_samples MINUTES CSV CHANGE_EVERY [COMMENTS_EVERY]
 #                                       # the radio played and sampled, $SESSION_ALIVE
 #   session_radio_summary CSV           # the summary of such a CSV
@@ -181,6 +182,21 @@ session_vamu() {
     done
     echo "vamu showed no window" >&2
     cat "$SESSION_DIR/vamu.log" >&2
+    exit 1
+}
+
+# With a tray the first window vamu shows may be its icon or its comment strip (150 px
+# high): this waits for the main window, the tallest, and makes it $SESSION_WINDOW.
+session_main_window() {
+    local height _
+    for _ in $(seq 1 100); do
+        read -r height SESSION_WINDOW < <(for w in $(xdotool search --onlyvisible --pid "$SESSION_VAMU_PID" --name '.' 2>/dev/null); do
+            echo "$(xdotool getwindowgeometry --shell "$w" | awk -F= '/^HEIGHT/ { print $2 }') $w"
+        done | sort -n | tail -1) || true
+        [ "${height:-0}" -gt 160 ] && return 0
+        sleep 0.1
+    done
+    echo "vamu showed no main window" >&2
     exit 1
 }
 
