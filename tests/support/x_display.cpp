@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -95,7 +96,12 @@ std::string PrivateWeston::start(int width, int height, X11 x11) {
     std::vector<std::string> arguments{"weston", "--backend=headless-backend.so", "--use-pixman", "--socket=wayland-vamu",
                                        "--idle-time=0", "--log=" + log, "--width=" + std::to_string(width),
                                        "--height=" + std::to_string(height)};
-    if (x11 == X11::Xwayland) arguments.emplace_back("--xwayland");
+    if (x11 == X11::Xwayland) {
+        // weston binds Xwayland's socket in the X socket folder, which only an X server
+        // makes: on a machine that never ran one it is missing and Xwayland never starts.
+        if (::mkdir("/tmp/.X11-unix", 01777) == 0) ::chmod("/tmp/.X11-unix", 01777);
+        arguments.emplace_back("--xwayland");
+    }
     m_server = spawnQuiet(arguments);
     if (m_server <= 0) return "weston did not start";
     const std::string socket = m_runtime + "/wayland-vamu";
