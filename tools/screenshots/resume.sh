@@ -38,12 +38,12 @@ wait_for_song() {  # the title names a song ("VAMU  - NAME") other than $1
 sleep 3
 session_click_tile 1
 first=$(wait_for_song)
-sleep 2
+sleep 1
 # "我要换歌": the second button of the panel's row under the title.
 session_window_origin
 xdotool mousemove $(( WINDOW_X + 5 + 210 + 40 )) $(( WINDOW_Y + 30 + 15 )) click 1
 second=$(wait_for_song "$first")
-sleep 3
+sleep 0.5  # the songs last five seconds: the exit comes in the middle of this one
 
 # The tray icon: vamu's smallest window, embedded in trayer's at the bottom right; a right
 # click opens its menu.
@@ -55,7 +55,6 @@ xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 2 )) click 3
 sleep 1
 import -window root "$out/tray-menu.png"
 xdotool key Escape
-sleep 0.5
 
 # The way a logout ends it, then a start as the next morning's.
 kill -TERM "$SESSION_VAMU_PID"
