@@ -76,6 +76,7 @@ public:
         };
         std::lock_guard lock(m_mutex);
         bool blockAudible = false;
+        std::optional<Clock::time_point> firstAudible;
         for (std::size_t frame = 0; frame * kChannels < samples.size(); ++frame) {
             const bool audible = samples[frame * kChannels] != 0 || samples[frame * kChannels + 1] != 0;
             if (!audible) {
@@ -83,6 +84,7 @@ public:
                 continue;
             }
             blockAudible = true;
+            if (!firstAudible) firstAudible = frameTime(frame);
             if (m_silentSinceAudible && m_lastAudibleEnd) {
                 m_silences.push_back({*m_lastAudibleEnd, frameTime(frame)});
                 if (m_silences.size() > kKept) m_silences.pop_front();
@@ -96,6 +98,7 @@ public:
             m_idleSinceArm = true;
         } else if (m_idleSinceArm || mixStart >= m_cut) {
             m_firstSound = handed;
+            m_firstSoundFrame = firstAudible;
             m_armed = false;
         }
     }
@@ -119,6 +122,11 @@ public:
     [[nodiscard]] std::optional<Clock::time_point> firstSound() const {
         std::lock_guard lock(m_mutex);
         return m_firstSound;
+    }
+    // The first audible frame itself, on the output's clock.
+    [[nodiscard]] std::optional<Clock::time_point> firstSoundFrame() const {
+        std::lock_guard lock(m_mutex);
+        return m_firstSoundFrame;
     }
     [[nodiscard]] bool audibleNow() const {
         std::lock_guard lock(m_mutex);
@@ -147,6 +155,7 @@ private:
     bool m_idleSinceArm = false;
     Clock::time_point m_cut{};
     std::optional<Clock::time_point> m_firstSound;
+    std::optional<Clock::time_point> m_firstSoundFrame;
 };
 
 // Paces in real time like a device and hands every block to the timeline. The mixer mixes
@@ -214,6 +223,7 @@ struct Figures {
     std::vector<double> openedEnds;   // natural ends where the next song was opened then
     std::vector<double> heldChanges;  // "我要换歌" with the next song held and ready
     std::vector<double> openedChanges;
+    std::vector<double> heldChangesToFirstFrame;  // to the next song's first frame, audible or not
     std::vector<double> heldOwnSilence;  // the songs' own share of heldEnds (songEdges)
     std::vector<double> heldPlayerShare;  // heldEnds less that share
     int pageEnds = 0;  // ends of a catalogue page: a new page loads first, not counted
@@ -315,28 +325,36 @@ public:
             ++figures.failures;
             return;
         }
-        m_timeline.arm(Clock::now());  // the handlers ran: the old song is freed
+        const auto handled = Clock::now();
+        m_timeline.arm(handled);  // the handlers ran: the old song is freed
         if (!UiDriver::pumpUntil([&] { return m_timeline.firstSound().has_value(); }, 20s)) {
             std::fprintf(stderr, "change song: no sound within 20 s\n");
             ++figures.failures;
             return;
         }
         const double ms = Milliseconds(*m_timeline.firstSound() - clicked).count();
-        std::fprintf(stderr, "change song (%s): %.1f ms\n", held ? "held" : "opened", ms);
+        // The song's own leading silence plays first: its first frame came that much earlier.
+        const auto leading = edgesOf(player.model().currentSong().id);
+        const double toFirstFrame =
+            Milliseconds(*m_timeline.firstSoundFrame() - clicked).count() - (leading ? leading->leading : 0);
+        std::fprintf(stderr,
+                     "change song (%s): %.1f ms, %.1f ms of it in the click's handlers; its first frame after %.1f ms\n",
+                     held ? "held" : "opened", ms, Milliseconds(handled - clicked).count(), toFirstFrame);
         (held ? figures.heldChanges : figures.openedChanges).push_back(ms);
+        if (held && leading) figures.heldChangesToFirstFrame.push_back(toFirstFrame);
     }
 
 private:
     // The trailing silence of song `ended` and the leading silence of song `next`.
+    std::optional<SongEdges> edgesOf(const std::string& id) {
+        if (const auto found = m_edges.find(id); found != m_edges.end()) return found->second;
+        auto decoded = songEdges(m_songs / (fileOf(id) + ".mp3"));
+        if (decoded) m_edges.emplace(id, *decoded);
+        return decoded;
+    }
     std::optional<double> ownSilence(const std::string& ended, const std::string& next) {
-        const auto edges = [this](const std::string& id) -> std::optional<SongEdges> {
-            if (const auto found = m_edges.find(id); found != m_edges.end()) return found->second;
-            auto decoded = songEdges(m_songs / (fileOf(id) + ".mp3"));
-            if (decoded) m_edges.emplace(id, *decoded);
-            return decoded;
-        };
-        const auto a = edges(ended);
-        const auto b = edges(next);
+        const auto a = edgesOf(ended);
+        const auto b = edgesOf(next);
         if (!a || !b) return std::nullopt;
         return a->trailing + b->leading;
     }
@@ -501,6 +519,7 @@ int main(int argc, char** argv) {
             vamu::bench::printStatsRow("  the rest", on.heldPlayerShare);
             vamu::bench::printStatsRow("natural end, holding on, not ready", on.openedEnds);
             vamu::bench::printStatsRow("change song, holding on, held ready", on.heldChanges);
+            vamu::bench::printStatsRow("  to its first frame (own silence off)", on.heldChangesToFirstFrame);
         }
         if (holding != "on") {
             vamu::bench::printStatsRow("natural end, holding off", off.openedEnds);
