@@ -9,6 +9,8 @@
 //
 // DIR keeps the service's catalogue and songs between runs (default: a folder beside
 // this binary); the first run makes the songs, about two minutes of processor time.
+#include "bench_service.h"
+
 #include "app/main_window.h"
 #include "app/program.h"
 #include "catalogue/radio_controller.h"
@@ -119,44 +121,6 @@ private:
     Clock::time_point m_mixStart = Clock::now();  // mixer thread only
 };
 
-std::optional<vamu::net::JsonDocument> getJson(const std::string& url) {
-    vamu::net::HttpRequestArgs args;
-    args.url = url;
-    args.extraHeaders = std::string(vamu::test::kAdminHeader);  // only the admin status is read this way
-    vamu::net::JsonDocument document;
-    if (!document.load(vamu::net::httpRequest(args).body)) return std::nullopt;
-    return document;
-}
-
-// Waits until the service has made every song file, so that no measurement includes
-// making one.
-bool waitForSongs(const vamu::test::ServiceProcess& service) {
-    std::string last;
-    for (const auto deadline = Clock::now() + 15min; Clock::now() < deadline; std::this_thread::sleep_for(1s)) {
-        const auto status = getJson(service.apiUrl("/admin/status"));
-        if (!status) continue;
-        const std::string ready = status->getText("songs_ready");
-        const std::string files = status->getText("mp3_files");
-        if (!ready.empty() && ready == files) return true;
-        if (ready != last) std::fprintf(stderr, "making songs: %s of %s\n", ready.c_str(), files.c_str());
-        last = ready;
-    }
-    return false;
-}
-
-struct Stats {
-    double median = 0, p90 = 0, min = 0, max = 0;
-};
-
-Stats stats(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    if (n == 0) return {};
-    const double median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-    const std::size_t p90 = std::min(n - 1, static_cast<std::size_t>(std::ceil(0.9 * static_cast<double>(n))) - 1);
-    return {median, values[p90], values.front(), values.back()};
-}
-
 // Clicks and waits for the first sound; nullopt when none came within the deadline.
 std::optional<double> timeToSound(SoundWatch& watch, vamu::toolkit::BaseControl& control, const char* what,
                                   vamu::app::Program& program) {
@@ -220,7 +184,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "the service did not start: %s\n", service.startError().c_str());
             return 1;
         }
-        if (!waitForSongs(service)) {
+        if (!vamu::bench::waitForSongs(service)) {
             std::fprintf(stderr, "the service did not make its songs in time\n");
             return 1;
         }
@@ -266,13 +230,9 @@ int main(int argc, char** argv) {
         vamu::platform::joinWorkers(1000ms);
 
         std::printf("click to first audio frame, %d rounds (ms)\n", rounds);
-        std::printf("%-22s %6s %8s %8s %8s %8s\n", "", "n", "median", "p90", "min", "max");
-        const auto row = [](const char* name, const std::vector<double>& values) {
-            const Stats s = stats(values);
-            std::printf("%-22s %6zu %8.1f %8.1f %8.1f %8.1f\n", name, values.size(), s.median, s.p90, s.min, s.max);
-        };
-        row("channel tile", tiles);
-        row("change song", changes);
+        vamu::bench::printStatsHeader();
+        vamu::bench::printStatsRow("channel tile", tiles);
+        vamu::bench::printStatsRow("change song", changes);
         if (failures) std::printf("%d clicks gave no sound within 10 s\n", failures);
         code = failures ? 1 : 0;
     }

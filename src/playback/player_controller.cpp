@@ -464,6 +464,11 @@ void PlayerController::holdNextSong() {
             m_held = HeldSong{song, handle};
             m_engine.setAttribute(handle, static_cast<float>(m_panel.volume->pos()) / 100.0F);
             m_engine.playAfter(m_stream, handle);
+            // The current song ended while this one was being opened, so nothing chains it
+            // any more: it starts now rather than at the next tick, and the player takes it
+            // over right after (a chained start that came first makes this a no-op).
+            if (m_engine.isActive(m_stream) == ActivityState::Stopped) m_engine.play(handle, Restart::No);
+            armSongEnd();
         });
 }
 

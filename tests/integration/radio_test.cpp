@@ -16,6 +16,7 @@
 #include <QTest>
 #include <cmath>
 #include <QWindow>
+#include <thread>
 
 namespace vamu::test {
 namespace {
@@ -264,6 +265,19 @@ TEST_F(RadioTest, TheNextSongIsOpenedAheadAndTakenOverAtTheEndBeforeItsDetailsAr
     EXPECT_EQ(requests("/info.php"), 2);
     ASSERT_TRUE(UiDriver::pumpUntil([&] { return requests(secondStream) >= 1; }, 20s));
     EXPECT_EQ(requests(secondStream), 1) << "taken over, not opened again";
+
+    // The third song's open ends only after the second song has ended (its result waits
+    // for the event loop): it starts at once, without waiting for a tick.
+    ASSERT_GE(player().songList().rowCount(), 3);
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return player().snapshot().positionSeconds >= 0.6; }, 20s));
+    const playback::StreamHandle playing = player().stream();
+    tickAfter(0ms);
+    for (const auto until = std::chrono::steady_clock::now() + 20s;
+         m_program->engine().isActive(playing) != ActivityState::Stopped && std::chrono::steady_clock::now() < until;) {
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return player().holdingNext(); }, 20s));
+    EXPECT_EQ(m_program->engine().isActive(player().heldStream()), ActivityState::Playing);
 }
 
 TEST_F(RadioTest, TheSongOfTheLastExitComesBackPausedAtItsPlaceAndPlaysOnFromThereWithItsChannel) {
