@@ -39,8 +39,9 @@ class DownloadController;
 class LibraryController;
 }  // namespace vamu::library
 namespace vamu::comments {
+class CommentSettingsWindow;
 class CommentsController;
-}
+}  // namespace vamu::comments
 namespace vamu::companion {
 class CompanionController;
 }
@@ -118,6 +119,8 @@ public:
     [[nodiscard]] NowPlayingWindow& nowPlaying() { return *m_nowPlaying; }
     [[nodiscard]] CommentStripWindow& commentStrip() { return *m_commentStrip; }
     [[nodiscard]] comments::CommentsController& comments() { return *m_comments; }
+    // The comments' settings window while it is open; null otherwise.
+    [[nodiscard]] comments::CommentSettingsWindow* commentSettingsWindow() const;
     [[nodiscard]] ProgramMenus& menus() { return *m_menus; }
     [[nodiscard]] catalogue::DetailsController& details() { return *m_details; }
     [[nodiscard]] library::DownloadController& download() { return *m_download; }
@@ -146,6 +149,7 @@ private:
     void createDesktopBus();
     void createComments();
     void createMenus();
+    void openCommentSettings();
     void resumeLastSong();
     int showMessage(const toolkit::MessageRequest& request);
 
@@ -165,6 +169,7 @@ private:
     std::unique_ptr<playback::PlayerController> m_player;
     std::unique_ptr<catalogue::RadioController> m_radio;
     std::unique_ptr<comments::CommentsController> m_comments;
+    std::unique_ptr<comments::CommentSettingsWindow> m_commentSettings;
     std::unique_ptr<ProgramMenus> m_menus;
     std::unique_ptr<library::LibraryController> m_library;
     std::unique_ptr<catalogue::SearchController> m_search;

@@ -2,6 +2,9 @@
 
 #include <QImage>
 
+#include <algorithm>
+#include <utility>
+
 namespace vamu::comments {
 namespace {
 
@@ -26,7 +29,10 @@ CommentsController::CommentsController(CommentsSetup setup, net::ServiceContext 
       m_random(std::move(setup.random)),
       m_placeholder(std::move(setup.placeholder)),
       m_on(setup.on),
-      m_avatars(setup.fetchAvatar ? std::move(setup.fetchAvatar) : AvatarFetcher::Fetch(&AvatarFetcher::httpFetch)) {}
+      m_settings(std::move(setup.settings)),
+      m_avatars(setup.fetchAvatar ? std::move(setup.fetchAvatar) : AvatarFetcher::Fetch(&AvatarFetcher::httpFetch)) {
+    m_scroll.setSpeed(m_settings.speed);
+}
 
 CommentsController::~CommentsController() { stopAll(); }
 
@@ -40,6 +46,10 @@ void CommentsController::takeDown() {
     m_avatars.stop();
     m_controls.clear();
     m_comments.clear();
+    m_received.clear();
+    m_draws.clear();
+    m_pictures.clear();
+    m_asked.clear();
     m_layout = {};
     if (m_page) m_page->destroy();  // its children go with it
     m_page = nullptr;
@@ -66,21 +76,38 @@ void CommentsController::startComments() {
 
 void CommentsController::showComments(std::vector<Comment> comments) {
     // A page holds one song's comments: one that has some already goes first.
-    if (!m_controls.empty()) takeDown();
+    if (!m_received.empty()) takeDown();
     if (!m_page)
         m_page = toolkit::Page::create(*m_strip, QRect(stripWidth() + kPageStartGap, 0, kPageWidth, kPageHeight));
     if (!m_page) return;
-    m_comments = std::move(comments);
-    m_layout = layoutComments(m_comments, m_random);
+    m_received = std::move(comments);
+    buildPage();
+    fetchMissingAvatars();
+    m_scheduler.startTimer(kTimer, kTickPeriod, [this] { scrollComments(); });
+}
+
+void CommentsController::buildPage() {
+    for (const CommentControls& made : m_controls) {
+        if (made.avatar) made.avatar->destroy();
+        if (made.bubble) made.bubble->destroy();  // its labels with it
+    }
+    m_controls.clear();
+    m_comments = selectComments(m_received, m_settings);
+    std::size_t next = 0;
+    const RandomInt replay = [this, &next](int lowest, int highest) {
+        if (next == m_draws.size()) m_draws.push_back(m_random ? m_random(lowest, highest) : lowest);
+        return std::clamp(m_draws[next++], lowest, highest);
+    };
+    m_layout = layoutComments(m_comments, replay, layoutOptions(m_settings));
+    const int fontSize = fontPixels(m_settings.textSize);
     m_controls.assign(m_comments.size(), {});
-    std::vector<std::string> urls;
-    urls.reserve(m_comments.size());
     for (std::size_t i = 0; i < m_comments.size(); ++i) {
         const Comment& comment = m_comments[i];
         const CommentPlace& place = m_layout.places[i];
         CommentControls& made = m_controls[i];
         toolkit::NewObjSetup avatar;
-        avatar.picture = m_placeholder;
+        const auto picture = m_pictures.find(comment.avatarUrl);
+        avatar.picture = picture != m_pictures.end() && !picture->second.isEmpty() ? picture->second : m_placeholder;
         avatar.ringWidth = 0;
         made.avatar = toolkit::NewObj::create(*m_page, QRect(place.left, place.top, kAvatarSize, kAvatarSize), avatar);
         toolkit::GroupBoxSetup bubble;
@@ -92,25 +119,67 @@ void CommentsController::showComments(std::vector<Comment> comments) {
             toolkit::LabelSetup name;
             name.text = QString::fromStdString(comment.name);
             name.textColour = kNameBlue;
+            name.fontSize = fontSize;
             made.name = toolkit::Label::create(*made.bubble, QRect(kNameLeft, 0, place.nameWidth, kRowHeight), name);
             toolkit::LabelSetup content;
-            content.text = QString::fromStdString(comment.content);
+            content.text = QString::fromStdString(shownContent(comment));
             content.textColour = kContentBlack;
+            content.fontSize = fontSize;
             made.content = toolkit::Label::create(*made.bubble,
                                                   QRect(place.contentLeft, 0, place.contentWidth, kRowHeight), content);
         }
-        urls.push_back(comment.avatarUrl);
     }
+    applyOpacity();
     m_scroll.reset(m_page->left(), m_layout.extent);
-    m_avatars.start(urls, [this](const std::string& url, const QByteArray& bytes) { avatarArrived(url, bytes); });
-    m_scheduler.startTimer(kTimer, kTickPeriod, [this] { scrollComments(); });
+}
+
+void CommentsController::applyOpacity() {
+    const int alpha = (m_settings.opacity * 255 + 50) / 100;
+    for (const CommentControls& made : m_controls) {
+        for (toolkit::BaseControl* control : std::initializer_list<toolkit::BaseControl*>{
+                 made.avatar, made.bubble, made.name, made.content}) {
+            if (control) control->setAlpha(alpha);
+        }
+    }
+}
+
+void CommentsController::fetchMissingAvatars() {
+    // Each picture is fetched once a song; a run starts again only when comments that
+    // were not shown before need one.
+    std::vector<std::string> needed;
+    bool unasked = false;
+    for (const Comment& comment : m_comments) {
+        if (comment.avatarUrl.empty() || m_pictures.contains(comment.avatarUrl)) continue;
+        needed.push_back(comment.avatarUrl);
+        unasked = unasked || !m_asked.contains(comment.avatarUrl);
+    }
+    if (!unasked) return;
+    m_asked = std::set<std::string>(needed.begin(), needed.end());
+    m_avatars.start(needed, [this](const std::string& url, const QByteArray& bytes) { avatarArrived(url, bytes); });
 }
 
 void CommentsController::avatarArrived(const std::string& url, const QByteArray& bytes) {
     // Bytes that make no picture leave the placeholder in place.
-    if (bytes.isEmpty() || QImage::fromData(bytes).isNull()) return;
+    const bool picture = !bytes.isEmpty() && !QImage::fromData(bytes).isNull();
+    m_pictures[url] = picture ? bytes : QByteArray();
+    if (!picture) return;
     for (std::size_t i = 0; i < m_comments.size(); ++i) {
         if (m_comments[i].avatarUrl == url && m_controls[i].avatar) m_controls[i].avatar->setPicture(bytes);
+    }
+}
+
+void CommentsController::setSettings(const CommentSettings& settings) {
+    if (settings == m_settings) return;
+    const CommentSettings before = std::exchange(m_settings, settings);
+    m_scroll.setSpeed(m_settings.speed);
+    const bool layoutChanged = before.textSize != m_settings.textSize || before.lanes != m_settings.lanes ||
+                               before.cap != m_settings.cap || before.merge != m_settings.merge ||
+                               before.blocked != m_settings.blocked;
+    if (layoutChanged && m_page && !m_received.empty()) {
+        buildPage();
+        fetchMissingAvatars();
+    } else if (before.opacity != m_settings.opacity) {
+        applyOpacity();
     }
 }
 

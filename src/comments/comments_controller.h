@@ -13,6 +13,7 @@
 
 #include "comments/avatar_fetcher.h"
 #include "comments/comment_layout.h"
+#include "comments/comment_settings.h"
 #include "net/service_call.h"
 #include "platform/scheduler.h"
 #include "playback/player_snapshot.h"
@@ -24,7 +25,9 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +50,7 @@ struct CommentsSetup {
     bool on = true;                      // the switch as read from 弹幕 at start
     QByteArray placeholder;              // picture shown until an avatar arrives (icon file bytes)
     RandomInt random;                    // lane starts and gaps
+    CommentSettings settings;            // as read at start
     AvatarFetcher::Fetch fetchAvatar;    // none: AvatarFetcher::httpFetch
 };
 
@@ -65,6 +69,11 @@ public:
     // plays requests its comments at once.
     void setOn(bool on);
     [[nodiscard]] bool on() const { return m_on; }
+    // The listener's settings, applied at once to the page on the strip: opacity and
+    // speed as they are; size, lanes, cap, merging and blocked words lay the song's
+    // comments out again where the page stands, each lane keeping its drawn gaps.
+    void setSettings(const CommentSettings& settings);
+    [[nodiscard]] const CommentSettings& settings() const { return m_settings; }
     // Everything stops and goes; the strip keeps its visibility (shutdown).
     void stopAll();
 
@@ -83,7 +92,9 @@ public:
     [[nodiscard]] panel::Page* page() const { return m_page; }
     [[nodiscard]] const std::vector<CommentControls>& controls() const { return m_controls; }
     [[nodiscard]] const CommentLayout& layout() const { return m_layout; }
+    // The comments shown (after the settings), and all the reply brought.
     [[nodiscard]] const std::vector<Comment>& comments() const { return m_comments; }
+    [[nodiscard]] const std::vector<Comment>& received() const { return m_received; }
     [[nodiscard]] bool requesting() const { return m_request.running(); }
     [[nodiscard]] bool fetchingAvatars() const { return m_avatars.running(); }
     [[nodiscard]] const QByteArray& placeholder() const { return m_placeholder; }
@@ -94,6 +105,10 @@ private:
     [[nodiscard]] playback::PlayerSnapshot player() const;
     void takeDown();
     void avatarArrived(const std::string& url, const QByteArray& bytes);
+    // Lays m_received out by the settings and makes the page's controls anew.
+    void buildPage();
+    void fetchMissingAvatars();
+    void applyOpacity();
     [[nodiscard]] int stripWidth() const;
 
     panel::HostWindow* m_strip = nullptr;
@@ -103,9 +118,18 @@ private:
     RandomInt m_random;
     QByteArray m_placeholder;
     bool m_on = true;
+    CommentSettings m_settings;
 
     panel::Page* m_page = nullptr;
+    std::vector<Comment> m_received;
     std::vector<Comment> m_comments;
+    // The song's random draws in order, replayed by every layout of it, so that settings
+    // changed while it plays do not scatter the comments anew.
+    std::vector<int> m_draws;
+    // Pictures that arrived for the song (empty: the fetch failed), and the URLs the
+    // current fetch run was given.
+    std::map<std::string, QByteArray> m_pictures;
+    std::set<std::string> m_asked;
     CommentLayout m_layout;
     std::vector<CommentControls> m_controls;
     CommentScroll m_scroll;
