@@ -31,6 +31,8 @@
 #include "platform/desktop.h"
 #include "platform/native_window.h"
 #include "platform/single_instance.h"
+#include "platform/messages.h"
+#include "platform/system.h"
 #include "platform/workers.h"
 #include "playback/audio_engine.h"
 #include "playback/player_controller.h"
@@ -269,6 +271,18 @@ void Program::createComments() {
     comments::CommentsHooks hooks;
     hooks.player = [this] { return m_player->snapshot(); };
     hooks.showStrip = [this](bool shown) { m_commentStrip->setShown(shown); };
+    hooks.ctrlPointer = m_options.ctrlPointer;
+    if (!hooks.ctrlPointer) {
+        hooks.ctrlPointer = [this]() -> std::optional<QPoint> {
+            if (!(platform::heldKeyModifiers() & platform::modifier::kControl)) return std::nullopt;
+            return platform::cursorPosition() - m_commentStrip->host().geometry().topLeft();
+        };
+    }
+    hooks.setStripInput = [this](const QRegion& region) { m_commentStrip->setInput(region); };
+    hooks.settingsChanged = [this](const comments::CommentSettings& settings) {
+        m_switches->setCommentSettings(settings);
+        if (comments::CommentSettingsWindow* window = commentSettingsWindow()) window->setSettings(settings);
+    };
     m_comments =
         std::make_unique<comments::CommentsController>(std::move(setup), *m_context, *m_scheduler, std::move(hooks));
 }

@@ -8,11 +8,13 @@
 #include "net/service_call.h"
 #include "toolkit/message_request.h"
 
+#include <QPoint>
 #include <QString>
 
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +73,9 @@ struct ProgramOptions {
     // Whether a tray host shows the icon; none: the tray icon is asked. Tests that run
     // without a tray host stand one in.
     std::function<bool()> trayPresent;
+    // Where the pointer is over the comment strip (strip coordinates) while Ctrl is held,
+    // none otherwise; none set: the window system is asked. Tests stand one in.
+    std::function<std::optional<QPoint>()> ctrlPointer;
     // The features' message boxes: the skinned box owned by the main window, or what
     // tests give to see and answer them.
     toolkit::MessageFunction messages;

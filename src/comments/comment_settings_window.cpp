@@ -190,6 +190,12 @@ void CommentSettingsWindow::showSettings() {
     m_showing = false;
 }
 
+void CommentSettingsWindow::setSettings(const CommentSettings& settings) {
+    if (settings == m_settings) return;
+    m_settings = settings;
+    showSettings();
+}
+
 void CommentSettingsWindow::restoreDefaults() {
     const bool changed = !(m_settings == CommentSettings{});
     m_settings = CommentSettings{};

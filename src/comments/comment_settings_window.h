@@ -62,6 +62,8 @@ public:
     // "恢复默认": every setting back to its default, shown and reported.
     void restoreDefaults();
     [[nodiscard]] const CommentSettings& settings() const { return m_settings; }
+    // Settings changed elsewhere (a comment's menu blocked its writer): shown, not reported.
+    void setSettings(const CommentSettings& settings);
 
     // The controls, for tests and the screenshots.
     [[nodiscard]] toolkit::HostWindow& host() { return *m_host; }

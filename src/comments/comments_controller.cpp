@@ -32,9 +32,27 @@ CommentsController::CommentsController(CommentsSetup setup, net::ServiceContext 
       m_settings(std::move(setup.settings)),
       m_avatars(setup.fetchAvatar ? std::move(setup.fetchAvatar) : AvatarFetcher::Fetch(&AvatarFetcher::httpFetch)) {
     m_scroll.setSpeed(m_settings.speed);
+    // A click reaches the strip only over a comment while Ctrl is held (followPointer):
+    // wherever on the comment it lands (its labels take no mouse), it opens its menu.
+    if (m_strip) {
+        m_strip->setMessageHook([this](const platform::Message& message) -> std::optional<std::intptr_t> {
+            if (message.id != platform::msg::kLeftUp && message.id != platform::msg::kRightUp) return std::nullopt;
+            const QPoint at(platform::pointX(message.lParam), platform::pointY(message.lParam));
+            for (std::size_t i = 0; i < m_controls.size(); ++i) {
+                if (m_controls[i].bubble && m_controls[i].bubble->isVisible() && commentRect(i).contains(at)) {
+                    showCommentMenu(i);
+                    break;
+                }
+            }
+            return std::nullopt;  // the release still ends the press where it began
+        });
+    }
 }
 
-CommentsController::~CommentsController() { stopAll(); }
+CommentsController::~CommentsController() {
+    if (m_strip) m_strip->setMessageHook({});
+    stopAll();
+}
 
 void CommentsController::stopAll() { takeDown(); }
 
@@ -50,7 +68,10 @@ void CommentsController::takeDown() {
     m_draws.clear();
     m_pictures.clear();
     m_asked.clear();
+    m_hidden.clear();
     m_layout = {};
+    if (!m_stripInput.isEmpty() && m_hooks.setStripInput) m_hooks.setStripInput(QRegion());
+    m_stripInput = QRegion();
     if (m_page) m_page->destroy();  // its children go with it
     m_page = nullptr;
 }
@@ -93,6 +114,7 @@ void CommentsController::buildPage() {
     }
     m_controls.clear();
     m_comments = selectComments(m_received, m_settings);
+    std::erase_if(m_comments, [this](const Comment& c) { return m_hidden.contains({c.name, c.content}); });
     std::size_t next = 0;
     const RandomInt replay = [this, &next](int lowest, int highest) {
         if (next == m_draws.size()) m_draws.push_back(m_random ? m_random(lowest, highest) : lowest);
@@ -115,6 +137,7 @@ void CommentsController::buildPage() {
         bubble.cornerDiameter = kBubbleCorners;
         made.bubble = toolkit::GroupBox::create(
             *m_page, QRect(place.bubbleLeft, place.top, place.bubbleWidth, kRowHeight), bubble);
+
         if (made.bubble) {
             toolkit::LabelSetup name;
             name.text = QString::fromStdString(comment.name);
@@ -188,6 +211,7 @@ void CommentsController::scrollComments() {
         m_scheduler.stopTimer(kTimer);
         return;
     }
+    followPointer();
     const playback::ActivityState activity = player().activity;
     switch (m_scroll.tick(activity)) {
     case CommentScroll::Step::Moved:
@@ -212,6 +236,68 @@ void CommentsController::setOn(bool on) {
     }
     // Switched on while a song plays: its comments come at once.
     if (player().activity == playback::ActivityState::Playing) startComments();
+}
+
+QRect CommentsController::commentRect(std::size_t index) const {
+    const CommentPlace& place = m_layout.places[index];
+    return QRect(place.left, place.top, place.right() - place.left, kRowHeight)
+        .translated(m_page ? m_page->rect().topLeft() : QPoint());
+}
+
+void CommentsController::followPointer() {
+    if (!m_hooks.setStripInput) return;
+    QRegion input;
+    const std::optional<QPoint> pointer = m_hooks.ctrlPointer ? m_hooks.ctrlPointer() : std::nullopt;
+    if (pointer && m_page) {
+        for (std::size_t i = 0; i < m_controls.size(); ++i) {
+            const CommentControls& made = m_controls[i];
+            if (made.bubble && made.bubble->isVisible() && commentRect(i).contains(*pointer)) {
+                input = commentRect(i);
+                break;
+            }
+        }
+    }
+    if (input == m_stripInput) return;
+    m_stripInput = input;
+    m_hooks.setStripInput(input);
+}
+
+void CommentsController::showCommentMenu(std::size_t index) {
+    if (index >= m_comments.size() || !m_strip) return;
+    // Chosen by writer and text: the page may be laid out again while the menu is open.
+    const std::pair<std::string, std::string> target{m_comments[index].name, m_comments[index].content};
+    const auto indexOf = [this, target]() -> std::optional<std::size_t> {
+        for (std::size_t i = 0; i < m_comments.size(); ++i) {
+            if (m_comments[i].name == target.first && m_comments[i].content == target.second) return i;
+        }
+        return std::nullopt;
+    };
+    toolkit::PopupMenu menu;
+    menu.addAction(QString::fromUtf8(kHideComment.data(), static_cast<qsizetype>(kHideComment.size())), [this, indexOf] {
+        if (const auto i = indexOf()) hideComment(*i);
+    });
+    menu.addAction(QString::fromUtf8(kBlockWriter.data(), static_cast<qsizetype>(kBlockWriter.size())), [this, indexOf] {
+        if (const auto i = indexOf()) blockWriter(*i);
+    });
+    menu.popup(m_strip->windowHandle());
+}
+
+void CommentsController::hideComment(std::size_t index) {
+    if (index >= m_controls.size()) return;
+    m_hidden.insert({m_comments[index].name, m_comments[index].content});
+    // In place: the comments around it keep their places.
+    if (m_controls[index].avatar) m_controls[index].avatar->setVisible(false);
+    if (m_controls[index].bubble) m_controls[index].bubble->setVisible(false);
+}
+
+void CommentsController::blockWriter(std::size_t index) {
+    if (index >= m_comments.size() || m_comments[index].name.empty()) return;
+    CommentSettings settings = m_settings;
+    const std::string& name = m_comments[index].name;
+    if (std::find(settings.blocked.begin(), settings.blocked.end(), name) == settings.blocked.end())
+        settings.blocked.push_back(name);
+    setSettings(settings);
+    if (m_hooks.settingsChanged) m_hooks.settingsChanged(m_settings);
 }
 
 playback::PlayerSnapshot CommentsController::player() const {

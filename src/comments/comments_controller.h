@@ -21,6 +21,8 @@
 #include "panel/panel_types.h"
 
 #include <QByteArray>
+#include <QPoint>
+#include <QRegion>
 #include <QString>
 
 #include <chrono>
@@ -36,6 +38,9 @@
 namespace vamu::comments {
 
 inline constexpr std::string_view kTimer = "弹幕";
+// A comment's menu.
+inline constexpr std::string_view kHideComment = "隐藏此条";
+inline constexpr std::string_view kBlockWriter = "屏蔽此用户";
 inline constexpr std::chrono::milliseconds kTickPeriod{30};
 
 struct CommentsHooks {
@@ -43,6 +48,13 @@ struct CommentsHooks {
     std::function<playback::PlayerSnapshot()> player;
     // Shows or hides the comment strip.
     std::function<void(bool shown)> showStrip;
+    // The pointer in the strip's coordinates while Ctrl is held; none otherwise.
+    std::function<std::optional<QPoint>()> ctrlPointer;
+    // The part of the strip that takes the mouse (strip coordinates); empty lets every
+    // click through.
+    std::function<void(const QRegion& region)> setStripInput;
+    // A comment's menu blocked its writer: the settings to store.
+    std::function<void(const CommentSettings& settings)> settingsChanged;
 };
 
 struct CommentsSetup {
@@ -78,8 +90,15 @@ public:
     void stopAll();
 
     // One tick of "弹幕": the page moves, stands or goes by the stream; public so the
-    // benchmark drives it.
+    // benchmark drives it. The strip takes the mouse only over the comment under the
+    // pointer while Ctrl is held (read each tick).
     void scrollComments();
+
+    // A comment's menu (Ctrl and a click on it): "隐藏此条" takes it off the strip for the
+    // song, "屏蔽此用户" adds its writer to the blocked words. Index from 0 into controls().
+    void hideComment(std::size_t index);
+    void blockWriter(std::size_t index);
+    [[nodiscard]] const QRegion& stripInput() const { return m_stripInput; }
 
     // For tests and the benchmark: the page (null while none), its comments' controls
     // by index from 0, and the layout they follow.
@@ -109,6 +128,9 @@ private:
     void buildPage();
     void fetchMissingAvatars();
     void applyOpacity();
+    void followPointer();
+    [[nodiscard]] QRect commentRect(std::size_t index) const;  // strip coordinates
+    void showCommentMenu(std::size_t index);
     [[nodiscard]] int stripWidth() const;
 
     panel::HostWindow* m_strip = nullptr;
@@ -130,6 +152,9 @@ private:
     // current fetch run was given.
     std::map<std::string, QByteArray> m_pictures;
     std::set<std::string> m_asked;
+    // Comments hidden for the song, by writer and text.
+    std::set<std::pair<std::string, std::string>> m_hidden;
+    QRegion m_stripInput;
     CommentLayout m_layout;
     std::vector<CommentControls> m_controls;
     CommentScroll m_scroll;

@@ -12,6 +12,7 @@
 #include "core/settings_keys.h"
 #include "net/http_request.h"
 #include "net/json_document.h"
+#include "platform/native_window.h"
 #include "playback/audio_engine.h"
 #include "playback/player_controller.h"
 
@@ -249,6 +250,57 @@ TEST_F(CommentsTest, TheSettingsWindowFromTheMenuSpeedsTheStripUpAndBlocksAWordA
     EXPECT_EQ(page.left(), reset - 2);
     ASSERT_TRUE(UiDriver::click(*settings.closeButton()));
     EXPECT_TRUE(UiDriver::pumpUntil([&] { return m_program->commentSettingsWindow() == nullptr; }));
+}
+
+TEST_F(CommentsTest, WithCtrlHeldABubbleTakesTheClickAndItsMenuHidesItOrBlocksItsWriter) {
+    std::optional<QPoint> pointer;  // over the strip, while Ctrl is held
+    m_options.ctrlPointer = [&pointer] { return pointer; };
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    const ServiceSong song = songWithComments(30);
+    playFor2Seconds(song);
+    ASSERT_TRUE(waitForComments(static_cast<std::size_t>(std::min(song.comments, 120))));
+    platform::NativeWindow& strip = *m_program->commentStrip().host().nativeWindow();
+    const auto bubble = [&](std::size_t i) -> panel::GroupBox& { return *comments().controls()[i].bubble; };
+    const int stripWidth = m_program->commentStrip().host().width();
+    for (int tick = 0; tick < 2000 && bubble(1).absoluteRect().right() > stripWidth - 20; ++tick) {
+        m_scheduler.advance(30ms);
+    }
+    ASSERT_LE(bubble(1).absoluteRect().right(), stripWidth - 20);
+    // Without Ctrl nothing of the strip takes the mouse.
+    ASSERT_TRUE(strip.inputOverride().has_value());
+    EXPECT_TRUE(strip.inputOverride()->isEmpty());
+
+    // Ctrl over the first comment: it alone takes the mouse.
+    pointer = bubble(0).absoluteRect().center();
+    m_scheduler.advance(30ms);
+    ASSERT_TRUE(strip.inputOverride().has_value());
+    EXPECT_TRUE(strip.inputOverride()->contains(*pointer));
+    EXPECT_FALSE(strip.inputOverride()->contains(bubble(1).absoluteRect().center()));
+
+    // "隐藏此条": it goes, the one after it stays where it was.
+    const QRect second = bubble(1).absoluteRect();
+    UiDriver::pickInNextMenu(QStringLiteral("隐藏此条"));
+    UiDriver::click(m_program->commentStrip().host(), *pointer);
+    EXPECT_FALSE(UiDriver::visible(bubble(0)));
+    EXPECT_EQ(bubble(1).absoluteRect(), second);
+
+    // "屏蔽此用户" on the next: its writer joins the blocked words, stored, and every
+    // comment of that writer leaves.
+    const std::string writer = comments().comments()[1].name;
+    pointer = second.center();
+    m_scheduler.advance(30ms);
+    UiDriver::pickInNextMenu(QStringLiteral("屏蔽此用户"));
+    UiDriver::click(m_program->commentStrip().host(), *pointer);
+    EXPECT_EQ(comments::splitBlockedWords(readSetting("弹幕屏蔽")), std::vector<std::string>{writer});
+    EXPECT_EQ(comments().settings().blocked, std::vector<std::string>{writer});
+    for (const comments::Comment& shown : comments().comments()) EXPECT_FALSE(comments::isBlocked(shown, {writer}));
+
+    // Ctrl let go: every click goes through again.
+    pointer.reset();
+    m_scheduler.advance(30ms);
+    EXPECT_TRUE(strip.inputOverride()->isEmpty());
 }
 
 TEST_F(CommentsTest, AFailedRequestOrASongWithoutCommentsShowsNothingAndRunsNoTimer) {
