@@ -28,6 +28,7 @@ CommentStripWindow::CommentStripWindow(bool shown) : m_host(std::make_unique<Hos
     options.movable = false;
     options.shadow = false;  // between the comments, the strip must not show as a faint frame
     if (!m_host->attach(createNativeWindow(window), options)) return;
+    setInput(QRegion());
     if (!supported()) return;
     m_host->show();
     setShown(shown);
@@ -50,6 +51,10 @@ void CommentStripWindow::setShown(bool shown) {
         m_host->show();
     else
         native->hide();
+}
+
+void CommentStripWindow::setInput(const QRegion& region) {
+    if (platform::NativeWindow* native = m_host->nativeWindow()) native->setInputOverride(region);
 }
 
 bool CommentStripWindow::isShown() const {

@@ -2,9 +2,13 @@
 // The comment strip: a borderless, layered window along the top of the screen (the
 // screen's width less 300, 150 high, top 1, centred in the work area) without a task
 // bar entry and not movable, with rounded corners. Bullet comments move in it; it is
-// shown or hidden with the comments switch. UI thread only.
+// shown or hidden with the comments switch. It lets every click through to the windows
+// below, except where setInput() says otherwise (a comment under the pointer while Ctrl
+// is held). UI thread only.
 
 #include "toolkit/host_window.h"
+
+#include <QRegion>
 
 #include <memory>
 #include <string_view>
@@ -29,6 +33,8 @@ public:
     [[nodiscard]] platform::WindowHandle handle() const;
     void setShown(bool shown);
     [[nodiscard]] bool isShown() const;
+    // The part of the strip that takes the mouse (strip coordinates); empty: none.
+    void setInput(const QRegion& region);
 
     // Whether this desktop can show the strip at the top of the screen above every
     // window: X11 (Xwayland included) can. Native Wayland has no portable protocol for

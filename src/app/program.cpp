@@ -16,6 +16,7 @@
 #include "catalogue/details_controller.h"
 #include "catalogue/radio_controller.h"
 #include "catalogue/search_controller.h"
+#include "comments/comment_settings_window.h"
 #include "comments/comments_controller.h"
 #include "companion/companion_controller.h"
 #include "companion/first_run_launcher.h"
@@ -30,6 +31,8 @@
 #include "platform/desktop.h"
 #include "platform/native_window.h"
 #include "platform/single_instance.h"
+#include "platform/messages.h"
+#include "platform/system.h"
 #include "platform/workers.h"
 #include "playback/audio_engine.h"
 #include "playback/player_controller.h"
@@ -53,6 +56,8 @@ constexpr std::chrono::milliseconds kHandOverTime{3000};
 constexpr std::chrono::milliseconds kExitDelay{500};
 // How long the end of the program waits for its workers.
 constexpr std::chrono::milliseconds kWorkerJoinTime{2000};
+// Where the comments' settings window opens, from the main window's top-left corner.
+constexpr QPoint kCommentSettingsOffset{40, 60};
 
 // Restores, shows and raises a window of this process; a handle that names none (the
 // stored handle of an instance that has ended) does nothing.
@@ -262,9 +267,22 @@ void Program::createComments() {
     setup.on = m_switches->comments() && CommentStripWindow::supported();
     setup.placeholder = avatarPlaceholder();
     setup.random = core::systemRandomSource();
+    setup.settings = m_switches->commentSettings();
     comments::CommentsHooks hooks;
     hooks.player = [this] { return m_player->snapshot(); };
     hooks.showStrip = [this](bool shown) { m_commentStrip->setShown(shown); };
+    hooks.ctrlPointer = m_options.ctrlPointer;
+    if (!hooks.ctrlPointer) {
+        hooks.ctrlPointer = [this]() -> std::optional<QPoint> {
+            if (!(platform::heldKeyModifiers() & platform::modifier::kControl)) return std::nullopt;
+            return platform::cursorPosition() - m_commentStrip->host().geometry().topLeft();
+        };
+    }
+    hooks.setStripInput = [this](const QRegion& region) { m_commentStrip->setInput(region); };
+    hooks.settingsChanged = [this](const comments::CommentSettings& settings) {
+        m_switches->setCommentSettings(settings);
+        if (comments::CommentSettingsWindow* window = commentSettingsWindow()) window->setSettings(settings);
+    };
     m_comments =
         std::make_unique<comments::CommentsController>(std::move(setup), *m_context, *m_scheduler, std::move(hooks));
 }
@@ -277,12 +295,31 @@ void Program::createMenus() {
     actions.showMainWindow = [this] { raiseMainWindow(); };
     actions.exitProgram = [this] { exitProgram(); };
     actions.setComments = [this](bool on) { m_comments->setOn(on); };
+    actions.openCommentSettings = [this] { openCommentSettings(); };
     actions.clearSongCache = [this] { m_songCache->clear(); };
     actions.trayPresent = m_options.trayPresent;
     if (!CommentStripWindow::supported())
         actions.commentsUnavailable = QString::fromUtf8(CommentStripWindow::kUnsupportedTips.data(),
                                                         static_cast<qsizetype>(CommentStripWindow::kUnsupportedTips.size()));
     m_menus = std::make_unique<ProgramMenus>(*m_mainWindow, *m_switches, std::move(actions));
+}
+
+void Program::openCommentSettings() {
+    if (m_commentSettings && !m_commentSettings->closed()) {
+        m_commentSettings->bringToFront();
+        return;
+    }
+    m_commentSettings.reset();
+    const QPoint at = m_mainWindow->host().geometry().topLeft() + kCommentSettingsOffset;
+    m_commentSettings = std::make_unique<comments::CommentSettingsWindow>(
+        m_mainWindow->handle(), at, m_switches->commentSettings(), [this](const comments::CommentSettings& settings) {
+            m_switches->setCommentSettings(settings);
+            if (m_comments) m_comments->setSettings(settings);
+        });
+}
+
+comments::CommentSettingsWindow* Program::commentSettingsWindow() const {
+    return m_commentSettings && !m_commentSettings->closed() ? m_commentSettings.get() : nullptr;
 }
 
 void Program::wireListMenus() {
@@ -428,7 +465,8 @@ void Program::shutdown() {
         m_scheduler->stopTimer(desktop::DesktopBus::kRefreshTimer);
         m_desktop->stop();
     }
-    // The comments go before their strip: their page lives in it.
+    // The comments go before their strip: their page lives in it; their settings window first.
+    m_commentSettings.reset();
     if (m_comments) m_comments->stopAll();
     m_comments.reset();
     if (m_account) m_account->stopAll();

@@ -8,11 +8,13 @@
 #include "net/service_call.h"
 #include "toolkit/message_request.h"
 
+#include <QPoint>
 #include <QString>
 
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,8 +41,9 @@ class DownloadController;
 class LibraryController;
 }  // namespace vamu::library
 namespace vamu::comments {
+class CommentSettingsWindow;
 class CommentsController;
-}
+}  // namespace vamu::comments
 namespace vamu::companion {
 class CompanionController;
 }
@@ -70,6 +73,9 @@ struct ProgramOptions {
     // Whether a tray host shows the icon; none: the tray icon is asked. Tests that run
     // without a tray host stand one in.
     std::function<bool()> trayPresent;
+    // Where the pointer is over the comment strip (strip coordinates) while Ctrl is held,
+    // none otherwise; none set: the window system is asked. Tests stand one in.
+    std::function<std::optional<QPoint>()> ctrlPointer;
     // The features' message boxes: the skinned box owned by the main window, or what
     // tests give to see and answer them.
     toolkit::MessageFunction messages;
@@ -118,6 +124,8 @@ public:
     [[nodiscard]] NowPlayingWindow& nowPlaying() { return *m_nowPlaying; }
     [[nodiscard]] CommentStripWindow& commentStrip() { return *m_commentStrip; }
     [[nodiscard]] comments::CommentsController& comments() { return *m_comments; }
+    // The comments' settings window while it is open; null otherwise.
+    [[nodiscard]] comments::CommentSettingsWindow* commentSettingsWindow() const;
     [[nodiscard]] ProgramMenus& menus() { return *m_menus; }
     [[nodiscard]] catalogue::DetailsController& details() { return *m_details; }
     [[nodiscard]] library::DownloadController& download() { return *m_download; }
@@ -146,6 +154,7 @@ private:
     void createDesktopBus();
     void createComments();
     void createMenus();
+    void openCommentSettings();
     void resumeLastSong();
     int showMessage(const toolkit::MessageRequest& request);
 
@@ -165,6 +174,7 @@ private:
     std::unique_ptr<playback::PlayerController> m_player;
     std::unique_ptr<catalogue::RadioController> m_radio;
     std::unique_ptr<comments::CommentsController> m_comments;
+    std::unique_ptr<comments::CommentSettingsWindow> m_commentSettings;
     std::unique_ptr<ProgramMenus> m_menus;
     std::unique_ptr<library::LibraryController> m_library;
     std::unique_ptr<catalogue::SearchController> m_search;

@@ -73,9 +73,14 @@ void ProgramMenus::setupSettingsMenu() {
     m_commentsItem = m_settingsMenu.addAction(
         qText(m_switches.comments() ? settings_caption::kCommentsOn : settings_caption::kCommentsOff),
         [this] { toggleComments(); });
+    m_commentSettingsItem = m_settingsMenu.addAction(qText(settings_caption::kCommentSettings), [this] {
+        if (m_actions.openCommentSettings) m_actions.openCommentSettings();
+    });
     if (!m_actions.commentsUnavailable.isEmpty()) {
-        m_settingsMenu.setState(m_commentsItem, toolkit::menu_state::kDisabled);
-        m_settingsMenu.setTips(m_commentsItem, m_actions.commentsUnavailable);
+        for (const int item : {m_commentsItem, m_commentSettingsItem}) {
+            m_settingsMenu.setState(item, toolkit::menu_state::kDisabled);
+            m_settingsMenu.setTips(item, m_actions.commentsUnavailable);
+        }
     }
     const Switches::CloseToTray closeToTray = m_switches.closeToTray();
     if (closeToTray != Switches::CloseToTray::Other) {

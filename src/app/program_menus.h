@@ -1,7 +1,8 @@
 #pragma once
 // The program's life in the tray and its option switches: the tray icon (tooltip
 // "VAMU") with its menu, the settings caption button's menu with the switches 弹幕,
-// 最小化, 下载提示 and 通知 and the item "清空缓存" that empties the song cache, the close
+// 最小化, 下载提示 and 通知, the item "弹幕设置..." right after the first that opens the
+// comments' settings window and the item "清空缓存" that empties the song cache, the close
 // button (hide to the tray or quit), and the skin button that cycles the five backgrounds.
 //
 // What the menus do to other features reaches them through ShellActions, which the
@@ -26,6 +27,7 @@ inline constexpr std::string_view kTrayTip = "VAMU";
 namespace settings_caption {
 inline constexpr std::string_view kCommentsOn = "点击关闭弹幕";   // shown while comments are on
 inline constexpr std::string_view kCommentsOff = "点击开启弹幕";  // shown while they are off
+inline constexpr std::string_view kCommentSettings = "弹幕设置...";
 inline constexpr std::string_view kCloseToTrayOn = "退出到托盘开";
 inline constexpr std::string_view kCloseToTrayOff = "退出到托盘关";
 inline constexpr std::string_view kDownloadToneOn = "下载提示音开";
@@ -43,8 +45,11 @@ struct ShellActions {
     std::function<void()> exitProgram;
     // The comments go on or off.
     std::function<void(bool on)> setComments;
+    // The settings menu's "弹幕设置...": the comments' settings window opens, or comes to
+    // the front when it is open.
+    std::function<void()> openCommentSettings;
     // Why the comments cannot be shown on this desktop; empty: they can. When set, the
-    // comments switch is shown disabled with this text as its tooltip.
+    // comments switch and "弹幕设置..." are shown disabled with this text as their tooltip.
     QString commentsUnavailable;
     // The settings menu's "清空缓存": every kept song goes.
     std::function<void()> clearSongCache;
@@ -96,6 +101,7 @@ public:
     [[nodiscard]] const toolkit::TrayIcon& trayIcon() const { return m_tray; }
     // Positions of the settings menu's switches, from 1; 0 when left out.
     [[nodiscard]] int commentsItem() const { return m_commentsItem; }
+    [[nodiscard]] int commentSettingsItem() const { return m_commentSettingsItem; }
     [[nodiscard]] int closeToTrayItem() const { return m_closeToTrayItem; }
     [[nodiscard]] int downloadToneItem() const { return m_downloadToneItem; }
     [[nodiscard]] int notificationsItem() const { return m_notificationsItem; }
@@ -113,6 +119,7 @@ private:
     toolkit::PopupMenu m_trayMenu;
     toolkit::PopupMenu m_settingsMenu;
     int m_commentsItem = 0;
+    int m_commentSettingsItem = 0;
     int m_closeToTrayItem = 0;
     int m_downloadToneItem = 0;
     int m_notificationsItem = 0;

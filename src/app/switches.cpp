@@ -5,6 +5,7 @@
 #include <charconv>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace vamu::app {
 
@@ -18,6 +19,24 @@ constexpr std::int64_t kMostMegabytes = std::numeric_limits<std::int64_t>::max()
 // Every switch writes "1" or "0", making the settings folder when it is missing.
 void store(const SettingKey& key, bool on) { writeSetting(key, on ? "1" : "0", CreateFolder::Yes); }
 
+// The comment keys with their texts, in one order for reading and writing.
+using CommentTextMember = std::string comments::CommentSettingTexts::*;
+constexpr std::pair<const SettingKey*, CommentTextMember> kCommentKeys[] = {
+    {&setting::kCommentOpacity, &comments::CommentSettingTexts::opacity},
+    {&setting::kCommentSpeed, &comments::CommentSettingTexts::speed},
+    {&setting::kCommentTextSize, &comments::CommentSettingTexts::textSize},
+    {&setting::kCommentLanes, &comments::CommentSettingTexts::lanes},
+    {&setting::kCommentCap, &comments::CommentSettingTexts::cap},
+    {&setting::kCommentMerge, &comments::CommentSettingTexts::merge},
+    {&setting::kCommentBlocked, &comments::CommentSettingTexts::blocked},
+};
+
+comments::CommentSettings readCommentSettings() {
+    comments::CommentSettingTexts texts;
+    for (const auto& [key, member] : kCommentKeys) texts.*member = readSetting(*key);
+    return comments::parseCommentSettings(texts);
+}
+
 }  // namespace
 
 Switches::Switches()
@@ -25,7 +44,8 @@ Switches::Switches()
       m_downloadTone(readSettingInt(setting::kDownloadSound)),
       m_notifications(readSettingInt(setting::kNotifications)),
       m_volume(readSettingInt(setting::kVolume)),
-      m_songCacheLimit(songCacheBytes(readSetting(setting::kSongCacheLimit))) {}
+      m_songCacheLimit(songCacheBytes(readSetting(setting::kSongCacheLimit))),
+      m_commentSettings(readCommentSettings()) {}
 
 std::int64_t songCacheBytes(std::string_view megabytes) {
     const auto whole = [](std::string_view text) -> std::optional<std::int64_t> {
@@ -59,6 +79,15 @@ void Switches::setNotifications(bool on) {
 void Switches::setVolume(int value) {
     m_volume = value;
     writeSetting(setting::kVolume, std::to_string(value), CreateFolder::Yes);
+}
+
+void Switches::setCommentSettings(const comments::CommentSettings& settings) {
+    const comments::CommentSettingTexts before = comments::formatCommentSettings(m_commentSettings);
+    const comments::CommentSettingTexts after = comments::formatCommentSettings(settings);
+    m_commentSettings = settings;
+    for (const auto& [key, member] : kCommentKeys) {
+        if (before.*member != after.*member) writeSetting(*key, after.*member, CreateFolder::Yes);
+    }
 }
 
 Switches::CloseToTray Switches::closeToTray() const {

@@ -13,9 +13,19 @@ std::string bounded(std::string text) {
     return text;
 }
 
-int pixelsOf(const std::string& text) { return static_cast<int>(core::gbkByteLength(text)) * kPixelsPerByte; }
+int pixelsOf(const std::string& text, int pixelsPerByte) {
+    return static_cast<int>(core::gbkByteLength(text)) * pixelsPerByte;
+}
 
 }  // namespace
+
+std::string shownContent(const Comment& comment) {
+    if (comment.count <= 1) return comment.content;
+    std::string text = comment.content;
+    text += " ×";
+    text += std::to_string(comment.count);
+    return text;
+}
 
 std::vector<Comment> readComments(const net::JsonDocument& reply) {
     const int count = std::min(reply.countMembers("result.data"), kMaxComments);
@@ -29,7 +39,11 @@ std::vector<Comment> readComments(const net::JsonDocument& reply) {
     return comments;
 }
 
-CommentLayout layoutComments(const std::vector<Comment>& comments, const RandomInt& random) {
+CommentLayout layoutComments(const std::vector<Comment>& comments, const RandomInt& random,
+                             const LayoutOptions& options) {
+    const std::size_t lanes = static_cast<std::size_t>(std::clamp(options.lanes, 1, kLaneCount));
+    // Every lane's start is drawn, used or not: the draws of a song line up whatever
+    // the number of lanes.
     std::array<int, kLaneCount> nextLeft{};
     for (int& left : nextLeft) left = random(kFirstLeftMin, kFirstLeftMax);
     CommentLayout layout;
@@ -41,8 +55,8 @@ CommentLayout layoutComments(const std::vector<Comment>& comments, const RandomI
         place.left = nextLeft[lane];
         place.top = kLaneTops[lane];
         place.bubbleLeft = place.left + kAvatarSize + kBubbleGap;
-        const int name = pixelsOf(comment.name);
-        const int content = pixelsOf(comment.content);
+        const int name = pixelsOf(comment.name, options.pixelsPerByte);
+        const int content = pixelsOf(shownContent(comment), options.pixelsPerByte);
         place.bubbleWidth = name + content + 10;
         place.nameWidth = name + 3;
         place.contentLeft = kNameLeft + place.nameWidth;
@@ -50,7 +64,7 @@ CommentLayout layoutComments(const std::vector<Comment>& comments, const RandomI
         nextLeft[lane] = place.right() + random(kSmallestGap, kLaneGaps[lane]) + 10;
         layout.extent = std::max(layout.extent, place.right());
         layout.places.push_back(place);
-        lane = (lane + 1) % kLaneCount;
+        lane = (lane + 1) % lanes;
     }
     return layout;
 }
@@ -66,7 +80,9 @@ CommentScroll::Step CommentScroll::tick(playback::ActivityState activity) {
         break;
     }
     if (passed()) return Step::Stood;
-    m_left -= kStepPixels;
+    m_carry += kStepPixels * m_speed;
+    m_left -= m_carry / 100;
+    m_carry %= 100;
     return Step::Moved;
 }
 

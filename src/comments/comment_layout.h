@@ -42,7 +42,11 @@ struct Comment {
     std::string avatarUrl;  // may be empty
     std::string name;       // the writer
     std::string content;
+    int count = 1;          // more than 1: repeats of this text merged into it
 };
+
+// The text a comment's bubble shows: its content, followed by " ×N" for merged repeats.
+[[nodiscard]] std::string shownContent(const Comment& comment);
 
 // The comments of a reply, at most kMaxComments, in the reply's order (JSON index 0
 // first). An object without "result.data" gives none.
@@ -71,10 +75,17 @@ struct CommentLayout {
     int extent = 0;                    // the rightmost bubble edge: the page's drawn width
 };
 
-// Lanes 1, 2, 3, 1, ... each starting at a random left of 1..90 (drawn for lanes 1, 2,
-// 3 in that order); each comment is followed in its lane by a gap of 10 + 10..G
-// (G per lane, kLaneGaps).
-[[nodiscard]] CommentLayout layoutComments(const std::vector<Comment>& comments, const RandomInt& random);
+struct LayoutOptions {
+    int lanes = kLaneCount;                // the first 1..kLaneCount lanes from the top
+    int pixelsPerByte = kPixelsPerByte;  // the text size's width of one GBK byte
+};
+
+// Lanes 1, 2, 3, 1, ... (or the first `lanes` of them in turn) each starting at a random
+// left of 1..90 (drawn for lanes 1, 2, 3 in that order, however many are used); each
+// comment is followed in its lane by a gap of 10 + 10..G (G per lane, kLaneGaps).
+// Widths count the shown content.
+[[nodiscard]] CommentLayout layoutComments(const std::vector<Comment>& comments, const RandomInt& random,
+                                           const LayoutOptions& options = {});
 
 // The stream as the page's movement sees it.
 
@@ -91,7 +102,10 @@ public:
     void reset(int left, int extent) {
         m_left = left;
         m_extent = extent;
+        m_carry = 0;
     }
+    // Percent of kStepPixels a tick, 50..200; parts of a pixel add up over the ticks.
+    void setSpeed(int percent) { m_speed = percent; }
     [[nodiscard]] Step tick(playback::ActivityState activity);
     [[nodiscard]] int left() const { return m_left; }
     // Everything on the page lies left of the strip: moving it would compose nothing.
@@ -100,6 +114,8 @@ public:
 private:
     int m_left = 0;
     int m_extent = 0;
+    int m_speed = 100;
+    int m_carry = 0;  // hundredths of a pixel not moved yet
 };
 
 }  // namespace vamu::comments

@@ -59,6 +59,22 @@ inline constexpr SettingKey kLastSong{"上次播放", ""};
 // Integer, megabytes: what the song cache may hold; 0 turns it off and empties it. A value
 // that is not a whole number, or is negative, means the default.
 inline constexpr SettingKey kSongCacheLimit{"缓存上限", "1024"};
+// The bullet comments' look and choice (comments/comment_settings.h); a value out of range
+// or not a number means the default.
+// Integer 20 to 100: percent opacity of the comments.
+inline constexpr SettingKey kCommentOpacity{"弹幕透明度", "100"};
+// Decimal 0.5 to 2: the comments' speed as a factor of 2 pixels every 30 ms.
+inline constexpr SettingKey kCommentSpeed{"弹幕速度", "1"};
+// Integer: the comments' text size, 0 small, 1 normal, 2 large.
+inline constexpr SettingKey kCommentTextSize{"弹幕字号", "1"};
+// Integer 1 to 3: the lanes used, from the top.
+inline constexpr SettingKey kCommentLanes{"弹幕行数", "3"};
+// Integer 10 to 120: the most comments shown per song (the request always asks for 120).
+inline constexpr SettingKey kCommentCap{"弹幕数量", "120"};
+// Flag "1" or "0": a comment repeating an earlier text of the song shows once, counted.
+inline constexpr SettingKey kCommentMerge{"弹幕合并", "0"};
+// Blocked words joined by "|" ("\|" a "|" inside a word, "\\" a backslash).
+inline constexpr SettingKey kCommentBlocked{"弹幕屏蔽", ""};
 // Base address of the music service.
 inline constexpr SettingKey kServer{"server", "http://127.0.0.1:8960"};
 // host[:port] of the companion server.
@@ -68,7 +84,8 @@ inline constexpr SettingKey kAll[] = {
     kWindowHandle,  kBackground,    kVolume,   kBulletComments, kNowPlayingTop, kCloseToTray,
     kDownloadSound, kAutoLogin,     kUserData, kCookie,         kVersion,       kProgramFolder,
     kFirstStart,    kAdministrator, kClientId, kShownNotices,   kServer,        kCompanion,
-    kNotifications, kResume,        kLastSong, kSongCacheLimit,
+    kNotifications, kResume,        kLastSong, kSongCacheLimit, kCommentOpacity, kCommentSpeed,
+    kCommentTextSize, kCommentLanes, kCommentCap, kCommentMerge, kCommentBlocked,
 };
 
 }  // namespace setting

@@ -369,7 +369,7 @@ void NativeWindow::present(const QRegion& region) {
 }
 
 void NativeWindow::updateInputShape(const QRegion& area) {
-    if (!m_perPixelAlpha || m_inputShapeUnavailable) return;
+    if (!m_perPixelAlpha || m_inputShapeUnavailable || m_inputOverride) return;
     m_inputShapeArea += toDevice(area, m_ratio);
     if (area.isEmpty()) {
         // Nothing presented: only a window without a region yet needs one (none drawn).
@@ -392,7 +392,7 @@ void NativeWindow::updateInputShape(const QRegion& area) {
 }
 
 void NativeWindow::applyInputShape() {
-    if (!m_perPixelAlpha || m_inputShapeUnavailable) return;
+    if (!m_perPixelAlpha || m_inputShapeUnavailable || m_inputOverride) return;
     const QRegion area = std::exchange(m_inputShapeArea, QRegion());
     const bool changed = m_drawnCells.update(m_backBuffer, area);
     if (!changed && m_inputShape) return;
@@ -400,12 +400,28 @@ void NativeWindow::applyInputShape() {
 }
 
 void NativeWindow::applyShapeInput() {
-    if (!m_alphaSurface || m_perPixelAlpha || m_inputShapeUnavailable) return;
+    if (!m_alphaSurface || m_perPixelAlpha || m_inputShapeUnavailable || m_inputOverride) return;
     const QRegion shape = m_shape.isEmpty() ? QRegion(QRect(QPoint(), m_backBufferSize)) : m_shape;
     const QRegion device = toDevice(shape, m_ratio);
     std::vector<QRect> rectangles(device.begin(), device.end());
     if (m_inputShape == rectangles) return;
     giveInputShape(std::move(rectangles));
+}
+
+void NativeWindow::setInputOverride(std::optional<QRegion> region) {
+    if (region == m_inputOverride) return;
+    m_inputOverride = std::move(region);
+    if (m_inputShapeUnavailable) return;
+    if (m_inputOverride) {
+        const QRegion device = toDevice(*m_inputOverride, m_ratio);
+        giveInputShape(std::vector<QRect>(device.begin(), device.end()));
+        return;
+    }
+    // Back to what is drawn: read the whole window again.
+    m_drawnCells.reset();
+    m_inputShape.reset();
+    updateInputShape(QRegion(QRect(QPoint(), m_backBufferSize)));
+    applyShapeInput();
 }
 
 void NativeWindow::giveInputShape(std::vector<QRect> rectangles) {

@@ -182,6 +182,11 @@ public:
     // was set. In device pixels, as the X server takes it (logical pixels times
     // devicePixelRatio()).
     [[nodiscard]] const std::optional<std::vector<QRect>>& inputShape() const { return m_inputShape; }
+    // A fixed input region (logical pixels) in place of the drawn pixels: an empty region
+    // lets every click through to what lies below. None: the region follows what is
+    // drawn again.
+    void setInputOverride(std::optional<QRegion> region);
+    [[nodiscard]] const std::optional<QRegion>& inputOverride() const { return m_inputOverride; }
     // How often, at most, the input region follows presented frames (a comment moves
     // 2 pixels a frame: less than one of the region's cells in this time).
     static constexpr std::chrono::milliseconds kInputShapeInterval{100};
@@ -251,6 +256,7 @@ private:
     detail::DrawnCells m_drawnCells;
     std::optional<std::vector<QRect>> m_inputShape;
     bool m_inputShapeUnavailable = false;
+    std::optional<QRegion> m_inputOverride;
     QRegion m_inputShapeArea;  // device pixels presented since the region was last read
     std::unique_ptr<QTimer> m_inputShapeTimer;
     CursorShape m_cursor = CursorShape::Arrow;

@@ -1,5 +1,6 @@
 #include "platform/system.h"
 
+#include "platform/messages.h"
 #include "platform/x11_selection.h"
 
 #include <QClipboard>
@@ -41,6 +42,12 @@ QPoint cursorPosition() { return QCursor::pos(); }
 
 int keyModifiers() { return g_modifiers.load(std::memory_order_relaxed); }
 void noteKeyModifiers(int modifiers) { g_modifiers.store(modifiers, std::memory_order_relaxed); }
+
+int heldKeyModifiers() {
+    const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
+    return (held & Qt::ControlModifier ? modifier::kControl : 0) | (held & Qt::ShiftModifier ? modifier::kShift : 0) |
+           (held & Qt::AltModifier ? modifier::kAlt : 0);
+}
 
 bool compositingAvailable() {
     const QString platform = QGuiApplication::platformName();

@@ -28,6 +28,9 @@ void shutdown();
 // Modifier flags (platform::modifier) of the most recent input event.
 [[nodiscard]] int keyModifiers();
 void noteKeyModifiers(int modifiers);
+// Modifier flags held on the keyboard now, asked of the window system: also while
+// another program has the keyboard.
+[[nodiscard]] int heldKeyModifiers();
 
 // Whether a compositor blends translucent windows (always true on Wayland and on the
 // offscreen platform; on X11 the compositing-manager selection decides, and Xwayland,

@@ -1,10 +1,12 @@
 #include "comments/comment_layout.h"
+#include "comments/comment_settings.h"
 
 #include "core/text_encoding.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
+
 
 namespace vamu::comments {
 namespace {
@@ -126,6 +128,74 @@ TEST(CommentLayout, RepliesAreReadInOrderCappedAndBounded) {
     EXPECT_EQ(capped[1].name.size() % 3, 0u);  // whole three-byte characters only
 }
 
+// Draws the lowest value of every range, so that places follow from the widths alone.
+int lowestDraw(int lowest, int) { return lowest; }
+
+TEST(CommentSettings, LanesCapMergingAndBlockedWordsShapeWhatTheStripShows) {
+    std::vector<Comment> all;
+    for (int i = 0; i < 8; ++i) all.push_back(comment("u" + std::to_string(i), "text" + std::to_string(i)));
+
+    // Lanes: only the first ones from the top, in turn; the fourth comment of two lanes
+    // goes behind the second in lane 2.
+    for (const int lanes : {1, 2, 3}) {
+        const CommentLayout layout = layoutComments(all, lowestDraw, {.lanes = lanes});
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            EXPECT_EQ(layout.places[i].lane, static_cast<int>(i) % lanes + 1) << lanes << " lanes, comment " << i;
+            EXPECT_EQ(layout.places[i].top, kLaneTops[i % static_cast<std::size_t>(lanes)]);
+        }
+        if (lanes == 2) {
+            EXPECT_EQ(layout.places[3].left, layout.places[1].right() + 10 + 10);
+        }
+    }
+    // Text size: every byte is wider, merged counts included.
+    Comment merged = comment("ab", "你好");
+    merged.count = 3;
+    EXPECT_EQ(shownContent(merged), "你好 ×3");
+    EXPECT_EQ(layoutComments({merged}, lowestDraw, {.pixelsPerByte = 9}).places[0].bubbleWidth, 9 * 2 + 9 * 8 + 10);
+    EXPECT_GT(layoutOptions({.textSize = TextSize::Large}).pixelsPerByte, kPixelsPerByte);
+    EXPECT_LT(layoutOptions({.textSize = TextSize::Small}).pixelsPerByte, kPixelsPerByte);
+
+    // The cap counts what is shown, after blocked and merged comments.
+    EXPECT_EQ(selectComments(all, {.cap = 10}).size(), 8u);
+    const std::vector<Comment> five = selectComments(all, {.cap = 5, .blocked = {"TEXT1", "u3"}});
+    std::vector<std::string> names;
+    for (const Comment& c : five) names.push_back(c.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"u0", "u2", "u4", "u5", "u6"}));
+
+    // Merging: the first of a text shows, counting its repeats (past the cap too); texts
+    // differing in case or only in surrounding spaces.
+    const std::vector<Comment> song{comment("a", "好听"), comment("b", "Nice"),  comment("c", "好听 "),
+                                    comment("d", "nice"), comment("e", "再来"), comment("f", "好听")};
+    const std::vector<Comment> once = selectComments(song, {.cap = 10, .merge = true});
+    ASSERT_EQ(once.size(), 4u);
+    EXPECT_EQ(once[0].name, "a");
+    EXPECT_EQ(once[0].count, 3);
+    EXPECT_EQ(once[1].count, 1);
+    EXPECT_EQ(once[2].content, "nice");
+    const std::vector<Comment> capped = selectComments(song, {.cap = 10, .merge = true, .blocked = {"再"}});
+    EXPECT_EQ(capped.size(), 3u);
+    EXPECT_EQ(selectComments(song, {.cap = 10}).size(), song.size());  // merging off: every one
+
+    // Blocked words: Latin letters in either case, in the name or the text; Chinese as written.
+    const Comment spam{"", "SpamBot", "买 CHEAP 票 a|b"};
+    EXPECT_TRUE(isBlocked(spam, {"spambot"}));
+    EXPECT_TRUE(isBlocked(spam, {"cheap"}));
+    EXPECT_TRUE(isBlocked(spam, {"买"}));
+    EXPECT_TRUE(isBlocked(spam, {"A|B"}));
+    EXPECT_FALSE(isBlocked(spam, {"a|c", "卖", "chap"}));
+    EXPECT_FALSE(isBlocked(spam, {}));
+
+    // Their stored form: "|" between words, "\|" inside one, "\\" a backslash; a lone
+    // backslash of a hand-written value stays; empty words go.
+    const std::vector<std::string> words{"a|b", "c:\\d", "end\\", "广告"};
+    const std::string stored = joinBlockedWords(words);
+    EXPECT_EQ(stored, "a\\|b|c:\\\\d|end\\\\|广告");
+    EXPECT_EQ(splitBlockedWords(stored), words);
+    EXPECT_EQ(splitBlockedWords("||x\\y|\\||"), (std::vector<std::string>{"x\\y", "|"}));
+    EXPECT_EQ(wordsFromLines(" spam \r\n\n广告\n"), (std::vector<std::string>{"spam", "广告"}));
+    EXPECT_EQ(wordsFromLines(linesFromWords(words)), words);
+}
+
 TEST(CommentScroll, MovesWhilePlayingStandsWhilePausedOrStalledAndStopsOnceThePagePassed) {
     CommentScroll scroll;
     scroll.reset(100, 10);
@@ -146,6 +216,14 @@ TEST(CommentScroll, MovesWhilePlayingStandsWhilePausedOrStalledAndStopsOnceThePa
     EXPECT_EQ(scroll.tick(playback::ActivityState::Playing), CommentScroll::Step::Stood);
     // A stopped stream still takes the passed page down.
     EXPECT_EQ(scroll.tick(playback::ActivityState::Stopped), CommentScroll::Step::TakeDown);
+
+    // Other speeds: parts of a pixel add up, so 0.75x moves 1, 2, 1, 2 ... and 2x 4 a tick.
+    for (const auto& [speed, moved] : {std::pair{75, 15}, std::pair{50, 10}, std::pair{200, 40}, std::pair{130, 26}}) {
+        scroll.reset(1000, 10);
+        scroll.setSpeed(speed);
+        for (int tick = 0; tick < 10; ++tick) ASSERT_EQ(scroll.tick(playback::ActivityState::Playing), CommentScroll::Step::Moved);
+        EXPECT_EQ(scroll.left(), 1000 - moved) << speed;
+    }
 }
 
 }  // namespace

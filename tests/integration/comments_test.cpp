@@ -1,17 +1,22 @@
 // Bullet comments as a user meets them: a playing song's comments drifting across the
-// strip, standing while paused, gone at the next song, the switch 弹幕, and the avatars.
+// strip, standing while paused, gone at the next song, the switch 弹幕, the avatars, and
+// the settings window "弹幕设置".
 // Each case runs the whole program against its own vamu-service.
 #include "integration/program_fixture.h"
 
 #include "app/comment_strip_window.h"
 #include "app/program_menus.h"
+#include "comments/comment_settings_window.h"
 #include "comments/comments_controller.h"
+#include "toolkit/accessibility.h"
 #include "core/settings_keys.h"
 #include "net/http_request.h"
 #include "net/json_document.h"
+#include "platform/native_window.h"
 #include "playback/audio_engine.h"
 #include "playback/player_controller.h"
 
+#include <QAccessibleInterface>
 #include <QImage>
 
 #include <algorithm>
@@ -174,6 +179,128 @@ TEST_F(CommentsTest, SwitchedOffNoRequestIsSentUntilSwitchedOnWhilePlaying) {
     EXPECT_FALSE(stripShown());
     EXPECT_EQ(comments().page(), nullptr);
     EXPECT_FALSE(m_scheduler.timerRunning(comments::kTimer));
+}
+
+TEST_F(CommentsTest, TheSettingsWindowFromTheMenuSpeedsTheStripUpAndBlocksAWordAtOnce) {
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    const ServiceSong song = songWithComments(30);
+    playFor2Seconds(song);
+    ASSERT_TRUE(waitForComments(static_cast<std::size_t>(std::min(song.comments, 120))));
+
+    // As a user opens it: the gear, then "弹幕设置..." in its menu. A second opening
+    // brings the same window forward.
+    UiDriver::pickInNextMenu(QStringLiteral("弹幕设置..."));
+    ASSERT_TRUE(UiDriver::click(*window().captionButton(toolkit::caption::kSetting)));
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return m_program->commentSettingsWindow() != nullptr; }));
+    comments::CommentSettingsWindow& settings = *m_program->commentSettingsWindow();
+    EXPECT_EQ(settings.host().title(), QStringLiteral("弹幕设置"));
+    m_program->menus().settingsMenu().item(m_program->menus().commentSettingsItem())->handler();
+    EXPECT_EQ(m_program->commentSettingsWindow(), &settings);
+    // Every control has a name a screen reader reads out.
+    for (toolkit::BaseControl* control : std::initializer_list<toolkit::BaseControl*>{
+             settings.opacity(), settings.speed(), settings.lanes(), settings.cap(),
+             settings.textSize(comments::TextSize::Large), settings.merge(), settings.blocked(), settings.defaults(),
+             settings.closeButton()}) {
+        ASSERT_NE(control, nullptr);
+        QAccessibleInterface* reader = toolkit::accessibility::interfaceFor(*control);
+        ASSERT_NE(reader, nullptr);
+        EXPECT_FALSE(reader->text(QAccessible::Name).isEmpty());
+    }
+
+    // The speed slider pulled to its right end: twice the speed at once, stored.
+    panel::Slider& speed = *settings.speed();
+    ASSERT_TRUE(UiDriver::click(speed, QPoint(speed.width() - 1, speed.height() / 2)));
+    EXPECT_EQ(UiDriver::text(*settings.speedValue()), QStringLiteral("2.0x"));
+    EXPECT_EQ(readSetting("弹幕速度"), "2");
+    ASSERT_EQ(activity(), ActivityState::Playing);
+    panel::Page& page = *comments().page();
+    const int before = page.left();
+    m_scheduler.advance(60ms);
+    EXPECT_EQ(page.left(), before - 8);
+
+    // A word typed into the blocked words, in other case than written: every comment
+    // whose writer or text holds it leaves the strip, the rest stand where the page is.
+    const std::vector<comments::Comment> received = comments().received();
+    const std::string word = received.front().name;
+    ASSERT_FALSE(word.empty());
+    const std::size_t kept = static_cast<std::size_t>(std::count_if(
+        received.begin(), received.end(), [&](const comments::Comment& c) { return !comments::isBlocked(c, {word}); }));
+    ASSERT_LT(kept, received.size());
+    const int standing = page.left();
+    ASSERT_TRUE(UiDriver::click(*settings.blocked()));
+    UiDriver::type(settings.host(), QString::fromStdString(word).toUpper());
+    EXPECT_EQ(comments().controls().size(), kept);
+    for (const auto& shown : comments().controls()) {
+        EXPECT_FALSE(UiDriver::text(*shown.name).contains(QString::fromStdString(word), Qt::CaseInsensitive));
+    }
+    EXPECT_EQ(page.left(), standing);
+    EXPECT_EQ(comments::splitBlockedWords(readSetting("弹幕屏蔽")),
+              (std::vector<std::string>{QString::fromStdString(word).toUpper().toStdString()}));
+
+    // "恢复默认": every comment back at the usual speed; "关闭" closes the window.
+    ASSERT_TRUE(UiDriver::click(*settings.defaults()));
+    EXPECT_EQ(comments().controls().size(), received.size());
+    EXPECT_EQ(readSetting("弹幕速度"), "1");
+    EXPECT_EQ(readSetting("弹幕屏蔽", "?"), "");
+    EXPECT_TRUE(UiDriver::text(*settings.blocked()).isEmpty());
+    const int reset = page.left();
+    m_scheduler.advance(30ms);
+    EXPECT_EQ(page.left(), reset - 2);
+    ASSERT_TRUE(UiDriver::click(*settings.closeButton()));
+    EXPECT_TRUE(UiDriver::pumpUntil([&] { return m_program->commentSettingsWindow() == nullptr; }));
+}
+
+TEST_F(CommentsTest, WithCtrlHeldABubbleTakesTheClickAndItsMenuHidesItOrBlocksItsWriter) {
+    std::optional<QPoint> pointer;  // over the strip, while Ctrl is held
+    m_options.ctrlPointer = [&pointer] { return pointer; };
+    startService();
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(waitForGrid());
+    const ServiceSong song = songWithComments(30);
+    playFor2Seconds(song);
+    ASSERT_TRUE(waitForComments(static_cast<std::size_t>(std::min(song.comments, 120))));
+    platform::NativeWindow& strip = *m_program->commentStrip().host().nativeWindow();
+    const auto bubble = [&](std::size_t i) -> panel::GroupBox& { return *comments().controls()[i].bubble; };
+    const int stripWidth = m_program->commentStrip().host().width();
+    for (int tick = 0; tick < 2000 && bubble(1).absoluteRect().right() > stripWidth - 20; ++tick) {
+        m_scheduler.advance(30ms);
+    }
+    ASSERT_LE(bubble(1).absoluteRect().right(), stripWidth - 20);
+    // Without Ctrl nothing of the strip takes the mouse.
+    ASSERT_TRUE(strip.inputOverride().has_value());
+    EXPECT_TRUE(strip.inputOverride()->isEmpty());
+
+    // Ctrl over the first comment: it alone takes the mouse.
+    pointer = bubble(0).absoluteRect().center();
+    m_scheduler.advance(30ms);
+    ASSERT_TRUE(strip.inputOverride().has_value());
+    EXPECT_TRUE(strip.inputOverride()->contains(*pointer));
+    EXPECT_FALSE(strip.inputOverride()->contains(bubble(1).absoluteRect().center()));
+
+    // "隐藏此条": it goes, the one after it stays where it was.
+    const QRect second = bubble(1).absoluteRect();
+    UiDriver::pickInNextMenu(QStringLiteral("隐藏此条"));
+    UiDriver::click(m_program->commentStrip().host(), *pointer);
+    EXPECT_FALSE(UiDriver::visible(bubble(0)));
+    EXPECT_EQ(bubble(1).absoluteRect(), second);
+
+    // "屏蔽此用户" on the next: its writer joins the blocked words, stored, and every
+    // comment of that writer leaves.
+    const std::string writer = comments().comments()[1].name;
+    pointer = second.center();
+    m_scheduler.advance(30ms);
+    UiDriver::pickInNextMenu(QStringLiteral("屏蔽此用户"));
+    UiDriver::click(m_program->commentStrip().host(), *pointer);
+    EXPECT_EQ(comments::splitBlockedWords(readSetting("弹幕屏蔽")), std::vector<std::string>{writer});
+    EXPECT_EQ(comments().settings().blocked, std::vector<std::string>{writer});
+    for (const comments::Comment& shown : comments().comments()) EXPECT_FALSE(comments::isBlocked(shown, {writer}));
+
+    // Ctrl let go: every click goes through again.
+    pointer.reset();
+    m_scheduler.advance(30ms);
+    EXPECT_TRUE(strip.inputOverride()->isEmpty());
 }
 
 TEST_F(CommentsTest, AFailedRequestOrASongWithoutCommentsShowsNothingAndRunsNoTimer) {

@@ -304,12 +304,12 @@ TEST_F(DesktopNotificationTest, SongsStartingWhileHiddenReplaceTheirNotification
     EXPECT_EQ(m_server->calls[1].replacesId, first.answeredId);
     EXPECT_EQ(m_server->calls[1].summary, cell(3, panel::song_column::kTitle));
 
-    // The settings menu's fourth switch turns them off (and writes 通知).
+    // The settings menu's fourth switch (its fifth item) turns them off (and writes 通知).
     app::ProgramMenus& menus = m_program->menus();
-    ASSERT_EQ(menus.notificationsItem(), 4);
-    EXPECT_EQ(menus.settingsMenu().item(4)->text, QStringLiteral("通知开"));
+    ASSERT_EQ(menus.notificationsItem(), 5);
+    EXPECT_EQ(menus.settingsMenu().item(5)->text, QStringLiteral("通知开"));
     menus.toggleNotifications();
-    EXPECT_EQ(menus.settingsMenu().item(4)->text, QStringLiteral("通知关"));
+    EXPECT_EQ(menus.settingsMenu().item(5)->text, QStringLiteral("通知关"));
     EXPECT_EQ(readSetting("通知"), "0");
     ASSERT_TRUE(waitForPlaying());
     player().nextSong();
@@ -362,7 +362,7 @@ TEST_F(DesktopNotificationTest, OddSwitchValuesLeaveTheSwitchOutAndNotifications
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
     EXPECT_EQ(m_program->menus().notificationsItem(), 0);
-    EXPECT_EQ(m_program->menus().settingsMenu().count(), 4);  // 弹幕, 最小化, 下载提示, 清空缓存
+    EXPECT_EQ(m_program->menus().settingsMenu().count(), 5);  // 弹幕, 弹幕设置..., 最小化, 下载提示, 清空缓存
     m_program->menus().toggleNotifications();
     EXPECT_EQ(readSetting("通知"), "2");
     hideMainWindow();

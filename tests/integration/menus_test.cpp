@@ -149,25 +149,26 @@ TEST_F(MenusTest, CloseToTraySwitchWritesZeroThenOneAndOtherValuesDisableIt) {
     start();
     toolkit::PopupMenu& settings = menus().settingsMenu();
     EXPECT_EQ(window().captionButton(toolkit::caption::kSetting)->tips(), QStringLiteral("设置"));
-    ASSERT_EQ(settings.count(), 5);
+    ASSERT_EQ(settings.count(), 6);
     EXPECT_EQ(settings.item(1)->text, QStringLiteral("点击关闭弹幕"));
-    EXPECT_EQ(settings.item(2)->text, QStringLiteral("退出到托盘开"));
-    EXPECT_EQ(settings.item(3)->text, QStringLiteral("下载提示音开"));
-    EXPECT_EQ(settings.item(4)->text, QStringLiteral("通知开"));
-    EXPECT_EQ(settings.item(5)->text, QStringLiteral("清空缓存"));
-    choose(settings, 2);
+    EXPECT_EQ(settings.item(2)->text, QStringLiteral("弹幕设置..."));
+    EXPECT_EQ(settings.item(3)->text, QStringLiteral("退出到托盘开"));
+    EXPECT_EQ(settings.item(4)->text, QStringLiteral("下载提示音开"));
+    EXPECT_EQ(settings.item(5)->text, QStringLiteral("通知开"));
+    EXPECT_EQ(settings.item(6)->text, QStringLiteral("清空缓存"));
+    choose(settings, 3);
     EXPECT_EQ(readSetting("最小化"), "0");
-    EXPECT_EQ(settings.item(2)->text, QStringLiteral("退出到托盘关"));
-    choose(settings, 2);
+    EXPECT_EQ(settings.item(3)->text, QStringLiteral("退出到托盘关"));
+    choose(settings, 3);
     EXPECT_EQ(readSetting("最小化"), "1");
-    EXPECT_EQ(settings.item(2)->text, QStringLiteral("退出到托盘开"));
+    EXPECT_EQ(settings.item(3)->text, QStringLiteral("退出到托盘开"));
 
     // The value is read at every use: changed behind the program's back to something
     // else, both the switch and the close button do nothing.
     writeSetting("最小化", "yes");
-    choose(settings, 2);
+    choose(settings, 3);
     EXPECT_EQ(readSetting("最小化"), "yes");
-    EXPECT_EQ(settings.item(2)->text, QStringLiteral("退出到托盘开"));
+    EXPECT_EQ(settings.item(3)->text, QStringLiteral("退出到托盘开"));
     clickClose();
     EXPECT_TRUE(native().isVisible());
     EXPECT_EQ(native().showState(), platform::ShowState::Normal);
@@ -180,7 +181,7 @@ TEST_F(MenusTest, OddSettingsValuesLeaveTheirSwitchesOut) {
     writeSetting("通知", "7");
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
-    EXPECT_EQ(menus().settingsMenu().count(), 2);  // 弹幕 and 清空缓存
+    EXPECT_EQ(menus().settingsMenu().count(), 3);  // 弹幕, 弹幕设置... and 清空缓存
     EXPECT_EQ(menus().closeToTrayItem(), 0);
     EXPECT_EQ(menus().downloadToneItem(), 0);
     EXPECT_EQ(menus().notificationsItem(), 0);
@@ -197,29 +198,29 @@ TEST_F(MenusTest, NotificationsSwitchFlipsTheSettingAndItsCaption) {
     ASSERT_TRUE(startProgram());
     ASSERT_TRUE(waitForGrid());
     toolkit::PopupMenu& settings = menus().settingsMenu();
-    ASSERT_EQ(menus().notificationsItem(), 3);
-    choose(settings, 3);
+    ASSERT_EQ(menus().notificationsItem(), 4);
+    choose(settings, 4);
     EXPECT_EQ(menus().notifications(), 0);
     EXPECT_EQ(readSetting("通知"), "0");
-    EXPECT_EQ(settings.item(3)->text, QStringLiteral("通知关"));
-    choose(settings, 3);
+    EXPECT_EQ(settings.item(4)->text, QStringLiteral("通知关"));
+    choose(settings, 4);
     EXPECT_EQ(readSetting("通知"), "1");
-    EXPECT_EQ(settings.item(3)->text, QStringLiteral("通知开"));
+    EXPECT_EQ(settings.item(4)->text, QStringLiteral("通知开"));
 }
 
 TEST_F(MenusTest, DownloadToneSwitchFlipsTheToneAndItsCaption) {
     start();
     toolkit::PopupMenu& settings = menus().settingsMenu();
-    ASSERT_EQ(menus().downloadToneItem(), 3);
+    ASSERT_EQ(menus().downloadToneItem(), 4);
     EXPECT_EQ(menus().downloadTone(), 1);
-    choose(settings, 3);
+    choose(settings, 4);
     EXPECT_EQ(menus().downloadTone(), 0);
     EXPECT_EQ(readSetting("下载提示"), "0");
-    EXPECT_EQ(settings.item(3)->text, QStringLiteral("下载提示音关"));
-    choose(settings, 3);
+    EXPECT_EQ(settings.item(4)->text, QStringLiteral("下载提示音关"));
+    choose(settings, 4);
     EXPECT_EQ(menus().downloadTone(), 1);
     EXPECT_EQ(readSetting("下载提示"), "1");
-    EXPECT_EQ(settings.item(3)->text, QStringLiteral("下载提示音开"));
+    EXPECT_EQ(settings.item(4)->text, QStringLiteral("下载提示音开"));
 }
 
 TEST_F(MenusTest, SkinButtonCyclesTheBackgroundsFromFourBackToZero) {

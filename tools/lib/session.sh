@@ -226,10 +226,12 @@ thread_count() { awk '/^Threads:/ { print $2 }' "/proc/$1/status"; }
 fd_count() { ls "/proc/$1/fd" | wc -l; }
 
 # The settings caption button (the gear, third from the right, 237 px into the window
-# of the default skin) opens the settings menu; its first item flips 弹幕. The button
-# acts on a click only after the pointer has come over it.
-session_toggle_comments() {
-    local menu= _
+# of the default skin) opens the settings menu (six items with the default settings);
+# its first item flips 弹幕. The button acts on a click only after the pointer has come
+# over it.
+session_open_settings_menu() {
+    local _
+    SESSION_MENU=
     session_window_origin
     xdotool mousemove $(( WINDOW_X + 225 )) $(( WINDOW_Y + 13 ))
     sleep 0.3
@@ -238,11 +240,16 @@ session_toggle_comments() {
     xdotool click 1
     for _ in $(seq 1 20); do
         sleep 0.2
-        menu=$(session_menu_window)
-        [ -n "$menu" ] && break
+        SESSION_MENU=$(session_menu_window)
+        [ -n "$SESSION_MENU" ] && return 0
     done
-    [ -n "$menu" ] || { echo "note: the settings menu did not open" >&2; return 0; }
-    session_menu_item 1 3 "$menu"
+    echo "note: the settings menu did not open" >&2
+}
+
+session_toggle_comments() {
+    session_open_settings_menu
+    [ -n "$SESSION_MENU" ] || return 0
+    session_menu_item 1 6 "$SESSION_MENU"
     sleep 0.5
 }
 
