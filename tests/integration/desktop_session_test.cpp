@@ -1,10 +1,16 @@
-// The program on weston (headless) started by the test, its platform chosen as main()
-// chooses it. Beside Xwayland it must run on X11 with the strip above, unframed at the
-// top; on Wayland alone the now-playing slide must end on time and the UI thread rest.
+// The program on a compositor (headless) started by the test, its platform chosen as
+// main() chooses it. On weston beside Xwayland it must run on X11 with the strip above,
+// unframed at the top; on weston alone the now-playing slide must end on time and the UI
+// thread rest; on sway, which offers layer surfaces, the strip shows as one at the top.
 #include "integration/program_fixture.h"
 
 #include "app/comment_strip_window.h"
 #include "app/now_playing_window.h"
+#include "app/program_menus.h"
+#include "comments/comments_controller.h"
+#include "platform/layer_surface.h"
+#include "playback/audio_engine.h"
+#include "playback/player_controller.h"
 #include "net/http_request.h"
 #include "platform/application.h"
 #include "platform/native_window.h"
@@ -15,9 +21,12 @@
 #include "support/x_display.h"
 
 #include <QElapsedTimer>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QLibraryInfo>
 #include <QWindow>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,7 +57,11 @@ public:
             m_missing = "Qt's Wayland platform (qt6-wayland) is not installed";
             return;
         }
+#ifdef VAMU_TEST_SWAY
+        m_missing = m_sway.start(1280, 800);
+#else
         m_missing = m_weston.start(1280, 800, kX11);
+#endif
         if (!m_missing.empty()) return;
         static int argc = 1;
         static char name[] = "vamu_program_desktop_tests";
@@ -64,12 +77,14 @@ public:
             m_app.reset();
         }
         m_weston.stop();
+        m_sway.stop();
     }
     std::string m_missing;
     platform::PlatformChoice m_choice;
 
 private:
     PrivateWeston m_weston;
+    PrivateSway m_sway;
     std::unique_ptr<QGuiApplication> m_app;
 };
 
@@ -115,7 +130,98 @@ protected:
     return total;
 }
 
-#ifndef VAMU_TEST_NATIVE_WAYLAND
+// The whole output as the compositor shows it (grim), or a null image.
+[[maybe_unused]] QImage screenshot(const QString& file) {
+    const pid_t grim = spawnQuiet({"grim", file.toStdString()});
+    int status = 0;
+    if (grim <= 0 || ::waitpid(grim, &status, 0) != grim || status != 0) return {};
+    return QImage(file).convertToFormat(QImage::Format_RGB32);
+}
+
+// The smallest rectangle that holds every pixel where the two pictures differ.
+[[maybe_unused]] QRect differences(const QImage& one, const QImage& other) {
+    QRect changed;
+    for (int y = 0; y < std::min(one.height(), other.height()); ++y) {
+        const auto* a = reinterpret_cast<const QRgb*>(one.constScanLine(y));
+        const auto* b = reinterpret_cast<const QRgb*>(other.constScanLine(y));
+        for (int x = 0; x < std::min(one.width(), other.width()); ++x) {
+            if (a[x] != b[x]) changed |= QRect(x, y, 1, 1);
+        }
+    }
+    return changed;
+}
+
+#if defined(VAMU_TEST_SWAY)
+TEST_F(ProgramOnCompositor, OnSwayTheStripIsALayerSurfaceAtTheTopThatTheSwitchShowsAndHides) {
+    ASSERT_TRUE(QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+        << qPrintable(QGuiApplication::platformName());
+    EXPECT_TRUE(app::CommentStripWindow::supported());
+    app::ProgramMenus& menus = m_program->menus();
+    toolkit::PopupMenu& settings = menus.settingsMenu();
+    ASSERT_NE(settings.item(menus.commentsItem()), nullptr);
+    EXPECT_EQ(settings.item(menus.commentsItem())->state & toolkit::menu_state::kDisabled, 0);
+    EXPECT_TRUE(settings.item(menus.commentsItem())->tips.isEmpty());
+
+    app::CommentStripWindow& strip = m_program->commentStrip();
+    platform::NativeWindow& native = *strip.host().nativeWindow();
+    auto* surface = dynamic_cast<platform::LayerSurface*>(native.presentationTarget());
+    ASSERT_NE(surface, nullptr);
+    const QRect place = app::CommentStripWindow::placeFor(platform::screenGeometry(), platform::workArea());
+
+    // A song's comments drift in (2 px every 30 ms from the strip's right edge).
+    playback::PlayerController& player = m_program->player();
+    comments::CommentsController& comments = m_program->comments();
+    const auto playing = [&] {
+        return player.stream() != 0 &&
+               m_program->engine().isActive(player.stream()) == playback::ActivityState::Playing;
+    };
+    player.playRepeating(songWithComments(10).entry);
+    ASSERT_TRUE(UiDriver::pumpUntil(playing, 20s));
+    m_scheduler.advance(2000ms);
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !comments.controls().empty(); }, 10s));
+    for (int i = 0; i < 10; ++i) {
+        m_scheduler.advance(300ms);
+        UiDriver::pump(20ms);
+    }
+    ASSERT_TRUE(strip.isShown());
+    ASSERT_TRUE(UiDriver::pumpUntil(
+        [&] { return surface->configuredSize() == place.size() && surface->committedFrames() > 1; }, 10s))
+        << "configured " << surface->configuredSize().width() << "x" << surface->configuredSize().height()
+        << ", frames " << surface->committedFrames();
+    EXPECT_FALSE(native.qtWindow()->isVisible());  // never a window in the middle of the screen
+    EXPECT_FALSE(surface->closed());
+
+    // On the screen: what the strip shows lies within its place, and goes with the switch.
+    player.togglePause();  // nothing else on the screen moves
+    UiDriver::pump(300ms);
+    QTemporaryDir folder;
+    const QImage shown = screenshot(folder.filePath(QStringLiteral("shown.png")));
+    settings.item(menus.commentsItem())->handler();
+    EXPECT_FALSE(strip.isShown());
+    UiDriver::pump(300ms);
+    const QImage hidden = screenshot(folder.filePath(QStringLiteral("hidden.png")));
+    if (!shown.isNull() && !hidden.isNull()) {
+        const QRect changed = differences(shown, hidden);
+        std::printf("the strip's pixels on the screen: %d,%d %dx%d (its place %d,%d %dx%d)\n", changed.x(), changed.y(),
+                    changed.width(), changed.height(), place.x(), place.y(), place.width(), place.height());
+        EXPECT_FALSE(changed.isEmpty());
+        EXPECT_TRUE(place.contains(changed));
+        if (const char* keep = std::getenv("VAMU_TEST_SHOT")) shown.save(QString::fromLocal8Bit(keep));
+    } else {
+        std::printf("no screenshot (grim missing or refused): the screen was not compared\n");
+    }
+
+    // On again: a new surface is configured and shows frames.
+    const int before = surface->committedFrames();
+    player.togglePause();
+    settings.item(menus.commentsItem())->handler();
+    m_scheduler.advance(2000ms);
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !comments.controls().empty(); }, 10s));
+    m_scheduler.advance(300ms);
+    EXPECT_TRUE(strip.isShown());
+    EXPECT_TRUE(UiDriver::pumpUntil([&] { return surface->committedFrames() > before; }, 10s));
+}
+#elif !defined(VAMU_TEST_NATIVE_WAYLAND)
 TEST_F(ProgramOnCompositor, ChoosesX11BesideXwaylandAndKeepsTheStripAboveUnframedAtTheTop) {
     EXPECT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << CompositorEnvironment::instance->m_choice.reason;
     EXPECT_EQ(CompositorEnvironment::instance->m_choice.platform, "xcb");

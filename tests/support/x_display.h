@@ -56,4 +56,23 @@ private:
     std::string m_x11Display;
 };
 
+// sway (headless, without Xwayland) for one test process: a compositor that offers
+// layer surfaces. start() points WAYLAND_DISPLAY at it and unsets DISPLAY and
+// QT_QPA_PLATFORM. sway refuses to run as root: then it runs as nobody.
+class PrivateSway {
+public:
+    PrivateSway() = default;
+    ~PrivateSway() { stop(); }
+    PrivateSway(const PrivateSway&) = delete;
+    PrivateSway& operator=(const PrivateSway&) = delete;
+
+    // An empty text on success, else why it failed (a missing program included).
+    std::string start(int width, int height);
+    void stop();
+
+private:
+    pid_t m_server = 0;
+    std::string m_runtime;  // a private XDG_RUNTIME_DIR
+};
+
 }  // namespace vamu::test
