@@ -1,0 +1,30 @@
+#pragma once
+// A pointer device of the test's own on a wlroots compositor (sway), whose headless
+// backend has none: it moves and clicks as a mouse would, on a Wayland connection of its
+// own (WAYLAND_DISPLAY).
+
+#include <memory>
+#include <string>
+
+namespace vamu::test {
+
+class VirtualPointer {
+public:
+    VirtualPointer();
+    ~VirtualPointer();
+    VirtualPointer(const VirtualPointer&) = delete;
+    VirtualPointer& operator=(const VirtualPointer&) = delete;
+
+    // An empty text on success, else why there is no pointer.
+    std::string connect();
+    // Moves to (x, y) of a space width x height (the output, from its top-left corner),
+    // then presses and releases the left button there. False when the compositor did
+    // not take it.
+    bool click(int x, int y, int width, int height);
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+}  // namespace vamu::test
