@@ -13,10 +13,9 @@ constexpr std::uint32_t kLeftButton = 0x110;  // BTN_LEFT
 
 void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t) {
     auto** manager = static_cast<zwlr_virtual_pointer_manager_v1**>(data);
-    if (std::string_view(interface) == zwlr_virtual_pointer_manager_v1_interface.name && !*manager) {
-        *manager = static_cast<zwlr_virtual_pointer_manager_v1*>(
-            wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
-    }
+    if (std::string_view(interface) != zwlr_virtual_pointer_manager_v1_interface.name || *manager) return;
+    *manager = static_cast<zwlr_virtual_pointer_manager_v1*>(
+        wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
 }
 void onGlobalRemove(void*, wl_registry*, std::uint32_t) {}
 const wl_registry_listener kRegistryListener{onGlobal, onGlobalRemove};
@@ -26,9 +25,8 @@ const wl_registry_listener kRegistryListener{onGlobal, onGlobalRemove};
 struct VirtualPointer::State {
     wl_display* display = nullptr;
     zwlr_virtual_pointer_manager_v1* manager = nullptr;
-    zwlr_virtual_pointer_v1* pointer = nullptr;
+    zwlr_virtual_pointer_v1* pointer = nullptr;  // the compositor drops it with the connection
     std::uint32_t time = 0;
-
     ~State() {
         if (pointer) zwlr_virtual_pointer_v1_destroy(pointer);
         if (manager) zwlr_virtual_pointer_manager_v1_destroy(manager);
@@ -56,10 +54,10 @@ bool VirtualPointer::click(int x, int y, int width, int height) {
     if (!state.pointer) return false;
     const auto u = [](int value) { return static_cast<std::uint32_t>(value); };
     zwlr_virtual_pointer_v1_motion_absolute(state.pointer, state.time += 10, u(x), u(y), u(width), u(height));
-    zwlr_virtual_pointer_v1_frame(state.pointer);
-    zwlr_virtual_pointer_v1_button(state.pointer, state.time += 10, kLeftButton, WL_POINTER_BUTTON_STATE_PRESSED);
-    zwlr_virtual_pointer_v1_frame(state.pointer);
-    zwlr_virtual_pointer_v1_button(state.pointer, state.time += 10, kLeftButton, WL_POINTER_BUTTON_STATE_RELEASED);
+    for (const auto button : {WL_POINTER_BUTTON_STATE_PRESSED, WL_POINTER_BUTTON_STATE_RELEASED}) {
+        zwlr_virtual_pointer_v1_frame(state.pointer);
+        zwlr_virtual_pointer_v1_button(state.pointer, state.time += 10, kLeftButton, button);
+    }
     zwlr_virtual_pointer_v1_frame(state.pointer);
     return wl_display_roundtrip(state.display) >= 0;
 }

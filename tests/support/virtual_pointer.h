@@ -1,7 +1,6 @@
 #pragma once
 // A pointer device of the test's own on a wlroots compositor (sway), whose headless
-// backend has none: it moves and clicks as a mouse would, on a Wayland connection of its
-// own (WAYLAND_DISPLAY).
+// backend has none, on a Wayland connection of its own (WAYLAND_DISPLAY).
 
 #include <memory>
 #include <string>
@@ -17,9 +16,8 @@ public:
 
     // An empty text on success, else why there is no pointer.
     std::string connect();
-    // Moves to (x, y) of a space width x height (the output, from its top-left corner),
-    // then presses and releases the left button there. False when the compositor did
-    // not take it.
+    // Moves to (x, y) of a width x height space (the output), presses and releases the
+    // left button there. False when the connection broke.
     bool click(int x, int y, int width, int height);
 
 private:

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 extern char** environ;
 
@@ -139,6 +140,7 @@ void PrivateWeston::stop() {
 
 std::string PrivateSway::start(int width, int height) {
     if (!onPath("sway")) return "sway is not installed";
+    if (!onPath("grim")) return "grim (screenshots of sway) is not installed";
     char folder[] = "/tmp/vamu-sway-XXXXXX";
     if (!::mkdtemp(folder)) return "no runtime folder for sway";
     m_runtime = folder;
@@ -166,10 +168,9 @@ std::string PrivateSway::start(int width, int height) {
     std::string socket;
     for (int i = 0; i < 100 && socket.empty(); ++i) {
         std::error_code ignored;
-        for (const auto& entry : std::filesystem::directory_iterator(m_runtime, ignored)) {
-            const std::string name = entry.path().filename().string();
-            if (name.starts_with("wayland-") && !name.ends_with(".lock") && entry.is_socket()) socket = name;
-        }
+        for (const auto& entry : std::filesystem::directory_iterator(m_runtime, ignored))
+            if (entry.is_socket() && entry.path().filename().string().starts_with("wayland-"))
+                socket = entry.path().filename();
         if (socket.empty()) ::usleep(100 * 1000);
     }
     if (socket.empty()) return "sway made no socket";
@@ -182,11 +183,8 @@ std::string PrivateSway::start(int width, int height) {
 
 void PrivateSway::stop() {
     stopProcess(m_server);
-    if (!m_runtime.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_runtime, ignored);
-        m_runtime.clear();
-    }
+    std::error_code ignored;
+    if (!m_runtime.empty()) std::filesystem::remove_all(std::exchange(m_runtime, {}), ignored);
 }
 
 }  // namespace vamu::test

@@ -56,9 +56,8 @@ private:
     std::string m_x11Display;
 };
 
-// sway (headless, without Xwayland) for one test process: a compositor that offers
-// layer surfaces. start() points WAYLAND_DISPLAY at it and unsets DISPLAY and
-// QT_QPA_PLATFORM. sway refuses to run as root: then it runs as nobody.
+// sway (headless, no Xwayland; grim for screenshots) for one test process: a compositor with layer surfaces.
+// start() points WAYLAND_DISPLAY at it and unsets DISPLAY and QT_QPA_PLATFORM. As root, sway runs as nobody.
 class PrivateSway {
 public:
     PrivateSway() = default;
