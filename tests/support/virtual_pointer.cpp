@@ -49,16 +49,22 @@ std::string VirtualPointer::connect() {
     return wl_display_roundtrip(m_state->display) >= 0 ? std::string() : "the compositor refused a virtual pointer";
 }
 
-bool VirtualPointer::click(int x, int y, int width, int height) {
+bool VirtualPointer::move(int x, int y, int width, int height) {
     State& state = *m_state;
     if (!state.pointer) return false;
     const auto u = [](int value) { return static_cast<std::uint32_t>(value); };
     zwlr_virtual_pointer_v1_motion_absolute(state.pointer, state.time += 10, u(x), u(y), u(width), u(height));
-    for (const auto button : {WL_POINTER_BUTTON_STATE_PRESSED, WL_POINTER_BUTTON_STATE_RELEASED}) {
-        zwlr_virtual_pointer_v1_frame(state.pointer);
-        zwlr_virtual_pointer_v1_button(state.pointer, state.time += 10, kLeftButton, button);
-    }
     zwlr_virtual_pointer_v1_frame(state.pointer);
+    return wl_display_roundtrip(state.display) >= 0;
+}
+
+bool VirtualPointer::click() {
+    State& state = *m_state;
+    if (!state.pointer) return false;
+    for (const auto button : {WL_POINTER_BUTTON_STATE_PRESSED, WL_POINTER_BUTTON_STATE_RELEASED}) {
+        zwlr_virtual_pointer_v1_button(state.pointer, state.time += 10, kLeftButton, button);
+        zwlr_virtual_pointer_v1_frame(state.pointer);
+    }
     return wl_display_roundtrip(state.display) >= 0;
 }
 

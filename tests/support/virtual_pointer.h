@@ -16,9 +16,10 @@ public:
 
     // An empty text on success, else why there is no pointer.
     std::string connect();
-    // Moves to (x, y) of a width x height space (the output), presses and releases the
-    // left button there. False when the connection broke.
-    bool click(int x, int y, int width, int height);
+    // Moves to (x, y) of a width x height space (the output); presses and releases the
+    // left button where it is. False when the connection broke.
+    bool move(int x, int y, int width, int height);
+    bool click();
 
 private:
     struct State;
