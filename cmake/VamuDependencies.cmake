@@ -31,4 +31,30 @@ find_package(benchmark REQUIRED)
 if(VAMU_BUILD_GUI)
   find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test DBus)
   set(CMAKE_AUTOMOC OFF)
+
+  # Wayland protocols that Qt 6 on Debian 12 has no binding for are spoken over
+  # libwayland-client; wayland-scanner makes their C glue from the XML.
+  pkg_check_modules(WAYLAND_CLIENT REQUIRED IMPORTED_TARGET wayland-client)
+  pkg_check_modules(WAYLAND_SCANNER REQUIRED wayland-scanner)
+  pkg_get_variable(WAYLAND_SCANNER_BIN wayland-scanner wayland_scanner)
+  pkg_check_modules(WAYLAND_PROTOCOLS REQUIRED wayland-protocols)
+  pkg_get_variable(WAYLAND_PROTOCOLS_DIR wayland-protocols pkgdatadir)
+
+  # Adds the glue of each protocol XML to the target, with its headers on its include path.
+  function(vamu_add_wayland_protocols target)
+    set(_out ${CMAKE_CURRENT_BINARY_DIR}/wayland)
+    file(MAKE_DIRECTORY ${_out})
+    foreach(_protocol ${ARGN})
+      get_filename_component(_name ${_protocol} NAME_WE)
+      add_custom_command(
+        OUTPUT ${_out}/${_name}-client-protocol.h ${_out}/${_name}-protocol.c
+        COMMAND ${WAYLAND_SCANNER_BIN} client-header ${_protocol} ${_out}/${_name}-client-protocol.h
+        COMMAND ${WAYLAND_SCANNER_BIN} private-code ${_protocol} ${_out}/${_name}-protocol.c
+        DEPENDS ${_protocol}
+        VERBATIM)
+      target_sources(${target} PRIVATE ${_out}/${_name}-client-protocol.h ${_out}/${_name}-protocol.c)
+    endforeach()
+    target_include_directories(${target} PRIVATE ${_out})
+    target_link_libraries(${target} PRIVATE PkgConfig::WAYLAND_CLIENT)
+  endfunction()
 endif()

@@ -1,5 +1,6 @@
 #include "app/comment_strip_window.h"
 
+#include "platform/layer_surface.h"
 #include "platform/system.h"
 
 namespace vamu::app {
@@ -30,6 +31,14 @@ CommentStripWindow::CommentStripWindow(bool shown) : m_host(std::make_unique<Hos
     if (!m_host->attach(createNativeWindow(window), options)) return;
     setInput(QRegion());
     if (!supported()) return;
+    if (platform::windowSystem() == platform::WindowSystem::Wayland) {
+        // A window there is placed by the compositor, mid-screen and below the others: the
+        // strip shows as a layer surface instead, at its place at the top.
+        std::unique_ptr<platform::LayerSurface> surface =
+            platform::LayerSurface::create({.size = place.size(), .top = place.y()});
+        if (!surface) return;
+        m_host->nativeWindow()->setPresentationTarget(std::move(surface));
+    }
     m_host->show();
     setShown(shown);
 }
@@ -42,7 +51,9 @@ bool CommentStripWindow::valid() const { return m_host->nativeWindow() != nullpt
 
 platform::WindowHandle CommentStripWindow::handle() const { return m_host->windowHandle(); }
 
-bool CommentStripWindow::supported() { return platform::windowSystem() != platform::WindowSystem::Wayland; }
+bool CommentStripWindow::supported() {
+    return platform::windowSystem() != platform::WindowSystem::Wayland || platform::LayerSurface::available();
+}
 
 void CommentStripWindow::setShown(bool shown) {
     platform::NativeWindow* native = m_host->nativeWindow();

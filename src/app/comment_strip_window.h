@@ -37,9 +37,11 @@ public:
     void setInput(const QRegion& region);
 
     // Whether this desktop can show the strip at the top of the screen above every
-    // window: X11 (Xwayland included) can. Native Wayland has no portable protocol for
-    // it, and a strip placed by the compositor mid-screen is worse than none: there the
-    // strip never shows and the comments switch says why (kUnsupportedTips).
+    // window: X11 (Xwayland included) can, and so can a Wayland compositor that offers
+    // layer surfaces (platform/layer_surface.h), where the strip shows as one. Native
+    // Wayland has no portable protocol for it, and a strip placed by the compositor
+    // mid-screen is worse than none: elsewhere there the strip never shows and the
+    // comments switch says why (kUnsupportedTips).
     [[nodiscard]] static bool supported();
     static constexpr std::string_view kUnsupportedTips = "此桌面不支持弹幕窗口";
 

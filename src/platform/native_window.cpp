@@ -123,6 +123,7 @@ void NativeWindow::destroy(WindowHandle handle) {
     window->m_destroyed = true;
     window->deliver(Message{msg::kDestroy, 0, 0});
     window->m_window->hide();
+    if (window->m_target) window->m_target->hide();
     auto& reg = registry();
     auto node = reg.windows.extract(handle.value);
     if (node.empty()) return;
@@ -231,6 +232,10 @@ void NativeWindow::setMaximumSize(QSize size) {
 }
 
 void NativeWindow::show() {
+    if (m_target) {
+        m_target->show();
+        return;
+    }
     // The window manager drops these states when the window is withdrawn.
     if ((m_flags & window_flag::kOverlay) && !m_window->isVisible()) detail::keepOffTaskBar(*m_window);
     if (m_showState == ShowState::Minimized) {
@@ -241,8 +246,20 @@ void NativeWindow::show() {
     if (!(m_flags & (window_flag::kNoActivate | window_flag::kOverlay))) m_window->requestActivate();
 }
 
-void NativeWindow::hide() { m_window->setVisible(false); }
-bool NativeWindow::isVisible() const { return m_window->isVisible(); }
+void NativeWindow::hide() {
+    if (m_target)
+        m_target->hide();
+    else
+        m_window->setVisible(false);
+}
+
+bool NativeWindow::isVisible() const { return m_target ? m_target->isVisible() : m_window->isVisible(); }
+
+void NativeWindow::setPresentationTarget(std::unique_ptr<PresentationTarget> target) {
+    m_window->setVisible(false);
+    if (m_target) m_target->hide();
+    m_target = std::move(target);
+}
 
 void NativeWindow::minimize() {
     m_showState = ShowState::Minimized;
@@ -334,6 +351,13 @@ void NativeWindow::screenChanged() {
 
 void NativeWindow::present(const QRegion& region) {
     const QRegion area = region & QRect(QPoint(), m_backBufferSize);
+    if (m_target) {
+        // Also while hidden: the target shows the latest frame once it can.
+        if (area.isEmpty()) return;
+        m_target->present(m_backBuffer, area);
+        ++m_presentCount;
+        return;
+    }
     // Also while hidden: the region must be right the moment the window shows.
     updateInputShape(area);
     if (!m_window->isExposed() || area.isEmpty()) return;

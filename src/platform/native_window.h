@@ -92,6 +92,20 @@ namespace detail {
 class QtWindow;
 }
 
+// Where a window's frames go instead of its Qt window (platform/layer_surface.h: the
+// comment strip on a Wayland compositor with layer surfaces). A window given one never
+// shows its Qt window: show, hide, isVisible and present() go to the target.
+class PresentationTarget {
+public:
+    virtual ~PresentationTarget() = default;
+    virtual void show() = 0;
+    virtual void hide() = 0;
+    [[nodiscard]] virtual bool isVisible() const = 0;
+    // `frame` is the window's whole back buffer and stays valid while the window
+    // lives; `area` is what changed, in its logical pixels.
+    virtual void present(const QImage& frame, const QRegion& area) = 0;
+};
+
 class NativeWindow {
 public:
     [[nodiscard]] static WindowHandle create(const NativeWindowOptions& options);
@@ -170,6 +184,10 @@ public:
     [[nodiscard]] qreal devicePixelRatio() const { return m_ratio; }
     // Copies the region (window coordinates) of the back buffer to the screen.
     void present(const QRegion& region);
+    // From now on the window shows through this target (hidden first if shown). The
+    // window's opacity and input region do not apply to it: the target has its own.
+    void setPresentationTarget(std::unique_ptr<PresentationTarget> target);
+    [[nodiscard]] PresentationTarget* presentationTarget() const { return m_target.get(); }
     // The visible shape: empty = the whole rectangle.
     void setShape(const QRegion& shape);
     // Rebuilds the shape of a layered window from the back buffer's alpha when no
@@ -242,6 +260,7 @@ private:
     unsigned m_flags = 0;
     unsigned m_style = 0;
     std::unique_ptr<detail::QtWindow> m_window;
+    std::unique_ptr<PresentationTarget> m_target;
     MessageHandler m_handler;
     QImage m_backBuffer;
     QSize m_backBufferSize;  // logical pixels

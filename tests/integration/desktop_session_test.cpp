@@ -1,10 +1,15 @@
-// The program on weston (headless) started by the test, its platform chosen as main()
-// chooses it. Beside Xwayland it must run on X11 with the strip above, unframed at the
-// top; on Wayland alone the now-playing slide must end on time and the UI thread rest.
+// The program on a compositor (headless) started by the test, its platform chosen as main() chooses it. On weston
+// beside Xwayland it runs on X11 with the strip above, unframed at the top; on weston alone the now-playing slide ends
+// on time and the UI thread rests; on sway, which offers layer surfaces, the strip is one at the top.
 #include "integration/program_fixture.h"
 
 #include "app/comment_strip_window.h"
 #include "app/now_playing_window.h"
+#include "app/program_menus.h"
+#include "comments/comments_controller.h"
+#include "platform/layer_surface.h"
+#include "playback/audio_engine.h"
+#include "playback/player_controller.h"
 #include "net/http_request.h"
 #include "platform/application.h"
 #include "platform/native_window.h"
@@ -12,12 +17,16 @@
 #include "platform/system.h"
 #include "platform/ui_thread.h"
 #include "platform/x11_window_hints.h"
+#include "support/virtual_pointer.h"
 #include "support/x_display.h"
 
 #include <QElapsedTimer>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QLibraryInfo>
 #include <QWindow>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,7 +57,11 @@ public:
             m_missing = "Qt's Wayland platform (qt6-wayland) is not installed";
             return;
         }
+#ifdef VAMU_TEST_SWAY
+        m_missing = m_sway.start(1280, 800);
+#else
         m_missing = m_weston.start(1280, 800, kX11);
+#endif
         if (!m_missing.empty()) return;
         static int argc = 1;
         static char name[] = "vamu_program_desktop_tests";
@@ -64,12 +77,14 @@ public:
             m_app.reset();
         }
         m_weston.stop();
+        m_sway.stop();
     }
     std::string m_missing;
     platform::PlatformChoice m_choice;
 
 private:
     PrivateWeston m_weston;
+    PrivateSway m_sway;
     std::unique_ptr<QGuiApplication> m_app;
 };
 
@@ -115,7 +130,116 @@ protected:
     return total;
 }
 
-#ifndef VAMU_TEST_NATIVE_WAYLAND
+// The whole output as the compositor shows it (grim; installed with sway), or a null image.
+[[maybe_unused]] QImage screenshot(const QString& file) {
+    const pid_t grim = spawnQuiet({"grim", file.toStdString()});
+    int status = 0;
+    if (grim <= 0 || ::waitpid(grim, &status, 0) != grim || status != 0) return {};
+    return QImage(file).convertToFormat(QImage::Format_RGB32);
+}
+
+// The smallest rectangle that holds every pixel where the two pictures differ.
+[[maybe_unused]] QRect differences(const QImage& one, const QImage& other) {
+    QRect changed;
+    for (int y = 0; y < std::min(one.height(), other.height()); ++y) {
+        const auto* a = reinterpret_cast<const QRgb*>(one.constScanLine(y));
+        const auto* b = reinterpret_cast<const QRgb*>(other.constScanLine(y));
+        for (int x = 0; x < std::min(one.width(), other.width()); ++x) {
+            if (a[x] != b[x]) changed |= QRect(x, y, 1, 1);
+        }
+    }
+    return changed;
+}
+
+// A pixel the image draws fully opaque at or below row `top`, or (-1000, -1000).
+[[maybe_unused]] QPoint opaquePixel(const QImage& image, int top) {
+    for (int y = std::max(top, 0); y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(row[x]) == 255) return {x, y};
+        }
+    }
+    return {-1000, -1000};
+}
+
+#if defined(VAMU_TEST_SWAY)
+TEST_F(ProgramOnCompositor, OnSwayTheStripIsALayerSurfaceAtTheTopThatTheSwitchShowsAndHides) {
+    ASSERT_TRUE(QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+        << qPrintable(QGuiApplication::platformName());
+    EXPECT_TRUE(app::CommentStripWindow::supported());
+    app::ProgramMenus& menus = m_program->menus();
+    const toolkit::MenuEntry& commentsSwitch = *menus.settingsMenu().item(menus.commentsItem());
+    EXPECT_EQ(commentsSwitch.state & toolkit::menu_state::kDisabled, 0);
+    EXPECT_TRUE(commentsSwitch.tips.isEmpty());
+    app::CommentStripWindow& strip = m_program->commentStrip();
+    platform::NativeWindow& native = *strip.host().nativeWindow();
+    auto* surface = dynamic_cast<platform::LayerSurface*>(native.presentationTarget());
+    ASSERT_NE(surface, nullptr);
+    const QRect place = app::CommentStripWindow::placeFor(platform::screenGeometry(), platform::workArea());
+    VirtualPointer pointer;
+    ASSERT_EQ(pointer.connect(), "");
+
+    // A song's comments drift in (2 px every 30 ms from the strip's right edge).
+    playback::PlayerController& player = m_program->player();
+    player.playRepeating(songWithComments(10).entry);
+    const auto activity = [&] { return m_program->engine().isActive(player.stream()); };
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return activity() == playback::ActivityState::Playing; }, 20s));
+    m_scheduler.advance(2000ms);
+    ASSERT_TRUE(UiDriver::pumpUntil([&] { return !m_program->comments().controls().empty(); }, 10s));
+    m_scheduler.advance(6000ms);
+    ASSERT_TRUE(strip.isShown());
+    UiDriver::pumpUntil([&] { return surface->configuredSize().isValid() && surface->committedFrames() > 1; }, 10s);
+    ASSERT_EQ(surface->configuredSize(), place.size());
+    EXPECT_GT(surface->committedFrames(), 1);
+    EXPECT_FALSE(native.qtWindow()->isVisible());  // never a window in the middle of the screen
+
+    // A click on a comment, below the title bar sway gives the main window, goes to that
+    // window: the strip takes no input.
+    player.togglePause();  // from here nothing else on the screen moves
+    const QPoint drawn = place.topLeft() + opaquePixel(native.backBuffer(), 40 - place.y());
+    ASSERT_TRUE(place.contains(drawn)) << "the strip draws nothing";
+    platform::NativeWindow& main = *host().nativeWindow();
+    const platform::MessageHandler original = main.messageHandler();
+    int moves = 0;
+    int presses = 0;
+    main.setMessageHandler([&moves, &presses, original](const platform::Message& message) {
+        moves += message.id == platform::msg::kMouseMove;
+        presses += message.id == platform::msg::kLeftDown;
+        return original(message);
+    });
+    const QSize screen = platform::screenGeometry().size();
+    // Moves first (entering is no move): the program's pointer comes after the seat's capabilities.
+    EXPECT_TRUE(pointer.move(drawn.x() - 1, drawn.y(), screen.width(), screen.height()));
+    EXPECT_TRUE(pointer.move(drawn.x(), drawn.y(), screen.width(), screen.height()));
+    EXPECT_TRUE(UiDriver::pumpUntil([&] { return moves > 0; }, 5s)) << "no move to " << drawn.x() << "," << drawn.y();
+    EXPECT_TRUE(pointer.click());
+    EXPECT_TRUE(UiDriver::pumpUntil([&] { return presses > 0; }, 5s))
+        << "no click at " << drawn.x() << "," << drawn.y();
+    main.setMessageHandler(original);
+
+    // On the screen: what the strip shows lies within its place, and goes with the switch.
+    UiDriver::pump(300ms);
+    QTemporaryDir folder;
+    const QImage shown = screenshot(folder.filePath(QStringLiteral("shown.png")));
+    commentsSwitch.handler();
+    EXPECT_FALSE(strip.isShown());
+    UiDriver::pump(300ms);
+    const QRect changed = differences(shown, screenshot(folder.filePath(QStringLiteral("hidden.png"))));
+    std::printf("layer surface configured %dx%d; the strip's pixels on the screen: %d,%d %dx%d (its place %d,%d)\n",
+                surface->configuredSize().width(), surface->configuredSize().height(), changed.x(), changed.y(),
+                changed.width(), changed.height(), place.x(), place.y());
+    EXPECT_FALSE(changed.isEmpty());
+    EXPECT_TRUE(place.contains(changed));
+    if (const char* keep = std::getenv("VAMU_TEST_SHOT")) shown.save(QString::fromLocal8Bit(keep));
+
+    // On again: a new surface is configured and shows frames.
+    const int before = surface->committedFrames();
+    player.togglePause();
+    commentsSwitch.handler();
+    EXPECT_TRUE(strip.isShown());
+    EXPECT_TRUE(UiDriver::pumpUntil([&] { return surface->committedFrames() > before; }, 10s));
+}
+#elif !defined(VAMU_TEST_NATIVE_WAYLAND)
 TEST_F(ProgramOnCompositor, ChoosesX11BesideXwaylandAndKeepsTheStripAboveUnframedAtTheTop) {
     EXPECT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << CompositorEnvironment::instance->m_choice.reason;
     EXPECT_EQ(CompositorEnvironment::instance->m_choice.platform, "xcb");

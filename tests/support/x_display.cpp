@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 extern char** environ;
 
@@ -134,6 +136,55 @@ void PrivateWeston::stop() {
         m_runtime.clear();
     }
     m_x11Display.clear();
+}
+
+std::string PrivateSway::start(int width, int height) {
+    if (!onPath("sway")) return "sway is not installed";
+    if (!onPath("grim")) return "grim (screenshots of sway) is not installed";
+    char folder[] = "/tmp/vamu-sway-XXXXXX";
+    if (!::mkdtemp(folder)) return "no runtime folder for sway";
+    m_runtime = folder;
+    {
+        std::ofstream config(m_runtime + "/config");
+        config << "xwayland disable\n"
+               << "output HEADLESS-1 resolution " << width << "x" << height << "\n";
+    }
+    std::vector<std::string> arguments;
+    if (::geteuid() == 0) {
+        const passwd* nobody = ::getpwnam("nobody");
+        if (!nobody || !onPath("setpriv")) return "sway does not run as root, and there is no user nobody to run it";
+        if (::chown(m_runtime.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) return "no runtime folder for sway";
+        arguments = {"setpriv", "--reuid=" + std::to_string(nobody->pw_uid),
+                     "--regid=" + std::to_string(nobody->pw_gid), "--clear-groups"};
+    }
+    // Without a GPU: the software renderer; without input devices.
+    for (std::string argument : std::initializer_list<std::string>{
+             "env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR=" + m_runtime, "WLR_BACKENDS=headless",
+             "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman", "sway", "-c", m_runtime + "/config"})
+        arguments.push_back(std::move(argument));
+    m_server = spawnQuiet(arguments);
+    if (m_server <= 0) return "sway did not start";
+    // sway names its socket itself: the first free wayland-N.
+    std::string socket;
+    for (int i = 0; i < 100 && socket.empty(); ++i) {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(m_runtime, ignored))
+            if (entry.is_socket() && entry.path().filename().string().starts_with("wayland-"))
+                socket = entry.path().filename();
+        if (socket.empty()) ::usleep(100 * 1000);
+    }
+    if (socket.empty()) return "sway made no socket";
+    ::setenv("XDG_RUNTIME_DIR", m_runtime.c_str(), 1);
+    ::setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
+    ::unsetenv("QT_QPA_PLATFORM");
+    ::unsetenv("DISPLAY");
+    return {};
+}
+
+void PrivateSway::stop() {
+    stopProcess(m_server);
+    std::error_code ignored;
+    if (!m_runtime.empty()) std::filesystem::remove_all(std::exchange(m_runtime, {}), ignored);
 }
 
 }  // namespace vamu::test

@@ -56,4 +56,22 @@ private:
     std::string m_x11Display;
 };
 
+// sway (headless, no Xwayland; grim for screenshots) for one test process: a compositor with layer surfaces.
+// start() points WAYLAND_DISPLAY at it and unsets DISPLAY and QT_QPA_PLATFORM. As root, sway runs as nobody.
+class PrivateSway {
+public:
+    PrivateSway() = default;
+    ~PrivateSway() { stop(); }
+    PrivateSway(const PrivateSway&) = delete;
+    PrivateSway& operator=(const PrivateSway&) = delete;
+
+    // An empty text on success, else why it failed (a missing program included).
+    std::string start(int width, int height);
+    void stop();
+
+private:
+    pid_t m_server = 0;
+    std::string m_runtime;  // a private XDG_RUNTIME_DIR
+};
+
 }  // namespace vamu::test
