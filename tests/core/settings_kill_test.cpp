@@ -155,9 +155,10 @@ TEST_F(SettingsTest, KilledWriterLeavesTheOldOrTheNewFileWhole) {
     }
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    // Loose bounds, for a loaded machine: writes went on, and kills caught writes midway.
+    // Loose bounds, for a loaded machine or a sanitizer's build (whose writes take several
+    // times longer): writes went on, and kills caught writes midway.
     const std::vector<std::string> left = temporaries(folder());
-    EXPECT_GT(saved, kRounds);
+    EXPECT_GT(saved, kRounds / 10);
     EXPECT_GT(killedMidWay, kRounds * 9 / 10);
     EXPECT_FALSE(left.empty());
     std::cout << kRounds << " rounds in " << elapsed.count() << " ms, " << saved << " writes, " << killedMidWay
