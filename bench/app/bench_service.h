@@ -1,6 +1,6 @@
 #pragma once
-// What the whole-program benchmarks share: waiting until the loopback service has made
-// every song file, and the figures of a series of timings.
+// What the whole-program benchmarks share: a home of their own, waiting until the loopback
+// service has made every song file, and the figures of a series of timings.
 
 #include "net/http_request.h"
 #include "net/json_document.h"
@@ -10,12 +10,30 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace vamu::bench {
+
+// A fresh home with its XDG folders for the program under test, set in the environment
+// before Qt starts (offscreen unless a platform is named); the caller removes it.
+inline std::filesystem::path useFreshHome(const char* binaryDirectory) {
+    ::setenv("VAMU_BINARY_DIR", binaryDirectory, 0);
+    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const auto home = std::filesystem::temp_directory_path() / ("vamu-bench-" + std::to_string(std::random_device{}()));
+    std::filesystem::create_directories(home / "config");
+    std::filesystem::create_directories(home / "data");
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (home / "cache").c_str(), 1);
+    return home;
+}
 
 inline std::optional<net::JsonDocument> getAdminJson(const std::string& url) {
     net::HttpRequestArgs args;

@@ -158,15 +158,7 @@ int main(int argc, char** argv) {
         else if (name == "--tile")
             fixedTile = std::clamp(std::atoi(argv[i + 1]), 0, 10);
     }
-    ::setenv("VAMU_BINARY_DIR", VAMU_BENCH_BINARY_DIR, 0);
-    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-
-    const auto home = std::filesystem::temp_directory_path() / ("vamu-bench-" + std::to_string(std::random_device{}()));
-    std::filesystem::create_directories(home / "config");
-    std::filesystem::create_directories(home / "data");
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    const auto home = vamu::bench::useFreshHome(VAMU_BENCH_BINARY_DIR);
 
     const auto application = vamu::platform::createApplication(argc, argv);
     vamu::platform::initialize();

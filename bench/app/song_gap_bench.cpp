@@ -432,16 +432,7 @@ int main(int argc, char** argv) {
     }
     const auto heldAfter = std::chrono::milliseconds(holdAfter.value_or(full ? 10000 : 0));
     if (data.empty()) data = std::filesystem::path(VAMU_BENCH_BINARY_DIR) / (full ? "bench-service" : "bench-service-small");
-    ::setenv("VAMU_BINARY_DIR", VAMU_BENCH_BINARY_DIR, 0);
-    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-
-    const auto home = std::filesystem::temp_directory_path() / ("vamu-bench-" + std::to_string(std::random_device{}()));
-    std::filesystem::create_directories(home / "config");
-    std::filesystem::create_directories(home / "data");
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-    ::setenv("XDG_CACHE_HOME", (home / "cache").c_str(), 1);
+    const auto home = vamu::bench::useFreshHome(VAMU_BENCH_BINARY_DIR);
 
     const auto application = vamu::platform::createApplication(argc, argv);
     vamu::platform::initialize();
