@@ -56,30 +56,39 @@ void stopProcess(pid_t& pid) {
 
 std::string PrivateDisplay::start(int width, int height) {
     if (!onPath("Xvfb")) return "Xvfb is not installed";
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) return "no pipe for Xvfb's display number";
-    // Xvfb picks a free display itself and writes its number to the descriptor.
-    m_server = spawnQuiet({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0",
-                           std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp"});
-    ::close(pipeFds[1]);
-    std::string display;
-    pollfd wait{pipeFds[0], POLLIN, 0};
-    char buffer[16];
-    while (m_server && ::poll(&wait, 1, 10000) > 0) {
-        const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
-        if (n <= 0) break;
-        display.append(buffer, static_cast<std::size_t>(n));
-        if (display.find('\n') != std::string::npos) break;
+    // The number is ours to pick, above the low ones: Xwayland (started by weston in a
+    // test running alongside) takes the lowest free display, and two servers racing for
+    // one number can each break the other's lock, leaving a client at the wrong server.
+    // Xvfb ends at once when the number is taken, and then the next candidate is tried.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const int number = 200 + static_cast<int>((::getpid() * 7 + attempt * 37) % 700);
+        int pipeFds[2];
+        if (::pipe(pipeFds) != 0) return "no pipe for Xvfb's display number";
+        // With a number given, Xvfb writes it to the descriptor once it accepts clients.
+        m_server = spawnQuiet({"Xvfb", ":" + std::to_string(number), "-displayfd", std::to_string(pipeFds[1]),
+                               "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
+                               "-nolisten", "tcp"});
+        ::close(pipeFds[1]);
+        std::string display;
+        pollfd wait{pipeFds[0], POLLIN, 0};
+        char buffer[16];
+        while (m_server && ::poll(&wait, 1, 10000) > 0) {
+            const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
+            if (n <= 0) break;
+            display.append(buffer, static_cast<std::size_t>(n));
+            if (display.find('\n') != std::string::npos) break;
+        }
+        ::close(pipeFds[0]);
+        while (!display.empty() && (display.back() == '\n' || display.back() == ' ')) display.pop_back();
+        if (display.empty()) {
+            stopProcess(m_server);
+            continue;
+        }
+        m_name = ":" + display;
+        ::setenv("DISPLAY", m_name.c_str(), 1);
+        return {};
     }
-    ::close(pipeFds[0]);
-    while (!display.empty() && (display.back() == '\n' || display.back() == ' ')) display.pop_back();
-    if (display.empty()) {
-        stopProcess(m_server);
-        return "Xvfb did not start";
-    }
-    m_name = ":" + display;
-    ::setenv("DISPLAY", m_name.c_str(), 1);
-    return {};
+    return "Xvfb did not start";
 }
 
 void PrivateDisplay::stop() {
