@@ -28,6 +28,7 @@
 #include "desktop/cover_cache.h"
 #include "desktop/desktop_bus.h"
 #include "library/download_controller.h"
+#include "platform/pointer_probe.h"
 #include "platform/desktop.h"
 #include "platform/native_window.h"
 #include "platform/single_instance.h"
@@ -273,9 +274,11 @@ void Program::createComments() {
     hooks.showStrip = [this](bool shown) { m_commentStrip->setShown(shown); };
     hooks.ctrlPointer = m_options.ctrlPointer;
     if (!hooks.ctrlPointer) {
+        m_pointerProbe = std::make_unique<platform::PointerProbe>();
         hooks.ctrlPointer = [this]() -> std::optional<QPoint> {
-            if (!(platform::heldKeyModifiers() & platform::modifier::kControl)) return std::nullopt;
-            return platform::cursorPosition() - m_commentStrip->host().geometry().topLeft();
+            const std::optional<platform::PointerProbe::Reading> pointer = m_pointerProbe->read();
+            if (!pointer || !(pointer->modifiers & platform::modifier::kControl)) return std::nullopt;
+            return pointer->position - m_commentStrip->host().geometry().topLeft();
         };
     }
     hooks.setStripInput = [this](const QRegion& region) { m_commentStrip->setInput(region); };

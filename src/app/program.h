@@ -19,6 +19,7 @@
 #include <vector>
 
 namespace vamu::platform {
+class PointerProbe;
 class Scheduler;
 class SingleInstance;
 }  // namespace vamu::platform
@@ -173,6 +174,7 @@ private:
     // Features last: destroyed first, while the windows and the engine still exist.
     std::unique_ptr<playback::PlayerController> m_player;
     std::unique_ptr<catalogue::RadioController> m_radio;
+    std::unique_ptr<platform::PointerProbe> m_pointerProbe;  // read by the comments' ticks
     std::unique_ptr<comments::CommentsController> m_comments;
     std::unique_ptr<comments::CommentSettingsWindow> m_commentSettings;
     std::unique_ptr<ProgramMenus> m_menus;
