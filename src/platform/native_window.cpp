@@ -3,6 +3,7 @@
 #include "platform/modal.h"
 #include "platform/qt_window.h"
 #include "platform/system.h"
+#include "platform/x11_shm_presenter.h"
 #include "platform/x11_window_hints.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,9 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -57,6 +60,15 @@ QRect toDevice(const QRect& rect, qreal ratio) {
     const int right = static_cast<int>(std::ceil((rect.x() + rect.width()) * ratio));
     const int bottom = static_cast<int>(std::ceil((rect.y() + rect.height()) * ratio));
     return QRect(left, top, right - left, bottom - top);
+}
+
+// VAMU_TRACE_FRAMES=1: a line on stderr for every frame a window presents, with the
+// time (for measuring the comment strip's frame pacing: tools/measure_comments.sh).
+void traceFrame(WindowHandle window) {
+    static const bool on = qEnvironmentVariable("VAMU_TRACE_FRAMES") == QLatin1String("1");
+    if (!on) return;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    std::fprintf(stderr, "vamu: frame %u %.3f\n", window.value, std::chrono::duration<double, std::milli>(now).count());
 }
 
 QRegion toDevice(const QRegion& region, qreal ratio) {
@@ -171,7 +183,9 @@ NativeWindow::NativeWindow(const NativeWindowOptions& options, WindowHandle hand
     applyShapeInput();
 }
 
-NativeWindow::~NativeWindow() = default;
+NativeWindow::~NativeWindow() {
+    m_shmPresenter.reset();  // its buffers are attached to the window
+}
 
 void NativeWindow::setLayered(bool on) {
     const bool layered = m_flags & window_flag::kLayered;
@@ -356,11 +370,23 @@ void NativeWindow::present(const QRegion& region) {
         if (area.isEmpty()) return;
         m_target->present(m_backBuffer, area);
         ++m_presentCount;
+        traceFrame(m_handle);
         return;
     }
     // Also while hidden: the region must be right the moment the window shows.
     updateInputShape(area);
     if (!m_window->isExposed() || area.isEmpty()) return;
+    // The back buffer's pixels go to the server as they are, unless the surface needs
+    // them changed on the way (no alpha of its own, or a window opacity to apply).
+    if ((!m_alphaSurface || m_perPixelAlpha) && m_opacity >= 1.0) {
+        if (!std::exchange(m_shmTried, true)) m_shmPresenter = X11ShmPresenter::create(*m_window);
+        if (m_shmPresenter && m_shmPresenter->present(m_backBuffer, toDevice(area, m_ratio))) {
+            ++m_presentCount;
+            traceFrame(m_handle);
+            return;
+        }
+        m_shmPresenter.reset();
+    }
     QBackingStore& store = m_window->store();
     if (store.size() != m_backBufferSize) store.resize(m_backBufferSize);
     store.beginPaint(area);
@@ -390,6 +416,7 @@ void NativeWindow::present(const QRegion& region) {
     store.endPaint();
     store.flush(area);
     ++m_presentCount;
+    traceFrame(m_handle);
 }
 
 void NativeWindow::updateInputShape(const QRegion& area) {

@@ -91,6 +91,7 @@ struct NativeWindowOptions {
 namespace detail {
 class QtWindow;
 }
+class X11ShmPresenter;
 
 // Where a window's frames go instead of its Qt window (platform/layer_surface.h: the
 // comment strip on a Wayland compositor with layer surfaces). A window given one never
@@ -188,6 +189,8 @@ public:
     // window's opacity and input region do not apply to it: the target has its own.
     void setPresentationTarget(std::unique_ptr<PresentationTarget> target);
     [[nodiscard]] PresentationTarget* presentationTarget() const { return m_target.get(); }
+    // The X11 shared-memory presenter, once a frame went through it (none elsewhere).
+    [[nodiscard]] const X11ShmPresenter* shmPresenter() const { return m_shmPresenter.get(); }
     // The visible shape: empty = the whole rectangle.
     void setShape(const QRegion& shape);
     // Rebuilds the shape of a layered window from the back buffer's alpha when no
@@ -261,6 +264,9 @@ private:
     unsigned m_style = 0;
     std::unique_ptr<detail::QtWindow> m_window;
     std::unique_ptr<PresentationTarget> m_target;
+    // X11's way to present without waiting for the server; none elsewhere, or once it failed.
+    std::unique_ptr<X11ShmPresenter> m_shmPresenter;
+    bool m_shmTried = false;
     MessageHandler m_handler;
     QImage m_backBuffer;
     QSize m_backBufferSize;  // logical pixels

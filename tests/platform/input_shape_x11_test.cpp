@@ -1,22 +1,28 @@
 // A translucent window on a real X server with a compositor (Xvfb and xcompmgr of
 // its own), clicks synthesised with xdotool: the mouse goes through the window's
-// transparent pixels to the window below, and the region follows new content.
+// transparent pixels to the window below, and the region follows new content. Frames
+// reach the server exactly as drawn, through the program's own shared memory.
 // Skipped when any of the three programs is missing.
 #include "platform/application.h"
 #include "platform/native_window.h"
 #include "platform/system.h"
 #include "platform/ui_thread.h"
+#include "platform/x11_shm_presenter.h"
 #include "support/x_display.h"
 
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vamu::platform {
 namespace {
@@ -185,6 +191,84 @@ TEST(TranslucentWindow, ABurstOfFramesIsReadOnceAndItsLastFrameCounts) {
     const int right = ((40 + 40) * kScale + 7) / 8 * 8;
     const std::vector<QRect> last{QRect(40 * kScale, 0, right - 40 * kScale, 100 * kScale)};
     EXPECT_TRUE(pumpUntil([&] { return upper.window().inputShape().value_or(std::vector<QRect>{}) == last; }));
+}
+
+// The window's pixels as the X server holds them (device pixels, premultiplied ARGB).
+QImage serverPixels(const QWindow& window, QSize device) {
+    xcb_connection_t* connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    xcb_get_image_reply_t* reply = xcb_get_image_reply(
+        connection,
+        xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, id, 0, 0, static_cast<std::uint16_t>(device.width()),
+                      static_cast<std::uint16_t>(device.height()), ~0u),
+        nullptr);
+    if (!reply) return {};
+    const QImage pixels(xcb_get_image_data(reply), device.width(), device.height(), device.width() * 4,
+                        QImage::Format_ARGB32_Premultiplied);
+    QImage copy = pixels.copy();
+    std::free(reply);
+    return copy;
+}
+
+// Empty when the two pictures are equal, else where and how they first differ.
+std::string firstDifference(const QImage& server, const QImage& drawn) {
+    if (server.size() != drawn.size()) return "the server's picture has another size (or none)";
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            if (server.pixel(x, y) != drawn.pixel(x, y))
+                return "at (" + std::to_string(x) + ", " + std::to_string(y) + "): server " +
+                       QString::number(server.pixel(x, y), 16).toStdString() + ", drawn " +
+                       QString::number(drawn.pixel(x, y), 16).toStdString();
+        }
+    }
+    return {};
+}
+
+// A block moves in small steps at an animation's pace, each frame presenting only
+// where it was and is: the server ends up with exactly the last frame, the two buffers
+// took turns without a wait, and a frame that changes everything still arrives whole.
+TEST(TranslucentWindow, FramesReachTheServerAsDrawnAndAnAnimationNeverWaitsForIt) {
+    if (!CompositedDisplay::instance->missing().empty()) GTEST_SKIP() << CompositedDisplay::instance->missing();
+    PressCounter window(QRect(320, 100, 200, 100), window_flag::kBorderless | window_flag::kLayered);
+    window.showAndWait();
+    QImage& buffer = window.window().backBuffer();
+    const auto frame = [&](int x) {
+        buffer.fill(Qt::transparent);
+        QPainter painter(&buffer);
+        painter.fillRect(QRect(x, 10, 30, 30), QColor(200, 40, 40, 160));  // translucent: premultiplied on the way
+        painter.fillRect(QRect(0, 60, 200, 4), Qt::blue);
+    };
+    frame(0);
+    window.window().present(QRegion(0, 0, 200, 100));
+    ASSERT_NE(window.window().shmPresenter(), nullptr) << "no shared-memory presenter on X11";
+    for (int x = 2; x <= 120; x += 2) {
+        frame(x);
+        window.window().present(QRegion(x - 2, 10, 32, 30));
+        waitPumping(std::chrono::milliseconds(30));
+    }
+    const QSize device = buffer.size();
+    EXPECT_EQ(firstDifference(serverPixels(*window.window().qtWindow(), device), buffer), "");
+    EXPECT_EQ(window.window().shmPresenter()->waits(), 0);
+
+    // Frames with no time between them: the server still gets the last one whole.
+    for (int x = 120; x >= 0; x -= 20) {
+        frame(x);
+        window.window().present(QRegion(0, 0, 200, 100));
+    }
+    EXPECT_EQ(firstDifference(serverPixels(*window.window().qtWindow(), device), buffer), "");
+}
+
+TEST(MergeBands, RectanglesOfABandJoinAcrossNarrowGapsOnly) {
+    QRegion region;
+    region += QRect(0, 0, 10, 10);
+    region += QRect(20, 0, 10, 10);   // 10 px after the first
+    region += QRect(200, 0, 10, 10);  // far
+    region += QRect(0, 30, 10, 5);    // another band
+    const QRegion merged = mergeBands(region, 16);
+    const std::vector<QRect> rects(merged.begin(), merged.end());
+    EXPECT_EQ(rects, (std::vector<QRect>{QRect(0, 0, 30, 10), QRect(200, 0, 10, 10), QRect(0, 30, 10, 5)}));
+    EXPECT_TRUE((merged & region) == region) << "nothing of the region is lost";
+    EXPECT_TRUE(mergeBands(QRegion(), 16).isEmpty());
 }
 
 }  // namespace
