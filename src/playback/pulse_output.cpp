@@ -11,6 +11,9 @@ namespace {
 // About 100 ms in the server: short enough that pause and seek are heard at once, long
 // enough to ride out a busy moment of the mixer thread.
 constexpr std::uint32_t kTargetLatencyBytes = kBytesPerSecond / 10;
+// The server asks for 40 ms at a time, two of the mixer's blocks: each request wakes
+// the connection's thread and then the mixer, half as often as one a block would.
+constexpr std::uint32_t kRequestBytes = kBytesPerSecond / 25;
 
 }  // namespace
 
@@ -20,7 +23,7 @@ std::unique_ptr<PulseOutput> PulseOutput::open() {
     attributes.maxlength = static_cast<std::uint32_t>(-1);
     attributes.tlength = kTargetLatencyBytes;
     attributes.prebuf = static_cast<std::uint32_t>(-1);
-    attributes.minreq = static_cast<std::uint32_t>(-1);
+    attributes.minreq = kRequestBytes;
     attributes.fragsize = static_cast<std::uint32_t>(-1);
     int error = 0;
     pa_simple* connection =
