@@ -38,15 +38,6 @@ measure() {
         'BEGIN { printf "%.2f %.1f %.1f\n", 100 * t / hz / (e - s), sum / n / 1024, peak / 1024 }'
 }
 
-# threadTicks PID: "tid name ticks" for every thread
-threadTicks() {
-    local task
-    for task in /proc/"$1"/task/*; do
-        awk -v tid="${task##*/}" -v pid="$1" '{ name = $0; sub(/^[^(]*\(/, "", name); sub(/\).*$/, "", name); gsub(/ /, "_", name); if (tid == pid) name = name "(UI)"
-            sub(/^.*\) /, ""); print tid, name, $12 + $13 }' "$task/stat" 2>/dev/null || true
-    done
-}
-
 lastSong() { grep -o 'GET /media/sound/[^ ]*' "$SESSION_DIR/service.log" | tail -1 | cut -d' ' -f2; }
 
 session_vamu
@@ -55,9 +46,9 @@ session_click_tile 1
 sleep 5
 song=$(lastSong)
 [ -n "$song" ] || { echo "vamu requested no song" >&2; cat "$SESSION_DIR/vamu.log" >&2; exit 1; }
-threadTicks "$SESSION_VAMU_PID" >"$SESSION_DIR/threads0"
+thread_stats "$SESSION_VAMU_PID" >"$SESSION_DIR/threads0"
 read -r vamuCpu vamuPss vamuPeak < <(measure "$SESSION_VAMU_PID" "$seconds")
-threadTicks "$SESSION_VAMU_PID" >"$SESSION_DIR/threads1"
+thread_stats "$SESSION_VAMU_PID" >"$SESSION_DIR/threads1"
 songs=$(grep -c 'GET /media/sound/' "$SESSION_DIR/service.log")
 title=$(xdotool getwindowname "$SESSION_WINDOW")
 kill "$SESSION_VAMU_PID"; wait "$SESSION_VAMU_PID" 2>/dev/null || true
@@ -74,6 +65,4 @@ echo "mpv:  $song looped, audio output ${PULSE_SERVER:+pulse null sink}"
 printf '%-28s %12s %14s %14s\n' "" "CPU % core" "PSS mean MiB" "PSS peak MiB"
 printf '%-28s %12s %14s %14s\n' "vamu (window shown)" "$vamuCpu" "$vamuPss" "$vamuPeak"
 printf '%-28s %12s %14s %14s\n' "mpv --no-video" "$mpvCpu" "$mpvPss" "$mpvPeak"
-echo "vamu's threads by processor time during the measurement (ticks of 1/$ticksPerSecond s):"
-join <(sort "$SESSION_DIR/threads0") <(sort "$SESSION_DIR/threads1") |
-    awk '{ printf "  %-16s %6d\n", $2, $5 - $3 }' | sort -k2 -n -r | head -6
+printf "vamu's "; thread_report "$SESSION_DIR/threads0" "$SESSION_DIR/threads1" "$seconds"

@@ -222,6 +222,29 @@ pss_kib() { awk '/^Pss:/ { print $2; exit }' "/proc/$1/smaps_rollup"; }
 # programs map and unmap them, so it moves the PSS by tens of MiB on a shared machine.
 pss_anon_kib() { awk '/^Pss_Anon:/ { print $2; exit }' "/proc/$1/smaps_rollup"; }
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }  # utime + stime
+# thread_stats PID: "tid name cpu_ms switches" for every thread (the first thread is
+# named NAME(UI)): its time on a processor from the scheduler's own count (exact, unlike
+# the 10 ms ticks of /proc/PID/stat), and its context switches, about one per wake-up.
+thread_stats() {
+    local task
+    for task in /proc/"$1"/task/*; do
+        awk -v tid="${task##*/}" -v pid="$1" '
+            FILENAME ~ /\/stat$/ { name = $0; sub(/^[^(]*\(/, "", name); sub(/\).*$/, "", name); gsub(/ /, "_", name)
+                                 if (tid == pid) name = name "(UI)" }
+            FILENAME ~ /schedstat$/ { ms = $1 / 1e6 }
+            /^(non)?voluntary_ctxt_switches:/ { switches += $2 }
+            END { printf "%s %s %.1f %d\n", tid, name, ms, switches }' "$task/stat" "$task/schedstat" "$task/status" 2>/dev/null || true
+    done
+}
+# thread_report BEFORE AFTER SECONDS: the busiest threads between two thread_stats, and
+# the whole process.
+thread_report() {
+    echo "threads by processor time (% of a core) and wake-ups a second:"
+    join <(sort "$1") <(sort "$2") |
+        awk -v s="$3" '{ cpu = ($6 - $3) / 10 / s; wake = ($7 - $4) / s; all += cpu; woke += wake
+                         printf "  %-16s %7.2f %8.1f\n", $2, cpu, wake }
+                       END { printf "  %-16s %7.2f %8.1f\n", "(all)", all, woke }' | sort -k2 -g -r | head -7
+}
 thread_count() { awk '/^Threads:/ { print $2 }' "/proc/$1/status"; }
 fd_count() { ls "/proc/$1/fd" | wc -l; }
 
