@@ -49,7 +49,11 @@ PointerProbe::~PointerProbe() {
 }
 
 std::optional<PointerProbe::Reading> PointerProbe::read() {
-    if (!m_x11) return Reading{QCursor::pos(), heldKeyModifiers()};
+    if (!m_x11) {
+        // Each of Qt's answers may be a request of its own: the position only with Ctrl.
+        const int modifiers = heldKeyModifiers();
+        return Reading{modifiers & modifier::kControl ? QCursor::pos() : QPoint(), modifiers};
+    }
 #if VAMU_HAVE_XCB
     X11Query& x11 = *m_x11;
     if (x11.pending) {

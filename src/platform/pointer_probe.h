@@ -3,7 +3,8 @@
 // without waiting on the window system. On X11 a reading answers the reply to the query
 // the reading before it sent, and sends the next one: the answer is one tick old, and a
 // tick never waits for a round trip to the X server (as QCursor::pos() and
-// QGuiApplication::queryKeyboardModifiers() do, each of them). Elsewhere it asks Qt.
+// QGuiApplication::queryKeyboardModifiers() do, each of them). Elsewhere it asks Qt, and
+// for the position only while Ctrl is held.
 // UI thread only.
 
 #include <QPoint>

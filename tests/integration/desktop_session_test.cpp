@@ -208,6 +208,12 @@ TEST_F(ProgramOnCompositor, OnSwayTheStripIsALayerSurfaceAtTheTopThatTheSwitchSh
         return original(message);
     });
     const QSize screen = platform::screenGeometry().size();
+    // sway centres a window smaller than its tile there, so that the strip's pixel may lie
+    // over no window at all: the main window takes the whole screen, under the title bar.
+    main.setMaximumSize(QSize());
+    main.setGeometry(QRect(QPoint(), screen));
+    UiDriver::pumpUntil([&] { return main.qtWindow()->size() == screen; }, 5s);
+    UiDriver::pumpUntil([] { return false; }, 500ms);  // the compositor takes the new buffer
     // Moves first (entering is no move), again until one arrives: the program's pointer comes
     // only after the seat's capabilities, which a loaded machine may deliver late. The last
     // move ends on the drawn pixel, where the click then happens.
