@@ -1,4 +1,5 @@
 #include "platform/input_shape.h"
+#include "platform/x11_connection.h"
 
 #include <QGuiApplication>
 #include <QWindow>
@@ -113,9 +114,7 @@ bool setInputShape(QWindow& window, const std::vector<QRect>& rectangles, qreal 
     }
     (void)ratio;
 #if VAMU_HAVE_XCB_SHAPE
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || !window.handle()) return false;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = window.handle() ? detail::x11Connection() : nullptr;
     if (!connection) return false;
     const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection, &xcb_shape_id);
     if (!shape || !shape->present) return false;

@@ -1,4 +1,5 @@
 #include "platform/pointer_probe.h"
+#include "platform/x11_connection.h"
 
 #include "platform/messages.h"
 #include "platform/system.h"
@@ -29,9 +30,7 @@ struct PointerProbe::X11Query {};
 
 PointerProbe::PointerProbe() {
 #if VAMU_HAVE_XCB
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = detail::x11Connection();
     if (!connection) return;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     if (!screen) return;

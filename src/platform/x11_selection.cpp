@@ -1,4 +1,5 @@
 #include "platform/x11_selection.h"
+#include "platform/x11_connection.h"
 
 #include <QGuiApplication>
 
@@ -13,12 +14,6 @@ namespace vamu::platform::detail {
 
 #if VAMU_HAVE_XCB
 namespace {
-
-xcb_connection_t* x11Connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
 
 // only_if_exists: an atom nobody made yet names nothing anybody owns (XCB_ATOM_NONE).
 xcb_atom_t atom(xcb_connection_t* connection, std::string_view name, bool onlyIfExists) {

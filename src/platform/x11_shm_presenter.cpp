@@ -1,4 +1,5 @@
 #include "platform/x11_shm_presenter.h"
+#include "platform/x11_connection.h"
 
 #include <QGuiApplication>
 #include <QWindow>
@@ -126,9 +127,7 @@ X11ShmPresenter::X11ShmPresenter(std::unique_ptr<State> state) : m_state(std::mo
 X11ShmPresenter::~X11ShmPresenter() = default;
 
 std::unique_ptr<X11ShmPresenter> X11ShmPresenter::create(QWindow& window) {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = detail::x11Connection();
     if (!connection) return nullptr;
     const xcb_query_extension_reply_t* shm = xcb_get_extension_data(connection, &xcb_shm_id);
     if (!shm || !shm->present) return nullptr;

@@ -1,4 +1,5 @@
 #include "platform/x11_window_hints.h"
+#include "platform/x11_connection.h"
 
 #include <QGuiApplication>
 #include <QVariant>
@@ -22,12 +23,6 @@ constexpr char kQtWindowTypeProperty[] = "_q_xcb_wm_window_type";
 constexpr int kQtNotificationType = 0x800;
 
 #if VAMU_HAVE_XCB
-xcb_connection_t* x11Connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
 xcb_atom_t internAtom(xcb_connection_t* connection, std::string_view name) {
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr);
